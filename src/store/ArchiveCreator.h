@@ -1,0 +1,10 @@
+#pragma once
+#include <QString>
+
+namespace brevalto {
+
+// Writes a new archive at path with every table and the full reference data, in one transaction.
+// Refuses an existing file. Throws DbError with a message for the user.
+void createArchive(const QString& path);
+
+} // namespace brevalto

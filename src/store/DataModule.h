@@ -1,0 +1,75 @@
+#pragma once
+// The data module: the process's one archive connection and the shared datasets every screen
+// works on, plus the few operations on them that several screens share (loading the bodies of a
+// document, re-querying a body's child datasets, deleting a body with all its rows).
+#include "store/Connection.h"
+#include "store/Dataset.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace brevalto {
+
+class DataModule : public QObject {
+    Q_OBJECT
+public:
+    struct DatasetDef {
+        QString name;
+        QString sql;
+    };
+    // The shared datasets in the order in which they are closed and opened.
+    static const QList<DatasetDef>& sharedDatasetDefs();
+    // The body's child tables in the order in which a body's rows are deleted.
+    static const QStringList& bodyChildTables();
+    // The fifteen per-body datasets with their tables and orderings, in re-query order.
+    struct BodyChildDef {
+        QString dataset;
+        QString table;
+        QString ordering;
+    };
+    static const QList<BodyChildDef>& bodyChildDatasets();
+
+    explicit DataModule(QObject* parent = nullptr);
+    ~DataModule() override;
+
+    Connection& connessione() { return connection_; }
+
+    // A shared dataset by name ("TablePA_Body"), or TableCercaLinee. Throws DbError when unknown.
+    Dataset& table(const QString& name) const;
+    const QList<Dataset*>& sharedDatasets() const { return shared_; }
+
+    // Closes every shared dataset in order, then opens them all again with their current queries.
+    void openAllDatasets();
+    void closeAllDatasets();
+
+    // The workstation's name, at most 15 characters, "SenzaNome" when the system gives none.
+    QString computerName() const { return computerName_; }
+    void setComputerName(const QString& name);
+
+    // Process-wide values of the archive in use.
+    QString archivePath;
+    QString archiveFilePath;
+
+    // Set while the quick lines or the line import add rows through the editors: screens are not
+    // shown. Set while an "Annulla" deletes the row it has just added: deletes ask nothing.
+    int batchInsertMode = 0;
+    bool silentDelete = false;
+
+    // The bodies of the current document into TablePA_Body (filter cleared).
+    void loadBodies();
+    // Every per-body child dataset re-queried for the current body of TablePA_Body.
+    void requeryBodyChildren();
+    // Deletes the rows of every child table of a body, second-level ones included. Callers wrap it
+    // in a transaction together with the delete of the body row, so that a body goes whole.
+    void deleteBodyChildRows(int bodyId);
+
+private:
+    Connection connection_;
+    QList<Dataset*> shared_;
+    Dataset* cercaLinee_ = nullptr;
+    QString computerName_;
+};
+
+} // namespace brevalto

@@ -1,0 +1,678 @@
+#include "store/Dataset.h"
+
+#include "store/Connection.h"
+#include "store/JetSql.h"
+#include "store/RowFilter.h"
+#include "store/Schema.h"
+
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
+
+namespace brevalto {
+
+namespace {
+
+const QString kRowIdAlias = QStringLiteral("__rowid__");
+
+// Positions of the SQL text that are outside string literals and quoted names.
+template <typename F> void scanOutsideLiterals(const QString& sql, F&& visit) {
+    QChar quote;
+    for (int i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+            continue;
+        }
+        if (c == QLatin1Char('['))
+            quote = QLatin1Char(']');
+        if (!visit(i))
+            return;
+    }
+}
+
+bool wordAt(const QString& sql, int i, QLatin1String word) {
+    if (i > 0 && (sql[i - 1].isLetterOrNumber() || sql[i - 1] == QLatin1Char('_')))
+        return false;
+    if (sql.mid(i, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+        return false;
+    const int end = i + int(word.size());
+    return end >= sql.size() || !(sql[end].isLetterOrNumber() || sql[end] == QLatin1Char('_'));
+}
+
+// The first table named after FROM, without quotes or brackets.
+QString tableAfterFrom(const QString& sql) {
+    QString table;
+    scanOutsideLiterals(sql, [&](int i) {
+        if (!wordAt(sql, i, QLatin1String("from")))
+            return true;
+        int j = i + 4;
+        while (j < sql.size() && sql[j].isSpace())
+            ++j;
+        if (j < sql.size() && (sql[j] == QLatin1Char('"') || sql[j] == QLatin1Char('['))) {
+            const QChar close = sql[j] == QLatin1Char('"') ? QLatin1Char('"') : QLatin1Char(']');
+            const int end = sql.indexOf(close, j + 1);
+            if (end > j)
+                table = sql.mid(j + 1, end - j - 1);
+        } else {
+            int end = j;
+            while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == QLatin1Char('_')))
+                ++end;
+            table = sql.mid(j, end - j);
+        }
+        return false;
+    });
+    return table;
+}
+
+// Adds the base table's row id as a hidden first column, so that rows of tables without a key
+// of their own can still be written back.
+QString withRowId(const QString& sql, const QString& table) {
+    int selectAt = -1;
+    scanOutsideLiterals(sql, [&](int i) {
+        if (wordAt(sql, i, QLatin1String("select"))) {
+            selectAt = i;
+            return false;
+        }
+        return !sql[i].isLetter();
+    });
+    if (selectAt < 0)
+        return {};
+    const int at = selectAt + 6;
+    return sql.left(at) + QStringLiteral(" %1.rowid AS %2,").arg(quoteIdentifier(table), kRowIdAlias) +
+           sql.mid(at);
+}
+
+bool isNumeric(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int compareForSort(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull() ? 0 : (a.isNull() ? -1 : 1);
+    if (isNumeric(a) && isNumeric(b)) {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    if (a.typeId() == QMetaType::QDate && b.typeId() == QMetaType::QDate)
+        return a.toDate() < b.toDate() ? -1 : (a.toDate() > b.toDate() ? 1 : 0);
+    if (a.typeId() == QMetaType::QDateTime || b.typeId() == QMetaType::QDateTime) {
+        const QDateTime x = a.toDateTime(), y = b.toDateTime();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    return a.toString().compare(b.toString(), Qt::CaseInsensitive);
+}
+
+bool sameKey(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    if (isNumeric(a) || isNumeric(b)) {
+        bool okA = false, okB = false;
+        const double x = a.toDouble(&okA), y = b.toDouble(&okB);
+        return okA && okB && x == y;
+    }
+    return a.toString() == b.toString();
+}
+
+} // namespace
+
+Dataset::Dataset(Connection& connection, const QString& name, const QString& sql, QObject* parent)
+    : QObject(parent), connection_(connection), name_(name), sql_(sql) {
+    setObjectName(name);
+}
+
+Dataset::~Dataset() = default;
+
+void Dataset::setSql(const QString& sql) { sql_ = sql; }
+
+int Dataset::columnIndex(const QString& name) const {
+    for (int i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool Dataset::isTableColumn(int column) const {
+    return column >= 0 && column < tableColumn_.size() && tableColumn_[column];
+}
+
+void Dataset::open() {
+    close();
+    const QString translated = translateJetSql(sql_);
+    baseTable_ = tableAfterFrom(translated);
+    const TableDef* table = baseTable_.isEmpty() ? nullptr : findTable(baseTable_);
+    if (table)
+        baseTable_ = table->name;
+    autoNumberColumn_ = table ? table->autoNumberColumn() : QString();
+
+    QSqlQuery query(connection_.database());
+    bool withRowIds = false;
+    if (!baseTable_.isEmpty()) {
+        const QString sqlWithRowId = withRowId(translated, baseTable_);
+        if (!sqlWithRowId.isEmpty()) {
+            try {
+                query = connection_.execNative(sqlWithRowId);
+                withRowIds = true;
+            } catch (const DbError&) {
+                // A query the row id does not fit (a join with aliases, a union): read-only rows.
+            }
+        }
+    }
+    if (!withRowIds)
+        query = connection_.execNative(translated);
+
+    const QSqlRecord record = query.record();
+    const int first = withRowIds ? 1 : 0;
+    QStringList baseColumns;
+    if (!baseTable_.isEmpty() && !table) {
+        QSqlQuery info = connection_.execNative(
+            QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(baseTable_)));
+        while (info.next())
+            baseColumns << info.value(1).toString();
+    }
+    for (int i = first; i < record.count(); ++i) {
+        const QString column = record.fieldName(i);
+        columns_ << column;
+        const ColumnDef* def = table ? table->column(column) : nullptr;
+        const bool inTable =
+            withRowIds && (def != nullptr || baseColumns.contains(column, Qt::CaseInsensitive));
+        tableColumn_ << inTable;
+        kinds_ << (def ? int(def->kind) : -1);
+    }
+    // A computed column that repeats a table column's name (select *, x as Id) is not the
+    // table's: only the first occurrence is written back.
+    for (int i = 0; i < columns_.size(); ++i) {
+        if (columnIndex(columns_[i]) != i)
+            tableColumn_[i] = false;
+    }
+    while (query.next()) {
+        Row row;
+        row.values.reserve(columns_.size());
+        for (int i = 0; i < columns_.size(); ++i)
+            row.values << fromStorage(i, query.value(i + first));
+        row.rowid = withRowIds ? query.value(0).toLongLong() : 0;
+        rows_ << std::move(row);
+    }
+    state_ = State::Browse;
+    if (!filterText_.isEmpty()) {
+        try {
+            filter_ = std::make_unique<RowFilter>(filterText_, columns_);
+        } catch (const DbError&) {
+            filter_.reset();
+            filterText_.clear();
+        }
+    }
+    rebuildView();
+    setCursor(view_.isEmpty() ? -1 : 0);
+    bof_ = true;
+    eof_ = view_.isEmpty();
+    Q_EMIT stateChanged();
+    notifyRows();
+}
+
+void Dataset::close() {
+    const bool wasOpen = state_ != State::Inactive;
+    state_ = State::Inactive;
+    columns_.clear();
+    kinds_.clear();
+    tableColumn_.clear();
+    rows_.clear();
+    view_.clear();
+    modified_.clear();
+    insertedRow_ = -1;
+    filter_.reset();
+    cursor_ = -1;
+    bof_ = eof_ = true;
+    if (wasOpen) {
+        Q_EMIT stateChanged();
+        notifyRows();
+    }
+}
+
+void Dataset::requery() {
+    if (state_ == State::Inactive) {
+        open();
+        return;
+    }
+    cancel();
+    open();
+}
+
+QVariant Dataset::fromStorage(int column, const QVariant& stored) const {
+    if (stored.isNull())
+        return QVariant();
+    switch (kinds_.value(column, -1)) {
+    case int(ColumnKind::AutoNumber):
+    case int(ColumnKind::Long):
+        return stored.toInt();
+    case int(ColumnKind::Double):
+        return stored.toDouble();
+    case int(ColumnKind::YesNo):
+        return stored.toLongLong() != 0;
+    case int(ColumnKind::Date): {
+        const QString text = stored.toString();
+        if (text.size() > 10) {
+            QDateTime dt = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            if (!dt.isValid())
+                dt = QDateTime::fromString(text, Qt::ISODate);
+            if (dt.isValid())
+                return dt;
+        }
+        const QDate d = QDate::fromString(text.left(10), Qt::ISODate);
+        return d.isValid() ? QVariant(d) : stored;
+    }
+    case int(ColumnKind::Text):
+    case int(ColumnKind::Memo):
+        return stored.toString();
+    default:
+        return stored;
+    }
+}
+
+QVariant Dataset::toStorage(int column, const QVariant& value) const {
+    if (value.isNull())
+        return QVariant();
+    switch (kinds_.value(column, -1)) {
+    case int(ColumnKind::YesNo):
+        return value.toBool() ? 1 : 0;
+    case int(ColumnKind::Date):
+        if (value.typeId() == QMetaType::QDate)
+            return value.toDate().toString(Qt::ISODate);
+        if (value.typeId() == QMetaType::QDateTime)
+            return value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        return value.toString();
+    default:
+        return value;
+    }
+}
+
+void Dataset::rebuildView() {
+    view_.clear();
+    view_.reserve(rows_.size());
+    for (int i = 0; i < rows_.size(); ++i) {
+        if (!filter_ || filter_->matches(rows_[i].values))
+            view_ << i;
+    }
+    if (sortText_.trimmed().isEmpty())
+        return;
+    QList<QPair<int, bool>> keys;
+    for (const QString& part : sortText_.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QStringList words = part.simplified().split(QLatin1Char(' '));
+        QString name = words.value(0);
+        name.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+        const int column = columnIndex(name);
+        if (column < 0)
+            continue;
+        const bool descending = words.value(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+        keys << qMakePair(column, descending);
+    }
+    std::stable_sort(view_.begin(), view_.end(), [&](int a, int b) {
+        for (const auto& [column, descending] : keys) {
+            const int c = compareForSort(rows_[a].values[column], rows_[b].values[column]);
+            if (c != 0)
+                return descending ? c > 0 : c < 0;
+        }
+        return false;
+    });
+}
+
+void Dataset::notifyRows() {
+    if (controlsDisabled_ == 0) {
+        Q_EMIT rowsChanged();
+        Q_EMIT currentChanged();
+    }
+}
+
+void Dataset::notifyCurrent() {
+    if (controlsDisabled_ == 0)
+        Q_EMIT currentChanged();
+}
+
+void Dataset::setCursor(int pos) {
+    cursor_ = view_.isEmpty() ? -1 : std::clamp(pos, 0, int(view_.size()) - 1);
+}
+
+int Dataset::currentRowIndex() const {
+    return cursor_ >= 0 && cursor_ < view_.size() ? view_[cursor_] : -1;
+}
+
+void Dataset::first() {
+    settle();
+    setCursor(0);
+    bof_ = true;
+    eof_ = view_.isEmpty();
+    notifyCurrent();
+}
+
+void Dataset::last() {
+    settle();
+    setCursor(int(view_.size()) - 1);
+    eof_ = true;
+    bof_ = view_.isEmpty();
+    notifyCurrent();
+}
+
+void Dataset::next() {
+    settle();
+    if (cursor_ < 0 || cursor_ >= view_.size() - 1) {
+        eof_ = true;
+        return;
+    }
+    ++cursor_;
+    bof_ = eof_ = false;
+    notifyCurrent();
+}
+
+void Dataset::prior() {
+    settle();
+    if (cursor_ <= 0) {
+        bof_ = true;
+        return;
+    }
+    --cursor_;
+    bof_ = eof_ = false;
+    notifyCurrent();
+}
+
+void Dataset::moveTo(int row) {
+    if (row == cursor_ || row < 0 || row >= view_.size())
+        return;
+    settle();
+    setCursor(row);
+    bof_ = eof_ = false;
+    notifyCurrent();
+}
+
+bool Dataset::locate(const QString& column, const QVariant& value) {
+    const int c = columnIndex(column);
+    if (c < 0)
+        throw DbError(QStringLiteral("La colonna %1 non esiste in %2.").arg(column, name_));
+    for (int i = 0; i < view_.size(); ++i) {
+        if (sameKey(rows_[view_[i]].values[c], value)) {
+            if (i != cursor_) {
+                settle();
+                setCursor(i);
+                notifyCurrent();
+            }
+            bof_ = eof_ = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+QVariant Dataset::value(int column) const {
+    if (column < 0 || column >= columns_.size())
+        return QVariant();
+    if (state_ == State::Edit || state_ == State::Insert)
+        return buffer_.values.value(column);
+    const int row = currentRowIndex();
+    return row < 0 ? QVariant() : rows_[row].values[column];
+}
+
+QVariant Dataset::value(const QString& column) const {
+    const int c = columnIndex(column);
+    if (c < 0 && state_ != State::Inactive)
+        throw DbError(QStringLiteral("La colonna %1 non esiste in %2.").arg(column, name_));
+    return value(c);
+}
+
+QVariant Dataset::valueAt(int row, int column) const {
+    if (row < 0 || row >= view_.size() || column < 0 || column >= columns_.size())
+        return QVariant();
+    if (row == cursor_ && (state_ == State::Edit || state_ == State::Insert))
+        return buffer_.values.value(column);
+    return rows_[view_[row]].values[column];
+}
+
+bool Dataset::isNull(const QString& column) const { return value(column).isNull(); }
+QString Dataset::text(const QString& column) const {
+    const QVariant v = value(column);
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(Qt::ISODate);
+    return v.toString();
+}
+int Dataset::integer(const QString& column) const { return value(column).toInt(); }
+double Dataset::number(const QString& column) const { return value(column).toDouble(); }
+bool Dataset::flag(const QString& column) const { return value(column).toBool(); }
+QDate Dataset::date(const QString& column) const { return value(column).toDate(); }
+QDateTime Dataset::dateTime(const QString& column) const { return value(column).toDateTime(); }
+
+void Dataset::setValue(const QString& column, const QVariant& newValue) {
+    if (state_ != State::Edit && state_ != State::Insert)
+        throw DbError(QStringLiteral("%1 non è in modifica.").arg(name_));
+    const int c = columnIndex(column);
+    if (c < 0)
+        throw DbError(QStringLiteral("La colonna %1 non esiste in %2.").arg(column, name_));
+    if (!tableColumn_[c])
+        throw DbError(QStringLiteral("La colonna %1 di %2 non si può modificare.").arg(column, name_));
+    QVariant stored = toStorage(c, newValue);
+    if (stored.typeId() == QMetaType::QString && stored.toString().isEmpty() &&
+        kinds_[c] != int(ColumnKind::Text) && kinds_[c] != int(ColumnKind::Memo))
+        stored = QVariant();
+    const QVariant normal = fromStorage(c, stored);
+    if (buffer_.values[c] == normal && buffer_.values[c].isNull() == normal.isNull())
+        return;
+    buffer_.values[c] = normal;
+    if (!modified_.contains(c))
+        modified_ << c;
+    if (controlsDisabled_ == 0)
+        Q_EMIT valueChanged(columns_[c]);
+}
+
+void Dataset::edit() {
+    if (state_ == State::Edit || state_ == State::Insert)
+        return;
+    if (state_ == State::Inactive)
+        throw DbError(QStringLiteral("%1 non è aperto.").arg(name_));
+    const int row = currentRowIndex();
+    if (row < 0)
+        throw DbError(QStringLiteral("%1 non contiene righe da modificare.").arg(name_));
+    buffer_ = rows_[row];
+    modified_.clear();
+    state_ = State::Edit;
+    Q_EMIT stateChanged();
+}
+
+void Dataset::insert() {
+    if (state_ == State::Inactive)
+        throw DbError(QStringLiteral("%1 non è aperto.").arg(name_));
+    settle();
+    Row row;
+    row.values.resize(columns_.size());
+    rows_ << row;
+    insertedRow_ = int(rows_.size()) - 1;
+    const int at = cursor_ < 0 ? 0 : cursor_;
+    view_.insert(at, insertedRow_);
+    cursor_ = at;
+    bof_ = eof_ = false;
+    buffer_ = row;
+    modified_.clear();
+    state_ = State::Insert;
+    Q_EMIT stateChanged();
+    notifyRows();
+}
+
+void Dataset::append() {
+    if (state_ == State::Inactive)
+        throw DbError(QStringLiteral("%1 non è aperto.").arg(name_));
+    settle();
+    Row row;
+    row.values.resize(columns_.size());
+    rows_ << row;
+    insertedRow_ = int(rows_.size()) - 1;
+    view_ << insertedRow_;
+    cursor_ = int(view_.size()) - 1;
+    bof_ = eof_ = false;
+    buffer_ = row;
+    modified_.clear();
+    state_ = State::Insert;
+    Q_EMIT stateChanged();
+    notifyRows();
+}
+
+void Dataset::post() {
+    if (state_ != State::Edit && state_ != State::Insert)
+        return;
+    if (baseTable_.isEmpty())
+        throw DbError(QStringLiteral("%1 non si può modificare.").arg(name_));
+    QStringList names;
+    QVariantList values;
+    for (int c : std::as_const(modified_)) {
+        names << quoteIdentifier(columns_[c]);
+        values << toStorage(c, buffer_.values[c]);
+    }
+    if (state_ == State::Edit) {
+        if (!modified_.isEmpty()) {
+            if (buffer_.rowid == 0)
+                throw DbError(QStringLiteral("%1 non si può modificare.").arg(name_));
+            QStringList sets;
+            for (const QString& n : names)
+                sets << n + QStringLiteral(" = ?");
+            values << buffer_.rowid;
+            QSqlQuery q = connection_.execNative(
+                QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                    .arg(quoteIdentifier(baseTable_), sets.join(QLatin1String(", "))),
+                values);
+            if (q.numRowsAffected() == 0)
+                throw DbError(QStringLiteral("La riga che si sta salvando non esiste più: un'altra "
+                                             "postazione l'ha eliminata."));
+        }
+        rows_[currentRowIndex()] = buffer_;
+    } else {
+        QSqlQuery q = names.isEmpty()
+                          ? connection_.execNative(QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
+                                                       .arg(quoteIdentifier(baseTable_)))
+                          : connection_.execNative(
+                                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                    .arg(quoteIdentifier(baseTable_), names.join(QLatin1String(", ")),
+                                         QStringList(names.size(), QStringLiteral("?"))
+                                             .join(QLatin1String(", "))),
+                                values);
+        const qint64 rowid = q.lastInsertId().toLongLong();
+        buffer_.rowid = rowid;
+        const int key = columnIndex(autoNumberColumn_);
+        if (key >= 0)
+            buffer_.values[key] = int(rowid);
+        rows_[insertedRow_] = buffer_;
+        insertedRow_ = -1;
+    }
+    modified_.clear();
+    state_ = State::Browse;
+    Q_EMIT stateChanged();
+    if (controlsDisabled_ == 0) {
+        Q_EMIT valueChanged(QString());
+        Q_EMIT rowsChanged();
+        Q_EMIT currentChanged();
+    }
+}
+
+void Dataset::settle() {
+    if (state_ == State::Edit || state_ == State::Insert) {
+        if (isModified())
+            post();
+        else
+            cancel();
+    }
+}
+
+void Dataset::cancel() {
+    if (state_ == State::Edit) {
+        state_ = State::Browse;
+        modified_.clear();
+        Q_EMIT stateChanged();
+        if (controlsDisabled_ == 0)
+            Q_EMIT valueChanged(QString());
+    } else if (state_ == State::Insert) {
+        state_ = State::Browse;
+        modified_.clear();
+        const int removed = insertedRow_;
+        insertedRow_ = -1;
+        view_.removeAll(removed);
+        rows_.removeAt(removed);
+        setCursor(cursor_);
+        Q_EMIT stateChanged();
+        notifyRows();
+    }
+}
+
+void Dataset::remove() {
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    cancel();
+    const int row = currentRowIndex();
+    if (row < 0)
+        throw DbError(QStringLiteral("%1 non contiene righe da eliminare.").arg(name_));
+    if (baseTable_.isEmpty() || rows_[row].rowid == 0)
+        throw DbError(QStringLiteral("%1 non si può modificare.").arg(name_));
+    connection_.execNative(
+        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(baseTable_)),
+        {rows_[row].rowid});
+    rows_.removeAt(row);
+    view_.removeAt(cursor_);
+    for (int& index : view_) {
+        if (index > row)
+            --index;
+    }
+    setCursor(cursor_);
+    bof_ = eof_ = view_.isEmpty();
+    notifyRows();
+}
+
+void Dataset::setFilter(const QString& filter) {
+    if (filter == filterText_ && (filter.isEmpty() || filter_))
+        return;
+    std::unique_ptr<RowFilter> parsed;
+    if (!filter.trimmed().isEmpty() && state_ != State::Inactive)
+        parsed = std::make_unique<RowFilter>(filter, columns_); // throws before anything changes
+    settle();
+    filterText_ = filter.trimmed().isEmpty() ? QString() : filter;
+    filter_ = std::move(parsed);
+    if (state_ == State::Inactive)
+        return;
+    rebuildView();
+    setCursor(0);
+    bof_ = true;
+    eof_ = view_.isEmpty();
+    notifyRows();
+}
+
+void Dataset::setSort(const QString& sort) {
+    settle();
+    const int row = currentRowIndex();
+    sortText_ = sort;
+    if (state_ == State::Inactive)
+        return;
+    rebuildView();
+    const int pos = int(view_.indexOf(row));
+    setCursor(pos < 0 ? 0 : pos);
+    notifyRows();
+}
+
+void Dataset::disableControls() { ++controlsDisabled_; }
+
+void Dataset::enableControls() {
+    if (controlsDisabled_ > 0 && --controlsDisabled_ == 0)
+        notifyRows();
+}
+
+} // namespace brevalto

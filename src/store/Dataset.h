@@ -1,0 +1,167 @@
+#pragma once
+// The in-memory rowset every screen works on: a query over the archive with a cursor, a
+// client-side filter and sort, and an edit buffer that is written back to the query's table.
+//
+// Cursor rules follow the classic desktop dataset: when the dataset has rows the cursor is always
+// on one of them; next() on the last row sets eof() and stays, prior() on the first sets bof() and
+// stays. Column names are matched without regard to letter case.
+#include "store/DbError.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+
+namespace brevalto {
+
+class Connection;
+class RowFilter;
+
+class Dataset : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+
+    Dataset(Connection& connection, const QString& name, const QString& sql = {},
+            QObject* parent = nullptr);
+    ~Dataset() override;
+
+    QString name() const { return name_; }
+    Connection& connection() const { return connection_; }
+
+    // The query, in the Jet dialect. Changing it does not reopen the dataset.
+    QString sql() const { return sql_; }
+    void setSql(const QString& sql);
+    // The table that post() and remove() write to: the first table after FROM.
+    QString baseTable() const { return baseTable_; }
+
+    void open();  // throws DbError
+    void close(); // drops any pending edit
+    void requery(); // drops a pending edit, runs the query again, cursor on the first row
+    bool isOpen() const { return state_ != State::Inactive; }
+    State state() const { return state_; }
+
+    // Columns of the query, in query order.
+    QStringList columnNames() const { return columns_; }
+    int columnCount() const { return int(columns_.size()); }
+    int columnIndex(const QString& name) const; // -1 when absent
+    bool hasColumn(const QString& name) const { return columnIndex(name) >= 0; }
+    // True for a column of the base table (written by post); false for computed ones.
+    bool isTableColumn(int column) const;
+
+    // Rows visible through the filter, in sort order.
+    int rowCount() const { return int(view_.size()); }
+    bool isEmpty() const { return view_.isEmpty(); }
+    int position() const { return cursor_; } // 0-based index in the view, -1 when empty
+    bool bof() const { return bof_; }
+    bool eof() const { return eof_; }
+    void first();
+    void last();
+    void next();
+    void prior();
+    void moveTo(int row);
+    // Exact match of one column's value (numbers compared as numbers); moves the cursor and
+    // returns true when found, otherwise leaves the cursor where it was.
+    bool locate(const QString& column, const QVariant& value);
+
+    // Value of the current row (of the edit buffer while editing). Null when the dataset is empty.
+    QVariant value(const QString& column) const;
+    QVariant value(int column) const;
+    // Value of any visible row, for grids.
+    QVariant valueAt(int row, int column) const;
+    bool isNull(const QString& column) const;
+    QString text(const QString& column) const; // empty for null
+    int integer(const QString& column) const;  // 0 for null
+    double number(const QString& column) const; // 0 for null
+    bool flag(const QString& column) const;     // false for null
+    QDate date(const QString& column) const;
+    QDateTime dateTime(const QString& column) const;
+    // Sets a value of the edit buffer; requires the Edit or Insert state. Throws DbError for an
+    // unknown column or a computed one.
+    void setValue(const QString& column, const QVariant& value);
+
+    // Edit and insert states. edit() on an empty dataset throws; edit() while editing is a no-op.
+    void edit();
+    void insert(); // a new empty row before the current one, which becomes current
+    void append(); // a new empty row at the end
+    // Writes the edit buffer to the base table: an UPDATE of the changed columns, or an INSERT
+    // that fills the AutoNumber key. On failure throws DbError and keeps the buffer unchanged, so
+    // the caller can cancel; nothing half-written stays in memory.
+    void post();
+    void cancel();
+    // Posts a pending change, or cancels an edit that changed nothing. Moving the cursor, sorting
+    // and filtering settle first, so that nothing typed is lost by a move.
+    void settle();
+    // Deletes the current row from the table; the row that followed becomes current (the new last
+    // row when the last was deleted). Throws DbError.
+    void remove();
+    bool isModified() const { return !modified_.isEmpty(); }
+
+    // Client-side filter in the Jet filter syntax: "col like 'abc*' and col2 = 'x'". An empty text
+    // shows every row. Throws DbError for a text it cannot read.
+    QString filter() const { return filterText_; }
+    void setFilter(const QString& filter);
+    // Client-side sort: "col ASC" or "col DESC", several joined by commas; empty for query order.
+    QString sort() const { return sortText_; }
+    void setSort(const QString& sort);
+
+    // Suspends the changed() signals (a screen about to do many moves); nests.
+    void disableControls();
+    void enableControls();
+
+Q_SIGNALS:
+    // The set of rows, their order or the columns changed (open, requery, filter, sort, insert,
+    // delete, close). Grids reset.
+    void rowsChanged();
+    // The cursor moved to another row.
+    void currentChanged();
+    // A value of the current row changed (setValue, post, cancel).
+    void valueChanged(const QString& column);
+    void stateChanged();
+
+private:
+    struct Row {
+        QVector<QVariant> values;
+        qint64 rowid = 0; // SQLite row id of the base table; 0 for a row not yet posted
+    };
+
+    void rebuildView();
+    void setCursor(int pos);
+    void notifyRows();
+    void notifyCurrent();
+    QVariant fromStorage(int column, const QVariant& stored) const;
+    QVariant toStorage(int column, const QVariant& value) const;
+    int currentRowIndex() const; // index into rows_, -1 when none
+
+    Connection& connection_;
+    QString name_;
+    QString sql_;
+    QString baseTable_;
+    QString autoNumberColumn_;
+    State state_ = State::Inactive;
+
+    QStringList columns_;
+    QVector<int> kinds_;         // ColumnKind per column, -1 when unknown (computed)
+    QVector<bool> tableColumn_;  // column belongs to the base table
+    QList<Row> rows_;            // every row the query returned, query order
+    QVector<int> view_;          // indices into rows_: filtered and sorted
+    int cursor_ = -1;
+    bool bof_ = true;
+    bool eof_ = true;
+
+    Row buffer_;                 // edit buffer
+    QList<int> modified_;        // columns changed in the buffer
+    int insertedRow_ = -1;       // index into rows_ of the row being inserted
+
+    QString filterText_;
+    std::unique_ptr<RowFilter> filter_;
+    QString sortText_;
+    int controlsDisabled_ = 0;
+};
+
+} // namespace brevalto

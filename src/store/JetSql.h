@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+
+namespace brevalto {
+
+// Translates one statement of the Access/Jet SQL dialect into SQLite SQL. A tokenizer: text
+// inside string literals and quoted identifiers is never changed.
+//   a & b            -> (COALESCE(a,'') || COALESCE(b,''))   (NULL joins as empty text)
+//   select top N ... -> select ... LIMIT N
+//   @@IDENTITY       -> last_insert_rowid()
+//   Delete * from    -> DELETE FROM
+//   "text"           -> 'text'          [name] -> "name"
+//   True / False     -> 1 / 0           #2024-01-31# or #1/31/2024# -> '2024-01-31'
+QString translateJetSql(const QString& jet);
+
+} // namespace brevalto

@@ -1,0 +1,10 @@
+#pragma once
+#include <QString>
+
+namespace brevalto {
+
+// The program folder, where "percorsoPa.txt", "Allegato.wkq" and the default archive live:
+// $BREVALTO_HOME when set, otherwise the folder of the executable. Always ends with "/".
+QString programFolder();
+
+} // namespace brevalto

@@ -1,0 +1,31 @@
+#pragma once
+// A client-side row filter in the Jet filter syntax the screens write:
+//   col like 'abc*'    col like '*abc*'    col = 'x'    col <> 3    a = 'x' and (b like 'y*' or c = 1)
+// Literals are '...' (an apostrophe doubled inside) or numbers; "*" and "%" are wildcards of
+// like, "?" and "_" match one character. Comparisons of text ignore letter case.
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+namespace brevalto {
+
+class RowFilter {
+public:
+    // Parses the text against the dataset's column names. Throws DbError when it cannot read it.
+    RowFilter(const QString& text, const QStringList& columns);
+    ~RowFilter();
+    bool matches(const QVector<QVariant>& row) const;
+
+    struct Node;
+
+private:
+    std::unique_ptr<Node> root_;
+};
+
+// True when text matches a like pattern with "*"/"%" and "?"/"_" wildcards, ignoring case.
+bool likeMatch(const QString& text, const QString& pattern);
+
+} // namespace brevalto

@@ -1,0 +1,205 @@
+// The Dataset on a real archive file: cursor, filter, sort, edit buffer and write-back.
+#include "store/Connection.h"
+#include "store/Dataset.h"
+#include "store/Schema.h"
+#include "support/TestFiles.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace brevalto;
+
+namespace {
+
+class DatasetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const QString path = folder.file("prova.mdb");
+        QFile(path).open(QIODevice::WriteOnly);
+        connection.open(path);
+        for (const char* table : {"Vettori", "PA_FE_Body_DatiDDT", "Iva", "Ditta"})
+            connection.execNative(createTableSql(*findTable(table)));
+        const char* people[][3] = {{"Rossi", "Mario", "IT"},   {"D'Amico", "Anna", "IT"},
+                                   {"rossini", "Luca", "FR"},  {"Bianchi", "Rosa", nullptr},
+                                   {"Rosso", "Carlo", "DE"}};
+        for (const auto& p : people)
+            connection.exec("insert into Vettori (Denominazione, Nome, IdPaese) values (?, ?, ?)",
+                            {p[0], p[1], p[2] ? QVariant(p[2]) : QVariant()});
+    }
+
+    QStringList column(Dataset& d, const QString& name) {
+        QStringList out;
+        for (int r = 0; r < d.rowCount(); ++r)
+            out << d.valueAt(r, d.columnIndex(name)).toString();
+        return out;
+    }
+
+    test::TempFolder folder;
+    Connection connection;
+};
+
+TEST_F(DatasetTest, CursorStopsAtBothEndsAndLocatesExactKeys) {
+    Dataset d(connection, "TableVettori", "select * from Vettori order by Id");
+    d.open();
+    ASSERT_EQ(d.rowCount(), 5);
+    EXPECT_TRUE(d.bof());
+    EXPECT_FALSE(d.eof());
+    d.prior();
+    EXPECT_TRUE(d.bof());
+    EXPECT_EQ(d.text("Denominazione"), "Rossi");
+    int seen = 0;
+    for (d.first(); !d.eof(); d.next())
+        ++seen;
+    EXPECT_EQ(seen, 5);
+    EXPECT_EQ(d.text("Denominazione"), "Rosso"); // stays on the last row
+    EXPECT_TRUE(d.locate("ID", 2));
+    EXPECT_EQ(d.text("denominazione"), "D'Amico");
+    EXPECT_FALSE(d.locate("Id", 99));
+    EXPECT_EQ(d.integer("Id"), 2);
+    EXPECT_TRUE(d.locate("Id", QString("3"))); // a key typed as text still matches the number
+    EXPECT_THROW(d.value("NoSuchColumn"), DbError);
+}
+
+TEST_F(DatasetTest, FilterReadsTheJetSyntaxAndIgnoresCase) {
+    Dataset d(connection, "TableVettori", "select * from Vettori order by Id");
+    d.open();
+    const struct {
+        const char* filter;
+        QStringList expected;
+    } cases[] = {
+        {"Denominazione like 'ross*'", {"Rossi", "rossini", "Rosso"}},
+        {"Denominazione like '*ss*'", {"Rossi", "rossini", "Rosso"}},
+        {"Denominazione like 'D''A*'", {"D'Amico"}},
+        {"Nome like 'M*' and Denominazione like 'Ross*'", {"Rossi"}},
+        {"IdPaese = 'it'", {"Rossi", "D'Amico"}},
+        {"IdPaese <> 'IT'", {"rossini", "Rosso"}}, // a null country matches nothing
+        {"Id >= 4", {"Bianchi", "Rosso"}},
+        {"(IdPaese = 'FR' or IdPaese = 'DE') and not Nome like 'L*'", {"Rosso"}},
+        {"IdPaese is null", {"Bianchi"}},
+        {"Denominazione like 'x%'", {}},
+        {"", {"Rossi", "D'Amico", "rossini", "Bianchi", "Rosso"}},
+    };
+    for (const auto& c : cases) {
+        d.setFilter(c.filter);
+        EXPECT_EQ(column(d, "Denominazione"), c.expected) << c.filter;
+    }
+    d.setFilter("Denominazione like 'Ross*'");
+    EXPECT_THROW(d.setFilter("Denominazione like 'unterminated"), DbError);
+    EXPECT_THROW(d.setFilter("Nope = 1"), DbError);
+    EXPECT_EQ(d.rowCount(), 3) << "a rejected filter leaves the old one in force";
+    d.requery();
+    EXPECT_EQ(d.rowCount(), 3) << "the filter survives a re-query";
+}
+
+TEST_F(DatasetTest, SortTogglesAndKeepsTheCurrentRow) {
+    Dataset d(connection, "TableVettori", "select * from Vettori order by Id");
+    d.open();
+    d.locate("Id", 3);
+    d.setSort("Denominazione ASC");
+    EXPECT_EQ(column(d, "Denominazione"),
+              QStringList({"Bianchi", "D'Amico", "Rossi", "rossini", "Rosso"}));
+    EXPECT_EQ(d.integer("Id"), 3);
+    d.setSort("IdPaese DESC, Denominazione ASC");
+    EXPECT_EQ(column(d, "IdPaese"), QStringList({"IT", "IT", "FR", "DE", ""}));
+    d.setSort("");
+    EXPECT_EQ(d.valueAt(0, d.columnIndex("Id")).toInt(), 1);
+}
+
+TEST_F(DatasetTest, InsertPostFillsTheKeyAndEditWritesOnlyTheRow) {
+    Dataset d(connection, "TableVettori",
+              "Select *, (Denominazione & ' - ' & Cognome & ' ' & Nome) as Nominativo from "
+              "Vettori order by Denominazione, Cognome");
+    d.open();
+    d.append();
+    EXPECT_EQ(d.state(), Dataset::State::Insert);
+    d.setValue("Denominazione", "Zeta Trasporti");
+    d.setValue("IdPaese", "IT");
+    EXPECT_THROW(d.setValue("Nominativo", "x"), DbError) << "computed columns are read-only";
+    d.post();
+    EXPECT_EQ(d.state(), Dataset::State::Browse);
+    EXPECT_EQ(d.integer("Id"), 6);
+    EXPECT_EQ(connection.scalar("select Denominazione from Vettori where Id = 6").toString(),
+              "Zeta Trasporti");
+
+    d.requery();
+    ASSERT_TRUE(d.locate("Id", 6));
+    EXPECT_EQ(d.text("Nominativo"), "Zeta Trasporti -  ") << "a null joins as empty text";
+    d.edit();
+    d.setValue("Nome", "Gino");
+    d.cancel();
+    EXPECT_TRUE(d.isNull("Nome"));
+    d.edit();
+    d.setValue("Nome", "Gino");
+    d.post();
+    EXPECT_EQ(connection.scalar("select count(*) from Vettori where Nome = 'Gino'").toInt(), 1);
+}
+
+TEST_F(DatasetTest, KindsRoundTripThroughTheArchive) {
+    Dataset d(connection, "TableDDT", "select * from PA_FE_Body_DatiDDT");
+    d.open();
+    d.append();
+    d.setValue("PA_FE_Body_Id", 7);
+    d.setValue("DataDDT", QDate(2026, 3, 31));
+    d.setValue("NumeroDDT", "");
+    d.post();
+    EXPECT_EQ(connection.scalar("select DataDDT from PA_FE_Body_DatiDDT").toString(), "2026-03-31");
+    d.requery();
+    EXPECT_EQ(d.value("DataDDT"), QVariant(QDate(2026, 3, 31)));
+    EXPECT_EQ(d.value("PA_FE_Body_Id").typeId(), QMetaType::Int);
+
+    Dataset iva(connection, "TableIva", "select * from Iva");
+    iva.open();
+    iva.append();
+    iva.setValue("Iva", 22.5);
+    iva.setValue("NonEliminabile", true);
+    iva.post();
+    iva.requery();
+    EXPECT_EQ(iva.value("NonEliminabile"), QVariant(true));
+    EXPECT_DOUBLE_EQ(iva.number("Iva"), 22.5);
+}
+
+TEST_F(DatasetTest, TableWithoutKeyIsStillWritable) {
+    connection.exec("insert into Ditta (RagSoc) values ('Prima')");
+    Dataset d(connection, "TableDitta", "SELECT * from Ditta");
+    d.open();
+    d.edit();
+    d.setValue("RagSoc", "Seconda");
+    d.post();
+    EXPECT_EQ(connection.scalar("select RagSoc from Ditta").toString(), "Seconda");
+}
+
+TEST_F(DatasetTest, RefusedWritesKeepMemoryAsItWas) {
+    Dataset d(connection, "TableVettori", "select * from Vettori order by Id");
+    d.open();
+    d.edit();
+    d.setValue("Nome", "Nuovo");
+    // Another workstation deletes the row meanwhile.
+    connection.exec("delete from Vettori where Id = 1");
+    EXPECT_THROW(d.post(), DbError);
+    EXPECT_EQ(d.state(), Dataset::State::Edit) << "the typed value is still there to retry";
+    d.cancel();
+    EXPECT_EQ(d.text("Nome"), "Mario");
+
+    connection.execNative("drop table Vettori");
+    d.append();
+    d.setValue("Nome", "Perso");
+    EXPECT_THROW(d.post(), DbError);
+    d.cancel();
+    EXPECT_EQ(d.rowCount(), 5) << "the unsaved row is gone from memory, nothing else";
+    EXPECT_THROW(d.remove(), DbError);
+    EXPECT_EQ(d.rowCount(), 5);
+}
+
+TEST_F(DatasetTest, MovingAwayPostsWhatWasTyped) {
+    Dataset d(connection, "TableVettori", "select * from Vettori order by Id");
+    d.open();
+    d.edit();
+    d.setValue("Nome", "Cambiato");
+    d.next();
+    EXPECT_EQ(connection.scalar("select Nome from Vettori where Id = 1").toString(), "Cambiato");
+    d.insert();
+    d.next(); // an untouched new row is simply dropped
+    EXPECT_EQ(d.rowCount(), 5);
+}
+
+} // namespace
