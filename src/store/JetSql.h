@@ -11,6 +11,9 @@ namespace brevalto {
 //   Delete * from    -> DELETE FROM
 //   "text"           -> 'text'          [name] -> "name"
 //   True / False     -> 1 / 0           #2024-01-31# or #1/31/2024# -> '2024-01-31'
+//   #1/31/2024 10:05#  -> '2024-01-31 10:05:00'  (Jet dates are month/day/year)
+// In CREATE TABLE / ALTER TABLE the Jet column types COUNTER, YESNO, MEMO, LONG... become their
+// SQLite counterparts. An unterminated literal or name passes through to the end unchanged.
 QString translateJetSql(const QString& jet);
 
 } // namespace brevalto

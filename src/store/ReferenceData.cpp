@@ -141,12 +141,18 @@ ReferenceTable readReferenceTable(const QString& path) {
     if (lines.isEmpty() || lines.constFirst().isEmpty())
         throw fileError(path, 1, QStringLiteral("manca la riga con i nomi delle colonne"));
 
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).contains(QLatin1Char('\r')))
+            throw fileError(
+                path, int(i) + 1,
+                QStringLiteral("ritorno a capo CR non ammesso (il file deve usare LF)"));
+    }
+
     ReferenceTable table;
     table.name = QFileInfo(path).completeBaseName();
     table.columns = lines.constFirst().split(QLatin1Char('\t'));
     for (const QString& column : std::as_const(table.columns)) {
-        if (column.isEmpty() || column.contains(QLatin1Char('\\')) ||
-            column.contains(QLatin1Char('\r')))
+        if (column.isEmpty() || column.contains(QLatin1Char('\\')))
             throw fileError(path, 1,
                             QStringLiteral("nome di colonna non valido \"%1\"").arg(column));
     }
@@ -155,9 +161,6 @@ ReferenceTable readReferenceTable(const QString& path) {
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const int lineNumber = int(i) + 1;
         const QString& line = lines.at(i);
-        if (line.contains(QLatin1Char('\r')))
-            throw fileError(path, lineNumber,
-                            QStringLiteral("ritorno a capo non ammesso (il file deve usare LF)"));
         const QStringList fields = line.split(QLatin1Char('\t'));
         if (fields.size() != table.columns.size())
             throw fileError(path, lineNumber,

@@ -8,6 +8,8 @@
 #include <QUuid>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace brevalto {
 namespace {
@@ -120,6 +122,8 @@ TEST(JetSqlTest, UpdateScriptDdl) {
     });
 }
 
+using Rows = std::vector<std::string>;
+
 // Translated statements run on a real SQLite database.
 class JetSqlDbTest : public ::testing::Test {
 protected:
@@ -142,11 +146,12 @@ protected:
             << sql.toStdString() << ": " << query_->lastError().text().toStdString();
         return *query_;
     }
-    QVariantList column(const QString& jet) {
-        QVariantList values;
+    // The first column of every row, as text.
+    std::vector<std::string> column(const QString& jet) {
+        std::vector<std::string> values;
         QSqlQuery& q = run(jet);
         while (q.next())
-            values << q.value(0);
+            values.push_back(q.value(0).toString().toStdString());
         return values;
     }
 
@@ -160,34 +165,32 @@ TEST_F(JetSqlDbTest, ScriptAndQueriesRun) {
         "Nome TEXT(50), Attivo YESNO, Nascita DATETIME, Note MEMO)");
     run("ALTER TABLE Clienti ADD COLUMN Cap TEXT(5)");
     run(R"(INSERT INTO Clienti (Denominazione, Attivo, Nascita) VALUES ("X", True, #1/31/2024#))");
-    EXPECT_EQ(column("SELECT @@IDENTITY as ID;"), QVariantList{1});
+    EXPECT_EQ(column("SELECT @@IDENTITY as ID;"), Rows{"1"});
     run("INSERT INTO Clienti (Denominazione, Cognome, Nome, Attivo, Nascita) "
         "VALUES ('Y', 'Rossi', 'Anna', False, #2024-02-01 10:05#)");
-    EXPECT_EQ(column("SELECT @@IDENTITY as ID;"), QVariantList{2});
+    EXPECT_EQ(column("SELECT @@IDENTITY as ID;"), Rows{"2"});
 
     // NULL parts join as empty text, in the select list and inside parentheses.
     EXPECT_EQ(column(R"(select Denominazione & " - " & Cognome & " " & Nome as N from Clienti
                         order by ID)"),
-              (QVariantList{"X - ", "Y - Rossi Anna"}));
+              (Rows{"X -  ", "Y - Rossi Anna"}));
     EXPECT_EQ(column("select (Denominazione & ' - ' & Cognome) as X from Clienti where ID = 1"),
-              QVariantList{"X - "});
+              Rows{"X - "});
 
-    EXPECT_EQ(column("select top 1 ID from Clienti order by ID desc;"), QVariantList{2});
-    EXPECT_EQ(column("SELECT TOP 1 * FROM Clienti"), QVariantList{1});
-    EXPECT_EQ(column("select ID from Clienti where Attivo = True"), QVariantList{1});
-    EXPECT_EQ(column("select ID from Clienti where Attivo = false"), QVariantList{2});
-    EXPECT_EQ(column("select ID from Clienti where Nascita = #2024-01-31#"), QVariantList{1});
-    EXPECT_EQ(column("select ID from Clienti where Nascita > #1/31/2024# order by ID"),
-              QVariantList{2});
-    EXPECT_EQ(column("select Nascita from Clienti where ID = 2"),
-              QVariantList{"2024-02-01 10:05:00"});
+    EXPECT_EQ(column("select top 1 ID from Clienti order by ID desc;"), Rows{"2"});
+    EXPECT_EQ(column("SELECT TOP 1 * FROM Clienti"), Rows{"1"});
+    EXPECT_EQ(column("select ID from Clienti where Attivo = True"), Rows{"1"});
+    EXPECT_EQ(column("select ID from Clienti where Attivo = false"), Rows{"2"});
+    EXPECT_EQ(column("select ID from Clienti where Nascita = #2024-01-31#"), Rows{"1"});
+    EXPECT_EQ(column("select ID from Clienti where Nascita > #1/31/2024# order by ID"), Rows{"2"});
+    EXPECT_EQ(column("select Nascita from Clienti where ID = 2"), Rows{"2024-02-01 10:05:00"});
 
     run("Delete * from Clienti where [ID] = 1");
-    EXPECT_EQ(column("select count(*) from Clienti"), QVariantList{1});
+    EXPECT_EQ(column("select count(*) from Clienti"), Rows{"1"});
     // A new row after deleting the last one does not reuse its number.
     run("delete from Clienti");
     run("insert into Clienti (Cognome) values (\"O'Neil\")");
-    EXPECT_EQ(column("select ID & ':' & Cognome from Clienti"), QVariantList{"3:O'Neil"});
+    EXPECT_EQ(column("select ID & ':' & Cognome from Clienti"), Rows{"3:O'Neil"});
 }
 
 // Random statements from an alphabet that mixes well-formed pieces with unterminated literals,
