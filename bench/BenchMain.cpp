@@ -47,8 +47,8 @@ void report(const QString& what, double value, const QString& unit) {
 } // namespace brevalto::bench
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const QStringList wanted = app.arguments().mid(1);
     for (const auto& [name, run] : brevalto::bench::registry()) {

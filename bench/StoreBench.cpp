@@ -14,8 +14,8 @@ using namespace brevalto::bench;
 static Registrar storeBench("store", [] {
     QTemporaryDir dir;
     int n = 0;
-    report("create archive", bestMs(3, [&] { createArchive(dir.filePath(QString("a%1.mdb").arg(n++))); }),
-           "ms");
+    report("create archive",
+           bestMs(3, [&] { createArchive(dir.filePath(QString("a%1.mdb").arg(n++))); }), "ms");
     Connection c;
     c.open(dir.filePath("a0.mdb"));
     Dataset comuni(c, "TableComuni", "SELECT * FROM Comuni Order By Comune");

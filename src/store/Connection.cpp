@@ -107,7 +107,9 @@ bool Connection::isOpen() const {
     return QSqlDatabase::contains(name_) && QSqlDatabase::database(name_, false).isOpen();
 }
 
-QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
+QSqlDatabase Connection::database() const {
+    return QSqlDatabase::database(name_, false);
+}
 
 QSqlQuery Connection::execNative(const QString& sql, const QVariantList& values) {
     if (!isOpen())

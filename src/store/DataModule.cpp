@@ -170,8 +170,7 @@ const QList<DataModule::BodyChildDef>& DataModule::bodyChildDatasets() {
          " order by CondizioniPagamento"},
         {"TablePA_FE_Body_DatiRicezione", "PA_FE_Body_DatiRicezione", " order by IdDocumento"},
         {"TablePA_FE_Body_DatiSAL", "PA_FE_Body_DatiSAL", " order by RiferimentoFase"},
-        {"TablePA_FE_Body_ScontoMaggiorazione", "PA_FE_Body_ScontoMaggiorazione",
-         " order by Tipo"},
+        {"TablePA_FE_Body_ScontoMaggiorazione", "PA_FE_Body_ScontoMaggiorazione", " order by Tipo"},
         {"TablePA_FE_Body_DatiRitenuta", "PA_FE_Body_DatiRitenuta", " order by TipoRitenuta"},
     };
     return defs;
@@ -183,7 +182,8 @@ DataModule::DataModule(QObject* parent) : QObject(parent) {
         shared_ << new Dataset(connection_, def.name, def.sql, this);
     cercaLinee_ = new Dataset(
         connection_, QStringLiteral("TableCercaLinee"),
-        QStringLiteral("select * from PA_FE_Body_DatiBeniServizi_DettaglioLinee order by NumeroLinea"),
+        QStringLiteral(
+            "select * from PA_FE_Body_DatiBeniServizi_DettaglioLinee order by NumeroLinea"),
         this);
     setComputerName(QSysInfo::machineHostName());
 }

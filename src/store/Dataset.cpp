@@ -62,7 +62,8 @@ QString tableAfterFrom(const QString& sql) {
                 table = sql.mid(j + 1, end - j - 1);
         } else {
             int end = j;
-            while (end < sql.size() && (sql[end].isLetterOrNumber() || sql[end] == QLatin1Char('_')))
+            while (end < sql.size() &&
+                   (sql[end].isLetterOrNumber() || sql[end] == QLatin1Char('_')))
                 ++end;
             table = sql.mid(j, end - j);
         }
@@ -85,7 +86,8 @@ QString withRowId(const QString& sql, const QString& table) {
     if (selectAt < 0)
         return {};
     const int at = selectAt + 6;
-    return sql.left(at) + QStringLiteral(" %1.rowid AS %2,").arg(quoteIdentifier(table), kRowIdAlias) +
+    return sql.left(at) +
+           QStringLiteral(" %1.rowid AS %2,").arg(quoteIdentifier(table), kRowIdAlias) +
            sql.mid(at);
 }
 
@@ -139,7 +141,9 @@ Dataset::Dataset(Connection& connection, const QString& name, const QString& sql
 
 Dataset::~Dataset() = default;
 
-void Dataset::setSql(const QString& sql) { sql_ = sql; }
+void Dataset::setSql(const QString& sql) {
+    sql_ = sql;
+}
 
 int Dataset::columnIndex(const QString& name) const {
     for (int i = 0; i < columns_.size(); ++i) {
@@ -269,7 +273,8 @@ QVariant Dataset::fromStorage(int column, const QVariant& stored) const {
     case int(ColumnKind::Date): {
         const QString text = stored.toString();
         if (text.size() > 10) {
-            QDateTime dt = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            QDateTime dt =
+                QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
             if (!dt.isValid())
                 dt = QDateTime::fromString(text, Qt::ISODate);
             if (dt.isValid())
@@ -320,7 +325,8 @@ void Dataset::rebuildView() {
         const int column = columnIndex(name);
         if (column < 0)
             continue;
-        const bool descending = words.value(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+        const bool descending =
+            words.value(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
         keys << qMakePair(column, descending);
     }
     std::stable_sort(view_.begin(), view_.end(), [&](int a, int b) {
@@ -442,18 +448,30 @@ QVariant Dataset::valueAt(int row, int column) const {
     return rows_[view_[row]].values[column];
 }
 
-bool Dataset::isNull(const QString& column) const { return value(column).isNull(); }
+bool Dataset::isNull(const QString& column) const {
+    return value(column).isNull();
+}
 QString Dataset::text(const QString& column) const {
     const QVariant v = value(column);
     if (v.typeId() == QMetaType::QDate)
         return v.toDate().toString(Qt::ISODate);
     return v.toString();
 }
-int Dataset::integer(const QString& column) const { return value(column).toInt(); }
-double Dataset::number(const QString& column) const { return value(column).toDouble(); }
-bool Dataset::flag(const QString& column) const { return value(column).toBool(); }
-QDate Dataset::date(const QString& column) const { return value(column).toDate(); }
-QDateTime Dataset::dateTime(const QString& column) const { return value(column).toDateTime(); }
+int Dataset::integer(const QString& column) const {
+    return value(column).toInt();
+}
+double Dataset::number(const QString& column) const {
+    return value(column).toDouble();
+}
+bool Dataset::flag(const QString& column) const {
+    return value(column).toBool();
+}
+QDate Dataset::date(const QString& column) const {
+    return value(column).toDate();
+}
+QDateTime Dataset::dateTime(const QString& column) const {
+    return value(column).toDateTime();
+}
 
 void Dataset::setValue(const QString& column, const QVariant& newValue) {
     if (state_ != State::Edit && state_ != State::Insert)
@@ -462,7 +480,8 @@ void Dataset::setValue(const QString& column, const QVariant& newValue) {
     if (c < 0)
         throw DbError(QStringLiteral("La colonna %1 non esiste in %2.").arg(column, name_));
     if (!tableColumn_[c])
-        throw DbError(QStringLiteral("La colonna %1 di %2 non si può modificare.").arg(column, name_));
+        throw DbError(
+            QStringLiteral("La colonna %1 di %2 non si può modificare.").arg(column, name_));
     QVariant stored = toStorage(c, newValue);
     if (stored.typeId() == QMetaType::QString && stored.toString().isEmpty() &&
         kinds_[c] != int(ColumnKind::Text) && kinds_[c] != int(ColumnKind::Memo))
@@ -483,8 +502,11 @@ void Dataset::edit() {
     if (state_ == State::Inactive)
         throw DbError(QStringLiteral("%1 non è aperto.").arg(name_));
     const int row = currentRowIndex();
-    if (row < 0)
-        throw DbError(QStringLiteral("%1 non contiene righe da modificare.").arg(name_));
+    if (row < 0) {
+        // Editing an empty dataset starts a new row, as the classic dataset does.
+        append();
+        return;
+    }
     buffer_ = rows_[row];
     modified_.clear();
     state_ = State::Edit;
@@ -557,15 +579,16 @@ void Dataset::post() {
         }
         rows_[currentRowIndex()] = buffer_;
     } else {
-        QSqlQuery q = names.isEmpty()
-                          ? connection_.execNative(QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
-                                                       .arg(quoteIdentifier(baseTable_)))
-                          : connection_.execNative(
-                                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                    .arg(quoteIdentifier(baseTable_), names.join(QLatin1String(", ")),
-                                         QStringList(names.size(), QStringLiteral("?"))
-                                             .join(QLatin1String(", "))),
-                                values);
+        QSqlQuery q =
+            names.isEmpty()
+                ? connection_.execNative(QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
+                                             .arg(quoteIdentifier(baseTable_)))
+                : connection_.execNative(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                             .arg(quoteIdentifier(baseTable_),
+                                                  names.join(QLatin1String(", ")),
+                                                  QStringList(names.size(), QStringLiteral("?"))
+                                                      .join(QLatin1String(", "))),
+                                         values);
         const qint64 rowid = q.lastInsertId().toLongLong();
         buffer_.rowid = rowid;
         const int key = columnIndex(autoNumberColumn_);
@@ -668,7 +691,9 @@ void Dataset::setSort(const QString& sort) {
     notifyRows();
 }
 
-void Dataset::disableControls() { ++controlsDisabled_; }
+void Dataset::disableControls() {
+    ++controlsDisabled_;
+}
 
 void Dataset::enableControls() {
     if (controlsDisabled_ > 0 && --controlsDisabled_ == 0)

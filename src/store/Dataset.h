@@ -40,8 +40,8 @@ public:
     // The table that post() and remove() write to: the first table after FROM.
     QString baseTable() const { return baseTable_; }
 
-    void open();  // throws DbError
-    void close(); // drops any pending edit
+    void open();    // throws DbError
+    void close();   // drops any pending edit
     void requery(); // drops a pending edit, runs the query again, cursor on the first row
     bool isOpen() const { return state_ != State::Inactive; }
     State state() const { return state_; }
@@ -75,8 +75,8 @@ public:
     // Value of any visible row, for grids.
     QVariant valueAt(int row, int column) const;
     bool isNull(const QString& column) const;
-    QString text(const QString& column) const; // empty for null
-    int integer(const QString& column) const;  // 0 for null
+    QString text(const QString& column) const;  // empty for null
+    int integer(const QString& column) const;   // 0 for null
     double number(const QString& column) const; // 0 for null
     bool flag(const QString& column) const;     // false for null
     QDate date(const QString& column) const;
@@ -85,7 +85,7 @@ public:
     // unknown column or a computed one.
     void setValue(const QString& column, const QVariant& value);
 
-    // Edit and insert states. edit() on an empty dataset throws; edit() while editing is a no-op.
+    // Edit and insert states. edit() on an empty dataset starts a new row; while editing, a no-op.
     void edit();
     void insert(); // a new empty row before the current one, which becomes current
     void append(); // a new empty row at the end
@@ -146,17 +146,17 @@ private:
     State state_ = State::Inactive;
 
     QStringList columns_;
-    QVector<int> kinds_;         // ColumnKind per column, -1 when unknown (computed)
-    QVector<bool> tableColumn_;  // column belongs to the base table
-    QList<Row> rows_;            // every row the query returned, query order
-    QVector<int> view_;          // indices into rows_: filtered and sorted
+    QVector<int> kinds_;        // ColumnKind per column, -1 when unknown (computed)
+    QVector<bool> tableColumn_; // column belongs to the base table
+    QList<Row> rows_;           // every row the query returned, query order
+    QVector<int> view_;         // indices into rows_: filtered and sorted
     int cursor_ = -1;
     bool bof_ = true;
     bool eof_ = true;
 
-    Row buffer_;                 // edit buffer
-    QList<int> modified_;        // columns changed in the buffer
-    int insertedRow_ = -1;       // index into rows_ of the row being inserted
+    Row buffer_;           // edit buffer
+    QList<int> modified_;  // columns changed in the buffer
+    int insertedRow_ = -1; // index into rows_ of the row being inserted
 
     QString filterText_;
     std::unique_ptr<RowFilter> filter_;

@@ -65,7 +65,8 @@ bool SaveNewRecord(Dataset& dataset, const QString& keyColumn, QString* error) {
             key = dataset.value(keyColumn).toInt();
             if (key <= 0) {
                 // The table has no AutoNumber of its own: ask the connection for the last one.
-                key = dataset.connection().scalar(QStringLiteral("SELECT @@IDENTITY as ID;")).toInt();
+                key =
+                    dataset.connection().scalar(QStringLiteral("SELECT @@IDENTITY as ID;")).toInt();
             }
         }
         dataset.requery();
@@ -85,13 +86,17 @@ bool SaveNewRecord(Dataset& dataset, const QString& keyColumn, QString* error) {
     }
 }
 
-QString ConvertiMemo(const QString& text) { return text.left(400); }
+QString ConvertiMemo(const QString& text) {
+    return text.left(400);
+}
 
 qint64 RoundHalfAway(double x) {
     return x > 0 ? qint64(std::trunc(x + 0.5)) : qint64(std::trunc(x - 0.5));
 }
 
-double RoundTo2(double x) { return double(RoundHalfAway(x * 100)) / 100; }
+double RoundTo2(double x) {
+    return double(RoundHalfAway(x * 100)) / 100;
+}
 
 QString QuoteSql(const QString& text) {
     QString quoted = text;

@@ -81,7 +81,8 @@ private:
             token_ = {Token::Type::Op, op};
         } else if (c.isDigit() || c == QLatin1Char('-') || c == QLatin1Char('.')) {
             const int start = pos_++;
-            while (pos_ < text_.size() && (text_[pos_].isDigit() || text_[pos_] == QLatin1Char('.')))
+            while (pos_ < text_.size() &&
+                   (text_[pos_].isDigit() || text_[pos_] == QLatin1Char('.')))
                 ++pos_;
             token_ = {Token::Type::Number, text_.mid(start, pos_ - start)};
         } else if (c == QLatin1Char('[')) {
@@ -307,6 +308,8 @@ RowFilter::RowFilter(const QString& text, const QStringList& columns)
 
 RowFilter::~RowFilter() = default;
 
-bool RowFilter::matches(const QVector<QVariant>& row) const { return evaluate(*root_, row); }
+bool RowFilter::matches(const QVector<QVariant>& row) const {
+    return evaluate(*root_, row);
+}
 
 } // namespace brevalto

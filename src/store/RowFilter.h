@@ -1,6 +1,7 @@
 #pragma once
 // A client-side row filter in the Jet filter syntax the screens write:
-//   col like 'abc*'    col like '*abc*'    col = 'x'    col <> 3    a = 'x' and (b like 'y*' or c = 1)
+//   col like 'abc*'    col like '*abc*'    col = 'x'    col <> 3    a = 'x' and (b like 'y*' or c =
+//   1)
 // Literals are '...' (an apostrophe doubled inside) or numbers; "*" and "%" are wildcards of
 // like, "?" and "_" match one character. Comparisons of text ignore letter case.
 #include <QString>

@@ -6,8 +6,8 @@
 
 #include <QFile>
 #include <QProcess>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace brevalto;
 

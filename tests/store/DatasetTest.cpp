@@ -1,6 +1,6 @@
 // The Dataset on a real archive file: cursor, filter, sort, edit buffer and write-back.
-#include "store/Connection.h"
 #include "store/Dataset.h"
+#include "store/Connection.h"
 #include "store/Schema.h"
 #include "support/TestFiles.h"
 
@@ -19,8 +19,10 @@ protected:
         connection.open(path);
         for (const char* table : {"Vettori", "PA_FE_Body_DatiDDT", "Iva", "Ditta"})
             connection.execNative(createTableSql(*findTable(table)));
-        const char* people[][3] = {{"Rossi", "Mario", "IT"},   {"D'Amico", "Anna", "IT"},
-                                   {"rossini", "Luca", "FR"},  {"Bianchi", "Rosa", nullptr},
+        const char* people[][3] = {{"Rossi", "Mario", "IT"},
+                                   {"D'Amico", "Anna", "IT"},
+                                   {"rossini", "Luca", "FR"},
+                                   {"Bianchi", "Rosa", nullptr},
                                    {"Rosso", "Carlo", "DE"}};
         for (const auto& p : people)
             connection.exec("insert into Vettori (Denominazione, Nome, IdPaese) values (?, ?, ?)",

@@ -1,7 +1,7 @@
 // The shared routines: cursor placement after deletes and saves, and the text and number helpers.
+#include "store/Routines.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
-#include "store/Routines.h"
 #include "store/Schema.h"
 #include "support/TestFiles.h"
 
@@ -20,7 +20,8 @@ protected:
         connection.open(path);
         connection.execNative(createTableSql(*findTable("Iva")));
         for (int i = 1; i <= 4; ++i)
-            connection.exec("insert into Iva (Descrizione) values (?)", {QString("riga %1").arg(i)});
+            connection.exec("insert into Iva (Descrizione) values (?)",
+                            {QString("riga %1").arg(i)});
         iva.open();
     }
     test::TempFolder folder;
@@ -88,9 +89,14 @@ TEST_F(RepositionTest, FailedSavesRecoverAndReportTheError) {
 TEST(Routines, RoundHalfAwayFromZeroInCents) {
     const struct {
         double in, out;
-    } cases[] = {{0.125, 0.13},         {-0.125, -0.13},      {2.5, 2.5},
-                 {0.004, 0.0},          {10.125, 10.13},      {21474836.47, 21474836.47},
-                 {98765432.125, 98765432.13}, {-50000000.125, -50000000.13}};
+    } cases[] = {{0.125, 0.13},
+                 {-0.125, -0.13},
+                 {2.5, 2.5},
+                 {0.004, 0.0},
+                 {10.125, 10.13},
+                 {21474836.47, 21474836.47},
+                 {98765432.125, 98765432.13},
+                 {-50000000.125, -50000000.13}};
     for (const auto& c : cases)
         EXPECT_NEAR(RoundTo2(c.in), c.out, 1e-9) << c.in;
     EXPECT_EQ(RoundHalfAway(2.5), 3);
@@ -111,8 +117,8 @@ TEST(Routines, TextHelpers) {
         const char* text;
         int n;
         const char* field;
-    } fields[] = {{"a;b;c", 2, "b"}, {"a;b;c", 4, ""},  {"", 1, ""},         {"a;;b", 2, ""},
-                  {"a;;b", 3, "b"},  {"a;b;", 2, "b"},  {" x ;\n", 2, "\n"}, {"a", 1, "a"}};
+    } fields[] = {{"a;b;c", 2, "b"}, {"a;b;c", 4, ""}, {"", 1, ""},         {"a;;b", 2, ""},
+                  {"a;;b", 3, "b"},  {"a;b;", 2, "b"}, {" x ;\n", 2, "\n"}, {"a", 1, "a"}};
     for (const auto& f : fields)
         EXPECT_EQ(GetField(f.text, f.n, ';'), QString(f.field)) << f.text << " " << f.n;
     EXPECT_EQ(CountFields("a;b", ';'), 2);

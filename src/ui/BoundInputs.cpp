@@ -1,0 +1,315 @@
+#include "ui/BoundInputs.h"
+
+#include "store/Dataset.h"
+
+#include <QDate>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QRegularExpression>
+
+namespace brevalto {
+
+Binding::Binding(QWidget* widget, Dataset* dataset, const QString& column)
+    : dataset_(dataset), column_(column) {
+    widget->setObjectName(column);
+    if (!dataset)
+        return;
+    auto update = [this] { refresh(); };
+    QObject::connect(dataset, &Dataset::currentChanged, widget, update);
+    QObject::connect(dataset, &Dataset::rowsChanged, widget, update);
+    QObject::connect(dataset, &Dataset::valueChanged, widget, [this](const QString& changed) {
+        if (!refreshing_ &&
+            (changed.isEmpty() || changed.compare(column_, Qt::CaseInsensitive) == 0))
+            refresh();
+    });
+}
+
+QVariant Binding::current() const {
+    if (!dataset_ || !dataset_->isOpen() || !dataset_->hasColumn(column_))
+        return {};
+    return dataset_->value(column_);
+}
+
+void Binding::write(const QVariant& value) {
+    if (refreshing_ || !dataset_ || !dataset_->isOpen())
+        return;
+    if (dataset_->state() == Dataset::State::Browse) {
+        if (dataset_->isEmpty())
+            return;
+        dataset_->edit();
+    }
+    refreshing_ = true; // the dataset's change signal must not rewrite what the user is typing
+    dataset_->setValue(column_, value);
+    refreshing_ = false;
+    notifyEdited();
+}
+
+// --- text ---
+
+BoundLineEdit::BoundLineEdit(Dataset* dataset, const QString& column, QWidget* parent)
+    : QLineEdit(parent), Binding(this, dataset, column) {
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (upper_ && text != text.toUpper()) {
+            const int pos = cursorPosition();
+            setText(text.toUpper());
+            setCursorPosition(pos);
+        }
+        write(this->text());
+    });
+    refresh();
+}
+
+void BoundLineEdit::refresh() {
+    refreshing_ = true;
+    const QString value = current().toString();
+    if (text() != value)
+        setText(value);
+    refreshing_ = false;
+}
+
+// --- numbers ---
+
+bool BoundNumberEdit::parse(const QString& text, bool integer, QVariant* value) {
+    QString t = text.trimmed();
+    if (t.isEmpty()) {
+        *value = QVariant();
+        return true;
+    }
+    t.remove(QLatin1Char(' '));
+    // "1.234,56" and "1,234.56" both read as 1234.56: the last mark is the decimal one.
+    const int comma = int(t.lastIndexOf(QLatin1Char(','))),
+              dot = int(t.lastIndexOf(QLatin1Char('.')));
+    if (comma >= 0 && dot >= 0) {
+        const QChar thousands = comma > dot ? QLatin1Char('.') : QLatin1Char(',');
+        t.remove(thousands);
+    }
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    if (integer) {
+        const int n = t.toInt(&ok);
+        *value = n;
+    } else {
+        const double d = t.toDouble(&ok);
+        *value = d;
+    }
+    return ok;
+}
+
+BoundNumberEdit::BoundNumberEdit(Dataset* dataset, const QString& column, bool integer,
+                                 QWidget* parent)
+    : QLineEdit(parent), Binding(this, dataset, column), integer_(integer) {
+    setAlignment(Qt::AlignRight);
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+        QVariant v;
+        if (parse(text, integer_, &v))
+            write(v);
+    });
+    refresh();
+}
+
+void BoundNumberEdit::refresh() {
+    refreshing_ = true;
+    const QVariant v = current();
+    QString shown;
+    if (!v.isNull())
+        shown = integer_ ? QString::number(v.toLongLong())
+                         : QLocale().toString(v.toDouble(), 'f', QLocale::FloatingPointShortest);
+    QVariant typed;
+    const bool same = parse(text(), integer_, &typed) && typed == v && typed.isNull() == v.isNull();
+    if (!same && text() != shown)
+        setText(shown);
+    refreshing_ = false;
+}
+
+void BoundNumberEdit::focusOutEvent(QFocusEvent* event) {
+    QVariant v;
+    if (!parse(text(), integer_, &v))
+        refresh(); // a text that is no number goes back to the stored value
+    QLineEdit::focusOutEvent(event);
+}
+
+// --- dates ---
+
+bool BoundDateEdit::parse(const QString& text, bool withTime, QVariant* value) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        *value = QVariant();
+        return true;
+    }
+    static const QRegularExpression re(QStringLiteral(
+        "^(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{2}|\\d{4})(?:\\s+(\\d{1,2})[:.](\\d{2}))?$"));
+    const auto m = re.match(t);
+    if (!m.hasMatch())
+        return false;
+    int year = m.captured(3).toInt();
+    if (m.captured(3).size() == 2)
+        year += year < 30 ? 2000 : 1900;
+    const QDate date(year, m.captured(2).toInt(), m.captured(1).toInt());
+    if (!date.isValid())
+        return false;
+    if (withTime) {
+        const QTime time = m.captured(4).isEmpty()
+                               ? QTime(0, 0)
+                               : QTime(m.captured(4).toInt(), m.captured(5).toInt());
+        if (!time.isValid())
+            return false;
+        *value = QDateTime(date, time);
+    } else {
+        *value = date;
+    }
+    return true;
+}
+
+BoundDateEdit::BoundDateEdit(Dataset* dataset, const QString& column, bool withTime,
+                             QWidget* parent)
+    : QLineEdit(parent), Binding(this, dataset, column), withTime_(withTime) {
+    setPlaceholderText(withTime ? QStringLiteral("gg/mm/aaaa hh:mm")
+                                : QStringLiteral("gg/mm/aaaa"));
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+        QVariant v;
+        if (parse(text, withTime_, &v))
+            write(v);
+    });
+    refresh();
+}
+
+void BoundDateEdit::refresh() {
+    refreshing_ = true;
+    const QVariant v = current();
+    QString shown;
+    if (v.typeId() == QMetaType::QDateTime)
+        shown = v.toDateTime().toString(withTime_ ? QStringLiteral("dd/MM/yyyy HH:mm")
+                                                  : QStringLiteral("dd/MM/yyyy"));
+    else if (v.typeId() == QMetaType::QDate)
+        shown = v.toDate().toString(withTime_ ? QStringLiteral("dd/MM/yyyy 00:00")
+                                              : QStringLiteral("dd/MM/yyyy"));
+    QVariant typed;
+    const bool same =
+        parse(text(), withTime_, &typed) && typed == v && typed.isNull() == v.isNull();
+    if (!same && text() != shown)
+        setText(shown);
+    refreshing_ = false;
+}
+
+void BoundDateEdit::focusOutEvent(QFocusEvent* event) {
+    QVariant v;
+    if (!parse(text(), withTime_, &v))
+        refresh();
+    QLineEdit::focusOutEvent(event);
+}
+
+// --- memo ---
+
+BoundMemo::BoundMemo(Dataset* dataset, const QString& column, QWidget* parent)
+    : QPlainTextEdit(parent), Binding(this, dataset, column) {
+    setTabChangesFocus(true);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (refreshing_)
+            return;
+        QString text = toPlainText();
+        if (maxLength_ > 0 && text.size() > maxLength_) {
+            text.truncate(maxLength_);
+            refreshing_ = true;
+            setPlainText(text);
+            moveCursor(QTextCursor::End);
+            refreshing_ = false;
+        }
+        write(text);
+    });
+    refresh();
+}
+
+void BoundMemo::refresh() {
+    refreshing_ = true;
+    const QString value = current().toString();
+    if (toPlainText() != value)
+        setPlainText(value);
+    refreshing_ = false;
+}
+
+// --- check box ---
+
+BoundCheckBox::BoundCheckBox(Dataset* dataset, const QString& column, const QString& text,
+                             QWidget* parent)
+    : QCheckBox(text, parent), Binding(this, dataset, column) {
+    connect(this, &QCheckBox::clicked, this, [this](bool on) { write(on); });
+    refresh();
+}
+
+void BoundCheckBox::refresh() {
+    refreshing_ = true;
+    setChecked(current().toBool());
+    refreshing_ = false;
+}
+
+// --- pick list ---
+
+BoundLookup::BoundLookup(Dataset* dataset, const QString& column, Dataset* list,
+                         const QString& keyColumn, const QString& displayColumn, QWidget* parent)
+    : QComboBox(parent), Binding(this, dataset, column), list_(list), keyColumn_(keyColumn),
+      displayColumn_(displayColumn) {
+    setMaxVisibleItems(20);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(12);
+    if (list)
+        connect(list, &Dataset::rowsChanged, this, &BoundLookup::reload);
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        if (!list_ || index < 0 || index >= list_->rowCount())
+            return;
+        list_->moveTo(index);
+        write(list_->valueAt(index, list_->columnIndex(keyColumn_)));
+        Q_EMIT picked();
+    });
+    reload();
+}
+
+void BoundLookup::reload() {
+    refreshing_ = true;
+    clear();
+    if (list_ && list_->isOpen()) {
+        const int display = list_->columnIndex(displayColumn_);
+        QStringList items;
+        items.reserve(list_->rowCount());
+        for (int r = 0; r < list_->rowCount(); ++r)
+            items << list_->valueAt(r, display).toString();
+        addItems(items);
+    }
+    refreshing_ = false;
+    refresh();
+}
+
+void BoundLookup::refresh() {
+    refreshing_ = true;
+    int found = -1;
+    const QVariant v = current();
+    if (list_ && list_->isOpen() && !v.isNull()) {
+        const int key = list_->columnIndex(keyColumn_);
+        const QString wanted = v.toString();
+        // Prefer the list's current row when it carries the value (two towns of one name).
+        const int pos = list_->position();
+        if (pos >= 0 && list_->valueAt(pos, key).toString() == wanted) {
+            found = pos;
+        } else {
+            for (int r = 0; r < list_->rowCount(); ++r) {
+                if (list_->valueAt(r, key).toString() == wanted) {
+                    found = r;
+                    break;
+                }
+            }
+        }
+    }
+    setCurrentIndex(found);
+    refreshing_ = false;
+}
+
+void BoundLookup::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
+        write(QVariant());
+        setCurrentIndex(-1);
+        Q_EMIT cleared();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
+}
+
+} // namespace brevalto

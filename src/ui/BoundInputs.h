@@ -1,0 +1,148 @@
+#pragma once
+// Inputs bound to one column of a Dataset's current row. They show the row's value, follow the
+// cursor, and on every user change put the row in edit state, write the edit buffer and emit
+// edited() (editors use it for their "modified" flag).
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+#include "store/Dataset.h"
+
+namespace brevalto {
+
+// What every bound input shares: the dataset, the column, and the guard that keeps a refresh
+// from being taken for a user edit.
+class Binding {
+public:
+    Binding(QWidget* widget, Dataset* dataset, const QString& column);
+    virtual ~Binding() = default;
+    Dataset* dataset() const { return dataset_; }
+    QString column() const { return column_; }
+    // Shows the value of the current row.
+    virtual void refresh() = 0;
+
+protected:
+    // Writes a user change into the row (entering edit state first) and reports it.
+    void write(const QVariant& value);
+    virtual void notifyEdited() = 0;
+    QVariant current() const;
+    bool refreshing_ = false;
+
+private:
+    QPointer<Dataset> dataset_;
+    QString column_;
+};
+
+class BoundLineEdit : public QLineEdit, public Binding {
+    Q_OBJECT
+public:
+    BoundLineEdit(Dataset* dataset, const QString& column, QWidget* parent = nullptr);
+    void refresh() override;
+    void setUpperCase(bool on) { upper_ = on; }
+Q_SIGNALS:
+    void edited();
+
+protected:
+    void notifyEdited() override { Q_EMIT edited(); }
+
+private:
+    bool upper_ = false;
+};
+
+// A number typed with either "," or "." as the decimal mark; empty means null.
+class BoundNumberEdit : public QLineEdit, public Binding {
+    Q_OBJECT
+public:
+    BoundNumberEdit(Dataset* dataset, const QString& column, bool integer,
+                    QWidget* parent = nullptr);
+    void refresh() override;
+    static bool parse(const QString& text, bool integer, QVariant* value);
+Q_SIGNALS:
+    void edited();
+
+protected:
+    void notifyEdited() override { Q_EMIT edited(); }
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool integer_;
+};
+
+// A date typed as dd/mm/yyyy (also d/m/yy); empty means null. With withTime, "dd/mm/yyyy hh:mm".
+class BoundDateEdit : public QLineEdit, public Binding {
+    Q_OBJECT
+public:
+    BoundDateEdit(Dataset* dataset, const QString& column, bool withTime = false,
+                  QWidget* parent = nullptr);
+    void refresh() override;
+    static bool parse(const QString& text, bool withTime, QVariant* value);
+Q_SIGNALS:
+    void edited();
+
+protected:
+    void notifyEdited() override { Q_EMIT edited(); }
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool withTime_;
+};
+
+class BoundMemo : public QPlainTextEdit, public Binding {
+    Q_OBJECT
+public:
+    BoundMemo(Dataset* dataset, const QString& column, QWidget* parent = nullptr);
+    void refresh() override;
+    void setMaxLength(int length) { maxLength_ = length; }
+Q_SIGNALS:
+    void edited();
+
+protected:
+    void notifyEdited() override { Q_EMIT edited(); }
+
+private:
+    int maxLength_ = 0;
+};
+
+class BoundCheckBox : public QCheckBox, public Binding {
+    Q_OBJECT
+public:
+    BoundCheckBox(Dataset* dataset, const QString& column, const QString& text,
+                  QWidget* parent = nullptr);
+    void refresh() override;
+Q_SIGNALS:
+    void edited();
+
+protected:
+    void notifyEdited() override { Q_EMIT edited(); }
+};
+
+// A pick list: shows the display column of the list row whose key equals the bound value (nothing
+// when none does) and stores the key of the row picked. Backspace or Delete empties the column.
+class BoundLookup : public QComboBox, public Binding {
+    Q_OBJECT
+public:
+    BoundLookup(Dataset* dataset, const QString& column, Dataset* list, const QString& keyColumn,
+                const QString& displayColumn, QWidget* parent = nullptr);
+    void refresh() override;
+    Dataset* list() const { return list_; }
+    // Rebuilds the items from the list dataset (done on its changes too).
+    void reload();
+Q_SIGNALS:
+    void edited();
+    // A row of the list was picked; the list dataset stands on it.
+    void picked();
+    void cleared();
+
+protected:
+    void notifyEdited() override { Q_EMIT edited(); }
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPointer<Dataset> list_;
+    QString keyColumn_;
+    QString displayColumn_;
+};
+
+} // namespace brevalto

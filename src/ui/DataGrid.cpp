@@ -1,0 +1,185 @@
+#include "ui/DataGrid.h"
+
+#include "store/Dataset.h"
+#include "store/Routines.h"
+
+#include <QContextMenuEvent>
+#include <QDate>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QMenu>
+
+namespace brevalto {
+
+DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void DatasetModel::setDataset(Dataset* dataset) {
+    beginResetModel();
+    if (dataset_)
+        disconnect(dataset_, nullptr, this, nullptr);
+    dataset_ = dataset;
+    if (dataset_) {
+        connect(dataset_, &Dataset::rowsChanged, this, [this] {
+            beginResetModel();
+            endResetModel();
+        });
+        connect(dataset_, &Dataset::valueChanged, this, [this] {
+            if (dataset_ && dataset_->position() >= 0)
+                Q_EMIT dataChanged(index(dataset_->position(), 0),
+                                   index(dataset_->position(), columnCount() - 1));
+        });
+    }
+    endResetModel();
+}
+
+void DatasetModel::setColumns(const QList<GridColumn>& columns) {
+    beginResetModel();
+    columns_ = columns;
+    endResetModel();
+}
+
+int DatasetModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() || !dataset_ ? 0 : dataset_->rowCount();
+}
+
+int DatasetModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(columns_.size());
+}
+
+QString DatasetModel::displayText(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("Sì") : QStringLiteral("No");
+    case QMetaType::Double:
+        return QLocale().toString(value.toDouble(), 'f', QLocale::FloatingPointShortest);
+    default:
+        return ConvertiMemo(value.toString());
+    }
+}
+
+QVariant DatasetModel::data(const QModelIndex& index, int role) const {
+    if (!dataset_ || !index.isValid() || index.column() >= columns_.size())
+        return {};
+    const int column = dataset_->columnIndex(columns_[index.column()].field);
+    const QVariant value = dataset_->valueAt(index.row(), column);
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return displayText(value);
+    if (role == Qt::TextAlignmentRole) {
+        const bool number = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Int;
+        return int(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    return {};
+}
+
+QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < columns_.size())
+        return columns_[section].caption;
+    return {};
+}
+
+DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new DatasetModel(this)) {
+    setModel(model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAlternatingRowColors(true);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::onTitleClicked);
+    connect(this, &QTableView::doubleClicked, this, [this] { Q_EMIT rowActivated(); });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!syncing_ && dataset() && current.isValid())
+                    dataset()->moveTo(current.row());
+            });
+}
+
+void DataGrid::setDataset(Dataset* dataset) {
+    if (model_->dataset())
+        disconnect(model_->dataset(), nullptr, this, nullptr);
+    model_->setDataset(dataset);
+    if (dataset) {
+        connect(dataset, &Dataset::currentChanged, this, &DataGrid::syncFromDataset);
+        connect(dataset, &Dataset::rowsChanged, this, &DataGrid::syncFromDataset);
+    }
+    syncFromDataset();
+}
+
+void DataGrid::syncFromDataset() {
+    Dataset* d = dataset();
+    if (!d || d->position() < 0)
+        return;
+    syncing_ = true;
+    const QModelIndex index = model_->index(d->position(), qMax(0, currentIndex().column()));
+    setCurrentIndex(index);
+    scrollTo(index);
+    syncing_ = false;
+}
+
+void DataGrid::setColumns(const QList<GridColumn>& columns) {
+    model_->setColumns(columns);
+    for (int i = 0; i < columns.size(); ++i)
+        setColumnWidth(i, columns[i].width);
+    syncFromDataset();
+}
+
+QList<GridColumn> DataGrid::columns() const {
+    QList<GridColumn> out = model_->columns();
+    for (int i = 0; i < out.size(); ++i)
+        out[i].width = columnWidth(i);
+    return out;
+}
+
+void DataGrid::removeSelectedColumn() {
+    const int column = currentIndex().column();
+    QList<GridColumn> current = columns();
+    if (column < 0 || column >= current.size())
+        return;
+    current.removeAt(column);
+    setColumns(current);
+}
+
+QString DataGrid::toggledSort(const QString& previous, const QString& field) {
+    if (previous.isEmpty())
+        return field + QStringLiteral(" ASC");
+    return previous.right(3) == QLatin1String("ASC") ? field + QStringLiteral(" DESC")
+                                                     : field + QStringLiteral(" ASC");
+}
+
+void DataGrid::onTitleClicked(int section) {
+    const QList<GridColumn>& cols = model_->columns();
+    if (section < 0 || section >= cols.size())
+        return;
+    if (sortOnTitleClick_ && dataset())
+        dataset()->setSort(toggledSort(dataset()->sort(), cols[section].field));
+    Q_EMIT titleClicked(cols[section].field);
+}
+
+void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
+    if (!layoutMenu_)
+        return QTableView::contextMenuEvent(event);
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Salva Griglia"), this, [this] { Q_EMIT saveLayoutRequested(); });
+    menu.addAction(QStringLiteral("Elimina Colonna"), this, &DataGrid::removeSelectedColumn);
+    menu.addAction(QStringLiteral("Reset Griglia"), this,
+                   [this] { Q_EMIT resetLayoutRequested(); });
+    menu.exec(event->globalPos());
+}
+
+void DataGrid::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Q_EMIT rowActivated();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+} // namespace brevalto

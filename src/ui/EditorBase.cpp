@@ -1,0 +1,241 @@
+#include "ui/EditorBase.h"
+
+#include "store/DataModule.h"
+#include "store/Routines.h"
+#include "ui/BoundInputs.h"
+#include "ui/FieldHelp.h"
+#include "ui/FieldNavigator.h"
+#include "ui/QtPrompt.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace brevalto {
+
+EditorBase::EditorBase(DataModule& db, const QString& datasetName, const QString& keyColumn,
+                       const QString& caption, QWidget* parent)
+    : QDialog(parent), keyColumn_(keyColumn), db_(db), dataset_(&db.table(datasetName)),
+      tabs_(new QTabWidget(this)), indietro_(new QPushButton(QStringLiteral("Indietro"), this)),
+      salva_(new QPushButton(QStringLiteral("Salva"), this)),
+      annulla_(new QPushButton(QStringLiteral("Annulla"), this)) {
+    setWindowTitle(caption);
+    // Screens have no system close button: "Indietro" is the way out.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    indietro_->setObjectName(QStringLiteral("spdIndietro"));
+    salva_->setObjectName(QStringLiteral("spdSalva"));
+    salva_->setToolTip(QStringLiteral("Salva le modifiche effettuate"));
+    salva_->hide();
+    annulla_->setObjectName(QStringLiteral("spdAnnulla"));
+    annulla_->hide();
+    indietro_->setAutoDefault(false);
+    annulla_->setAutoDefault(false);
+    salva_->setAutoDefault(false);
+    connect(indietro_, &QPushButton::clicked, this, &EditorBase::indietro);
+    connect(salva_, &QPushButton::clicked, this, [this] { save(); });
+    connect(annulla_, &QPushButton::clicked, this, &EditorBase::annulla);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(indietro_);
+    buttons->addWidget(salva_);
+    buttons->addWidget(annulla_);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(tabs_, 1);
+    navigator_ = new FieldNavigator(this);
+}
+
+void EditorBase::setTabs(const QStringList& captions) {
+    for (const QString& caption : captions) {
+        auto* page = new QWidget;
+        auto* grid = new QGridLayout(page);
+        grid->setColumnStretch(1, 1);
+        grid->setAlignment(Qt::AlignTop);
+        tabs_->addTab(page, caption);
+        tabLayouts_ << grid;
+    }
+}
+
+QWidget* EditorBase::makeInput(const FieldSpec& spec) {
+    Dataset* d = dataset_;
+    QWidget* input = nullptr;
+    switch (spec.control) {
+    case FieldControl::Text: {
+        auto* e = new BoundLineEdit(d, spec.column);
+        if (spec.maxLength > 0)
+            e->setMaxLength(spec.maxLength);
+        e->setUpperCase(spec.upperCase);
+        e->setReadOnly(spec.readOnly);
+        connect(e, &BoundLineEdit::edited, this, &EditorBase::markModified);
+        input = e;
+        break;
+    }
+    case FieldControl::Number:
+    case FieldControl::Integer: {
+        auto* e = new BoundNumberEdit(d, spec.column, spec.control == FieldControl::Integer);
+        if (spec.maxLength > 0)
+            e->setMaxLength(spec.maxLength);
+        e->setReadOnly(spec.readOnly);
+        connect(e, &BoundNumberEdit::edited, this, &EditorBase::markModified);
+        input = e;
+        break;
+    }
+    case FieldControl::Date:
+    case FieldControl::DateTime: {
+        auto* e = new BoundDateEdit(d, spec.column, spec.control == FieldControl::DateTime);
+        e->setReadOnly(spec.readOnly);
+        connect(e, &BoundDateEdit::edited, this, &EditorBase::markModified);
+        input = e;
+        break;
+    }
+    case FieldControl::Memo: {
+        auto* e = new BoundMemo(d, spec.column);
+        e->setMaxLength(spec.maxLength);
+        e->setReadOnly(spec.readOnly);
+        e->setMinimumHeight(80);
+        connect(e, &BoundMemo::edited, this, &EditorBase::markModified);
+        input = e;
+        break;
+    }
+    case FieldControl::Check: {
+        auto* e = new BoundCheckBox(d, spec.column, QString());
+        e->setEnabled(!spec.readOnly);
+        connect(e, &BoundCheckBox::edited, this, &EditorBase::markModified);
+        input = e;
+        break;
+    }
+    case FieldControl::Lookup: {
+        auto* e = new BoundLookup(d, spec.column, &db_.table(spec.listDataset), spec.listKey,
+                                  spec.listDisplay);
+        e->setEnabled(!spec.readOnly);
+        connect(e, &BoundLookup::edited, this, &EditorBase::markModified);
+        input = e;
+        break;
+    }
+    }
+    return input;
+}
+
+void EditorBase::addFields(const QList<FieldSpec>& fields) {
+    for (const FieldSpec& spec : fields) {
+        if (tabLayouts_.isEmpty())
+            setTabs({QStringLiteral("Generale")});
+        QGridLayout* grid = tabLayouts_.value(spec.tab, tabLayouts_.first());
+        const int row = grid->rowCount();
+        QWidget* input = makeInput(spec);
+        auto* label = new QLabel(spec.label);
+        label->setBuddy(input);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(input, row, 1);
+        if (!spec.helpCode.isEmpty()) {
+            auto* help = new QToolButton;
+            help->setText(spec.helpCode);
+            help->setToolTip(spec.helpCode);
+            help->setFocusPolicy(Qt::NoFocus);
+            help->setObjectName(QStringLiteral("help_") + spec.column);
+            const QString code = spec.helpCode;
+            connect(help, &QToolButton::clicked, this, [code] { requestFieldHelp(code); });
+            grid->addWidget(help, row, 2);
+        }
+        inputs_.insert(spec.column.toLower(), input);
+        inputTabs_.insert(spec.column.toLower(), tabLayouts_.indexOf(grid));
+        navigator_->install(input);
+    }
+}
+
+void EditorBase::addWidget(int tab, QWidget* widget, int stretch) {
+    QGridLayout* grid =
+        tabLayouts_.value(tab, tabLayouts_.isEmpty() ? nullptr : tabLayouts_.first());
+    if (!grid)
+        return;
+    grid->addWidget(widget, grid->rowCount(), 0, 1, 3);
+    if (stretch > 0)
+        grid->setRowStretch(grid->rowCount() - 1, stretch);
+    navigator_->install(widget);
+}
+
+QWidget* EditorBase::field(const QString& column) const {
+    return inputs_.value(column.toLower());
+}
+
+void EditorBase::setAnnullaVisible(bool on) {
+    annulla_->setVisible(on);
+}
+bool EditorBase::isAnnullaVisible() const {
+    return !annulla_->isHidden();
+}
+
+void EditorBase::selectFirstTab() {
+    if (tabs_->count() > 0)
+        tabs_->setCurrentIndex(0);
+}
+
+void EditorBase::fail(const QString& message, const QString& column) {
+    saveFailed_ = true;
+    prompt().message(Prompt::errorTitle(), message);
+    const QString key = column.toLower();
+    if (inputTabs_.contains(key))
+        tabs_->setCurrentIndex(inputTabs_.value(key));
+    if (QWidget* input = inputs_.value(key))
+        input->setFocus();
+}
+
+bool EditorBase::store(QString* error) {
+    return SaveRecord(*dataset_, keyColumn_, error);
+}
+
+bool EditorBase::save() {
+    saveFailed_ = false;
+    beforeRules();
+    for (const RuleSpec& rule : std::as_const(rules_)) {
+        if (rule.fails()) {
+            fail(rule.message, rule.focusColumn);
+            return false;
+        }
+    }
+    if (!confirmSave()) {
+        saveFailed_ = true;
+        return false;
+    }
+    QString error;
+    if (!store(&error)) {
+        saveFailed_ = true;
+        prompt().message(Prompt::errorTitle(),
+                         QStringLiteral("Le modifiche non sono state salvate.\n%1").arg(error));
+        return false;
+    }
+    modified_ = false;
+    return true;
+}
+
+void EditorBase::indietro() {
+    if (modified_ && !save())
+        return;
+    if (dataset_->state() != Dataset::State::Browse && !dataset_->isModified())
+        dataset_->cancel();
+    done(QDialog::Accepted);
+}
+
+void EditorBase::annulla() {
+    db_.silentDelete = true;
+    try {
+        dataset_->cancel();
+        DeleteAndReposition(*dataset_, keyColumn_);
+    } catch (const DbError& e) {
+        prompt().message(Prompt::errorTitle(), e.text());
+    }
+    db_.silentDelete = false;
+    modified_ = false;
+    done(QDialog::Rejected);
+}
+
+void EditorBase::reject() {
+    indietro();
+}
+
+} // namespace brevalto

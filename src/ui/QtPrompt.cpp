@@ -1,0 +1,68 @@
+#include "ui/QtPrompt.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace brevalto {
+
+namespace {
+
+QWidget* parentWindow() {
+    return QApplication::activeWindow();
+}
+
+Prompt* current = nullptr;
+
+} // namespace
+
+Prompt& prompt() {
+    static QtPrompt fallback;
+    return current ? *current : fallback;
+}
+
+void setPrompt(Prompt* p) {
+    current = p;
+}
+
+void QtPrompt::message(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parentWindow());
+    if (title == errorTitle())
+        box.setIcon(QMessageBox::Critical);
+    else if (title == warningTitle())
+        box.setIcon(QMessageBox::Warning);
+    box.exec();
+}
+
+bool QtPrompt::question(const QString& title, const QString& text) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    parentWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Sì"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtPrompt::saveFileName(const QString& title, const QString& folder, const QString& fileName,
+                               const QString& filter) {
+    // The overwrite question is the caller's, so the dialog does not ask its own.
+    return QFileDialog::getSaveFileName(parentWindow(), title, QDir(folder).filePath(fileName),
+                                        filter, nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
+QString QtPrompt::openFileName(const QString& title, const QString& folder, const QString& filter) {
+    return QFileDialog::getOpenFileName(parentWindow(), title, folder, filter);
+}
+
+QString QtPrompt::folder(const QString& title, const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(parentWindow(), title, startFolder);
+}
+
+QString QtPrompt::text(const QString& title, const QString& label, bool password, bool* ok) {
+    return QInputDialog::getText(parentWindow(), title, label,
+                                 password ? QLineEdit::Password : QLineEdit::Normal, QString(), ok);
+}
+
+} // namespace brevalto

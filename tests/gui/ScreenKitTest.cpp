@@ -1,0 +1,163 @@
+// The screen kit driven as a user would: typing into bound inputs, the editor's rules and save,
+// pick lists, and a browser's search, sort, add and delete.
+#include "store/DataModule.h"
+#include "store/Routines.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestFiles.h"
+#include "ui/BoundInputs.h"
+#include "ui/BrowserBase.h"
+#include "ui/DataGrid.h"
+#include "ui/EditorBase.h"
+#include "ui/QtPrompt.h"
+#include "ui/ScreenHost.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace brevalto;
+
+namespace {
+
+class CarrierEditor : public EditorBase {
+public:
+    explicit CarrierEditor(DataModule& db)
+        : EditorBase(db, "TableVettori", "Id", "Vettore di prova") {
+        setTabs({"Dati", "Altro"});
+        addFields({
+            {"Denominazione", "Denominazione", FieldControl::Text, 0, 80, "2.1.9.1.3.1"},
+            {"Nazione", "IdPaese", FieldControl::Lookup, 0, 0, "", "TableNazioni", "SIGLA",
+             "DENOMINAZ"},
+            {"Nome", "Nome", FieldControl::Text, 1, 60},
+        });
+        setRules({{[this] { return dataset().text("Denominazione").trimmed().isEmpty(); },
+                   "Attenzione manca la Denominazione", "Denominazione"}});
+    }
+};
+
+class ScreenKitTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.connessione().open(test::copyOfNewArchive(folder));
+        db.openAllDatasets();
+        setPrompt(&scripted);
+    }
+    void TearDown() override {
+        setPrompt(nullptr);
+        setModalShower({});
+    }
+    test::TempFolder folder;
+    DataModule db;
+    test::ScriptedPrompt scripted;
+};
+
+TEST_F(ScreenKitTest, EditorChecksItsRulesThenSavesWhatWasTyped) {
+    Dataset& vettori = db.table("TableVettori");
+    vettori.append();
+    ASSERT_TRUE(SaveNewRecord(vettori, "Id"));
+    CarrierEditor editor(db);
+    auto* name = qobject_cast<QLineEdit*>(editor.field("Denominazione"));
+    auto* nome = qobject_cast<QLineEdit*>(editor.field("nome"));
+    ASSERT_TRUE(name && nome);
+    QTest::keyClicks(nome, "Gino");
+    EXPECT_TRUE(editor.isModified());
+    EXPECT_EQ(vettori.state(), Dataset::State::Edit);
+
+    editor.tabs()->setCurrentIndex(1);
+    editor.indietro();
+    EXPECT_TRUE(editor.saveFailed());
+    EXPECT_EQ(scripted.messages(), QStringList({"Attenzione manca la Denominazione"}));
+    EXPECT_EQ(scripted.calls().first().title, "Messaggio di errore");
+    EXPECT_EQ(editor.tabs()->currentIndex(), 0) << "the failing field's tab is shown";
+
+    QTest::keyClicks(name, "Trasporti D'Arco");
+    editor.indietro();
+    EXPECT_FALSE(editor.saveFailed());
+    Connection& c = db.connessione();
+    EXPECT_EQ(c.scalar("select Denominazione || '/' || Nome from Vettori").toString(),
+              "Trasporti D'Arco/Gino");
+}
+
+TEST_F(ScreenKitTest, PickListStoresTheKeyAndBackspaceEmptiesIt) {
+    Dataset& vettori = db.table("TableVettori");
+    db.connessione().exec("insert into Vettori (Denominazione, IdPaese) values ('A', 'FR')");
+    vettori.requery();
+    CarrierEditor editor(db);
+    auto* country = qobject_cast<BoundLookup*>(editor.field("IdPaese"));
+    ASSERT_TRUE(country);
+    EXPECT_EQ(country->currentText(), "Francia");
+    const int italy = country->findText("Italia");
+    ASSERT_GE(italy, 0);
+    country->setCurrentIndex(italy);
+    Q_EMIT country->activated(italy);
+    EXPECT_EQ(vettori.text("IdPaese"), "IT");
+    QTest::keyClick(country, Qt::Key_Backspace);
+    EXPECT_TRUE(vettori.isNull("IdPaese"));
+    EXPECT_EQ(country->currentIndex(), -1);
+    EXPECT_TRUE(editor.isModified());
+
+    vettori.cancel();
+    EXPECT_EQ(country->currentText(), "Francia") << "a cancelled edit shows the stored value";
+}
+
+TEST_F(ScreenKitTest, BrowserSearchesSortsAddsAndDeletes) {
+    for (const char* name : {"Rossi", "D'Amico", "Rossini", "Bianchi"})
+        db.connessione().exec("insert into Vettori (Denominazione, Cognome) values (?, ?)",
+                              {QString(name), QString("x")});
+    Dataset& vettori = db.table("TableVettori");
+    vettori.requery();
+    BrowserSpec spec{" Vettori",
+                     "TableVettori",
+                     "ID",
+                     {{"Denominazione", "Rag. Sociale", 200}, {"Cognome", "Cognome", 120}},
+                     {{"Rag. Sociale", "Denominazione"}, {"Cognome", "Cognome"}},
+                     {{"IdPaese", "IT"}},
+                     "Sei sicuro di voler eliminare il Vettore ?",
+                     "frmGrigliaVettori"};
+    BrowserBase browser(db, spec);
+    CarrierEditor editor(db);
+    browser.setEditor(&editor);
+
+    QTest::keyClicks(browser.searchBox(0), "d'a");
+    EXPECT_EQ(vettori.filter(), "Denominazione like 'd''a*'");
+    EXPECT_EQ(vettori.rowCount(), 1);
+    browser.searchBox(0)->setText("*");
+    EXPECT_EQ(vettori.rowCount(), 4);
+    browser.searchBox(0)->setText("Ross");
+    browser.searchBox(1)->setText("x");
+    EXPECT_EQ(vettori.filter(), "Denominazione like 'Ross*' and Cognome like 'x*'");
+    EXPECT_EQ(vettori.rowCount(), 2);
+
+    EXPECT_EQ(DataGrid::toggledSort("", "Cognome"), "Cognome ASC");
+    EXPECT_EQ(DataGrid::toggledSort("Cognome ASC", "Denominazione"), "Denominazione DESC");
+    EXPECT_EQ(DataGrid::toggledSort("Cognome DESC", "Cognome"), "Cognome ASC");
+
+    // "Aggiungi" opens the editor on a stored new row; "Annulla" there removes it again.
+    bool annullaShown = false;
+    setModalShower([&](QDialog& screen) {
+        annullaShown = editor.isAnnullaVisible();
+        EXPECT_EQ(&screen, &editor);
+        EXPECT_EQ(vettori.text("IdPaese"), "IT");
+        editor.annulla();
+        return 0;
+    });
+    browser.aggiungi();
+    EXPECT_TRUE(annullaShown);
+    EXPECT_FALSE(editor.isAnnullaVisible());
+    EXPECT_EQ(db.connessione().scalar("select count(*) from Vettori").toInt(), 4);
+    EXPECT_TRUE(scripted.calls().isEmpty()) << "Annulla asks nothing";
+
+    vettori.setFilter("");
+    vettori.locate("Denominazione", "Bianchi");
+    scripted.answerQuestion(false);
+    browser.elimina();
+    EXPECT_EQ(vettori.rowCount(), 4);
+    scripted.answerQuestion(true);
+    browser.elimina();
+    EXPECT_EQ(vettori.rowCount(), 3);
+    EXPECT_EQ(scripted.calls().last().text, "Sei sicuro di voler eliminare il Vettore ?");
+}
+
+} // namespace
