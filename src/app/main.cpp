@@ -1,4 +1,7 @@
 #include "app/CommandLine.h"
+#include "app/MainWindow.h"
+#include "app/Screens.h"
+#include "ui/QtPrompt.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -17,5 +20,20 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brevalto"));
-    return 0;
+    QApplication::setStyle(QStringLiteral("Fusion"));
+
+    brevalto::QtPrompt qtPrompt;
+    brevalto::setPrompt(&qtPrompt);
+
+    int code = 0;
+    {
+        brevalto::Screens screens(brevalto::Environment::desktop());
+        brevalto::MainWindow& window = screens.mainWindow();
+        window.show();
+        // The first activation runs the start-up sequence.
+        window.activateWindow();
+        code = app.exec();
+    }
+    brevalto::setPrompt(nullptr);
+    return code;
 }

@@ -1,0 +1,237 @@
+#include "app/MainWindow.h"
+
+#include "app/Screens.h"
+#include "app/StartUp.h"
+#include "store/Dataset.h"
+#include "store/DbError.h"
+#include "ui/DataGrid.h"
+#include "ui/QtPrompt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace brevalto {
+
+MainWindow::MainWindow(Screens& screens, QWidget* parent) : QMainWindow(parent), screens_(screens) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Brevalto"));
+
+    auto* central = new QWidget(this);
+    tabs_ = new QTabWidget(central);
+    tabs_->setObjectName(QStringLiteral("PageControl1"));
+    tabs_->addTab(buildArchivioPage(), tr("Archivio"));
+    tabs_->addTab(buildDocumentsPage(), tr("Fatture e Documenti"));
+    tabs_->addTab(buildUtilityPage(), tr("Utility"));
+
+    memo1_ = new QPlainTextEdit(central);
+    memo1_->setObjectName(QStringLiteral("Memo1"));
+    memo1_->setReadOnly(true);
+    memo1_->setToolTip(tr("Percorso di rete"));
+    memo1_->setPlaceholderText(tr("Percorso di rete"));
+    memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo1_->setFixedHeight(memo1_->fontMetrics().lineSpacing() * 2 + 10);
+    memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    QPushButton* rete = makeButton(QStringLiteral("btnLavoraRete"), tr("Lavora in Rete"), central);
+    rete->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    connect(rete, &QPushButton::clicked, this, &MainWindow::btnLavoraReteClick);
+    QPushButton* esci = makeButton(QStringLiteral("btnEsci"), tr("Esci"), central);
+    esci->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    connect(esci, &QPushButton::clicked, this, &MainWindow::btnEsciClick);
+
+    auto* bottom = new QHBoxLayout;
+    auto* archiveLabel = new QLabel(tr("Archivio"), central);
+    archiveLabel->setBuddy(memo1_);
+    bottom->addWidget(archiveLabel);
+    bottom->addWidget(memo1_, 1);
+    bottom->addWidget(rete);
+    bottom->addWidget(esci);
+
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(tabs_, 1);
+    layout->addLayout(bottom);
+    setCentralWidget(central);
+
+    // The firm screen's button is hidden; a menu item that is never shown toggles it with Ctrl+D.
+    auto* ditta = new QAction(tr("Ditta"), this);
+    ditta->setObjectName(QStringLiteral("Ditta1"));
+    ditta->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    ditta->setShortcutContext(Qt::WindowShortcut);
+    connect(ditta, &QAction::triggered, this, [this] {
+        if (QPushButton* b = button(QStringLiteral("btnCaricaDitta")))
+            b->setVisible(b->isHidden());
+    });
+    addAction(ditta);
+
+    resize(860, 560);
+}
+
+QPushButton* MainWindow::makeButton(const QString& objectName, const QString& caption,
+                                    QWidget* parent) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(objectName);
+    return b;
+}
+
+QWidget* MainWindow::buildArchivioPage() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    const struct {
+        const char* name;
+        const char* caption;
+    } buttons[] = {
+        {"btnCedentePrestatore", "Cedente - Prestatore"},
+        {"btnCessionarioCommittente", "Cessionario Committente"},
+        {"btnRappresentanteFiscale", "Rappresentante Fiscale"},
+        {"btnTerzoIntermediario", "Terzo Intermediario O Sogg. Emittente"},
+        {"btnComuni", "Comuni"},
+        {"btnVettori", "Vettori"},
+        {"btnIva", "Iva"},
+    };
+    int i = 0;
+    for (const auto& def : buttons) {
+        QPushButton* b = makeButton(QString::fromLatin1(def.name), tr(def.caption), page);
+        b->setMinimumHeight(44);
+        b->setEnabled(false);
+        grid->addWidget(b, i / 2, i % 2);
+        ++i;
+    }
+    page->findChild<QPushButton*>(QStringLiteral("btnIva"))->setVisible(false);
+    grid->setRowStretch(4, 1);
+    return page;
+}
+
+QWidget* MainWindow::buildDocumentsPage() {
+    documentsPage_ = new QWidget;
+    documentsPage_->setObjectName(QStringLiteral("TabDocumenti"));
+    auto* tools = new QHBoxLayout;
+    const struct {
+        const char* name;
+        const char* caption;
+        QStyle::StandardPixmap icon;
+    } buttons[] = {
+        {"spdRicarica", "Ricarica", QStyle::SP_BrowserReload},
+        {"spdElimina", "Elimina", QStyle::SP_TrashIcon},
+        {"spdInserisci", "Aggiungi", QStyle::SP_FileIcon},
+        {"spdModifica", "Modifica", QStyle::SP_FileDialogDetailedView},
+    };
+    for (const auto& def : buttons) {
+        QPushButton* b = makeButton(QString::fromLatin1(def.name), tr(def.caption), documentsPage_);
+        b->setIcon(style()->standardIcon(def.icon));
+        b->setEnabled(false);
+        tools->addWidget(b);
+    }
+    tools->addStretch();
+
+    documentGrid_ = new DataGrid(documentsPage_);
+    documentGrid_->setObjectName(QStringLiteral("DBGrid1"));
+    documentGrid_->setColumns({
+        {QStringLiteral("Numero"), tr("Numero"), 80},
+        {QStringLiteral("Data"), tr("Data"), 100},
+        {QStringLiteral("CessionarioCommittente_NominativoVisualizzato"), tr("Denominazione"), 420},
+    });
+    documentGrid_->horizontalHeader()->setStretchLastSection(true);
+
+    auto* layout = new QVBoxLayout(documentsPage_);
+    layout->addLayout(tools);
+    layout->addWidget(documentGrid_, 1);
+    return documentsPage_;
+}
+
+QWidget* MainWindow::buildUtilityPage() {
+    auto* page = new QWidget;
+    auto* grid = new QGridLayout(page);
+    const struct {
+        const char* name;
+        const char* caption;
+    } buttons[] = {
+        {"btnRealizzazione", "Realizzazione"},
+        {"btnOpzioni", "Opzioni"},
+        {"btnEsportazioni", "Esportazioni"},
+        {"btnErroriScarto", "Errori di scarto Fattura Elettronica"},
+        {"btnCaricaDitta", "Carica ditta"},
+    };
+    int i = 0;
+    for (const auto& def : buttons) {
+        QPushButton* b = makeButton(QString::fromLatin1(def.name), tr(def.caption), page);
+        b->setMinimumHeight(44);
+        b->setEnabled(false);
+        grid->addWidget(b, i / 2, i % 2);
+        ++i;
+    }
+    page->findChild<QPushButton*>(QStringLiteral("btnCaricaDitta"))->setVisible(false);
+    grid->setRowStretch(3, 1);
+    return page;
+}
+
+void MainWindow::bindDocuments(Dataset& headers) {
+    documentGrid_->setDataset(&headers);
+}
+
+void MainWindow::setArchivePathText(const QString& text) {
+    memo1_->setPlainText(text);
+}
+
+QString MainWindow::archivePathText() const {
+    return memo1_->toPlainText();
+}
+
+QPushButton* MainWindow::button(const QString& objectName) const {
+    return findChild<QPushButton*>(objectName);
+}
+
+void MainWindow::setButtonAction(const QString& objectName, std::function<void()> action) {
+    QPushButton* b = button(objectName);
+    if (!b)
+        return;
+    disconnect(b, &QPushButton::clicked, nullptr, nullptr);
+    connect(b, &QPushButton::clicked, this, [action] {
+        try {
+            action();
+        } catch (const DbError& e) {
+            prompt().message(Prompt::errorTitle(), e.text());
+        }
+    });
+    b->setEnabled(true);
+}
+
+bool MainWindow::runStartUp() {
+    startUpDone_ = true;
+    return StartUp(screens_).run() == StartUp::Outcome::Ready;
+}
+
+void MainWindow::btnLavoraReteClick() {
+    switchArchive(screens_);
+}
+
+void MainWindow::btnEsciClick() {
+    leaveProgram(screens_);
+}
+
+bool MainWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) {
+        if (!startUpDone_) {
+            startUpDone_ = true;
+            // Queued, so that the window is on screen before the prompts of the start-up appear.
+            QMetaObject::invokeMethod(
+                this, [this] { runStartUp(); }, Qt::QueuedConnection);
+        } else {
+            while (QApplication::overrideCursor())
+                QApplication::restoreOverrideCursor();
+        }
+    }
+    return QMainWindow::event(e);
+}
+
+} // namespace brevalto

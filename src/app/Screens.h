@@ -1,0 +1,65 @@
+#pragma once
+// Every screen of the program, created once in a fixed order and kept until the program ends:
+// the main window first, then the data module, then the other screens. Screens may configure one
+// another at start-up because all of them exist before the main window is first activated.
+#include "app/Environment.h"
+
+#include <QList>
+#include <QPair>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QWidget;
+
+namespace brevalto {
+
+class DataGrid;
+class DataModule;
+class DescrizioneFunzionaliWindow;
+class MainWindow;
+class PasswordDialog;
+
+class Screens {
+public:
+    explicit Screens(Environment environment);
+    ~Screens();
+    Screens(const Screens&) = delete;
+    Screens& operator=(const Screens&) = delete;
+
+    const Environment& environment() const { return environment_; }
+
+    MainWindow& mainWindow() const { return *form1_; }           // TForm1
+    DataModule& dataModule() const { return *formDB_; }          // form_DB
+    PasswordDialog& pass() const { return *frmPass_; }           // TfrmPass
+    DescrizioneFunzionaliWindow& descrizioneFunzionali() const { // TfrmDescrizioneFunzionali
+        return *frmDescrizioneFunzionali_;
+    }
+
+    // The layout names of the grids whose columns are kept per workstation, in the order in which
+    // the start-up applies them.
+    static const QStringList& layoutGridNames();
+    // A list screen registers its grid under its layout name; this also turns on the grid's
+    // layout pop-up menu.
+    void registerLayoutGrid(const QString& layoutName, DataGrid* grid);
+    // The registered grids, in start-up order.
+    QList<QPair<QString, DataGrid*>> layoutGrids() const;
+
+    // Seller selectors that only make sense when several sellers are kept (with their labels).
+    void registerMultiSellerSelector(QWidget* selector, QWidget* label);
+    void setMultiSellerSelectorsVisible(bool visible);
+
+private:
+    Environment environment_;
+    // Creation order; destroyed in reverse.
+    std::unique_ptr<MainWindow> form1_;
+    std::unique_ptr<DataModule> formDB_;
+    std::unique_ptr<DescrizioneFunzionaliWindow> frmDescrizioneFunzionali_;
+    std::unique_ptr<PasswordDialog> frmPass_;
+
+    QList<QPair<QString, QPointer<DataGrid>>> layoutGrids_;
+    QList<QPointer<QWidget>> multiSellerWidgets_;
+};
+
+} // namespace brevalto

@@ -1,0 +1,282 @@
+#include "app/StartUp.h"
+
+#include "app/ArchiveLocation.h"
+#include "app/MainWindow.h"
+#include "app/PasswordDialog.h"
+#include "app/Screens.h"
+#include "masterdata/GridLayout.h"
+#include "store/ArchiveCreator.h"
+#include "store/ArchiveUpgrade.h"
+#include "store/DataModule.h"
+#include "store/Routines.h"
+#include "ui/QtPrompt.h"
+#include "ui/ScreenHost.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTabWidget>
+
+namespace brevalto {
+
+namespace {
+
+// The wait cursor while the archive is being read; prompts are never shown under it.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+void restoreCursor() {
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+// Closes the shared datasets and the connection: nothing read from one archive outlives it.
+void closeArchive(DataModule& dm) {
+    dm.closeAllDatasets();
+    dm.table(QStringLiteral("TableCercaLinee")).close();
+    dm.connessione().close();
+}
+
+void openArchive(DataModule& dm, const QString& path) {
+    dm.connessione().setConnectionString(composeConnectionString(path));
+    dm.connessione().open(path);
+}
+
+QString readScript(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DbError(QStringLiteral("Impossibile leggere il file %1: %2")
+                          .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    const QByteArray bytes = file.readAll();
+    // Update kits may come from systems that write Latin-1 rather than UTF-8.
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+bool tableExists(Connection& connection, const QString& table) {
+    return connection
+        .execNative(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
+                                   "name = ? COLLATE NOCASE"),
+                    {table})
+        .next();
+}
+
+} // namespace
+
+bool runArchiveUpdateScript(Connection& connection, const QString& archivePath) {
+    const QString fileName = archiveFolder(archivePath) + updateScriptName();
+    if (!QFileInfo::exists(fileName))
+        return false;
+    const QString original = readScript(fileName);
+    QString text = original;
+    if (!text.endsWith(QLatin1Char(';')))
+        text += QLatin1Char(';');
+    const int count = CountFields(text, QLatin1Char(';'));
+
+    const QString failure = QStringLiteral(
+        "L'aggiornamento dell'archivio con il file %1 non è riuscito: l'archivio non è stato "
+        "modificato e il file è stato lasciato al suo posto.\n\n%2");
+    const QString shown = QDir::toNativeSeparators(fileName);
+    connection.begin();
+    try {
+        for (int n = 1; n <= count; ++n) {
+            const QString statement = GetField(text, n, QLatin1Char(';'));
+            if (statement.trimmed().isEmpty())
+                continue;
+            connection.exec(statement);
+        }
+    } catch (const DbError& e) {
+        connection.rollback();
+        throw DbError(failure.arg(shown, e.text()));
+    }
+    // The file goes before the commit, and comes back if the commit fails, so that the script can
+    // never be applied twice nor lost unapplied.
+    if (!QFile::remove(fileName)) {
+        connection.rollback();
+        throw DbError(failure.arg(shown, QStringLiteral("Impossibile eliminare il file.")));
+    }
+    try {
+        connection.commit();
+    } catch (const DbError& e) {
+        QFile file(fileName);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(original.toUtf8());
+        throw DbError(failure.arg(shown, e.text()));
+    }
+    // The schema may have changed: a fresh connection sees it whole.
+    const QString connectionString = connection.connectionString();
+    connection.close();
+    connection.setConnectionString(connectionString);
+    connection.open(archivePath);
+    return true;
+}
+
+StartUp::Outcome StartUp::run() {
+    Outcome outcome = Outcome::Abandoned;
+    try {
+        outcome = runSteps();
+    } catch (const DbError& e) {
+        restoreCursor();
+        prompt().message(Prompt::errorTitle(), e.text());
+    } catch (const std::exception& e) {
+        restoreCursor();
+        prompt().message(Prompt::errorTitle(), QString::fromLocal8Bit(e.what()));
+    }
+    restoreCursor();
+    return outcome;
+}
+
+void StartUp::connectToArchive() {
+    DataModule& dm = screens_.dataModule();
+    const QString path = dm.archivePath;
+    if (!QFileInfo::exists(path)) {
+        // A fresh installation: the archive can be made here and now.
+        const bool create = prompt().question(
+            Prompt::warningTitle(),
+            QStringLiteral("L'archivio %1 non esiste.\nCreare un nuovo archivio vuoto in questa "
+                           "posizione?")
+                .arg(QDir::toNativeSeparators(path)));
+        if (create) {
+            BusyCursor busy;
+            createArchive(path);
+        }
+    }
+    BusyCursor busy;
+    openArchive(dm, path);
+}
+
+void StartUp::runUpdateScript() {
+    DataModule& dm = screens_.dataModule();
+    BusyCursor busy;
+    runArchiveUpdateScript(dm.connessione(), dm.archivePath);
+}
+
+bool StartUp::passwordAccepted() {
+    Dataset& opzioni = screens_.dataModule().table(QStringLiteral("TableOpzioni"));
+    if (!opzioni.hasColumn(QStringLiteral("PasswordAmministratore")))
+        return true;
+    const QString stored = opzioni.text(QStringLiteral("PasswordAmministratore"));
+    if (stored.isEmpty())
+        return true;
+    PasswordDialog& pass = screens_.pass();
+    pass.clear();
+    showModal(pass);
+    return pass.password() == stored;
+}
+
+int StartUp::archiveVersion() {
+    Dataset& opzioni = screens_.dataModule().table(QStringLiteral("TableOpzioni"));
+    if (!opzioni.isOpen() || !opzioni.hasColumn(QStringLiteral("VerBaseDati")))
+        return 0;
+    return opzioni.integer(QStringLiteral("VerBaseDati"));
+}
+
+StartUp::Outcome StartUp::runSteps() {
+    MainWindow& window = screens_.mainWindow();
+    DataModule& dm = screens_.dataModule();
+    const Environment& env = screens_.environment();
+
+    window.setArchivePathText(QString());
+    const ArchiveLocation location = locateArchive(env.programFolder);
+    window.setArchivePathText(location.boxText);
+    if (location.fileCreated && env.pause)
+        env.pause(100);
+    dm.archivePath = location.archivePath;
+    dm.archiveFilePath = archiveFolder(location.archivePath) + QStringLiteral("ArchivioPa.mdb");
+
+    connectToArchive();
+    runUpdateScript();
+
+    // An archive without the settings table is older than any version that had one.
+    Dataset& opzioni = dm.table(QStringLiteral("TableOpzioni"));
+    opzioni.close();
+    if (tableExists(dm.connessione(), QStringLiteral("opzioni")))
+        opzioni.open();
+
+    if (opzioni.isOpen() && !passwordAccepted()) {
+        closeArchive(dm);
+        env.endProgram();
+        return Outcome::Ended;
+    }
+
+    if (archiveVersion() < requiredArchiveVersion) {
+        prompt().message(Prompt::warningTitle(),
+                         QStringLiteral("Avvio della procedura di aggiornamento degli archivi ! Al "
+                                        "termine il programma dovrà essere riavviato !"));
+        closeArchive(dm);
+        if (!env.startProgram || !env.startProgram(env.upgradeProgram))
+            prompt().message(Prompt::errorTitle(),
+                             QStringLiteral("Impossibile avviare il programma di aggiornamento %1.")
+                                 .arg(QDir::toNativeSeparators(env.upgradeProgram)));
+        env.endProgram();
+        return Outcome::Ended;
+    }
+
+    {
+        BusyCursor busy;
+        Dataset& ditta = dm.table(QStringLiteral("TableDitta"));
+        ditta.close();
+        ditta.open();
+        if (!dm.connessione().isOpen())
+            openArchive(dm, dm.archivePath);
+        dm.openAllDatasets();
+
+        window.setWindowTitle(
+            QStringLiteral("Brevalto - ") +
+            dm.table(QStringLiteral("TableDitta")).text(QStringLiteral("RagSoc")));
+
+        Dataset& griglie = dm.table(QStringLiteral("TableGriglie"));
+        for (const auto& [layoutName, grid] : screens_.layoutGrids())
+            ApplyGridLayout(layoutName, *grid, griglie, false, dm.computerName());
+    }
+
+    Dataset& settings = dm.table(QStringLiteral("TableOpzioni"));
+    window.tabs()->setCurrentIndex(settings.integer(QStringLiteral("TabIniziale")));
+    screens_.setMultiSellerSelectorsVisible(settings.flag(QStringLiteral("StudioCommerciale")));
+    return Outcome::Ready;
+}
+
+bool switchArchive(Screens& screens) {
+    DataModule& dm = screens.dataModule();
+    MainWindow& window = screens.mainWindow();
+    const QString chosen =
+        prompt().openFileName(QStringLiteral("Lavora in Rete"), archiveFolder(dm.archivePath),
+                              QStringLiteral("Database (archivioPa.mdb)"));
+    if (chosen.isEmpty())
+        return false;
+    try {
+        dm.archivePath = chosen;
+        dm.archiveFilePath = chosen;
+        window.setArchivePathText(chosen);
+        saveArchivePath(screens.environment().programFolder, chosen);
+        BusyCursor busy;
+        closeArchive(dm);
+        openArchive(dm, chosen);
+        dm.openAllDatasets();
+    } catch (const DbError& e) {
+        restoreCursor();
+        prompt().message(Prompt::errorTitle(), e.text());
+        return false;
+    }
+    return true;
+}
+
+void leaveProgram(Screens& screens) {
+    try {
+        closeArchive(screens.dataModule());
+    } catch (...) {
+        // Leaving never fails.
+    }
+    if (screens.environment().endProgram)
+        screens.environment().endProgram();
+}
+
+} // namespace brevalto

@@ -1,0 +1,51 @@
+#pragma once
+// The start-up sequence run at the first activation of the main window, the switch to another
+// archive ("Lavora in Rete") and leaving the program ("Esci").
+//
+// Start-up: locate the archive through "percorsoPa.txt" (offering to create a new archive when
+// none is there), connect, run and delete the update script "SQLAggio_qlv.sql" (all of it or
+// nothing), ask the administrator password when one is set, hand over to the upgrade program when
+// the archive is too old, open the shared datasets, put the firm's name in the caption, apply the
+// saved grid layouts, select the start tab and show or hide the multi-seller selectors.
+#include <QString>
+
+namespace brevalto {
+
+class Connection;
+class Screens;
+
+class StartUp {
+public:
+    enum class Outcome {
+        Ready,     // every step ran
+        Abandoned, // an error was shown; the main window stays open with no dataset open
+        Ended,     // wrong password or upgrade hand-off: the program was told to end
+    };
+
+    explicit StartUp(Screens& screens) : screens_(screens) {}
+    Outcome run();
+
+private:
+    Outcome runSteps();
+    void connectToArchive();
+    void runUpdateScript();
+    bool passwordAccepted();
+    int archiveVersion();
+
+    Screens& screens_;
+};
+
+// Runs the update script beside the archive, if there is one, inside one transaction, then deletes
+// it and reconnects so that the changed schema is seen. A piece that holds only white space is
+// skipped. On a failing statement nothing is kept and the file stays; throws DbError.
+// Returns true when a script was run.
+bool runArchiveUpdateScript(Connection& connection, const QString& archivePath);
+
+// "Lavora in Rete": the user picks another archive, which is stored in "percorsoPa.txt" and
+// opened. Returns true when the switch happened; errors are shown to the user.
+bool switchArchive(Screens& screens);
+
+// "Esci": closes the archive (errors ignored) and ends the program.
+void leaveProgram(Screens& screens);
+
+} // namespace brevalto

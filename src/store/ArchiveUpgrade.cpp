@@ -1,0 +1,120 @@
+#include "store/ArchiveUpgrade.h"
+
+#include "store/Connection.h"
+#include "store/ReferenceData.h"
+#include "store/Schema.h"
+
+#include <QSet>
+#include <QSqlQuery>
+
+namespace brevalto {
+
+namespace {
+
+QSet<QString> lowerCase(const QStringList& names) {
+    QSet<QString> set;
+    for (const QString& n : names)
+        set.insert(n.toLower());
+    return set;
+}
+
+QStringList existingTables(Connection& connection) {
+    QStringList names;
+    QSqlQuery q = connection.execNative(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+    while (q.next())
+        names << q.value(0).toString();
+    return names;
+}
+
+QStringList existingColumns(Connection& connection, const QString& table) {
+    QStringList names;
+    QSqlQuery q =
+        connection.execNative(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table)));
+    while (q.next())
+        names << q.value(1).toString();
+    return names;
+}
+
+// Inserts the rows the program ships for a table, if any. Values go in as text: the columns'
+// storage types turn numbers and flags back into numbers.
+void insertReferenceRows(Connection& connection, const QString& table) {
+    for (const QString& path : referenceDataFiles()) {
+        const ReferenceTable data = readReferenceTable(path);
+        if (data.name.compare(table, Qt::CaseInsensitive) != 0)
+            continue;
+        QStringList quoted;
+        for (const QString& column : data.columns)
+            quoted << quoteIdentifier(column);
+        const QString sql =
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(quoteIdentifier(table), quoted.join(QLatin1String(", ")),
+                     QStringList(quoted.size(), QStringLiteral("?")).join(QLatin1String(", ")));
+        for (const QVariantList& row : data.rows)
+            connection.execNative(sql, row);
+        return;
+    }
+}
+
+} // namespace
+
+QString UpgradeReport::text() const {
+    QStringList lines;
+    if (tablesAdded.isEmpty() && columnsAdded.isEmpty())
+        lines << QStringLiteral("L'archivio contiene già tutte le tabelle e le colonne.");
+    if (!tablesAdded.isEmpty())
+        lines << QStringLiteral("Tabelle aggiunte (%1): %2")
+                     .arg(tablesAdded.size())
+                     .arg(tablesAdded.join(QLatin1String(", ")));
+    if (!columnsAdded.isEmpty())
+        lines << QStringLiteral("Colonne aggiunte (%1): %2")
+                     .arg(columnsAdded.size())
+                     .arg(columnsAdded.join(QLatin1String(", ")));
+    lines << QStringLiteral("Versione dell'archivio: %1 (prima %2).")
+                 .arg(version)
+                 .arg(previousVersion);
+    return lines.join(QLatin1Char('\n'));
+}
+
+UpgradeReport upgradeArchive(Connection& connection) {
+    UpgradeReport report;
+    connection.inTransaction([&] {
+        const QSet<QString> tables = lowerCase(existingTables(connection));
+        for (const TableDef& table : archiveSchema()) {
+            if (!tables.contains(table.name.toLower())) {
+                connection.execNative(createTableSql(table));
+                insertReferenceRows(connection, table.name);
+                report.tablesAdded << table.name;
+                continue;
+            }
+            const QSet<QString> columns = lowerCase(existingColumns(connection, table.name));
+            for (const ColumnDef& column : table.columns) {
+                if (columns.contains(column.name.toLower()))
+                    continue;
+                connection.execNative(addColumnSql(table, column));
+                report.columnsAdded << table.name + QLatin1Char('.') + column.name;
+            }
+        }
+
+        // A settings table created just now already holds the shipped settings row.
+        const bool settingsTableNew = report.tablesAdded.contains(QStringLiteral("opzioni"));
+        const QString countSql = QStringLiteral("SELECT count(*) FROM opzioni");
+        if (connection.scalar(countSql).toInt() == 0) {
+            insertReferenceRows(connection, QStringLiteral("opzioni"));
+            if (connection.scalar(countSql).toInt() == 0)
+                connection.exec(QStringLiteral("INSERT INTO opzioni (VerBaseDati) VALUES (?)"),
+                                {requiredArchiveVersion});
+        } else if (!settingsTableNew) {
+            report.previousVersion =
+                connection.scalar(QStringLiteral("SELECT min(VerBaseDati) FROM opzioni")).toInt();
+        }
+        connection.exec(QStringLiteral("UPDATE opzioni SET VerBaseDati = ? WHERE VerBaseDati IS "
+                                       "NULL OR VerBaseDati < ?"),
+                        {requiredArchiveVersion, requiredArchiveVersion});
+        report.version =
+            connection.scalar(QStringLiteral("SELECT min(VerBaseDati) FROM opzioni")).toInt();
+    });
+    return report;
+}
+
+} // namespace brevalto

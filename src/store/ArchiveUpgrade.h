@@ -1,0 +1,28 @@
+#pragma once
+// Brings an archive made by an older program up to the current schema: every missing table is
+// created (with its reference rows, when the program ships some) and every missing column added;
+// the settings row then records archive version 1.
+#include <QString>
+#include <QStringList>
+
+namespace brevalto {
+
+class Connection;
+
+// The archive version this program needs (opzioni.VerBaseDati).
+constexpr int requiredArchiveVersion = 1;
+
+struct UpgradeReport {
+    QStringList tablesAdded;  // table names
+    QStringList columnsAdded; // "Table.Column"
+    int previousVersion = 0;  // VerBaseDati before (0 when null, missing or no settings row)
+    int version = 0;          // VerBaseDati after
+    // A few lines for the user: what was added and the version now recorded.
+    QString text() const;
+};
+
+// Upgrades the open archive in one transaction: either everything above is done or nothing.
+// Throws DbError.
+UpgradeReport upgradeArchive(Connection& connection);
+
+} // namespace brevalto
