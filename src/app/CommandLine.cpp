@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "export/ExportCommand.h"
 #include "store/ArchiveCreator.h"
 #include "store/DbError.h"
 
@@ -28,7 +29,9 @@ int createArchiveCommand(const QStringList& args) {
 void printUsage(QTextStream& out) {
     out << "Uso:\n"
            "  brevalto                         apre il programma\n"
-           "  brevalto create-archive PERCORSO crea un archivio nuovo con i dati di riferimento\n";
+           "  brevalto create-archive PERCORSO crea un archivio nuovo con i dati di riferimento\n"
+           "  brevalto export --archive PERCORSO --document NUMERO [--out FILE] [--force]\n"
+           "                                   esporta il documento in un file FatturaPA\n";
 }
 
 } // namespace
@@ -40,6 +43,8 @@ int runCommandLine(const QStringList& arguments) {
     const QStringList rest = arguments.mid(2);
     if (command == QLatin1String("create-archive"))
         return createArchiveCommand(rest);
+    if (command == QLatin1String("export"))
+        return runExportCommand(rest);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         QTextStream out(stdout);

@@ -1,0 +1,207 @@
+// Time and peak memory of the invoice export on large documents:
+//   1. one body of 9,999 lines, each with an article code and a discount, two instalments and a
+//      1 MB attachment;
+//   2. one document of 100 bodies of 50 lines each.
+// Run from the build folder: ./brevalto_bench export
+#include "Bench.h"
+
+#include "export/ConsolePrompt.h"
+#include "export/ExportDriver.h"
+#include "store/ArchiveCreator.h"
+#include "store/DataModule.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace brevalto;
+using namespace brevalto::bench;
+
+namespace {
+
+// Peak resident memory of the process (kB) since the last reset.
+long peakKb() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+long currentKb() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return -1;
+}
+
+void resetPeak() {
+    QFile clear("/proc/self/clear_refs");
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+QSqlQuery prepared(Connection& c, const QString& sql) {
+    QSqlQuery q(c.database());
+    q.prepare(sql);
+    return q;
+}
+
+void exec(QSqlQuery& q, const QVariantList& values) {
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values[i]);
+    if (!q.exec())
+        throw DbError(QStringLiteral("insert failed"));
+}
+
+int addDocument(Connection& c) {
+    QSqlQuery q = c.execNative(
+        "INSERT INTO PA_FE_Header (Numero, Esportato, DatiTrasmissione_IdPaese, "
+        "DatiTrasmissione_IdCodice, DatiTrasmissione_ProgressivoInvio, "
+        "DatiTrasmissione_FormatoTrasmissione, DatiTrasmissione_CodiceDestinatario, "
+        "CedentePrestatore_IdPaese, CedentePrestatore_IdCodice, CedentePrestatore_Denominazione, "
+        "CedentePrestatore_RegimeFiscale, CedentePrestatore_Sede_Indirizzo, "
+        "CedentePrestatore_Sede_CAP, CedentePrestatore_Sede_Comune, "
+        "CedentePrestatore_Sede_Nazione, "
+        "CessionarioCommittente_IdFiscaleIva, CessionarioCommittente_IdPaese, "
+        "CessionarioCommittente_IdCodice, CessionarioCommittente_Denominazione, "
+        "CessionarioCommittente_Sede_Indirizzo, CessionarioCommittente_Sede_CAP, "
+        "CessionarioCommittente_Sede_Comune, CessionarioCommittente_Sede_Nazione) VALUES "
+        "((select coalesce(max(Numero),0)+1 from PA_FE_Header), 0, 'IT', 'RSSMRA80A01H501U', '1', "
+        "'FPR12', 'ABC1234', 'IT', '01234567890', 'Alfa Srl', 'RF01', 'Via Roma', '00100', 'Roma', "
+        "'IT', 1, 'IT', '09876543210', 'Beta Spa', 'Corso Italia', '20100', 'Milano', 'IT')");
+    return q.lastInsertId().toInt();
+}
+
+// A body with its lines (each with one code and one discount) and one VAT summary.
+int addBody(Connection& c, int doc, int number, int lines) {
+    QSqlQuery body = c.execNative(
+        "INSERT INTO PA_FE_Body (PA_FE_Header_Id, DatiGenerali_TipoDocumento, DatiGenerali_Divisa, "
+        "DatiGenerali_Data, DatiGenerali_Numero) VALUES (?, 'TD01', 'EUR', '2024-01-15', ?)",
+        {doc, QString::number(number)});
+    const int bodyId = body.lastInsertId().toInt();
+    QSqlQuery line = prepared(
+        c,
+        "INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee (PA_FE_Body_Id, NumeroLinea, "
+        "Descrizione, Quantita, PrezzoUnitario, PrezzoTotale, AliquotaIva) VALUES (?,?,?,?,?,?,?)");
+    QSqlQuery code = prepared(
+        c,
+        "INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee_Codici (PA_FE_Body_Id, "
+        "PA_FE_Body_DatiBeniServizi_DettaglioLinee_Id, CodiceTipo, CodiceValore) VALUES (?,?,?,?)");
+    QSqlQuery discount = prepared(
+        c, "INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee_Sconto (PA_FE_Body_Id, "
+           "PA_FE_Body_DatiBeniServizi_DettaglioLinee_Id, Tipo, Percentuale) VALUES (?,?,?,?)");
+    for (int n = 1; n <= lines; ++n) {
+        exec(line, {bodyId, n, QStringLiteral("Articolo numero %1 della fornitura").arg(n), 2.0,
+                    12.5, 22.5, 22.0});
+        const int lineId = line.lastInsertId().toInt();
+        exec(code,
+             {bodyId, lineId, "EAN", QStringLiteral("800%1").arg(n, 10, 10, QLatin1Char('0'))});
+        exec(discount, {bodyId, lineId, "SC", 10.0});
+    }
+    c.execNative(
+        "INSERT INTO PA_FE_Body_DatiBeniServizi_DatiRiepilogo (PA_FE_Body_Id, "
+        "AliquotaIva, ImponibileImporto, Imposta, EsigibilitaIva) VALUES (?, 22, ?, ?, 'I')",
+        {bodyId, 22.5 * lines, 4.95 * lines});
+    return bodyId;
+}
+
+struct Figures {
+    qint64 ms;
+    long peakKb;
+    long baseKb;
+    qint64 bytes;
+};
+
+Figures exportDocument(const QString& archive, int doc, const QString& out) {
+    DataModule data;
+    data.connessione().open(archive);
+    for (const char* name : {"TableDitta", "TableOpzioni", "TablePA_FE_Header"})
+        data.table(name).open();
+    data.table("TablePA_FE_Header").locate("id", doc);
+    data.loadBodies();
+    ConsolePrompt prompt;
+    ExportDriver driver(data, prompt);
+    const long base = currentKb();
+    resetPeak();
+    QElapsedTimer timer;
+    timer.start();
+    const ExportDriver::Outcome outcome = driver.exportTo(out, false);
+    const qint64 ms = timer.elapsed();
+    const long peak = peakKb();
+    if (outcome != ExportDriver::Outcome::Written)
+        std::fprintf(stderr, "export failed: %s\n", qPrintable(driver.lastMessage()));
+    return {ms, peak, base, QFileInfo(out).size()};
+}
+
+void print(const QString& name, const Figures& f) {
+    report(name + ": export time", double(f.ms), "ms");
+    report(name + ": peak memory during the export", f.peakKb / 1024.0, "MB");
+    report(name + ": memory before the export", f.baseKb / 1024.0, "MB");
+    report(name + ": file size", f.bytes / (1024.0 * 1024.0), "MB");
+}
+
+} // namespace
+
+static Registrar exportBench("export", [] {
+    QTemporaryDir dir;
+    qputenv("BREVALTO_HOME", dir.path().toLocal8Bit());
+    const QString archive = dir.filePath("archivioPa.mdb");
+    try {
+        createArchive(archive);
+        int bigDoc = 0;
+        int manyDoc = 0;
+        {
+            Connection c;
+            c.open(archive);
+            c.inTransaction([&] {
+                bigDoc = addDocument(c);
+                const int body = addBody(c, bigDoc, 1, 9999);
+                const int pay = c.execNative("INSERT INTO PA_FE_Body_DatiPagamento (PA_FE_Body_Id, "
+                                             "CondizioniPagamento) VALUES (?, 'TP01')",
+                                             {body})
+                                    .lastInsertId()
+                                    .toInt();
+                for (int i = 0; i < 2; ++i)
+                    c.execNative(
+                        "INSERT INTO PA_FE_Body_DatiPagamento_Dettaglio (PA_FE_Body_Id, "
+                        "PA_FE_Body_DatiPagamento_Id, ModalitaPagamento, "
+                        "DataScadenzaPagamento, ImportoPagamento) VALUES (?, ?, 'MP05', ?, ?)",
+                        {body, pay, i == 0 ? "2024-02-15" : "2024-03-15", 137500.0});
+                QByteArray megabyte(1024 * 1024, '\0');
+                for (int i = 0; i < megabyte.size(); ++i)
+                    megabyte[i] = char((i * 2654435761u) >> 24);
+                QFile file(dir.filePath("allegato.bin"));
+                file.open(QIODevice::WriteOnly);
+                file.write(megabyte);
+                file.close();
+                c.execNative("INSERT INTO PA_FE_Body_Allegati (PA_FE_Body_Id, NomeAttachment, "
+                             "FormatoAttachment, PercorsoCompleto) VALUES (?, 'allegato.bin', "
+                             "'BIN', ?)",
+                             {body, file.fileName()});
+
+                manyDoc = addDocument(c);
+                for (int b = 1; b <= 100; ++b)
+                    addBody(c, manyDoc, b, 50);
+            });
+        }
+        print("9,999 lines with code and discount, 2 instalments, 1 MB attachment",
+              exportDocument(archive, bigDoc, dir.filePath("grande.xml")));
+        print("100 bodies of 50 lines",
+              exportDocument(archive, manyDoc, dir.filePath("lotto.xml")));
+    } catch (const DbError& e) {
+        std::fprintf(stderr, "%s\n", qPrintable(e.text()));
+    }
+    qunsetenv("BREVALTO_HOME");
+});

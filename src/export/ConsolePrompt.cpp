@@ -1,0 +1,44 @@
+#include "export/ConsolePrompt.h"
+
+namespace brevalto {
+
+namespace {
+
+void print(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fprintf(stream, "%s\n", bytes.constData());
+    std::fflush(stream);
+}
+
+} // namespace
+
+void ConsolePrompt::message(const QString&, const QString& text) {
+    messages_ << text;
+    print(stream_, text);
+}
+
+bool ConsolePrompt::question(const QString&, const QString& text) {
+    print(stream_, text + QStringLiteral(" No"));
+    return false;
+}
+
+QString ConsolePrompt::saveFileName(const QString&, const QString&, const QString&,
+                                    const QString&) {
+    return {};
+}
+
+QString ConsolePrompt::openFileName(const QString&, const QString&, const QString&) {
+    return {};
+}
+
+QString ConsolePrompt::folder(const QString&, const QString&) {
+    return {};
+}
+
+QString ConsolePrompt::text(const QString&, const QString&, bool, bool* ok) {
+    if (ok)
+        *ok = false;
+    return {};
+}
+
+} // namespace brevalto

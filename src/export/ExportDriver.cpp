@@ -1,0 +1,141 @@
+#include "export/ExportDriver.h"
+
+#include "export/ExportError.h"
+#include "export/FatturaWriter.h"
+#include "export/ValueFormat.h"
+#include "store/DataModule.h"
+#include "store/ProgramFolder.h"
+#include "store/Prompt.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace brevalto {
+
+const QString ExportDriver::kDialogTitle = QStringLiteral("Scegli il file xml");
+const QString ExportDriver::kDialogFilter = QStringLiteral("Archivi Xml (*.xml)");
+const QString ExportDriver::kOverwriteQuestion =
+    QStringLiteral("Il file e' gia' presente ! Sovrascriverlo ?");
+const QString ExportDriver::kSuccessMessage = QStringLiteral(
+    "Fattura esportata con successo ! Adesso è necessario verificarla sul sito ministeriale eppoi "
+    "apporre la firma digitale al documento prima inviarlo tramite PEC !");
+
+namespace {
+
+// Writes the whole text or nothing: the old file at the path survives any failure.
+void writeAtomically(const QString& path, const QByteArray& text) {
+    QSaveFile file(path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ExportError::failure(
+            QStringLiteral("Impossibile scrivere il file %1: %2").arg(shown, file.errorString()));
+    if (file.write(text) != text.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        throw ExportError::failure(
+            QStringLiteral("Impossibile scrivere il file %1: %2").arg(shown, why));
+    }
+    if (!file.commit())
+        throw ExportError::failure(
+            QStringLiteral("Impossibile scrivere il file %1: %2").arg(shown, file.errorString()));
+}
+
+} // namespace
+
+ExportDriver::ExportDriver(DataModule& data, Prompt& prompt) : data_(data), prompt_(prompt) {}
+
+bool ExportDriver::hasBodies() const {
+    return !data_.table("TablePA_Body").isEmpty();
+}
+
+QString ExportDriver::proposedFileName() const {
+    const Dataset& firm = data_.table("TableDitta");
+    const Dataset& header = data_.table("TablePA_FE_Header");
+    const QString progressive = header.text("DatiTrasmissione_ProgressivoInvio").left(5);
+    return firm.text("IdPaese") + UpperCase(firm.text("CodFisc")) + QLatin1Char('_') +
+           PadProgressive(progressive) + QStringLiteral(".xml");
+}
+
+QString ExportDriver::preferredFolder() const {
+    const QString folder = data_.table("TableOpzioni").text("CartellaEsportazioneDocumenti");
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return QString();
+    return folder;
+}
+
+ExportDriver::Outcome ExportDriver::abort(const QString& text) {
+    lastMessage_ = text;
+    prompt_.message(Prompt::warningTitle(), text);
+    return Outcome::Aborted;
+}
+
+ExportDriver::Outcome ExportDriver::fail(const QString& text) {
+    lastMessage_ = text;
+    prompt_.message(Prompt::errorTitle(), text);
+    return Outcome::Failed;
+}
+
+ExportDriver::Outcome ExportDriver::run() {
+    lastMessage_.clear();
+    QString name;
+    QString folder;
+    try {
+        if (!hasBodies())
+            return abort(fattura::kNoBodiesMessage);
+        name = proposedFileName();
+        folder = preferredFolder();
+    } catch (const DbError& e) {
+        return fail(e.text());
+    }
+    if (folder.isEmpty())
+        folder = programFolder();
+
+    const QString path = prompt_.saveFileName(kDialogTitle, folder, name, kDialogFilter);
+    if (path.isEmpty())
+        return Outcome::Cancelled;
+    if (QFileInfo::exists(path) && !prompt_.question(Prompt::warningTitle(), kOverwriteQuestion))
+        return Outcome::Cancelled;
+    return exportTo(path);
+}
+
+ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSuccess) {
+    lastMessage_.clear();
+    try {
+        if (!hasBodies())
+            return abort(fattura::kNoBodiesMessage);
+        const QByteArray text = buildInvoiceXml(data_);
+        writeAtomically(path, text);
+    } catch (const ExportError& e) {
+        return e.kind() == ExportError::Kind::Abort ? abort(e.text()) : fail(e.text());
+    } catch (const DbError& e) {
+        return fail(e.text());
+    }
+
+    // The document counts as exported only once its file is safely on disk.
+    Dataset& header = data_.table("TablePA_FE_Header");
+    const bool wasEditing =
+        header.state() == Dataset::State::Edit || header.state() == Dataset::State::Insert;
+    const QVariant before = header.value("Esportato");
+    try {
+        header.edit();
+        header.setValue("Esportato", true);
+        header.post();
+    } catch (const DbError& e) {
+        try {
+            if (wasEditing)
+                header.setValue("Esportato", before);
+            else
+                header.cancel();
+        } catch (const DbError&) {
+        }
+        return fail(QStringLiteral("Il file %1 è stato scritto, ma non è stato possibile segnare "
+                                   "il documento come esportato: %2")
+                        .arg(QDir::toNativeSeparators(path), e.text()));
+    }
+    if (showSuccess)
+        prompt_.message(Prompt::warningTitle(), kSuccessMessage);
+    return Outcome::Written;
+}
+
+} // namespace brevalto

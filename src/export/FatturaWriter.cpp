@@ -1,0 +1,68 @@
+#include "export/FatturaWriter.h"
+
+#include "export/ExportError.h"
+#include "export/Mappings.h"
+#include "store/DataModule.h"
+
+namespace brevalto {
+
+namespace {
+
+void writeBody(XmlOut& x, DataModule& data, const Row& body) {
+    const int bodyId = int(body.integer("Id"));
+    x.start("FatturaElettronicaBody");
+    writeGeneralData(x, data, body, bodyId);
+
+    if (data.table("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee").isEmpty())
+        throw ExportError::abort(fattura::kNoLinesMessage);
+    x.start("DatiBeniServizi");
+    writeLines(x, data, bodyId);
+    if (data.table("TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo").isEmpty())
+        throw ExportError::abort(fattura::kNoSummariesMessage);
+    writeSummaries(x, data);
+    x.end();
+
+    writeVehicles(x, body);
+    writePayments(x, data, bodyId);
+    writeAttachments(x, data);
+    x.end();
+}
+
+} // namespace
+
+QByteArray buildInvoiceXml(DataModule& data) {
+    Dataset& header = data.table("TablePA_FE_Header");
+    Dataset& bodies = data.table("TablePA_Body");
+    const Columns headerColumns(header);
+    const Row document(headerColumns);
+
+    QByteArray text;
+    XmlOut x(&text);
+    x.writer().writeStartDocument(QStringLiteral("1.0"));
+    // Only the root is in the invoice namespace, under the prefix p; its children are unqualified.
+    x.start("p:FatturaElettronica");
+    x.writer().writeAttribute("versione", document.text("DatiTrasmissione_FormatoTrasmissione"));
+    x.writer().writeAttribute("xmlns:ds", fattura::kSignatureNamespace);
+    x.writer().writeAttribute("xmlns:p", fattura::kNamespace);
+    x.writer().writeAttribute("xmlns:xsi", fattura::kInstanceNamespace);
+    x.writer().writeAttribute("xsi:schemaLocation",
+                              fattura::kNamespace +
+                                  QStringLiteral(" fatturaordinaria_v1.2.1.xsd "));
+
+    writeHeader(x, document);
+    if (bodies.isEmpty())
+        throw ExportError::abort(fattura::kNoBodiesMessage);
+    for (bodies.first(); !bodies.eof(); bodies.next()) {
+        data.requeryBodyChildren();
+        const Columns bodyColumns(bodies);
+        writeBody(x, data, Row(bodyColumns));
+    }
+    x.finish();
+    x.writer().writeEndDocument();
+    if (x.writer().hasError())
+        throw ExportError::failure(
+            QStringLiteral("Impossibile comporre il file XML della fattura."));
+    return text;
+}
+
+} // namespace brevalto

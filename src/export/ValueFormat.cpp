@@ -1,0 +1,163 @@
+#include "export/ValueFormat.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace brevalto {
+
+namespace {
+
+constexpr int kSignificantDigits = 15;
+
+// The general format of a non-zero finite value with 15 significant digits.
+QString generalFormat(double value) {
+    // d.dddddddddddddde±x: the 15 digits correctly rounded, independent of the locale.
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                      std::chars_format::scientific, kSignificantDigits - 1);
+    const std::string_view text(buffer, result.ptr - buffer);
+
+    std::size_t at = 0;
+    const bool negative = text[0] == '-';
+    if (negative)
+        ++at;
+    std::string digits;
+    const std::size_t ePos = text.find('e');
+    for (std::size_t i = at; i < ePos; ++i) {
+        if (text[i] != '.')
+            digits += text[i];
+    }
+    int exponent = 0;
+    std::from_chars(text.data() + ePos + 1 + (text[ePos + 1] == '+' ? 1 : 0),
+                    text.data() + text.size(), exponent);
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    std::string out;
+    if (negative)
+        out += '-';
+    // digits[0] is the digit of 10^exponent.
+    if (exponent >= -5 && exponent < kSignificantDigits) {
+        if (exponent >= 0) {
+            const std::size_t integerDigits = std::size_t(exponent) + 1;
+            if (digits.size() <= integerDigits) {
+                out += digits;
+                out.append(integerDigits - digits.size(), '0');
+            } else {
+                out += digits.substr(0, integerDigits);
+                out += '.';
+                out += digits.substr(integerDigits);
+            }
+        } else {
+            out += "0.";
+            out.append(std::size_t(-exponent - 1), '0');
+            out += digits;
+        }
+    } else {
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += '.';
+            out += digits.substr(1);
+        }
+        out += 'E';
+        out += std::to_string(exponent);
+    }
+    return QString::fromLatin1(out.data(), qsizetype(out.size()));
+}
+
+QDateTime toDateTime(const QVariant& value) {
+    if (value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::QDate:
+        return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
+    case QMetaType::QDateTime:
+        return value.toDateTime();
+    default: {
+        // A text the archive layer could not read as a date: try the usual layouts.
+        const QString text = value.toString().trimmed();
+        QDateTime dt = QDateTime::fromString(text, Qt::ISODate);
+        if (!dt.isValid())
+            dt = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!dt.isValid()) {
+            const QDate d = QDate::fromString(text.left(10), Qt::ISODate);
+            if (d.isValid())
+                dt = QDateTime(d, QTime(0, 0), Qt::UTC);
+        }
+        return dt;
+    }
+    }
+}
+
+} // namespace
+
+QString FormatDecimal(double value, int maxLength) {
+    if (value == 0)
+        return QStringLiteral("0.00");
+    QString text;
+    if (std::isnan(value))
+        text = QStringLiteral("NAN");
+    else if (std::isinf(value))
+        text = value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    else
+        text = generalFormat(value);
+
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    if (point < 0)
+        text += QStringLiteral(".00");
+    else if (text.size() - point - 1 == 1)
+        text += QLatin1Char('0');
+
+    if (maxLength >= 0 && text.size() > maxLength) {
+        text.truncate(maxLength);
+        if (text.endsWith(QLatin1Char('.')))
+            text.chop(1);
+    }
+    return text;
+}
+
+QString FormatInteger(qint64 value, int maxLength) {
+    if (value == 0)
+        return QStringLiteral("0");
+    QString text = QString::number(value);
+    if (maxLength >= 0 && text.size() > maxLength)
+        text.truncate(maxLength);
+    return text;
+}
+
+QString PadProgressive(const QString& text) {
+    if (text.size() >= 5)
+        return text;
+    return QString(5 - text.size(), QLatin1Char('0')) + text;
+}
+
+QString ReplaceAll(const QString& text, const QString& search, const QString& replacement) {
+    if (text.isEmpty() || search.isEmpty())
+        return QString();
+    QString result = text;
+    result.replace(search, replacement, Qt::CaseSensitive);
+    return result;
+}
+
+QDate archiveDayZero() {
+    return QDate(1899, 12, 30);
+}
+
+QString FormatDate(const QVariant& value) {
+    QDateTime dt = toDateTime(value);
+    const QDate date = dt.isValid() ? dt.date() : archiveDayZero();
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString FormatDateTime(const QVariant& value) {
+    QDateTime dt = toDateTime(value);
+    if (!dt.isValid())
+        dt = QDateTime(archiveDayZero(), QTime(0, 0), Qt::UTC);
+    return dt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
+}
+
+QString UpperCase(const QString& text) {
+    return text.toUpper();
+}
+
+} // namespace brevalto

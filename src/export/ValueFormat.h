@@ -1,0 +1,38 @@
+#pragma once
+// The text forms the invoice file gives to archive values: amounts and rates, integers, dates,
+// date-times and codes. Pure functions: no dataset, no state, no locale.
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+#include <QtGlobal>
+
+namespace brevalto {
+
+// A real as decimal text: 15 significant digits (fixed notation from 0.00001 up to 15 integer
+// digits, exponent notation outside), "." as the point, at least two decimals, then cut (never
+// rounded) to maxLength characters without leaving a final point. Zero gives "0.00".
+QString FormatDecimal(double value, int maxLength);
+
+// An integer as decimal text, cut to its first maxLength characters. Zero gives "0".
+QString FormatInteger(qint64 value, int maxLength);
+
+// The text left-padded with "0" to five characters; longer texts come back unchanged.
+QString PadProgressive(const QString& text);
+
+// Every occurrence of search replaced from left to right, never rescanning what was inserted.
+// An empty text or an empty search gives the empty text.
+QString ReplaceAll(const QString& text, const QString& search, const QString& replacement);
+
+// The day an archive date counts from: what a null date reads as.
+QDate archiveDayZero();
+
+// yyyy-MM-dd of a date (the date part of a date-time). A null value reads as 1899-12-30.
+QString FormatDate(const QVariant& value);
+// yyyy-MM-ddTHH:mm:ss of a date-time (a plain date is taken at midnight). Null reads as day zero.
+QString FormatDateTime(const QVariant& value);
+
+// Every letter in its upper-case form, accented letters included.
+QString UpperCase(const QString& text);
+
+} // namespace brevalto

@@ -1,0 +1,139 @@
+#include "export/ExportCommand.h"
+#include "ExportTestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace brevalto {
+namespace {
+
+using namespace test;
+
+// Runs the command on the test's archive (closed first, as another process would find it) and
+// keeps what it printed.
+class ExportCommandTest : public ::testing::Test {
+protected:
+    int run(QStringList args) {
+        a.data.closeAllDatasets();
+        a.db().close();
+        std::FILE* outFile = std::tmpfile();
+        std::FILE* errFile = std::tmpfile();
+        const int code = runExportCommand(args, outFile, errFile);
+        out = readAll(outFile);
+        err = readAll(errFile);
+        a.db().open(archive);
+        return code;
+    }
+    static QString readAll(std::FILE* f) {
+        std::rewind(f);
+        QByteArray bytes;
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            bytes.append(buffer, qsizetype(n));
+        std::fclose(f);
+        return QString::fromLocal8Bit(bytes).trimmed();
+    }
+    QStringList base(int numero) {
+        return {"--archive", archive, "--document", QString::number(numero)};
+    }
+    int numero(int doc) { return a.read("PA_FE_Header", "id", doc, "Numero").toInt(); }
+
+    ExportArchive a;
+    QString archive = a.db().path();
+    QString out;
+    QString err;
+};
+
+TEST_F(ExportCommandTest, WritesTheDefaultNameInThePreferredFolder) {
+    const int doc = scenarioTwoBodies(a);
+    const QString preferred = a.folder.file("esportazioni");
+    QDir().mkpath(preferred);
+    a.db().exec("update opzioni set CartellaEsportazioneDocumenti = ?", {preferred});
+
+    EXPECT_EQ(run(base(numero(doc))), 0) << err.toStdString();
+    const QString expected = QDir(preferred).absoluteFilePath("ITRSSMRA80A01H501U_00001.xml");
+    EXPECT_EQ(out, expected);
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    const QDomDocument x = parseXml(readFile(expected));
+    EXPECT_EQ(textsAt(x, "FatturaElettronicaBody/DatiGenerali/DatiGeneraliDocumento/Numero"),
+              QStringList({"1", "2"}));
+    EXPECT_TRUE(a.exported(doc));
+}
+
+TEST_F(ExportCommandTest, WithoutAPreferredFolderWritesInTheCurrentOne) {
+    const int doc = scenarioNoOptionalBlock(a);
+    const QString work = a.folder.file("lavoro");
+    QDir().mkpath(work);
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(work);
+    const int code = run(base(numero(doc)));
+    QDir::setCurrent(before);
+    EXPECT_EQ(code, 0) << err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(work + "/ITRSSMRA80A01H501U_00001.xml"));
+}
+
+TEST_F(ExportCommandTest, AnExistingFileIsReplacedOnlyWithForce) {
+    const int doc = scenarioNoOptionalBlock(a);
+    const QString path = a.makeFile("scelta.xml", "vecchio");
+    EXPECT_NE(run(base(numero(doc)) << "--out" << path), 0);
+    EXPECT_TRUE(err.contains("--force")) << err.toStdString();
+    EXPECT_EQ(readFile(path), "vecchio");
+    EXPECT_FALSE(a.exported(doc));
+
+    EXPECT_EQ(run(base(numero(doc)) << "--out" << path << "--force"), 0) << err.toStdString();
+    EXPECT_EQ(out, QFileInfo(path).absoluteFilePath());
+    EXPECT_TRUE(readFile(path).startsWith("<?xml"));
+    EXPECT_TRUE(a.exported(doc));
+}
+
+// An abort prints the screen's message, writes nothing and leaves the flag.
+TEST_F(ExportCommandTest, AbortsPrintTheScreensMessage) {
+    const int empty = a.addDocument();
+    const int noLines = a.addDocument();
+    a.addBody(noLines);
+    const QString path = a.folder.file("x.xml");
+
+    EXPECT_NE(run(base(numero(empty)) << "--out" << path), 0);
+    EXPECT_EQ(err, "Inserire il corpo della fattura prima di poter procedere!");
+    EXPECT_NE(run(base(numero(noLines)) << "--out" << path), 0);
+    EXPECT_EQ(err, "Attenzione mancano le Righe di dettaglio della fattura! Prego inserirle");
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(a.exported(noLines));
+}
+
+TEST_F(ExportCommandTest, TheDocumentNumberMustNameOneDocument) {
+    const int doc = scenarioNoOptionalBlock(a);
+    const int twin = a.addDocument({{"Numero", numero(doc)}});
+    a.addCompleteBody(twin);
+
+    EXPECT_NE(run(base(numero(doc))), 0);
+    EXPECT_TRUE(err.contains(QString::fromUtf8("ambiguo"))) << err.toStdString();
+    EXPECT_NE(run(base(999)), 0);
+    EXPECT_TRUE(err.contains("Nessun documento")) << err.toStdString();
+    EXPECT_NE(run({"--archive", archive, "--document", "uno"}), 0);
+    EXPECT_TRUE(err.contains("non è valido")) << err.toStdString();
+    EXPECT_FALSE(a.exported(doc));
+}
+
+TEST_F(ExportCommandTest, WrongCommandLines) {
+    const QList<QStringList> cases = {
+        {},
+        {"--archive", archive},
+        {"--document", "1"},
+        {"--archive", archive, "--document"},
+        {"--archive", archive, "--document", "1", "--colore", "blu"},
+    };
+    for (const QStringList& args : cases) {
+        EXPECT_EQ(run(args), 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(err.contains("Uso: brevalto export")) << err.toStdString();
+    }
+    EXPECT_NE(run({"--archive", a.folder.file("manca.mdb"), "--document", "1"}), 0);
+    EXPECT_TRUE(err.contains("manca.mdb")) << err.toStdString();
+}
+
+} // namespace
+} // namespace brevalto

@@ -1,0 +1,271 @@
+#include "ExportTestSupport.h"
+#include "export/FatturaWriter.h"
+#include "store/Dataset.h"
+#include "store/ProgramFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace brevalto {
+namespace {
+
+using namespace test;
+using Outcome = ExportDriver::Outcome;
+
+const QString kSaved = "salvata.xml";
+
+class ExportDriverTest : public ::testing::Test {
+protected:
+    Outcome run(int doc) {
+        a.select(doc);
+        ExportDriver driver(a.data, prompt);
+        return driver.run();
+    }
+    QStringList filesIn(const QString& dir) {
+        return QDir(dir).entryList(QDir::Files | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+    ExportArchive a;
+    ScriptedPrompt prompt;
+};
+
+TEST_F(ExportDriverTest, ProposedFileName) {
+    const struct {
+        const char* country;
+        const char* taxCode;
+        QVariant progressive;
+        const char* expected;
+    } cases[] = {
+        {"IT", "abc123def", "12", "ITABC123DEF_00012.xml"},
+        {"IT", "RSSMRA80A01H501U", "7", "ITRSSMRA80A01H501U_00007.xml"},
+        {"IT", "RSSMRA80A01H501U", "123456", "ITRSSMRA80A01H501U_12345.xml"},
+        {"IT", "RSSMRA80A01H501U", "", "ITRSSMRA80A01H501U_00000.xml"},
+        {"IT", "RSSMRA80A01H501U", QVariant(), "ITRSSMRA80A01H501U_00000.xml"},
+        {"it", "x", "1", "itX_00001.xml"}, // the country code as stored
+    };
+    for (const auto& c : cases) {
+        a.db().exec("update Ditta set IdPaese = ?, CodFisc = ?", {c.country, c.taxCode});
+        const int doc = a.addDocument({{"DatiTrasmissione_ProgressivoInvio", c.progressive}});
+        a.select(doc);
+        EXPECT_EQ(ExportDriver(a.data, prompt).proposedFileName(), c.expected);
+    }
+}
+
+// The dialog's title, name and filter; its folder is the preferred one only when it exists.
+TEST_F(ExportDriverTest, SaveDialogAndItsFolder) {
+    const int doc = scenarioNoOptionalBlock(a);
+    const QString preferred = a.folder.file("esportazioni");
+    QDir().mkpath(preferred);
+    const struct {
+        QString setting;
+        QString expectedFolder;
+    } cases[] = {
+        {preferred, preferred},
+        {"", programFolder()},
+        {a.folder.file("non-esiste"), programFolder()},
+    };
+    for (const auto& c : cases) {
+        a.db().exec("update opzioni set CartellaEsportazioneDocumenti = ?", {c.setting});
+        prompt.clear();
+        prompt.answerSaveFile(QString()); // cancelled
+        EXPECT_EQ(run(doc), Outcome::Cancelled);
+        ASSERT_EQ(prompt.calls().size(), 1);
+        const ScriptedPrompt::Call& dialog = prompt.calls().first();
+        EXPECT_EQ(dialog.kind, ScriptedPrompt::Kind::SaveFile);
+        EXPECT_EQ(dialog.title, "Scegli il file xml");
+        EXPECT_EQ(dialog.fileName, "ITRSSMRA80A01H501U_00001.xml");
+        EXPECT_EQ(dialog.filter, "Archivi Xml (*.xml)");
+        EXPECT_EQ(dialog.folder, c.expectedFolder);
+    }
+    EXPECT_FALSE(a.exported(doc));
+    EXPECT_EQ(filesIn(preferred), QStringList());
+}
+
+TEST_F(ExportDriverTest, SuccessWritesTheFileThenMarksTheDocument) {
+    const int doc = scenarioNoOptionalBlock(a);
+    const int other = scenarioNoOptionalBlock(a);
+    prompt.answerSaveFile(a.folder.file(kSaved));
+    EXPECT_EQ(run(doc), Outcome::Written);
+    EXPECT_TRUE(QFileInfo::exists(a.folder.file(kSaved)));
+    ASSERT_EQ(prompt.messages(), QStringList({ExportDriver::kSuccessMessage}));
+    EXPECT_EQ(prompt.calls().last().title, "Messaggio di avviso");
+    EXPECT_EQ(
+        ExportDriver::kSuccessMessage,
+        QString::fromUtf8("Fattura esportata con successo ! Adesso è necessario verificarla sul "
+                          "sito ministeriale eppoi apporre la firma digitale al documento "
+                          "prima inviarlo tramite PEC !"));
+    EXPECT_TRUE(a.exported(doc));
+    EXPECT_TRUE(a.data.table("TablePA_FE_Header").flag("Esportato"));
+    EXPECT_FALSE(a.exported(other));
+}
+
+// The chosen path is used as typed: no extension is added.
+TEST_F(ExportDriverTest, ThePathIsUsedAsTyped) {
+    const int doc = scenarioNoOptionalBlock(a);
+    prompt.answerSaveFile(a.folder.file("fattura"));
+    EXPECT_EQ(run(doc), Outcome::Written);
+    EXPECT_TRUE(QFileInfo(a.folder.file("fattura")).isFile());
+    EXPECT_FALSE(QFileInfo::exists(a.folder.file("fattura.xml")));
+}
+
+TEST_F(ExportDriverTest, OverwriteQuestion) {
+    const int doc = scenarioNoOptionalBlock(a);
+    const QString path = a.makeFile(kSaved, "vecchio");
+
+    prompt.answerSaveFile(path);
+    prompt.answerQuestion(false);
+    EXPECT_EQ(run(doc), Outcome::Cancelled);
+    EXPECT_EQ(prompt.calls().last().text, "Il file e' gia' presente ! Sovrascriverlo ?");
+    EXPECT_EQ(prompt.calls().last().title, "Messaggio di avviso");
+    EXPECT_EQ(readFile(path), "vecchio");
+    EXPECT_FALSE(a.exported(doc));
+
+    prompt.clear();
+    prompt.answerSaveFile(path);
+    prompt.answerQuestion(true);
+    EXPECT_EQ(run(doc), Outcome::Written);
+    EXPECT_TRUE(readFile(path).startsWith("<?xml"));
+    EXPECT_TRUE(a.exported(doc));
+}
+
+TEST_F(ExportDriverTest, NoBodies) {
+    const int doc = a.addDocument();
+    EXPECT_EQ(run(doc), Outcome::Aborted);
+    ASSERT_EQ(prompt.calls().size(), 1) << "no dialog after the message";
+    EXPECT_EQ(prompt.calls().first().text,
+              "Inserire il corpo della fattura prima di poter procedere!");
+    EXPECT_EQ(prompt.calls().first().title, "Messaggio di avviso");
+    EXPECT_FALSE(a.exported(doc));
+}
+
+// A fault in the second body stops everything: no file (an old one survives), no flag.
+TEST_F(ExportDriverTest, AFaultyBodyAbortsTheWholeExport) {
+    enum Fault { NoLines, NoSummaries, MissingAttachment };
+    const struct {
+        Fault fault;
+        QString message;
+    } cases[] = {
+        {NoLines, "Attenzione mancano le Righe di dettaglio della fattura! Prego inserirle"},
+        {NoSummaries, "Attenzione mancano le Righe di riepilogo della fattura! Prego inserirle"},
+        {MissingAttachment, QString::fromUtf8("Attenzione non è più presente il file allegato : ") +
+                                a.folder.file("sparito.pdf")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        const int doc = a.addDocument();
+        a.addCompleteBody(doc, {{"DatiGenerali_Numero", "1"}});
+        const int second = a.addBody(doc, {{"DatiGenerali_Numero", "2"}});
+        if (c.fault != NoLines)
+            a.addLine(second, 1);
+        if (c.fault != NoSummaries)
+            a.addSummary(second);
+        if (c.fault == MissingAttachment)
+            a.add("PA_FE_Body_Allegati", {{"PA_FE_Body_Id", second},
+                                          {"NomeAttachment", "sparito.pdf"},
+                                          {"PercorsoCompleto", a.folder.file("sparito.pdf")}});
+
+        const QString fresh = a.folder.file("nuovo.xml");
+        const QString old = a.makeFile("vecchio.xml", "contenuto precedente");
+        for (const QString& path : {fresh, old}) {
+            prompt.clear();
+            prompt.answerSaveFile(path);
+            if (path == old)
+                prompt.answerQuestion(true);
+            EXPECT_EQ(run(doc), Outcome::Aborted);
+            ASSERT_EQ(prompt.messages(), QStringList({c.message}));
+            EXPECT_EQ(prompt.calls().last().title, "Messaggio di avviso");
+        }
+        EXPECT_FALSE(QFileInfo::exists(fresh));
+        EXPECT_EQ(readFile(old), "contenuto precedente");
+        EXPECT_FALSE(a.exported(doc));
+        EXPECT_FALSE(a.data.table("TablePA_FE_Header").flag("Esportato"));
+    }
+}
+
+// Text XML cannot carry stops the export with a message rather than writing a broken file.
+TEST_F(ExportDriverTest, ControlCharactersAbortTheExport) {
+    const int doc = a.addDocument();
+    const int body = a.addBody(doc);
+    a.addLine(body, 1, {{"Descrizione", QString("Riga") + QChar(0x0B) + "x"}});
+    a.addSummary(body);
+    prompt.answerSaveFile(a.folder.file(kSaved));
+    EXPECT_EQ(run(doc), Outcome::Aborted);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_TRUE(prompt.messages().first().contains("DettaglioLinee/Descrizione"))
+        << prompt.messages().first().toStdString();
+    EXPECT_TRUE(prompt.messages().first().contains("U+000B"));
+    EXPECT_FALSE(QFileInfo::exists(a.folder.file(kSaved)));
+    EXPECT_FALSE(a.exported(doc));
+}
+
+// A failed write is reported as an error and leaves the flag as it was.
+TEST_F(ExportDriverTest, AFolderThatDoesNotExist) {
+    const int doc = scenarioNoOptionalBlock(a);
+    prompt.answerSaveFile(a.folder.file("manca/fattura.xml"));
+    EXPECT_EQ(run(doc), Outcome::Failed);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_EQ(prompt.calls().last().title, "Messaggio di errore");
+    EXPECT_TRUE(prompt.messages().first().contains("fattura.xml"));
+    EXPECT_FALSE(a.exported(doc));
+}
+
+TEST_F(ExportDriverTest, AFolderWithoutWritePermission) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root, whom folder permissions do not stop";
+    const int doc = scenarioNoOptionalBlock(a);
+    const QString locked = a.folder.file("sola-lettura");
+    QDir().mkpath(locked);
+    const QString old = locked + "/fattura.xml";
+    QFile::copy(a.makeFile("tmp", "vecchio"), old);
+    QFile(locked).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+    prompt.answerSaveFile(old);
+    prompt.answerQuestion(true);
+    const Outcome outcome = run(doc);
+    QFile(locked).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(outcome, Outcome::Failed);
+    EXPECT_EQ(prompt.calls().last().title, "Messaggio di errore");
+    EXPECT_EQ(readFile(old), "vecchio");
+    EXPECT_FALSE(a.exported(doc));
+}
+
+// A disk that fills up while the file is written: the old file survives whole, nothing is left
+// beside it, the flag is untouched. The file-size limit stands in for the full disk.
+TEST_F(ExportDriverTest, AFullDiskKeepsTheOldFile) {
+    const int doc = a.addDocument();
+    const int body = a.addBody(doc);
+    a.db().inTransaction([&] {
+        for (int i = 1; i <= 400; ++i)
+            a.addLine(body, i, {{"Descrizione", QString(100, QLatin1Char('x'))}});
+    });
+    a.addSummary(body);
+    a.select(doc); // the archive is read before the limit
+
+    const QString dir = a.folder.file("uscita");
+    QDir().mkpath(dir);
+    const QString path = dir + "/fattura.xml";
+    QFile::copy(a.makeFile("tmp", "vecchio"), path);
+
+    struct rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = before;
+    limit.rlim_cur = 32 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const Outcome outcome = ExportDriver(a.data, prompt).exportTo(path);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(outcome, Outcome::Failed);
+    ASSERT_EQ(prompt.messages().size(), 1);
+    EXPECT_EQ(prompt.calls().last().title, "Messaggio di errore");
+    EXPECT_EQ(readFile(path), "vecchio");
+    EXPECT_EQ(filesIn(dir), QStringList({"fattura.xml"}));
+    EXPECT_FALSE(a.exported(doc));
+}
+
+} // namespace
+} // namespace brevalto
