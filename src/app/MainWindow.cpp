@@ -84,32 +84,42 @@ QPushButton* MainWindow::makeButton(const QString& objectName, const QString& ca
     return b;
 }
 
-QWidget* MainWindow::buildArchivioPage() {
+namespace {
+
+struct PageButton {
+    const char* name;
+    const char* caption;
+};
+
+// A page of large buttons in two columns, every one disabled until its screen is wired.
+QWidget* buttonPage(std::initializer_list<PageButton> buttons, const char* hidden) {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
-    const struct {
-        const char* name;
-        const char* caption;
-    } buttons[] = {
-        {"btnCedentePrestatore", "Cedente - Prestatore"},
-        {"btnCessionarioCommittente", "Cessionario Committente"},
-        {"btnRappresentanteFiscale", "Rappresentante Fiscale"},
-        {"btnTerzoIntermediario", "Terzo Intermediario O Sogg. Emittente"},
-        {"btnComuni", "Comuni"},
-        {"btnVettori", "Vettori"},
-        {"btnIva", "Iva"},
-    };
     int i = 0;
-    for (const auto& def : buttons) {
-        QPushButton* b = makeButton(QString::fromLatin1(def.name), tr(def.caption), page);
+    for (const PageButton& def : buttons) {
+        auto* b = new QPushButton(QObject::tr(def.caption), page);
+        b->setObjectName(QString::fromLatin1(def.name));
         b->setMinimumHeight(44);
         b->setEnabled(false);
+        b->setVisible(qstrcmp(def.name, hidden) != 0);
         grid->addWidget(b, i / 2, i % 2);
         ++i;
     }
-    page->findChild<QPushButton*>(QStringLiteral("btnIva"))->setVisible(false);
-    grid->setRowStretch(4, 1);
+    grid->setRowStretch((i + 1) / 2, 1);
     return page;
+}
+
+} // namespace
+
+QWidget* MainWindow::buildArchivioPage() {
+    return buttonPage({{"btnCedentePrestatore", "Cedente - Prestatore"},
+                       {"btnCessionarioCommittente", "Cessionario Committente"},
+                       {"btnRappresentanteFiscale", "Rappresentante Fiscale"},
+                       {"btnTerzoIntermediario", "Terzo Intermediario O Sogg. Emittente"},
+                       {"btnComuni", "Comuni"},
+                       {"btnVettori", "Vettori"},
+                       {"btnIva", "Iva"}},
+                      "btnIva");
 }
 
 QWidget* MainWindow::buildDocumentsPage() {
@@ -150,29 +160,12 @@ QWidget* MainWindow::buildDocumentsPage() {
 }
 
 QWidget* MainWindow::buildUtilityPage() {
-    auto* page = new QWidget;
-    auto* grid = new QGridLayout(page);
-    const struct {
-        const char* name;
-        const char* caption;
-    } buttons[] = {
-        {"btnRealizzazione", "Realizzazione"},
-        {"btnOpzioni", "Opzioni"},
-        {"btnEsportazioni", "Esportazioni"},
-        {"btnErroriScarto", "Errori di scarto Fattura Elettronica"},
-        {"btnCaricaDitta", "Carica ditta"},
-    };
-    int i = 0;
-    for (const auto& def : buttons) {
-        QPushButton* b = makeButton(QString::fromLatin1(def.name), tr(def.caption), page);
-        b->setMinimumHeight(44);
-        b->setEnabled(false);
-        grid->addWidget(b, i / 2, i % 2);
-        ++i;
-    }
-    page->findChild<QPushButton*>(QStringLiteral("btnCaricaDitta"))->setVisible(false);
-    grid->setRowStretch(3, 1);
-    return page;
+    return buttonPage({{"btnRealizzazione", "Realizzazione"},
+                       {"btnOpzioni", "Opzioni"},
+                       {"btnEsportazioni", "Esportazioni"},
+                       {"btnErroriScarto", "Errori di scarto Fattura Elettronica"},
+                       {"btnCaricaDitta", "Carica ditta"}},
+                      "btnCaricaDitta");
 }
 
 void MainWindow::bindDocuments(Dataset& headers) {
