@@ -1,0 +1,149 @@
+#include "documents/HeaderEditor.h"
+
+#include "documents/DocumentRegister.h"
+#include "documents/HeaderFields.h"
+#include "documents/HeaderPartyEditors.h"
+#include "store/DataModule.h"
+#include "ui/BoundInputs.h"
+#include "ui/QtPrompt.h"
+#include "ui/ScreenHost.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace brevalto {
+
+using namespace headerfields;
+
+namespace {
+
+// A caption that opens another screen when clicked (or activated from the keyboard).
+QLabel* linkLabel(const QString& caption, const QString& objectName) {
+    auto* label = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(caption.toHtmlEscaped()));
+    label->setObjectName(objectName);
+    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    label->setToolTip(caption);
+    return label;
+}
+
+} // namespace
+
+HeaderEditor::HeaderEditor(DataModule& db, QWidget* parent)
+    : HeaderForm(db, QStringLiteral("Dati Trasmissione"), parent) {
+    setObjectName(QStringLiteral("frmModifica_PA_Header"));
+    beginForm();
+    addTop({
+        text(QStringLiteral("Progressivo Invio"),
+             QStringLiteral("DatiTrasmissione_ProgressivoInvio"), QStringLiteral("1.1.2")),
+        code(QStringLiteral("Soggetto emittente"), QStringLiteral("SoggettoEmittente"),
+             QStringLiteral("1.6"), QStringLiteral("TablePA_SoggettoEmittente")),
+        {QStringLiteral("Numero Interno"), QStringLiteral("Numero"), FieldControl::Integer},
+        check(QStringLiteral("Esportato"), QStringLiteral("Esportato"), QString()),
+    });
+    auto* group = new QLabel(QStringLiteral("<b>DATI TRASMITTENTE</b>"));
+    group->setObjectName(QStringLiteral("lblDatiTrasmittente"));
+    group->setContentsMargins(0, 8, 0, 0);
+    addTopWidget(group);
+    addTop({
+        country(QStringLiteral("Nazione"), QStringLiteral("DatiTrasmissione_IdPaese"),
+                QStringLiteral("1.1.1.1")),
+        text(QStringLiteral("Codice Fiscale"), QStringLiteral("DatiTrasmissione_IdCodice"),
+             QStringLiteral("1.1.1.2")),
+        text(QStringLiteral("Telefono"),
+             QStringLiteral("DatiTrasmissione_ContattiTrasmittente_Telefono"),
+             QStringLiteral("1.1.5.1")),
+        text(QStringLiteral("Email"), QStringLiteral("DatiTrasmissione_ContattiTrasmittente_Email"),
+             QStringLiteral("1.1.5.2")),
+    });
+    cedenteLink_ =
+        linkLabel(QStringLiteral("Cedente - Prestatore"), QStringLiteral("lblCedentePrestatore"));
+    rappresentanteLink_ = linkLabel(QStringLiteral("Rappresentante Fiscale"),
+                                    QStringLiteral("lblRappresentanteFiscale"));
+    terzoLink_ =
+        linkLabel(QStringLiteral("Terzo Intermediario"), QStringLiteral("lblTerzoIntermediario"));
+    auto* parties = new QWidget;
+    auto* row = new QHBoxLayout(parties);
+    row->setContentsMargins(0, 12, 0, 0);
+    row->addWidget(cedenteLink_);
+    row->addSpacing(24);
+    row->addWidget(rappresentanteLink_);
+    row->addSpacing(24);
+    row->addWidget(terzoLink_);
+    row->addStretch();
+    addTopWidget(parties);
+    finishForm();
+
+    avanti_ = addToolButton(QStringLiteral("spdAvanti"), QStringLiteral("Avanti"));
+    connect(avanti_, &QPushButton::clicked, this, &HeaderEditor::avanti);
+    connect(cedenteLink_, &QLabel::linkActivated, this, &HeaderEditor::openCedente);
+    connect(rappresentanteLink_, &QLabel::linkActivated, this, &HeaderEditor::openRappresentante);
+    connect(terzoLink_, &QLabel::linkActivated, this, &HeaderEditor::openTerzoIntermediario);
+
+    setRules({
+        {[this] { return isEmpty(QStringLiteral("DatiTrasmissione_ProgressivoInvio")); },
+         QStringLiteral("Attenzione manca il Progressivo Invio"),
+         QStringLiteral("DatiTrasmissione_ProgressivoInvio")},
+        {[this] { return isEmpty(QStringLiteral("DatiTrasmissione_IdCodice")); },
+         QStringLiteral("Attenzione manca il Codice Fiscale"),
+         QStringLiteral("DatiTrasmissione_IdCodice")},
+        {[this] { return isEmpty(QStringLiteral("DatiTrasmissione_IdPaese")); },
+         QStringLiteral("Attenzione manca la Nazione"), QStringLiteral("DatiTrasmissione_IdPaese")},
+    });
+}
+
+void HeaderEditor::setPartyScreens(HeaderCedenteEditor* cedente,
+                                   HeaderRappresentanteEditor* rappresentante,
+                                   HeaderTerzoIntermediarioEditor* terzo,
+                                   HeaderCessionarioEditor* cessionario) {
+    cedente_ = cedente;
+    rappresentante_ = rappresentante;
+    terzo_ = terzo;
+    cessionario_ = cessionario;
+}
+
+int HeaderEditor::showDocument(bool justAdded) {
+    setAnnullaVisible(justAdded);
+    const int result = showModal(*this);
+    setAnnullaVisible(false);
+    return result;
+}
+
+void HeaderEditor::avanti() {
+    if (isModified() && !save())
+        return;
+    if (cessionario_)
+        showModal(*cessionario_);
+}
+
+void HeaderEditor::annulla() {
+    db().silentDelete = true;
+    setModified(false);
+    if (dataset().state() != Dataset::State::Browse)
+        dataset().cancel();
+    if (deleteCurrentDocument)
+        deleteCurrentDocument();
+    else
+        DocumentRegister(db(), prompt()).deleteDocument();
+    db().silentDelete = false;
+    done(QDialog::Rejected);
+}
+
+void HeaderEditor::openCedente() {
+    if (!cedente_)
+        return;
+    cedente_->selectFirstTab();
+    showModal(*cedente_);
+}
+
+void HeaderEditor::openRappresentante() {
+    if (rappresentante_)
+        showModal(*rappresentante_);
+}
+
+void HeaderEditor::openTerzoIntermediario() {
+    if (terzo_)
+        showModal(*terzo_);
+}
+
+} // namespace brevalto

@@ -1,0 +1,51 @@
+#pragma once
+// What the header editor's five screens share: they all edit the current Document
+// (TablePA_FE_Header), show the party's identity above its tabs (or alone, when the screen has
+// no tabs), fill CAP, province and country when a municipality is picked, and test their rules on
+// the text a field shows.
+#include "ui/EditorBase.h"
+
+class QLabel;
+class QPushButton;
+
+namespace brevalto {
+
+class BoundLookup;
+
+class HeaderForm : public EditorBase {
+    Q_OBJECT
+public:
+    HeaderForm(DataModule& db, const QString& caption, QWidget* parent = nullptr);
+
+    BoundLookup* lookup(const QString& column) const;
+    // The caption beside a field.
+    QLabel* labelOf(const QString& column) const;
+
+protected:
+    // Building the form: the tab captions first, then fields above the tabs and fields on them
+    // in reading order, then finishForm().
+    void beginForm(const QStringList& tabCaptions = {});
+    void addTop(QList<FieldSpec> fields);
+    void addTopWidget(QWidget* widget);
+    void addTabbed(const QList<FieldSpec>& fields);
+    void finishForm();
+    // A tool button placed after "Indietro".
+    QPushButton* addToolButton(const QString& objectName, const QString& caption);
+
+    // The text a field shows: a pick list's shown text, otherwise the column's text. The rules
+    // call a field "empty" when this has length 0.
+    QString shown(const QString& column) const;
+    bool isEmpty(const QString& column) const { return shown(column).isEmpty(); }
+    int length(const QString& column) const { return int(shown(column).size()); }
+
+    // Picking a municipality in comune fills the address's CAP and province from it, and its
+    // country with the municipality's country ("IT" when it has none).
+    void bindMunicipality(const QString& comune, const QString& cap, const QString& provincia,
+                          const QString& nazione);
+
+private:
+    int topPage_ = -1;
+    QList<QWidget*> readingOrder_;
+};
+
+} // namespace brevalto

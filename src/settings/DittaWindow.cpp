@@ -1,0 +1,125 @@
+#include "settings/DittaWindow.h"
+
+#include "store/DataModule.h"
+#include "store/Routines.h"
+#include "ui/BoundInputs.h"
+#include "ui/QtPrompt.h"
+
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QPushButton>
+
+namespace brevalto {
+
+DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
+    : EditorBase(db, QStringLiteral("TableDitta"), QString(), QStringLiteral("Ditta"), parent),
+      cancella_(new QPushButton(QStringLiteral("Cancella"))) {
+    setObjectName(QStringLiteral("frmDitta"));
+    setTabs({QStringLiteral("Ditta")});
+    const auto line = [](const char* label, const char* column) {
+        return FieldSpec{QString::fromUtf8(label), QString::fromUtf8(column)};
+    };
+    addFields({
+        line("Ragione Sociale", "RagSoc"),
+        line("Cognome", "Cognome"),
+        line("Nome", "Nome"),
+        line("Via", "Via"),
+        line("Numero", "Numero"),
+        {QStringLiteral("comune"), QStringLiteral("Comune"), FieldControl::Lookup, 0, 0, QString(),
+         QStringLiteral("TableComuni"), QStringLiteral("Comune"), QStringLiteral("Comune")},
+        line("Cap", "Cap"),
+        line("Provincia", "Provincia"),
+        line("Telefono", "Tel"),
+        line("Fax", "Fax"),
+        line("Cellulare", "Cell"),
+        line("E-mail", "Email"),
+        line("P.Iva", "PIva"),
+        line("Cod Fiscale", "CodFisc"),
+        line("Internet", "Internet"),
+        line("NomeHost", "NomeHostOnline"),
+        line("NomeDbOnline", "NomeDbOnline"),
+        line("Utente", "UtenteDbOnline"),
+        line("PasswordDbOnline", "PasswordDbOnline"),
+    });
+    // The municipality pick fills postcode and province: the Tab key passes them by.
+    field(QStringLiteral("Cap"))->setFocusPolicy(Qt::ClickFocus);
+    field(QStringLiteral("Provincia"))->setFocusPolicy(Qt::ClickFocus);
+
+    // "Cancella" sits beside the municipality it empties.
+    cancella_->setObjectName(QStringLiteral("Button4"));
+    cancella_->setAutoDefault(false);
+    QWidget* comune = field(QStringLiteral("Comune"));
+    auto* grid = qobject_cast<QGridLayout*>(comune->parentWidget()->layout());
+    int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+    grid->getItemPosition(grid->indexOf(comune), &row, &column, &rowSpan, &columnSpan);
+    grid->addWidget(cancella_, row, 2);
+    connect(cancella_, &QPushButton::clicked, this, &DittaWindow::cancellaComune);
+
+    // The kit's hidden save button is this screen's visible "Salva".
+    salva_ = findChild<QPushButton*>(QStringLiteral("spdSalva"));
+    salva_->setObjectName(QStringLiteral("bitSalva"));
+    salva_->setToolTip(QStringLiteral("Salva le modifiche effettuate"));
+    salva_->show();
+
+    connect(qobject_cast<BoundLookup*>(comune), &BoundLookup::picked, this, [this] {
+        const Dataset& comuni = this->db().table(QStringLiteral("TableComuni"));
+        Dataset& ditta = dataset();
+        ditta.edit();
+        if (!comuni.isNull(QStringLiteral("Cap")))
+            ditta.setValue(QStringLiteral("Cap"), comuni.text(QStringLiteral("Cap")));
+        if (!comuni.isNull(QStringLiteral("Provincia")))
+            ditta.setValue(QStringLiteral("Provincia"), comuni.text(QStringLiteral("Provincia")));
+    });
+    field(QStringLiteral("PIva"))->installEventFilter(this);
+    setMinimumWidth(480);
+}
+
+void DittaWindow::bitSalvaClick() {
+    save();
+}
+
+void DittaWindow::cancellaComune() {
+    Dataset& ditta = dataset();
+    ditta.edit();
+    for (const char* column : {"Comune", "Cap", "Provincia"})
+        ditta.setValue(QString::fromLatin1(column), QString());
+    markModified();
+}
+
+bool DittaWindow::store(QString* error) {
+    // The firm's row has no key of its own: stored as it is, no re-read.
+    try {
+        dataset().edit();
+        dataset().post();
+        dataset().edit();
+        return true;
+    } catch (const DbError& e) {
+        if (error)
+            *error = e.text();
+        return false;
+    }
+}
+
+bool DittaWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && watched == field(QStringLiteral("PIva"))) {
+        // Only a move to another field of this screen counts as leaving it; the warning's own
+        // window taking the focus does not.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+            reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason ||
+            reason == Qt::OtherFocusReason)
+            checkPartitaIva();
+    }
+    return EditorBase::eventFilter(watched, event);
+}
+
+void DittaWindow::checkPartitaIva() {
+    const QString value = dataset().text(QStringLiteral("PIva"));
+    if (value.isEmpty() || IsValidPartitaIva(value))
+        return;
+    // A warning only: the number stays as typed.
+    prompt().message(QStringLiteral("Brevalto"),
+                     QStringLiteral("Attenzione la partita Iva appena inserita non è valida!!!"));
+}
+
+} // namespace brevalto

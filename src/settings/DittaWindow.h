@@ -1,0 +1,31 @@
+#pragma once
+// "Ditta" (TfrmDitta): the firm's own record (the one row of Ditta), shown without waiting.
+#include "ui/EditorBase.h"
+
+namespace brevalto {
+
+class DittaWindow : public EditorBase {
+    Q_OBJECT
+public:
+    explicit DittaWindow(DataModule& db, QWidget* parent = nullptr);
+
+    // "Salva": stores the row and keeps it in edit state.
+    void bitSalvaClick();
+    // "Cancella": empties municipality, postcode and province.
+    void cancellaComune();
+
+    QPushButton* salvaButton() const { return salva_; }
+    QPushButton* cancellaButton() const { return cancella_; }
+
+protected:
+    bool store(QString* error) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void checkPartitaIva();
+
+    QPushButton* salva_;
+    QPushButton* cancella_;
+};
+
+} // namespace brevalto

@@ -1,0 +1,188 @@
+#include "settings/OpzioniWindow.h"
+
+#include "store/DataModule.h"
+#include "store/Routines.h"
+#include "ui/BoundInputs.h"
+#include "ui/QtPrompt.h"
+
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace brevalto {
+
+namespace {
+
+const QString kFolder = QStringLiteral("CartellaEsportazioneDocumenti");
+
+// Places widget in the grid of page at the next row, with a caption, as the field table does.
+void addRow(QWidget* page, const QString& caption, QWidget* widget) {
+    auto* grid = qobject_cast<QGridLayout*>(page->layout());
+    // EditorBase::addWidget has put the widget on a row of its own, across the grid.
+    const int row = grid->rowCount() - 1;
+    grid->removeWidget(widget);
+    auto* label = new QLabel(caption);
+    label->setBuddy(widget);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(widget, row, 1);
+}
+
+} // namespace
+
+OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWidget* parent)
+    : EditorBase(db, QStringLiteral("TableOpzioni"), QStringLiteral("Id"),
+                 QStringLiteral("Opzioni"), parent),
+      tabCaptions_(tabCaptions), tabIniziale_(new QComboBox), pickFolder_(new QToolButton),
+      openFolder_(new QToolButton) {
+    setObjectName(QStringLiteral("frmOpzioni"));
+    openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    setTabs({QStringLiteral("Generale")});
+    QWidget* page = tabs()->widget(0);
+
+    addFields(
+        {{QStringLiteral("Password Amministratore"), QStringLiteral("PasswordAmministratore")}});
+    tabIniziale_->setObjectName(QStringLiteral("cmbTabIniziale"));
+    addWidget(0, tabIniziale_);
+    addRow(page, QStringLiteral("Tab iniziale "), tabIniziale_);
+    addFields({
+        {QStringLiteral("Modalità di pagamento standard"), QStringLiteral("ModPagamento_Id"),
+         FieldControl::Lookup, 0, 0, QString(), QStringLiteral("TablePA_ModalitaPagamento"),
+         QStringLiteral("Id"), QStringLiteral("Descrizione")},
+        {QStringLiteral("Aliquota Iva standard"), QStringLiteral("Iva_Id"), FieldControl::Lookup, 0,
+         0, QString(), QStringLiteral("TableIva"), QStringLiteral("Id"),
+         QStringLiteral("Descrizione")},
+        {QStringLiteral("Cartella Esp. Documenti"), kFolder},
+    });
+    // The two folder buttons take the place of a help button, beside the folder.
+    pickFolder_->setObjectName(QStringLiteral("btnScegliCartella"));
+    pickFolder_->setText(QStringLiteral("..."));
+    pickFolder_->setToolTip(QStringLiteral("Sceglie la cartella"));
+    openFolder_->setObjectName(QStringLiteral("btnApriCartella"));
+    openFolder_->setText(QStringLiteral("Apri"));
+    openFolder_->setToolTip(QStringLiteral("Apre la cartella"));
+    auto* buttons = new QWidget;
+    auto* buttonRow = new QHBoxLayout(buttons);
+    buttonRow->setContentsMargins(0, 0, 0, 0);
+    buttonRow->addWidget(pickFolder_);
+    buttonRow->addWidget(openFolder_);
+    auto* grid = qobject_cast<QGridLayout*>(page->layout());
+    grid->addWidget(buttons, grid->rowCount() - 1, 2);
+    addFields({
+        {QStringLiteral("Cedente - Prestatore standard"), QStringLiteral("CedentePrestatore_Id"),
+         FieldControl::Lookup, 0, 0, QString(), QStringLiteral("TablePA_CedentePrestatore"),
+         QStringLiteral("CedentePrestatore_Id"), QStringLiteral("CedentePrestatore_Denominazione")},
+        {QStringLiteral("Esigibilita Iva standard per pa"), QStringLiteral("EsigibilitaIva"),
+         FieldControl::Lookup, 0, 0, QString(), QStringLiteral("TablePA_EsigibilitaIva"),
+         QStringLiteral("Codice"), QStringLiteral("Descrizione")},
+        {QStringLiteral("Studio Commerciale"), QStringLiteral("StudioCommerciale"),
+         FieldControl::Check},
+    });
+    // Multi-seller use is switched by whoever installs the program, not on this screen.
+    QWidget* studio = field(QStringLiteral("StudioCommerciale"));
+    studio->hide();
+    for (QLabel* label : findChildren<QLabel*>()) {
+        if (label->buddy() == studio)
+            label->hide();
+    }
+    // The order of the fields on screen, for the Tab key and Enter.
+    const QStringList order = {
+        "PasswordAmministratore", "", "ModPagamento_Id", "Iva_Id", kFolder, "CedentePrestatore_Id",
+        "EsigibilitaIva"};
+    QWidget* previous = nullptr;
+    for (const QString& column : order) {
+        QWidget* w = column.isEmpty() ? tabIniziale_ : field(column);
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+
+    setMinimumWidth(540);
+    if (auto* salva = findChild<QPushButton*>(QStringLiteral("spdSalva")))
+        salva->setToolTip(QStringLiteral("Sava le modifiche effettuate"));
+    // "Indietro" always stores, modified or not.
+    disconnect(indietroButton(), nullptr, this, nullptr);
+    connect(indietroButton(), &QPushButton::clicked, this, &OpzioniWindow::spdIndietroClick);
+    connect(pickFolder_, &QToolButton::clicked, this, &OpzioniWindow::pickFolder);
+    connect(openFolder_, &QToolButton::clicked, this, &OpzioniWindow::openFolder);
+
+    auto* rate = qobject_cast<BoundLookup*>(field(QStringLiteral("Iva_Id")));
+    connect(rate, &BoundLookup::picked, this, [this] {
+        const Dataset& iva = this->db().table(QStringLiteral("TableIva"));
+        dataset().edit();
+        dataset().setValue(QStringLiteral("AliquotaIva"), iva.value(QStringLiteral("Iva")));
+        dataset().setValue(QStringLiteral("Iva_Id"), iva.value(QStringLiteral("Id")));
+    });
+    connect(rate, &BoundLookup::cleared, this, [this] {
+        dataset().edit();
+        dataset().setValue(QStringLiteral("AliquotaIva"), QVariant());
+        dataset().setValue(QStringLiteral("Iva_Id"), QVariant());
+    });
+}
+
+void OpzioniWindow::showEvent(QShowEvent* event) {
+    tabIniziale_->clear();
+    tabIniziale_->addItems(tabCaptions_);
+    const int index = dataset().integer(QStringLiteral("TabIniziale"));
+    tabIniziale_->setCurrentIndex(index >= 0 && index < tabIniziale_->count() ? index : -1);
+    EditorBase::showEvent(event);
+}
+
+void OpzioniWindow::reject() {
+    spdIndietroClick();
+}
+
+void OpzioniWindow::spdIndietroClick() {
+    spdSalvaClick();
+    done(QDialog::Accepted);
+}
+
+void OpzioniWindow::spdSalvaClick() {
+    save();
+    if (setMultiSellerSelectorsVisible)
+        setMultiSellerSelectorsVisible(dataset().flag(QStringLiteral("StudioCommerciale")));
+}
+
+void OpzioniWindow::beforeRules() {
+    dataset().edit();
+    if (tabIniziale_->currentIndex() >= 0)
+        dataset().setValue(QStringLiteral("TabIniziale"), tabIniziale_->currentIndex());
+}
+
+bool OpzioniWindow::store(QString* error) {
+    return SaveNewRecord(dataset(), keyColumn_, error);
+}
+
+void OpzioniWindow::pickFolder() {
+    const QString start = QFileInfo(db().archiveFilePath).absolutePath();
+    const QString folder = prompt().folder(QStringLiteral("Cartella Esp. Documenti"), start);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return;
+    dataset().edit();
+    dataset().setValue(kFolder, WithTrailingSeparator(folder));
+}
+
+void OpzioniWindow::openFolder() {
+    const QString folder = dataset().text(kFolder);
+    if (folder.isEmpty()) {
+        prompt().message(Prompt::errorTitle(),
+                         QStringLiteral("Attenzione manca la Cartella di Lavoro"));
+        return;
+    }
+    if (QFileInfo(folder).isDir()) {
+        if (openUrl)
+            openUrl(QUrl::fromLocalFile(folder));
+        return;
+    }
+    prompt().message(Prompt::errorTitle(),
+                     QStringLiteral("la Cartella: ") + folder +
+                         QStringLiteral(" non esiste più o non è raggiungibile!!!"));
+}
+
+} // namespace brevalto
