@@ -40,11 +40,11 @@ void HeaderForm::beginForm(const QStringList& tabCaptions) {
 }
 
 void HeaderForm::addTop(QList<FieldSpec> fields) {
-    for (FieldSpec& spec : fields)
-        spec.tab = topPage_;
+    for (FieldSpec& def : fields)
+        def.tab = topPage_;
     addFields(fields);
-    for (const FieldSpec& spec : std::as_const(fields))
-        readingOrder_ << field(spec.column);
+    for (const FieldSpec& def : std::as_const(fields))
+        readingOrder_ << field(def.column);
 }
 
 void HeaderForm::addTopWidget(QWidget* widget) {
@@ -53,8 +53,8 @@ void HeaderForm::addTopWidget(QWidget* widget) {
 
 void HeaderForm::addTabbed(const QList<FieldSpec>& fields) {
     addFields(fields);
-    for (const FieldSpec& spec : fields)
-        readingOrder_ << field(spec.column);
+    for (const FieldSpec& def : fields)
+        readingOrder_ << field(def.column);
 }
 
 void HeaderForm::finishForm() {

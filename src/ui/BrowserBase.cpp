@@ -17,10 +17,10 @@
 
 namespace brevalto {
 
-BrowserBase::BrowserBase(DataModule& db, const BrowserSpec& spec, QWidget* parent)
-    : QDialog(parent), db_(db), spec_(spec), dataset_(&db.table(spec.dataset)),
+BrowserBase::BrowserBase(DataModule& db, const BrowserSpec& def, QWidget* parent)
+    : QDialog(parent), db_(db), def_(def), dataset_(&db.table(def.dataset)),
       grid_(new DataGrid(this)) {
-    setWindowTitle(spec.caption);
+    setWindowTitle(def.caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(900, 560);
 
@@ -51,20 +51,20 @@ BrowserBase::BrowserBase(DataModule& db, const BrowserSpec& spec, QWidget* paren
     buttons->addStretch();
 
     grid_->setDataset(dataset_);
-    grid_->setColumns(spec.columns);
-    grid_->setLayoutMenu(!spec.layoutName.isEmpty());
+    grid_->setColumns(def.columns);
+    grid_->setLayoutMenu(!def.layoutName.isEmpty());
     connect(grid_, &DataGrid::rowActivated, this, &BrowserBase::avanti);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(grid_, 1);
-    if (!spec.searchBoxes.isEmpty()) {
+    if (!def.searchBoxes.isEmpty()) {
         auto* search = new QGridLayout;
         search->addWidget(new QLabel(QStringLiteral("Cerca Per:")), 1, 0);
-        for (int i = 0; i < spec.searchBoxes.size(); ++i) {
+        for (int i = 0; i < def.searchBoxes.size(); ++i) {
             auto* edit = new QLineEdit(this);
-            edit->setObjectName(QStringLiteral("search_") + spec.searchBoxes[i].column);
-            search->addWidget(new QLabel(spec.searchBoxes[i].caption), 0, i + 1);
+            edit->setObjectName(QStringLiteral("search_") + def.searchBoxes[i].column);
+            search->addWidget(new QLabel(def.searchBoxes[i].caption), 0, i + 1);
             search->addWidget(edit, 1, i + 1);
             connect(edit, &QLineEdit::textChanged, this, &BrowserBase::applySearch);
             searchEdits_ << edit;
@@ -89,7 +89,7 @@ QString BrowserBase::searchFilter(const QList<QPair<QString, QString>>& columnsA
 void BrowserBase::applySearch() {
     QList<QPair<QString, QString>> parts;
     for (int i = 0; i < searchEdits_.size(); ++i)
-        parts << qMakePair(spec_.searchBoxes[i].column, searchEdits_[i]->text());
+        parts << qMakePair(def_.searchBoxes[i].column, searchEdits_[i]->text());
     try {
         dataset_->setFilter(QString());
         dataset_->setFilter(searchFilter(parts));
@@ -130,10 +130,10 @@ void BrowserBase::aggiungi() {
         prompt().message(Prompt::errorTitle(), e.text());
         return;
     }
-    for (const auto& [column, value] : spec_.initialValues)
+    for (const auto& [column, value] : def_.initialValues)
         dataset_->setValue(column, value);
     QString error;
-    if (!SaveNewRecord(*dataset_, spec_.keyColumn, &error)) {
+    if (!SaveNewRecord(*dataset_, def_.keyColumn, &error)) {
         prompt().message(Prompt::errorTitle(),
                          QStringLiteral("Impossibile aggiungere il record.\n%1").arg(error));
         return;
@@ -149,10 +149,10 @@ void BrowserBase::aggiungi() {
 void BrowserBase::elimina() {
     if (dataset_->isEmpty() || !canDelete())
         return;
-    if (!prompt().question(Prompt::warningTitle(), spec_.deleteQuestion))
+    if (!prompt().question(Prompt::warningTitle(), def_.deleteQuestion))
         return;
     try {
-        DeleteAndReposition(*dataset_, spec_.keyColumn);
+        DeleteAndReposition(*dataset_, def_.keyColumn);
     } catch (const DbError& e) {
         prompt().message(Prompt::errorTitle(), e.text());
     }

@@ -38,11 +38,11 @@ struct BrowserSpec {
 class BrowserBase : public QDialog {
     Q_OBJECT
 public:
-    BrowserBase(DataModule& db, const BrowserSpec& spec, QWidget* parent = nullptr);
+    BrowserBase(DataModule& db, const BrowserSpec& def, QWidget* parent = nullptr);
 
     Dataset& dataset() const { return *dataset_; }
     DataGrid* grid() const { return grid_; }
-    const BrowserSpec& spec() const { return spec_; }
+    const BrowserSpec& definition() const { return def_; }
     void setEditor(EditorBase* editor) { editor_ = editor; }
     EditorBase* editor() const { return editor_; }
 
@@ -66,7 +66,7 @@ protected:
     DataModule& db_;
 
 private:
-    BrowserSpec spec_;
+    BrowserSpec def_;
     Dataset* dataset_;
     DataGrid* grid_;
     QList<QLineEdit*> searchEdits_;

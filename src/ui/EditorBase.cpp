@@ -61,58 +61,58 @@ void EditorBase::setTabs(const QStringList& captions) {
     }
 }
 
-QWidget* EditorBase::makeInput(const FieldSpec& spec) {
+QWidget* EditorBase::makeInput(const FieldSpec& def) {
     Dataset* d = dataset_;
     QWidget* input = nullptr;
-    switch (spec.control) {
+    switch (def.control) {
     case FieldControl::Text: {
-        auto* e = new BoundLineEdit(d, spec.column);
-        if (spec.maxLength > 0)
-            e->setMaxLength(spec.maxLength);
-        e->setUpperCase(spec.upperCase);
-        e->setReadOnly(spec.readOnly);
+        auto* e = new BoundLineEdit(d, def.column);
+        if (def.maxLength > 0)
+            e->setMaxLength(def.maxLength);
+        e->setUpperCase(def.upperCase);
+        e->setReadOnly(def.readOnly);
         connect(e, &BoundLineEdit::edited, this, &EditorBase::markModified);
         input = e;
         break;
     }
     case FieldControl::Number:
     case FieldControl::Integer: {
-        auto* e = new BoundNumberEdit(d, spec.column, spec.control == FieldControl::Integer);
-        if (spec.maxLength > 0)
-            e->setMaxLength(spec.maxLength);
-        e->setReadOnly(spec.readOnly);
+        auto* e = new BoundNumberEdit(d, def.column, def.control == FieldControl::Integer);
+        if (def.maxLength > 0)
+            e->setMaxLength(def.maxLength);
+        e->setReadOnly(def.readOnly);
         connect(e, &BoundNumberEdit::edited, this, &EditorBase::markModified);
         input = e;
         break;
     }
     case FieldControl::Date:
     case FieldControl::DateTime: {
-        auto* e = new BoundDateEdit(d, spec.column, spec.control == FieldControl::DateTime);
-        e->setReadOnly(spec.readOnly);
+        auto* e = new BoundDateEdit(d, def.column, def.control == FieldControl::DateTime);
+        e->setReadOnly(def.readOnly);
         connect(e, &BoundDateEdit::edited, this, &EditorBase::markModified);
         input = e;
         break;
     }
     case FieldControl::Memo: {
-        auto* e = new BoundMemo(d, spec.column);
-        e->setMaxLength(spec.maxLength);
-        e->setReadOnly(spec.readOnly);
+        auto* e = new BoundMemo(d, def.column);
+        e->setMaxLength(def.maxLength);
+        e->setReadOnly(def.readOnly);
         e->setMinimumHeight(80);
         connect(e, &BoundMemo::edited, this, &EditorBase::markModified);
         input = e;
         break;
     }
     case FieldControl::Check: {
-        auto* e = new BoundCheckBox(d, spec.column, QString());
-        e->setEnabled(!spec.readOnly);
+        auto* e = new BoundCheckBox(d, def.column, QString());
+        e->setEnabled(!def.readOnly);
         connect(e, &BoundCheckBox::edited, this, &EditorBase::markModified);
         input = e;
         break;
     }
     case FieldControl::Lookup: {
-        auto* e = new BoundLookup(d, spec.column, &db_.table(spec.listDataset), spec.listKey,
-                                  spec.listDisplay);
-        e->setEnabled(!spec.readOnly);
+        auto* e = new BoundLookup(d, def.column, &db_.table(def.listDataset), def.listKey,
+                                  def.listDisplay);
+        e->setEnabled(!def.readOnly);
         connect(e, &BoundLookup::edited, this, &EditorBase::markModified);
         input = e;
         break;
@@ -122,28 +122,28 @@ QWidget* EditorBase::makeInput(const FieldSpec& spec) {
 }
 
 void EditorBase::addFields(const QList<FieldSpec>& fields) {
-    for (const FieldSpec& spec : fields) {
+    for (const FieldSpec& def : fields) {
         if (tabLayouts_.isEmpty())
             setTabs({QStringLiteral("Generale")});
-        QGridLayout* grid = tabLayouts_.value(spec.tab, tabLayouts_.first());
+        QGridLayout* grid = tabLayouts_.value(def.tab, tabLayouts_.first());
         const int row = grid->rowCount();
-        QWidget* input = makeInput(spec);
-        auto* label = new QLabel(spec.label);
+        QWidget* input = makeInput(def);
+        auto* label = new QLabel(def.label);
         label->setBuddy(input);
         grid->addWidget(label, row, 0);
         grid->addWidget(input, row, 1);
-        if (!spec.helpCode.isEmpty()) {
+        if (!def.helpCode.isEmpty()) {
             auto* help = new QToolButton;
-            help->setText(spec.helpCode);
-            help->setToolTip(spec.helpCode);
+            help->setText(def.helpCode);
+            help->setToolTip(def.helpCode);
             help->setFocusPolicy(Qt::NoFocus);
-            help->setObjectName(QStringLiteral("help_") + spec.column);
-            const QString code = spec.helpCode;
+            help->setObjectName(QStringLiteral("help_") + def.column);
+            const QString code = def.helpCode;
             connect(help, &QToolButton::clicked, this, [code] { requestFieldHelp(code); });
             grid->addWidget(help, row, 2);
         }
-        inputs_.insert(spec.column.toLower(), input);
-        inputTabs_.insert(spec.column.toLower(), tabLayouts_.indexOf(grid));
+        inputs_.insert(def.column.toLower(), input);
+        inputTabs_.insert(def.column.toLower(), tabLayouts_.indexOf(grid));
         navigator_->install(input);
     }
 }

@@ -92,7 +92,7 @@ protected:
     QString keyColumn_;
 
 private:
-    QWidget* makeInput(const FieldSpec& spec);
+    QWidget* makeInput(const FieldSpec& def);
 
     DataModule& db_;
     Dataset* dataset_;

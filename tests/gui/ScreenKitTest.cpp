@@ -108,15 +108,15 @@ TEST_F(ScreenKitTest, BrowserSearchesSortsAddsAndDeletes) {
                               {QString(name), QString("x")});
     Dataset& vettori = db.table("TableVettori");
     vettori.requery();
-    BrowserSpec spec{" Vettori",
-                     "TableVettori",
-                     "ID",
-                     {{"Denominazione", "Rag. Sociale", 200}, {"Cognome", "Cognome", 120}},
-                     {{"Rag. Sociale", "Denominazione"}, {"Cognome", "Cognome"}},
-                     {{"IdPaese", "IT"}},
-                     "Sei sicuro di voler eliminare il Vettore ?",
-                     "frmGrigliaVettori"};
-    BrowserBase browser(db, spec);
+    BrowserSpec def{" Vettori",
+                    "TableVettori",
+                    "ID",
+                    {{"Denominazione", "Rag. Sociale", 200}, {"Cognome", "Cognome", 120}},
+                    {{"Rag. Sociale", "Denominazione"}, {"Cognome", "Cognome"}},
+                    {{"IdPaese", "IT"}},
+                    "Sei sicuro di voler eliminare il Vettore ?",
+                    "frmGrigliaVettori"};
+    BrowserBase browser(db, def);
     CarrierEditor editor(db);
     browser.setEditor(&editor);
 
