@@ -137,4 +137,16 @@ void HeaderForm::bindMunicipality(const QString& comune, const QString& cap,
     });
 }
 
+HeaderForm::Test HeaderForm::missing(const QString& column) const {
+    return [this, column] { return isEmpty(column); };
+}
+
+HeaderForm::Test HeaderForm::tooShort(const QString& column, int min) const {
+    return [this, column, min] { return length(column) > 0 && length(column) < min; };
+}
+
+HeaderForm::Test HeaderForm::inBlock(const QString& flag, Test test) const {
+    return [this, flag, test] { return dataset().flag(flag) && test(); };
+}
+
 } // namespace brevalto

@@ -5,6 +5,8 @@
 // the text a field shows.
 #include "ui/EditorBase.h"
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 
@@ -37,6 +39,14 @@ protected:
     QString shown(const QString& column) const;
     bool isEmpty(const QString& column) const { return shown(column).isEmpty(); }
     int length(const QString& column) const { return int(shown(column).size()); }
+
+    // Rule tests the party screens share.
+    using Test = std::function<bool()>;
+    Test missing(const QString& column) const;
+    // Given but shorter than min: an empty field is another rule's business.
+    Test tooShort(const QString& column, int min) const;
+    // A test that applies only while the block's flag is on.
+    Test inBlock(const QString& flag, Test test) const;
 
     // Picking a municipality in comune fills the address's CAP and province from it, and its
     // country with the municipality's country ("IT" when it has none).

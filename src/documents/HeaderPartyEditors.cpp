@@ -92,14 +92,6 @@ HeaderCedenteEditor::HeaderCedenteEditor(DataModule& db, QWidget* parent)
     bindMunicipality(p + "StabileOrganizzazione_Comune", p + "StabileOrganizzazione_CAP",
                      p + "StabileOrganizzazione_Provincia", p + "StabileOrganizzazione_Nazione");
 
-    const auto missing = [this](const QString& c) { return [this, c] { return isEmpty(c); }; };
-    // Given but shorter than min: an empty field is another rule's business.
-    const auto tooShort = [this](const QString& c, int min) {
-        return [this, c, min] { return length(c) > 0 && length(c) < min; };
-    };
-    const auto inBlock = [this](const QString& flag, std::function<bool()> test) {
-        return [this, flag, test] { return dataset().flag(flag) && test(); };
-    };
     const QString so = p + "StabileOrganizzazione";
     const QString rea = p + "Iscrizione_REA";
     const QString contatti = p + "Iscrizione_Contatti";
@@ -261,13 +253,6 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
     bindMunicipality(p + "StabileOrganizzazione_Comune", p + "StabileOrganizzazione_CAP",
                      p + "StabileOrganizzazione_Provincia", p + "StabileOrganizzazione_Nazione");
 
-    const auto missing = [this](const QString& c) { return [this, c] { return isEmpty(c); }; };
-    const auto tooShort = [this](const QString& c, int min) {
-        return [this, c, min] { return length(c) > 0 && length(c) < min; };
-    };
-    const auto inBlock = [this](const QString& flag, std::function<bool()> test) {
-        return [this, flag, test] { return dataset().flag(flag) && test(); };
-    };
     const auto italian = [this](const QString& country) {
         return shown(country) == QLatin1String("Italia");
     };
@@ -414,12 +399,7 @@ HeaderSoggettoEditor::HeaderSoggettoEditor(DataModule& db, const Shape& shape, Q
     finishForm();
 
     const QString flag = shape.flag;
-    const auto included = [this, flag](std::function<bool()> test) {
-        return [this, flag, test] { return dataset().flag(flag) && test(); };
-    };
-    const auto tooShort = [this](const QString& c, int min) {
-        return [this, c, min] { return length(c) > 0 && length(c) < min; };
-    };
+    const auto included = [this, flag](Test test) { return inBlock(flag, std::move(test)); };
     QList<RuleSpec> rules;
     if (shape.vatRequired) {
         rules << RuleSpec{included([this, p] { return isEmpty(p + "IdCodice"); }),
