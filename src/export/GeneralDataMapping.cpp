@@ -158,17 +158,10 @@ void writeTransport(XmlOut& x, const Row& b) {
     x.start("DatiTrasporto");
     if (b.flag("DatiAnagraficiVettore")) {
         x.start("DatiAnagraficiVettore");
-        x.start("IdFiscaleIVA");
-        x.element("IdPaese", b.text("Vettore_IdPaese"));
-        x.element("IdCodice", b.text("Vettore_IdCodice"));
-        x.end();
-        elementIfText(x, "CodiceFiscale", UpperCase(b.text("Vettore_CodiceFiscale")));
-        x.start("Anagrafica");
-        writeNameBlock(x, b,
-                       {QStringLiteral("Vettore_Denominazione"), QStringLiteral("Vettore_Nome"),
-                        QStringLiteral("Vettore_Cognome"), QStringLiteral("Vettore_Titolo"),
-                        QStringLiteral("Vettore_CodEORI")});
-        x.end();
+        writeVatId(x, b.text("Vettore_IdPaese"), b.text("Vettore_IdCodice"));
+        writeTaxCodeAndName(
+            x, b, QStringLiteral("Vettore_CodiceFiscale"),
+            nameColumns(QStringLiteral("Vettore_"), QStringLiteral("Vettore_CodEORI")));
         elementIfText(x, "NumeroLicenzaGuida", b.text("Vettore_NumeroLicenzaGuida"));
         x.end();
     }

@@ -9,11 +9,6 @@ namespace {
 
 const QString kNoRecipientCode = QStringLiteral("0000000");
 
-NameColumns nameColumns(const QString& prefix, const QString& eoriColumn) {
-    return {prefix + QStringLiteral("Denominazione"), prefix + QStringLiteral("Nome"),
-            prefix + QStringLiteral("Cognome"), prefix + QStringLiteral("Titolo"), eoriColumn};
-}
-
 // The recipient code: a public administration's office code as stored; for everyone else the
 // first seven characters, or seven zeros when there is none (delivery by certified mail).
 QString recipientCode(const Row& h) {
@@ -49,16 +44,10 @@ void writeTransmission(XmlOut& x, const Row& h) {
 void writeSeller(XmlOut& x, const Row& h) {
     x.start("CedentePrestatore");
     x.start("DatiAnagrafici");
-    x.start("IdFiscaleIVA");
-    x.element("IdPaese", h.text("CedentePrestatore_IdPaese"));
-    x.element("IdCodice", h.text("CedentePrestatore_IdCodice"));
-    x.end();
-    elementIfText(x, "CodiceFiscale", UpperCase(h.text("CedentePrestatore_CodiceFiscale")));
-    x.start("Anagrafica");
-    writeNameBlock(x, h,
-                   nameColumns(QStringLiteral("CedentePrestatore_"),
-                               QStringLiteral("CedentePrestatore_CodOERI")));
-    x.end();
+    writeVatId(x, h.text("CedentePrestatore_IdPaese"), h.text("CedentePrestatore_IdCodice"));
+    writeTaxCodeAndName(x, h, QStringLiteral("CedentePrestatore_CodiceFiscale"),
+                        nameColumns(QStringLiteral("CedentePrestatore_"),
+                                    QStringLiteral("CedentePrestatore_CodOERI")));
     elementIfText(x, "AlboProfessionale", h.text("CedentePrestatore_AlboProfessionale"));
     elementIfText(x, "ProvinciaAlbo", h.text("CedentePrestatore_ProvinciaAlbo"));
     elementIfText(x, "NumeroIscrizioneAlbo", h.text("CedentePrestatore_NumeroIscrizioneAlbo"));
@@ -108,14 +97,8 @@ void writeSellerRepresentative(XmlOut& x, const Row& h) {
     const QString p = QStringLiteral("RappresentanteFiscale_DatiAnagrafici_");
     x.start("RappresentanteFiscale");
     x.start("DatiAnagrafici");
-    x.start("IdFiscaleIVA");
-    x.element("IdPaese", h.text(p + "IdPaese"));
-    x.element("IdCodice", h.text(p + "IdCodice"));
-    x.end();
-    elementIfText(x, "CodiceFiscale", UpperCase(h.text(p + "CodiceFiscale")));
-    x.start("Anagrafica");
-    writeNameBlock(x, h, nameColumns(p, p + "CodEORI"));
-    x.end();
+    writeVatId(x, h.text(p + "IdPaese"), h.text(p + "IdCodice"));
+    writeTaxCodeAndName(x, h, p + "CodiceFiscale", nameColumns(p, p + "CodEORI"));
     x.end();
     x.end();
 }
@@ -128,21 +111,12 @@ void writeBuyer(XmlOut& x, const Row& h) {
     const QString vatCode = h.text(p + "IdCodice");
     const QString taxCode = h.text(p + "CodiceFiscale");
     if (h.flag(p + "IdFiscaleIva") && !vatCode.isEmpty()) {
-        x.start("IdFiscaleIVA");
-        x.element("IdPaese", country);
-        x.element("IdCodice", vatCode);
-        x.end();
+        writeVatId(x, country, vatCode);
     } else if (vatCode.isEmpty() && country != QLatin1String("IT") && !taxCode.isEmpty()) {
         // A foreign buyer without a VAT number is identified by its own tax code.
-        x.start("IdFiscaleIVA");
-        x.element("IdPaese", country);
-        x.element("IdCodice", taxCode);
-        x.end();
+        writeVatId(x, country, taxCode);
     }
-    elementIfText(x, "CodiceFiscale", UpperCase(taxCode));
-    x.start("Anagrafica");
-    writeNameBlock(x, h, nameColumns(p, p + "CodEORI"));
-    x.end();
+    writeTaxCodeAndName(x, h, p + "CodiceFiscale", nameColumns(p, p + "CodEORI"));
     x.end(); // DatiAnagrafici
 
     x.start("Sede");
@@ -156,10 +130,7 @@ void writeBuyer(XmlOut& x, const Row& h) {
     if (h.flag(p + "RappresentanteFiscale")) {
         const QString r = p + "RappresentanteFiscale_";
         x.start("RappresentanteFiscale");
-        x.start("IdFiscaleIVA");
-        x.element("IdPaese", h.text(r + "Nazione"));
-        x.element("IdCodice", h.text(r + "IdCodice"));
-        x.end();
+        writeVatId(x, h.text(r + "Nazione"), h.text(r + "IdCodice"));
         const QString denominazione = h.text(r + "Denominazione");
         if (!denominazione.isEmpty()) {
             x.element("Denominazione", denominazione);
@@ -178,21 +149,34 @@ void writeIntermediary(XmlOut& x, const Row& h) {
         return;
     x.start("TerzoIntermediarioOSoggettoEmittente");
     x.start("DatiAnagrafici");
-    if (h.flag(p + "IdFiscaleIVA")) {
-        x.start("IdFiscaleIVA");
-        x.element("IdPaese", h.text(p + "IdPaese"));
-        x.element("IdCodice", h.text(p + "IdCodice"));
-        x.end();
-    }
-    elementIfText(x, "CodiceFiscale", UpperCase(h.text(p + "CodiceFiscale")));
-    x.start("Anagrafica");
-    writeNameBlock(x, h, nameColumns(p, p + "CodEORI"));
-    x.end();
+    if (h.flag(p + "IdFiscaleIVA"))
+        writeVatId(x, h.text(p + "IdPaese"), h.text(p + "IdCodice"));
+    writeTaxCodeAndName(x, h, p + "CodiceFiscale", nameColumns(p, p + "CodEORI"));
     x.end();
     x.end();
 }
 
 } // namespace
+
+NameColumns nameColumns(const QString& prefix, const QString& eoriColumn) {
+    return {prefix + QStringLiteral("Denominazione"), prefix + QStringLiteral("Nome"),
+            prefix + QStringLiteral("Cognome"), prefix + QStringLiteral("Titolo"), eoriColumn};
+}
+
+void writeVatId(XmlOut& x, const QString& country, const QString& code) {
+    x.start("IdFiscaleIVA");
+    x.element("IdPaese", country);
+    x.element("IdCodice", code);
+    x.end();
+}
+
+void writeTaxCodeAndName(XmlOut& x, const Row& row, const QString& taxCodeColumn,
+                         const NameColumns& names) {
+    elementIfText(x, "CodiceFiscale", UpperCase(row.text(taxCodeColumn)));
+    x.start("Anagrafica");
+    writeNameBlock(x, row, names);
+    x.end();
+}
 
 void writeNameBlock(XmlOut& x, const Row& row, const NameColumns& c) {
     const QString denominazione = row.text(c.denominazione);

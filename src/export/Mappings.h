@@ -28,8 +28,15 @@ void writeAttachments(XmlOut& x, DataModule& data);
 struct NameColumns {
     QString denominazione, nome, cognome, titolo, codEori;
 };
+// The name columns of a party whose columns share a prefix (prefix + "Denominazione", ...).
+NameColumns nameColumns(const QString& prefix, const QString& eoriColumn);
 // The children of an Anagrafica: the denomination alone, or the person's name elements.
 void writeNameBlock(XmlOut& x, const Row& row, const NameColumns& columns);
+// IdFiscaleIVA with its country and code.
+void writeVatId(XmlOut& x, const QString& country, const QString& code);
+// What follows a party's IdFiscaleIVA: its tax code in capitals, when given, and its Anagrafica.
+void writeTaxCodeAndName(XmlOut& x, const Row& row, const QString& taxCodeColumn,
+                         const NameColumns& names);
 // The children of an address (Sede, StabileOrganizzazione, IndirizzoResa): prefix + suffix.
 void writeAddressBlock(XmlOut& x, const Row& row, const QString& prefix);
 
