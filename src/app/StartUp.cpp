@@ -49,13 +49,16 @@ void openArchive(DataModule& dm, const QString& path) {
     dm.connessione().open(path);
 }
 
-QString readScript(const QString& fileName) {
+QByteArray readScript(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw DbError(QStringLiteral("Impossibile leggere il file %1: %2")
                           .arg(QDir::toNativeSeparators(fileName), file.errorString()));
-    const QByteArray bytes = file.readAll();
-    // Update kits may come from systems that write Latin-1 rather than UTF-8.
+    return file.readAll();
+}
+
+// Update kits may come from systems that write Latin-1 rather than UTF-8.
+QString decodeScript(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8);
     const QString text = utf8.decode(bytes);
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
@@ -75,8 +78,8 @@ bool runArchiveUpdateScript(Connection& connection, const QString& archivePath) 
     const QString fileName = archiveFolder(archivePath) + updateScriptName();
     if (!QFileInfo::exists(fileName))
         return false;
-    const QString original = readScript(fileName);
-    QString text = original;
+    const QByteArray original = readScript(fileName);
+    QString text = decodeScript(original);
     if (!text.endsWith(QLatin1Char(';')))
         text += QLatin1Char(';');
     const int count = CountFields(text, QLatin1Char(';'));
@@ -108,7 +111,7 @@ bool runArchiveUpdateScript(Connection& connection, const QString& archivePath) 
     } catch (const DbError& e) {
         QFile file(fileName);
         if (file.open(QIODevice::WriteOnly))
-            file.write(original.toUtf8());
+            file.write(original); // byte for byte, whatever its encoding
         throw DbError(failure.arg(shown, e.text()));
     }
     // The schema may have changed: a fresh connection sees it whole.
