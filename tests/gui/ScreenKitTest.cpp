@@ -11,6 +11,7 @@
 #include "ui/QtPrompt.h"
 #include "ui/ScreenHost.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -78,6 +79,24 @@ TEST_F(ScreenKitTest, EditorChecksItsRulesThenSavesWhatWasTyped) {
     Connection& c = db.connessione();
     EXPECT_EQ(c.scalar("select Denominazione || '/' || Nome from Vettori").toString(),
               "Trasporti D'Arco/Gino");
+}
+
+TEST_F(ScreenKitTest, EnterAndArrowsMoveBetweenFields) {
+    db.table("TableVettori").append();
+    CarrierEditor editor(db);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    QWidget* name = editor.field("Denominazione");
+    QWidget* country = editor.field("IdPaese");
+    name->setFocus();
+    QTest::keyClick(name, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), country);
+    QTest::keyClick(country, Qt::Key_Up);
+    EXPECT_EQ(QApplication::focusWidget(), name);
+    QTest::keyClick(name, Qt::Key_Down);
+    EXPECT_EQ(QApplication::focusWidget(), country);
+    EXPECT_TRUE(db.table("TableVettori").isNull("IdPaese")) << "Down moves on, it picks nothing";
+    db.table("TableVettori").cancel();
 }
 
 TEST_F(ScreenKitTest, PickListStoresTheKeyAndBackspaceEmptiesIt) {
