@@ -2,11 +2,21 @@
 
 #include "app/MainWindow.h"
 #include "app/PasswordDialog.h"
+#include "documents/DocumentRegister.h"
+#include "documents/HeaderEditor.h"
+#include "documents/HeaderPartyEditors.h"
 #include "masterdata/GridLayout.h"
+#include "settings/DittaWindow.h"
+#include "settings/OpzioniWindow.h"
+#include "settings/RealizzazioneWindow.h"
 #include "store/DataModule.h"
 #include "ui/DataGrid.h"
 #include "ui/FieldHelp.h"
+#include "ui/QtPrompt.h"
+#include "ui/ScreenHost.h"
 #include "utility/DescrizioneFunzionaliWindow.h"
+
+#include <QTabWidget>
 
 namespace brevalto {
 
@@ -17,8 +27,8 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     formDB_ = std::make_unique<DataModule>();
     form1_->bindDocuments(formDB_->table(QStringLiteral("TablePA_FE_Header")));
     QWidget* owner = form1_.get();
-    // TfrmRealizzazione
-    // TfrmDitta
+    frmRealizzazione_ = std::make_unique<RealizzazioneWindow>(owner);
+    frmDitta_ = std::make_unique<DittaWindow>(*formDB_, owner);
     // TfrmModificaCedentePrestatore
     // TfrmModificaCessionarioCommittente
     // TfrmGrigliaComuni
@@ -32,13 +42,16 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     // TfrmModificaTerzoIntermediario
     // TfrmGrigliaVettori
     // TfrmModificaVettori
-    // TfrmOpzioni
+    QStringList tabCaptions;
+    for (int i = 0; i < form1_->tabs()->count(); ++i)
+        tabCaptions << form1_->tabs()->tabText(i);
+    frmOpzioni_ = std::make_unique<OpzioniWindow>(*formDB_, tabCaptions, owner);
     frmPass_ = std::make_unique<PasswordDialog>(owner);
-    // TfrmModifica_PA_Header
-    // TfrmModifica_PA_Header_CedentePrestatore
-    // TfrmModifica_PA_Header_RappresentanteFiscale
-    // TfrmModifica_PA_Header_CessionarioCommittente
-    // TfrmModifica_PA_Header_TerzoIntermediario
+    frmHeader_ = std::make_unique<HeaderEditor>(*formDB_, owner);
+    frmHeaderCedente_ = std::make_unique<HeaderCedenteEditor>(*formDB_, owner);
+    frmHeaderRappresentante_ = std::make_unique<HeaderRappresentanteEditor>(*formDB_, owner);
+    frmHeaderCessionario_ = std::make_unique<HeaderCessionarioEditor>(*formDB_, owner);
+    frmHeaderTerzo_ = std::make_unique<HeaderTerzoIntermediarioEditor>(*formDB_, owner);
     // TfrmGriglia_PA_Body
     // TfrmModifica_PA_Body
     // TfrmModifica_PA_Body_CassaPrevidenziale
@@ -80,12 +93,50 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
 
     DescrizioneFunzionaliWindow* help = frmDescrizioneFunzionali_.get();
     setFieldHelpHandler([help](const QString& code) { help->showElement(code); });
+    documents_ = std::make_unique<DocumentRegister>(*formDB_, installedPrompt());
+    wireScreens();
+}
+
+void Screens::wireScreens() {
+    MainWindow& w = *form1_;
+
+    // Documents tab.
+    DocumentRegister& reg = *documents_;
+    reg.showHeaderEditor = [this](bool justAdded) { frmHeader_->showDocument(justAdded); };
+    frmHeader_->setPartyScreens(frmHeaderCedente_.get(), frmHeaderRappresentante_.get(),
+                                frmHeaderTerzo_.get(), frmHeaderCessionario_.get());
+    frmHeader_->deleteCurrentDocument = [&reg] { reg.deleteDocument(); };
+    w.setButtonAction(QStringLiteral("spdRicarica"), [&reg] { reg.reload(); });
+    w.setButtonAction(QStringLiteral("spdElimina"), [&reg] { reg.deleteDocument(); });
+    w.setButtonAction(QStringLiteral("spdInserisci"), [&reg] { reg.newDocument(); });
+    w.setButtonAction(QStringLiteral("spdModifica"), [&reg] { reg.openDocument(); });
+    QObject::connect(w.documentGrid(), &DataGrid::rowActivated, &w, [&reg] { reg.openDocument(); });
+    registerMultiSellerSelector(frmHeaderCedente_->sellerSelector(),
+                                frmHeaderCedente_->sellerSelectorLabel());
+
+    // Utility tab and the firm's record.
+    w.setButtonAction(QStringLiteral("btnRealizzazione"),
+                      [this] { showModeless(*frmRealizzazione_); });
+    w.setButtonAction(QStringLiteral("btnOpzioni"), [this] { showModeless(*frmOpzioni_); });
+    w.setButtonAction(QStringLiteral("btnCaricaDitta"), [this] { showModeless(*frmDitta_); });
+    frmOpzioni_->setMultiSellerSelectorsVisible = [this](bool visible) {
+        setMultiSellerSelectorsVisible(visible);
+    };
 }
 
 Screens::~Screens() {
     setFieldHelpHandler({});
+    documents_.reset();
+    frmHeaderTerzo_.reset();
+    frmHeaderCessionario_.reset();
+    frmHeaderRappresentante_.reset();
+    frmHeaderCedente_.reset();
+    frmHeader_.reset();
     frmPass_.reset();
+    frmOpzioni_.reset();
     frmDescrizioneFunzionali_.reset();
+    frmDitta_.reset();
+    frmRealizzazione_.reset();
     form1_.reset();
     formDB_.reset();
 }

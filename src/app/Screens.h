@@ -18,8 +18,17 @@ namespace brevalto {
 class DataGrid;
 class DataModule;
 class DescrizioneFunzionaliWindow;
+class DittaWindow;
+class DocumentRegister;
+class HeaderCedenteEditor;
+class HeaderCessionarioEditor;
+class HeaderEditor;
+class HeaderRappresentanteEditor;
+class HeaderTerzoIntermediarioEditor;
 class MainWindow;
+class OpzioniWindow;
 class PasswordDialog;
+class RealizzazioneWindow;
 
 class Screens {
 public:
@@ -36,6 +45,16 @@ public:
     DescrizioneFunzionaliWindow& descrizioneFunzionali() const { // TfrmDescrizioneFunzionali
         return *frmDescrizioneFunzionali_;
     }
+    RealizzazioneWindow& realizzazione() const { return *frmRealizzazione_; } // TfrmRealizzazione
+    DittaWindow& ditta() const { return *frmDitta_; }                         // TfrmDitta
+    OpzioniWindow& opzioni() const { return *frmOpzioni_; }                   // TfrmOpzioni
+    HeaderEditor& header() const { return *frmHeader_; } // TfrmModifica_PA_Header
+    HeaderCedenteEditor& headerCedente() const { return *frmHeaderCedente_; }
+    HeaderRappresentanteEditor& headerRappresentante() const { return *frmHeaderRappresentante_; }
+    HeaderCessionarioEditor& headerCessionario() const { return *frmHeaderCessionario_; }
+    HeaderTerzoIntermediarioEditor& headerTerzo() const { return *frmHeaderTerzo_; }
+    // The register of documents behind the main window's "Fatture e Documenti" tab.
+    DocumentRegister& documents() const { return *documents_; }
 
     // The layout names of the grids whose columns are kept per workstation, in the order in which
     // the start-up applies them.
@@ -55,8 +74,20 @@ private:
     // Creation order; destroyed in reverse.
     std::unique_ptr<MainWindow> form1_;
     std::unique_ptr<DataModule> formDB_;
+    std::unique_ptr<RealizzazioneWindow> frmRealizzazione_;
+    std::unique_ptr<DittaWindow> frmDitta_;
     std::unique_ptr<DescrizioneFunzionaliWindow> frmDescrizioneFunzionali_;
+    std::unique_ptr<OpzioniWindow> frmOpzioni_;
     std::unique_ptr<PasswordDialog> frmPass_;
+    std::unique_ptr<HeaderEditor> frmHeader_;
+    std::unique_ptr<HeaderCedenteEditor> frmHeaderCedente_;
+    std::unique_ptr<HeaderRappresentanteEditor> frmHeaderRappresentante_;
+    std::unique_ptr<HeaderCessionarioEditor> frmHeaderCessionario_;
+    std::unique_ptr<HeaderTerzoIntermediarioEditor> frmHeaderTerzo_;
+    std::unique_ptr<DocumentRegister> documents_;
+
+    // Connects the screens to the main window's buttons and to one another.
+    void wireScreens();
 
     QList<QPair<QString, QPointer<DataGrid>>> layoutGrids_;
     QList<QPointer<QWidget>> multiSellerWidgets_;

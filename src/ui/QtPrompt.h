@@ -22,5 +22,8 @@ public:
 // scripted one. Never null.
 Prompt& prompt();
 void setPrompt(Prompt* prompt);
+// A prompt that passes every call on to whatever prompt() is at that moment: for logic that keeps
+// a Prompt& for its lifetime while tests swap the installed one.
+Prompt& installedPrompt();
 
 } // namespace brevalto

@@ -349,7 +349,7 @@ TEST_F(ShellTest, FirstActivationRunsTheStartUpOnce) {
     EXPECT_EQ(pauses.size(), 1);
 }
 
-TEST_F(ShellTest, MainWindowOffersEveryButtonDisabledUntilItsScreenExists) {
+TEST_F(ShellTest, MainWindowOffersEveryButtonEnabledOnceItsScreenExists) {
     makeArchive();
     ASSERT_TRUE(start());
     QTabWidget* tabs = window().tabs();
@@ -373,13 +373,16 @@ TEST_F(ShellTest, MainWindowOffersEveryButtonDisabledUntilItsScreenExists) {
                                   "Elimina",
                                   "Aggiungi",
                                   "Modifica"};
+    // The buttons whose screens are built; the others wait, disabled, for theirs.
+    const QStringList liveScreens = {"Realizzazione", "Opzioni",  "Carica ditta", "Ricarica",
+                                     "Elimina",       "Aggiungi", "Modifica"};
     for (const QString& caption : captions) {
         QPushButton* found = nullptr;
         for (QPushButton* b : window().findChildren<QPushButton*>())
             if (b->text() == caption)
                 found = b;
         ASSERT_NE(found, nullptr) << caption.toStdString();
-        EXPECT_FALSE(found->isEnabled()) << caption.toStdString();
+        EXPECT_EQ(found->isEnabled(), liveScreens.contains(caption)) << caption.toStdString();
     }
     EXPECT_TRUE(window().button("btnIva")->isHidden());
     QPushButton* ditta = window().button("btnCaricaDitta");

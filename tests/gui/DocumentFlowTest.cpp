@@ -1,0 +1,93 @@
+// The documents tab of the real main window: adding, cancelling, opening and deleting Documents,
+// and the utility screens its buttons open.
+#include "ShellFixture.h"
+#include "documents/HeaderEditor.h"
+#include "documents/HeaderPartyEditors.h"
+#include "settings/DittaWindow.h"
+#include "settings/OpzioniWindow.h"
+#include "settings/RealizzazioneWindow.h"
+#include "ui/DataGrid.h"
+#include "ui/ScreenHost.h"
+
+#include <QPushButton>
+#include <QTest>
+
+namespace brevalto::test {
+namespace {
+
+class DocumentFlowTest : public ShellTest {
+protected:
+    void TearDown() override {
+        setModalShower({});
+        ShellTest::TearDown();
+    }
+    void click(const char* button) { QTest::mouseClick(window().button(button), Qt::LeftButton); }
+    int documents() {
+        return scalar(defaultArchive(), "select count(*) from PA_FE_Header").toInt();
+    }
+};
+
+TEST_F(DocumentFlowTest, AddOpensTheHeaderAndAnnullaTakesTheDocumentBack) {
+    makeArchive();
+    sql(defaultArchive(), "update Ditta set CodFisc = 'rssmra80a01h501u', IdPaese = 'IT'");
+    ASSERT_TRUE(start());
+
+    QStringList shown;
+    setModalShower([&](QDialog& screen) {
+        shown << screen.windowTitle();
+        if (&screen == &screens->header()) {
+            EXPECT_TRUE(screens->header().isAnnullaVisible());
+            EXPECT_EQ(dm().table("TablePA_FE_Header").text("DatiTrasmissione_IdCodice"),
+                      "RSSMRA80A01H501U");
+            screens->header().annulla();
+        }
+        return 0;
+    });
+    click("spdInserisci");
+    EXPECT_EQ(shown.size(), 1);
+    EXPECT_EQ(documents(), 0) << "Annulla right after Aggiungi leaves the register as it was";
+    EXPECT_TRUE(prompt.calls().isEmpty()) << "and asks nothing";
+
+    setModalShower([&](QDialog& screen) {
+        EXPECT_EQ(&screen, &screens->header());
+        EXPECT_TRUE(screens->header().isAnnullaVisible());
+        screens->header().indietro();
+        return 0;
+    });
+    click("spdInserisci");
+    click("spdInserisci");
+    EXPECT_EQ(documents(), 2);
+    EXPECT_EQ(dm().table("TablePA_FE_Header").integer("Numero"), 2);
+    EXPECT_EQ(window().documentGrid()->model()->rowCount(), 2);
+
+    bool opened = false;
+    setModalShower([&](QDialog& screen) {
+        opened = &screen == &screens->header() && !screens->header().isAnnullaVisible();
+        return 0;
+    });
+    click("spdModifica");
+    EXPECT_TRUE(opened) << "Modifica opens the header without Annulla";
+
+    prompt.answerQuestion(true);
+    click("spdElimina");
+    EXPECT_EQ(documents(), 1);
+    EXPECT_EQ(prompt.calls().last().text, "Sei sicuro di voler eliminare il Documento?");
+    EXPECT_EQ(dm().table("TablePA_FE_Header").integer("Numero"), 1);
+}
+
+TEST_F(DocumentFlowTest, UtilityButtonsShowTheirScreensWithoutWaiting) {
+    makeArchive();
+    ASSERT_TRUE(start());
+    click("btnOpzioni");
+    EXPECT_TRUE(screens->opzioni().isVisible());
+    click("btnRealizzazione");
+    EXPECT_TRUE(screens->realizzazione().isVisible());
+    window().button("btnCaricaDitta")->show();
+    click("btnCaricaDitta");
+    EXPECT_TRUE(screens->ditta().isVisible());
+    EXPECT_FALSE(screens->headerCedente().sellerSelector()->isVisibleTo(&screens->headerCedente()))
+        << "single-seller archives hide the seller selector";
+}
+
+} // namespace
+} // namespace brevalto::test
