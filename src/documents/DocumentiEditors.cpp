@@ -1,0 +1,241 @@
+#include "documents/DocumentiEditors.h"
+
+#include "store/DataModule.h"
+#include "store/Routines.h"
+#include "ui/DataGrid.h"
+#include "ui/QtPrompt.h"
+#include "ui/ScreenHost.h"
+#include "utility/CercaLineePicker.h"
+
+#include <QPushButton>
+
+namespace brevalto {
+
+namespace {
+
+struct KindDef {
+    const char* block;
+    const char* caption;
+    const char* referenceCaption;
+};
+
+const KindDef& def(DocumentiKind kind) {
+    static const KindDef defs[] = {
+        {"DatiOrdineAcquisto", "Ordini Acquisto", "Ordine di acquisto - Dettagli"},
+        {"DatiContratto", "Dati Contratto", "Contratto - Riferimento numero linea"},
+        {"DatiConvenzione", "Convenzione", "Convenzione Riferimento Numero Linea"},
+        {"DatiRicezione", "Ricezione", "Ricezione - Riferimento Numero Linea"},
+        {"DatiFattureCollegate", "Dati Fatture collegate",
+         "Fatture Collegate - Riferimento Numero Linea"},
+        {"DatiDDT", "DDT", "DDT - Riferimento Linea"},
+    };
+    return defs[int(kind)];
+}
+
+FieldSpec spec(const QString& label, const QString& column, FieldControl control,
+               const QString& help, int max = 0) {
+    FieldSpec f{label, column, control};
+    f.helpCode = help;
+    f.maxLength = max;
+    return f;
+}
+
+} // namespace
+
+namespace documenti {
+
+QString block(DocumentiKind kind) {
+    return QString::fromLatin1(def(kind).block);
+}
+QString table(DocumentiKind kind) {
+    return QStringLiteral("PA_FE_Body_") + block(kind);
+}
+QString referenceTable(DocumentiKind kind) {
+    return table(kind) + QStringLiteral("_Riferimenti");
+}
+QString parentKey(DocumentiKind kind) {
+    return table(kind) + QStringLiteral("_Id");
+}
+
+void requeryReferences(DataModule& db, DocumentiKind kind) {
+    const Dataset& parent = db.table(QStringLiteral("Table") + table(kind));
+    requeryChildren(db.table(QStringLiteral("Table") + referenceTable(kind)), referenceTable(kind),
+                    parentKey(kind), parent.integer(QStringLiteral("Id")),
+                    QStringLiteral(" order by RiferimentoNumeroLinea"));
+}
+
+void deleteCurrentWithReferences(DataModule& db, DocumentiKind kind) {
+    Dataset& rows = db.table(QStringLiteral("Table") + table(kind));
+    if (rows.isEmpty())
+        return;
+    if (rows.state() != Dataset::State::Browse)
+        rows.cancel();
+    const int id = rows.integer(QStringLiteral("Id"));
+    Connection& c = db.connessione();
+    c.inTransaction([&] {
+        c.exec(QStringLiteral("Delete * from %1 where %2 = %3")
+                   .arg(referenceTable(kind), parentKey(kind))
+                   .arg(id));
+        DeleteAndReposition(rows, QStringLiteral("ID"));
+    });
+    Dataset& references = db.table(QStringLiteral("Table") + referenceTable(kind));
+    if (references.isOpen())
+        references.requery();
+}
+
+} // namespace documenti
+
+DocumentiRiferimentoLineaEditor::DocumentiRiferimentoLineaEditor(DataModule& db, DocumentiKind kind,
+                                                                 QWidget* parent)
+    : DocumentiForm(db, QStringLiteral("Table") + documenti::referenceTable(kind),
+                    QStringLiteral("id"), QString::fromLatin1(def(kind).referenceCaption), parent) {
+    beginForm();
+    addTop({spec(QStringLiteral("Riferim. Numero Linea"), QStringLiteral("RiferimentoNumeroLinea"),
+                 FieldControl::Integer, QStringLiteral("2.1.2.1"), 4)});
+    QPushButton* cerca = addButtonBeside(QStringLiteral("RiferimentoNumeroLinea"),
+                                         QStringLiteral("spdCerca"), QStringLiteral("Cerca"));
+    connect(cerca, &QPushButton::clicked, this, &DocumentiRiferimentoLineaEditor::cerca);
+    finishForm();
+    setMinimumWidth(440);
+    setRules({{missing(QStringLiteral("RiferimentoNumeroLinea")),
+               QStringLiteral("Attenzione manca il Riferimanto linea"),
+               QStringLiteral("RiferimentoNumeroLinea")}});
+}
+
+CercaLineePicker* DocumentiRiferimentoLineaEditor::picker() {
+    if (!picker_)
+        picker_ = new CercaLineePicker(db(), this);
+    return picker_;
+}
+
+void DocumentiRiferimentoLineaEditor::cerca() {
+    Dataset& lines = db().table(QStringLiteral("TableCercaLinee"));
+    lines.close();
+    lines.setFilter(QString());
+    lines.setSql(QStringLiteral("select * from PA_FE_Body_DatiBeniServizi_DettaglioLinee where "
+                                "PA_FE_Body_Id = %1 order by NumeroLinea")
+                     .arg(documenti::bodyId(db())));
+    lines.open();
+    if (lines.isEmpty()) {
+        prompt().message(Prompt::errorTitle(),
+                         QStringLiteral("Attenzione ancora non sono state caricate le linee di "
+                                        "dettaglio della fattura !"));
+        return;
+    }
+    CercaLineePicker* p = picker();
+    p->setChosen(false);
+    showModal(*p);
+    if (!p->chosen())
+        return;
+    Dataset& row = dataset();
+    row.edit();
+    row.setValue(QStringLiteral("RiferimentoNumeroLinea"),
+                 lines.integer(QStringLiteral("NumeroLinea")));
+    row.setValue(QStringLiteral("PA_FatturaElettronica_DatiBeniServizi_Id"),
+                 lines.integer(QStringLiteral("Id")));
+    setModified(true);
+}
+
+DocumentiRiferimentoEditor::DocumentiRiferimentoEditor(DataModule& db, DocumentiKind kind,
+                                                       QWidget* parent)
+    : DocumentiForm(db, QStringLiteral("Table") + documenti::table(kind), QStringLiteral("id"),
+                    QString::fromLatin1(def(kind).caption), parent),
+      kind_(kind), detail_(new DocumentiRiferimentoLineaEditor(db, kind, this)) {
+    using C = FieldControl;
+    beginForm();
+    if (kind == DocumentiKind::DDT) {
+        addTop({spec(QStringLiteral("Numero"), QStringLiteral("NumeroDDT"), C::Text,
+                     QStringLiteral("2.1.8.1"), 20),
+                spec(QStringLiteral("Data"), QStringLiteral("DataDDT"), C::Date,
+                     QStringLiteral("2.1.8.2"))});
+        setRules(
+            {{missing(QStringLiteral("NumeroDDT")),
+              QStringLiteral("Attenzione manca il numero del DDT"), QStringLiteral("NumeroDDT")},
+             {missing(QStringLiteral("DataDDT")), QStringLiteral("Attenzione manca la data"),
+              QStringLiteral("DataDDT")}});
+    } else {
+        addTop({spec(QStringLiteral("IdDocumento"), QStringLiteral("IdDocumento"), C::Text,
+                     QStringLiteral("2.1.2.2"), 20),
+                spec(QStringLiteral("Data"), QStringLiteral("Data"), C::Date,
+                     QStringLiteral("2.1.2.3")),
+                spec(QStringLiteral("Num Item"), QStringLiteral("NumItem"), C::Text,
+                     QStringLiteral("2.1.2.4"), 20),
+                spec(QStringLiteral("CodiceCommessaConvenzione"),
+                     QStringLiteral("CodiceCommessaConvenzione"), C::Text,
+                     QStringLiteral("2.1.2.5"), 100),
+                spec(QStringLiteral("CodiceCUP"), QStringLiteral("CodiceCUP"), C::Text,
+                     QStringLiteral("2.1.2.6"), 15),
+                spec(QStringLiteral("CodiceCIG"), QStringLiteral("CodiceCIG"), C::Text,
+                     QStringLiteral("2.1.2.7"), 15)});
+        setRules(
+            {{missing(QStringLiteral("IdDocumento")),
+              QStringLiteral("Attenzione manca l'IdDocumento"), QStringLiteral("IdDocumento")}});
+    }
+    list_ =
+        new DocumentiSubList(db.table(QStringLiteral("Table") + documenti::referenceTable(kind)),
+                             {{QStringLiteral("RiferimentoNumeroLinea"),
+                               QStringLiteral("Riferimento Numero Linea"), 180}},
+                             QStringLiteral("Numeri Linea"));
+    addTopWidget(list_, 1);
+    connect(list_, &DocumentiSubList::addRequested, this,
+            &DocumentiRiferimentoEditor::addReference);
+    connect(list_, &DocumentiSubList::openRequested, this,
+            &DocumentiRiferimentoEditor::openReference);
+    connect(list_, &DocumentiSubList::removeRequested, this,
+            &DocumentiRiferimentoEditor::removeReference);
+    finishForm();
+    setMinimumSize(560, 460);
+}
+
+void DocumentiRiferimentoEditor::addReference() {
+    Dataset& row = dataset();
+    if (row.isEmpty())
+        return;
+    if (!documenti::addChildRow(detail_->dataset(), documenti::bodyId(db()),
+                                documenti::parentKey(kind_), row.integer(QStringLiteral("Id"))))
+        return;
+    detail_->setModified(true);
+    detail_->setAnnullaVisible(true);
+    openReference();
+    detail_->setAnnullaVisible(false);
+}
+
+void DocumentiRiferimentoEditor::openReference() {
+    if (detail_->dataset().isEmpty())
+        return;
+    if (kind_ == DocumentiKind::DDT && db().batchInsertMode != 0)
+        return;
+    showModal(*detail_);
+}
+
+void DocumentiRiferimentoEditor::removeReference() {
+    documenti::confirmAndDelete(detail_->dataset(),
+                                QStringLiteral("Sei sicuro di voler eliminare il Record ?"));
+}
+
+void DocumentiRiferimentoEditor::annulla() {
+    db().silentDelete = true;
+    setModified(false);
+    try {
+        documenti::deleteCurrentWithReferences(db(), kind_);
+    } catch (const DbError& e) {
+        prompt().message(Prompt::errorTitle(), e.text());
+    }
+    db().silentDelete = false;
+    done(QDialog::Rejected);
+}
+
+DocumentiSALEditor::DocumentiSALEditor(DataModule& db, QWidget* parent)
+    : DocumentiForm(db, QStringLiteral("TablePA_FE_Body_DatiSAL"), QStringLiteral("id"),
+                    QStringLiteral("Dati SAL"), parent) {
+    beginForm();
+    addTop({spec(QStringLiteral("Riferimento Fase"), QStringLiteral("RiferimentoFase"),
+                 FieldControl::Integer, QStringLiteral("2.1.7.1"), 3)});
+    finishForm();
+    setMinimumWidth(400);
+    setRules({{missing(QStringLiteral("RiferimentoFase")),
+               QStringLiteral("Attenzione manca il Riferimanto fase"),
+               QStringLiteral("RiferimentoFase")}});
+}
+
+} // namespace brevalto
