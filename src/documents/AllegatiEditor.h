@@ -1,0 +1,23 @@
+#pragma once
+// "Allegati" (TfrmModifica_PA_Body_Allegati): one attachment of the current body. The archive
+// keeps only the file's description and full path; the export reads the file from there.
+#include "ui/EditorBase.h"
+
+class QPushButton;
+
+namespace brevalto {
+
+class AllegatiEditor : public EditorBase {
+    Q_OBJECT
+public:
+    explicit AllegatiEditor(DataModule& db, QWidget* parent = nullptr);
+
+    // "Cerca": a file chosen in the open dialog becomes the path; nothing else is filled.
+    void cerca();
+    QPushButton* cercaButton() const { return cerca_; }
+
+private:
+    QPushButton* cerca_;
+};
+
+} // namespace brevalto

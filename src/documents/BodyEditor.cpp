@@ -1,0 +1,674 @@
+#include "documents/BodyEditor.h"
+
+#include "documents/AllegatiEditor.h"
+#include "documents/BodySections.h"
+#include "documents/CassaEditor.h"
+#include "documents/CausaliEditor.h"
+#include "documents/HeaderFields.h"
+#include "documents/RitenutaEditor.h"
+#include "documents/ScontoEditor.h"
+#include "store/DataModule.h"
+#include "store/Routines.h"
+#include "ui/BoundInputs.h"
+#include "ui/DataGrid.h"
+#include "ui/QtPrompt.h"
+#include "ui/ScreenHost.h"
+
+#include <QDate>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace brevalto {
+
+using namespace headerfields;
+
+namespace {
+
+const QString kBodies = QStringLiteral("TablePA_Body");
+const QString kLines = QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee");
+const QString kSummaries = QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo");
+
+QGridLayout* pageGrid(QTabWidget* tabs, int tab) {
+    return qobject_cast<QGridLayout*>(tabs->widget(tab)->layout());
+}
+
+} // namespace
+
+BodyEditor::BodyEditor(DataModule& db, QWidget* parent)
+    : EditorBase(db, kBodies, QStringLiteral("id"), QStringLiteral("Corpo della fattura"), parent) {
+    setObjectName(QStringLiteral("frmModifica_PA_Body"));
+    tabs()->setObjectName(QStringLiteral("PageControl1"));
+    setTabs({QStringLiteral("Dati Generali"), QStringLiteral("Dettaglio Linee"),
+             QStringLiteral("Dati Riepilogo"), QStringLiteral("Dati pagamento"),
+             QStringLiteral("Ordini - Convenzioni"), QStringLiteral("SAL"), QStringLiteral("DDT"),
+             QStringLiteral("Trasporto"), QStringLiteral("Altro"), QStringLiteral("Allegati")});
+    annullaButton()->setToolTip(QStringLiteral("Torna indietro senza salvare"));
+    buildFields();
+    buildSections();
+    buildRules();
+
+    setSectionScreen(QStringLiteral("TablePA_FE_Body_ScontoMaggiorazione"),
+                     new ScontoEditor(db, this));
+    setSectionScreen(QStringLiteral("TablePA_FE_Body_DatiCassaPrevidenziale"),
+                     new CassaEditor(db, this));
+    setSectionScreen(QStringLiteral("TablePA_FE_Body_Causale"), new CausaliEditor(db, this));
+    setSectionScreen(QStringLiteral("TablePA_FE_Body_DatiRitenuta"), new RitenutaEditor(db, this));
+    setSectionScreen(QStringLiteral("TablePA_FE_Body_Allegati"), new AllegatiEditor(db, this));
+
+    connect(lookup(QStringLiteral("Vettore_ID")), &BoundLookup::picked, this,
+            &BodyEditor::pickCarrier);
+    connect(lookup(QStringLiteral("Resa_Comune")), &BoundLookup::picked, this,
+            &BodyEditor::pickDeliveryMunicipality);
+    // One width for the help buttons, so that the fields of both column pairs line up.
+    const QList<QToolButton*> helps =
+        findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^help_")));
+    int helpWidth = 0;
+    for (QToolButton* help : helps)
+        helpWidth = qMax(helpWidth, help->sizeHint().width());
+    for (QToolButton* help : helps)
+        help->setFixedWidth(helpWidth);
+    resize(1000, 720);
+    refreshActions();
+}
+
+BoundLookup* BodyEditor::lookup(const QString& column) const {
+    return qobject_cast<BoundLookup*>(field(column));
+}
+
+void BodyEditor::setCheckCaption(const QString& column) {
+    if (auto* box = qobject_cast<QCheckBox*>(field(column)))
+        box->setText(QStringLiteral("Includi"));
+}
+
+void BodyEditor::buildFields() {
+    addFields({
+        code(QStringLiteral("Tipo Documento"), QStringLiteral("DatiGenerali_TipoDocumento"),
+             QStringLiteral("2.1.1.1"), QStringLiteral("TablePA_TipoDocumento")),
+        code(QStringLiteral("Divisa"), QStringLiteral("DatiGenerali_Divisa"),
+             QStringLiteral("2.1.1.2"), QStringLiteral("TablePA_Divise")),
+        date(QStringLiteral("Data"), QStringLiteral("DatiGenerali_Data"),
+             QStringLiteral("2.1.1.3")),
+        text(QStringLiteral("Numero"), QStringLiteral("DatiGenerali_Numero"),
+             QStringLiteral("2.1.1.4")),
+        number(QStringLiteral("Totale Documento"), QStringLiteral("ImportoTotaleDocumento"),
+               QStringLiteral("2.1.1.9"), 0, 15),
+        number(QStringLiteral("Arrotondamento"), QStringLiteral("Arrotondamento"),
+               QStringLiteral("2.1.1.10"), 0, 15),
+        text(QStringLiteral("Art.73"), QStringLiteral("Art73"), QStringLiteral("2.1.1.12")),
+        // The stamp duty's fields, beside the others.
+        check(QStringLiteral("Dati Bollo"), QStringLiteral("DatiGenerali_DatiBollo"),
+              QStringLiteral("2.1.1.6")),
+        text(QStringLiteral("Virtuale"), QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale"),
+             QStringLiteral("2.1.1.6.1")),
+        number(QStringLiteral("Importo"), QStringLiteral("DatiGenerali_DatiBollo_ImportoBollo"),
+               QStringLiteral("2.1.1.6.2"), 0, 15),
+    });
+    moveRowsBeside(DatiGenerali, QStringLiteral("DatiGenerali_DatiBollo"),
+                   QStringLiteral("DatiGenerali_DatiBollo_ImportoBollo"));
+    field(QStringLiteral("Art73"))->setToolTip(QStringLiteral("Il solo valore possibile è \"SI\""));
+    setCheckCaption(QStringLiteral("DatiGenerali_DatiBollo"));
+
+    const int t = Trasporto;
+    addFields({
+        check(QStringLiteral("Dati Vettore"), QStringLiteral("DatiAnagraficiVettore"),
+              QStringLiteral("2.1.9.1"), t),
+        pick(QStringLiteral("Vettore"), QStringLiteral("Vettore_ID"), QString(),
+             QStringLiteral("TableVettori"), QStringLiteral("Id"), QStringLiteral("Nominativo"), t),
+        country(QStringLiteral("Nazione"), QStringLiteral("Vettore_IdPaese"),
+                QStringLiteral("2.1.9.1.1.1"), t),
+        text(QStringLiteral("P.Iva"), QStringLiteral("Vettore_IdCodice"),
+             QStringLiteral("2.1.9.1.1.2"), t),
+        text(QStringLiteral("Codice Fiscale"), QStringLiteral("Vettore_CodiceFiscale"),
+             QStringLiteral("2.1.9.1.2"), t),
+        text(QStringLiteral("Rag. Sociale"), QStringLiteral("Vettore_Denominazione"),
+             QStringLiteral("2.1.9.1.3.1"), t),
+        text(QStringLiteral("Nome"), QStringLiteral("Vettore_Nome"), QStringLiteral("2.1.9.1.3.2"),
+             t),
+        text(QStringLiteral("Cognome"), QStringLiteral("Vettore_Cognome"),
+             QStringLiteral("2.1.9.1.3.3"), t),
+        text(QStringLiteral("Titolo"), QStringLiteral("Vettore_Titolo"),
+             QStringLiteral("2.1.9.1.3.4"), t),
+        text(QStringLiteral("Cod. Eori"), QStringLiteral("Vettore_CodEORI"),
+             QStringLiteral("2.1.9.1.3.5"), t),
+        text(QStringLiteral("N° Lic. guida"), QStringLiteral("Vettore_NumeroLicenzaGuida"),
+             QStringLiteral("2.1.9.1.4"), t),
+        check(QStringLiteral("Indirizzo Resa"), QStringLiteral("IndirizzoResa"),
+              QStringLiteral("2.1.9.12"), t),
+        text(QStringLiteral("Indirizzo"), QStringLiteral("Resa_Indirizzo"),
+             QStringLiteral("2.1.9.12.1"), t),
+        text(QStringLiteral("N° Civico"), QStringLiteral("Resa_NumeroCivico"),
+             QStringLiteral("2.1.9.12.2"), t),
+        text(QStringLiteral("CAP"), QStringLiteral("Resa_CAP"), QStringLiteral("2.1.9.12.3"), t),
+        municipality(QStringLiteral("Comune"), QStringLiteral("Resa_Comune"),
+                     QStringLiteral("2.1.9.12.4"), t),
+        province(QStringLiteral("Provincia"), QStringLiteral("Resa_Provincia"),
+                 QStringLiteral("2.1.9.12.5"), t),
+        country(QStringLiteral("Nazione"), QStringLiteral("Resa_Nazione"),
+                QStringLiteral("2.1.9.12.6"), t),
+        // The transport block, beside the carrier and the delivery address.
+        check(QStringLiteral("Trasporto"), QStringLiteral("DatiTrasporto"), QStringLiteral("2.1.9"),
+              t),
+        text(QStringLiteral("Mezzo"), QStringLiteral("MezzoTrasporto"), QStringLiteral("2.1.9.2"),
+             t),
+        text(QStringLiteral("Causale"), QStringLiteral("CausaleTrasporto"),
+             QStringLiteral("2.1.9.3"), t),
+        {QStringLiteral("Numero Colli"), QStringLiteral("NumeroColli"), FieldControl::Integer, t, 4,
+         QStringLiteral("2.1.9.4")},
+        text(QStringLiteral("Descrizione"), QStringLiteral("Descrizione"),
+             QStringLiteral("2.1.9.5"), t),
+        text(QStringLiteral("U. Misura Peso"), QStringLiteral("UnitaMisuraPeso"),
+             QStringLiteral("2.1.9.6"), t),
+        number(QStringLiteral("Peso Lordo"), QStringLiteral("PesoLordo"), QStringLiteral("2.1.9.7"),
+               t, 7),
+        number(QStringLiteral("Netto"), QStringLiteral("PesoNetto"), QStringLiteral("2.1.9.8"), t,
+               7),
+        {QStringLiteral("Data ora ritiro"), QStringLiteral("DataOraRitiro"), FieldControl::DateTime,
+         t, 0, QStringLiteral("2.1.9.9")},
+        date(QStringLiteral("Data inizio trasp."), QStringLiteral("DataInizioTrasporto"),
+             QStringLiteral("2.1.9.10"), t),
+        {QStringLiteral("Data ora cons."), QStringLiteral("DataOraConsegna"),
+         FieldControl::DateTime, t, 0, QStringLiteral("2.1.9.13")},
+        pick(QStringLiteral("Tipo resa"), QStringLiteral("TipoResa"), QStringLiteral("2.1.9.11"),
+             QStringLiteral("TablePA_TipoResa"), QStringLiteral("Codice"), QStringLiteral("Codice"),
+             t),
+    });
+    moveRowsBeside(Trasporto, QStringLiteral("DatiTrasporto"), QStringLiteral("TipoResa"));
+    for (const char* c : {"DatiAnagraficiVettore", "IndirizzoResa", "DatiTrasporto"})
+        setCheckCaption(QLatin1String(c));
+
+    const int a = Altro;
+    addFields({
+        check(QStringLiteral("Fattura principale"), QStringLiteral("FatturaPrincipale"),
+              QStringLiteral("2.1.10"), a),
+        text(QStringLiteral("Numero"), QStringLiteral("NumeroFatturaPrincipale"),
+             QStringLiteral("2.1.10.1"), a),
+        date(QStringLiteral("Data"), QStringLiteral("DataFatturaPrincipale"),
+             QStringLiteral("2.1.10.2"), a),
+        check(QStringLiteral("Dati Veicoli"), QStringLiteral("DatiVeicoli"), QStringLiteral("2.3"),
+              a),
+        date(QStringLiteral("Data immatric."), QStringLiteral("DatiVeicoli_Data"),
+             QStringLiteral("2.3.1"), a),
+        text(QStringLiteral("totale percorso"), QStringLiteral("DatiVeicoli_TotalePercorso"),
+             QStringLiteral("2.3.2"), a),
+    });
+    moveRowsBeside(Altro, QStringLiteral("DatiVeicoli"),
+                   QStringLiteral("DatiVeicoli_TotalePercorso"));
+    setCheckCaption(QStringLiteral("FatturaPrincipale"));
+    setCheckCaption(QStringLiteral("DatiVeicoli"));
+}
+
+void BodyEditor::moveRowsBeside(int tab, const QString& firstColumn, const QString& lastColumn) {
+    QGridLayout* grid = pageGrid(tabs(), tab);
+    const auto rowOf = [grid](QWidget* input) {
+        int row = 0, col = 0, rowSpan = 0, colSpan = 0;
+        grid->getItemPosition(grid->indexOf(input), &row, &col, &rowSpan, &colSpan);
+        return row;
+    };
+    const int from = rowOf(field(firstColumn));
+    const int to = rowOf(field(lastColumn)) + 1;
+    // The first column pair starts where its first field is.
+    int top = from;
+    for (int i = 0; i < grid->count(); ++i) {
+        int row = 0, col = 0, rowSpan = 0, colSpan = 0;
+        grid->getItemPosition(i, &row, &col, &rowSpan, &colSpan);
+        top = qMin(top, row);
+    }
+    for (int row = from; row < to; ++row) {
+        for (int col = 0; col < 3; ++col) {
+            QLayoutItem* item = grid->itemAtPosition(row, col);
+            if (!item || !item->widget())
+                continue;
+            QWidget* w = item->widget();
+            grid->removeWidget(w);
+            grid->addWidget(w, top + row - from, col + 4);
+        }
+    }
+    grid->setColumnMinimumWidth(3, 24);
+    grid->setColumnStretch(5, 1);
+}
+
+QWidget* BodyEditor::makeSectionBox(const BodySection& section, QList<QPushButton*> extraButtons) {
+    auto* box = new QGroupBox(section.title);
+    box->setObjectName(QStringLiteral("box_") + section.dataset);
+    auto* buttons = new QHBoxLayout;
+    const QString name = section.dataset;
+    const struct {
+        const char* objectName;
+        const char* caption;
+        std::function<void()> action;
+    } tools[] = {
+        {"spdElimina_", "Elimina", [this, name] { deleteSectionRow(name); }},
+        {"spdInserisci_", "Aggiungi", [this, name] { addSectionRow(name); }},
+        {"spdModifica_", "Modifica", [this, name] { openSectionRow(name); }},
+    };
+    for (const auto& tool : tools) {
+        auto* b = new QPushButton(QString::fromUtf8(tool.caption), box);
+        b->setObjectName(QLatin1String(tool.objectName) + name);
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, tool.action);
+        buttons->addWidget(b);
+    }
+    for (QPushButton* b : extraButtons) {
+        b->setParent(box);
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    buttons->addStretch();
+
+    auto* grid = new DataGrid(box);
+    grid->setObjectName(QStringLiteral("grid_") + name);
+    grid->setDataset(&db().table(name));
+    grid->setColumns(section.columns);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    if (!section.sortOnTitleClick || !section.unsortedColumn.isEmpty())
+        grid->setSortOnTitleClick(false);
+    if (section.sortOnTitleClick && !section.unsortedColumn.isEmpty()) {
+        const QString unsorted = section.unsortedColumn;
+        connect(grid, &DataGrid::titleClicked, this, [grid, unsorted](const QString& column) {
+            if (column.compare(unsorted, Qt::CaseInsensitive) == 0 || !grid->dataset())
+                return;
+            grid->dataset()->setSort(DataGrid::toggledSort(grid->dataset()->sort(), column));
+        });
+    }
+    if (section.openOnDoubleClick)
+        connect(grid, &DataGrid::rowActivated, this, [this, name] { openSectionRow(name); });
+    grids_.insert(name.toLower(), grid);
+
+    auto* layout = new QVBoxLayout(box);
+    layout->addLayout(buttons);
+    layout->addWidget(grid, 1);
+    return box;
+}
+
+void BodyEditor::buildSections() {
+    createSummaries_ = new QPushButton(QStringLiteral("Crea automaticamente"));
+    createSummaries_->setObjectName(QStringLiteral("btnCreaRiepilogo"));
+    connect(createSummaries_, &QPushButton::clicked, this, [this] {
+        if (createSummaries)
+            createSummaries();
+    });
+    importFile_ = new QPushButton(QStringLiteral("Importa da file esterno"));
+    importFile_->setObjectName(QStringLiteral("btnImportaFile"));
+    connect(importFile_, &QPushButton::clicked, this, [this] {
+        if (importFromFile)
+            importFromFile();
+    });
+    importArchive_ = new QPushButton(QStringLiteral("Importa da linee dall'archivio"));
+    importArchive_->setObjectName(QStringLiteral("btnImportaArchivio"));
+    connect(importArchive_, &QPushButton::clicked, this, [this] {
+        if (importFromArchive)
+            importFromArchive();
+    });
+
+    // Tab pages holding only grids give them the whole height.
+    for (int tab = DettaglioLinee; tab <= Allegati; ++tab) {
+        if (tab != Trasporto && tab != Altro)
+            pageGrid(tabs(), tab)->setAlignment(Qt::Alignment());
+    }
+    pageGrid(tabs(), DatiGenerali)->setAlignment(Qt::Alignment());
+
+    QMap<int, QList<QWidget*>> boxes;
+    for (const BodySection& s : bodySections()) {
+        QList<QPushButton*> extra;
+        if (s.dataset == kLines)
+            extra = {importFile_, importArchive_};
+        else if (s.dataset == kSummaries)
+            extra = {createSummaries_};
+        boxes[s.tab] << makeSectionBox(s, extra);
+    }
+    for (auto it = boxes.cbegin(); it != boxes.cend(); ++it) {
+        const QList<QWidget*>& list = it.value();
+        if (list.size() == 1) {
+            addWidget(it.key(), list.first(), 1);
+            continue;
+        }
+        // Several sections on one tab: two per row.
+        auto* holder = new QWidget;
+        auto* grid = new QGridLayout(holder);
+        grid->setContentsMargins(0, 0, 0, 0);
+        for (int i = 0; i < list.size(); ++i)
+            grid->addWidget(list[i], i / 2, i % 2);
+        addWidget(it.key(), holder, 1);
+    }
+    // The grids of the first tab span both column pairs of its fields.
+    QGridLayout* page = pageGrid(tabs(), DatiGenerali);
+    QWidget* holder = page->itemAt(page->count() - 1)->widget();
+    int row = 0, col = 0, rowSpan = 0, colSpan = 0;
+    page->getItemPosition(page->indexOf(holder), &row, &col, &rowSpan, &colSpan);
+    page->removeWidget(holder);
+    page->addWidget(holder, row, 0, 1, -1);
+}
+
+void BodyEditor::buildRules() {
+    const auto shown = [this](const QString& column) { return shownText(*this, column); };
+    const auto empty = [shown](const QString& column) {
+        return [shown, column] { return shown(column).isEmpty(); };
+    };
+    const auto lengthBetween = [shown](const QString& column, int min, int max) {
+        return [shown, column, min, max] {
+            const auto n = shown(column).size();
+            return n >= min && n <= max;
+        };
+    };
+    using Test = std::function<bool()>;
+    const auto carrier = [this](Test test) {
+        return [this, test] {
+            return dataset().flag(QStringLiteral("DatiTrasporto")) &&
+                   dataset().flag(QStringLiteral("DatiAnagraficiVettore")) && test();
+        };
+    };
+    const auto inBlock = [this](const QString& flag, Test test) {
+        return [this, flag, test] { return dataset().flag(flag) && test(); };
+    };
+    const QString resa = QStringLiteral("IndirizzoResa");
+    const QString principale = QStringLiteral("FatturaPrincipale");
+    const QString veicoli = QStringLiteral("DatiVeicoli");
+    setRules({
+        {empty(QStringLiteral("DatiGenerali_TipoDocumento")),
+         QStringLiteral("Attenzione manca il tipo di documento"),
+         QStringLiteral("DatiGenerali_TipoDocumento")},
+        {empty(QStringLiteral("DatiGenerali_Divisa")), QStringLiteral("Attenzione manca la Divisa"),
+         QStringLiteral("DatiGenerali_Divisa")},
+        {empty(QStringLiteral("DatiGenerali_Data")), QStringLiteral("Attenzione manca la Data"),
+         QStringLiteral("DatiGenerali_Data")},
+        {empty(QStringLiteral("DatiGenerali_Numero")),
+         QStringLiteral("Attenzione manca il numero di Documento"),
+         QStringLiteral("DatiGenerali_Numero")},
+        {[shown] {
+             const QString art = shown(QStringLiteral("Art73"));
+             return !art.isEmpty() && art.toUpper() != QLatin1String("SI");
+         },
+         QStringLiteral(
+             "Attenzione il solo valore per l'Art.73 e' di SI altrimenti lasciare vuoto!"),
+         QStringLiteral("Art73")},
+        {inBlock(QStringLiteral("DatiGenerali_DatiBollo"),
+                 [shown] {
+                     return shown(QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")) !=
+                            QLatin1String("SI");
+                 }),
+         QStringLiteral("Attenzione Il Bollo Virtuale deve essere impostato a SI"),
+         QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")},
+        {carrier(empty(QStringLiteral("Vettore_IdPaese"))),
+         QStringLiteral("Attenzione manca la Nazionalità del vettore"),
+         QStringLiteral("Vettore_IdPaese")},
+        {carrier(empty(QStringLiteral("Vettore_IdCodice"))),
+         QStringLiteral("Attenzione manca l'identificativo fiscale del vettore"),
+         QStringLiteral("Vettore_IdCodice")},
+        // No field takes the focus: the tab is shown when the rule fails.
+        {carrier([this, shown] {
+             const bool fails = shown(QStringLiteral("Vettore_Nome")).isEmpty() &&
+                                shown(QStringLiteral("Vettore_Cognome")).isEmpty() &&
+                                shown(QStringLiteral("Vettore_Denominazione")).isEmpty();
+             if (fails)
+                 tabs()->setCurrentIndex(Trasporto);
+             return fails;
+         }),
+         QStringLiteral("Attenzione manca la Ragione sociale oppure Nome e Cognome del Vettore"),
+         QString()},
+        {carrier(lengthBetween(QStringLiteral("Vettore_CodiceFiscale"), 1, 10)),
+         QStringLiteral("Attenzione il Codice fiscale deve essere di almeno 11 caratteri"),
+         QStringLiteral("Vettore_CodiceFiscale")},
+        {carrier(lengthBetween(QStringLiteral("Vettore_Titolo"), 1, 1)),
+         QStringLiteral("Attenzione il Titolo deve essere di almeno 2 caratteri"),
+         QStringLiteral("Vettore_Titolo")},
+        {carrier(lengthBetween(QStringLiteral("Vettore_CodEORI"), 1, 12)),
+         QStringLiteral("Attenzione il codice EORI deve essere di almeno 13 caratteri"),
+         QStringLiteral("Vettore_CodEORI")},
+        {inBlock(resa, empty(QStringLiteral("Resa_Indirizzo"))),
+         QStringLiteral("Attenzione manca l'indirizzo della Resa"),
+         QStringLiteral("Resa_Indirizzo")},
+        {inBlock(resa, empty(QStringLiteral("Resa_CAP"))),
+         QStringLiteral("Attenzione manca il CAP della Resa"), QStringLiteral("Resa_CAP")},
+        {inBlock(resa, lengthBetween(QStringLiteral("Resa_CAP"), 1, 1)),
+         QStringLiteral("Attenzione il CAP della Resa deve essere di almeno 2 caratteri"),
+         QStringLiteral("Resa_CAP")},
+        {inBlock(resa, empty(QStringLiteral("Resa_Comune"))),
+         QStringLiteral("Attenzione manca il Comune della Resa"), QStringLiteral("Resa_Comune")},
+        {inBlock(resa, empty(QStringLiteral("Resa_Nazione"))),
+         QStringLiteral("Attenzione manca la Nazionalità del comune di Resa"),
+         QStringLiteral("Resa_Nazione")},
+        {inBlock(principale, empty(QStringLiteral("NumeroFatturaPrincipale"))),
+         QStringLiteral("Attenzione manca il numero di fattura principale"),
+         QStringLiteral("NumeroFatturaPrincipale")},
+        {inBlock(principale, empty(QStringLiteral("DataFatturaPrincipale"))),
+         QStringLiteral("Attenzione manca la data di fattura principale"),
+         QStringLiteral("DataFatturaPrincipale")},
+        {inBlock(veicoli, empty(QStringLiteral("DatiVeicoli_Data"))),
+         QStringLiteral("Attenzione manca la data di immatricolazione veicolo"),
+         QStringLiteral("DatiVeicoli_Data")},
+        {inBlock(veicoli, empty(QStringLiteral("DatiVeicoli_TotalePercorso"))),
+         QStringLiteral("Attenzione manca il totale percorso dal veicolo"),
+         QStringLiteral("DatiVeicoli_TotalePercorso")},
+    });
+}
+
+bool BodyEditor::confirmSave() {
+    if (db().table(kLines).isEmpty() &&
+        !prompt().question(Prompt::warningTitle(),
+                           QStringLiteral("Attenzione Non sono presenti Linee di dettaglio ! Non "
+                                          "si potrà creare il file di esportazione senza nessuna "
+                                          "linea! Si vuole proseguire lo stesso ?"))) {
+        tabs()->setCurrentIndex(DettaglioLinee);
+        return false;
+    }
+    if (db().table(kSummaries).isEmpty() &&
+        !prompt().question(Prompt::warningTitle(),
+                           QStringLiteral("Attenzione Non sono presenti i dati di riepilogo ! Non "
+                                          "si potrà creare il file di esportazione senza nessuna "
+                                          "linea di riepilogo! Si vuole proseguire lo stesso ?"))) {
+        tabs()->setCurrentIndex(DatiRiepilogo);
+        return false;
+    }
+    return true;
+}
+
+void BodyEditor::showEvent(QShowEvent* event) {
+    refreshActions();
+    EditorBase::showEvent(event);
+}
+
+void BodyEditor::refreshActions() {
+    createSummaries_->setEnabled(bool(createSummaries));
+    importFile_->setEnabled(bool(importFromFile));
+    importArchive_->setEnabled(bool(importFromArchive));
+}
+
+void BodyEditor::setSectionScreen(const QString& datasetName, EditorBase* screen) {
+    screens_.insert(datasetName.toLower(), screen);
+}
+
+EditorBase* BodyEditor::sectionScreen(const QString& datasetName) const {
+    return screens_.value(datasetName.toLower());
+}
+
+DataGrid* BodyEditor::sectionGrid(const QString& datasetName) const {
+    return grids_.value(datasetName.toLower());
+}
+
+bool BodyEditor::addSectionRow(const QString& datasetName) {
+    const BodySection* s = bodySection(datasetName);
+    if (!s)
+        return false;
+    Dataset& rows = db().table(s->dataset);
+    const QVariant bodyId = dataset().value(QStringLiteral("Id"));
+    try {
+        if (s->clearFilter)
+            rows.setFilter(QString());
+        rows.edit();
+        rows.insert();
+        rows.edit();
+        rows.setValue(QStringLiteral("PA_FE_Body_Id"), bodyId);
+        for (const SectionStart& start : s->start) {
+            QVariant value = start.value;
+            switch (start.kind) {
+            case SectionStart::Kind::Fixed:
+                break;
+            case SectionStart::Kind::Today:
+                value = QDate::currentDate();
+                break;
+            case SectionStart::Kind::NextLineNumber:
+                value = nextLineNumber(db(), bodyId.toInt());
+                break;
+            case SectionStart::Kind::StartEsigibilita:
+                value = startEsigibilita(db());
+                break;
+            }
+            rows.setValue(start.column, value);
+        }
+        if (!s->personalizzazioni.isEmpty())
+            ApplyPersonalizzazioni(db(), s->personalizzazioni, rows);
+    } catch (const DbError& e) {
+        // Nothing half-made stays behind: the new row was never stored.
+        if (rows.state() != Dataset::State::Browse)
+            rows.cancel();
+        prompt().message(Prompt::errorTitle(),
+                         QStringLiteral("Impossibile aggiungere il record.\n%1").arg(e.text()));
+        return false;
+    }
+    QString error;
+    if (!SaveNewRecord(rows, QStringLiteral("Id"), &error)) {
+        prompt().message(Prompt::errorTitle(),
+                         QStringLiteral("Impossibile aggiungere il record.\n%1").arg(error));
+        return false;
+    }
+    EditorBase* screen = sectionScreen(s->dataset);
+    if (screen && s->markModified)
+        screen->setModified(true);
+    if (screen && s->showAnnulla)
+        screen->setAnnullaVisible(true);
+    openSectionRow(s->dataset);
+    if (screen && s->showAnnulla)
+        screen->setAnnullaVisible(false);
+    return true;
+}
+
+void BodyEditor::openSectionRow(const QString& datasetName) {
+    const BodySection* s = bodySection(datasetName);
+    if (!s)
+        return;
+    Dataset& rows = db().table(s->dataset);
+    if (rows.isEmpty())
+        return;
+    const int key = rows.value(QStringLiteral("ID")).toInt();
+    try {
+        for (const SecondLevel& level : s->secondLevel) {
+            Dataset& sub = db().table(level.dataset);
+            sub.setFilter(QString());
+            sub.close();
+            sub.setSql(QStringLiteral("select * from %1 where %2 = %3%4")
+                           .arg(level.table, level.parentKey)
+                           .arg(key)
+                           .arg(level.ordering));
+            sub.open();
+        }
+    } catch (const DbError& e) {
+        prompt().message(Prompt::errorTitle(), e.text());
+        return;
+    }
+    EditorBase* screen = sectionScreen(s->dataset);
+    if (screen && s->firstTabOnOpen)
+        screen->selectFirstTab();
+    if (s->skippedInBatch && db().batchInsertMode != 0)
+        return;
+    if (screen)
+        showModal(*screen);
+}
+
+bool BodyEditor::deleteSectionRow(const QString& datasetName) {
+    const BodySection* s = bodySection(datasetName);
+    if (!s)
+        return false;
+    Dataset& rows = db().table(s->dataset);
+    const bool silent = s->honoursSilentDelete && db().silentDelete;
+    if (!silent &&
+        (rows.isEmpty() || !prompt().question(Prompt::warningTitle(), s->deleteQuestion)))
+        return false;
+    if (rows.isEmpty())
+        return false;
+    if (rows.state() != Dataset::State::Browse)
+        rows.cancel();
+    const QVariant key = rows.value(QStringLiteral("ID"));
+    Connection& connection = db().connessione();
+    try {
+        // The row goes with its second-level rows or not at all.
+        connection.inTransaction([&] {
+            for (const SecondLevel& level : s->secondLevel)
+                connection.exec(QStringLiteral("Delete * from %1 where %2 = %3")
+                                    .arg(level.table, level.parentKey)
+                                    .arg(key.toInt()));
+            DeleteAndReposition(rows, QStringLiteral("ID"));
+        });
+    } catch (const DbError& e) {
+        try {
+            rows.requery();
+            rows.locate(QStringLiteral("ID"), key);
+        } catch (const DbError&) {
+        }
+        prompt().message(Prompt::errorTitle(), e.text());
+        return false;
+    }
+    return true;
+}
+
+void BodyEditor::pickCarrier() {
+    const Dataset& carriers = db().table(QStringLiteral("TableVettori"));
+    if (carriers.isNull(QStringLiteral("ID")))
+        return;
+    Dataset& body = dataset();
+    body.edit();
+    const std::pair<const char*, const char*> copies[] = {
+        {"IdPaese", "Vettore_IdPaese"},
+        {"IdCodice", "Vettore_IdCodice"},
+        {"CodiceFiscale", "Vettore_CodiceFiscale"},
+        {"Denominazione", "Vettore_Denominazione"},
+        {"Nome", "Vettore_Nome"},
+        {"Cognome", "Vettore_Cognome"},
+        {"Titolo", "Vettore_Titolo"},
+        {"CodEORI", "Vettore_CodEORI"},
+        {"NumeroLicenzaGuida", "Vettore_NumeroLicenzaGuida"},
+    };
+    for (const auto& [from, to] : copies)
+        body.setValue(QLatin1String(to), carriers.text(QLatin1String(from)));
+    setModified(true);
+}
+
+void BodyEditor::pickDeliveryMunicipality() {
+    const Dataset& comuni = db().table(QStringLiteral("TableComuni"));
+    if (comuni.isNull(QStringLiteral("ID")))
+        return;
+    const Dataset& nazioni = db().table(QStringLiteral("TableNazioni"));
+    const QVariant countryId = comuni.value(QStringLiteral("Nazione_ID"));
+    QString country = QStringLiteral("IT");
+    const int idColumn = nazioni.columnIndex(QStringLiteral("IDNazione"));
+    const int siglaColumn = nazioni.columnIndex(QStringLiteral("SIGLA"));
+    for (int row = 0; !countryId.isNull() && row < nazioni.rowCount(); ++row) {
+        if (nazioni.valueAt(row, idColumn).toInt() == countryId.toInt()) {
+            country = nazioni.valueAt(row, siglaColumn).toString();
+            break;
+        }
+    }
+    Dataset& body = dataset();
+    body.edit();
+    body.setValue(QStringLiteral("Resa_CAP"), comuni.text(QStringLiteral("CAP")));
+    body.setValue(QStringLiteral("Resa_Provincia"), comuni.text(QStringLiteral("Provincia")));
+    body.setValue(QStringLiteral("Resa_Nazione"), country);
+    setModified(true);
+}
+
+void BodyEditor::annulla() {
+    db().silentDelete = true;
+    setModified(false);
+    deleteCurrentBody(db(), prompt());
+    db().silentDelete = false;
+    done(QDialog::Rejected);
+}
+
+} // namespace brevalto

@@ -1,0 +1,14 @@
+#pragma once
+// "Cassa Previdenziale" (TfrmModifica_PA_Body_CassaPrevidenziale): one pension-fund row of the
+// current body. A row with VAT loses its nature silently on save; a row at VAT rate 0 needs one.
+#include "ui/EditorBase.h"
+
+namespace brevalto {
+
+class CassaEditor : public EditorBase {
+    Q_OBJECT
+public:
+    explicit CassaEditor(DataModule& db, QWidget* parent = nullptr);
+};
+
+} // namespace brevalto

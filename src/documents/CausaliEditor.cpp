@@ -1,0 +1,20 @@
+#include "documents/CausaliEditor.h"
+
+#include "documents/BodySections.h"
+
+namespace brevalto {
+
+CausaliEditor::CausaliEditor(DataModule& db, QWidget* parent)
+    : EditorBase(db, QStringLiteral("TablePA_FE_Body_Causale"), QStringLiteral("id"),
+                 QStringLiteral("Causale"), parent) {
+    setObjectName(QStringLiteral("frmModifica_PA_Body_Causali"));
+    setTabs({QStringLiteral("Causale")});
+    // A text column of the archive: at most 255 characters.
+    addFields({{QStringLiteral("Causale"), QStringLiteral("Descrizione"), FieldControl::Memo, 0,
+                255, QStringLiteral("2.1.1.11")}});
+    setMinimumWidth(520);
+    setRules({{[this] { return shownText(*this, QStringLiteral("Descrizione")).isEmpty(); },
+               QStringLiteral("Attenzione manca la Descrizione"), QStringLiteral("Descrizione")}});
+}
+
+} // namespace brevalto

@@ -1,0 +1,93 @@
+#include "documents/RitenutaEditor.h"
+
+#include "documents/BodySections.h"
+#include "documents/HeaderFields.h"
+#include "store/DataModule.h"
+#include "store/Routines.h"
+#include "ui/ScreenHost.h"
+#include "utility/CausaliPagamentoPicker.h"
+
+#include <QPushButton>
+
+namespace brevalto {
+
+using namespace headerfields;
+
+RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
+    : EditorBase(db, QStringLiteral("TablePA_FE_Body_DatiRitenuta"), QStringLiteral("id"),
+                 QStringLiteral("Dati Ritenuta"), parent),
+      cerca_(new QPushButton(QStringLiteral("Cerca"), this)) {
+    setObjectName(QStringLiteral("frmModifica_PA_Body_DatiRitenuta"));
+    setTabs({QStringLiteral("Dati Ritenuta")});
+    addFields({
+        code(QStringLiteral("Tipo "), QStringLiteral("TipoRitenuta"), QStringLiteral("2.1.1.5.1"),
+             QStringLiteral("TablePA_TipoRitenute")),
+        number(QStringLiteral("Importo "), QStringLiteral("ImportoRitenuta"),
+               QStringLiteral("2.1.1.5.2"), 0, 15),
+        number(QStringLiteral("Aliquota"), QStringLiteral("AliquotaRitenuta"),
+               QStringLiteral("2.1.1.5.3"), 0, 6),
+        text(QStringLiteral("Causale"), QStringLiteral("CausalePagamento"),
+             QStringLiteral("2.1.1.5.4"), 0, 2),
+    });
+    cerca_->setObjectName(QStringLiteral("btnCerca"));
+    cerca_->setAutoDefault(false);
+    placeBeside(*this, QStringLiteral("CausalePagamento"), cerca_);
+    connect(cerca_, &QPushButton::clicked, this, &RitenutaEditor::cerca);
+    setMinimumWidth(520);
+
+    const auto empty = [this](const QString& column) {
+        return [this, column] { return shownText(*this, column).isEmpty(); };
+    };
+    setRules({
+        {empty(QStringLiteral("TipoRitenuta")),
+         QStringLiteral("Attenzione manca il Tipo di ritenuta"), QStringLiteral("TipoRitenuta")},
+        {empty(QStringLiteral("ImportoRitenuta")),
+         QStringLiteral("Attenzione manca l'importo della ritenuta"),
+         QStringLiteral("ImportoRitenuta")},
+        {empty(QStringLiteral("AliquotaRitenuta")),
+         QStringLiteral("Attenzione manca l'aliquota della ritenuta"),
+         QStringLiteral("AliquotaRitenuta")},
+        {empty(QStringLiteral("CausalePagamento")),
+         QStringLiteral("Attenzione manca la causale della ritenuta"),
+         QStringLiteral("CausalePagamento")},
+        {[this] {
+             return !isKnownReason(this->db(),
+                                   shownText(*this, QStringLiteral("CausalePagamento")));
+         },
+         QStringLiteral("Attenzione il codice inserito per la Causale relativa alle ritenute non è "
+                        "conforme ai codici da poter utilizzare!"),
+         QStringLiteral("CausalePagamento")},
+    });
+}
+
+bool RitenutaEditor::isKnownReason(DataModule& db, const QString& code) {
+    Dataset& reasons = db.table(QStringLiteral("TablePa_Ritenute_CausalePagamento"));
+    const QString previous = reasons.filter();
+    const QVariant at = reasons.value(QStringLiteral("Codice"));
+    reasons.setFilter(QStringLiteral("Codice = '") + QuoteSql(code) + QStringLiteral("'"));
+    const bool found = !reasons.isEmpty();
+    reasons.setFilter(previous);
+    if (!at.isNull())
+        reasons.locate(QStringLiteral("Codice"), at);
+    return found;
+}
+
+CausaliPagamentoPicker* RitenutaEditor::picker() {
+    if (!picker_)
+        picker_ = new CausaliPagamentoPicker(db(), this);
+    return picker_;
+}
+
+void RitenutaEditor::cerca() {
+    CausaliPagamentoPicker* p = picker();
+    p->clearChosen();
+    showModal(*p);
+    if (!p->chosen())
+        return;
+    const Dataset& reasons = db().table(QStringLiteral("TablePa_Ritenute_CausalePagamento"));
+    dataset().edit();
+    dataset().setValue(QStringLiteral("CausalePagamento"), reasons.text(QStringLiteral("Codice")));
+    setModified(true);
+}
+
+} // namespace brevalto

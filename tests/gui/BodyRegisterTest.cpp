@@ -1,0 +1,213 @@
+// The body register on a real archive: a new body and its "Annulla", opening (with the child
+// re-query and batch mode), the delete of a body with every child row as one whole, search and
+// sort.
+#include "documents/BodyRegister.h"
+#include "documents/BodyEditor.h"
+#include "documents/DocumentRegister.h"
+#include "store/DataModule.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestFiles.h"
+#include "ui/DataGrid.h"
+#include "ui/QtPrompt.h"
+#include "ui/ScreenHost.h"
+
+#include <QDate>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <gtest/gtest.h>
+
+using namespace brevalto;
+
+namespace {
+
+class BodyRegisterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db.connessione().open(test::copyOfNewArchive(folder));
+        db.openAllDatasets();
+        setPrompt(&scripted);
+        ASSERT_TRUE(documents.newDocument());
+        reg.setBodyEditor(&editor);
+    }
+    void TearDown() override {
+        setPrompt(nullptr);
+        setModalShower({});
+    }
+
+    Dataset& bodies() { return db.table("TablePA_Body"); }
+    int documentId() { return db.table("TablePA_FE_Header").integer("ID"); }
+    QVariant scalar(const QString& query, const QVariantList& values = {}) {
+        return db.connessione().scalar(query, values);
+    }
+    void sql(const QString& statement, const QVariantList& values = {}) {
+        db.connessione().exec(statement, values);
+    }
+    int addBody(const QString& type, const QString& number) {
+        sql("insert into PA_FE_Body (PA_FE_Header_Id, DatiGenerali_TipoDocumento, "
+            "DatiGenerali_Numero) values (?, ?, ?)",
+            {documentId(), type, number});
+        return scalar("select max(Id) from PA_FE_Body").toInt();
+    }
+    // One row in every child table of the body, second-level rows pointing at a parent 1.
+    void fillChildren(int bodyId) {
+        for (const QString& table : DataModule::bodyChildTables())
+            sql(QString("insert into %1 (PA_FE_Body_Id) values (?)").arg(table), {bodyId});
+    }
+    int childRows(int bodyId) {
+        int n = 0;
+        for (const QString& table : DataModule::bodyChildTables())
+            n += scalar(QString("select count(*) from %1 where PA_FE_Body_Id = ?").arg(table),
+                        {bodyId})
+                     .toInt();
+        return n;
+    }
+    QStringList numbers() {
+        QStringList out;
+        const int c = bodies().columnIndex("DatiGenerali_Numero");
+        for (int row = 0; row < bodies().rowCount(); ++row)
+            out << bodies().valueAt(row, c).toString();
+        return out;
+    }
+
+    test::TempFolder folder;
+    DataModule db;
+    test::ScriptedPrompt scripted;
+    DocumentRegister documents{db, scripted};
+    BodyRegister reg{db};
+    BodyEditor editor{db};
+};
+
+TEST_F(BodyRegisterTest, NewBodyOpensWithAnnullaWhichRemovesItWithItsRows) {
+    bool annullaShown = false;
+    int newId = 0;
+    setModalShower([&](QDialog& screen) {
+        EXPECT_EQ(&screen, &editor);
+        EXPECT_EQ(editor.tabs()->currentIndex(), BodyEditor::DatiGenerali);
+        annullaShown = editor.isAnnullaVisible();
+        newId = bodies().integer("Id");
+        EXPECT_EQ(bodies().text("DatiGenerali_TipoDocumento"), "TD01");
+        EXPECT_EQ(bodies().text("DatiGenerali_Divisa"), "EUR");
+        EXPECT_EQ(bodies().date("DatiGenerali_Data"), QDate::currentDate());
+        EXPECT_EQ(bodies().integer("PA_FE_Header_Id"), documentId());
+        for (const char* flag :
+             {"DatiTrasporto", "DatiAnagraficiVettore", "FatturaPrincipale", "IndirizzoResa"}) {
+            EXPECT_FALSE(bodies().isNull(flag)) << flag;
+            EXPECT_FALSE(bodies().flag(flag)) << flag;
+        }
+        // Work done before changing one's mind.
+        fillChildren(newId);
+        editor.annulla();
+        return 0;
+    });
+    EXPECT_TRUE(reg.aggiungi());
+    EXPECT_TRUE(annullaShown);
+    EXPECT_FALSE(editor.isAnnullaVisible());
+    EXPECT_TRUE(scripted.calls().isEmpty()) << "Annulla asks nothing";
+    EXPECT_EQ(scalar("select count(*) from PA_FE_Body").toInt(), 0);
+    EXPECT_EQ(childRows(newId), 0);
+    EXPECT_FALSE(db.silentDelete);
+}
+
+TEST_F(BodyRegisterTest, ModificaRequeriesTheChildrenAndShowsNoEditorInABatch) {
+    const int first = addBody("TD01", "1");
+    const int second = addBody("TD01", "2");
+    fillChildren(second);
+    db.loadBodies();
+    ASSERT_TRUE(bodies().locate("Id", second));
+    int shown = 0;
+    setModalShower([&](QDialog&) { return ++shown; });
+    db.batchInsertMode = 1;
+    reg.modifica();
+    db.batchInsertMode = 0;
+    EXPECT_EQ(shown, 0);
+    for (const DataModule::BodyChildDef& def : DataModule::bodyChildDatasets())
+        EXPECT_EQ(db.table(def.dataset).rowCount(), 1) << def.dataset.toStdString();
+    ASSERT_TRUE(bodies().locate("Id", first));
+    reg.modifica();
+    EXPECT_EQ(shown, 1);
+    EXPECT_TRUE(db.table("TablePA_FE_Body_DatiRitenuta").isEmpty());
+}
+
+TEST_F(BodyRegisterTest, DeleteRemovesTheBodyWithEveryChildRowOnlyOnYes) {
+    const int keep = addBody("TD01", "1");
+    const int gone = addBody("TD04", "2");
+    fillChildren(keep);
+    fillChildren(gone);
+    db.loadBodies();
+    ASSERT_TRUE(bodies().locate("Id", gone));
+
+    scripted.answerQuestion(false);
+    EXPECT_FALSE(reg.elimina());
+    EXPECT_EQ(scripted.calls().first().text, "Sei sicuro di voler eliminare il Record ?");
+    EXPECT_EQ(scripted.calls().first().title, "Messaggio di avviso");
+    EXPECT_EQ(childRows(gone), 25);
+
+    scripted.answerQuestion(true);
+    EXPECT_TRUE(reg.elimina());
+    EXPECT_EQ(childRows(gone), 0);
+    EXPECT_EQ(childRows(keep), 25);
+    EXPECT_EQ(bodies().rowCount(), 1);
+    EXPECT_EQ(bodies().integer("Id"), keep);
+}
+
+TEST_F(BodyRegisterTest, AFailedDeleteLeavesTheWholeBody) {
+    const int id = addBody("TD01", "1");
+    fillChildren(id);
+    db.loadBodies();
+    // A table late in the cascade cannot be written to: everything before it must come back.
+    sql("alter table PA_FE_Body_DatiSAL rename to PA_FE_Body_DatiSAL_Away");
+    scripted.answerQuestion(true);
+    EXPECT_FALSE(reg.elimina());
+    sql("alter table PA_FE_Body_DatiSAL_Away rename to PA_FE_Body_DatiSAL");
+    ASSERT_EQ(scripted.messages().size(), 1);
+    EXPECT_EQ(scripted.calls().last().title, "Messaggio di errore");
+    EXPECT_EQ(childRows(id), 25);
+    EXPECT_EQ(scalar("select count(*) from PA_FE_Body").toInt(), 1);
+    EXPECT_EQ(bodies().integer("Id"), id);
+}
+
+TEST_F(BodyRegisterTest, SearchBoxesFilterAndTitlesToggleTheSort) {
+    addBody("TD01", "10");
+    addBody("TD04", "11");
+    addBody("TD01", "O'1");
+    addBody("TD24", "2");
+    db.loadBodies();
+    reg.tipoDocSearch()->setText("TD0");
+    EXPECT_EQ(bodies().rowCount(), 3);
+    reg.numeroSearch()->setText("1");
+    EXPECT_EQ(numbers(), QStringList({"10", "11"}));
+    reg.tipoDocSearch()->setText("*");
+    reg.numeroSearch()->setText("O'");
+    EXPECT_EQ(numbers(), QStringList({"O'1"}));
+    reg.numeroSearch()->clear();
+    EXPECT_EQ(bodies().rowCount(), 4);
+
+    // "Data" once (ascending), then "Numero" once: by number, descending.
+    Q_EMIT reg.grid()->horizontalHeader()->sectionClicked(1);
+    EXPECT_EQ(bodies().sort(), "DatiGenerali_Data ASC");
+    Q_EMIT reg.grid()->horizontalHeader()->sectionClicked(2);
+    EXPECT_EQ(numbers(), QStringList({"O'1", "2", "11", "10"}));
+}
+
+TEST_F(BodyRegisterTest, EsportaXmlRunsTheExportOfTheDocument) {
+    addBody("TD01", "1");
+    db.loadBodies();
+    scripted.answerSaveFile(QString()); // the user cancels the save dialog
+    reg.button("spdEsportaXml")->click();
+    ASSERT_EQ(scripted.calls().size(), 1);
+    EXPECT_EQ(scripted.calls().first().kind, test::ScriptedPrompt::Kind::SaveFile);
+    EXPECT_TRUE(scripted.calls().first().fileName.endsWith(".xml"));
+}
+
+TEST_F(BodyRegisterTest, OpeningAnEmptyRegisterDoesNothing) {
+    int shown = 0;
+    setModalShower([&](QDialog&) { return ++shown; });
+    reg.modifica();
+    EXPECT_FALSE(reg.elimina());
+    EXPECT_EQ(shown, 0);
+    EXPECT_TRUE(scripted.calls().isEmpty());
+}
+
+} // namespace
