@@ -2,17 +2,12 @@
 
 #include "store/DataModule.h"
 #include "store/Routines.h"
-#include "ui/BoundInputs.h"
 #include "ui/DataGrid.h"
 #include "ui/QtPrompt.h"
 
 #include <QBoxLayout>
-#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QTabWidget>
-#include <QToolButton>
 
 namespace brevalto {
 
@@ -46,98 +41,6 @@ DocumentiSubList::DocumentiSubList(Dataset& dataset, const QList<GridColumn>& co
     layout->addLayout(buttons);
     layout->addWidget(grid_, 1);
     grid_->setMinimumHeight(120);
-}
-
-DocumentiForm::DocumentiForm(DataModule& db, const QString& datasetName, const QString& keyColumn,
-                             const QString& caption, QWidget* parent)
-    : EditorBase(db, datasetName, keyColumn, caption, parent) {}
-
-BoundLookup* DocumentiForm::lookup(const QString& column) const {
-    return qobject_cast<BoundLookup*>(field(column));
-}
-
-QString DocumentiForm::shown(const QString& column) const {
-    QWidget* input = field(column);
-    if (auto* list = qobject_cast<BoundLookup*>(input))
-        return list->currentText();
-    if (auto* edit = qobject_cast<QLineEdit*>(input))
-        return edit->text();
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(input))
-        return memo->toPlainText();
-    return dataset().text(column);
-}
-
-void DocumentiForm::beginForm(const QStringList& tabCaptions) {
-    // The fields above the tabs are laid out on one more page, the last, which finishForm() lifts
-    // out of the tab widget, so that the real tabs keep their indices.
-    setTabs(tabCaptions + QStringList{QString()});
-    topPage_ = int(tabCaptions.size());
-}
-
-void DocumentiForm::addTop(QList<FieldSpec> fields) {
-    for (FieldSpec& def : fields)
-        def.tab = topPage_;
-    addFields(fields);
-    for (const FieldSpec& def : std::as_const(fields))
-        readingOrder_ << field(def.column);
-}
-
-void DocumentiForm::addTopWidget(QWidget* widget, int stretch) {
-    addWidget(topPage_, widget, stretch);
-}
-
-void DocumentiForm::finishForm() {
-    QWidget* top = tabs()->widget(topPage_);
-    tabs()->removeTab(topPage_);
-    auto* main = qobject_cast<QBoxLayout*>(layout());
-    const bool noTabs = tabs()->count() == 0;
-    main->insertWidget(1, top, noTabs ? 1 : 0);
-    top->show();
-    if (noTabs)
-        tabs()->hide();
-    const QList<QToolButton*> helps =
-        findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^help_")));
-    int helpWidth = 0;
-    for (QToolButton* help : helps)
-        helpWidth = qMax(helpWidth, help->sizeHint().width());
-    for (QToolButton* help : helps)
-        help->setFixedWidth(helpWidth);
-    setMinimumWidth(520);
-    for (int i = 1; i < readingOrder_.size(); ++i)
-        setTabOrder(readingOrder_[i - 1], readingOrder_[i]);
-}
-
-QPushButton* DocumentiForm::addToolButton(const QString& objectName, const QString& caption) {
-    auto* button = new QPushButton(caption, this);
-    button->setObjectName(objectName);
-    button->setAutoDefault(false);
-    auto* row = qobject_cast<QBoxLayout*>(layout()->itemAt(0)->layout());
-    row->insertWidget(row->indexOf(indietroButton()) + 1, button);
-    return button;
-}
-
-QPushButton* DocumentiForm::addButtonBeside(const QString& column, const QString& objectName,
-                                            const QString& caption) {
-    QWidget* input = field(column);
-    auto* grid = qobject_cast<QGridLayout*>(input->parentWidget()->layout());
-    int row = 0, col = 0, rowSpan = 0, colSpan = 0;
-    grid->getItemPosition(grid->indexOf(input), &row, &col, &rowSpan, &colSpan);
-    auto* button = new QPushButton(caption);
-    button->setObjectName(objectName);
-    button->setAutoDefault(false);
-    grid->addWidget(button, row, 3);
-    return button;
-}
-
-DocumentiForm::Test DocumentiForm::missing(const QString& column) const {
-    return [this, column] { return shown(column).isEmpty(); };
-}
-
-DocumentiForm::Test DocumentiForm::tooShort(const QString& column, int min) const {
-    return [this, column, min] {
-        const qsizetype n = shown(column).size();
-        return n > 0 && n < min;
-    };
 }
 
 namespace documenti {

@@ -2,7 +2,7 @@
 // What the body's section screens share: fields above an optional set of tabs (the tabs carry the
 // grids of second-level rows), tests on the text a field shows, and grids of sub-rows with their
 // delete, add and open buttons.
-#include "ui/EditorBase.h"
+#include "ui/FormEditor.h"
 
 #include <QWidget>
 #include <functional>
@@ -11,7 +11,6 @@ class QPushButton;
 
 namespace brevalto {
 
-class BoundLookup;
 class DataGrid;
 struct GridColumn;
 
@@ -39,36 +38,11 @@ private:
     QPushButton* open_;
 };
 
-class DocumentiForm : public EditorBase {
+// The base of the section screens: a form editor on one of the body's child datasets.
+class DocumentiForm : public FormEditor {
     Q_OBJECT
 public:
-    DocumentiForm(DataModule& db, const QString& datasetName, const QString& keyColumn,
-                  const QString& caption, QWidget* parent = nullptr);
-
-    BoundLookup* lookup(const QString& column) const;
-    // The text a field shows: a pick list's shown text, otherwise the edit's text.
-    QString shown(const QString& column) const;
-
-protected:
-    // The tab captions first, then the fields above the tabs, the widgets on the tabs, then
-    // finishForm().
-    void beginForm(const QStringList& tabCaptions = {});
-    void addTop(QList<FieldSpec> fields);
-    void addTopWidget(QWidget* widget, int stretch = 0);
-    void finishForm();
-    QPushButton* addToolButton(const QString& objectName, const QString& caption);
-    // A button on the row of a field, after its help button.
-    QPushButton* addButtonBeside(const QString& column, const QString& objectName,
-                                 const QString& caption);
-
-    using Test = std::function<bool()>;
-    Test missing(const QString& column) const;
-    // Given but shorter than min characters.
-    Test tooShort(const QString& column, int min) const;
-
-private:
-    int topPage_ = -1;
-    QList<QWidget*> readingOrder_;
+    using FormEditor::FormEditor;
 };
 
 // Sub-row operations shared by the screens.

@@ -1,0 +1,56 @@
+#pragma once
+// An editor whose form has fields above its tabs (the identity of the row, always in sight) and
+// fields or grids on the tabs, extra tool buttons beside "Indietro", and rules written on the text
+// a field shows. Most record screens of the program are built this way.
+#include "ui/EditorBase.h"
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace brevalto {
+
+class BoundLookup;
+
+class FormEditor : public EditorBase {
+    Q_OBJECT
+public:
+    using EditorBase::EditorBase;
+
+    BoundLookup* lookup(const QString& column) const;
+    // The caption beside a field.
+    QLabel* labelOf(const QString& column) const;
+    // The text a field shows: a pick list's shown text, otherwise the input's text.
+    QString shown(const QString& column) const;
+
+protected:
+    // Building the form: the tab captions first, then the fields above the tabs and on them in
+    // reading order (the Tab and Enter keys follow it), then finishForm().
+    void beginForm(const QStringList& tabCaptions = {});
+    void addTop(QList<FieldSpec> fields);
+    void addTopWidget(QWidget* widget, int stretch = 0);
+    void addTabbed(const QList<FieldSpec>& fields);
+    void finishForm();
+    // A tool button placed after "Indietro".
+    QPushButton* addToolButton(const QString& objectName, const QString& caption);
+    // A button on the row of a field, after its help button.
+    QPushButton* addButtonBeside(const QString& column, const QString& objectName,
+                                 const QString& caption);
+
+    // Rules call a field "empty" when the text it shows has length 0.
+    bool isEmpty(const QString& column) const { return shown(column).isEmpty(); }
+    int length(const QString& column) const { return int(shown(column).size()); }
+    using Test = std::function<bool()>;
+    Test missing(const QString& column) const;
+    // Given but shorter than min: an empty field is another rule's business.
+    Test tooShort(const QString& column, int min) const;
+    // A test that applies only while the block's flag is on.
+    Test inBlock(const QString& flag, Test test) const;
+
+private:
+    int topPage_ = -1;
+    QList<QWidget*> readingOrder_;
+};
+
+} // namespace brevalto
