@@ -1,5 +1,8 @@
 #include "documents/BodyEditor.h"
 
+#include "documents/LineeLogic.h"
+#include "documents/RiepilogoBuilder.h"
+
 #include "documents/AllegatiEditor.h"
 #include "documents/BodySections.h"
 #include "documents/CassaEditor.h"
@@ -515,10 +518,10 @@ bool BodyEditor::addSectionRow(const QString& datasetName) {
                 value = QDate::currentDate();
                 break;
             case SectionStart::Kind::NextLineNumber:
-                value = nextLineNumber(db(), bodyId.toInt());
+                value = linee::nextLineNumber(db(), bodyId.toInt());
                 break;
             case SectionStart::Kind::StartEsigibilita:
-                value = startEsigibilita(db());
+                value = riepilogo::startCollectability(db());
                 break;
             }
             rows.setValue(start.column, value);

@@ -307,21 +307,6 @@ void ApplyPersonalizzazioni(DataModule& db, const QString& tableName, Dataset& t
     }
 }
 
-int nextLineNumber(DataModule& db, int bodyId) {
-    const QVariant highest = db.connessione().scalar(
-        QStringLiteral("SELECT max(NumeroLinea) as Nume from "
-                       "PA_FE_Body_DatiBeniServizi_DettaglioLinee where PA_FE_Body_Id =%1")
-            .arg(bodyId));
-    return highest.toInt() + 1;
-}
-
-QString startEsigibilita(DataModule& db) {
-    const Dataset& header = db.table(QStringLiteral("TablePA_FE_Header"));
-    if (header.flag(QStringLiteral("CessionarioCommittente_PubblicaAmministrazione")))
-        return db.table(QStringLiteral("TableOpzioni")).text(QStringLiteral("EsigibilitaIva"));
-    return QStringLiteral("I");
-}
-
 bool deleteCurrentBody(DataModule& db, Prompt& prompt) {
     Dataset& bodies = db.table(QStringLiteral("TablePA_Body"));
     if (bodies.isEmpty())

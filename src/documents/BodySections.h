@@ -67,12 +67,6 @@ const BodySection* bodySection(const QString& dataset);
 // DbError with a message for the user when a value is not a number or names no column.
 void ApplyPersonalizzazioni(DataModule& db, const QString& tableName, Dataset& target);
 
-// The number a new line of the body gets: its highest line number + 1.
-int nextLineNumber(DataModule& db, int bodyId);
-// The chargeability a new VAT summary row starts with: the setting's for a public
-// administration buyer, otherwise "I".
-QString startEsigibilita(DataModule& db);
-
 // Deletes the current body of TablePA_Body with the rows of every child table, all or nothing.
 // Asks first unless silentDelete is set; does nothing on an empty register. A failure is shown
 // and leaves everything in place. True when the body was deleted.
