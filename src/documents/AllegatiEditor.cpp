@@ -12,7 +12,7 @@ namespace brevalto {
 using namespace headerfields;
 
 AllegatiEditor::AllegatiEditor(DataModule& db, QWidget* parent)
-    : EditorBase(db, QStringLiteral("TablePA_FE_Body_Allegati"), QStringLiteral("id"),
+    : FormEditor(db, QStringLiteral("TablePA_FE_Body_Allegati"), QStringLiteral("id"),
                  QStringLiteral("Allegati"), parent),
       cerca_(new QPushButton(QStringLiteral("Cerca"), this)) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_Allegati"));
@@ -31,22 +31,19 @@ AllegatiEditor::AllegatiEditor(DataModule& db, QWidget* parent)
     });
     cerca_->setObjectName(QStringLiteral("btnCerca"));
     cerca_->setAutoDefault(false);
-    placeBeside(*this, QStringLiteral("PercorsoCompleto"), cerca_);
+    placeBeside(QStringLiteral("PercorsoCompleto"), cerca_);
     connect(cerca_, &QPushButton::clicked, this, &AllegatiEditor::cerca);
     setMinimumWidth(640);
 
-    const auto empty = [this](const QString& column) {
-        return [this, column] { return shownText(*this, column).isEmpty(); };
-    };
     setRules({
-        {empty(QStringLiteral("NomeAttachment")),
+        {missing(QStringLiteral("NomeAttachment")),
          QStringLiteral("Attenzione manca il nome dell'allegato"),
          QStringLiteral("NomeAttachment")},
-        {empty(QStringLiteral("PercorsoCompleto")),
+        {missing(QStringLiteral("PercorsoCompleto")),
          QStringLiteral("Attenzione manca il Percorso dell'allegato"),
          QStringLiteral("PercorsoCompleto")},
         {[this] {
-             const QFileInfo file(shownText(*this, QStringLiteral("PercorsoCompleto")));
+             const QFileInfo file(shown(QStringLiteral("PercorsoCompleto")));
              return !file.exists() || !file.isFile();
          },
          QStringLiteral("Attenzione il File non risulta esistere nel percorso definito !"),

@@ -1,13 +1,13 @@
 #pragma once
 // "Allegati" (TfrmModifica_PA_Body_Allegati): one attachment of the current body. The archive
 // keeps only the file's description and full path; the export reads the file from there.
-#include "ui/EditorBase.h"
+#include "ui/FormEditor.h"
 
 class QPushButton;
 
 namespace brevalto {
 
-class AllegatiEditor : public EditorBase {
+class AllegatiEditor : public FormEditor {
     Q_OBJECT
 public:
     explicit AllegatiEditor(DataModule& db, QWidget* parent = nullptr);

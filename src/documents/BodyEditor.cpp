@@ -46,7 +46,7 @@ QGridLayout* pageGrid(QTabWidget* tabs, int tab) {
 } // namespace
 
 BodyEditor::BodyEditor(DataModule& db, QWidget* parent)
-    : EditorBase(db, kBodies, QStringLiteral("id"), QStringLiteral("Corpo della fattura"), parent) {
+    : FormEditor(db, kBodies, QStringLiteral("id"), QStringLiteral("Corpo della fattura"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body"));
     tabs()->setObjectName(QStringLiteral("PageControl1"));
     setTabs({QStringLiteral("Dati Generali"), QStringLiteral("Dettaglio Linee"),
@@ -351,41 +351,30 @@ void BodyEditor::buildSections() {
 }
 
 void BodyEditor::buildRules() {
-    const auto shown = [this](const QString& column) { return shownText(*this, column); };
-    const auto empty = [shown](const QString& column) {
-        return [shown, column] { return shown(column).isEmpty(); };
+    const auto lengthBetween = [this](const QString& column, int min, int max) {
+        return [this, column, min, max] { return length(column) >= min && length(column) <= max; };
     };
-    const auto lengthBetween = [shown](const QString& column, int min, int max) {
-        return [shown, column, min, max] {
-            const auto n = shown(column).size();
-            return n >= min && n <= max;
-        };
-    };
-    using Test = std::function<bool()>;
     const auto carrier = [this](Test test) {
         return [this, test] {
             return dataset().flag(QStringLiteral("DatiTrasporto")) &&
                    dataset().flag(QStringLiteral("DatiAnagraficiVettore")) && test();
         };
     };
-    const auto inBlock = [this](const QString& flag, Test test) {
-        return [this, flag, test] { return dataset().flag(flag) && test(); };
-    };
     const QString resa = QStringLiteral("IndirizzoResa");
     const QString principale = QStringLiteral("FatturaPrincipale");
     const QString veicoli = QStringLiteral("DatiVeicoli");
     setRules({
-        {empty(QStringLiteral("DatiGenerali_TipoDocumento")),
+        {missing(QStringLiteral("DatiGenerali_TipoDocumento")),
          QStringLiteral("Attenzione manca il tipo di documento"),
          QStringLiteral("DatiGenerali_TipoDocumento")},
-        {empty(QStringLiteral("DatiGenerali_Divisa")), QStringLiteral("Attenzione manca la Divisa"),
-         QStringLiteral("DatiGenerali_Divisa")},
-        {empty(QStringLiteral("DatiGenerali_Data")), QStringLiteral("Attenzione manca la Data"),
+        {missing(QStringLiteral("DatiGenerali_Divisa")),
+         QStringLiteral("Attenzione manca la Divisa"), QStringLiteral("DatiGenerali_Divisa")},
+        {missing(QStringLiteral("DatiGenerali_Data")), QStringLiteral("Attenzione manca la Data"),
          QStringLiteral("DatiGenerali_Data")},
-        {empty(QStringLiteral("DatiGenerali_Numero")),
+        {missing(QStringLiteral("DatiGenerali_Numero")),
          QStringLiteral("Attenzione manca il numero di Documento"),
          QStringLiteral("DatiGenerali_Numero")},
-        {[shown] {
+        {[this] {
              const QString art = shown(QStringLiteral("Art73"));
              return !art.isEmpty() && art.toUpper() != QLatin1String("SI");
          },
@@ -393,20 +382,20 @@ void BodyEditor::buildRules() {
              "Attenzione il solo valore per l'Art.73 e' di SI altrimenti lasciare vuoto!"),
          QStringLiteral("Art73")},
         {inBlock(QStringLiteral("DatiGenerali_DatiBollo"),
-                 [shown] {
+                 [this] {
                      return shown(QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")) !=
                             QLatin1String("SI");
                  }),
          QStringLiteral("Attenzione Il Bollo Virtuale deve essere impostato a SI"),
          QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")},
-        {carrier(empty(QStringLiteral("Vettore_IdPaese"))),
+        {carrier(missing(QStringLiteral("Vettore_IdPaese"))),
          QStringLiteral("Attenzione manca la Nazionalità del vettore"),
          QStringLiteral("Vettore_IdPaese")},
-        {carrier(empty(QStringLiteral("Vettore_IdCodice"))),
+        {carrier(missing(QStringLiteral("Vettore_IdCodice"))),
          QStringLiteral("Attenzione manca l'identificativo fiscale del vettore"),
          QStringLiteral("Vettore_IdCodice")},
         // No field takes the focus: the tab is shown when the rule fails.
-        {carrier([this, shown] {
+        {carrier([this] {
              const bool fails = shown(QStringLiteral("Vettore_Nome")).isEmpty() &&
                                 shown(QStringLiteral("Vettore_Cognome")).isEmpty() &&
                                 shown(QStringLiteral("Vettore_Denominazione")).isEmpty();
@@ -425,29 +414,29 @@ void BodyEditor::buildRules() {
         {carrier(lengthBetween(QStringLiteral("Vettore_CodEORI"), 1, 12)),
          QStringLiteral("Attenzione il codice EORI deve essere di almeno 13 caratteri"),
          QStringLiteral("Vettore_CodEORI")},
-        {inBlock(resa, empty(QStringLiteral("Resa_Indirizzo"))),
+        {inBlock(resa, missing(QStringLiteral("Resa_Indirizzo"))),
          QStringLiteral("Attenzione manca l'indirizzo della Resa"),
          QStringLiteral("Resa_Indirizzo")},
-        {inBlock(resa, empty(QStringLiteral("Resa_CAP"))),
+        {inBlock(resa, missing(QStringLiteral("Resa_CAP"))),
          QStringLiteral("Attenzione manca il CAP della Resa"), QStringLiteral("Resa_CAP")},
         {inBlock(resa, lengthBetween(QStringLiteral("Resa_CAP"), 1, 1)),
          QStringLiteral("Attenzione il CAP della Resa deve essere di almeno 2 caratteri"),
          QStringLiteral("Resa_CAP")},
-        {inBlock(resa, empty(QStringLiteral("Resa_Comune"))),
+        {inBlock(resa, missing(QStringLiteral("Resa_Comune"))),
          QStringLiteral("Attenzione manca il Comune della Resa"), QStringLiteral("Resa_Comune")},
-        {inBlock(resa, empty(QStringLiteral("Resa_Nazione"))),
+        {inBlock(resa, missing(QStringLiteral("Resa_Nazione"))),
          QStringLiteral("Attenzione manca la Nazionalità del comune di Resa"),
          QStringLiteral("Resa_Nazione")},
-        {inBlock(principale, empty(QStringLiteral("NumeroFatturaPrincipale"))),
+        {inBlock(principale, missing(QStringLiteral("NumeroFatturaPrincipale"))),
          QStringLiteral("Attenzione manca il numero di fattura principale"),
          QStringLiteral("NumeroFatturaPrincipale")},
-        {inBlock(principale, empty(QStringLiteral("DataFatturaPrincipale"))),
+        {inBlock(principale, missing(QStringLiteral("DataFatturaPrincipale"))),
          QStringLiteral("Attenzione manca la data di fattura principale"),
          QStringLiteral("DataFatturaPrincipale")},
-        {inBlock(veicoli, empty(QStringLiteral("DatiVeicoli_Data"))),
+        {inBlock(veicoli, missing(QStringLiteral("DatiVeicoli_Data"))),
          QStringLiteral("Attenzione manca la data di immatricolazione veicolo"),
          QStringLiteral("DatiVeicoli_Data")},
-        {inBlock(veicoli, empty(QStringLiteral("DatiVeicoli_TotalePercorso"))),
+        {inBlock(veicoli, missing(QStringLiteral("DatiVeicoli_TotalePercorso"))),
          QStringLiteral("Attenzione manca il totale percorso dal veicolo"),
          QStringLiteral("DatiVeicoli_TotalePercorso")},
     });

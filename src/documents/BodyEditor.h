@@ -4,7 +4,7 @@
 // body is added, opened and deleted as the section table (BodySections.h) says. The section
 // screens are registered per dataset; the editor makes its own for withholding, pension fund,
 // discounts, reasons and attachments.
-#include "ui/EditorBase.h"
+#include "ui/FormEditor.h"
 
 #include <QMap>
 #include <functional>
@@ -17,7 +17,7 @@ class BoundLookup;
 class DataGrid;
 struct BodySection;
 
-class BodyEditor : public EditorBase {
+class BodyEditor : public FormEditor {
     Q_OBJECT
 public:
     explicit BodyEditor(DataModule& db, QWidget* parent = nullptr);

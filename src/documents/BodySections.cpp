@@ -339,25 +339,4 @@ bool deleteCurrentBody(DataModule& db, Prompt& prompt) {
     return true;
 }
 
-QString shownText(const EditorBase& editor, const QString& column) {
-    QWidget* input = editor.field(column);
-    if (auto* list = qobject_cast<BoundLookup*>(input))
-        return list->currentText();
-    if (auto* edit = qobject_cast<QLineEdit*>(input))
-        return edit->text();
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(input))
-        return memo->toPlainText();
-    return editor.dataset().text(column);
-}
-
-void placeBeside(EditorBase& editor, const QString& column, QWidget* widget) {
-    QWidget* input = editor.field(column);
-    auto* grid = input ? qobject_cast<QGridLayout*>(input->parentWidget()->layout()) : nullptr;
-    if (!grid)
-        return;
-    int row = 0, col = 0, rowSpan = 0, colSpan = 0;
-    grid->getItemPosition(grid->indexOf(input), &row, &col, &rowSpan, &colSpan);
-    grid->addWidget(widget, row, 3);
-}
-
 } // namespace brevalto

@@ -72,10 +72,4 @@ void ApplyPersonalizzazioni(DataModule& db, const QString& tableName, Dataset& t
 // and leaves everything in place. True when the body was deleted.
 bool deleteCurrentBody(DataModule& db, Prompt& prompt);
 
-// The text a field of an editor shows: a pick list's shown text, an edit's text. Save rules call
-// a field empty when this has length 0.
-QString shownText(const EditorBase& editor, const QString& column);
-// Places a widget (a "Cerca" button) right of a field's input and help button.
-void placeBeside(EditorBase& editor, const QString& column, QWidget* widget);
-
 } // namespace brevalto

@@ -9,7 +9,7 @@ namespace brevalto {
 using namespace headerfields;
 
 CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
-    : EditorBase(db, QStringLiteral("TablePA_FE_Body_DatiCassaPrevidenziale"), QStringLiteral("id"),
+    : FormEditor(db, QStringLiteral("TablePA_FE_Body_DatiCassaPrevidenziale"), QStringLiteral("id"),
                  QStringLiteral("Cassa Previdenziale"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_CassaPrevidenziale"));
     setTabs({QStringLiteral("Cassa Previdenziale")});
@@ -32,13 +32,10 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
     });
     setMinimumWidth(560);
 
-    const auto empty = [this](const QString& column) {
-        return [this, column] { return shownText(*this, column).isEmpty(); };
-    };
     setRules({
-        {empty(QStringLiteral("TipoCassa")), QStringLiteral("Attenzione manca il Tipo di Cassa"),
+        {missing(QStringLiteral("TipoCassa")), QStringLiteral("Attenzione manca il Tipo di Cassa"),
          QStringLiteral("TipoCassa")},
-        {empty(QStringLiteral("AlCassa")),
+        {missing(QStringLiteral("AlCassa")),
          QStringLiteral("Attenzione manca l'Aliquota della cassa"), QStringLiteral("AlCassa")},
         // Not a check: a contribution subject to VAT has no nature, which is cleared silently
         // before the remaining checks run.
@@ -51,21 +48,21 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
              return false;
          },
          QString(), QString()},
-        {empty(QStringLiteral("ImportoContributoCassa")),
+        {missing(QStringLiteral("ImportoContributoCassa")),
          QStringLiteral("Attenzione manca l'Importo del Contributo della cassa"),
          QStringLiteral("ImportoContributoCassa")},
-        {empty(QStringLiteral("AliquotaIva")), QStringLiteral("Attenzione manca l'Aliquota Iva"),
+        {missing(QStringLiteral("AliquotaIva")), QStringLiteral("Attenzione manca l'Aliquota Iva"),
          QStringLiteral("AliquotaIva")},
         {[this] {
-             const QString r = shownText(*this, QStringLiteral("Ritenuta"));
+             const QString r = shown(QStringLiteral("Ritenuta"));
              return !r.isEmpty() && r.toUpper() != QLatin1String("SI");
          },
          QStringLiteral(
              "Attenzione il solo valore per la Ritenuta e' di SI altrimenti lasciare vuoto!"),
          QStringLiteral("Ritenuta")},
         {[this] {
-             return shownText(*this, QStringLiteral("AliquotaIva")) == QLatin1String("0") &&
-                    shownText(*this, QStringLiteral("Natura")).isEmpty();
+             return shown(QStringLiteral("AliquotaIva")) == QLatin1String("0") &&
+                    shown(QStringLiteral("Natura")).isEmpty();
          },
          QStringLiteral("Attenzione con Iva a Zero è necessario specificare la natura !"),
          QStringLiteral("Natura")},

@@ -5,7 +5,7 @@
 namespace brevalto {
 
 CausaliEditor::CausaliEditor(DataModule& db, QWidget* parent)
-    : EditorBase(db, QStringLiteral("TablePA_FE_Body_Causale"), QStringLiteral("id"),
+    : FormEditor(db, QStringLiteral("TablePA_FE_Body_Causale"), QStringLiteral("id"),
                  QStringLiteral("Causale"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_Causali"));
     setTabs({QStringLiteral("Causale")});
@@ -13,7 +13,7 @@ CausaliEditor::CausaliEditor(DataModule& db, QWidget* parent)
     addFields({{QStringLiteral("Causale"), QStringLiteral("Descrizione"), FieldControl::Memo, 0,
                 255, QStringLiteral("2.1.1.11")}});
     setMinimumWidth(520);
-    setRules({{[this] { return shownText(*this, QStringLiteral("Descrizione")).isEmpty(); },
+    setRules({{[this] { return shown(QStringLiteral("Descrizione")).isEmpty(); },
                QStringLiteral("Attenzione manca la Descrizione"), QStringLiteral("Descrizione")}});
 }
 

@@ -14,7 +14,7 @@ namespace brevalto {
 using namespace headerfields;
 
 RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
-    : EditorBase(db, QStringLiteral("TablePA_FE_Body_DatiRitenuta"), QStringLiteral("id"),
+    : FormEditor(db, QStringLiteral("TablePA_FE_Body_DatiRitenuta"), QStringLiteral("id"),
                  QStringLiteral("Dati Ritenuta"), parent),
       cerca_(new QPushButton(QStringLiteral("Cerca"), this)) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_DatiRitenuta"));
@@ -31,29 +31,23 @@ RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
     });
     cerca_->setObjectName(QStringLiteral("btnCerca"));
     cerca_->setAutoDefault(false);
-    placeBeside(*this, QStringLiteral("CausalePagamento"), cerca_);
+    placeBeside(QStringLiteral("CausalePagamento"), cerca_);
     connect(cerca_, &QPushButton::clicked, this, &RitenutaEditor::cerca);
     setMinimumWidth(520);
 
-    const auto empty = [this](const QString& column) {
-        return [this, column] { return shownText(*this, column).isEmpty(); };
-    };
     setRules({
-        {empty(QStringLiteral("TipoRitenuta")),
+        {missing(QStringLiteral("TipoRitenuta")),
          QStringLiteral("Attenzione manca il Tipo di ritenuta"), QStringLiteral("TipoRitenuta")},
-        {empty(QStringLiteral("ImportoRitenuta")),
+        {missing(QStringLiteral("ImportoRitenuta")),
          QStringLiteral("Attenzione manca l'importo della ritenuta"),
          QStringLiteral("ImportoRitenuta")},
-        {empty(QStringLiteral("AliquotaRitenuta")),
+        {missing(QStringLiteral("AliquotaRitenuta")),
          QStringLiteral("Attenzione manca l'aliquota della ritenuta"),
          QStringLiteral("AliquotaRitenuta")},
-        {empty(QStringLiteral("CausalePagamento")),
+        {missing(QStringLiteral("CausalePagamento")),
          QStringLiteral("Attenzione manca la causale della ritenuta"),
          QStringLiteral("CausalePagamento")},
-        {[this] {
-             return !isKnownReason(this->db(),
-                                   shownText(*this, QStringLiteral("CausalePagamento")));
-         },
+        {[this] { return !isKnownReason(this->db(), shown(QStringLiteral("CausalePagamento"))); },
          QStringLiteral("Attenzione il codice inserito per la Causale relativa alle ritenute non è "
                         "conforme ai codici da poter utilizzare!"),
          QStringLiteral("CausalePagamento")},

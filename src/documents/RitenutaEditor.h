@@ -1,14 +1,14 @@
 #pragma once
 // "Dati Ritenuta" (TfrmModifica_PA_Body_DatiRitenuta): one withholding row of the current body.
 // Its reason must be one of the payment reason codes; "Cerca" picks one from their list.
-#include "ui/EditorBase.h"
+#include "ui/FormEditor.h"
 #include "utility/CausaliPagamentoPicker.h"
 
 class QPushButton;
 
 namespace brevalto {
 
-class RitenutaEditor : public EditorBase {
+class RitenutaEditor : public FormEditor {
     Q_OBJECT
 public:
     explicit RitenutaEditor(DataModule& db, QWidget* parent = nullptr);

@@ -8,7 +8,7 @@ namespace brevalto {
 using namespace headerfields;
 
 ScontoEditor::ScontoEditor(DataModule& db, QWidget* parent)
-    : EditorBase(db, QStringLiteral("TablePA_FE_Body_ScontoMaggiorazione"), QStringLiteral("id"),
+    : FormEditor(db, QStringLiteral("TablePA_FE_Body_ScontoMaggiorazione"), QStringLiteral("id"),
                  QStringLiteral("Sconto Maggiorazione"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_ScontoMaggiorazione"));
     setTabs({QStringLiteral("Sconto Maggiorazione")});
@@ -21,7 +21,7 @@ ScontoEditor::ScontoEditor(DataModule& db, QWidget* parent)
                15),
     });
     setMinimumWidth(480);
-    setRules({{[this] { return shownText(*this, QStringLiteral("Tipo")).isEmpty(); },
+    setRules({{[this] { return shown(QStringLiteral("Tipo")).isEmpty(); },
                QStringLiteral("Attenzione manca il Tipo"), QStringLiteral("Tipo")}});
 }
 

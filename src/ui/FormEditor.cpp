@@ -114,15 +114,21 @@ QPushButton* FormEditor::addToolButton(const QString& objectName, const QString&
 
 QPushButton* FormEditor::addButtonBeside(const QString& column, const QString& objectName,
                                          const QString& caption) {
-    QWidget* input = field(column);
-    auto* grid = qobject_cast<QGridLayout*>(input->parentWidget()->layout());
-    int row = 0, col = 0, rowSpan = 0, colSpan = 0;
-    grid->getItemPosition(grid->indexOf(input), &row, &col, &rowSpan, &colSpan);
     auto* button = new QPushButton(caption);
     button->setObjectName(objectName);
     button->setAutoDefault(false);
-    grid->addWidget(button, row, 3);
+    placeBeside(column, button);
     return button;
+}
+
+void FormEditor::placeBeside(const QString& column, QWidget* widget) {
+    QWidget* input = field(column);
+    auto* grid = input ? qobject_cast<QGridLayout*>(input->parentWidget()->layout()) : nullptr;
+    if (!grid)
+        return;
+    int row = 0, col = 0, rowSpan = 0, colSpan = 0;
+    grid->getItemPosition(grid->indexOf(input), &row, &col, &rowSpan, &colSpan);
+    grid->addWidget(widget, row, 3);
 }
 
 FormEditor::Test FormEditor::missing(const QString& column) const {

@@ -37,6 +37,8 @@ protected:
     // A button on the row of a field, after its help button.
     QPushButton* addButtonBeside(const QString& column, const QString& objectName,
                                  const QString& caption);
+    // Any widget there.
+    void placeBeside(const QString& column, QWidget* widget);
 
     // Rules call a field "empty" when the text it shows has length 0.
     bool isEmpty(const QString& column) const { return shown(column).isEmpty(); }
