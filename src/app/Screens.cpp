@@ -2,9 +2,17 @@
 
 #include "app/MainWindow.h"
 #include "app/PasswordDialog.h"
+#include "app/StartUp.h"
+#include "documents/BodyEditor.h"
+#include "documents/BodyRegister.h"
 #include "documents/DocumentRegister.h"
+#include "documents/DocumentiEditors.h"
 #include "documents/HeaderEditor.h"
 #include "documents/HeaderPartyEditors.h"
+#include "documents/LineeEditors.h"
+#include "documents/PagamentoEditors.h"
+#include "documents/RiepilogoBuilder.h"
+#include "documents/RiepilogoEditor.h"
 #include "masterdata/GridLayout.h"
 #include "settings/DittaWindow.h"
 #include "settings/OpzioniWindow.h"
@@ -52,33 +60,25 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     frmHeaderRappresentante_ = std::make_unique<HeaderRappresentanteEditor>(*formDB_, owner);
     frmHeaderCessionario_ = std::make_unique<HeaderCessionarioEditor>(*formDB_, owner);
     frmHeaderTerzo_ = std::make_unique<HeaderTerzoIntermediarioEditor>(*formDB_, owner);
-    // TfrmGriglia_PA_Body
-    // TfrmModifica_PA_Body
-    // TfrmModifica_PA_Body_CassaPrevidenziale
-    // TfrmModifica_PA_Body_ScontoMaggiorazione
-    // TfrmGrigliaRitenute_CausalePagamento
-    // TfrmModifica_PA_Body_DatiOrdineAcquisto
-    // TfrmModifica_PA_Body_DatiOrdineAcquisto_Dettaglio
-    // TfrmGriglia_CercaLineeFattura
-    // TfrmModifica_PA_Body_DatiContratto
-    // TfrmModifica_PA_Body_DatiContratto_Dettaglio
-    // TfrmModifica_PA_Body_DatiConvenzione
-    // TfrmModifica_PA_Body_DatiConvenzione_Dettaglio
-    // TfrmModifica_PA_Body_DatiRicezione
-    // TfrmModifica_PA_Body_DatiRicezione_Dettaglio
-    // TfrmModifica_PA_Body_DatiFattureCollegate
-    // TfrmModifica_PA_Body_DatiFattureCollegate_Dettaglio
-    // TfrmModifica_PA_Body_DatiSAL
-    // TfrmModifica_PA_Body_DatiDDT
-    // TfrmModifica_PA_Body_DatiDDT_Dettaglio
-    // TfrmModifica_PA_Body_DatiBeniServizi_DettaglioLinee
-    // TfrmModifica_PA_Body_DatiBeniServizi_DettaglioLinee_Codici
-    // TfrmModifica_PA_Body_DatiBeniServizi_DettaglioLinee_Sconti
-    // TfrmModifica_PA_Body_DatiBeniServizi_DettaglioLinee_Altro
-    // TfrmModifica_PA_Body_DatiRiepilogo
-    // TfrmModifica_PA_Body_DatiPagamento
-    // TfrmModifica_PA_Body_DatiPagamento_Dettaglio
-    // TfrmModifica_PA_Body_Allegati
+    frmBodyRegister_ = std::make_unique<BodyRegister>(*formDB_, owner);
+    // The body editor makes its own withholding, pension fund, discount, causali and attachment
+    // screens (and the payment-reason picker); the other section screens make their sub-screens.
+    frmBodyEditor_ = std::make_unique<BodyEditor>(*formDB_, owner);
+    const auto section = [&](const char* dataset, EditorBase* screen) {
+        sectionScreens_.append({QString::fromLatin1(dataset), screen});
+    };
+    section("TablePA_FE_Body_DatiOrdineAcquisto",
+            new DocumentiOrdineAcquistoEditor(*formDB_, owner));
+    section("TablePA_FE_Body_DatiContratto", new DocumentiContrattoEditor(*formDB_, owner));
+    section("TablePA_FE_Body_DatiConvenzione", new DocumentiConvenzioneEditor(*formDB_, owner));
+    section("TablePA_FE_Body_DatiRicezione", new DocumentiRicezioneEditor(*formDB_, owner));
+    section("TablePA_FE_Body_DatiFattureCollegate",
+            new DocumentiFattureCollegateEditor(*formDB_, owner));
+    section("TablePA_FE_Body_DatiSAL", new DocumentiSALEditor(*formDB_, owner));
+    section("TablePA_FE_Body_DatiDDT", new DocumentiDDTEditor(*formDB_, owner));
+    section("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee", new LineeEditor(*formDB_, owner));
+    section("TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo", new RiepilogoEditor(*formDB_, owner));
+    section("TablePA_FE_Body_DatiPagamento", new PagamentoEditor(*formDB_, owner));
     // TfrmCodificheDecodificheFiles
     // TfrmGriglia_CessionarioCommittente
     // TfrmGrigliaCedentiPrestatori
@@ -114,6 +114,16 @@ void Screens::wireScreens() {
     registerMultiSellerSelector(frmHeaderCedente_->sellerSelector(),
                                 frmHeaderCedente_->sellerSelectorLabel());
 
+    // Bodies: header → customer → register → body editor → section screens.
+    frmHeaderCessionario_->openBodyRegister = [this] { showModal(*frmBodyRegister_); };
+    frmBodyRegister_->setBodyEditor(frmBodyEditor_.get());
+    frmBodyRegister_->quitProgram = [this] { leaveProgram(*this); };
+    registerLayoutGrid(QStringLiteral("frmGriglia_PA_Body"), frmBodyRegister_->grid());
+    for (const auto& [dataset, screen] : std::as_const(sectionScreens_))
+        frmBodyEditor_->setSectionScreen(dataset, screen);
+    frmBodyEditor_->createSummaries = [this] { riepilogo::creaAutomaticamente(*formDB_); };
+    frmBodyEditor_->refreshActions();
+
     // Utility tab and the firm's record.
     w.setButtonAction(QStringLiteral("btnRealizzazione"),
                       [this] { showModeless(*frmRealizzazione_); });
@@ -127,6 +137,11 @@ void Screens::wireScreens() {
 Screens::~Screens() {
     setFieldHelpHandler({});
     documents_.reset();
+    for (const auto& entry : std::as_const(sectionScreens_))
+        delete entry.second;
+    sectionScreens_.clear();
+    frmBodyEditor_.reset();
+    frmBodyRegister_.reset();
     frmHeaderTerzo_.reset();
     frmHeaderCessionario_.reset();
     frmHeaderRappresentante_.reset();

@@ -15,7 +15,10 @@ class QWidget;
 
 namespace brevalto {
 
+class BodyEditor;
+class BodyRegister;
 class DataGrid;
+class EditorBase;
 class DataModule;
 class DescrizioneFunzionaliWindow;
 class DittaWindow;
@@ -53,6 +56,8 @@ public:
     HeaderRappresentanteEditor& headerRappresentante() const { return *frmHeaderRappresentante_; }
     HeaderCessionarioEditor& headerCessionario() const { return *frmHeaderCessionario_; }
     HeaderTerzoIntermediarioEditor& headerTerzo() const { return *frmHeaderTerzo_; }
+    BodyRegister& bodyRegister() const { return *frmBodyRegister_; } // TfrmGriglia_PA_Body
+    BodyEditor& bodyEditor() const { return *frmBodyEditor_; }       // TfrmModifica_PA_Body
     // The register of documents behind the main window's "Fatture e Documenti" tab.
     DocumentRegister& documents() const { return *documents_; }
 
@@ -84,6 +89,10 @@ private:
     std::unique_ptr<HeaderRappresentanteEditor> frmHeaderRappresentante_;
     std::unique_ptr<HeaderCessionarioEditor> frmHeaderCessionario_;
     std::unique_ptr<HeaderTerzoIntermediarioEditor> frmHeaderTerzo_;
+    std::unique_ptr<BodyRegister> frmBodyRegister_;
+    std::unique_ptr<BodyEditor> frmBodyEditor_;
+    // The body's section screens, each registered with the body editor for its dataset.
+    QList<QPair<QString, EditorBase*>> sectionScreens_;
     std::unique_ptr<DocumentRegister> documents_;
 
     // Connects the screens to the main window's buttons and to one another.
