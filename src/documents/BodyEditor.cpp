@@ -633,26 +633,8 @@ void BodyEditor::pickCarrier() {
 }
 
 void BodyEditor::pickDeliveryMunicipality() {
-    const Dataset& comuni = db().table(QStringLiteral("TableComuni"));
-    if (comuni.isNull(QStringLiteral("ID")))
-        return;
-    const Dataset& nazioni = db().table(QStringLiteral("TableNazioni"));
-    const QVariant countryId = comuni.value(QStringLiteral("Nazione_ID"));
-    QString country = QStringLiteral("IT");
-    const int idColumn = nazioni.columnIndex(QStringLiteral("IDNazione"));
-    const int siglaColumn = nazioni.columnIndex(QStringLiteral("SIGLA"));
-    for (int row = 0; !countryId.isNull() && row < nazioni.rowCount(); ++row) {
-        if (nazioni.valueAt(row, idColumn).toInt() == countryId.toInt()) {
-            country = nazioni.valueAt(row, siglaColumn).toString();
-            break;
-        }
-    }
-    Dataset& body = dataset();
-    body.edit();
-    body.setValue(QStringLiteral("Resa_CAP"), comuni.text(QStringLiteral("CAP")));
-    body.setValue(QStringLiteral("Resa_Provincia"), comuni.text(QStringLiteral("Provincia")));
-    body.setValue(QStringLiteral("Resa_Nazione"), country);
-    setModified(true);
+    fillFromMunicipality(QStringLiteral("Resa_CAP"), QStringLiteral("Resa_Provincia"),
+                         QStringLiteral("Resa_Nazione"));
 }
 
 void BodyEditor::annulla() {

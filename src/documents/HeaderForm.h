@@ -11,12 +11,6 @@ class HeaderForm : public FormEditor {
     Q_OBJECT
 public:
     HeaderForm(DataModule& db, const QString& caption, QWidget* parent = nullptr);
-
-protected:
-    // Picking a municipality in comune fills the address's CAP and province from it, and its
-    // country with the municipality's country ("IT" when it has none).
-    void bindMunicipality(const QString& comune, const QString& cap, const QString& provincia,
-                          const QString& nazione);
 };
 
 } // namespace brevalto

@@ -1,6 +1,6 @@
 #include "ui/FormEditor.h"
 
-#include "store/Dataset.h"
+#include "store/DataModule.h"
 #include "ui/BoundInputs.h"
 
 #include <QBoxLayout>
@@ -129,6 +129,36 @@ void FormEditor::placeBeside(const QString& column, QWidget* widget) {
     int row = 0, col = 0, rowSpan = 0, colSpan = 0;
     grid->getItemPosition(grid->indexOf(input), &row, &col, &rowSpan, &colSpan);
     grid->addWidget(widget, row, 3);
+}
+
+void FormEditor::bindMunicipality(const QString& comune, const QString& cap,
+                                  const QString& provincia, const QString& nazione) {
+    connect(lookup(comune), &BoundLookup::picked, this,
+            [this, cap, provincia, nazione] { fillFromMunicipality(cap, provincia, nazione); });
+}
+
+void FormEditor::fillFromMunicipality(const QString& cap, const QString& provincia,
+                                      const QString& nazione) {
+    const Dataset& comuni = db().table(QStringLiteral("TableComuni"));
+    if (comuni.isNull(QStringLiteral("ID")))
+        return;
+    const Dataset& nazioni = db().table(QStringLiteral("TableNazioni"));
+    const QVariant countryId = comuni.value(QStringLiteral("Nazione_ID"));
+    QString country = QStringLiteral("IT");
+    const int idColumn = nazioni.columnIndex(QStringLiteral("IDNazione"));
+    const int siglaColumn = nazioni.columnIndex(QStringLiteral("SIGLA"));
+    for (int row = 0; !countryId.isNull() && row < nazioni.rowCount(); ++row) {
+        if (nazioni.valueAt(row, idColumn).toInt() == countryId.toInt()) {
+            country = nazioni.valueAt(row, siglaColumn).toString();
+            break;
+        }
+    }
+    Dataset& row = dataset();
+    row.edit();
+    row.setValue(cap, comuni.text(QStringLiteral("CAP")));
+    row.setValue(provincia, comuni.text(QStringLiteral("Provincia")));
+    row.setValue(nazione, country);
+    setModified(true);
 }
 
 FormEditor::Test FormEditor::missing(const QString& column) const {

@@ -40,6 +40,13 @@ protected:
     // Any widget there.
     void placeBeside(const QString& column, QWidget* widget);
 
+    // Picking a municipality in comune fills the address's CAP and province from it, and its
+    // country with the municipality's country ("IT" when it has none).
+    void bindMunicipality(const QString& comune, const QString& cap, const QString& provincia,
+                          const QString& nazione);
+    // The same filling from the municipality current in TableComuni.
+    void fillFromMunicipality(const QString& cap, const QString& provincia, const QString& nazione);
+
     // Rules call a field "empty" when the text it shows has length 0.
     bool isEmpty(const QString& column) const { return shown(column).isEmpty(); }
     int length(const QString& column) const { return int(shown(column).size()); }
