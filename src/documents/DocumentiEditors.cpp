@@ -32,8 +32,8 @@ const KindDef& def(DocumentiKind kind) {
     return defs[int(kind)];
 }
 
-FieldSpec spec(const QString& label, const QString& column, FieldControl control,
-               const QString& help, int max = 0) {
+FieldSpec fieldDef(const QString& label, const QString& column, FieldControl control,
+                   const QString& help, int max = 0) {
     FieldSpec f{label, column, control};
     f.helpCode = help;
     f.maxLength = max;
@@ -90,8 +90,9 @@ DocumentiRiferimentoLineaEditor::DocumentiRiferimentoLineaEditor(DataModule& db,
     : DocumentiForm(db, QStringLiteral("Table") + documenti::referenceTable(kind),
                     QStringLiteral("id"), QString::fromLatin1(def(kind).referenceCaption), parent) {
     beginForm();
-    addTop({spec(QStringLiteral("Riferim. Numero Linea"), QStringLiteral("RiferimentoNumeroLinea"),
-                 FieldControl::Integer, QStringLiteral("2.1.2.1"), 4)});
+    addTop(
+        {fieldDef(QStringLiteral("Riferim. Numero Linea"), QStringLiteral("RiferimentoNumeroLinea"),
+                  FieldControl::Integer, QStringLiteral("2.1.2.1"), 4)});
     QPushButton* cerca = addButtonBeside(QStringLiteral("RiferimentoNumeroLinea"),
                                          QStringLiteral("spdCerca"), QStringLiteral("Cerca"));
     connect(cerca, &QPushButton::clicked, this, &DocumentiRiferimentoLineaEditor::cerca);
@@ -144,29 +145,29 @@ DocumentiRiferimentoEditor::DocumentiRiferimentoEditor(DataModule& db, Documenti
     using C = FieldControl;
     beginForm();
     if (kind == DocumentiKind::DDT) {
-        addTop({spec(QStringLiteral("Numero"), QStringLiteral("NumeroDDT"), C::Text,
-                     QStringLiteral("2.1.8.1"), 20),
-                spec(QStringLiteral("Data"), QStringLiteral("DataDDT"), C::Date,
-                     QStringLiteral("2.1.8.2"))});
+        addTop({fieldDef(QStringLiteral("Numero"), QStringLiteral("NumeroDDT"), C::Text,
+                         QStringLiteral("2.1.8.1"), 20),
+                fieldDef(QStringLiteral("Data"), QStringLiteral("DataDDT"), C::Date,
+                         QStringLiteral("2.1.8.2"))});
         setRules(
             {{missing(QStringLiteral("NumeroDDT")),
               QStringLiteral("Attenzione manca il numero del DDT"), QStringLiteral("NumeroDDT")},
              {missing(QStringLiteral("DataDDT")), QStringLiteral("Attenzione manca la data"),
               QStringLiteral("DataDDT")}});
     } else {
-        addTop({spec(QStringLiteral("IdDocumento"), QStringLiteral("IdDocumento"), C::Text,
-                     QStringLiteral("2.1.2.2"), 20),
-                spec(QStringLiteral("Data"), QStringLiteral("Data"), C::Date,
-                     QStringLiteral("2.1.2.3")),
-                spec(QStringLiteral("Num Item"), QStringLiteral("NumItem"), C::Text,
-                     QStringLiteral("2.1.2.4"), 20),
-                spec(QStringLiteral("CodiceCommessaConvenzione"),
-                     QStringLiteral("CodiceCommessaConvenzione"), C::Text,
-                     QStringLiteral("2.1.2.5"), 100),
-                spec(QStringLiteral("CodiceCUP"), QStringLiteral("CodiceCUP"), C::Text,
-                     QStringLiteral("2.1.2.6"), 15),
-                spec(QStringLiteral("CodiceCIG"), QStringLiteral("CodiceCIG"), C::Text,
-                     QStringLiteral("2.1.2.7"), 15)});
+        addTop({fieldDef(QStringLiteral("IdDocumento"), QStringLiteral("IdDocumento"), C::Text,
+                         QStringLiteral("2.1.2.2"), 20),
+                fieldDef(QStringLiteral("Data"), QStringLiteral("Data"), C::Date,
+                         QStringLiteral("2.1.2.3")),
+                fieldDef(QStringLiteral("Num Item"), QStringLiteral("NumItem"), C::Text,
+                         QStringLiteral("2.1.2.4"), 20),
+                fieldDef(QStringLiteral("CodiceCommessaConvenzione"),
+                         QStringLiteral("CodiceCommessaConvenzione"), C::Text,
+                         QStringLiteral("2.1.2.5"), 100),
+                fieldDef(QStringLiteral("CodiceCUP"), QStringLiteral("CodiceCUP"), C::Text,
+                         QStringLiteral("2.1.2.6"), 15),
+                fieldDef(QStringLiteral("CodiceCIG"), QStringLiteral("CodiceCIG"), C::Text,
+                         QStringLiteral("2.1.2.7"), 15)});
         setRules(
             {{missing(QStringLiteral("IdDocumento")),
               QStringLiteral("Attenzione manca l'IdDocumento"), QStringLiteral("IdDocumento")}});
@@ -229,8 +230,8 @@ DocumentiSALEditor::DocumentiSALEditor(DataModule& db, QWidget* parent)
     : DocumentiForm(db, QStringLiteral("TablePA_FE_Body_DatiSAL"), QStringLiteral("id"),
                     QStringLiteral("Dati SAL"), parent) {
     beginForm();
-    addTop({spec(QStringLiteral("Riferimento Fase"), QStringLiteral("RiferimentoFase"),
-                 FieldControl::Integer, QStringLiteral("2.1.7.1"), 3)});
+    addTop({fieldDef(QStringLiteral("Riferimento Fase"), QStringLiteral("RiferimentoFase"),
+                     FieldControl::Integer, QStringLiteral("2.1.7.1"), 3)});
     finishForm();
     setMinimumWidth(400);
     setRules({{missing(QStringLiteral("RiferimentoFase")),

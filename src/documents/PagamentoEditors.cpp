@@ -11,8 +11,8 @@
 namespace brevalto {
 
 namespace {
-FieldSpec spec(const QString& label, const QString& column, FieldControl control,
-               const QString& help, int max = 0) {
+FieldSpec fieldDef(const QString& label, const QString& column, FieldControl control,
+                   const QString& help, int max = 0) {
     FieldSpec f{label, column, control};
     f.helpCode = help;
     f.maxLength = max;
@@ -24,55 +24,59 @@ PagamentoDettaglioEditor::PagamentoDettaglioEditor(DataModule& db, QWidget* pare
     : DocumentiForm(db, pagamento::kInstalmentsDataset, QStringLiteral("id"),
                     QStringLiteral("Dettagli Pagamento"), parent) {
     using C = FieldControl;
-    FieldSpec method = spec(QStringLiteral("Mod. Pagamento"), QStringLiteral("ModalitaPagamento"),
-                            C::Lookup, QStringLiteral("2.4.2.2"));
+    FieldSpec method =
+        fieldDef(QStringLiteral("Mod. Pagamento"), QStringLiteral("ModalitaPagamento"), C::Lookup,
+                 QStringLiteral("2.4.2.2"));
     method.listDataset = QStringLiteral("TablePA_ModalitaPagamento");
     method.listKey = QStringLiteral("Codice");
     method.listDisplay = QStringLiteral("Descrizione");
     beginForm();
-    addTop(
-        {spec(QStringLiteral("Beneficiario"), QStringLiteral("Beneficiario"), C::Text,
-              QStringLiteral("2.4.2.1"), 200),
-         method,
-         spec(QStringLiteral("Data rif. termini pagam."),
-              QStringLiteral("DataRiferimentoTerminiPagamento"), C::Date,
-              QStringLiteral("2.4.2.3")),
-         spec(QStringLiteral("Giorni Termini Pagamento"), QStringLiteral("GiorniTerminiPagamento"),
-              C::Integer, QStringLiteral("2.4.2.4"), 3),
-         spec(QStringLiteral("Data scadenza"), QStringLiteral("DataScadenzaPagamento"), C::Date,
-              QStringLiteral("2.4.2.5")),
-         spec(QStringLiteral("Importo"), QStringLiteral("ImportoPagamento"), C::Number,
-              QStringLiteral("2.4.2.6"), 15),
-         spec(QStringLiteral("Cod. Ufficio Postale"), QStringLiteral("CodUfficioPostale"), C::Text,
-              QStringLiteral("2.4.2.7"), 20),
-         spec(QStringLiteral("Cognome Quietanzante"), QStringLiteral("CognomeQuietanzante"),
-              C::Text, QStringLiteral("2.4.2.8"), 60),
-         spec(QStringLiteral("Nome"), QStringLiteral("NomeQuietanzante"), C::Text,
-              QStringLiteral("2.4.2.9"), 60),
-         spec(QStringLiteral("Cod.Fisc. Quietanzante"), QStringLiteral("CFQuietanzante"), C::Text,
-              QStringLiteral("2.4.2.10"), 16),
-         spec(QStringLiteral("Titolo "), QStringLiteral("TitoloQuietanzante"), C::Text,
-              QStringLiteral("2.4.2.11"), 10),
-         spec(QStringLiteral("Istituto Finanziario"), QStringLiteral("IstitutoFinanziario"),
-              C::Text, QStringLiteral("2.4.2.12"), 80),
-         spec(QStringLiteral("Iban"), QStringLiteral("Iban"), C::Text, QStringLiteral("2.4.2.13"),
-              34),
-         spec(QStringLiteral("Abi"), QStringLiteral("Abi"), C::Text, QStringLiteral("2.4.2.14"), 5),
-         spec(QStringLiteral("Cab"), QStringLiteral("Cab"), C::Text, QStringLiteral("2.4.2.15"), 5),
-         spec(QStringLiteral("Bic"), QStringLiteral("Bic"), C::Text, QStringLiteral("2.4.2.16"),
-              11),
-         spec(QStringLiteral("Sconto Pagamento Anticipato"),
-              QStringLiteral("ScontoPagamentoAnticipato"), C::Number, QStringLiteral("2.4.2.17"),
-              15),
-         spec(QStringLiteral("Data Limite Pagamento Anticipato"),
-              QStringLiteral("DataLimitePagamentoAnticipato"), C::Date, QStringLiteral("2.4.2.18")),
-         spec(QStringLiteral(" Penalita Pagamenti Ritardati"),
-              QStringLiteral("PenalitaPagamentiRitardati"), C::Number, QStringLiteral("2.4.2.19"),
-              15),
-         spec(QStringLiteral("Data Decorrenza Penale"), QStringLiteral("DataDecorrenzaPenale"),
-              C::Date, QStringLiteral("2.4.2.20")),
-         spec(QStringLiteral("Codice Pagamento"), QStringLiteral("CodicePagamento"), C::Text,
-              QStringLiteral("2.4.2.21"), 60)});
+    addTop({fieldDef(QStringLiteral("Beneficiario"), QStringLiteral("Beneficiario"), C::Text,
+                     QStringLiteral("2.4.2.1"), 200),
+            method,
+            fieldDef(QStringLiteral("Data rif. termini pagam."),
+                     QStringLiteral("DataRiferimentoTerminiPagamento"), C::Date,
+                     QStringLiteral("2.4.2.3")),
+            fieldDef(QStringLiteral("Giorni Termini Pagamento"),
+                     QStringLiteral("GiorniTerminiPagamento"), C::Integer,
+                     QStringLiteral("2.4.2.4"), 3),
+            fieldDef(QStringLiteral("Data scadenza"), QStringLiteral("DataScadenzaPagamento"),
+                     C::Date, QStringLiteral("2.4.2.5")),
+            fieldDef(QStringLiteral("Importo"), QStringLiteral("ImportoPagamento"), C::Number,
+                     QStringLiteral("2.4.2.6"), 15),
+            fieldDef(QStringLiteral("Cod. Ufficio Postale"), QStringLiteral("CodUfficioPostale"),
+                     C::Text, QStringLiteral("2.4.2.7"), 20),
+            fieldDef(QStringLiteral("Cognome Quietanzante"), QStringLiteral("CognomeQuietanzante"),
+                     C::Text, QStringLiteral("2.4.2.8"), 60),
+            fieldDef(QStringLiteral("Nome"), QStringLiteral("NomeQuietanzante"), C::Text,
+                     QStringLiteral("2.4.2.9"), 60),
+            fieldDef(QStringLiteral("Cod.Fisc. Quietanzante"), QStringLiteral("CFQuietanzante"),
+                     C::Text, QStringLiteral("2.4.2.10"), 16),
+            fieldDef(QStringLiteral("Titolo "), QStringLiteral("TitoloQuietanzante"), C::Text,
+                     QStringLiteral("2.4.2.11"), 10),
+            fieldDef(QStringLiteral("Istituto Finanziario"), QStringLiteral("IstitutoFinanziario"),
+                     C::Text, QStringLiteral("2.4.2.12"), 80),
+            fieldDef(QStringLiteral("Iban"), QStringLiteral("Iban"), C::Text,
+                     QStringLiteral("2.4.2.13"), 34),
+            fieldDef(QStringLiteral("Abi"), QStringLiteral("Abi"), C::Text,
+                     QStringLiteral("2.4.2.14"), 5),
+            fieldDef(QStringLiteral("Cab"), QStringLiteral("Cab"), C::Text,
+                     QStringLiteral("2.4.2.15"), 5),
+            fieldDef(QStringLiteral("Bic"), QStringLiteral("Bic"), C::Text,
+                     QStringLiteral("2.4.2.16"), 11),
+            fieldDef(QStringLiteral("Sconto Pagamento Anticipato"),
+                     QStringLiteral("ScontoPagamentoAnticipato"), C::Number,
+                     QStringLiteral("2.4.2.17"), 15),
+            fieldDef(QStringLiteral("Data Limite Pagamento Anticipato"),
+                     QStringLiteral("DataLimitePagamentoAnticipato"), C::Date,
+                     QStringLiteral("2.4.2.18")),
+            fieldDef(QStringLiteral(" Penalita Pagamenti Ritardati"),
+                     QStringLiteral("PenalitaPagamentiRitardati"), C::Number,
+                     QStringLiteral("2.4.2.19"), 15),
+            fieldDef(QStringLiteral("Data Decorrenza Penale"),
+                     QStringLiteral("DataDecorrenzaPenale"), C::Date, QStringLiteral("2.4.2.20")),
+            fieldDef(QStringLiteral("Codice Pagamento"), QStringLiteral("CodicePagamento"), C::Text,
+                     QStringLiteral("2.4.2.21"), 60)});
     field(QStringLiteral("Iban"))->installEventFilter(this);
     finishForm();
     setRules({

@@ -9,8 +9,8 @@
 namespace brevalto {
 
 namespace {
-FieldSpec spec(const QString& label, const QString& column, FieldControl control, int max,
-               const QString& help, const QString& list = {}) {
+FieldSpec fieldDef(const QString& label, const QString& column, FieldControl control, int max,
+                   const QString& help, const QString& list = {}) {
     FieldSpec f{label, column, control};
     f.maxLength = max;
     f.helpCode = help;
@@ -28,22 +28,23 @@ RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
                     parent) {
     using C = FieldControl;
     beginForm();
-    addTop({spec(QStringLiteral("Aliquota Iva"), QStringLiteral("AliquotaIva"), C::Number, 6,
-                 QStringLiteral("2.2.2.1")),
-            spec(QStringLiteral("Natura"), QStringLiteral("Natura"), C::Lookup, 0,
-                 QStringLiteral("2.2.2.2"), QStringLiteral("TablePA_Natura")),
-            spec(QStringLiteral("Spese Accessorie"), QStringLiteral("SpeseAccessorie"), C::Number,
-                 21, QStringLiteral("2.2.2.3")),
-            spec(QStringLiteral("Arrotondamento"), QStringLiteral("Arrotondamento"), C::Number, 6,
-                 QStringLiteral("2.2.2.4")),
-            spec(QStringLiteral("Imponibile"), QStringLiteral("ImponibileImporto"), C::Number, 15,
-                 QStringLiteral("2.2.2.5")),
-            spec(QStringLiteral("Imposta"), QStringLiteral("Imposta"), C::Number, 15,
-                 QStringLiteral("2.2.2.6")),
-            spec(QStringLiteral("Esigibilita Iva"), QStringLiteral("EsigibilitaIva"), C::Lookup, 0,
-                 QStringLiteral("2.2.2.7"), QStringLiteral("TablePA_EsigibilitaIva")),
-            spec(QStringLiteral("Riferimento Normativo"), QStringLiteral("RiferimentoNormativo"),
-                 C::Text, 100, QStringLiteral("2.2.2.8"))});
+    addTop(
+        {fieldDef(QStringLiteral("Aliquota Iva"), QStringLiteral("AliquotaIva"), C::Number, 6,
+                  QStringLiteral("2.2.2.1")),
+         fieldDef(QStringLiteral("Natura"), QStringLiteral("Natura"), C::Lookup, 0,
+                  QStringLiteral("2.2.2.2"), QStringLiteral("TablePA_Natura")),
+         fieldDef(QStringLiteral("Spese Accessorie"), QStringLiteral("SpeseAccessorie"), C::Number,
+                  21, QStringLiteral("2.2.2.3")),
+         fieldDef(QStringLiteral("Arrotondamento"), QStringLiteral("Arrotondamento"), C::Number, 6,
+                  QStringLiteral("2.2.2.4")),
+         fieldDef(QStringLiteral("Imponibile"), QStringLiteral("ImponibileImporto"), C::Number, 15,
+                  QStringLiteral("2.2.2.5")),
+         fieldDef(QStringLiteral("Imposta"), QStringLiteral("Imposta"), C::Number, 15,
+                  QStringLiteral("2.2.2.6")),
+         fieldDef(QStringLiteral("Esigibilita Iva"), QStringLiteral("EsigibilitaIva"), C::Lookup, 0,
+                  QStringLiteral("2.2.2.7"), QStringLiteral("TablePA_EsigibilitaIva")),
+         fieldDef(QStringLiteral("Riferimento Normativo"), QStringLiteral("RiferimentoNormativo"),
+                  C::Text, 100, QStringLiteral("2.2.2.8"))});
     calcola_ = addButtonBeside(QStringLiteral("Imposta"), QStringLiteral("Button1"),
                                QStringLiteral("calcola"));
     connect(calcola_, &QPushButton::clicked, this, &RiepilogoEditor::calcola);

@@ -62,7 +62,7 @@ QString addColumnSql(const TableDef& table, const ColumnDef& column) {
     // SQLite cannot add a PRIMARY KEY column to an existing table; an AutoNumber column added
     // late becomes a plain integer.
     const QString type = column.kind == ColumnKind::AutoNumber ? QStringLiteral("INTEGER")
-                                                                : sqlColumnType(column.kind);
+                                                               : sqlColumnType(column.kind);
     return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
         .arg(quoteIdentifier(table.name), quoteIdentifier(column.name), type);
 }

@@ -8,7 +8,9 @@
 
 namespace brevalto::test {
 
-QString sharedDir() { return QDir(QStringLiteral(BREVALTO_SHARED_DIR)).absolutePath(); }
+QString sharedDir() {
+    return QDir(QStringLiteral(BREVALTO_SHARED_DIR)).absolutePath();
+}
 
 TempFolder::TempFolder() {
     if (!dir_.isValid())
