@@ -22,8 +22,8 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
             continue;
         x.start("DatiRitenuta");
         x.element("TipoRitenuta", r.text("TipoRitenuta"));
-        x.element("ImportoRitenuta", FormatDecimal(r.number("ImportoRitenuta"), 15));
-        x.element("AliquotaRitenuta", FormatDecimal(r.number("AliquotaRitenuta"), 6));
+        x.element("ImportoRitenuta", FormatSchemaDecimal(r.number("ImportoRitenuta"), 15));
+        x.element("AliquotaRitenuta", FormatSchemaDecimal(r.number("AliquotaRitenuta"), 6));
         elementIfText(x, "CausalePagamento", r.text("CausalePagamento"));
         x.end();
     }
@@ -32,7 +32,7 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
         x.start("DatiBollo");
         x.element("BolloVirtuale", b.text("DatiGenerali_DatiBollo_BolloVirtuale"));
         x.element("ImportoBollo",
-                  FormatDecimal(b.number("DatiGenerali_DatiBollo_ImportoBollo"), 15));
+                  FormatSchemaDecimal(b.number("DatiGenerali_DatiBollo_ImportoBollo"), 15));
         x.end();
     }
 
@@ -43,11 +43,12 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
             continue;
         x.start("DatiCassaPrevidenziale");
         x.element("TipoCassa", r.text("TipoCassa"));
-        x.element("AlCassa", FormatDecimal(r.number("AlCassa"), 6));
-        x.element("ImportoContributoCassa", FormatDecimal(r.number("ImportoContributoCassa"), 15));
+        x.element("AlCassa", FormatSchemaDecimal(r.number("AlCassa"), 6));
+        x.element("ImportoContributoCassa",
+                  FormatSchemaDecimal(r.number("ImportoContributoCassa"), 15));
         if (!r.isNull("ImponibileCassa"))
-            x.element("ImponibileCassa", FormatDecimal(r.number("ImponibileCassa"), 15));
-        x.element("AliquotaIVA", FormatDecimal(r.number("AliquotaIva"), 6));
+            x.element("ImponibileCassa", FormatSchemaDecimal(r.number("ImponibileCassa"), 15));
+        x.element("AliquotaIVA", FormatSchemaDecimal(r.number("AliquotaIva"), 6));
         elementIfText(x, "Ritenuta", UpperCase(r.text("Ritenuta")));
         elementIfText(x, "Natura", r.text("Natura"));
         elementIfText(x, "RiferimentoAmministrazione", r.text("RiferimentoAmministrazione"));
@@ -62,16 +63,17 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
         x.start("ScontoMaggiorazione");
         x.element("Tipo", r.text("Tipo"));
         if (!r.isNull("Percentuale"))
-            x.element("Percentuale", FormatDecimal(r.number("Percentuale"), 6));
+            x.element("Percentuale", FormatSchemaDecimal(r.number("Percentuale"), 6));
         if (!r.isNull("Importo"))
-            x.element("Importo", FormatDecimal(r.number("Importo"), 21));
+            x.element("Importo", FormatSchemaDecimal(r.number("Importo"), 21));
         x.end();
     }
 
     if (!b.isNull("ImportoTotaleDocumento"))
-        x.element("ImportoTotaleDocumento", FormatDecimal(b.number("ImportoTotaleDocumento"), 15));
+        x.element("ImportoTotaleDocumento",
+                  FormatSchemaDecimal(b.number("ImportoTotaleDocumento"), 15));
     if (!b.isNull("Arrotondamento"))
-        x.element("Arrotondamento", FormatDecimal(b.number("Arrotondamento"), 15));
+        x.element("Arrotondamento", FormatSchemaDecimal(b.number("Arrotondamento"), 15));
 
     const Columns causali(data.table("TablePA_FE_Body_Causale"));
     for (int i = 0; i < causali.dataset().rowCount(); ++i)
@@ -172,9 +174,9 @@ void writeTransport(XmlOut& x, const Row& b) {
     elementIfText(x, "Descrizione", b.text("Descrizione"));
     elementIfText(x, "UnitaMisuraPeso", b.text("UnitaMisuraPeso"));
     if (!b.isNull("PesoLordo"))
-        x.element("PesoLordo", FormatDecimal(b.number("PesoLordo"), 7));
+        x.element("PesoLordo", FormatSchemaDecimal(b.number("PesoLordo"), 7));
     if (!b.isNull("PesoNetto"))
-        x.element("PesoNetto", FormatDecimal(b.number("PesoNetto"), 7));
+        x.element("PesoNetto", FormatSchemaDecimal(b.number("PesoNetto"), 7));
     if (!b.isNull("DataOraRitiro"))
         x.element("DataOraRitiro", FormatDateTime(b.value("DataOraRitiro")));
     if (!b.isNull("DataInizioTrasporto"))

@@ -39,26 +39,26 @@ void writeLines(XmlOut& x, DataModule& data, int bodyId) {
         }
         x.element("Descrizione", l.text("Descrizione"));
         if (!l.isNull("Quantita"))
-            x.element("Quantita", FormatDecimal(l.number("Quantita"), 21));
+            x.element("Quantita", FormatSchemaDecimal(l.number("Quantita"), 21));
         elementIfText(x, "UnitaMisura", l.text("UnitaMisura"));
         if (!l.isNull("DataInizioPeriodo"))
             x.element("DataInizioPeriodo", FormatDate(l.value("DataInizioPeriodo")));
         if (!l.isNull("DataFinePeriodo"))
             x.element("DataFinePeriodo", FormatDate(l.value("DataFinePeriodo")));
-        x.element("PrezzoUnitario", FormatDecimal(l.number("PrezzoUnitario"), 21));
+        x.element("PrezzoUnitario", FormatSchemaDecimal(l.number("PrezzoUnitario"), 21));
         for (const Row& d : discounts.of(lineId)) {
             if (d.text("Tipo").isEmpty())
                 continue;
             x.start("ScontoMaggiorazione");
             x.element("Tipo", d.text("Tipo"));
             if (!d.isNull("Percentuale"))
-                x.element("Percentuale", FormatDecimal(d.number("Percentuale"), 6));
+                x.element("Percentuale", FormatSchemaDecimal(d.number("Percentuale"), 6));
             if (!d.isNull("Importo"))
-                x.element("Importo", FormatDecimal(d.number("Importo"), 21));
+                x.element("Importo", FormatSchemaDecimal(d.number("Importo"), 21));
             x.end();
         }
-        x.element("PrezzoTotale", FormatDecimal(l.number("PrezzoTotale"), 21));
-        x.element("AliquotaIVA", FormatDecimal(l.number("AliquotaIva"), 6));
+        x.element("PrezzoTotale", FormatSchemaDecimal(l.number("PrezzoTotale"), 21));
+        x.element("AliquotaIVA", FormatSchemaDecimal(l.number("AliquotaIva"), 6));
         elementIfText(x, "Ritenuta", UpperCase(l.text("Ritenuta")));
         elementIfText(x, "Natura", l.text("Natura"));
         elementIfText(x, "RiferimentoAmministrazione", l.text("RiferimentoAmministrazione"));
@@ -69,7 +69,8 @@ void writeLines(XmlOut& x, DataModule& data, int bodyId) {
             x.element("TipoDato", o.text("TipoDato"));
             elementIfText(x, "RiferimentoTesto", o.text("RiferimentoTesto"));
             if (!o.isNull("RiferimentoNumero"))
-                x.element("RiferimentoNumero", FormatDecimal(o.number("RiferimentoNumero"), 21));
+                x.element("RiferimentoNumero",
+                          FormatSchemaDecimal(o.number("RiferimentoNumero"), 21));
             if (!o.isNull("RiferimentoData"))
                 x.element("RiferimentoData", FormatDate(o.value("RiferimentoData")));
             x.end();
@@ -83,14 +84,14 @@ void writeSummaries(XmlOut& x, DataModule& data) {
     for (int i = 0; i < summaries.dataset().rowCount(); ++i) {
         const Row s(summaries, i);
         x.start("DatiRiepilogo");
-        x.element("AliquotaIVA", FormatDecimal(s.number("AliquotaIva"), 6));
+        x.element("AliquotaIVA", FormatSchemaDecimal(s.number("AliquotaIva"), 6));
         elementIfText(x, "Natura", s.text("Natura"));
         if (!s.isNull("SpeseAccessorie"))
-            x.element("SpeseAccessorie", FormatDecimal(s.number("SpeseAccessorie"), 15));
+            x.element("SpeseAccessorie", FormatSchemaDecimal(s.number("SpeseAccessorie"), 15));
         if (!s.isNull("Arrotondamento"))
-            x.element("Arrotondamento", FormatDecimal(s.number("Arrotondamento"), 15));
-        x.element("ImponibileImporto", FormatDecimal(s.number("ImponibileImporto"), 15));
-        x.element("Imposta", FormatDecimal(s.number("Imposta"), 15));
+            x.element("Arrotondamento", FormatSchemaDecimal(s.number("Arrotondamento"), 15));
+        x.element("ImponibileImporto", FormatSchemaDecimal(s.number("ImponibileImporto"), 15));
+        x.element("Imposta", FormatSchemaDecimal(s.number("Imposta"), 15));
         elementIfText(x, "EsigibilitaIVA", s.text("EsigibilitaIva"));
         elementIfText(x, "RiferimentoNormativo", s.text("RiferimentoNormativo"));
         x.end();

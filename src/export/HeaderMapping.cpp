@@ -70,9 +70,9 @@ void writeSeller(XmlOut& x, const Row& h) {
         x.element("Ufficio", h.text("CedentePrestatore_Iscrizione_REA_Ufficio"));
         x.element("NumeroREA", h.text("CedentePrestatore_Iscrizione_REA_NumeroREA"));
         if (!h.isNull("CedentePrestatore_Iscrizione_REA_CapitaleSociale"))
-            x.element(
-                "CapitaleSociale",
-                FormatDecimal(h.number("CedentePrestatore_Iscrizione_REA_CapitaleSociale"), 15));
+            x.element("CapitaleSociale",
+                      FormatSchemaDecimal(
+                          h.number("CedentePrestatore_Iscrizione_REA_CapitaleSociale"), 15));
         // An empty code means "not stated": the element is optional, and empty it is invalid.
         elementIfText(x, "SocioUnico", h.text("CedentePrestatore_Iscrizione_REA_SocioUnico"));
         x.element("StatoLiquidazione",

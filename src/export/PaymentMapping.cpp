@@ -34,7 +34,7 @@ void writePayments(XmlOut& x, DataModule& data, int bodyId) {
                           FormatInteger(d.integer("GiorniTerminiPagamento"), 3));
             if (!d.isNull("DataScadenzaPagamento"))
                 x.element("DataScadenzaPagamento", FormatDate(d.value("DataScadenzaPagamento")));
-            x.element("ImportoPagamento", FormatDecimal(d.number("ImportoPagamento"), 15));
+            x.element("ImportoPagamento", FormatSchemaDecimal(d.number("ImportoPagamento"), 15));
             elementIfText(x, "CodUfficioPostale", d.text("CodUfficioPostale"));
             elementIfText(x, "CognomeQuietanzante", d.text("CognomeQuietanzante"));
             elementIfText(x, "NomeQuietanzante", d.text("NomeQuietanzante"));
@@ -47,13 +47,13 @@ void writePayments(XmlOut& x, DataModule& data, int bodyId) {
             elementIfText(x, "BIC", d.text("Bic"));
             if (!d.isNull("ScontoPagamentoAnticipato"))
                 x.element("ScontoPagamentoAnticipato",
-                          FormatDecimal(d.number("ScontoPagamentoAnticipato"), 15));
+                          FormatSchemaDecimal(d.number("ScontoPagamentoAnticipato"), 15));
             if (!d.isNull("DataLimitePagamentoAnticipato"))
                 x.element("DataLimitePagamentoAnticipato",
                           FormatDate(d.value("DataLimitePagamentoAnticipato")));
             if (!d.isNull("PenalitaPagamentiRitardati"))
                 x.element("PenalitaPagamentiRitardati",
-                          FormatDecimal(d.number("PenalitaPagamentiRitardati"), 15));
+                          FormatSchemaDecimal(d.number("PenalitaPagamentiRitardati"), 15));
             if (!d.isNull("DataDecorrenzaPenale"))
                 x.element("DataDecorrenzaPenale", FormatDate(d.value("DataDecorrenzaPenale")));
             elementIfText(x, "CodicePagamento", d.text("CodicePagamento"));

@@ -116,6 +116,26 @@ QString FormatDecimal(double value, int maxLength) {
     return text;
 }
 
+QString FormatSchemaDecimal(double value, int maxLength) {
+    const int maxDecimals = maxLength >= 21 ? 8 : 2;
+    QString text = FormatDecimal(value, maxLength);
+    if (text.contains(QLatin1Char('E'))) {
+        if (std::abs(value) >= 1)
+            return text; // too large for any field: left as the length rule gives it
+        const double scale = std::pow(10.0, maxDecimals);
+        const double cut = std::trunc(value * scale) / scale;
+        text = cut == 0 ? QStringLiteral("0.00") : QString::number(cut, 'f', maxDecimals);
+        while (text.size() - text.indexOf(QLatin1Char('.')) - 1 > 2 &&
+               text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+        return text;
+    }
+    const qsizetype point = text.indexOf(QLatin1Char('.'));
+    if (point >= 0 && text.size() - point - 1 > maxDecimals)
+        text.truncate(point + 1 + maxDecimals);
+    return text;
+}
+
 QString FormatInteger(qint64 value, int maxLength) {
     if (value == 0)
         return QStringLiteral("0");

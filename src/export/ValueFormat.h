@@ -14,6 +14,13 @@ namespace brevalto {
 // rounded) to maxLength characters without leaving a final point. Zero gives "0.00".
 QString FormatDecimal(double value, int maxLength);
 
+// FormatDecimal for an element of the invoice file, whose schema type admits a fixed number of
+// decimals: two for rates, weights and two-decimal amounts (maximum lengths up to 15), eight for
+// quantities, prices and eight-decimal amounts (21). Decimals past that are cut off, as the
+// length rule cuts, and a value too small for fixed notation is written in fixed notation too
+// ("0.00" for a two-decimal field), so that every number written is one the schema accepts.
+QString FormatSchemaDecimal(double value, int maxLength);
+
 // An integer as decimal text, cut to its first maxLength characters. Zero gives "0".
 QString FormatInteger(qint64 value, int maxLength);
 

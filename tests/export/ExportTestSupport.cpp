@@ -366,6 +366,21 @@ int scenarioNoOptionalBlock(ExportArchive& a) {
     return doc;
 }
 
+// Figures typed with more decimals than the file admits, and a price too small for fixed notation.
+int scenarioFiguresWithSurplusDecimals(ExportArchive& a) {
+    const int doc = a.addDocument();
+    const int body =
+        a.addBody(doc, {{"ImportoTotaleDocumento", 122.005}, {"Arrotondamento", 0.005}});
+    a.addLine(body, 1,
+              {{"Quantita", 3.123456789},
+               {"PrezzoUnitario", 32.0123456789},
+               {"PrezzoTotale", 100.000000001},
+               {"AliquotaIva", 22.004}});
+    a.addLine(body, 2, {{"PrezzoUnitario", 0.0000001}, {"PrezzoTotale", 0.0000001}});
+    a.addSummary(body, {{"ImponibileImporto", 100.0000001}, {"Imposta", 22.0049}});
+    return doc;
+}
+
 int scenarioEveryOptionalBlock(ExportArchive& a) {
     const int doc = a.addDocument({
         {"DatiTrasmissione_ContattiTrasmittente", true},
@@ -670,6 +685,7 @@ const QList<Scenario>& validScenarios() {
         {"TwoBodies", scenarioTwoBodies},
         {"ReferencesCutToFourDigits", scenarioReferencesCutToFourDigits},
         {"SmallAttachments", scenarioSmallAttachments},
+        {"FiguresWithSurplusDecimals", scenarioFiguresWithSurplusDecimals},
     };
     return scenarios;
 }

@@ -85,6 +85,7 @@ struct Scenario {
 const QList<Scenario>& validScenarios();
 
 int scenarioPrivateBuyerWithPec(ExportArchive& a);
+int scenarioFiguresWithSurplusDecimals(ExportArchive& a);
 int scenarioPublicAdministration(ExportArchive& a);
 int scenarioForeignBuyerTaxCodeOnly(ExportArchive& a);
 int scenarioPersonWithTitle(ExportArchive& a);

@@ -63,6 +63,34 @@ TEST(ValueFormatTest, FormatDecimalIgnoresTheLocale) {
     QLocale::setDefault(before);
 }
 
+// What reaches the file: never more decimals than the element's schema type admits, never an
+// exponent.
+TEST(ValueFormatTest, FormatSchemaDecimalKeepsToTheSchemaTypes) {
+    const struct {
+        double value;
+        int maxLength;
+        const char* expected;
+    } cases[] = {
+        {10.125, 15, "10.12"},
+        {-100.005, 15, "-100.00"},
+        {187.88, 15, "187.88"},
+        {22.125, 6, "22.12"},
+        {5.5, 6, "5.50"},
+        {12.345, 7, "12.34"},
+        {1.123456789, 21, "1.12345678"},
+        {2.5, 21, "2.50"},
+        {0.000001, 21, "0.000001"},
+        {0.000001, 15, "0.00"},
+        {-0.000001, 15, "0.00"},
+        {1e-9, 21, "0.00"},
+        {0, 15, "0.00"},
+        {123456.78, 15, "123456.78"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatSchemaDecimal(c.value, c.maxLength), QString(c.expected))
+            << c.value << " " << c.maxLength;
+}
+
 TEST(ValueFormatTest, FormatInteger) {
     const struct {
         qint64 value;
