@@ -107,8 +107,6 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
     if (auto* salva = findChild<QPushButton*>(QStringLiteral("spdSalva")))
         salva->setToolTip(QStringLiteral("Sava le modifiche effettuate"));
     // "Indietro" always stores, modified or not.
-    disconnect(indietroButton(), nullptr, this, nullptr);
-    connect(indietroButton(), &QPushButton::clicked, this, &OpzioniWindow::spdIndietroClick);
     connect(pickFolder_, &QToolButton::clicked, this, &OpzioniWindow::pickFolder);
     connect(openFolder_, &QToolButton::clicked, this, &OpzioniWindow::openFolder);
 
@@ -134,11 +132,7 @@ void OpzioniWindow::showEvent(QShowEvent* event) {
     EditorBase::showEvent(event);
 }
 
-void OpzioniWindow::reject() {
-    spdIndietroClick();
-}
-
-void OpzioniWindow::spdIndietroClick() {
+void OpzioniWindow::indietro() {
     spdSalvaClick();
     done(QDialog::Accepted);
 }

@@ -28,8 +28,8 @@ public:
     // Opens a folder or an address with the system's handler; replaceable for tests.
     std::function<bool(const QUrl&)> openUrl;
 
-    // "Indietro": saves, then closes.
-    void spdIndietroClick();
+    // "Indietro" (and Escape): saves, modified or not, then closes.
+    void indietro() override;
     // Save: the chosen start tab and the whole row stored, then the seller selectors adjusted.
     void spdSalvaClick();
     // The folder picker beside "Cartella Esp. Documenti"; nothing is stored until "Indietro".
@@ -43,7 +43,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void reject() override;
     void beforeRules() override;
     bool store(QString* error) override;
 

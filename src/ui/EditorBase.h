@@ -63,8 +63,8 @@ public:
 
     // Runs the rules and saves; false when a rule failed or the archive refused the row.
     bool save();
-    // "Indietro": saves when modified, closes unless the save failed.
-    void indietro();
+    // "Indietro": saves when modified, closes unless the save failed. Escape does the same.
+    virtual void indietro();
     // "Annulla": deletes the row just added and closes.
     virtual void annulla();
 

@@ -100,7 +100,7 @@ TEST_F(OpzioniWindowTest, PickListsCopyAndBackspaceClearsOnlyTheirOwnColumns) {
     EXPECT_TRUE(opzioni.isNull("Iva_Id"));
     EXPECT_TRUE(opzioni.isNull("AliquotaIva")) << "the rate goes with the VAT code";
 
-    screen.spdIndietroClick();
+    screen.indietro();
     EXPECT_TRUE(stored("AliquotaIva").isNull());
     EXPECT_EQ(stored("ModPagamento_Id").toInt(), 2);
     EXPECT_TRUE(stored("CedentePrestatore_Id").isNull());
@@ -129,7 +129,7 @@ TEST_F(OpzioniWindowTest, ExportFolderIsPickedWithItsSeparatorAndOpened) {
     screen.openFolderButton()->click();
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(chosen + "/")});
 
-    screen.spdIndietroClick();
+    screen.indietro();
     EXPECT_EQ(stored("CartellaEsportazioneDocumenti").toString(), chosen + "/");
 
     ASSERT_TRUE(QDir(chosen).removeRecursively());
