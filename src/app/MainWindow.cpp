@@ -4,8 +4,9 @@
 #include "app/StartUp.h"
 #include "store/Dataset.h"
 #include "store/DbError.h"
+#include "store/Prompt.h"
 #include "ui/DataGrid.h"
-#include "ui/QtPrompt.h"
+#include "ui/GuardedAction.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,28 +34,28 @@ MainWindow::MainWindow(Screens& screens, QWidget* parent) : QMainWindow(parent),
     tabs_->addTab(buildDocumentsPage(), tr("Fatture e Documenti"));
     tabs_->addTab(buildUtilityPage(), tr("Utility"));
 
-    memo1_ = new QPlainTextEdit(central);
-    memo1_->setObjectName(QStringLiteral("Memo1"));
-    memo1_->setReadOnly(true);
-    memo1_->setToolTip(tr("Percorso di rete"));
-    memo1_->setPlaceholderText(tr("Percorso di rete"));
-    memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo1_->setFixedHeight(memo1_->fontMetrics().lineSpacing() * 2 + 10);
-    memo1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    memo1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    archivePathBox_ = new QPlainTextEdit(central);
+    archivePathBox_->setObjectName(QStringLiteral("Memo1"));
+    archivePathBox_->setReadOnly(true);
+    archivePathBox_->setToolTip(tr("Percorso di rete"));
+    archivePathBox_->setPlaceholderText(tr("Percorso di rete"));
+    archivePathBox_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    archivePathBox_->setFixedHeight(archivePathBox_->fontMetrics().lineSpacing() * 2 + 10);
+    archivePathBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    archivePathBox_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     QPushButton* rete = makeButton(QStringLiteral("btnLavoraRete"), tr("Lavora in Rete"), central);
     rete->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
-    connect(rete, &QPushButton::clicked, this, &MainWindow::btnLavoraReteClick);
+    connect(rete, &QPushButton::clicked, this, &MainWindow::lavoraInRete);
     QPushButton* esci = makeButton(QStringLiteral("btnEsci"), tr("Esci"), central);
     esci->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
-    connect(esci, &QPushButton::clicked, this, &MainWindow::btnEsciClick);
+    connect(esci, &QPushButton::clicked, this, &MainWindow::esci);
 
     auto* bottom = new QHBoxLayout;
     auto* archiveLabel = new QLabel(tr("Archivio"), central);
-    archiveLabel->setBuddy(memo1_);
+    archiveLabel->setBuddy(archivePathBox_);
     bottom->addWidget(archiveLabel);
-    bottom->addWidget(memo1_, 1);
+    bottom->addWidget(archivePathBox_, 1);
     bottom->addWidget(rete);
     bottom->addWidget(esci);
 
@@ -173,11 +174,11 @@ void MainWindow::bindDocuments(Dataset& headers) {
 }
 
 void MainWindow::setArchivePathText(const QString& text) {
-    memo1_->setPlainText(text);
+    archivePathBox_->setPlainText(text);
 }
 
 QString MainWindow::archivePathText() const {
-    return memo1_->toPlainText();
+    return archivePathBox_->toPlainText();
 }
 
 QPushButton* MainWindow::button(const QString& objectName) const {
@@ -189,13 +190,7 @@ void MainWindow::setButtonAction(const QString& objectName, std::function<void()
     if (!b)
         return;
     disconnect(b, &QPushButton::clicked, nullptr, nullptr);
-    connect(b, &QPushButton::clicked, this, [action] {
-        try {
-            action();
-        } catch (const DbError& e) {
-            prompt().message(Prompt::errorTitle(), e.text());
-        }
-    });
+    connect(b, &QPushButton::clicked, this, guard(std::move(action)));
     b->setEnabled(true);
 }
 
@@ -204,11 +199,11 @@ bool MainWindow::runStartUp() {
     return StartUp(screens_).run() == StartUp::Outcome::Ready;
 }
 
-void MainWindow::btnLavoraReteClick() {
+void MainWindow::lavoraInRete() {
     switchArchive(screens_);
 }
 
-void MainWindow::btnEsciClick() {
+void MainWindow::esci() {
     leaveProgram(screens_);
 }
 

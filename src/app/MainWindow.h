@@ -27,7 +27,7 @@ public:
     void bindDocuments(Dataset& headers);
 
     QTabWidget* tabs() const { return tabs_; }
-    QPlainTextEdit* archivePathBox() const { return memo1_; }
+    QPlainTextEdit* archivePathBox() const { return archivePathBox_; }
     void setArchivePathText(const QString& text);
     QString archivePathText() const;
 
@@ -44,9 +44,9 @@ public:
     bool runStartUp();
     bool startUpDone() const { return startUpDone_; }
     // "Lavora in Rete": another archive, chosen by the user.
-    void btnLavoraReteClick();
+    void lavoraInRete();
     // "Esci": closes the archive and ends the program.
-    void btnEsciClick();
+    void esci();
 
 protected:
     bool event(QEvent* event) override;
@@ -59,7 +59,7 @@ private:
 
     Screens& screens_;
     QTabWidget* tabs_ = nullptr;
-    QPlainTextEdit* memo1_ = nullptr;
+    QPlainTextEdit* archivePathBox_ = nullptr;
     QWidget* documentsPage_ = nullptr;
     DataGrid* documentGrid_ = nullptr;
     bool startUpDone_ = false;

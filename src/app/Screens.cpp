@@ -18,9 +18,10 @@
 #include "settings/OpzioniWindow.h"
 #include "settings/RealizzazioneWindow.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/FieldHelp.h"
-#include "ui/QtPrompt.h"
+#include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
 #include "utility/DescrizioneFunzionaliWindow.h"
 
@@ -29,107 +30,112 @@
 namespace brevalto {
 
 Screens::Screens(Environment environment) : environment_(std::move(environment)) {
-    // The one place that fixes the order of creation. A screen not built yet keeps its line as a
+    // The one place that fixes the order of creation: the main window, the data module, then
+    // every screen, each a child of the main window. A screen not built yet keeps its line as a
     // comment until it arrives.
-    form1_ = std::make_unique<MainWindow>(*this);
-    formDB_ = std::make_unique<DataModule>();
-    form1_->bindDocuments(formDB_->table(QStringLiteral("TablePA_FE_Header")));
-    QWidget* owner = form1_.get();
-    frmRealizzazione_ = std::make_unique<RealizzazioneWindow>(owner);
-    frmDitta_ = std::make_unique<DittaWindow>(*formDB_, owner);
+    mainWindow_ = std::make_unique<MainWindow>(*this);
+    dataModule_ = std::make_unique<DataModule>();
+    DataModule& db = *dataModule_;
+    QWidget* owner = mainWindow_.get();
+    mainWindow_->bindDocuments(db.table(QStringLiteral("TablePA_FE_Header")));
+    QStringList tabCaptions;
+    for (int i = 0; i < mainWindow_->tabs()->count(); ++i)
+        tabCaptions << mainWindow_->tabs()->tabText(i);
+
+    add("TfrmRealizzazione", new RealizzazioneWindow(owner));
+    add("TfrmDitta", new DittaWindow(db, owner));
     // TfrmModificaCedentePrestatore
     // TfrmModificaCessionarioCommittente
     // TfrmGrigliaComuni
     // TfrmModificaComuni
-    frmDescrizioneFunzionali_ = std::make_unique<DescrizioneFunzionaliWindow>(owner);
-    frmDescrizioneFunzionali_->setDataset(
-        &formDB_->table(QStringLiteral("TablePA_DescrizioniFunzionali")));
+    add("TfrmDescrizioneFunzionali", new DescrizioneFunzionaliWindow(owner))
+        ->setDataset(&db.table(QStringLiteral("TablePA_DescrizioniFunzionali")));
     // TfrmModificaRappresentanteFiscale
     // TfrmGrigliaIva
     // TfrmModificaIva
     // TfrmModificaTerzoIntermediario
     // TfrmGrigliaVettori
     // TfrmModificaVettori
-    QStringList tabCaptions;
-    for (int i = 0; i < form1_->tabs()->count(); ++i)
-        tabCaptions << form1_->tabs()->tabText(i);
-    frmOpzioni_ = std::make_unique<OpzioniWindow>(*formDB_, tabCaptions, owner);
-    frmPass_ = std::make_unique<PasswordDialog>(owner);
-    frmHeader_ = std::make_unique<HeaderEditor>(*formDB_, owner);
-    frmHeaderCedente_ = std::make_unique<HeaderCedenteEditor>(*formDB_, owner);
-    frmHeaderRappresentante_ = std::make_unique<HeaderRappresentanteEditor>(*formDB_, owner);
-    frmHeaderCessionario_ = std::make_unique<HeaderCessionarioEditor>(*formDB_, owner);
-    frmHeaderTerzo_ = std::make_unique<HeaderTerzoIntermediarioEditor>(*formDB_, owner);
-    frmBodyRegister_ = std::make_unique<BodyRegister>(*formDB_, owner);
+    add("TfrmOpzioni", new OpzioniWindow(db, tabCaptions, owner));
+    add("TfrmPass", new PasswordDialog(owner));
+    add("TfrmModifica_PA_Header", new HeaderEditor(db, owner));
+    add("TfrmModifica_PA_Header_Cedente", new HeaderCedenteEditor(db, owner));
+    add("TfrmModifica_PA_Header_Rappresentante", new HeaderRappresentanteEditor(db, owner));
+    add("TfrmModifica_PA_Header_Cessionario", new HeaderCessionarioEditor(db, owner));
+    add("TfrmModifica_PA_Header_Terzo", new HeaderTerzoIntermediarioEditor(db, owner));
+    add("TfrmGriglia_PA_Body", new BodyRegister(db, owner));
     // The body editor makes its own withholding, pension fund, discount, causali and attachment
-    // screens (and the payment-reason picker); the other section screens make their sub-screens.
-    frmBodyEditor_ = std::make_unique<BodyEditor>(*formDB_, owner);
-    const auto section = [&](const char* dataset, EditorBase* screen) {
-        sectionScreens_.append({QString::fromLatin1(dataset), screen});
-    };
-    section("TablePA_FE_Body_DatiOrdineAcquisto",
-            new DocumentiOrdineAcquistoEditor(*formDB_, owner));
-    section("TablePA_FE_Body_DatiContratto", new DocumentiContrattoEditor(*formDB_, owner));
-    section("TablePA_FE_Body_DatiConvenzione", new DocumentiConvenzioneEditor(*formDB_, owner));
-    section("TablePA_FE_Body_DatiRicezione", new DocumentiRicezioneEditor(*formDB_, owner));
-    section("TablePA_FE_Body_DatiFattureCollegate",
-            new DocumentiFattureCollegateEditor(*formDB_, owner));
-    section("TablePA_FE_Body_DatiSAL", new DocumentiSALEditor(*formDB_, owner));
-    section("TablePA_FE_Body_DatiDDT", new DocumentiDDTEditor(*formDB_, owner));
-    section("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee", new LineeEditor(*formDB_, owner));
-    section("TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo", new RiepilogoEditor(*formDB_, owner));
-    section("TablePA_FE_Body_DatiPagamento", new PagamentoEditor(*formDB_, owner));
+    // screens (and the payment-reason picker); the section screens below make their sub-screens.
+    add("TfrmModifica_PA_Body", new BodyEditor(db, owner));
+    add("TfrmModifica_PA_Body_DatiOrdineAcquisto", new DocumentiOrdineAcquistoEditor(db, owner));
+    add("TfrmModifica_PA_Body_DatiContratto", new DocumentiContrattoEditor(db, owner));
+    add("TfrmModifica_PA_Body_DatiConvenzione", new DocumentiConvenzioneEditor(db, owner));
+    add("TfrmModifica_PA_Body_DatiRicezione", new DocumentiRicezioneEditor(db, owner));
+    add("TfrmModifica_PA_Body_DatiFattureCollegate",
+        new DocumentiFattureCollegateEditor(db, owner));
+    add("TfrmModifica_PA_Body_DatiSAL", new DocumentiSALEditor(db, owner));
+    add("TfrmModifica_PA_Body_DatiDDT", new DocumentiDDTEditor(db, owner));
+    add("TfrmModifica_PA_Body_DettaglioLinee", new LineeEditor(db, owner));
+    add("TfrmModifica_PA_Body_DatiRiepilogo", new RiepilogoEditor(db, owner));
+    add("TfrmModifica_PA_Body_DatiPagamento", new PagamentoEditor(db, owner));
     // TfrmCodificheDecodificheFiles
     // TfrmGriglia_CessionarioCommittente
     // TfrmGrigliaCedentiPrestatori
     // TfrmImporta
     // TfrmGrigliaDettaglioVeloce
     // TfrmEsportazioni
-    // TfrmModifica_PA_Body_Causali
     // TfrmTrovaPA
     // TfrmDettaglioErroriFatturazioneElettronica
     // TfrmGrigliaErroriFatturazioneElettronica
-    // TfrmModifica_PA_Body_DatiRitenuta
 
-    DescrizioneFunzionaliWindow* help = frmDescrizioneFunzionali_.get();
+    auto* help = &get<DescrizioneFunzionaliWindow>();
     setFieldHelpHandler([help](const QString& code) { help->showElement(code); });
-    documents_ = std::make_unique<DocumentRegister>(*formDB_, installedPrompt());
+    documents_ = std::make_unique<DocumentRegister>(db, installedPrompt());
     wireScreens();
 }
 
 void Screens::wireScreens() {
-    MainWindow& w = *form1_;
+    MainWindow& w = *mainWindow_;
+    auto& header = get<HeaderEditor>();
+    auto& cedente = get<HeaderCedenteEditor>();
+    auto& cessionario = get<HeaderCessionarioEditor>();
+    auto& bodyRegister = get<BodyRegister>();
+    auto& bodyEditor = get<BodyEditor>();
 
     // Documents tab.
     DocumentRegister& reg = *documents_;
-    reg.showHeaderEditor = [this](bool justAdded) { frmHeader_->showDocument(justAdded); };
-    frmHeader_->setPartyScreens(frmHeaderCedente_.get(), frmHeaderRappresentante_.get(),
-                                frmHeaderTerzo_.get(), frmHeaderCessionario_.get());
-    frmHeader_->deleteCurrentDocument = [&reg] { reg.deleteDocument(); };
-    w.setButtonAction(QStringLiteral("spdRicarica"), [&reg] { reg.reload(); });
-    w.setButtonAction(QStringLiteral("spdElimina"), [&reg] { reg.deleteDocument(); });
-    w.setButtonAction(QStringLiteral("spdInserisci"), [&reg] { reg.newDocument(); });
-    w.setButtonAction(QStringLiteral("spdModifica"), [&reg] { reg.openDocument(); });
-    QObject::connect(w.documentGrid(), &DataGrid::rowActivated, &w, [&reg] { reg.openDocument(); });
-    registerMultiSellerSelector(frmHeaderCedente_->sellerSelector(),
-                                frmHeaderCedente_->sellerSelectorLabel());
+    reg.showHeaderEditor = [&header](bool justAdded) { header.showDocument(justAdded); };
+    header.setPartyScreens(&cedente, &get<HeaderRappresentanteEditor>(),
+                           &get<HeaderTerzoIntermediarioEditor>(), &cessionario);
+    header.deleteCurrentDocument = [&reg] { reg.elimina(); };
+    w.setButtonAction(QStringLiteral("spdRicarica"), [&reg] { reg.ricarica(); });
+    w.setButtonAction(QStringLiteral("spdElimina"), [&reg] { reg.elimina(); });
+    w.setButtonAction(QStringLiteral("spdInserisci"), [&reg] { reg.aggiungi(); });
+    w.setButtonAction(QStringLiteral("spdModifica"), [&reg] { reg.modifica(); });
+    QObject::connect(w.documentGrid(), &DataGrid::rowActivated, &w,
+                     guard([&reg] { reg.modifica(); }));
+    registerMultiSellerSelector(cedente.sellerSelector(), cedente.sellerSelectorLabel());
 
     // Bodies: header → customer → register → body editor → section screens.
-    frmHeaderCessionario_->openBodyRegister = [this] { showModal(*frmBodyRegister_); };
-    frmBodyRegister_->setBodyEditor(frmBodyEditor_.get());
-    frmBodyRegister_->quitProgram = [this] { leaveProgram(*this); };
-    registerLayoutGrid(QStringLiteral("frmGriglia_PA_Body"), frmBodyRegister_->grid());
-    for (const auto& [dataset, screen] : std::as_const(sectionScreens_))
-        frmBodyEditor_->setSectionScreen(dataset, screen);
-    frmBodyEditor_->createSummaries = [this] { riepilogo::creaAutomaticamente(*formDB_); };
-    frmBodyEditor_->refreshActions();
+    cessionario.openBodyRegister = [&bodyRegister] { showModal(bodyRegister); };
+    bodyRegister.setBodyEditor(&bodyEditor);
+    bodyRegister.quitProgram = [this] { leaveProgram(*this); };
+    registerLayoutGrid(QStringLiteral("frmGriglia_PA_Body"), bodyRegister.grid());
+    for (QWidget* screen : std::as_const(byId_)) {
+        auto* section = qobject_cast<EditorBase*>(screen);
+        if (section && section->dataset().name().startsWith(QLatin1String("TablePA_FE_Body_")))
+            bodyEditor.setSectionScreen(section->dataset().name(), section);
+    }
+    bodyEditor.createSummaries = [this] { riepilogo::creaAutomaticamente(*dataModule_); };
+    bodyEditor.refreshActions();
 
     // Utility tab and the firm's record.
     w.setButtonAction(QStringLiteral("btnRealizzazione"),
-                      [this] { showModeless(*frmRealizzazione_); });
-    w.setButtonAction(QStringLiteral("btnOpzioni"), [this] { showModeless(*frmOpzioni_); });
-    w.setButtonAction(QStringLiteral("btnCaricaDitta"), [this] { showModeless(*frmDitta_); });
-    frmOpzioni_->setMultiSellerSelectorsVisible = [this](bool visible) {
+                      [this] { showModeless(get<RealizzazioneWindow>()); });
+    w.setButtonAction(QStringLiteral("btnOpzioni"), [this] { showModeless(get<OpzioniWindow>()); });
+    w.setButtonAction(QStringLiteral("btnCaricaDitta"),
+                      [this] { showModeless(get<DittaWindow>()); });
+    get<OpzioniWindow>().setMultiSellerSelectorsVisible = [this](bool visible) {
         setMultiSellerSelectorsVisible(visible);
     };
 }
@@ -137,23 +143,8 @@ void Screens::wireScreens() {
 Screens::~Screens() {
     setFieldHelpHandler({});
     documents_.reset();
-    for (const auto& entry : std::as_const(sectionScreens_))
-        delete entry.second;
-    sectionScreens_.clear();
-    frmBodyEditor_.reset();
-    frmBodyRegister_.reset();
-    frmHeaderTerzo_.reset();
-    frmHeaderCessionario_.reset();
-    frmHeaderRappresentante_.reset();
-    frmHeaderCedente_.reset();
-    frmHeader_.reset();
-    frmPass_.reset();
-    frmOpzioni_.reset();
-    frmDescrizioneFunzionali_.reset();
-    frmDitta_.reset();
-    frmRealizzazione_.reset();
-    form1_.reset();
-    formDB_.reset();
+    mainWindow_.reset(); // every screen with it
+    dataModule_.reset();
 }
 
 const QStringList& Screens::layoutGridNames() {
@@ -174,12 +165,12 @@ void Screens::registerLayoutGrid(const QString& layoutName, DataGrid* grid) {
     for (auto& entry : layoutGrids_) {
         if (entry.first == layoutName) {
             entry.second = grid;
-            installGridLayoutMenu(*grid, layoutName, *formDB_);
+            installGridLayoutMenu(*grid, layoutName, *dataModule_);
             return;
         }
     }
     layoutGrids_.append({layoutName, grid});
-    installGridLayoutMenu(*grid, layoutName, *formDB_);
+    installGridLayoutMenu(*grid, layoutName, *dataModule_);
 }
 
 QList<QPair<QString, DataGrid*>> Screens::layoutGrids() const {

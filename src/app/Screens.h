@@ -4,35 +4,28 @@
 // another at start-up because all of them exist before the main window is first activated.
 #include "app/Environment.h"
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <typeindex>
 
 class QWidget;
 
 namespace brevalto {
 
-class BodyEditor;
-class BodyRegister;
-class DataGrid;
-class EditorBase;
-class DataModule;
-class DescrizioneFunzionaliWindow;
-class DittaWindow;
 class DocumentRegister;
-class HeaderCedenteEditor;
-class HeaderCessionarioEditor;
-class HeaderEditor;
-class HeaderRappresentanteEditor;
-class HeaderTerzoIntermediarioEditor;
-class MainWindow;
-class OpzioniWindow;
-class PasswordDialog;
-class RealizzazioneWindow;
 
+class DataGrid;
+class DataModule;
+class MainWindow;
+
+// Screens are registered by their identifier (the screen's class name in the program's own
+// naming, "TfrmModifica_PA_Header"); each is a QObject child of the main window, which owns them
+// all. Adding a screen is one line in the constructor's table.
 class Screens {
 public:
     explicit Screens(Environment environment);
@@ -42,24 +35,21 @@ public:
 
     const Environment& environment() const { return environment_; }
 
-    MainWindow& mainWindow() const { return *form1_; }           // TForm1
-    DataModule& dataModule() const { return *formDB_; }          // form_DB
-    PasswordDialog& pass() const { return *frmPass_; }           // TfrmPass
-    DescrizioneFunzionaliWindow& descrizioneFunzionali() const { // TfrmDescrizioneFunzionali
-        return *frmDescrizioneFunzionali_;
-    }
-    RealizzazioneWindow& realizzazione() const { return *frmRealizzazione_; } // TfrmRealizzazione
-    DittaWindow& ditta() const { return *frmDitta_; }                         // TfrmDitta
-    OpzioniWindow& opzioni() const { return *frmOpzioni_; }                   // TfrmOpzioni
-    HeaderEditor& header() const { return *frmHeader_; } // TfrmModifica_PA_Header
-    HeaderCedenteEditor& headerCedente() const { return *frmHeaderCedente_; }
-    HeaderRappresentanteEditor& headerRappresentante() const { return *frmHeaderRappresentante_; }
-    HeaderCessionarioEditor& headerCessionario() const { return *frmHeaderCessionario_; }
-    HeaderTerzoIntermediarioEditor& headerTerzo() const { return *frmHeaderTerzo_; }
-    BodyRegister& bodyRegister() const { return *frmBodyRegister_; } // TfrmGriglia_PA_Body
-    BodyEditor& bodyEditor() const { return *frmBodyEditor_; }       // TfrmModifica_PA_Body
+    MainWindow& mainWindow() const { return *mainWindow_; } // TForm1
+    DataModule& dataModule() const { return *dataModule_; } // form_DB
     // The register of documents behind the main window's "Fatture e Documenti" tab.
     DocumentRegister& documents() const { return *documents_; }
+
+    // A screen by its type ("screens.get<HeaderEditor>()"); every type is registered once.
+    template <typename T> T& get() const {
+        QWidget* screen = byType_.value(std::type_index(typeid(T)));
+        Q_ASSERT_X(screen, "Screens::get", typeid(T).name());
+        return *static_cast<T*>(screen);
+    }
+    // A screen by identifier; nullptr when none is registered under it.
+    QWidget* byId(const QString& id) const { return byId_.value(id); }
+    // The identifiers in creation order.
+    QStringList ids() const { return order_; }
 
     // The layout names of the grids whose columns are kept per workstation, in the order in which
     // the start-up applies them.
@@ -75,28 +65,27 @@ public:
     void setMultiSellerSelectorsVisible(bool visible);
 
 private:
-    Environment environment_;
-    // Creation order; destroyed in reverse.
-    std::unique_ptr<MainWindow> form1_;
-    std::unique_ptr<DataModule> formDB_;
-    std::unique_ptr<RealizzazioneWindow> frmRealizzazione_;
-    std::unique_ptr<DittaWindow> frmDitta_;
-    std::unique_ptr<DescrizioneFunzionaliWindow> frmDescrizioneFunzionali_;
-    std::unique_ptr<OpzioniWindow> frmOpzioni_;
-    std::unique_ptr<PasswordDialog> frmPass_;
-    std::unique_ptr<HeaderEditor> frmHeader_;
-    std::unique_ptr<HeaderCedenteEditor> frmHeaderCedente_;
-    std::unique_ptr<HeaderRappresentanteEditor> frmHeaderRappresentante_;
-    std::unique_ptr<HeaderCessionarioEditor> frmHeaderCessionario_;
-    std::unique_ptr<HeaderTerzoIntermediarioEditor> frmHeaderTerzo_;
-    std::unique_ptr<BodyRegister> frmBodyRegister_;
-    std::unique_ptr<BodyEditor> frmBodyEditor_;
-    // The body's section screens, each registered with the body editor for its dataset.
-    QList<QPair<QString, EditorBase*>> sectionScreens_;
-    std::unique_ptr<DocumentRegister> documents_;
-
+    template <typename T> T* add(const char* id, T* screen) {
+        const QString key = QLatin1String(id);
+        screen->setProperty("screenId", key);
+        order_ << key;
+        byId_.insert(key, screen);
+        byType_.insert(std::type_index(typeid(T)), screen);
+        return screen;
+    }
     // Connects the screens to the main window's buttons and to one another.
     void wireScreens();
+
+    Environment environment_;
+    // The two roots: the main window owns every screen, the data module the archive. The screens
+    // go first at the end, the archive after them.
+    std::unique_ptr<DataModule> dataModule_;
+    std::unique_ptr<MainWindow> mainWindow_;
+    QStringList order_;
+    QHash<QString, QWidget*> byId_;
+    QHash<std::type_index, QWidget*> byType_;
+    // Not a screen: the register logic behind the main window's documents tab.
+    std::unique_ptr<DocumentRegister> documents_;
 
     QList<QPair<QString, QPointer<DataGrid>>> layoutGrids_;
     QList<QPointer<QWidget>> multiSellerWidgets_;

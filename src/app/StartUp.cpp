@@ -8,8 +8,8 @@
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/DataModule.h"
-#include "store/Routines.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
+#include "store/TextFields.h"
 #include "ui/ScreenHost.h"
 
 #include <QApplication>
@@ -169,7 +169,7 @@ bool StartUp::passwordAccepted() {
     const QString stored = opzioni.text(QStringLiteral("PasswordAmministratore"));
     if (stored.isEmpty())
         return true;
-    PasswordDialog& pass = screens_.pass();
+    PasswordDialog& pass = screens_.get<PasswordDialog>();
     pass.clear();
     showModal(pass);
     return pass.password() == stored;

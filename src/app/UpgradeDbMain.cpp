@@ -7,7 +7,7 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/ProgramFolder.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,15 +1,13 @@
 #include "documents/AllegatiEditor.h"
 
 #include "documents/BodySections.h"
-#include "documents/HeaderFields.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
+#include "ui/CommonFields.h"
 
 #include <QFileInfo>
 #include <QPushButton>
 
 namespace brevalto {
-
-using namespace headerfields;
 
 AllegatiEditor::AllegatiEditor(DataModule& db, QWidget* parent)
     : FormEditor(db, QStringLiteral("TablePA_FE_Body_Allegati"), QStringLiteral("id"),
@@ -18,16 +16,11 @@ AllegatiEditor::AllegatiEditor(DataModule& db, QWidget* parent)
     setObjectName(QStringLiteral("frmModifica_PA_Body_Allegati"));
     setTabs({QStringLiteral("Allegato")});
     addFields({
-        text(QStringLiteral("Nome allegato"), QStringLiteral("NomeAttachment"),
-             QStringLiteral("2.5.1")),
-        text(QStringLiteral("Algoritmo compressione"), QStringLiteral("AlgoritmoCompressione"),
-             QStringLiteral("2.5.2")),
-        text(QStringLiteral("Formato"), QStringLiteral("FormatoAttachment"),
-             QStringLiteral("2.5.3")),
-        text(QStringLiteral("Descrizione"), QStringLiteral("DescrizioneAttachment"),
-             QStringLiteral("2.5.4")),
-        text(QStringLiteral("Percorso"), QStringLiteral("PercorsoCompleto"),
-             QStringLiteral("2.5.5")),
+        {.label = "Nome allegato", .column = "NomeAttachment", .help = "2.5.1"},
+        {.label = "Algoritmo compressione", .column = "AlgoritmoCompressione", .help = "2.5.2"},
+        {.label = "Formato", .column = "FormatoAttachment", .help = "2.5.3"},
+        {.label = "Descrizione", .column = "DescrizioneAttachment", .help = "2.5.4"},
+        {.label = "Percorso", .column = "PercorsoCompleto", .help = "2.5.5"},
     });
     cerca_->setObjectName(QStringLiteral("btnCerca"));
     cerca_->setAutoDefault(false);

@@ -7,14 +7,14 @@
 #include "documents/BodySections.h"
 #include "documents/CassaEditor.h"
 #include "documents/CausaliEditor.h"
-#include "documents/HeaderFields.h"
 #include "documents/RitenutaEditor.h"
 #include "documents/ScontoEditor.h"
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Prompt.h"
+#include "store/Saving.h"
 #include "ui/BoundInputs.h"
+#include "ui/CommonFields.h"
 #include "ui/DataGrid.h"
-#include "ui/QtPrompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QDate>
@@ -30,8 +30,6 @@
 #include <QVBoxLayout>
 
 namespace brevalto {
-
-using namespace headerfields;
 
 namespace {
 
@@ -93,26 +91,43 @@ void BodyEditor::setCheckCaption(const QString& column) {
 
 void BodyEditor::buildFields() {
     addFields({
-        code(QStringLiteral("Tipo Documento"), QStringLiteral("DatiGenerali_TipoDocumento"),
-             QStringLiteral("2.1.1.1"), QStringLiteral("TablePA_TipoDocumento")),
-        code(QStringLiteral("Divisa"), QStringLiteral("DatiGenerali_Divisa"),
-             QStringLiteral("2.1.1.2"), QStringLiteral("TablePA_Divise")),
-        date(QStringLiteral("Data"), QStringLiteral("DatiGenerali_Data"),
-             QStringLiteral("2.1.1.3")),
-        text(QStringLiteral("Numero"), QStringLiteral("DatiGenerali_Numero"),
-             QStringLiteral("2.1.1.4")),
-        number(QStringLiteral("Totale Documento"), QStringLiteral("ImportoTotaleDocumento"),
-               QStringLiteral("2.1.1.9"), 0, 15),
-        number(QStringLiteral("Arrotondamento"), QStringLiteral("Arrotondamento"),
-               QStringLiteral("2.1.1.10"), 0, 15),
-        text(QStringLiteral("Art.73"), QStringLiteral("Art73"), QStringLiteral("2.1.1.12")),
+        {.label = "Tipo Documento",
+         .column = "DatiGenerali_TipoDocumento",
+         .help = "2.1.1.1",
+         .list = codeList("TablePA_TipoDocumento")},
+        {.label = "Divisa",
+         .column = "DatiGenerali_Divisa",
+         .help = "2.1.1.2",
+         .list = codeList("TablePA_Divise")},
+        {.label = "Data",
+         .column = "DatiGenerali_Data",
+         .control = FieldControl::Date,
+         .help = "2.1.1.3"},
+        {.label = "Numero", .column = "DatiGenerali_Numero", .help = "2.1.1.4"},
+        {.label = "Totale Documento",
+         .column = "ImportoTotaleDocumento",
+         .control = FieldControl::Number,
+         .help = "2.1.1.9",
+         .maxLength = 15},
+        {.label = "Arrotondamento",
+         .column = "Arrotondamento",
+         .control = FieldControl::Number,
+         .help = "2.1.1.10",
+         .maxLength = 15},
+        {.label = "Art.73", .column = "Art73", .help = "2.1.1.12"},
         // The stamp duty's fields, beside the others.
-        check(QStringLiteral("Dati Bollo"), QStringLiteral("DatiGenerali_DatiBollo"),
-              QStringLiteral("2.1.1.6")),
-        text(QStringLiteral("Virtuale"), QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale"),
-             QStringLiteral("2.1.1.6.1")),
-        number(QStringLiteral("Importo"), QStringLiteral("DatiGenerali_DatiBollo_ImportoBollo"),
-               QStringLiteral("2.1.1.6.2"), 0, 15),
+        Field{.label = "Dati Bollo",
+              .column = "DatiGenerali_DatiBollo",
+              .control = FieldControl::Check,
+              .help = "2.1.1.6"},
+        {.label = "Virtuale",
+         .column = "DatiGenerali_DatiBollo_BolloVirtuale",
+         .help = "2.1.1.6.1"},
+        {.label = "Importo",
+         .column = "DatiGenerali_DatiBollo_ImportoBollo",
+         .control = FieldControl::Number,
+         .help = "2.1.1.6.2",
+         .maxLength = 15},
     });
     moveRowsBeside(DatiGenerali, QStringLiteral("DatiGenerali_DatiBollo"),
                    QStringLiteral("DatiGenerali_DatiBollo_ImportoBollo"));
@@ -121,67 +136,108 @@ void BodyEditor::buildFields() {
 
     const int t = Trasporto;
     addFields({
-        check(QStringLiteral("Dati Vettore"), QStringLiteral("DatiAnagraficiVettore"),
-              QStringLiteral("2.1.9.1"), t),
-        pick(QStringLiteral("Vettore"), QStringLiteral("Vettore_ID"), QString(),
-             QStringLiteral("TableVettori"), QStringLiteral("Id"), QStringLiteral("Nominativo"), t),
-        country(QStringLiteral("Nazione"), QStringLiteral("Vettore_IdPaese"),
-                QStringLiteral("2.1.9.1.1.1"), t),
-        text(QStringLiteral("P.Iva"), QStringLiteral("Vettore_IdCodice"),
-             QStringLiteral("2.1.9.1.1.2"), t),
-        text(QStringLiteral("Codice Fiscale"), QStringLiteral("Vettore_CodiceFiscale"),
-             QStringLiteral("2.1.9.1.2"), t),
-        text(QStringLiteral("Rag. Sociale"), QStringLiteral("Vettore_Denominazione"),
-             QStringLiteral("2.1.9.1.3.1"), t),
-        text(QStringLiteral("Nome"), QStringLiteral("Vettore_Nome"), QStringLiteral("2.1.9.1.3.2"),
-             t),
-        text(QStringLiteral("Cognome"), QStringLiteral("Vettore_Cognome"),
-             QStringLiteral("2.1.9.1.3.3"), t),
-        text(QStringLiteral("Titolo"), QStringLiteral("Vettore_Titolo"),
-             QStringLiteral("2.1.9.1.3.4"), t),
-        text(QStringLiteral("Cod. Eori"), QStringLiteral("Vettore_CodEORI"),
-             QStringLiteral("2.1.9.1.3.5"), t),
-        text(QStringLiteral("N° Lic. guida"), QStringLiteral("Vettore_NumeroLicenzaGuida"),
-             QStringLiteral("2.1.9.1.4"), t),
-        check(QStringLiteral("Indirizzo Resa"), QStringLiteral("IndirizzoResa"),
-              QStringLiteral("2.1.9.12"), t),
-        text(QStringLiteral("Indirizzo"), QStringLiteral("Resa_Indirizzo"),
-             QStringLiteral("2.1.9.12.1"), t),
-        text(QStringLiteral("N° Civico"), QStringLiteral("Resa_NumeroCivico"),
-             QStringLiteral("2.1.9.12.2"), t),
-        text(QStringLiteral("CAP"), QStringLiteral("Resa_CAP"), QStringLiteral("2.1.9.12.3"), t),
-        municipality(QStringLiteral("Comune"), QStringLiteral("Resa_Comune"),
-                     QStringLiteral("2.1.9.12.4"), t),
-        province(QStringLiteral("Provincia"), QStringLiteral("Resa_Provincia"),
-                 QStringLiteral("2.1.9.12.5"), t),
-        country(QStringLiteral("Nazione"), QStringLiteral("Resa_Nazione"),
-                QStringLiteral("2.1.9.12.6"), t),
+        {.label = "Dati Vettore",
+         .column = "DatiAnagraficiVettore",
+         .control = FieldControl::Check,
+         .help = "2.1.9.1",
+         .tab = t},
+        {.label = "Vettore",
+         .column = "Vettore_ID",
+         .tab = t,
+         .list = PickList{"TableVettori", "Id", "Nominativo"}},
+        {.label = "Nazione",
+         .column = "Vettore_IdPaese",
+         .help = "2.1.9.1.1.1",
+         .tab = t,
+         .list = kCountries},
+        {.label = "P.Iva", .column = "Vettore_IdCodice", .help = "2.1.9.1.1.2", .tab = t},
+        {.label = "Codice Fiscale",
+         .column = "Vettore_CodiceFiscale",
+         .help = "2.1.9.1.2",
+         .tab = t},
+        {.label = "Rag. Sociale",
+         .column = "Vettore_Denominazione",
+         .help = "2.1.9.1.3.1",
+         .tab = t},
+        {.label = "Nome", .column = "Vettore_Nome", .help = "2.1.9.1.3.2", .tab = t},
+        {.label = "Cognome", .column = "Vettore_Cognome", .help = "2.1.9.1.3.3", .tab = t},
+        {.label = "Titolo", .column = "Vettore_Titolo", .help = "2.1.9.1.3.4", .tab = t},
+        {.label = "Cod. Eori", .column = "Vettore_CodEORI", .help = "2.1.9.1.3.5", .tab = t},
+        {.label = "N° Lic. guida",
+         .column = "Vettore_NumeroLicenzaGuida",
+         .help = "2.1.9.1.4",
+         .tab = t},
+        {.label = "Indirizzo Resa",
+         .column = "IndirizzoResa",
+         .control = FieldControl::Check,
+         .help = "2.1.9.12",
+         .tab = t},
+        {.label = "Indirizzo", .column = "Resa_Indirizzo", .help = "2.1.9.12.1", .tab = t},
+        {.label = "N° Civico", .column = "Resa_NumeroCivico", .help = "2.1.9.12.2", .tab = t},
+        {.label = "CAP", .column = "Resa_CAP", .help = "2.1.9.12.3", .tab = t},
+        {.label = "Comune",
+         .column = "Resa_Comune",
+         .help = "2.1.9.12.4",
+         .tab = t,
+         .list = kMunicipalities},
+        {.label = "Provincia",
+         .column = "Resa_Provincia",
+         .help = "2.1.9.12.5",
+         .tab = t,
+         .list = kProvinces},
+        {.label = "Nazione",
+         .column = "Resa_Nazione",
+         .help = "2.1.9.12.6",
+         .tab = t,
+         .list = kCountries},
         // The transport block, beside the carrier and the delivery address.
-        check(QStringLiteral("Trasporto"), QStringLiteral("DatiTrasporto"), QStringLiteral("2.1.9"),
-              t),
-        text(QStringLiteral("Mezzo"), QStringLiteral("MezzoTrasporto"), QStringLiteral("2.1.9.2"),
-             t),
-        text(QStringLiteral("Causale"), QStringLiteral("CausaleTrasporto"),
-             QStringLiteral("2.1.9.3"), t),
-        {QStringLiteral("Numero Colli"), QStringLiteral("NumeroColli"), FieldControl::Integer, t, 4,
-         QStringLiteral("2.1.9.4")},
-        text(QStringLiteral("Descrizione"), QStringLiteral("Descrizione"),
-             QStringLiteral("2.1.9.5"), t),
-        text(QStringLiteral("U. Misura Peso"), QStringLiteral("UnitaMisuraPeso"),
-             QStringLiteral("2.1.9.6"), t),
-        number(QStringLiteral("Peso Lordo"), QStringLiteral("PesoLordo"), QStringLiteral("2.1.9.7"),
-               t, 7),
-        number(QStringLiteral("Netto"), QStringLiteral("PesoNetto"), QStringLiteral("2.1.9.8"), t,
-               7),
-        {QStringLiteral("Data ora ritiro"), QStringLiteral("DataOraRitiro"), FieldControl::DateTime,
-         t, 0, QStringLiteral("2.1.9.9")},
-        date(QStringLiteral("Data inizio trasp."), QStringLiteral("DataInizioTrasporto"),
-             QStringLiteral("2.1.9.10"), t),
-        {QStringLiteral("Data ora cons."), QStringLiteral("DataOraConsegna"),
-         FieldControl::DateTime, t, 0, QStringLiteral("2.1.9.13")},
-        pick(QStringLiteral("Tipo resa"), QStringLiteral("TipoResa"), QStringLiteral("2.1.9.11"),
-             QStringLiteral("TablePA_TipoResa"), QStringLiteral("Codice"), QStringLiteral("Codice"),
-             t),
+        Field{.label = "Trasporto",
+              .column = "DatiTrasporto",
+              .control = FieldControl::Check,
+              .help = "2.1.9",
+              .tab = t},
+        {.label = "Mezzo", .column = "MezzoTrasporto", .help = "2.1.9.2", .tab = t},
+        {.label = "Causale", .column = "CausaleTrasporto", .help = "2.1.9.3", .tab = t},
+        {.label = "Numero Colli",
+         .column = "NumeroColli",
+         .control = FieldControl::Integer,
+         .help = "2.1.9.4",
+         .maxLength = 4,
+         .tab = t},
+        {.label = "Descrizione", .column = "Descrizione", .help = "2.1.9.5", .tab = t},
+        {.label = "U. Misura Peso", .column = "UnitaMisuraPeso", .help = "2.1.9.6", .tab = t},
+        {.label = "Peso Lordo",
+         .column = "PesoLordo",
+         .control = FieldControl::Number,
+         .help = "2.1.9.7",
+         .maxLength = 7,
+         .tab = t},
+        {.label = "Netto",
+         .column = "PesoNetto",
+         .control = FieldControl::Number,
+         .help = "2.1.9.8",
+         .maxLength = 7,
+         .tab = t},
+        {.label = "Data ora ritiro",
+         .column = "DataOraRitiro",
+         .control = FieldControl::DateTime,
+         .help = "2.1.9.9",
+         .tab = t},
+        {.label = "Data inizio trasp.",
+         .column = "DataInizioTrasporto",
+         .control = FieldControl::Date,
+         .help = "2.1.9.10",
+         .tab = t},
+        {.label = "Data ora cons.",
+         .column = "DataOraConsegna",
+         .control = FieldControl::DateTime,
+         .help = "2.1.9.13",
+         .tab = t},
+        {.label = "Tipo resa",
+         .column = "TipoResa",
+         .help = "2.1.9.11",
+         .tab = t,
+         .list = PickList{"TablePA_TipoResa", "Codice", "Codice"}},
     });
     moveRowsBeside(Trasporto, QStringLiteral("DatiTrasporto"), QStringLiteral("TipoResa"));
     for (const char* c : {"DatiAnagraficiVettore", "IndirizzoResa", "DatiTrasporto"})
@@ -189,18 +245,31 @@ void BodyEditor::buildFields() {
 
     const int a = Altro;
     addFields({
-        check(QStringLiteral("Fattura principale"), QStringLiteral("FatturaPrincipale"),
-              QStringLiteral("2.1.10"), a),
-        text(QStringLiteral("Numero"), QStringLiteral("NumeroFatturaPrincipale"),
-             QStringLiteral("2.1.10.1"), a),
-        date(QStringLiteral("Data"), QStringLiteral("DataFatturaPrincipale"),
-             QStringLiteral("2.1.10.2"), a),
-        check(QStringLiteral("Dati Veicoli"), QStringLiteral("DatiVeicoli"), QStringLiteral("2.3"),
-              a),
-        date(QStringLiteral("Data immatric."), QStringLiteral("DatiVeicoli_Data"),
-             QStringLiteral("2.3.1"), a),
-        text(QStringLiteral("totale percorso"), QStringLiteral("DatiVeicoli_TotalePercorso"),
-             QStringLiteral("2.3.2"), a),
+        {.label = "Fattura principale",
+         .column = "FatturaPrincipale",
+         .control = FieldControl::Check,
+         .help = "2.1.10",
+         .tab = a},
+        {.label = "Numero", .column = "NumeroFatturaPrincipale", .help = "2.1.10.1", .tab = a},
+        {.label = "Data",
+         .column = "DataFatturaPrincipale",
+         .control = FieldControl::Date,
+         .help = "2.1.10.2",
+         .tab = a},
+        {.label = "Dati Veicoli",
+         .column = "DatiVeicoli",
+         .control = FieldControl::Check,
+         .help = "2.3",
+         .tab = a},
+        {.label = "Data immatric.",
+         .column = "DatiVeicoli_Data",
+         .control = FieldControl::Date,
+         .help = "2.3.1",
+         .tab = a},
+        {.label = "totale percorso",
+         .column = "DatiVeicoli_TotalePercorso",
+         .help = "2.3.2",
+         .tab = a},
     });
     moveRowsBeside(Altro, QStringLiteral("DatiVeicoli"),
                    QStringLiteral("DatiVeicoli_TotalePercorso"));
@@ -396,15 +465,12 @@ void BodyEditor::buildRules() {
          QStringLiteral("Vettore_IdCodice")},
         // No field takes the focus: the tab is shown when the rule fails.
         {carrier([this] {
-             const bool fails = shown(QStringLiteral("Vettore_Nome")).isEmpty() &&
-                                shown(QStringLiteral("Vettore_Cognome")).isEmpty() &&
-                                shown(QStringLiteral("Vettore_Denominazione")).isEmpty();
-             if (fails)
-                 tabs()->setCurrentIndex(Trasporto);
-             return fails;
+             return shown(QStringLiteral("Vettore_Nome")).isEmpty() &&
+                    shown(QStringLiteral("Vettore_Cognome")).isEmpty() &&
+                    shown(QStringLiteral("Vettore_Denominazione")).isEmpty();
          }),
          QStringLiteral("Attenzione manca la Ragione sociale oppure Nome e Cognome del Vettore"),
-         QString()},
+         QString(), Trasporto},
         {carrier(lengthBetween(QStringLiteral("Vettore_CodiceFiscale"), 1, 10)),
          QStringLiteral("Attenzione il Codice fiscale deve essere di almeno 11 caratteri"),
          QStringLiteral("Vettore_CodiceFiscale")},
@@ -579,7 +645,7 @@ bool BodyEditor::deleteSectionRow(const QString& datasetName) {
     if (!s)
         return false;
     Dataset& rows = db().table(s->dataset);
-    const bool silent = s->honoursSilentDelete && db().silentDelete;
+    const bool silent = s->honoursSilentDelete && db().silentDelete();
     if (!silent &&
         (rows.isEmpty() || !prompt().question(Prompt::warningTitle(), s->deleteQuestion)))
         return false;
@@ -637,12 +703,8 @@ void BodyEditor::pickDeliveryMunicipality() {
                          QStringLiteral("Resa_Nazione"));
 }
 
-void BodyEditor::annulla() {
-    db().silentDelete = true;
-    setModified(false);
+void BodyEditor::deleteJustAdded() {
     deleteCurrentBody(db(), prompt());
-    db().silentDelete = false;
-    done(QDialog::Rejected);
 }
 
 } // namespace brevalto

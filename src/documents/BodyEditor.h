@@ -50,7 +50,7 @@ public:
     void pickDeliveryMunicipality();
 
     // "Annulla" for a body just added: the body and all its rows go, without a question.
-    void annulla() override;
+    void deleteJustAdded() override;
 
     QPushButton* createSummariesButton() const { return createSummaries_; }
     QPushButton* importFromFileButton() const { return importFile_; }

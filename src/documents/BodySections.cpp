@@ -2,7 +2,7 @@
 
 #include "store/DataModule.h"
 #include "store/Prompt.h"
-#include "store/Routines.h"
+#include "store/Saving.h"
 #include "ui/BoundInputs.h"
 #include "ui/EditorBase.h"
 
@@ -311,7 +311,7 @@ bool deleteCurrentBody(DataModule& db, Prompt& prompt) {
     Dataset& bodies = db.table(QStringLiteral("TablePA_Body"));
     if (bodies.isEmpty())
         return false;
-    if (!db.silentDelete &&
+    if (!db.silentDelete() &&
         !prompt.question(Prompt::warningTitle(),
                          QStringLiteral("Sei sicuro di voler eliminare il Record ?")))
         return false;

@@ -1,12 +1,10 @@
 #include "documents/CassaEditor.h"
 
 #include "documents/BodySections.h"
-#include "documents/HeaderFields.h"
 #include "store/DataModule.h"
+#include "ui/CommonFields.h"
 
 namespace brevalto {
-
-using namespace headerfields;
 
 CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
     : FormEditor(db, QStringLiteral("TablePA_FE_Body_DatiCassaPrevidenziale"), QStringLiteral("id"),
@@ -14,21 +12,38 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
     setObjectName(QStringLiteral("frmModifica_PA_Body_CassaPrevidenziale"));
     setTabs({QStringLiteral("Cassa Previdenziale")});
     addFields({
-        code(QStringLiteral("Tipo Cassa"), QStringLiteral("TipoCassa"), QStringLiteral("2.1.1.7.1"),
-             QStringLiteral("TablePA_TipoCassa")),
-        number(QStringLiteral("Aliquota"), QStringLiteral("AlCassa"), QStringLiteral("2.1.1.7.2"),
-               0, 6),
-        number(QStringLiteral("Importo Contributo Cassa"), QStringLiteral("ImportoContributoCassa"),
-               QStringLiteral("2.1.1.7.3"), 0, 15),
-        number(QStringLiteral("Imponibile"), QStringLiteral("ImponibileCassa"),
-               QStringLiteral("2.1.1.7.4"), 0, 15),
-        number(QStringLiteral("Aliquota Iva"), QStringLiteral("AliquotaIva"),
-               QStringLiteral("2.1.1.7.5"), 0, 6),
-        text(QStringLiteral("Ritenuta"), QStringLiteral("Ritenuta"), QStringLiteral("2.1.1.7.6")),
-        code(QStringLiteral("Natura"), QStringLiteral("Natura"), QStringLiteral("2.1.1.7.7"),
-             QStringLiteral("TablePA_Natura")),
-        text(QStringLiteral("Riferimento Amministrazione"),
-             QStringLiteral("RiferimentoAmministrazione"), QStringLiteral("2.1.1.7.8")),
+        {.label = "Tipo Cassa",
+         .column = "TipoCassa",
+         .help = "2.1.1.7.1",
+         .list = codeList("TablePA_TipoCassa")},
+        {.label = "Aliquota",
+         .column = "AlCassa",
+         .control = FieldControl::Number,
+         .help = "2.1.1.7.2",
+         .maxLength = 6},
+        {.label = "Importo Contributo Cassa",
+         .column = "ImportoContributoCassa",
+         .control = FieldControl::Number,
+         .help = "2.1.1.7.3",
+         .maxLength = 15},
+        {.label = "Imponibile",
+         .column = "ImponibileCassa",
+         .control = FieldControl::Number,
+         .help = "2.1.1.7.4",
+         .maxLength = 15},
+        {.label = "Aliquota Iva",
+         .column = "AliquotaIva",
+         .control = FieldControl::Number,
+         .help = "2.1.1.7.5",
+         .maxLength = 6},
+        {.label = "Ritenuta", .column = "Ritenuta", .help = "2.1.1.7.6"},
+        {.label = "Natura",
+         .column = "Natura",
+         .help = "2.1.1.7.7",
+         .list = codeList("TablePA_Natura")},
+        {.label = "Riferimento Amministrazione",
+         .column = "RiferimentoAmministrazione",
+         .help = "2.1.1.7.8"},
     });
     setMinimumWidth(560);
 

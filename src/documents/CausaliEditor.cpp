@@ -10,8 +10,11 @@ CausaliEditor::CausaliEditor(DataModule& db, QWidget* parent)
     setObjectName(QStringLiteral("frmModifica_PA_Body_Causali"));
     setTabs({QStringLiteral("Causale")});
     // A text column of the archive: at most 255 characters.
-    addFields({{QStringLiteral("Causale"), QStringLiteral("Descrizione"), FieldControl::Memo, 0,
-                255, QStringLiteral("2.1.1.11")}});
+    addFields({{.label = "Causale",
+                .column = "Descrizione",
+                .control = FieldControl::Memo,
+                .help = "2.1.1.11",
+                .maxLength = 255}});
     setMinimumWidth(520);
     setRules({{[this] { return shown(QStringLiteral("Descrizione")).isEmpty(); },
                QStringLiteral("Attenzione manca la Descrizione"), QStringLiteral("Descrizione")}});

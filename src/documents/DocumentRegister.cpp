@@ -3,7 +3,7 @@
 #include "documents/PartyColumns.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
-#include "store/Routines.h"
+#include "store/Saving.h"
 
 #include <QDate>
 
@@ -17,7 +17,7 @@ const QString kHeader = QStringLiteral("TablePA_FE_Header");
 
 DocumentRegister::DocumentRegister(DataModule& db, Prompt& prompt) : db_(db), prompt_(prompt) {}
 
-void DocumentRegister::reload() {
+void DocumentRegister::ricarica() {
     try {
         db_.table(kHeader).requery();
     } catch (const DbError& e) {
@@ -29,7 +29,7 @@ void DocumentRegister::loadBodies() {
     db_.loadBodies();
 }
 
-void DocumentRegister::openDocument(bool justAdded) {
+void DocumentRegister::modifica(bool justAdded) {
     Dataset& header = db_.table(kHeader);
     if (header.isEmpty() || header.isNull(QStringLiteral("ID")))
         return;
@@ -106,7 +106,7 @@ void DocumentRegister::fillNewDocument(Dataset& header, int number) {
     header.setValue(QStringLiteral("Esportato"), false);
 }
 
-bool DocumentRegister::newDocument() {
+bool DocumentRegister::aggiungi() {
     Dataset& header = db_.table(kHeader);
     Connection& connection = db_.connessione();
     bool stored = false;
@@ -133,15 +133,15 @@ bool DocumentRegister::newDocument() {
                         QStringLiteral("Il documento non è stato creato.\n%1").arg(e.text()));
         return false;
     }
-    openDocument(true);
+    modifica(true);
     return true;
 }
 
-bool DocumentRegister::deleteDocument() {
+bool DocumentRegister::elimina() {
     Dataset& header = db_.table(kHeader);
     if (header.isEmpty())
         return false;
-    if (!db_.silentDelete &&
+    if (!db_.silentDelete() &&
         !prompt_.question(Prompt::warningTitle(),
                           QStringLiteral("Sei sicuro di voler eliminare il Documento?")))
         return false;

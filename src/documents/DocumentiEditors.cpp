@@ -1,9 +1,10 @@
 #include "documents/DocumentiEditors.h"
 
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Prompt.h"
+#include "store/Saving.h"
+#include "ui/CommonFields.h"
 #include "ui/DataGrid.h"
-#include "ui/QtPrompt.h"
 #include "ui/ScreenHost.h"
 #include "utility/CercaLineePicker.h"
 
@@ -30,14 +31,6 @@ const KindDef& def(DocumentiKind kind) {
         {"DatiDDT", "DDT", "DDT - Riferimento Linea"},
     };
     return defs[int(kind)];
-}
-
-FieldSpec fieldDef(const QString& label, const QString& column, FieldControl control,
-                   const QString& help, int max = 0) {
-    FieldSpec f{label, column, control};
-    f.helpCode = help;
-    f.maxLength = max;
-    return f;
 }
 
 } // namespace
@@ -90,9 +83,11 @@ DocumentiRiferimentoLineaEditor::DocumentiRiferimentoLineaEditor(DataModule& db,
     : DocumentiForm(db, QStringLiteral("Table") + documenti::referenceTable(kind),
                     QStringLiteral("id"), QString::fromLatin1(def(kind).referenceCaption), parent) {
     beginForm();
-    addTop(
-        {fieldDef(QStringLiteral("Riferim. Numero Linea"), QStringLiteral("RiferimentoNumeroLinea"),
-                  FieldControl::Integer, QStringLiteral("2.1.2.1"), 4)});
+    addTop({{.label = "Riferim. Numero Linea",
+             .column = "RiferimentoNumeroLinea",
+             .control = FieldControl::Integer,
+             .help = "2.1.2.1",
+             .maxLength = 4}});
     QPushButton* cerca = addButtonBeside(QStringLiteral("RiferimentoNumeroLinea"),
                                          QStringLiteral("spdCerca"), QStringLiteral("Cerca"));
     connect(cerca, &QPushButton::clicked, this, &DocumentiRiferimentoLineaEditor::cerca);
@@ -145,29 +140,44 @@ DocumentiRiferimentoEditor::DocumentiRiferimentoEditor(DataModule& db, Documenti
     using C = FieldControl;
     beginForm();
     if (kind == DocumentiKind::DDT) {
-        addTop({fieldDef(QStringLiteral("Numero"), QStringLiteral("NumeroDDT"), C::Text,
-                         QStringLiteral("2.1.8.1"), 20),
-                fieldDef(QStringLiteral("Data"), QStringLiteral("DataDDT"), C::Date,
-                         QStringLiteral("2.1.8.2"))});
+        addTop({{.label = "Numero",
+                 .column = "NumeroDDT",
+                 .control = C::Text,
+                 .help = "2.1.8.1",
+                 .maxLength = 20},
+                {.label = "Data", .column = "DataDDT", .control = C::Date, .help = "2.1.8.2"}});
         setRules(
             {{missing(QStringLiteral("NumeroDDT")),
               QStringLiteral("Attenzione manca il numero del DDT"), QStringLiteral("NumeroDDT")},
              {missing(QStringLiteral("DataDDT")), QStringLiteral("Attenzione manca la data"),
               QStringLiteral("DataDDT")}});
     } else {
-        addTop({fieldDef(QStringLiteral("IdDocumento"), QStringLiteral("IdDocumento"), C::Text,
-                         QStringLiteral("2.1.2.2"), 20),
-                fieldDef(QStringLiteral("Data"), QStringLiteral("Data"), C::Date,
-                         QStringLiteral("2.1.2.3")),
-                fieldDef(QStringLiteral("Num Item"), QStringLiteral("NumItem"), C::Text,
-                         QStringLiteral("2.1.2.4"), 20),
-                fieldDef(QStringLiteral("CodiceCommessaConvenzione"),
-                         QStringLiteral("CodiceCommessaConvenzione"), C::Text,
-                         QStringLiteral("2.1.2.5"), 100),
-                fieldDef(QStringLiteral("CodiceCUP"), QStringLiteral("CodiceCUP"), C::Text,
-                         QStringLiteral("2.1.2.6"), 15),
-                fieldDef(QStringLiteral("CodiceCIG"), QStringLiteral("CodiceCIG"), C::Text,
-                         QStringLiteral("2.1.2.7"), 15)});
+        addTop({{.label = "IdDocumento",
+                 .column = "IdDocumento",
+                 .control = C::Text,
+                 .help = "2.1.2.2",
+                 .maxLength = 20},
+                {.label = "Data", .column = "Data", .control = C::Date, .help = "2.1.2.3"},
+                {.label = "Num Item",
+                 .column = "NumItem",
+                 .control = C::Text,
+                 .help = "2.1.2.4",
+                 .maxLength = 20},
+                {.label = "CodiceCommessaConvenzione",
+                 .column = "CodiceCommessaConvenzione",
+                 .control = C::Text,
+                 .help = "2.1.2.5",
+                 .maxLength = 100},
+                {.label = "CodiceCUP",
+                 .column = "CodiceCUP",
+                 .control = C::Text,
+                 .help = "2.1.2.6",
+                 .maxLength = 15},
+                {.label = "CodiceCIG",
+                 .column = "CodiceCIG",
+                 .control = C::Text,
+                 .help = "2.1.2.7",
+                 .maxLength = 15}});
         setRules(
             {{missing(QStringLiteral("IdDocumento")),
               QStringLiteral("Attenzione manca l'IdDocumento"), QStringLiteral("IdDocumento")}});
@@ -214,24 +224,19 @@ void DocumentiRiferimentoEditor::removeReference() {
                                 QStringLiteral("Sei sicuro di voler eliminare il Record ?"));
 }
 
-void DocumentiRiferimentoEditor::annulla() {
-    db().silentDelete = true;
-    setModified(false);
-    try {
-        documenti::deleteCurrentWithReferences(db(), kind_);
-    } catch (const DbError& e) {
-        prompt().message(Prompt::errorTitle(), e.text());
-    }
-    db().silentDelete = false;
-    done(QDialog::Rejected);
+void DocumentiRiferimentoEditor::deleteJustAdded() {
+    documenti::deleteCurrentWithReferences(db(), kind_);
 }
 
 DocumentiSALEditor::DocumentiSALEditor(DataModule& db, QWidget* parent)
     : DocumentiForm(db, QStringLiteral("TablePA_FE_Body_DatiSAL"), QStringLiteral("id"),
                     QStringLiteral("Dati SAL"), parent) {
     beginForm();
-    addTop({fieldDef(QStringLiteral("Riferimento Fase"), QStringLiteral("RiferimentoFase"),
-                     FieldControl::Integer, QStringLiteral("2.1.7.1"), 3)});
+    addTop({{.label = "Riferimento Fase",
+             .column = "RiferimentoFase",
+             .control = FieldControl::Integer,
+             .help = "2.1.7.1",
+             .maxLength = 3}});
     finishForm();
     setMinimumWidth(400);
     setRules({{missing(QStringLiteral("RiferimentoFase")),

@@ -61,7 +61,7 @@ public:
     void removeReference();
 
     // Deletes the row just added with its line references and closes.
-    void annulla() override;
+    void deleteJustAdded() override;
 
 private:
     DocumentiKind kind_;

@@ -1,9 +1,7 @@
 #include "documents/DocumentiForm.h"
 
 #include "store/DataModule.h"
-#include "store/Routines.h"
 #include "ui/DataGrid.h"
-#include "ui/QtPrompt.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -42,54 +40,5 @@ DocumentiSubList::DocumentiSubList(Dataset& dataset, const QList<GridColumn>& co
     layout->addWidget(grid_, 1);
     grid_->setMinimumHeight(120);
 }
-
-namespace documenti {
-
-void requeryChildren(Dataset& dataset, const QString& table, const QString& parentColumn,
-                     int parentId, const QString& ordering) {
-    dataset.setFilter(QString());
-    dataset.close();
-    dataset.setSql(QStringLiteral("select * from %1 where %2 = %3%4")
-                       .arg(table, parentColumn)
-                       .arg(parentId)
-                       .arg(ordering));
-    dataset.open();
-}
-
-bool addChildRow(Dataset& dataset, int bodyId, const QString& parentColumn, int parentId,
-                 const std::function<void(Dataset&)>& startValues) {
-    dataset.setFilter(QString());
-    dataset.insert();
-    dataset.setValue(QStringLiteral("PA_FE_Body_Id"), bodyId);
-    if (!parentColumn.isEmpty())
-        dataset.setValue(parentColumn, parentId);
-    if (startValues)
-        startValues(dataset);
-    QString error;
-    if (!SaveNewRecord(dataset, QStringLiteral("Id"), &error)) {
-        prompt().message(Prompt::errorTitle(), error);
-        return false;
-    }
-    return true;
-}
-
-bool confirmAndDelete(Dataset& dataset, const QString& question, bool silent) {
-    if (!silent) {
-        if (dataset.isEmpty())
-            return false;
-        if (!prompt().question(Prompt::warningTitle(), question))
-            return false;
-    }
-    if (dataset.state() != Dataset::State::Browse)
-        dataset.cancel();
-    DeleteAndReposition(dataset, QStringLiteral("ID"));
-    return true;
-}
-
-int bodyId(DataModule& db) {
-    return db.table(QStringLiteral("TablePA_Body")).integer(QStringLiteral("Id"));
-}
-
-} // namespace documenti
 
 } // namespace brevalto

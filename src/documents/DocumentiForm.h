@@ -2,6 +2,7 @@
 // What the body's section screens share: fields above an optional set of tabs (the tabs carry the
 // grids of second-level rows), tests on the text a field shows, and grids of sub-rows with their
 // delete, add and open buttons.
+#include "documents/ChildRows.h"
 #include "ui/FormEditor.h"
 
 #include <QWidget>
@@ -45,20 +46,5 @@ public:
     using FormEditor::FormEditor;
 };
 
-// Sub-row operations shared by the screens.
-namespace documenti {
-// Re-queries dataset with every row of table whose parentColumn equals parentId, in ordering.
-void requeryChildren(Dataset& dataset, const QString& table, const QString& parentColumn,
-                     int parentId, const QString& ordering);
-// Appends a sub-row carrying the body's key and the parent's key and stores it; false (with the
-// error shown) when the archive refused it.
-bool addChildRow(Dataset& dataset, int bodyId, const QString& parentColumn, int parentId,
-                 const std::function<void(Dataset&)>& startValues = {});
-// Asks question (unless silent) and deletes the current row; false when there was nothing to
-// delete or the user said No.
-bool confirmAndDelete(Dataset& dataset, const QString& question, bool silent = false);
-// The current body's key.
-int bodyId(DataModule& db);
-} // namespace documenti
 
 } // namespace brevalto

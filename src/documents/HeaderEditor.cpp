@@ -1,11 +1,11 @@
 #include "documents/HeaderEditor.h"
 
 #include "documents/DocumentRegister.h"
-#include "documents/HeaderFields.h"
 #include "documents/HeaderPartyEditors.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "ui/BoundInputs.h"
-#include "ui/QtPrompt.h"
+#include "ui/CommonFields.h"
 #include "ui/ScreenHost.h"
 
 #include <QHBoxLayout>
@@ -13,8 +13,6 @@
 #include <QPushButton>
 
 namespace brevalto {
-
-using namespace headerfields;
 
 namespace {
 
@@ -34,27 +32,32 @@ HeaderEditor::HeaderEditor(DataModule& db, QWidget* parent)
     setObjectName(QStringLiteral("frmModifica_PA_Header"));
     beginForm();
     addTop({
-        text(QStringLiteral("Progressivo Invio"),
-             QStringLiteral("DatiTrasmissione_ProgressivoInvio"), QStringLiteral("1.1.2")),
-        code(QStringLiteral("Soggetto emittente"), QStringLiteral("SoggettoEmittente"),
-             QStringLiteral("1.6"), QStringLiteral("TablePA_SoggettoEmittente")),
-        {QStringLiteral("Numero Interno"), QStringLiteral("Numero"), FieldControl::Integer},
-        check(QStringLiteral("Esportato"), QStringLiteral("Esportato"), QString()),
+        {.label = "Progressivo Invio",
+         .column = "DatiTrasmissione_ProgressivoInvio",
+         .help = "1.1.2"},
+        {.label = "Soggetto emittente",
+         .column = "SoggettoEmittente",
+         .help = "1.6",
+         .list = codeList("TablePA_SoggettoEmittente")},
+        {.label = "Numero Interno", .column = "Numero", .control = FieldControl::Integer},
+        {.label = "Esportato", .column = "Esportato", .control = FieldControl::Check},
     });
     auto* group = new QLabel(QStringLiteral("<b>DATI TRASMITTENTE</b>"));
     group->setObjectName(QStringLiteral("lblDatiTrasmittente"));
     group->setContentsMargins(0, 8, 0, 0);
     addTopWidget(group);
     addTop({
-        country(QStringLiteral("Nazione"), QStringLiteral("DatiTrasmissione_IdPaese"),
-                QStringLiteral("1.1.1.1")),
-        text(QStringLiteral("Codice Fiscale"), QStringLiteral("DatiTrasmissione_IdCodice"),
-             QStringLiteral("1.1.1.2")),
-        text(QStringLiteral("Telefono"),
-             QStringLiteral("DatiTrasmissione_ContattiTrasmittente_Telefono"),
-             QStringLiteral("1.1.5.1")),
-        text(QStringLiteral("Email"), QStringLiteral("DatiTrasmissione_ContattiTrasmittente_Email"),
-             QStringLiteral("1.1.5.2")),
+        {.label = "Nazione",
+         .column = "DatiTrasmissione_IdPaese",
+         .help = "1.1.1.1",
+         .list = kCountries},
+        {.label = "Codice Fiscale", .column = "DatiTrasmissione_IdCodice", .help = "1.1.1.2"},
+        {.label = "Telefono",
+         .column = "DatiTrasmissione_ContattiTrasmittente_Telefono",
+         .help = "1.1.5.1"},
+        {.label = "Email",
+         .column = "DatiTrasmissione_ContattiTrasmittente_Email",
+         .help = "1.1.5.2"},
     });
     cedenteLink_ =
         linkLabel(QStringLiteral("Cedente - Prestatore"), QStringLiteral("lblCedentePrestatore"));
@@ -116,17 +119,13 @@ void HeaderEditor::avanti() {
         showModal(*cessionario_);
 }
 
-void HeaderEditor::annulla() {
-    db().silentDelete = true;
-    setModified(false);
+void HeaderEditor::deleteJustAdded() {
     if (dataset().state() != Dataset::State::Browse)
         dataset().cancel();
     if (deleteCurrentDocument)
         deleteCurrentDocument();
     else
-        DocumentRegister(db(), prompt()).deleteDocument();
-    db().silentDelete = false;
-    done(QDialog::Rejected);
+        DocumentRegister(db(), prompt()).elimina();
 }
 
 void HeaderEditor::openCedente() {

@@ -37,7 +37,7 @@ public:
     // "Avanti": saves when modified and, unless the save failed, opens the buyer screen.
     void avanti();
     // "Annulla": deletes the Document just added, asking nothing, and closes.
-    void annulla() override;
+    void deleteJustAdded() override;
     // The captions that open the party screens.
     void openCedente();
     void openRappresentante();

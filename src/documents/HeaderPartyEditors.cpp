@@ -1,9 +1,9 @@
 #include "documents/HeaderPartyEditors.h"
 
-#include "documents/HeaderFields.h"
 #include "documents/PartyColumns.h"
 #include "store/DataModule.h"
 #include "ui/BoundInputs.h"
+#include "ui/CommonFields.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -11,8 +11,6 @@
 #include <QToolButton>
 
 namespace brevalto {
-
-using namespace headerfields;
 
 namespace {
 
@@ -37,53 +35,83 @@ HeaderCedenteEditor::HeaderCedenteEditor(DataModule& db, QWidget* parent)
                QStringLiteral("Stabile Organizzazione"), QStringLiteral("Iscrizione REA"),
                QStringLiteral("Contatti")});
     addTop({
-        pick(QStringLiteral("Cambia Cedente - Prestatore"), p + "Id", QString(),
-             QStringLiteral("TablePA_CedentePrestatore"), p + "Id", QStringLiteral("Nominativo")),
-        country(QStringLiteral("Nazione"), p + "IdPaese", QStringLiteral("1.2.1.1.1")),
-        text(QStringLiteral("P.Iva"), p + "IdCodice", QStringLiteral("1.2.1.1.2")),
-        text(QStringLiteral("Codice Fiscale"), p + "CodiceFiscale", QStringLiteral("1.2.1.2")),
-        text(QStringLiteral("Rag. Sociale"), p + "Denominazione", QStringLiteral("1.2.1.3.1")),
-        text(QStringLiteral("Nome"), p + "Nome", QStringLiteral("1.2.1.3.2")),
-        text(QStringLiteral("Cognome"), p + "Cognome", QStringLiteral("1.2.1.3.3")),
-        text(QStringLiteral("Titolo"), p + "Titolo", QStringLiteral("1.2.1.3.4")),
-        text(QStringLiteral("Cod. Eori"), p + "CodOERI", QStringLiteral("1.2.1.3.5")),
-        code(QStringLiteral("Regime fiscale"), p + "RegimeFiscale", QStringLiteral("1.2.1.8"),
-             QStringLiteral("TablePA_RegimeFiscale")),
-        text(QStringLiteral("Rif. Amministraz."), p + "RiferimentoAmministrazione",
-             QStringLiteral("1.2.6")),
+        {.label = "Cambia Cedente - Prestatore",
+         .column = p + "Id",
+         .list = PickList{"TablePA_CedentePrestatore", p + "Id", "Nominativo"}},
+        {.label = "Nazione", .column = p + "IdPaese", .help = "1.2.1.1.1", .list = kCountries},
+        {.label = "P.Iva", .column = p + "IdCodice", .help = "1.2.1.1.2"},
+        {.label = "Codice Fiscale", .column = p + "CodiceFiscale", .help = "1.2.1.2"},
+        {.label = "Rag. Sociale", .column = p + "Denominazione", .help = "1.2.1.3.1"},
+        {.label = "Nome", .column = p + "Nome", .help = "1.2.1.3.2"},
+        {.label = "Cognome", .column = p + "Cognome", .help = "1.2.1.3.3"},
+        {.label = "Titolo", .column = p + "Titolo", .help = "1.2.1.3.4"},
+        {.label = "Cod. Eori", .column = p + "CodOERI", .help = "1.2.1.3.5"},
+        {.label = "Regime fiscale",
+         .column = p + "RegimeFiscale",
+         .help = "1.2.1.8",
+         .list = codeList("TablePA_RegimeFiscale")},
+        {.label = "Rif. Amministraz.", .column = p + "RiferimentoAmministrazione", .help = "1.2.6"},
     });
     addTabbed({
-        text(QStringLiteral("Albo Profess."), p + "AlboProfessionale", QStringLiteral("1.2.1.4"),
-             0),
-        province(QStringLiteral("Provincia albo"), p + "ProvinciaAlbo", QStringLiteral("1.2.1.5"),
-                 0),
-        text(QStringLiteral("N° Iscriz. albo"), p + "NumeroIscrizioneAlbo",
-             QStringLiteral("1.2.1.6"), 0),
-        date(QStringLiteral("Data Iscriz. albo"), p + "DataIscrizioneAlbo",
-             QStringLiteral("1.2.1.7"), 0),
+        {.label = "Albo Profess.", .column = p + "AlboProfessionale", .help = "1.2.1.4"},
+        {.label = "Provincia albo",
+         .column = p + "ProvinciaAlbo",
+         .help = "1.2.1.5",
+         .list = kProvinces},
+        {.label = "N° Iscriz. albo", .column = p + "NumeroIscrizioneAlbo", .help = "1.2.1.6"},
+        {.label = "Data Iscriz. albo",
+         .column = p + "DataIscrizioneAlbo",
+         .control = FieldControl::Date,
+         .help = "1.2.1.7"},
     });
-    addTabbed(address(p + "Sede_", QStringLiteral("1.2.2"), 1));
-    addTabbed({check(QStringLiteral("Includi"), p + "StabileOrganizzazione",
-                     QStringLiteral("1.2.3"), 2)});
-    addTabbed(address(p + "StabileOrganizzazione_", QStringLiteral("1.2.3"), 2));
+    addTabbed(addressFields(p + "Sede_", QStringLiteral("1.2.2"), 1));
+    addTabbed({{.label = "Includi",
+                .column = p + "StabileOrganizzazione",
+                .control = FieldControl::Check,
+                .help = "1.2.3",
+                .tab = 2}});
+    addTabbed(addressFields(p + "StabileOrganizzazione_", QStringLiteral("1.2.3"), 2));
     addTabbed({
-        check(QStringLiteral("Includi"), p + "Iscrizione_REA", QStringLiteral("1.2.4"), 3),
-        province(QStringLiteral("Ufficio"), p + "Iscrizione_REA_Ufficio", QStringLiteral("1.2.4.1"),
-                 3),
-        text(QStringLiteral("Numero REA"), p + "Iscrizione_REA_NumeroREA",
-             QStringLiteral("1.2.4.2"), 3),
-        number(QStringLiteral("Cap. sociale"), p + "Iscrizione_REA_CapitaleSociale",
-               QStringLiteral("1.2.4.3"), 3, 15),
-        code(QStringLiteral("Socio unico"), p + "Iscrizione_REA_SocioUnico",
-             QStringLiteral("1.2.4.4"), QStringLiteral("TablePA_IscrizRea_SocioUnico"), 3),
-        code(QStringLiteral("Stato Liquidazione"), p + "Iscrizione_REA_StatoLiquidazione",
-             QStringLiteral("1.2.4.5"), QStringLiteral("TablePA_IscrizRea_StatoLiquidazione"), 3),
+        {.label = "Includi",
+         .column = p + "Iscrizione_REA",
+         .control = FieldControl::Check,
+         .help = "1.2.4",
+         .tab = 3},
+        {.label = "Ufficio",
+         .column = p + "Iscrizione_REA_Ufficio",
+         .help = "1.2.4.1",
+         .tab = 3,
+         .list = kProvinces},
+        {.label = "Numero REA",
+         .column = p + "Iscrizione_REA_NumeroREA",
+         .help = "1.2.4.2",
+         .tab = 3},
+        {.label = "Cap. sociale",
+         .column = p + "Iscrizione_REA_CapitaleSociale",
+         .control = FieldControl::Number,
+         .help = "1.2.4.3",
+         .maxLength = 15,
+         .tab = 3},
+        {.label = "Socio unico",
+         .column = p + "Iscrizione_REA_SocioUnico",
+         .help = "1.2.4.4",
+         .tab = 3,
+         .list = codeList("TablePA_IscrizRea_SocioUnico")},
+        {.label = "Stato Liquidazione",
+         .column = p + "Iscrizione_REA_StatoLiquidazione",
+         .help = "1.2.4.5",
+         .tab = 3,
+         .list = codeList("TablePA_IscrizRea_StatoLiquidazione")},
     });
     addTabbed({
-        check(QStringLiteral("Includi"), p + "Iscrizione_Contatti", QStringLiteral("1.2.5"), 4),
-        text(QStringLiteral("Email"), p + "Contatti_Email", QStringLiteral("1.2.5.3"), 4),
-        text(QStringLiteral("Telefono"), p + "Contatti_Telefono", QStringLiteral("1.2.5.1"), 4),
-        text(QStringLiteral("Fax"), p + "Contatti_Fax", QStringLiteral("1.2.5.2"), 4),
+        {.label = "Includi",
+         .column = p + "Iscrizione_Contatti",
+         .control = FieldControl::Check,
+         .help = "1.2.5",
+         .tab = 4},
+        {.label = "Email", .column = p + "Contatti_Email", .help = "1.2.5.3", .tab = 4},
+        {.label = "Telefono", .column = p + "Contatti_Telefono", .help = "1.2.5.1", .tab = 4},
+        {.label = "Fax", .column = p + "Contatti_Fax", .help = "1.2.5.2", .tab = 4},
     });
     finishForm();
 
@@ -95,61 +123,52 @@ HeaderCedenteEditor::HeaderCedenteEditor(DataModule& db, QWidget* parent)
     const QString so = p + "StabileOrganizzazione";
     const QString rea = p + "Iscrizione_REA";
     const QString contatti = p + "Iscrizione_Contatti";
-    setRules({
-        {missing(p + "IdCodice"), QStringLiteral("Attenzione manca la Partita Iva"),
-         p + "IdCodice"},
-        {missing(p + "IdPaese"), QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"},
-        {missing(p + "RegimeFiscale"), QStringLiteral("Attenzione manca il regime fiscale"),
-         p + "RegimeFiscale"},
-        {[this, p] {
-             return isEmpty(p + "Denominazione") && isEmpty(p + "Cognome") && isEmpty(p + "Nome");
-         },
-         kNamesMissing, QString()},
-        {missing(p + "Sede_Indirizzo"), QStringLiteral("Attenzione manca l'Indirizzo della Sede"),
-         p + "Sede_Indirizzo"},
-        {missing(p + "Sede_CAP"), QStringLiteral("Attenzione manca il Cap della Sede"),
-         p + "Sede_CAP"},
-        {missing(p + "Sede_Comune"), QStringLiteral("Attenzione manca il Comune della Sede"),
-         p + "Sede_Comune"},
-        {missing(p + "Sede_Nazione"), QStringLiteral("Attenzione manca la Nazione della Sede"),
-         p + "Sede_Nazione"},
-        {tooShort(p + "CodiceFiscale", 11), kCodiceFiscaleShort, p + "CodiceFiscale"},
-        {tooShort(p + "Titolo", 2), kTitoloShort, p + "Titolo"},
-        {tooShort(p + "CodOERI", 13), kEoriShort, p + "CodOERI"},
-        {[this, p] { return length(p + "Sede_CAP") <= 4; },
-         QStringLiteral("Attenzione il CAP della sede deve essere di almeno 5 caratteri"),
-         p + "Sede_CAP"},
-        {inBlock(so, missing(so + "_Indirizzo")),
-         QStringLiteral("Attenzione manca l'Indirizzo dello Stabile dell'organizzazione"),
-         so + "_Indirizzo"},
-        {inBlock(so, missing(so + "_CAP")),
-         QStringLiteral("Attenzione manca il Cap dello Stabile dell'organizzazione"), so + "_CAP"},
-        {inBlock(so, [this, so] { return length(so + "_CAP") < 5; }),
-         QStringLiteral("Attenzione il Cap dello Stabile dell'organizzazione deve essere di almeno "
-                        "5 Caratteri !"),
-         so + "_CAP"},
-        {inBlock(so, missing(so + "_Comune")),
-         QStringLiteral("Attenzione manca il Comune dello Stabile dell'organizzazione"),
-         so + "_Comune"},
-        {inBlock(so, missing(so + "_Nazione")),
-         QStringLiteral("Attenzione manca la Nazione dello Stabile dell'organizzazione"),
-         so + "_Nazione"},
-        {inBlock(rea, missing(rea + "_Ufficio")), QStringLiteral("Attenzione manca l'Ufficio "),
-         rea + "_Ufficio"},
-        {inBlock(rea, missing(rea + "_NumeroREA")),
-         QStringLiteral("Attenzione manca il Numero REA"), rea + "_NumeroREA"},
-        {inBlock(rea, missing(rea + "_StatoLiquidazione")),
-         QStringLiteral("Attenzione manca lo stato di liquidazione "), rea + "_StatoLiquidazione"},
-        {inBlock(contatti, tooShort(p + "Contatti_Telefono", 5)),
-         QStringLiteral("Attenzione il telefono del contatto deve essere di almeno 5 Caratteri !"),
-         p + "Contatti_Telefono"},
-        {inBlock(contatti, tooShort(p + "Contatti_Fax", 5)),
-         QStringLiteral("Attenzione il fax del contatto deve essere di almeno 5 Caratteri !"),
-         p + "Contatti_Fax"},
-        {inBlock(contatti, tooShort(p + "Contatti_Email", 5)),
-         QStringLiteral("Attenzione l'Email del contatto deve essere di almeno 5 Caratteri !"),
-         p + "Contatti_Email"},
-    });
+    setRules(
+        QList<Rule>{
+            {missing(p + "IdCodice"), QStringLiteral("Attenzione manca la Partita Iva"),
+             p + "IdCodice"},
+            {missing(p + "IdPaese"), QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"},
+            {missing(p + "RegimeFiscale"), QStringLiteral("Attenzione manca il regime fiscale"),
+             p + "RegimeFiscale"},
+            {[this, p] {
+                 return isEmpty(p + "Denominazione") && isEmpty(p + "Cognome") &&
+                        isEmpty(p + "Nome");
+             },
+             kNamesMissing, QString()},
+            {missing(p + "Sede_Indirizzo"),
+             QStringLiteral("Attenzione manca l'Indirizzo della Sede"), p + "Sede_Indirizzo"},
+            {missing(p + "Sede_CAP"), QStringLiteral("Attenzione manca il Cap della Sede"),
+             p + "Sede_CAP"},
+            {missing(p + "Sede_Comune"), QStringLiteral("Attenzione manca il Comune della Sede"),
+             p + "Sede_Comune"},
+            {missing(p + "Sede_Nazione"), QStringLiteral("Attenzione manca la Nazione della Sede"),
+             p + "Sede_Nazione"},
+            {tooShort(p + "CodiceFiscale", 11), kCodiceFiscaleShort, p + "CodiceFiscale"},
+            {tooShort(p + "Titolo", 2), kTitoloShort, p + "Titolo"},
+            {tooShort(p + "CodOERI", 13), kEoriShort, p + "CodOERI"},
+            {[this, p] { return length(p + "Sede_CAP") <= 4; },
+             QStringLiteral("Attenzione il CAP della sede deve essere di almeno 5 caratteri"),
+             p + "Sede_CAP"}} +
+        stableOrganizationRules(so) +
+        QList<Rule>{
+            {inBlock(rea, missing(rea + "_Ufficio")), QStringLiteral("Attenzione manca l'Ufficio "),
+             rea + "_Ufficio"},
+            {inBlock(rea, missing(rea + "_NumeroREA")),
+             QStringLiteral("Attenzione manca il Numero REA"), rea + "_NumeroREA"},
+            {inBlock(rea, missing(rea + "_StatoLiquidazione")),
+             QStringLiteral("Attenzione manca lo stato di liquidazione "),
+             rea + "_StatoLiquidazione"},
+            {inBlock(contatti, tooShort(p + "Contatti_Telefono", 5)),
+             QStringLiteral(
+                 "Attenzione il telefono del contatto deve essere di almeno 5 Caratteri !"),
+             p + "Contatti_Telefono"},
+            {inBlock(contatti, tooShort(p + "Contatti_Fax", 5)),
+             QStringLiteral("Attenzione il fax del contatto deve essere di almeno 5 Caratteri !"),
+             p + "Contatti_Fax"},
+            {inBlock(contatti, tooShort(p + "Contatti_Email", 5)),
+             QStringLiteral("Attenzione l'Email del contatto deve essere di almeno 5 Caratteri !"),
+             p + "Contatti_Email"},
+        });
 }
 
 QWidget* HeaderCedenteEditor::sellerSelector() const {
@@ -186,45 +205,53 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
     beginForm({QStringLiteral("Sede"), QStringLiteral("Stabile Organizzazione"),
                QStringLiteral("Rappresentante fiscale")});
     addTop({
-        pick(QStringLiteral("Cessionario - Committente"), p + "ID", QString(),
-             QStringLiteral("TablePA_CessionarioCommittente"), p + "ID",
-             p + "NominativoVisualizzato"),
-        country(QStringLiteral("Nazione"), p + "IdPaese", QStringLiteral("1.4.1.1.1")),
-        text(QStringLiteral("P.Iva"), p + "IdCodice", QStringLiteral("1.4.1.1.2")),
-        text(QStringLiteral("Codice Fiscale"), p + "CodiceFiscale", QStringLiteral("1.4.1.2")),
-        text(QStringLiteral("Rag. Sociale"), p + "Denominazione", QStringLiteral("1.4.1.3.1")),
-        text(QStringLiteral("Nome"), p + "Nome", QStringLiteral("1.4.1.3.2")),
-        text(QStringLiteral("Cognome"), p + "Cognome", QStringLiteral("1.4.1.3.3")),
-        text(QStringLiteral("Titolo"), p + "Titolo", QStringLiteral("1.4.1.3.4")),
-        text(QStringLiteral("Cod. Eori"), p + "CodEORI", QStringLiteral("1.4.1.3.5")),
-        text(QStringLiteral("Codice destinatario"),
-             QStringLiteral("DatiTrasmissione_CodiceDestinatario"), QStringLiteral("1.1.4")),
-        text(QStringLiteral("Pec"), p + "Pec", QStringLiteral("1.1.6")),
-        check(QStringLiteral("Pubblica Amministrazione"), p + "PubblicaAmministrazione", QString()),
-        {QStringLiteral("Formato Trasmissione"),
-         QStringLiteral("DatiTrasmissione_FormatoTrasmissione"),
-         FieldControl::Text,
-         0,
-         0,
-         QStringLiteral("1.1.3"),
-         {},
-         {},
-         {},
-         false,
-         true},
+        {.label = "Cessionario - Committente",
+         .column = p + "ID",
+         .list =
+             PickList{"TablePA_CessionarioCommittente", p + "ID", p + "NominativoVisualizzato"}},
+        {.label = "Nazione", .column = p + "IdPaese", .help = "1.4.1.1.1", .list = kCountries},
+        {.label = "P.Iva", .column = p + "IdCodice", .help = "1.4.1.1.2"},
+        {.label = "Codice Fiscale", .column = p + "CodiceFiscale", .help = "1.4.1.2"},
+        {.label = "Rag. Sociale", .column = p + "Denominazione", .help = "1.4.1.3.1"},
+        {.label = "Nome", .column = p + "Nome", .help = "1.4.1.3.2"},
+        {.label = "Cognome", .column = p + "Cognome", .help = "1.4.1.3.3"},
+        {.label = "Titolo", .column = p + "Titolo", .help = "1.4.1.3.4"},
+        {.label = "Cod. Eori", .column = p + "CodEORI", .help = "1.4.1.3.5"},
+        {.label = "Codice destinatario",
+         .column = "DatiTrasmissione_CodiceDestinatario",
+         .help = "1.1.4"},
+        {.label = "Pec", .column = p + "Pec", .help = "1.1.6"},
+        {.label = "Pubblica Amministrazione",
+         .column = p + "PubblicaAmministrazione",
+         .control = FieldControl::Check},
+        {.label = "Formato Trasmissione",
+         .column = "DatiTrasmissione_FormatoTrasmissione",
+         .help = "1.1.3",
+         .readOnly = true},
     });
-    addTabbed(address(p + "Sede_", QStringLiteral("1.4.2"), 0));
-    addTabbed({check(QStringLiteral("Includi"), p + "StabileOrganizzazione",
-                     QStringLiteral("1.4.3"), 1)});
-    addTabbed(address(p + "StabileOrganizzazione_", QStringLiteral("1.4.3"), 1));
+    addTabbed(addressFields(p + "Sede_", QStringLiteral("1.4.2"), 0));
+    addTabbed({{.label = "Includi",
+                .column = p + "StabileOrganizzazione",
+                .control = FieldControl::Check,
+                .help = "1.4.3",
+                .tab = 1}});
+    addTabbed(addressFields(p + "StabileOrganizzazione_", QStringLiteral("1.4.3"), 1));
     const QString rf = p + "RappresentanteFiscale";
     addTabbed({
-        check(QStringLiteral("Includi"), rf, QStringLiteral("1.4.4"), 2),
-        country(QStringLiteral("Nazione"), rf + "_Nazione", QStringLiteral("1.4.4.1.1"), 2),
-        text(QStringLiteral("P.Iva"), rf + "_IdCodice", QStringLiteral("1.4.4.1.2"), 2),
-        text(QStringLiteral("Rag. Sociale"), rf + "_Denominazione", QStringLiteral("1.4.4.2"), 2),
-        text(QStringLiteral("Cognome"), rf + "_Cognome", QStringLiteral("1.4.4.4"), 2),
-        text(QStringLiteral("Nome"), rf + "_Nome", QStringLiteral("1.4.4.3"), 2),
+        {.label = "Includi",
+         .column = rf,
+         .control = FieldControl::Check,
+         .help = "1.4.4",
+         .tab = 2},
+        {.label = "Nazione",
+         .column = rf + "_Nazione",
+         .help = "1.4.4.1.1",
+         .tab = 2,
+         .list = kCountries},
+        {.label = "P.Iva", .column = rf + "_IdCodice", .help = "1.4.4.1.2", .tab = 2},
+        {.label = "Rag. Sociale", .column = rf + "_Denominazione", .help = "1.4.4.2", .tab = 2},
+        {.label = "Cognome", .column = rf + "_Cognome", .help = "1.4.4.4", .tab = 2},
+        {.label = "Nome", .column = rf + "_Nome", .help = "1.4.4.3", .tab = 2},
     });
     finishForm();
 
@@ -259,62 +286,54 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
     const QString so = p + "StabileOrganizzazione";
     const QString pa = p + "PubblicaAmministrazione";
     const QString destinatario = QStringLiteral("DatiTrasmissione_CodiceDestinatario");
-    setRules({
-        // Checked before the VAT-number flag is derived (beforeRules), and only this one.
-        {[this, p] { return !isEmpty(p + "IdCodice") && isEmpty(p + "IdPaese"); },
-         QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"},
-        {[this, p] { return isEmpty(p + "IdCodice") && isEmpty(p + "CodiceFiscale"); },
-         QStringLiteral("Attenzione Manca o il codice fiscale oppure la partita Iva"),
-         p + "IdCodice"},
-        {[this, p] {
-             return isEmpty(p + "Denominazione") && isEmpty(p + "Cognome") && isEmpty(p + "Nome");
-         },
-         kNamesMissing, QString()},
-        {missing(p + "Sede_Indirizzo"), QStringLiteral("Attenzione manca l'Indirizzo"),
-         p + "Sede_Indirizzo"},
-        {missing(p + "Sede_CAP"), QStringLiteral("Attenzione manca il Cap"), p + "Sede_CAP"},
-        {missing(p + "Sede_Comune"), QStringLiteral("Attenzione manca il Comune"),
-         p + "Sede_Comune"},
-        {missing(p + "Sede_Nazione"), QStringLiteral("Attenzione manca la Nazione"),
-         p + "Sede_Nazione"},
-        {tooShort(p + "CodiceFiscale", 11), kCodiceFiscaleShort, p + "CodiceFiscale"},
-        {tooShort(p + "Titolo", 2), kTitoloShort, p + "Titolo"},
-        {tooShort(p + "CodEORI", 13), kEoriShort, p + "CodEORI"},
-        // Foreign postcodes may be shorter.
-        {[=, this] { return tooShort(p + "Sede_CAP", 5)() && italian(p + "Sede_Nazione"); },
-         QStringLiteral("Attenzione il codice CAP deve essere di almeno 5 caratteri"),
-         p + "Sede_CAP"},
-        {inBlock(so, missing(so + "_Indirizzo")),
-         QStringLiteral("Attenzione manca l'Indirizzo dello Stabile dell'organizzazione"),
-         so + "_Indirizzo"},
-        {inBlock(so, missing(so + "_CAP")),
-         QStringLiteral("Attenzione manca il Cap dello Stabile dell'organizzazione"), so + "_CAP"},
-        {inBlock(so, [=, this] { return length(so + "_CAP") < 5 && italian(so + "_Nazione"); }),
-         QStringLiteral("Attenzione il Cap dello Stabile dell'organizzazione deve essere di almeno "
-                        "5 Caratteri !"),
-         so + "_CAP"},
-        {inBlock(so, missing(so + "_Comune")),
-         QStringLiteral("Attenzione manca il Comune dello Stabile dell'organizzazione"),
-         so + "_Comune"},
-        {inBlock(so, missing(so + "_Nazione")),
-         QStringLiteral("Attenzione manca la Nazione dello Stabile dell'organizzazione"),
-         so + "_Nazione"},
-        {inBlock(rf, missing(rf + "_IdCodice")), QStringLiteral("Attenzione manca la partita iva"),
-         rf + "_IdCodice"},
-        {inBlock(rf, missing(rf + "_Nazione")), QStringLiteral("Attenzione manca la Nazione"),
-         rf + "_Nazione"},
-        {inBlock(rf,
-                 [this, rf] {
-                     return isEmpty(rf + "_Denominazione") && isEmpty(rf + "_Cognome") &&
-                            isEmpty(rf + "_Nome");
-                 }),
-         kNamesMissing, rf + "_Denominazione"},
-        {[=, this] { return dataset().flag(pa) && isEmpty(destinatario); },
-         QStringLiteral("Attenzione manca il codice destinatario - codice univoco"), destinatario},
-        {[=, this] { return !dataset().flag(pa) && isEmpty(destinatario) && isEmpty(p + "Pec"); },
-         QStringLiteral("Attenzione manca il codice destinatario accreditato sdi - o la pec"),
-         p + "Pec"},
-    });
+    setRules(
+        QList<Rule>{
+            // Checked before the VAT-number flag is derived (beforeRules), and only this one.
+            {[this, p] { return !isEmpty(p + "IdCodice") && isEmpty(p + "IdPaese"); },
+             QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"},
+            {[this, p] { return isEmpty(p + "IdCodice") && isEmpty(p + "CodiceFiscale"); },
+             QStringLiteral("Attenzione Manca o il codice fiscale oppure la partita Iva"),
+             p + "IdCodice"},
+            {[this, p] {
+                 return isEmpty(p + "Denominazione") && isEmpty(p + "Cognome") &&
+                        isEmpty(p + "Nome");
+             },
+             kNamesMissing, QString()},
+            {missing(p + "Sede_Indirizzo"), QStringLiteral("Attenzione manca l'Indirizzo"),
+             p + "Sede_Indirizzo"},
+            {missing(p + "Sede_CAP"), QStringLiteral("Attenzione manca il Cap"), p + "Sede_CAP"},
+            {missing(p + "Sede_Comune"), QStringLiteral("Attenzione manca il Comune"),
+             p + "Sede_Comune"},
+            {missing(p + "Sede_Nazione"), QStringLiteral("Attenzione manca la Nazione"),
+             p + "Sede_Nazione"},
+            {tooShort(p + "CodiceFiscale", 11), kCodiceFiscaleShort, p + "CodiceFiscale"},
+            {tooShort(p + "Titolo", 2), kTitoloShort, p + "Titolo"},
+            {tooShort(p + "CodEORI", 13), kEoriShort, p + "CodEORI"},
+            // Foreign postcodes may be shorter.
+            {[=, this] { return tooShort(p + "Sede_CAP", 5)() && italian(p + "Sede_Nazione"); },
+             QStringLiteral("Attenzione il codice CAP deve essere di almeno 5 caratteri"),
+             p + "Sede_CAP"}} +
+        stableOrganizationRules(so) +
+        QList<Rule>{
+            {inBlock(rf, missing(rf + "_IdCodice")),
+             QStringLiteral("Attenzione manca la partita iva"), rf + "_IdCodice"},
+            {inBlock(rf, missing(rf + "_Nazione")), QStringLiteral("Attenzione manca la Nazione"),
+             rf + "_Nazione"},
+            {inBlock(rf,
+                     [this, rf] {
+                         return isEmpty(rf + "_Denominazione") && isEmpty(rf + "_Cognome") &&
+                                isEmpty(rf + "_Nome");
+                     }),
+             kNamesMissing, rf + "_Denominazione"},
+            {[=, this] { return dataset().flag(pa) && isEmpty(destinatario); },
+             QStringLiteral("Attenzione manca il codice destinatario - codice univoco"),
+             destinatario},
+            {[=, this] {
+                 return !dataset().flag(pa) && isEmpty(destinatario) && isEmpty(p + "Pec");
+             },
+             QStringLiteral("Attenzione manca il codice destinatario accreditato sdi - o la pec"),
+             p + "Pec"},
+        });
 }
 
 void HeaderCessionarioEditor::setAddCustomer(std::function<void()> add) {
@@ -386,41 +405,44 @@ HeaderSoggettoEditor::HeaderSoggettoEditor(DataModule& db, const Shape& shape, Q
     const auto help = [&shape](const char* tail) { return shape.helpRoot + QLatin1String(tail); };
     beginForm();
     addTop({
-        check(QStringLiteral("Includi"), shape.flag, shape.helpRoot),
-        country(QStringLiteral("Nazione"), p + "IdPaese", help(".1.1.1")),
-        text(QStringLiteral("P.Iva"), p + "IdCodice", help(".1.1.2")),
-        text(QStringLiteral("Codice Fiscale"), p + "CodiceFiscale", help(".1.2")),
-        text(QStringLiteral("Rag. Sociale"), p + "Denominazione", help(".1.3.1")),
-        text(QStringLiteral("Nome"), p + "Nome", help(".1.3.2")),
-        text(QStringLiteral("Cognome"), p + "Cognome", help(".1.3.3")),
-        text(QStringLiteral("Titolo"), p + "Titolo", help(".1.3.4")),
-        text(QStringLiteral("Cod. Eori"), p + "CodEORI", help(".1.3.5")),
+        {.label = "Includi",
+         .column = shape.flag,
+         .control = FieldControl::Check,
+         .help = shape.helpRoot},
+        {.label = "Nazione", .column = p + "IdPaese", .help = help(".1.1.1"), .list = kCountries},
+        {.label = "P.Iva", .column = p + "IdCodice", .help = help(".1.1.2")},
+        {.label = "Codice Fiscale", .column = p + "CodiceFiscale", .help = help(".1.2")},
+        {.label = "Rag. Sociale", .column = p + "Denominazione", .help = help(".1.3.1")},
+        {.label = "Nome", .column = p + "Nome", .help = help(".1.3.2")},
+        {.label = "Cognome", .column = p + "Cognome", .help = help(".1.3.3")},
+        {.label = "Titolo", .column = p + "Titolo", .help = help(".1.3.4")},
+        {.label = "Cod. Eori", .column = p + "CodEORI", .help = help(".1.3.5")},
     });
     finishForm();
 
     const QString flag = shape.flag;
     const auto included = [this, flag](Test test) { return inBlock(flag, std::move(test)); };
-    QList<RuleSpec> rules;
+    QList<Rule> rules;
     if (shape.vatRequired) {
-        rules << RuleSpec{included([this, p] { return isEmpty(p + "IdCodice"); }),
-                          QStringLiteral("Attenzione manca la Partita Iva"), p + "IdCodice"};
-        rules << RuleSpec{included([this, p] { return isEmpty(p + "IdPaese"); }),
-                          QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"};
+        rules << Rule{included([this, p] { return isEmpty(p + "IdCodice"); }),
+                      QStringLiteral("Attenzione manca la Partita Iva"), p + "IdCodice"};
+        rules << Rule{included([this, p] { return isEmpty(p + "IdPaese"); }),
+                      QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"};
     } else {
         // An intermediary identified by tax code alone needs no country.
-        rules << RuleSpec{
+        rules << Rule{
             included([this, p] { return !isEmpty(p + "IdCodice") && isEmpty(p + "IdPaese"); }),
             QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"};
     }
-    rules << RuleSpec{included([this, p] {
-                          return isEmpty(p + "Denominazione") && isEmpty(p + "Cognome") &&
-                                 isEmpty(p + "Nome");
-                      }),
-                      kNamesMissing, p + "Denominazione"};
-    rules << RuleSpec{included(tooShort(p + "CodiceFiscale", 11)), kCodiceFiscaleShort,
-                      p + "CodiceFiscale"};
-    rules << RuleSpec{included(tooShort(p + "Titolo", 2)), kTitoloShort, p + "Titolo"};
-    rules << RuleSpec{included(tooShort(p + "CodEORI", 13)), kEoriShort, p + "CodEORI"};
+    rules << Rule{included([this, p] {
+                      return isEmpty(p + "Denominazione") && isEmpty(p + "Cognome") &&
+                             isEmpty(p + "Nome");
+                  }),
+                  kNamesMissing, p + "Denominazione"};
+    rules << Rule{included(tooShort(p + "CodiceFiscale", 11)), kCodiceFiscaleShort,
+                  p + "CodiceFiscale"};
+    rules << Rule{included(tooShort(p + "Titolo", 2)), kTitoloShort, p + "Titolo"};
+    rules << Rule{included(tooShort(p + "CodEORI", 13)), kEoriShort, p + "CodEORI"};
     setRules(rules);
 }
 

@@ -2,9 +2,10 @@
 
 #include "documents/LineeLogic.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "ui/BoundInputs.h"
+#include "ui/CommonFields.h"
 #include "ui/DataGrid.h"
-#include "ui/QtPrompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QKeyEvent>
@@ -15,38 +16,17 @@ namespace brevalto {
 namespace {
 const QString kTable = QStringLiteral("Table");
 
-FieldSpec text(const QString& label, const QString& column, const QString& help, int max = 0) {
-    FieldSpec f{label, column};
-    f.helpCode = help;
-    f.maxLength = max;
-    return f;
-}
-FieldSpec number(const QString& label, const QString& column, const QString& help, int max = 0,
-                 FieldControl control = FieldControl::Number) {
-    FieldSpec f = text(label, column, help, max);
-    f.control = control;
-    return f;
-}
-FieldSpec list(const QString& label, const QString& column, const QString& help,
-               const QString& dataset, const QString& key = QStringLiteral("Codice"),
-               const QString& display = QStringLiteral("Descrizione")) {
-    FieldSpec f = text(label, column, help);
-    f.control = FieldControl::Lookup;
-    f.listDataset = dataset;
-    f.listKey = key;
-    f.listDisplay = display;
-    return f;
-}
 } // namespace
 
 LineeCodiciEditor::LineeCodiciEditor(DataModule& db, QWidget* parent)
     : DocumentiForm(db, kTable + linee::kCodici, QStringLiteral("id"),
                     QStringLiteral("Linee - Codici articoli"), parent) {
     beginForm();
-    addTop({text(QStringLiteral("Codice Tipo"), QStringLiteral("CodiceTipo"),
-                 QStringLiteral("2.2.1.3.1"), 35),
-            text(QStringLiteral("Codice Valore"), QStringLiteral("CodiceValore"),
-                 QStringLiteral("2.2.1.3.2"), 35)});
+    addTop({{.label = "Codice Tipo", .column = "CodiceTipo", .help = "2.2.1.3.1", .maxLength = 35},
+            {.label = "Codice Valore",
+             .column = "CodiceValore",
+             .help = "2.2.1.3.2",
+             .maxLength = 35}});
     finishForm();
     setRules(
         {{missing(QStringLiteral("CodiceTipo")), QStringLiteral("Attenzione manca il Codice tipo"),
@@ -59,12 +39,20 @@ LineeScontiEditor::LineeScontiEditor(DataModule& db, QWidget* parent)
     : DocumentiForm(db, kTable + linee::kSconto, QStringLiteral("Id"),
                     QStringLiteral("Sconti - Maggiorazioni"), parent) {
     beginForm();
-    addTop({list(QStringLiteral("Tipo"), QStringLiteral("Tipo"), QStringLiteral("2.2.1.10.1"),
-                 QStringLiteral("TablePa_TipoScontoMaggiorazione")),
-            number(QStringLiteral("Percentuale"), QStringLiteral("Percentuale"),
-                   QStringLiteral("2.2.1.10.2"), 6),
-            number(QStringLiteral("Importo"), QStringLiteral("Importo"),
-                   QStringLiteral("2.2.1.10.3"), 21)});
+    addTop({{.label = "Tipo",
+             .column = "Tipo",
+             .help = "2.2.1.10.1",
+             .list = codeList("TablePa_TipoScontoMaggiorazione")},
+            {.label = "Percentuale",
+             .column = "Percentuale",
+             .control = FieldControl::Number,
+             .help = "2.2.1.10.2",
+             .maxLength = 6},
+            {.label = "Importo",
+             .column = "Importo",
+             .control = FieldControl::Number,
+             .help = "2.2.1.10.3",
+             .maxLength = 21}});
     finishForm();
     setRules({{missing(QStringLiteral("Tipo")), QStringLiteral("Attenzione manca il Tipo"),
                QStringLiteral("Tipo")}});
@@ -74,16 +62,19 @@ LineeAltroEditor::LineeAltroEditor(DataModule& db, QWidget* parent)
     : DocumentiForm(db, kTable + linee::kAltro, QStringLiteral("id"),
                     QStringLiteral("Linee - Altri dati"), parent) {
     beginForm();
-    FieldSpec date = text(QStringLiteral("Rif. Data"), QStringLiteral("RiferimentoData"),
-                          QStringLiteral("2.2.1.16.4"));
+    Field date = Field{.label = "Rif. Data", .column = "RiferimentoData", .help = "2.2.1.16.4"};
     date.control = FieldControl::Date;
-    addTop(
-        {text(QStringLiteral("Tipo"), QStringLiteral("TipoDato"), QStringLiteral("2.2.1.16.1"), 10),
-         text(QStringLiteral("Rif. Testo"), QStringLiteral("RiferimentoTesto"),
-              QStringLiteral("2.2.1.16.2"), 60),
-         number(QStringLiteral("Rif. Numero"), QStringLiteral("RiferimentoNumero"),
-                QStringLiteral("2.2.1.16.3"), 21),
-         date});
+    addTop({{.label = "Tipo", .column = "TipoDato", .help = "2.2.1.16.1", .maxLength = 10},
+            {.label = "Rif. Testo",
+             .column = "RiferimentoTesto",
+             .help = "2.2.1.16.2",
+             .maxLength = 60},
+            {.label = "Rif. Numero",
+             .column = "RiferimentoNumero",
+             .control = FieldControl::Number,
+             .help = "2.2.1.16.3",
+             .maxLength = 21},
+            date});
     finishForm();
     setRules({{missing(QStringLiteral("TipoDato")), QStringLiteral("Attenzione manca il tipo"),
                QStringLiteral("TipoDato")}});
@@ -94,39 +85,56 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
                     parent) {
     beginForm({QStringLiteral("Codici articoli"), QStringLiteral("Sconti - Maggiorazioni"),
                QStringLiteral("Altri dati Gestionali")});
-    FieldSpec memo = text(QStringLiteral("Descrizione"), QStringLiteral("Descrizione"),
-                          QStringLiteral("2.2.1.4"), 1000);
+    Field memo = Field{
+        .label = "Descrizione", .column = "Descrizione", .help = "2.2.1.4", .maxLength = 1000};
     memo.control = FieldControl::Memo;
-    FieldSpec from = text(QStringLiteral("Data Inizio"), QStringLiteral("DataInizioPeriodo"),
-                          QStringLiteral("2.2.1.7"));
+    Field from = Field{.label = "Data Inizio", .column = "DataInizioPeriodo", .help = "2.2.1.7"};
     from.control = FieldControl::Date;
-    FieldSpec to = text(QStringLiteral("Data Fine"), QStringLiteral("DataFinePeriodo"),
-                        QStringLiteral("2.2.1.8"));
+    Field to = Field{.label = "Data Fine", .column = "DataFinePeriodo", .help = "2.2.1.8"};
     to.control = FieldControl::Date;
-    addTop({number(QStringLiteral("Num. Linea"), QStringLiteral("NumeroLinea"),
-                   QStringLiteral("2.2.1.1"), 4, FieldControl::Integer),
-            list(QStringLiteral("Tipo Cessione - Prestazione"),
-                 QStringLiteral("TipoCessionePrestazione"), QStringLiteral("2.2.1.2"),
-                 QStringLiteral("TablePA_TipoCessionePrestazione")),
+    addTop({{.label = "Num. Linea",
+             .column = "NumeroLinea",
+             .control = FieldControl::Integer,
+             .help = "2.2.1.1",
+             .maxLength = 4},
+            {.label = "Tipo Cessione - Prestazione",
+             .column = "TipoCessionePrestazione",
+             .help = "2.2.1.2",
+             .list = codeList("TablePA_TipoCessionePrestazione")},
             memo,
-            number(QStringLiteral("Quantità"), QStringLiteral("Quantita"),
-                   QStringLiteral("2.2.1.5"), 21),
-            text(QStringLiteral("U. misura"), QStringLiteral("UnitaMisura"),
-                 QStringLiteral("2.2.1.6"), 10),
-            from, to,
-            number(QStringLiteral("Prezzo Unitario"), QStringLiteral("PrezzoUnitario"),
-                   QStringLiteral("2.2.1.9"), 21),
-            number(QStringLiteral("Prezzo totale"), QStringLiteral("PrezzoTotale"),
-                   QStringLiteral("2.2.1.11"), 21),
+            {.label = "Quantità",
+             .column = "Quantita",
+             .control = FieldControl::Number,
+             .help = "2.2.1.5",
+             .maxLength = 21},
+            {.label = "U. misura", .column = "UnitaMisura", .help = "2.2.1.6", .maxLength = 10},
+            from,
+            to,
+            {.label = "Prezzo Unitario",
+             .column = "PrezzoUnitario",
+             .control = FieldControl::Number,
+             .help = "2.2.1.9",
+             .maxLength = 21},
+            {.label = "Prezzo totale",
+             .column = "PrezzoTotale",
+             .control = FieldControl::Number,
+             .help = "2.2.1.11",
+             .maxLength = 21},
             // The rate is kept as typed: the nature rules look at its text.
-            number(QStringLiteral("Aliquota Iva"), QStringLiteral("AliquotaIva"),
-                   QStringLiteral("2.2.1.12"), 6),
-            text(QStringLiteral("Ritenuta"), QStringLiteral("Ritenuta"), QStringLiteral("2.2.1.13"),
-                 2),
-            list(QStringLiteral("Natura"), QStringLiteral("Natura"), QStringLiteral("2.2.1.14"),
-                 QStringLiteral("TablePA_Natura")),
-            text(QStringLiteral("Rif. Amministraz."), QStringLiteral("RiferimentoAmministrazione"),
-                 QStringLiteral("2.2.1.15"), 20)});
+            Field{.label = "Aliquota Iva",
+                  .column = "AliquotaIva",
+                  .control = FieldControl::Number,
+                  .help = "2.2.1.12",
+                  .maxLength = 6},
+            {.label = "Ritenuta", .column = "Ritenuta", .help = "2.2.1.13", .maxLength = 2},
+            {.label = "Natura",
+             .column = "Natura",
+             .help = "2.2.1.14",
+             .list = codeList("TablePA_Natura")},
+            {.label = "Rif. Amministraz.",
+             .column = "RiferimentoAmministrazione",
+             .help = "2.2.1.15",
+             .maxLength = 20}});
     field(QStringLiteral("Ritenuta"))
         ->setToolTip(QStringLiteral("Il solo valore possibile è \"SI\""));
     // Typing a description alone does not mark the line modified.
@@ -247,16 +255,8 @@ void LineeEditor::removeSubRow(SubKind kind) {
     documenti::confirmAndDelete(screens_[kind]->dataset(), questions[kind]);
 }
 
-void LineeEditor::annulla() {
-    db().silentDelete = true;
-    setModified(false);
-    try {
-        linee::deleteCurrentLine(db());
-    } catch (const DbError& e) {
-        prompt().message(Prompt::errorTitle(), e.text());
-    }
-    db().silentDelete = false;
-    done(QDialog::Rejected);
+void LineeEditor::deleteJustAdded() {
+    linee::deleteCurrentLine(db());
 }
 
 } // namespace brevalto

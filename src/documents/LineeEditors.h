@@ -41,7 +41,7 @@ public:
     void computeTotal();
 
     // Deletes the line just added with its sub-rows and closes.
-    void annulla() override;
+    void deleteJustAdded() override;
 
 protected:
     bool confirmSave() override;

@@ -1,8 +1,8 @@
 #include "documents/LineeLogic.h"
 
-#include "documents/DocumentiForm.h"
+#include "documents/ChildRows.h"
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Saving.h"
 
 namespace brevalto::linee {
 

@@ -2,81 +2,109 @@
 
 #include "documents/PagamentoProposal.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
+#include "ui/CommonFields.h"
 #include "ui/DataGrid.h"
-#include "ui/QtPrompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QKeyEvent>
 
 namespace brevalto {
 
-namespace {
-FieldSpec fieldDef(const QString& label, const QString& column, FieldControl control,
-                   const QString& help, int max = 0) {
-    FieldSpec f{label, column, control};
-    f.helpCode = help;
-    f.maxLength = max;
-    return f;
-}
-} // namespace
-
 PagamentoDettaglioEditor::PagamentoDettaglioEditor(DataModule& db, QWidget* parent)
     : DocumentiForm(db, pagamento::kInstalmentsDataset, QStringLiteral("id"),
                     QStringLiteral("Dettagli Pagamento"), parent) {
     using C = FieldControl;
-    FieldSpec method =
-        fieldDef(QStringLiteral("Mod. Pagamento"), QStringLiteral("ModalitaPagamento"), C::Lookup,
-                 QStringLiteral("2.4.2.2"));
-    method.listDataset = QStringLiteral("TablePA_ModalitaPagamento");
-    method.listKey = QStringLiteral("Codice");
-    method.listDisplay = QStringLiteral("Descrizione");
     beginForm();
-    addTop({fieldDef(QStringLiteral("Beneficiario"), QStringLiteral("Beneficiario"), C::Text,
-                     QStringLiteral("2.4.2.1"), 200),
-            method,
-            fieldDef(QStringLiteral("Data rif. termini pagam."),
-                     QStringLiteral("DataRiferimentoTerminiPagamento"), C::Date,
-                     QStringLiteral("2.4.2.3")),
-            fieldDef(QStringLiteral("Giorni Termini Pagamento"),
-                     QStringLiteral("GiorniTerminiPagamento"), C::Integer,
-                     QStringLiteral("2.4.2.4"), 3),
-            fieldDef(QStringLiteral("Data scadenza"), QStringLiteral("DataScadenzaPagamento"),
-                     C::Date, QStringLiteral("2.4.2.5")),
-            fieldDef(QStringLiteral("Importo"), QStringLiteral("ImportoPagamento"), C::Number,
-                     QStringLiteral("2.4.2.6"), 15),
-            fieldDef(QStringLiteral("Cod. Ufficio Postale"), QStringLiteral("CodUfficioPostale"),
-                     C::Text, QStringLiteral("2.4.2.7"), 20),
-            fieldDef(QStringLiteral("Cognome Quietanzante"), QStringLiteral("CognomeQuietanzante"),
-                     C::Text, QStringLiteral("2.4.2.8"), 60),
-            fieldDef(QStringLiteral("Nome"), QStringLiteral("NomeQuietanzante"), C::Text,
-                     QStringLiteral("2.4.2.9"), 60),
-            fieldDef(QStringLiteral("Cod.Fisc. Quietanzante"), QStringLiteral("CFQuietanzante"),
-                     C::Text, QStringLiteral("2.4.2.10"), 16),
-            fieldDef(QStringLiteral("Titolo "), QStringLiteral("TitoloQuietanzante"), C::Text,
-                     QStringLiteral("2.4.2.11"), 10),
-            fieldDef(QStringLiteral("Istituto Finanziario"), QStringLiteral("IstitutoFinanziario"),
-                     C::Text, QStringLiteral("2.4.2.12"), 80),
-            fieldDef(QStringLiteral("Iban"), QStringLiteral("Iban"), C::Text,
-                     QStringLiteral("2.4.2.13"), 34),
-            fieldDef(QStringLiteral("Abi"), QStringLiteral("Abi"), C::Text,
-                     QStringLiteral("2.4.2.14"), 5),
-            fieldDef(QStringLiteral("Cab"), QStringLiteral("Cab"), C::Text,
-                     QStringLiteral("2.4.2.15"), 5),
-            fieldDef(QStringLiteral("Bic"), QStringLiteral("Bic"), C::Text,
-                     QStringLiteral("2.4.2.16"), 11),
-            fieldDef(QStringLiteral("Sconto Pagamento Anticipato"),
-                     QStringLiteral("ScontoPagamentoAnticipato"), C::Number,
-                     QStringLiteral("2.4.2.17"), 15),
-            fieldDef(QStringLiteral("Data Limite Pagamento Anticipato"),
-                     QStringLiteral("DataLimitePagamentoAnticipato"), C::Date,
-                     QStringLiteral("2.4.2.18")),
-            fieldDef(QStringLiteral(" Penalita Pagamenti Ritardati"),
-                     QStringLiteral("PenalitaPagamentiRitardati"), C::Number,
-                     QStringLiteral("2.4.2.19"), 15),
-            fieldDef(QStringLiteral("Data Decorrenza Penale"),
-                     QStringLiteral("DataDecorrenzaPenale"), C::Date, QStringLiteral("2.4.2.20")),
-            fieldDef(QStringLiteral("Codice Pagamento"), QStringLiteral("CodicePagamento"), C::Text,
-                     QStringLiteral("2.4.2.21"), 60)});
+    addTop(
+        {{.label = "Beneficiario",
+          .column = "Beneficiario",
+          .control = C::Text,
+          .help = "2.4.2.1",
+          .maxLength = 200},
+         {.label = "Mod. Pagamento",
+          .column = "ModalitaPagamento",
+          .help = "2.4.2.2",
+          .list = codeList("TablePA_ModalitaPagamento")},
+         {.label = "Data rif. termini pagam.",
+          .column = "DataRiferimentoTerminiPagamento",
+          .control = C::Date,
+          .help = "2.4.2.3"},
+         {.label = "Giorni Termini Pagamento",
+          .column = "GiorniTerminiPagamento",
+          .control = C::Integer,
+          .help = "2.4.2.4",
+          .maxLength = 3},
+         {.label = "Data scadenza",
+          .column = "DataScadenzaPagamento",
+          .control = C::Date,
+          .help = "2.4.2.5"},
+         {.label = "Importo",
+          .column = "ImportoPagamento",
+          .control = C::Number,
+          .help = "2.4.2.6",
+          .maxLength = 15},
+         {.label = "Cod. Ufficio Postale",
+          .column = "CodUfficioPostale",
+          .control = C::Text,
+          .help = "2.4.2.7",
+          .maxLength = 20},
+         {.label = "Cognome Quietanzante",
+          .column = "CognomeQuietanzante",
+          .control = C::Text,
+          .help = "2.4.2.8",
+          .maxLength = 60},
+         {.label = "Nome",
+          .column = "NomeQuietanzante",
+          .control = C::Text,
+          .help = "2.4.2.9",
+          .maxLength = 60},
+         {.label = "Cod.Fisc. Quietanzante",
+          .column = "CFQuietanzante",
+          .control = C::Text,
+          .help = "2.4.2.10",
+          .maxLength = 16},
+         {.label = "Titolo ",
+          .column = "TitoloQuietanzante",
+          .control = C::Text,
+          .help = "2.4.2.11",
+          .maxLength = 10},
+         {.label = "Istituto Finanziario",
+          .column = "IstitutoFinanziario",
+          .control = C::Text,
+          .help = "2.4.2.12",
+          .maxLength = 80},
+         {.label = "Iban",
+          .column = "Iban",
+          .control = C::Text,
+          .help = "2.4.2.13",
+          .maxLength = 34},
+         {.label = "Abi", .column = "Abi", .control = C::Text, .help = "2.4.2.14", .maxLength = 5},
+         {.label = "Cab", .column = "Cab", .control = C::Text, .help = "2.4.2.15", .maxLength = 5},
+         {.label = "Bic", .column = "Bic", .control = C::Text, .help = "2.4.2.16", .maxLength = 11},
+         {.label = "Sconto Pagamento Anticipato",
+          .column = "ScontoPagamentoAnticipato",
+          .control = C::Number,
+          .help = "2.4.2.17",
+          .maxLength = 15},
+         {.label = "Data Limite Pagamento Anticipato",
+          .column = "DataLimitePagamentoAnticipato",
+          .control = C::Date,
+          .help = "2.4.2.18"},
+         {.label = " Penalita Pagamenti Ritardati",
+          .column = "PenalitaPagamentiRitardati",
+          .control = C::Number,
+          .help = "2.4.2.19",
+          .maxLength = 15},
+         {.label = "Data Decorrenza Penale",
+          .column = "DataDecorrenzaPenale",
+          .control = C::Date,
+          .help = "2.4.2.20"},
+         {.label = "Codice Pagamento",
+          .column = "CodicePagamento",
+          .control = C::Text,
+          .help = "2.4.2.21",
+          .maxLength = 60}});
     field(QStringLiteral("Iban"))->installEventFilter(this);
     finishForm();
     setRules({
@@ -115,14 +143,11 @@ PagamentoEditor::PagamentoEditor(DataModule& db, QWidget* parent)
     : DocumentiForm(db, pagamento::kTermsDataset, QStringLiteral("id"),
                     QStringLiteral("Dati pagamento"), parent),
       detail_(new PagamentoDettaglioEditor(db, this)) {
-    FieldSpec condition{QStringLiteral("Condizioni Pagamento"),
-                        QStringLiteral("CondizioniPagamento"), FieldControl::Lookup};
-    condition.helpCode = QStringLiteral("2.4.1");
-    condition.listDataset = QStringLiteral("TablePA_CondizioniPagamenti");
-    condition.listKey = QStringLiteral("Codice");
-    condition.listDisplay = QStringLiteral("Descrizione");
     beginForm();
-    addTop({condition});
+    addTop({{.label = "Condizioni Pagamento",
+             .column = "CondizioniPagamento",
+             .help = "2.4.1",
+             .list = codeList("TablePA_CondizioniPagamenti")}});
     list_ = new DocumentiSubList(
         db.table(pagamento::kInstalmentsDataset),
         {{QStringLiteral("Beneficiario"), QStringLiteral("Beneficiario"), 160},
@@ -179,16 +204,8 @@ void PagamentoEditor::removeInstalment() {
                                 QStringLiteral("Sei sicuro di voler eliminare il Record ?"));
 }
 
-void PagamentoEditor::annulla() {
-    db().silentDelete = true;
-    setModified(false);
-    try {
-        pagamento::deleteCurrentTerm(db());
-    } catch (const DbError& e) {
-        prompt().message(Prompt::errorTitle(), e.text());
-    }
-    db().silentDelete = false;
-    done(QDialog::Rejected);
+void PagamentoEditor::deleteJustAdded() {
+    pagamento::deleteCurrentTerm(db());
 }
 
 } // namespace brevalto

@@ -30,7 +30,7 @@ public:
     void removeInstalment();
 
     // Deletes the term just added with its instalments and closes.
-    void annulla() override;
+    void deleteJustAdded() override;
 
 protected:
     bool confirmSave() override;

@@ -2,7 +2,7 @@
 
 #include "documents/RiepilogoBuilder.h"
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Saving.h"
 
 namespace brevalto::pagamento {
 

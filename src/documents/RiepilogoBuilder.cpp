@@ -1,9 +1,9 @@
 #include "documents/RiepilogoBuilder.h"
 
-#include "documents/DocumentiForm.h"
+#include "documents/ChildRows.h"
 #include "store/DataModule.h"
-#include "store/Routines.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
+#include "store/Rounding.h"
 
 namespace brevalto::riepilogo {
 

@@ -2,49 +2,58 @@
 
 #include "documents/RiepilogoBuilder.h"
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Rounding.h"
+#include "ui/CommonFields.h"
 
 #include <QPushButton>
 
 namespace brevalto {
-
-namespace {
-FieldSpec fieldDef(const QString& label, const QString& column, FieldControl control, int max,
-                   const QString& help, const QString& list = {}) {
-    FieldSpec f{label, column, control};
-    f.maxLength = max;
-    f.helpCode = help;
-    if (!list.isEmpty()) {
-        f.listDataset = list;
-        f.listKey = QStringLiteral("Codice");
-        f.listDisplay = QStringLiteral("Descrizione");
-    }
-    return f;
-}
-} // namespace
 
 RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
     : DocumentiForm(db, riepilogo::kDataset, QStringLiteral("id"), QStringLiteral("Dati riepilogo"),
                     parent) {
     using C = FieldControl;
     beginForm();
-    addTop(
-        {fieldDef(QStringLiteral("Aliquota Iva"), QStringLiteral("AliquotaIva"), C::Number, 6,
-                  QStringLiteral("2.2.2.1")),
-         fieldDef(QStringLiteral("Natura"), QStringLiteral("Natura"), C::Lookup, 0,
-                  QStringLiteral("2.2.2.2"), QStringLiteral("TablePA_Natura")),
-         fieldDef(QStringLiteral("Spese Accessorie"), QStringLiteral("SpeseAccessorie"), C::Number,
-                  21, QStringLiteral("2.2.2.3")),
-         fieldDef(QStringLiteral("Arrotondamento"), QStringLiteral("Arrotondamento"), C::Number, 6,
-                  QStringLiteral("2.2.2.4")),
-         fieldDef(QStringLiteral("Imponibile"), QStringLiteral("ImponibileImporto"), C::Number, 15,
-                  QStringLiteral("2.2.2.5")),
-         fieldDef(QStringLiteral("Imposta"), QStringLiteral("Imposta"), C::Number, 15,
-                  QStringLiteral("2.2.2.6")),
-         fieldDef(QStringLiteral("Esigibilita Iva"), QStringLiteral("EsigibilitaIva"), C::Lookup, 0,
-                  QStringLiteral("2.2.2.7"), QStringLiteral("TablePA_EsigibilitaIva")),
-         fieldDef(QStringLiteral("Riferimento Normativo"), QStringLiteral("RiferimentoNormativo"),
-                  C::Text, 100, QStringLiteral("2.2.2.8"))});
+    addTop({{.label = "Aliquota Iva",
+             .column = "AliquotaIva",
+             .control = C::Number,
+             .help = "2.2.2.1",
+             .maxLength = 6},
+            {.label = "Natura",
+             .column = "Natura",
+             .control = C::Lookup,
+             .help = "2.2.2.2",
+             .list = codeList("TablePA_Natura")},
+            {.label = "Spese Accessorie",
+             .column = "SpeseAccessorie",
+             .control = C::Number,
+             .help = "2.2.2.3",
+             .maxLength = 21},
+            {.label = "Arrotondamento",
+             .column = "Arrotondamento",
+             .control = C::Number,
+             .help = "2.2.2.4",
+             .maxLength = 6},
+            {.label = "Imponibile",
+             .column = "ImponibileImporto",
+             .control = C::Number,
+             .help = "2.2.2.5",
+             .maxLength = 15},
+            {.label = "Imposta",
+             .column = "Imposta",
+             .control = C::Number,
+             .help = "2.2.2.6",
+             .maxLength = 15},
+            {.label = "Esigibilita Iva",
+             .column = "EsigibilitaIva",
+             .control = C::Lookup,
+             .help = "2.2.2.7",
+             .list = codeList("TablePA_EsigibilitaIva")},
+            {.label = "Riferimento Normativo",
+             .column = "RiferimentoNormativo",
+             .control = C::Text,
+             .help = "2.2.2.8",
+             .maxLength = 100}});
     calcola_ = addButtonBeside(QStringLiteral("Imposta"), QStringLiteral("Button1"),
                                QStringLiteral("calcola"));
     connect(calcola_, &QPushButton::clicked, this, &RiepilogoEditor::calcola);

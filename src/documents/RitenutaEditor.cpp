@@ -1,17 +1,15 @@
 #include "documents/RitenutaEditor.h"
 
 #include "documents/BodySections.h"
-#include "documents/HeaderFields.h"
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/SqlText.h"
+#include "ui/CommonFields.h"
 #include "ui/ScreenHost.h"
 #include "utility/CausaliPagamentoPicker.h"
 
 #include <QPushButton>
 
 namespace brevalto {
-
-using namespace headerfields;
 
 RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
     : FormEditor(db, QStringLiteral("TablePA_FE_Body_DatiRitenuta"), QStringLiteral("id"),
@@ -20,14 +18,21 @@ RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
     setObjectName(QStringLiteral("frmModifica_PA_Body_DatiRitenuta"));
     setTabs({QStringLiteral("Dati Ritenuta")});
     addFields({
-        code(QStringLiteral("Tipo "), QStringLiteral("TipoRitenuta"), QStringLiteral("2.1.1.5.1"),
-             QStringLiteral("TablePA_TipoRitenute")),
-        number(QStringLiteral("Importo "), QStringLiteral("ImportoRitenuta"),
-               QStringLiteral("2.1.1.5.2"), 0, 15),
-        number(QStringLiteral("Aliquota"), QStringLiteral("AliquotaRitenuta"),
-               QStringLiteral("2.1.1.5.3"), 0, 6),
-        text(QStringLiteral("Causale"), QStringLiteral("CausalePagamento"),
-             QStringLiteral("2.1.1.5.4"), 0, 2),
+        {.label = "Tipo ",
+         .column = "TipoRitenuta",
+         .help = "2.1.1.5.1",
+         .list = codeList("TablePA_TipoRitenute")},
+        {.label = "Importo ",
+         .column = "ImportoRitenuta",
+         .control = FieldControl::Number,
+         .help = "2.1.1.5.2",
+         .maxLength = 15},
+        {.label = "Aliquota",
+         .column = "AliquotaRitenuta",
+         .control = FieldControl::Number,
+         .help = "2.1.1.5.3",
+         .maxLength = 6},
+        {.label = "Causale", .column = "CausalePagamento", .help = "2.1.1.5.4", .maxLength = 2},
     });
     cerca_->setObjectName(QStringLiteral("btnCerca"));
     cerca_->setAutoDefault(false);
@@ -74,7 +79,7 @@ CausaliPagamentoPicker* RitenutaEditor::picker() {
 
 void RitenutaEditor::cerca() {
     CausaliPagamentoPicker* p = picker();
-    p->clearChosen();
+    p->setChosen(false);
     showModal(*p);
     if (!p->chosen())
         return;

@@ -1,9 +1,10 @@
 #include "settings/DittaWindow.h"
 
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Prompt.h"
+#include "store/VatNumber.h"
 #include "ui/BoundInputs.h"
-#include "ui/QtPrompt.h"
+#include "ui/CommonFields.h"
 
 #include <QFocusEvent>
 #include <QGridLayout>
@@ -17,7 +18,7 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
     setObjectName(QStringLiteral("frmDitta"));
     setTabs({QStringLiteral("Ditta")});
     const auto line = [](const char* label, const char* column) {
-        return FieldSpec{QString::fromUtf8(label), QString::fromUtf8(column)};
+        return Field{QString::fromUtf8(label), QString::fromUtf8(column)};
     };
     addFields({
         line("Ragione Sociale", "RagSoc"),
@@ -25,8 +26,7 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
         line("Nome", "Nome"),
         line("Via", "Via"),
         line("Numero", "Numero"),
-        {QStringLiteral("comune"), QStringLiteral("Comune"), FieldControl::Lookup, 0, 0, QString(),
-         QStringLiteral("TableComuni"), QStringLiteral("Comune"), QStringLiteral("Comune")},
+        {.label = "comune", .column = "Comune", .list = kMunicipalities},
         line("Cap", "Cap"),
         line("Provincia", "Provincia"),
         line("Telefono", "Tel"),
@@ -74,7 +74,7 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
     setMinimumWidth(480);
 }
 
-void DittaWindow::bitSalvaClick() {
+void DittaWindow::salva() {
     save();
 }
 

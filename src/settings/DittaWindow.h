@@ -10,7 +10,7 @@ public:
     explicit DittaWindow(DataModule& db, QWidget* parent = nullptr);
 
     // "Salva": stores the row and keeps it in edit state.
-    void bitSalvaClick();
+    void salva();
     // "Cancella": empties municipality, postcode and province.
     void cancellaComune();
 

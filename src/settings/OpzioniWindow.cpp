@@ -1,9 +1,10 @@
 #include "settings/OpzioniWindow.h"
 
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Prompt.h"
+#include "store/Saving.h"
+#include "store/TextFields.h"
 #include "ui/BoundInputs.h"
-#include "ui/QtPrompt.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -46,19 +47,18 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
     setTabs({QStringLiteral("Generale")});
     QWidget* page = tabs()->widget(0);
 
-    addFields(
-        {{QStringLiteral("Password Amministratore"), QStringLiteral("PasswordAmministratore")}});
+    addFields({{.label = "Password Amministratore", .column = "PasswordAmministratore"}});
     tabIniziale_->setObjectName(QStringLiteral("cmbTabIniziale"));
     addWidget(0, tabIniziale_);
     addRow(page, QStringLiteral("Tab iniziale "), tabIniziale_);
     addFields({
-        {QStringLiteral("Modalità di pagamento standard"), QStringLiteral("ModPagamento_Id"),
-         FieldControl::Lookup, 0, 0, QString(), QStringLiteral("TablePA_ModalitaPagamento"),
-         QStringLiteral("Id"), QStringLiteral("Descrizione")},
-        {QStringLiteral("Aliquota Iva standard"), QStringLiteral("Iva_Id"), FieldControl::Lookup, 0,
-         0, QString(), QStringLiteral("TableIva"), QStringLiteral("Id"),
-         QStringLiteral("Descrizione")},
-        {QStringLiteral("Cartella Esp. Documenti"), kFolder},
+        {.label = "Modalità di pagamento standard",
+         .column = "ModPagamento_Id",
+         .list = {"TablePA_ModalitaPagamento", "Id", "Descrizione"}},
+        {.label = "Aliquota Iva standard",
+         .column = "Iva_Id",
+         .list = {"TableIva", "Id", "Descrizione"}},
+        {.label = "Cartella Esp. Documenti", .column = kFolder},
     });
     // The two folder buttons take the place of a help button, beside the folder.
     pickFolder_->setObjectName(QStringLiteral("btnScegliCartella"));
@@ -75,14 +75,16 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
     auto* grid = qobject_cast<QGridLayout*>(page->layout());
     grid->addWidget(buttons, grid->rowCount() - 1, 2);
     addFields({
-        {QStringLiteral("Cedente - Prestatore standard"), QStringLiteral("CedentePrestatore_Id"),
-         FieldControl::Lookup, 0, 0, QString(), QStringLiteral("TablePA_CedentePrestatore"),
-         QStringLiteral("CedentePrestatore_Id"), QStringLiteral("CedentePrestatore_Denominazione")},
-        {QStringLiteral("Esigibilita Iva standard per pa"), QStringLiteral("EsigibilitaIva"),
-         FieldControl::Lookup, 0, 0, QString(), QStringLiteral("TablePA_EsigibilitaIva"),
-         QStringLiteral("Codice"), QStringLiteral("Descrizione")},
-        {QStringLiteral("Studio Commerciale"), QStringLiteral("StudioCommerciale"),
-         FieldControl::Check},
+        {.label = "Cedente - Prestatore standard",
+         .column = "CedentePrestatore_Id",
+         .list = {"TablePA_CedentePrestatore", "CedentePrestatore_Id",
+                  "CedentePrestatore_Denominazione"}},
+        {.label = "Esigibilita Iva standard per pa",
+         .column = "EsigibilitaIva",
+         .list = {"TablePA_EsigibilitaIva", "Codice", "Descrizione"}},
+        {.label = "Studio Commerciale",
+         .column = "StudioCommerciale",
+         .control = FieldControl::Check},
     });
     // Multi-seller use is switched by whoever installs the program, not on this screen.
     QWidget* studio = field(QStringLiteral("StudioCommerciale"));
@@ -133,11 +135,11 @@ void OpzioniWindow::showEvent(QShowEvent* event) {
 }
 
 void OpzioniWindow::indietro() {
-    spdSalvaClick();
+    salva();
     done(QDialog::Accepted);
 }
 
-void OpzioniWindow::spdSalvaClick() {
+void OpzioniWindow::salva() {
     save();
     if (setMultiSellerSelectorsVisible)
         setMultiSellerSelectorsVisible(dataset().flag(QStringLiteral("StudioCommerciale")));

@@ -31,7 +31,7 @@ public:
     // "Indietro" (and Escape): saves, modified or not, then closes.
     void indietro() override;
     // Save: the chosen start tab and the whole row stored, then the seller selectors adjusted.
-    void spdSalvaClick();
+    void salva();
     // The folder picker beside "Cartella Esp. Documenti"; nothing is stored until "Indietro".
     void pickFolder();
     // Opens the export folder with the file manager, or says why it cannot.

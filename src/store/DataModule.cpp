@@ -185,6 +185,9 @@ DataModule::DataModule(QObject* parent) : QObject(parent) {
         QStringLiteral(
             "select * from PA_FE_Body_DatiBeniServizi_DettaglioLinee order by NumeroLinea"),
         this);
+    for (Dataset* d : std::as_const(shared_))
+        byName_.insert(d->name().toLower(), d);
+    byName_.insert(cercaLinee_->name().toLower(), cercaLinee_);
     setComputerName(QSysInfo::machineHostName());
 }
 
@@ -200,12 +203,8 @@ void DataModule::setComputerName(const QString& name) {
 }
 
 Dataset& DataModule::table(const QString& name) const {
-    for (Dataset* d : shared_) {
-        if (d->name().compare(name, Qt::CaseInsensitive) == 0)
-            return *d;
-    }
-    if (cercaLinee_->name().compare(name, Qt::CaseInsensitive) == 0)
-        return *cercaLinee_;
+    if (Dataset* d = byName_.value(name.toLower()))
+        return *d;
     throw DbError(QStringLiteral("Il dataset %1 non esiste.").arg(name));
 }
 

@@ -5,6 +5,7 @@
 #include "store/Connection.h"
 #include "store/Dataset.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -55,7 +56,7 @@ public:
     // Set while the quick lines or the line import add rows through the editors: screens are not
     // shown. Set while an "Annulla" deletes the row it has just added: deletes ask nothing.
     int batchInsertMode = 0;
-    bool silentDelete = false;
+    bool silentDelete() const { return silentDelete_; }
 
     // The bodies of the current document into TablePA_Body (filter cleared).
     void loadBodies();
@@ -69,7 +70,27 @@ private:
     Connection connection_;
     QList<Dataset*> shared_;
     Dataset* cercaLinee_ = nullptr;
+    QHash<QString, Dataset*> byName_; // by lower-case name
+    bool silentDelete_ = false;
+    friend class SilentDeleteScope;
     QString computerName_;
+};
+
+// Deletes ask nothing while one of these lives (an "Annulla" removing the row it has just added).
+// The previous state comes back however the scope is left, so a throw never leaves every later
+// delete silent.
+class SilentDeleteScope {
+public:
+    explicit SilentDeleteScope(DataModule& db) : db_(db), previous_(db.silentDelete_) {
+        db.silentDelete_ = true;
+    }
+    ~SilentDeleteScope() { db_.silentDelete_ = previous_; }
+    SilentDeleteScope(const SilentDeleteScope&) = delete;
+    SilentDeleteScope& operator=(const SilentDeleteScope&) = delete;
+
+private:
+    DataModule& db_;
+    bool previous_;
 };
 
 } // namespace brevalto

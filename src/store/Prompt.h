@@ -31,4 +31,13 @@ public:
     static QString warningTitle() { return QStringLiteral("Messaggio di avviso"); }
 };
 
+// The prompt every screen and every piece of logic uses. The desktop installs a QtPrompt at start,
+// tests a scripted one; until one is installed, messages go to the standard error and questions
+// are answered No. Never null.
+Prompt& prompt();
+void setPrompt(Prompt* prompt);
+// A prompt that passes every call on to whatever prompt() is at that moment: for logic that keeps
+// a Prompt& for its lifetime while tests swap the installed one.
+Prompt& installedPrompt();
+
 } // namespace brevalto

@@ -1,11 +1,13 @@
 #include "ui/BoundInputs.h"
 
 #include "store/Dataset.h"
+#include "ui/GuardedAction.h"
 
 #include <QDate>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 
 namespace brevalto {
 
@@ -33,15 +35,18 @@ QVariant Binding::current() const {
 void Binding::write(const QVariant& value) {
     if (refreshing_ || !dataset_ || !dataset_->isOpen())
         return;
-    if (dataset_->state() == Dataset::State::Browse) {
-        if (dataset_->isEmpty())
-            return;
-        dataset_->edit();
-    }
-    refreshing_ = true; // the dataset's change signal must not rewrite what the user is typing
-    dataset_->setValue(column_, value);
-    refreshing_ = false;
-    notifyEdited();
+    if (dataset_->state() == Dataset::State::Browse && dataset_->isEmpty())
+        return;
+    const bool written = guarded([&] {
+        if (dataset_->state() == Dataset::State::Browse)
+            dataset_->edit();
+        // The dataset's change signal must not rewrite what the user is typing; the flag drops
+        // whatever happens, so a refused write never leaves the input deaf to later refreshes.
+        const QScopedValueRollback<bool> quiet(refreshing_, true);
+        dataset_->setValue(column_, value);
+    });
+    if (written)
+        notifyEdited();
 }
 
 // --- text ---

@@ -1,11 +1,13 @@
 #include "ui/BrowserBase.h"
 
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Prompt.h"
+#include "store/Saving.h"
+#include "store/SqlText.h"
 #include "ui/DataGrid.h"
 #include "ui/EditorBase.h"
 #include "ui/FieldNavigator.h"
-#include "ui/QtPrompt.h"
+#include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
 
 #include <QGridLayout>
@@ -17,43 +19,49 @@
 
 namespace brevalto {
 
-BrowserBase::BrowserBase(DataModule& db, const BrowserSpec& def, QWidget* parent)
+QList<ToolButton> standardBrowserTools() {
+    return {
+        {"spdInserisci", "Aggiungi", BrowserAction::Aggiungi, "Inserisce un nuovo Record"},
+        {"spdElimina", "Elimina", BrowserAction::Elimina, "Elimina il record corrente "},
+        {"spdAvanti", "Avanti", BrowserAction::Modifica},
+        {"spdAggiorna", "Ricarica", BrowserAction::Ricarica, "Aggiorna l'elenco"},
+        {"spdIndietro", "Indietro", BrowserAction::Indietro},
+    };
+}
+
+BrowserBase::BrowserBase(DataModule& db, const Browser& def, QWidget* parent)
     : QDialog(parent), db_(db), def_(def), dataset_(&db.table(def.dataset)),
       grid_(new DataGrid(this)) {
+    if (!def.objectName.isEmpty())
+        setObjectName(def.objectName);
     setWindowTitle(def.caption);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    resize(900, 560);
+    resize(def.size);
 
     auto* buttons = new QHBoxLayout;
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* hint;
-        void (BrowserBase::*action)();
-    } tools[] = {
-        {"spdInserisci", "Aggiungi", "Inserisce un nuovo Record", &BrowserBase::aggiungi},
-        {"spdElimina", "Elimina", "Elimina il record corrente ", &BrowserBase::elimina},
-        {"spdAvanti", "Avanti", "", &BrowserBase::avanti},
-        {"spdAggiorna", "Ricarica", "Aggiorna l'elenco", &BrowserBase::ricarica},
-        {"spdIndietro", "Indietro", "", nullptr},
-    };
-    for (const auto& tool : tools) {
-        auto* b = new QPushButton(QString::fromUtf8(tool.caption), this);
-        b->setObjectName(QString::fromLatin1(tool.name));
-        b->setToolTip(QString::fromUtf8(tool.hint));
+    for (const ToolButton& tool : def.tools) {
+        auto* b = new QPushButton(tool.caption, this);
+        b->setObjectName(tool.objectName);
+        b->setToolTip(tool.hint);
         b->setAutoDefault(false);
-        if (tool.action)
-            connect(b, &QPushButton::clicked, this, tool.action);
-        else
-            connect(b, &QPushButton::clicked, this, &QDialog::accept);
+        b->setVisible(!tool.hidden);
+        if (tool.action != BrowserAction::Custom) {
+            const BrowserAction action = tool.action;
+            connect(b, &QPushButton::clicked, this, [this, action] { run(action); });
+        }
         buttons->addWidget(b);
+        if (tool.stretchAfter)
+            buttons->addStretch();
     }
     buttons->addStretch();
 
+    grid_->setObjectName(QStringLiteral("DBGrid1"));
+    grid_->setAccessibleName(def.caption);
     grid_->setDataset(dataset_);
     grid_->setColumns(def.columns);
+    grid_->setSortOnTitleClick(def.sortOnTitleClick);
     grid_->setLayoutMenu(!def.layoutName.isEmpty());
-    connect(grid_, &DataGrid::rowActivated, this, &BrowserBase::avanti);
+    connect(grid_, &DataGrid::rowActivated, this, [this] { run(def_.onDoubleClick); });
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
@@ -64,14 +72,56 @@ BrowserBase::BrowserBase(DataModule& db, const BrowserSpec& def, QWidget* parent
         for (int i = 0; i < def.searchBoxes.size(); ++i) {
             auto* edit = new QLineEdit(this);
             edit->setObjectName(QStringLiteral("search_") + def.searchBoxes[i].column);
-            search->addWidget(new QLabel(def.searchBoxes[i].caption), 0, i + 1);
+            auto* label = new QLabel(def.searchBoxes[i].caption);
+            label->setBuddy(edit);
+            search->addWidget(label, 0, i + 1);
             search->addWidget(edit, 1, i + 1);
             connect(edit, &QLineEdit::textChanged, this, &BrowserBase::applySearch);
             searchEdits_ << edit;
         }
+        search->setColumnStretch(int(def.searchBoxes.size()) + 1, 1);
         layout->addLayout(search);
     }
     new FieldNavigator(this);
+}
+
+void BrowserBase::setEditor(EditorBase* editor) {
+    editor_ = editor;
+}
+
+EditorBase* BrowserBase::editor() const {
+    return editor_;
+}
+
+QPushButton* BrowserBase::button(const QString& objectName) const {
+    return findChild<QPushButton*>(objectName);
+}
+
+void BrowserBase::run(BrowserAction action) {
+    guarded([this, action] {
+        switch (action) {
+        case BrowserAction::Aggiungi:
+            aggiungi();
+            break;
+        case BrowserAction::Elimina:
+            elimina();
+            break;
+        case BrowserAction::Modifica:
+            modifica();
+            break;
+        case BrowserAction::Ricarica:
+            ricarica();
+            break;
+        case BrowserAction::Indietro:
+            indietro();
+            break;
+        case BrowserAction::Scegli:
+            scegli();
+            break;
+        case BrowserAction::Custom:
+            break;
+        }
+    });
 }
 
 QString BrowserBase::searchFilter(const QList<QPair<QString, QString>>& columnsAndTexts) {
@@ -90,12 +140,10 @@ void BrowserBase::applySearch() {
     QList<QPair<QString, QString>> parts;
     for (int i = 0; i < searchEdits_.size(); ++i)
         parts << qMakePair(def_.searchBoxes[i].column, searchEdits_[i]->text());
-    try {
+    guarded([&] {
         dataset_->setFilter(QString());
         dataset_->setFilter(searchFilter(parts));
-    } catch (const DbError& e) {
-        prompt().message(Prompt::errorTitle(), e.text());
-    }
+    });
 }
 
 void BrowserBase::clearSearch() {
@@ -103,7 +151,7 @@ void BrowserBase::clearSearch() {
         const QSignalBlocker block(e);
         e->clear();
     }
-    dataset_->setFilter(QString());
+    guarded([this] { dataset_->setFilter(QString()); });
 }
 
 void BrowserBase::openEditor() {
@@ -114,56 +162,76 @@ void BrowserBase::openEditor() {
     editor_->selectFirstTab();
 }
 
-void BrowserBase::avanti() {
+void BrowserBase::modifica() {
     if (dataset_->isEmpty())
         return;
     openEditor();
 }
 
-void BrowserBase::aggiungi() {
+void BrowserBase::fillNewRow() {
+    for (const auto& [column, value] : def_.initialValues)
+        dataset_->setValue(column, value);
+}
+
+bool BrowserBase::aggiungi() {
     try {
-        dataset_->setFilter(QString());
+        if (def_.clearFilterOnAdd)
+            dataset_->setFilter(QString());
         dataset_->edit();
         dataset_->insert();
         dataset_->edit();
+        fillNewRow();
     } catch (const DbError& e) {
+        if (dataset_->state() != Dataset::State::Browse)
+            dataset_->cancel();
         prompt().message(Prompt::errorTitle(), e.text());
-        return;
+        return false;
     }
-    for (const auto& [column, value] : def_.initialValues)
-        dataset_->setValue(column, value);
     QString error;
     if (!SaveNewRecord(*dataset_, def_.keyColumn, &error)) {
         prompt().message(Prompt::errorTitle(),
                          QStringLiteral("Impossibile aggiungere il record.\n%1").arg(error));
-        return;
+        return false;
     }
+    openNewRow();
+    return true;
+}
+
+void BrowserBase::openNewRow() {
     if (!editor_)
         return;
-    editor_->setModified(true);
+    editor_->setModified(true); // a new row is checked when the editor is left
     editor_->setAnnullaVisible(true);
     openEditor();
     editor_->setAnnullaVisible(false);
 }
 
-void BrowserBase::elimina() {
+void BrowserBase::deleteCurrent() {
+    DeleteAndReposition(*dataset_, def_.keyColumn);
+}
+
+bool BrowserBase::elimina() {
     if (dataset_->isEmpty() || !canDelete())
-        return;
+        return false;
     if (!prompt().question(Prompt::warningTitle(), def_.deleteQuestion))
-        return;
-    try {
-        DeleteAndReposition(*dataset_, def_.keyColumn);
-    } catch (const DbError& e) {
-        prompt().message(Prompt::errorTitle(), e.text());
-    }
+        return false;
+    return guarded([this] { deleteCurrent(); });
 }
 
 void BrowserBase::ricarica() {
-    try {
-        dataset_->requery();
-    } catch (const DbError& e) {
-        prompt().message(Prompt::errorTitle(), e.text());
-    }
+    guarded([this] { dataset_->requery(); });
+}
+
+void BrowserBase::indietro() {
+    chosen_ = false;
+    done(QDialog::Rejected);
+}
+
+void BrowserBase::scegli() {
+    if (dataset_->isEmpty())
+        return;
+    chosen_ = true;
+    done(QDialog::Accepted);
 }
 
 } // namespace brevalto

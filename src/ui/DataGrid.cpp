@@ -1,7 +1,8 @@
 #include "ui/DataGrid.h"
 
 #include "store/Dataset.h"
-#include "store/Routines.h"
+#include "store/TextFields.h"
+#include "ui/GuardedAction.h"
 
 #include <QContextMenuEvent>
 #include <QDate>
@@ -9,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QTimer>
 
 namespace brevalto {
 
@@ -97,8 +99,12 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new DatasetMode
     connect(this, &QTableView::doubleClicked, this, [this] { Q_EMIT rowActivated(); });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
-                if (!syncing_ && dataset() && current.isValid())
-                    dataset()->moveTo(current.row());
+                if (syncing_ || !dataset() || !current.isValid())
+                    return;
+                // Leaving a row posts its pending change; when the archive refuses it the
+                // dataset stays where it was, and so does the grid.
+                if (!guarded([&] { dataset()->moveTo(current.row()); }))
+                    QTimer::singleShot(0, this, &DataGrid::syncFromDataset);
             });
 }
 
@@ -159,7 +165,7 @@ void DataGrid::onTitleClicked(int section) {
     if (section < 0 || section >= cols.size())
         return;
     if (sortOnTitleClick_ && dataset())
-        dataset()->setSort(toggledSort(dataset()->sort(), cols[section].field));
+        guarded([&] { dataset()->setSort(toggledSort(dataset()->sort(), cols[section].field)); });
     Q_EMIT titleClicked(cols[section].field);
 }
 

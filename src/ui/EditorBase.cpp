@@ -1,11 +1,12 @@
 #include "ui/EditorBase.h"
 
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Prompt.h"
+#include "store/Saving.h"
 #include "ui/BoundInputs.h"
 #include "ui/FieldHelp.h"
 #include "ui/FieldNavigator.h"
-#include "ui/QtPrompt.h"
+#include "ui/GuardedAction.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -35,9 +36,9 @@ EditorBase::EditorBase(DataModule& db, const QString& datasetName, const QString
     indietro_->setAutoDefault(false);
     annulla_->setAutoDefault(false);
     salva_->setAutoDefault(false);
-    connect(indietro_, &QPushButton::clicked, this, &EditorBase::indietro);
-    connect(salva_, &QPushButton::clicked, this, [this] { save(); });
-    connect(annulla_, &QPushButton::clicked, this, &EditorBase::annulla);
+    connect(indietro_, &QPushButton::clicked, this, guard([this] { indietro(); }));
+    connect(salva_, &QPushButton::clicked, this, guard([this] { save(); }));
+    connect(annulla_, &QPushButton::clicked, this, [this] { annulla(); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(indietro_);
@@ -61,10 +62,11 @@ void EditorBase::setTabs(const QStringList& captions) {
     }
 }
 
-QWidget* EditorBase::makeInput(const FieldSpec& def) {
+QWidget* EditorBase::makeInput(const Field& def) {
     Dataset* d = dataset_;
     QWidget* input = nullptr;
-    switch (def.control) {
+    const FieldControl control = def.list.dataset.isEmpty() ? def.control : FieldControl::Lookup;
+    switch (control) {
     case FieldControl::Text: {
         auto* e = new BoundLineEdit(d, def.column);
         if (def.maxLength > 0)
@@ -77,7 +79,7 @@ QWidget* EditorBase::makeInput(const FieldSpec& def) {
     }
     case FieldControl::Number:
     case FieldControl::Integer: {
-        auto* e = new BoundNumberEdit(d, def.column, def.control == FieldControl::Integer);
+        auto* e = new BoundNumberEdit(d, def.column, control == FieldControl::Integer);
         if (def.maxLength > 0)
             e->setMaxLength(def.maxLength);
         e->setReadOnly(def.readOnly);
@@ -87,7 +89,7 @@ QWidget* EditorBase::makeInput(const FieldSpec& def) {
     }
     case FieldControl::Date:
     case FieldControl::DateTime: {
-        auto* e = new BoundDateEdit(d, def.column, def.control == FieldControl::DateTime);
+        auto* e = new BoundDateEdit(d, def.column, control == FieldControl::DateTime);
         e->setReadOnly(def.readOnly);
         connect(e, &BoundDateEdit::edited, this, &EditorBase::markModified);
         input = e;
@@ -110,8 +112,8 @@ QWidget* EditorBase::makeInput(const FieldSpec& def) {
         break;
     }
     case FieldControl::Lookup: {
-        auto* e = new BoundLookup(d, def.column, &db_.table(def.listDataset), def.listKey,
-                                  def.listDisplay);
+        auto* e = new BoundLookup(d, def.column, &db_.table(def.list.dataset), def.list.key,
+                                  def.list.display);
         e->setEnabled(!def.readOnly);
         connect(e, &BoundLookup::edited, this, &EditorBase::markModified);
         input = e;
@@ -121,8 +123,8 @@ QWidget* EditorBase::makeInput(const FieldSpec& def) {
     return input;
 }
 
-void EditorBase::addFields(const QList<FieldSpec>& fields) {
-    for (const FieldSpec& def : fields) {
+void EditorBase::addFields(const QList<Field>& fields) {
+    for (const Field& def : fields) {
         if (tabLayouts_.isEmpty())
             setTabs({QStringLiteral("Generale")});
         QGridLayout* grid = tabLayouts_.value(def.tab, tabLayouts_.first());
@@ -132,13 +134,13 @@ void EditorBase::addFields(const QList<FieldSpec>& fields) {
         label->setBuddy(input);
         grid->addWidget(label, row, 0);
         grid->addWidget(input, row, 1);
-        if (!def.helpCode.isEmpty()) {
+        if (!def.help.isEmpty()) {
             auto* help = new QToolButton;
-            help->setText(def.helpCode);
-            help->setToolTip(def.helpCode);
+            help->setText(def.help);
+            help->setToolTip(def.help);
             help->setFocusPolicy(Qt::NoFocus);
             help->setObjectName(QStringLiteral("help_") + def.column);
-            const QString code = def.helpCode;
+            const QString code = def.help;
             connect(help, &QToolButton::clicked, this, [code] { requestFieldHelp(code); });
             grid->addWidget(help, row, 2);
         }
@@ -175,11 +177,13 @@ void EditorBase::selectFirstTab() {
         tabs_->setCurrentIndex(0);
 }
 
-void EditorBase::fail(const QString& message, const QString& column) {
+void EditorBase::fail(const QString& message, const QString& column, int tab) {
     saveFailed_ = true;
     prompt().message(Prompt::errorTitle(), message);
     const QString key = column.toLower();
-    if (inputTabs_.contains(key))
+    if (tab >= 0)
+        tabs_->setCurrentIndex(tab);
+    else if (inputTabs_.contains(key))
         tabs_->setCurrentIndex(inputTabs_.value(key));
     if (QWidget* input = inputs_.value(key))
         input->setFocus();
@@ -192,9 +196,9 @@ bool EditorBase::store(QString* error) {
 bool EditorBase::save() {
     saveFailed_ = false;
     beforeRules();
-    for (const RuleSpec& rule : std::as_const(rules_)) {
+    for (const Rule& rule : std::as_const(rules_)) {
         if (rule.fails()) {
-            fail(rule.message, rule.focusColumn);
+            fail(rule.message, rule.focusColumn, rule.focusTab);
             return false;
         }
     }
@@ -221,16 +225,18 @@ void EditorBase::indietro() {
     done(QDialog::Accepted);
 }
 
-void EditorBase::annulla() {
-    db_.silentDelete = true;
-    try {
+void EditorBase::deleteJustAdded() {
+    if (dataset_->state() != Dataset::State::Browse)
         dataset_->cancel();
-        DeleteAndReposition(*dataset_, keyColumn_);
-    } catch (const DbError& e) {
-        prompt().message(Prompt::errorTitle(), e.text());
-    }
-    db_.silentDelete = false;
+    DeleteAndReposition(*dataset_, keyColumn_);
+}
+
+void EditorBase::annulla() {
     modified_ = false;
+    {
+        const SilentDeleteScope silent(db_);
+        guarded([this] { deleteJustAdded(); });
+    }
     done(QDialog::Rejected);
 }
 

@@ -23,24 +23,35 @@ class FieldNavigator;
 
 enum class FieldControl { Text, Number, Integer, Date, DateTime, Memo, Check, Lookup };
 
-struct FieldSpec {
+// A pick list: the shared dataset it lists, the column it stores and the column it shows.
+struct PickList {
+    QString dataset;
+    QString key;
+    QString display;
+};
+
+// One input of an editor's field table, written with designated initializers:
+//   {.label = "CAP", .column = "Sede_CAP", .help = "1.2.2.3", .maxLength = 5, .tab = 1}
+// A field with a pick list is a Lookup whatever its control says.
+struct Field {
     QString label;
     QString column;
     FieldControl control = FieldControl::Text;
-    int tab = 0;
+    QString help = {}; // FatturaPA element number shown on the help button
     int maxLength = 0;
-    QString helpCode;    // FatturaPA element number shown on the help button
-    QString listDataset; // pick lists: the shared dataset of the list
-    QString listKey;     // its key column (stored)
-    QString listDisplay; // its shown column
+    int tab = 0;
+    PickList list = {};
     bool upperCase = false;
     bool readOnly = false;
 };
 
-struct RuleSpec {
-    std::function<bool()> fails; // true when the row breaks the rule
+// One save rule: when fails() holds, the save stops with message, the field's tab is shown and
+// the field focused. A rule about no single field names the tab to show instead.
+struct Rule {
+    std::function<bool()> fails;
     QString message;
-    QString focusColumn; // the field to show and focus; its tab is selected
+    QString focusColumn = {};
+    int focusTab = -1;
 };
 
 class EditorBase : public QDialog {
@@ -65,8 +76,9 @@ public:
     bool save();
     // "Indietro": saves when modified, closes unless the save failed. Escape does the same.
     virtual void indietro();
-    // "Annulla": deletes the row just added and closes.
-    virtual void annulla();
+    // "Annulla": deletes the row just added, asking nothing (deletes run silent meanwhile), and
+    // closes. An archive error is shown; the screen closes all the same.
+    void annulla();
 
     QWidget* field(const QString& column) const;
     QPushButton* indietroButton() const { return indietro_; }
@@ -75,16 +87,19 @@ public:
 protected:
     // Builds the form: tab captions, then the field table.
     void setTabs(const QStringList& captions);
-    void addFields(const QList<FieldSpec>& fields);
+    void addFields(const QList<Field>& fields);
     // A widget of the screen's own (a grid, a button row) placed on a tab below its fields.
     void addWidget(int tab, QWidget* widget, int stretch = 0);
-    void setRules(QList<RuleSpec> rules) { rules_ = std::move(rules); }
+    void setRules(QList<Rule> rules) { rules_ = std::move(rules); }
     // Runs before the rules (derived values) and after them (the row is about to be stored).
     virtual void beforeRules() {}
     virtual bool confirmSave() { return true; }
     // Stores the row; SaveRecord by default.
     virtual bool store(QString* error);
-    void fail(const QString& message, const QString& column);
+    // What "Annulla" deletes: the current row by default; screens whose row owns other rows
+    // delete those too. Runs with silent deletes on; may throw DbError.
+    virtual void deleteJustAdded();
+    void fail(const QString& message, const QString& column, int tab = -1);
     // The shared "modified" hook of every bound input.
     void markModified() { modified_ = true; }
     void reject() override; // Escape behaves as "Indietro"
@@ -92,7 +107,7 @@ protected:
     QString keyColumn_;
 
 private:
-    QWidget* makeInput(const FieldSpec& def);
+    QWidget* makeInput(const Field& def);
 
     DataModule& db_;
     Dataset* dataset_;
@@ -100,7 +115,7 @@ private:
     QList<QGridLayout*> tabLayouts_;
     QMap<QString, QWidget*> inputs_;
     QMap<QString, int> inputTabs_;
-    QList<RuleSpec> rules_;
+    QList<Rule> rules_;
     QPushButton* indietro_;
     QPushButton* salva_;
     QPushButton* annulla_;

@@ -47,8 +47,8 @@ void FormEditor::beginForm(const QStringList& tabCaptions) {
     topPage_ = int(tabCaptions.size());
 }
 
-void FormEditor::addTop(QList<FieldSpec> fields) {
-    for (FieldSpec& def : fields)
+void FormEditor::addTop(QList<Field> fields) {
+    for (Field& def : fields)
         def.tab = topPage_;
     addTabbed(fields);
 }
@@ -57,9 +57,9 @@ void FormEditor::addTopWidget(QWidget* widget, int stretch) {
     addWidget(topPage_, widget, stretch);
 }
 
-void FormEditor::addTabbed(const QList<FieldSpec>& fields) {
+void FormEditor::addTabbed(const QList<Field>& fields) {
     addFields(fields);
-    for (const FieldSpec& def : fields)
+    for (const Field& def : fields)
         readingOrder_ << field(def.column);
 }
 
@@ -171,6 +171,31 @@ FormEditor::Test FormEditor::tooShort(const QString& column, int min) const {
 
 FormEditor::Test FormEditor::inBlock(const QString& flag, Test test) const {
     return [this, flag, test] { return dataset().flag(flag) && test(); };
+}
+
+QList<Rule> FormEditor::stableOrganizationRules(const QString& so) const {
+    // Foreign postcodes may be shorter; a postcode of an unknown country is taken as Italian.
+    const auto shortPostcode = [this, so] {
+        const QString country = shown(so + "_Nazione");
+        return length(so + "_CAP") < 5 && (country.isEmpty() || country == QLatin1String("Italia"));
+    };
+    return {
+        {inBlock(so, missing(so + "_Indirizzo")),
+         QStringLiteral("Attenzione manca l'Indirizzo dello Stabile dell'organizzazione"),
+         so + "_Indirizzo"},
+        {inBlock(so, missing(so + "_CAP")),
+         QStringLiteral("Attenzione manca il Cap dello Stabile dell'organizzazione"), so + "_CAP"},
+        {inBlock(so, shortPostcode),
+         QStringLiteral("Attenzione il Cap dello Stabile dell'organizzazione deve essere di almeno "
+                        "5 Caratteri !"),
+         so + "_CAP"},
+        {inBlock(so, missing(so + "_Comune")),
+         QStringLiteral("Attenzione manca il Comune dello Stabile dell'organizzazione"),
+         so + "_Comune"},
+        {inBlock(so, missing(so + "_Nazione")),
+         QStringLiteral("Attenzione manca la Nazione dello Stabile dell'organizzazione"),
+         so + "_Nazione"},
+    };
 }
 
 } // namespace brevalto

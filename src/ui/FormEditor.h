@@ -28,9 +28,9 @@ protected:
     // Building the form: the tab captions first, then the fields above the tabs and on them in
     // reading order (the Tab and Enter keys follow it), then finishForm().
     void beginForm(const QStringList& tabCaptions = {});
-    void addTop(QList<FieldSpec> fields);
+    void addTop(QList<Field> fields);
     void addTopWidget(QWidget* widget, int stretch = 0);
-    void addTabbed(const QList<FieldSpec>& fields);
+    void addTabbed(const QList<Field>& fields);
     void finishForm();
     // A tool button placed after "Indietro".
     QPushButton* addToolButton(const QString& objectName, const QString& caption);
@@ -56,6 +56,9 @@ protected:
     Test tooShort(const QString& column, int min) const;
     // A test that applies only while the block's flag is on.
     Test inBlock(const QString& flag, Test test) const;
+    // The rules of a stable organisation's address (block is the prefix of its columns, whose
+    // flag column it names), checked while its flag is on.
+    QList<Rule> stableOrganizationRules(const QString& block) const;
 
 private:
     int topPage_ = -1;

@@ -15,51 +15,7 @@ QWidget* parentWindow() {
     return QApplication::activeWindow();
 }
 
-Prompt* current = nullptr;
-
 } // namespace
-
-Prompt& prompt() {
-    static QtPrompt fallback;
-    return current ? *current : fallback;
-}
-
-void setPrompt(Prompt* p) {
-    current = p;
-}
-
-namespace {
-
-class ForwardingPrompt : public Prompt {
-public:
-    void message(const QString& title, const QString& text) override {
-        prompt().message(title, text);
-    }
-    bool question(const QString& title, const QString& text) override {
-        return prompt().question(title, text);
-    }
-    QString saveFileName(const QString& title, const QString& folder, const QString& fileName,
-                         const QString& filter) override {
-        return prompt().saveFileName(title, folder, fileName, filter);
-    }
-    QString openFileName(const QString& title, const QString& folder,
-                         const QString& filter) override {
-        return prompt().openFileName(title, folder, filter);
-    }
-    QString folder(const QString& title, const QString& startFolder) override {
-        return prompt().folder(title, startFolder);
-    }
-    QString text(const QString& title, const QString& label, bool password, bool* ok) override {
-        return prompt().text(title, label, password, ok);
-    }
-};
-
-} // namespace
-
-Prompt& installedPrompt() {
-    static ForwardingPrompt forwarding;
-    return forwarding;
-}
 
 void QtPrompt::message(const QString& title, const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parentWindow());

@@ -18,12 +18,4 @@ public:
     QString text(const QString& title, const QString& label, bool password, bool* ok) override;
 };
 
-// The prompt every screen uses. The program installs a QtPrompt at start; tests install a
-// scripted one. Never null.
-Prompt& prompt();
-void setPrompt(Prompt* prompt);
-// A prompt that passes every call on to whatever prompt() is at that moment: for logic that keeps
-// a Prompt& for its lifetime while tests swap the installed one.
-Prompt& installedPrompt();
-
 } // namespace brevalto

@@ -3,35 +3,14 @@
 // for withholding data. A double click or "Salva" chooses the current row and closes;
 // "Indietro" closes without choosing. The caller reads the current row of
 // TablePa_Ritenute_CausalePagamento.
-#include <QDialog>
-
-class QPushButton;
+#include "ui/BrowserBase.h"
 
 namespace brevalto {
 
-class DataGrid;
-class DataModule;
-
-class CausaliPagamentoPicker : public QDialog {
+class CausaliPagamentoPicker : public BrowserBase {
     Q_OBJECT
 public:
     explicit CausaliPagamentoPicker(DataModule& db, QWidget* parent = nullptr);
-
-    bool chosen() const { return chosen_; }
-    void clearChosen() { chosen_ = false; }
-
-    DataGrid* grid() const { return grid_; }
-    // "Salva" or a double click.
-    void choose();
-    // "Indietro".
-    void back();
-
-protected:
-    void reject() override { back(); }
-
-private:
-    DataGrid* grid_;
-    bool chosen_ = false;
 };
 
 } // namespace brevalto

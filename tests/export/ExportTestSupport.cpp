@@ -270,36 +270,6 @@ QStringList childNamesAt(const QDomDocument& doc, const QString& path) {
     return childNames(found.first());
 }
 
-namespace {
-
-QString schemaFile() {
-    return sharedDir() + QStringLiteral("/fatturapa/xsd/Schema_VFPR12_v1.2.3_offline.xsd");
-}
-
-} // namespace
-
-bool canValidate(QString* why) {
-    if (!QFileInfo::exists(schemaFile())) {
-        *why = QStringLiteral("the official schema is not available (%1)").arg(schemaFile());
-        return false;
-    }
-    if (QStandardPaths::findExecutable(QStringLiteral("xmllint")).isEmpty()) {
-        *why = QStringLiteral("xmllint is not installed");
-        return false;
-    }
-    return true;
-}
-
-QString schemaErrors(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("xmllint"), {"--nonet", "--noout", "--schema", schemaFile(), path});
-    if (!p.waitForFinished(120000))
-        return QStringLiteral("xmllint did not finish");
-    if (p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-        return QString();
-    return QString::fromLocal8Bit(p.readAllStandardError());
-}
-
 // ---- scenarios ----
 
 int scenarioPrivateBuyerWithPec(ExportArchive& a) {

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QVariantMap>
 #include <functional>
+#include <ostream>
 
 namespace brevalto::test {
 
@@ -71,17 +72,15 @@ bool existsAt(const QDomDocument& doc, const QString& path);
 QStringList childNames(const QDomElement& element);
 QStringList childNamesAt(const QDomDocument& doc, const QString& path);
 
-// Validation against the official schema with xmllint. canValidate says why it cannot run when
-// the shared folder or the tool is missing.
-bool canValidate(QString* why);
-// The tool's complaints, empty when the file is valid.
-QString schemaErrors(const QString& path);
-
 // Documents that exercise the export; each returns the key of the document it adds.
 struct Scenario {
     const char* name;
     std::function<int(ExportArchive&)> build;
 };
+// gtest shows a scenario by its name in failures and listings.
+inline void PrintTo(const Scenario& scenario, std::ostream* out) {
+    *out << scenario.name;
+}
 const QList<Scenario>& validScenarios();
 
 int scenarioPrivateBuyerWithPec(ExportArchive& a);

@@ -8,7 +8,7 @@
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QDate>
@@ -33,7 +33,7 @@ protected:
         db.connessione().open(test::copyOfNewArchive(folder));
         db.openAllDatasets();
         setPrompt(&scripted);
-        ASSERT_TRUE(documents.newDocument());
+        ASSERT_TRUE(documents.aggiungi());
         reg.setBodyEditor(&editor);
         setModalShower([](QDialog&) { return 0; });
         ASSERT_TRUE(reg.aggiungi());
@@ -410,12 +410,13 @@ TEST_F(BodyEditorTest, SilentDeleteIsHonouredOnlyWhereTheSectionSaysSo) {
         {bodyId()});
     sql("insert into PA_FE_Body_ScontoMaggiorazione (PA_FE_Body_Id) values (?)", {bodyId()});
     db.requeryBodyChildren();
-    db.silentDelete = true;
-    EXPECT_TRUE(editor.deleteSectionRow("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee"));
-    EXPECT_TRUE(scripted.calls().isEmpty());
-    scripted.answerQuestion(true);
-    EXPECT_TRUE(editor.deleteSectionRow("TablePA_FE_Body_ScontoMaggiorazione"));
-    db.silentDelete = false;
+    {
+        const SilentDeleteScope silent(db);
+        EXPECT_TRUE(editor.deleteSectionRow("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee"));
+        EXPECT_TRUE(scripted.calls().isEmpty());
+        scripted.answerQuestion(true);
+        EXPECT_TRUE(editor.deleteSectionRow("TablePA_FE_Body_ScontoMaggiorazione"));
+    }
     EXPECT_EQ(scripted.calls().size(), 1) << "the discount asks even under silentDelete";
     EXPECT_EQ(scalar("select count(*) from PA_FE_Body_ScontoMaggiorazione").toInt(), 0);
 }

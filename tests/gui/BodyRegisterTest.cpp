@@ -8,7 +8,7 @@
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/DataGrid.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QDate>
@@ -28,7 +28,7 @@ protected:
         db.connessione().open(test::copyOfNewArchive(folder));
         db.openAllDatasets();
         setPrompt(&scripted);
-        ASSERT_TRUE(documents.newDocument());
+        ASSERT_TRUE(documents.aggiungi());
         reg.setBodyEditor(&editor);
     }
     void TearDown() override {
@@ -107,7 +107,7 @@ TEST_F(BodyRegisterTest, NewBodyOpensWithAnnullaWhichRemovesItWithItsRows) {
     EXPECT_TRUE(scripted.calls().isEmpty()) << "Annulla asks nothing";
     EXPECT_EQ(scalar("select count(*) from PA_FE_Body").toInt(), 0);
     EXPECT_EQ(childRows(newId), 0);
-    EXPECT_FALSE(db.silentDelete);
+    EXPECT_FALSE(db.silentDelete());
 }
 
 TEST_F(BodyRegisterTest, ModificaRequeriesTheChildrenAndShowsNoEditorInABatch) {

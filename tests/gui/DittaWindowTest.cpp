@@ -5,7 +5,7 @@
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -91,7 +91,7 @@ TEST_F(DittaWindowTest, MunicipalityPickCancellaAndSalva) {
     EXPECT_EQ(ditta().text("Cap"), "");
     EXPECT_EQ(ditta().text("Provincia"), "");
     EXPECT_EQ(ditta().text("RagSoc"), "Alfa Srl") << "nothing else";
-    screen.bitSalvaClick();
+    screen.salva();
     EXPECT_EQ(stored("Comune").toString(), "");
     EXPECT_EQ(stored("IdPaese").toString(), "IT");
     EXPECT_TRUE(scripted.calls().isEmpty());

@@ -35,11 +35,11 @@ TEST_F(DocumentFlowTest, AddOpensTheHeaderAndAnnullaTakesTheDocumentBack) {
     QStringList shown;
     setModalShower([&](QDialog& screen) {
         shown << screen.windowTitle();
-        if (&screen == &screens->header()) {
-            EXPECT_TRUE(screens->header().isAnnullaVisible());
+        if (&screen == &screens->get<HeaderEditor>()) {
+            EXPECT_TRUE(screens->get<HeaderEditor>().isAnnullaVisible());
             EXPECT_EQ(dm().table("TablePA_FE_Header").text("DatiTrasmissione_IdCodice"),
                       "RSSMRA80A01H501U");
-            screens->header().annulla();
+            screens->get<HeaderEditor>().annulla();
         }
         return 0;
     });
@@ -49,9 +49,9 @@ TEST_F(DocumentFlowTest, AddOpensTheHeaderAndAnnullaTakesTheDocumentBack) {
     EXPECT_TRUE(prompt.calls().isEmpty()) << "and asks nothing";
 
     setModalShower([&](QDialog& screen) {
-        EXPECT_EQ(&screen, &screens->header());
-        EXPECT_TRUE(screens->header().isAnnullaVisible());
-        screens->header().indietro();
+        EXPECT_EQ(&screen, &screens->get<HeaderEditor>());
+        EXPECT_TRUE(screens->get<HeaderEditor>().isAnnullaVisible());
+        screens->get<HeaderEditor>().indietro();
         return 0;
     });
     click("spdInserisci");
@@ -62,7 +62,7 @@ TEST_F(DocumentFlowTest, AddOpensTheHeaderAndAnnullaTakesTheDocumentBack) {
 
     bool opened = false;
     setModalShower([&](QDialog& screen) {
-        opened = &screen == &screens->header() && !screens->header().isAnnullaVisible();
+        opened = &screen == &screens->get<HeaderEditor>() && !screens->get<HeaderEditor>().isAnnullaVisible();
         return 0;
     });
     click("spdModifica");
@@ -79,13 +79,13 @@ TEST_F(DocumentFlowTest, UtilityButtonsShowTheirScreensWithoutWaiting) {
     makeArchive();
     ASSERT_TRUE(start());
     click("btnOpzioni");
-    EXPECT_TRUE(screens->opzioni().isVisible());
+    EXPECT_TRUE(screens->get<OpzioniWindow>().isVisible());
     click("btnRealizzazione");
-    EXPECT_TRUE(screens->realizzazione().isVisible());
+    EXPECT_TRUE(screens->get<RealizzazioneWindow>().isVisible());
     window().button("btnCaricaDitta")->show();
     click("btnCaricaDitta");
-    EXPECT_TRUE(screens->ditta().isVisible());
-    EXPECT_FALSE(screens->headerCedente().sellerSelector()->isVisibleTo(&screens->headerCedente()))
+    EXPECT_TRUE(screens->get<DittaWindow>().isVisible());
+    EXPECT_FALSE(screens->get<HeaderCedenteEditor>().sellerSelector()->isVisibleTo(&screens->get<HeaderCedenteEditor>()))
         << "single-seller archives hide the seller selector";
 }
 

@@ -7,7 +7,7 @@
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QDialog>

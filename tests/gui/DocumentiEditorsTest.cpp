@@ -54,7 +54,7 @@ TEST_F(DocumentiEditorsTest, CercaPicksALineTypingLeavesTheKeyEmpty) {
             Dataset& lines = table("TableCercaLinee");
             EXPECT_EQ(lines.rowCount(), 2) << "this body's lines";
             ASSERT_TRUE(lines.locate("NumeroLinea", 3));
-            static_cast<CercaLineePicker&>(picker).choose();
+            static_cast<CercaLineePicker&>(picker).scegli();
         };
         reference->cerca();
         EXPECT_TRUE(reference->isModified());
@@ -133,7 +133,7 @@ TEST_F(DocumentiEditorsTest, AnnullaOnANewDocumentDeletesItsLineReferences) {
         scripted.clear();
         screen.annulla();
         EXPECT_TRUE(scripted.calls().isEmpty());
-        EXPECT_FALSE(db.silentDelete);
+        EXPECT_FALSE(db.silentDelete());
         EXPECT_EQ(count(documenti::table(kind), "1 = 1"), 0)
             << documenti::block(kind).toStdString();
         EXPECT_EQ(count(refTable(kind), "1 = 1"), 0) << documenti::block(kind).toStdString();

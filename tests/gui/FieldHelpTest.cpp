@@ -12,7 +12,7 @@ using brevalto::test::ShellTest;
 TEST_F(ShellTest, FieldHelpShowsTheElementOrNothing) {
     makeArchive();
     ASSERT_TRUE(start());
-    DescrizioneFunzionaliWindow& help = screens->descrizioneFunzionali();
+    DescrizioneFunzionaliWindow& help = screens->get<DescrizioneFunzionaliWindow>();
     EXPECT_EQ(help.windowTitle(), "Descrizione delle funzioni");
 
     requestFieldHelp("1.2.1.1.1");

@@ -50,6 +50,21 @@ protected:
         ASSERT_TRUE(start());
     }
 
+    // The next start on a workstation as far as this grid goes, without restarting the program:
+    // a grid as designed gets the stored layout applied, as the start-up does for each grid.
+    void reopen(const QString& computer = QStringLiteral("PC1")) {
+        if (!screens)
+            run(computer);
+        dm().setComputerName(computer);
+        grid = std::make_unique<DataGrid>();
+        grid->setColumns(designed);
+        grid->setDataset(&dm().table("TableComuni"));
+        installGridLayoutMenu(*grid, layoutName, dm());
+        Dataset& griglie = dm().table("TableGriglie");
+        griglie.requery();
+        ApplyGridLayout(layoutName, *grid, griglie, false, dm().computerName());
+    }
+
     QList<Stored> stored(const QString& computer) {
         Connection c;
         c.open(archive);
@@ -100,37 +115,37 @@ TEST_F(GridLayoutTest, FirstStartStoresTheDesignAsBothLayouts) {
 }
 
 TEST_F(GridLayoutTest, SavedWidthComesBackOnlyAfterSalvaGriglia) {
-    run();
+    reopen();
     grid->setColumnWidth(0, 300);
-    run();
+    reopen();
     EXPECT_EQ(grid->columnWidth(0), 435) << "not saved, not kept";
 
     grid->setColumnWidth(0, 300);
     Q_EMIT grid->saveLayoutRequested();
-    run();
+    reopen();
     EXPECT_EQ(grid->columnWidth(0), 300);
     EXPECT_EQ(stored("PC1")[0].widthDef, "435|47|60|") << "the default layout stays";
 }
 
 TEST_F(GridLayoutTest, RemovedColumnStaysRemovedOnceSaved) {
-    run();
+    reopen();
     selectColumn(1);
     grid->removeSelectedColumn();
     EXPECT_EQ(fields(), QStringList({"Comune", "CAP"}));
     Q_EMIT grid->saveLayoutRequested();
-    run();
+    reopen();
     EXPECT_EQ(fields(), QStringList({"Comune", "CAP"}));
     EXPECT_EQ(stored("PC1")[0].totale, 3);
 }
 
 TEST_F(GridLayoutTest, ResetBringsBackTheDesignedWidthsAndTitles) {
-    run();
+    reopen();
     QList<GridColumn> changed = designed;
     changed[0].width = 300;
     changed[1].caption = "Provincia";
     grid->setColumns(changed);
     Q_EMIT grid->saveLayoutRequested();
-    run();
+    reopen();
     EXPECT_EQ(grid->columns()[1].caption, "Provincia");
 
     Q_EMIT grid->resetLayoutRequested();
@@ -142,7 +157,7 @@ TEST_F(GridLayoutTest, ResetBringsBackTheDesignedWidthsAndTitles) {
 }
 
 TEST_F(GridLayoutTest, ResetWithAColumnRemovedStoresTheGridAsShown) {
-    run();
+    reopen();
     selectColumn(2);
     grid->removeSelectedColumn();
     Q_EMIT grid->resetLayoutRequested();
@@ -152,7 +167,7 @@ TEST_F(GridLayoutTest, ResetWithAColumnRemovedStoresTheGridAsShown) {
     EXPECT_EQ(row.campiDef, "Comune|Provincia|");
     EXPECT_EQ(row.totale, 2);
 
-    run();
+    reopen();
     EXPECT_EQ(fields(), QStringList({"Comune", "Provincia", "CAP"}))
         << "the design returns when its column count differs from the stored one";
     EXPECT_EQ(stored("PC1")[0].totale, 3);
@@ -161,17 +176,17 @@ TEST_F(GridLayoutTest, ResetWithAColumnRemovedStoresTheGridAsShown) {
 TEST_F(GridLayoutTest, WorkstationsKeepSeparateLayouts) {
     // An apostrophe in a workstation name must not break the search for its row.
     const QString pc2 = QStringLiteral("Dell'Ufficio");
-    run("PC1");
+    reopen("PC1");
     grid->setColumnWidth(0, 300);
     Q_EMIT grid->saveLayoutRequested();
-    run(pc2);
+    reopen(pc2);
     EXPECT_EQ(grid->columnWidth(0), 435);
     grid->setColumnWidth(0, 200);
     Q_EMIT grid->saveLayoutRequested();
     Q_EMIT grid->saveLayoutRequested();
-    run("PC1");
+    reopen("PC1");
     EXPECT_EQ(grid->columnWidth(0), 300);
-    run(pc2);
+    reopen(pc2);
     EXPECT_EQ(grid->columnWidth(0), 200);
     EXPECT_EQ(stored(pc2).size(), 1);
     EXPECT_TRUE(prompt.calls().isEmpty());
@@ -192,11 +207,11 @@ TEST_F(GridLayoutTest, UnusableStoredLayoutIsReplacedByTheDesign) {
     };
     for (const QString& spoiler : spoilers) {
         SCOPED_TRACE(spoiler.toStdString());
-        run();
+        reopen();
         grid->setColumnWidth(0, 300);
         Q_EMIT grid->saveLayoutRequested();
         sql(archive, spoiler);
-        run();
+        reopen();
         EXPECT_EQ(fields(), QStringList({"Comune", "Provincia", "CAP"}));
         EXPECT_EQ(grid->columnWidth(0), 435);
         const Stored row = stored("PC1")[0];
@@ -207,7 +222,7 @@ TEST_F(GridLayoutTest, UnusableStoredLayoutIsReplacedByTheDesign) {
 }
 
 TEST_F(GridLayoutTest, GridWithoutColumnsStoresNothing) {
-    run();
+    reopen();
     DataGrid empty;
     SaveGridLayout("frmVuota", empty, dm().table("TableGriglie"), true, "PC1");
     EXPECT_EQ(

@@ -9,7 +9,7 @@
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
 #include "ui/FieldHelp.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QApplication>
@@ -30,7 +30,7 @@ protected:
         db.connessione().open(test::copyOfNewArchive(folder));
         db.openAllDatasets();
         setPrompt(&scripted);
-        ASSERT_TRUE(reg.newDocument());
+        ASSERT_TRUE(reg.aggiungi());
         header.setPartyScreens(&cedente, &rappresentante, &terzo, &cessionario);
     }
     void TearDown() override {
@@ -501,7 +501,7 @@ TEST_F(HeaderEditorTest, HeaderRulesAndTheWalkToTheBuyerAndTheBodies) {
 
 TEST_F(HeaderEditorTest, AnnullaRightAfterAddingRemovesTheDocumentSilently) {
     reg.showHeaderEditor = [&](bool justAdded) { header.showDocument(justAdded); };
-    header.deleteCurrentDocument = [&] { reg.deleteDocument(); };
+    header.deleteCurrentDocument = [&] { reg.elimina(); };
     const int before = db.connessione().scalar("select count(*) from PA_FE_Header").toInt();
     const int previous = h().integer("ID");
 
@@ -518,7 +518,7 @@ TEST_F(HeaderEditorTest, AnnullaRightAfterAddingRemovesTheDocumentSilently) {
         return 0;
     });
     scripted.clear();
-    ASSERT_TRUE(reg.newDocument());
+    ASSERT_TRUE(reg.aggiungi());
     EXPECT_TRUE(annullaShown);
     EXPECT_FALSE(header.isAnnullaVisible()) << "hidden again when the editor closes";
     EXPECT_EQ(db.connessione().scalar("select count(*) from PA_FE_Header").toInt(), before);
@@ -528,7 +528,7 @@ TEST_F(HeaderEditorTest, AnnullaRightAfterAddingRemovesTheDocumentSilently) {
                   .toInt(),
               0);
     EXPECT_TRUE(scripted.calls().isEmpty()) << "nothing is asked";
-    EXPECT_FALSE(db.silentDelete);
+    EXPECT_FALSE(db.silentDelete());
     EXPECT_FALSE(header.isModified());
     EXPECT_EQ(h().integer("ID"), previous);
 
@@ -537,7 +537,7 @@ TEST_F(HeaderEditorTest, AnnullaRightAfterAddingRemovesTheDocumentSilently) {
         annullaShown = header.isAnnullaVisible();
         return 0;
     });
-    reg.openDocument();
+    reg.modifica();
     EXPECT_FALSE(annullaShown);
 }
 

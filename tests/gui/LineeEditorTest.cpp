@@ -242,7 +242,7 @@ TEST_F(LineeEditorTest, SubRowsAreAddedOnTheLineAndGoWithItsAnnulla) {
     const auto asked = scripted.calls().size();
     screen.annulla();
     EXPECT_EQ(scripted.calls().size(), asked) << "Annulla asks nothing";
-    EXPECT_FALSE(db.silentDelete);
+    EXPECT_FALSE(db.silentDelete());
     EXPECT_EQ(count(linee::kLines, QString("Id = %1").arg(id)), 0);
     for (const QString& t : {linee::kCodici, linee::kSconto, linee::kAltro})
         EXPECT_EQ(count(t, byLine), 0) << t.toStdString();

@@ -5,7 +5,7 @@
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,17 +1,19 @@
 // The screen kit driven as a user would: typing into bound inputs, the editor's rules and save,
 // pick lists, and a browser's search, sort, add and delete.
 #include "store/DataModule.h"
-#include "store/Routines.h"
+#include "store/Prompt.h"
+#include "store/Saving.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
 #include "ui/BrowserBase.h"
 #include "ui/DataGrid.h"
 #include "ui/EditorBase.h"
-#include "ui/QtPrompt.h"
+#include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -28,10 +30,14 @@ public:
         : EditorBase(db, "TableVettori", "Id", "Vettore di prova") {
         setTabs({"Dati", "Altro"});
         addFields({
-            {"Denominazione", "Denominazione", FieldControl::Text, 0, 80, "2.1.9.1.3.1"},
-            {"Nazione", "IdPaese", FieldControl::Lookup, 0, 0, "", "TableNazioni", "SIGLA",
-             "DENOMINAZ"},
-            {"Nome", "Nome", FieldControl::Text, 1, 60},
+            {.label = "Denominazione",
+             .column = "Denominazione",
+             .help = "2.1.9.1.3.1",
+             .maxLength = 80},
+            {.label = "Nazione",
+             .column = "IdPaese",
+             .list = {"TableNazioni", "SIGLA", "DENOMINAZ"}},
+            {.label = "Nome", .column = "Nome", .maxLength = 60, .tab = 1},
         });
         setRules({{[this] { return dataset().text("Denominazione").trimmed().isEmpty(); },
                    "Attenzione manca la Denominazione", "Denominazione"}});
@@ -127,14 +133,16 @@ TEST_F(ScreenKitTest, BrowserSearchesSortsAddsAndDeletes) {
                               {QString(name), QString("x")});
     Dataset& vettori = db.table("TableVettori");
     vettori.requery();
-    BrowserSpec def{" Vettori",
-                    "TableVettori",
-                    "ID",
-                    {{"Denominazione", "Rag. Sociale", 200}, {"Cognome", "Cognome", 120}},
-                    {{"Rag. Sociale", "Denominazione"}, {"Cognome", "Cognome"}},
-                    {{"IdPaese", "IT"}},
-                    "Sei sicuro di voler eliminare il Vettore ?",
-                    "frmGrigliaVettori"};
+    const Browser def{
+        .caption = " Vettori",
+        .dataset = "TableVettori",
+        .keyColumn = "ID",
+        .columns = {{"Denominazione", "Rag. Sociale", 200}, {"Cognome", "Cognome", 120}},
+        .searchBoxes = {{"Rag. Sociale", "Denominazione"}, {"Cognome", "Cognome"}},
+        .initialValues = {{"IdPaese", "IT"}},
+        .deleteQuestion = "Sei sicuro di voler eliminare il Vettore ?",
+        .layoutName = "frmGrigliaVettori",
+    };
     BrowserBase browser(db, def);
     CarrierEditor editor(db);
     browser.setEditor(&editor);
@@ -180,3 +188,50 @@ TEST_F(ScreenKitTest, BrowserSearchesSortsAddsAndDeletes) {
 }
 
 } // namespace
+
+// An archive error inside a grid's row change, a title-click sort or a tool button is shown
+// through the prompt; the program goes on and the inputs keep following the dataset.
+TEST(ScreenKitGuardTest, ArchiveErrorsOfUserActionsAreShownNotFatal) {
+    test::TempFolder folder;
+    const QString archive = test::copyOfNewArchive(folder);
+    DataModule db;
+    db.connessione().setBusyTimeout(100);
+    db.connessione().open(archive);
+    db.openAllDatasets();
+    test::ScriptedPrompt scripted;
+    setPrompt(&scripted);
+    for (const char* name : {"Alfa", "Beta"})
+        db.connessione().exec("insert into Vettori (Denominazione) values (?)", {QString(name)});
+    Dataset& vettori = db.table("TableVettori");
+    vettori.requery();
+    DataGrid grid;
+    grid.setDataset(&vettori);
+    grid.setColumns({{"Denominazione", "Rag. Sociale", 200}});
+    BoundLineEdit name(&vettori, "Denominazione");
+    ASSERT_EQ(name.text(), "Alfa");
+    QTest::keyClicks(&name, "X"); // a pending change, posted when the row is left
+
+    Connection other; // another workstation holding the write lock
+    other.open(archive);
+    other.execNative("BEGIN EXCLUSIVE");
+    grid.setCurrentIndex(grid.model()->index(1, 0));
+    ASSERT_EQ(scripted.messages().size(), 1) << "the refused post is shown";
+    EXPECT_EQ(vettori.text("Denominazione"), "AlfaX") << "the row and the typing stay";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid.currentIndex().row(), 0) << "the grid goes back to the dataset's row";
+    Q_EMIT grid.horizontalHeader()->sectionClicked(0);
+    EXPECT_EQ(scripted.messages().size(), 2) << "so is a sort that must post first";
+    QPushButton button;
+    QObject::connect(&button, &QPushButton::clicked, guard([&] { vettori.post(); }));
+    button.click();
+    EXPECT_EQ(scripted.messages().size(), 3) << "and a tool button's action";
+
+    other.execNative("ROLLBACK");
+    grid.setCurrentIndex(grid.model()->index(1, 0));
+    EXPECT_EQ(scripted.messages().size(), 3);
+    EXPECT_EQ(name.text(), "Beta") << "the input follows the dataset again";
+    EXPECT_EQ(db.connessione().scalar("select count(*) from Vettori where Denominazione = 'AlfaX'")
+                  .toInt(),
+              1);
+    setPrompt(nullptr);
+}

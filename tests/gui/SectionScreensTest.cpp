@@ -11,7 +11,7 @@
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/DataGrid.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 #include "utility/CausaliPagamentoPicker.h"
 
@@ -30,7 +30,7 @@ protected:
         db.connessione().open(test::copyOfNewArchive(folder));
         db.openAllDatasets();
         setPrompt(&scripted);
-        ASSERT_TRUE(documents.newDocument());
+        ASSERT_TRUE(documents.aggiungi());
         reg.setBodyEditor(&editor);
         setModalShower([](QDialog&) { return 0; });
         ASSERT_TRUE(reg.aggiungi());
@@ -102,7 +102,7 @@ TEST_F(SectionScreensTest, WithholdingCercaTakesTheChosenReasonOnly) {
         EXPECT_EQ(&shown, picker);
         EXPECT_FALSE(picker->chosen()) << "cleared before showing";
         EXPECT_TRUE(reasons.locate("Codice", "B"));
-        picker->back();
+        picker->indietro();
         return 0;
     });
     screen.cercaButton()->click();

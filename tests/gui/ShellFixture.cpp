@@ -1,6 +1,6 @@
 #include "ShellFixture.h"
 
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QFile>

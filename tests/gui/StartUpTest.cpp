@@ -166,7 +166,7 @@ TEST_F(ShellTest, AdministratorPasswordMustMatchExactly) {
 
 TEST_F(ShellTest, PasswordPromptClosesOnlyWithEnter) {
     makeArchive();
-    PasswordDialog& pass = launch().pass();
+    PasswordDialog& pass = launch().get<PasswordDialog>();
     EXPECT_EQ(pass.windowTitle(), "Password");
     EXPECT_FALSE(pass.windowFlags() & Qt::WindowCloseButtonHint);
     pass.show();

@@ -1,5 +1,9 @@
 // The shared routines: cursor placement after deletes and saves, and the text and number helpers.
-#include "store/Routines.h"
+#include "store/Saving.h"
+#include "store/Rounding.h"
+#include "store/SqlText.h"
+#include "store/VatNumber.h"
+#include "store/TextFields.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
 #include "store/Schema.h"

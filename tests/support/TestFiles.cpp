@@ -4,12 +4,27 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <stdexcept>
 
 namespace brevalto::test {
 
-QString sharedDir() {
-    return QDir(QStringLiteral(BREVALTO_SHARED_DIR)).absolutePath();
+QString schemaErrors(const QString& path) {
+    const QString schema = QStringLiteral(BREVALTO_SOURCE_DIR "/data/schema/");
+    QProcess xmllint;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XML_CATALOG_FILES"), schema + QStringLiteral("catalog.xml"));
+    xmllint.setProcessEnvironment(env);
+    xmllint.start(QStringLiteral("xmllint"),
+                  {"--nonet", "--noout", "--schema", schema + "Schema_VFPR12_v1.2.3.xsd", path});
+    if (!xmllint.waitForStarted())
+        return QStringLiteral("xmllint could not be started (scripts/setup installs it)");
+    if (!xmllint.waitForFinished(120000))
+        return QStringLiteral("xmllint did not finish");
+    if (xmllint.exitStatus() == QProcess::NormalExit && xmllint.exitCode() == 0)
+        return QString();
+    return QString::fromLocal8Bit(xmllint.readAllStandardError());
 }
 
 TempFolder::TempFolder() {

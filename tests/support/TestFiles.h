@@ -5,8 +5,6 @@
 
 namespace brevalto::test {
 
-// The shared folder beside the project (official schemas, reference data); may be absent.
-QString sharedDir();
 // A fresh temporary folder that is removed with the object.
 class TempFolder {
 public:
@@ -17,6 +15,11 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+// The complaints of xmllint validating the file against the official FatturaPA 1.2.3 schema that
+// ships with the program (offline, through its catalog); empty when the file is valid. A missing
+// xmllint is a complaint too: the set-up script installs it.
+QString schemaErrors(const QString& path);
 
 // Path of a new archive with the full schema and reference data, created once per test run and
 // copied, so that tests do not pay for creating it again.

@@ -1,5 +1,5 @@
-// One main for every test executable: a QApplication on the offscreen platform, so that store,
-// export and screen tests all run headless.
+// The main of the screen tests: a QApplication on the offscreen platform, so that screens run
+// headless.
 #include <QApplication>
 #include <gtest/gtest.h>
 

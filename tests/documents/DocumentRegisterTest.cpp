@@ -4,7 +4,7 @@
 #include "store/DataModule.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
-#include "ui/QtPrompt.h"
+#include "store/Prompt.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -44,7 +44,7 @@ protected:
     }
     // A Document with bodies, each with one row in every child table.
     int documentWithBodies(int bodies) {
-        EXPECT_TRUE(reg.newDocument());
+        EXPECT_TRUE(reg.aggiungi());
         const int id = header().integer("ID");
         for (int b = 0; b < bodies; ++b) {
             sql("insert into PA_FE_Body (PA_FE_Header_Id, DatiGenerali_Numero) values (?, ?)",
@@ -110,7 +110,7 @@ TEST_F(DocumentRegisterTest, NewDocumentTakesASnapshotOfFirmAndParties) {
                           "DatiGenerali_Numero")
                       .arg(header().integer("ID")));
     };
-    ASSERT_TRUE(reg.newDocument());
+    ASSERT_TRUE(reg.aggiungi());
     EXPECT_EQ(shown, QList<bool>{true});
 
     const Dataset& h = header();
@@ -148,21 +148,21 @@ TEST_F(DocumentRegisterTest, NewDocumentTakesASnapshotOfFirmAndParties) {
 
 TEST_F(DocumentRegisterTest, NumbersFollowTheHighestDocument) {
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(reg.newDocument());
+        ASSERT_TRUE(reg.aggiungi());
     EXPECT_EQ(numbers(), QList<int>({1, 2, 3}));
 
     // Deleting the highest gives its number back; deleting another does not.
     header().locate("Numero", 3);
     scripted.answerQuestion(true);
-    ASSERT_TRUE(reg.deleteDocument());
+    ASSERT_TRUE(reg.elimina());
     EXPECT_EQ(header().integer("Numero"), 2) << "the Document before the deleted one is current";
-    ASSERT_TRUE(reg.newDocument());
+    ASSERT_TRUE(reg.aggiungi());
     EXPECT_EQ(numbers(), QList<int>({1, 2, 3}));
 
     header().locate("Numero", 2);
     scripted.answerQuestion(true);
-    ASSERT_TRUE(reg.deleteDocument());
-    ASSERT_TRUE(reg.newDocument());
+    ASSERT_TRUE(reg.elimina());
+    ASSERT_TRUE(reg.aggiungi());
     EXPECT_EQ(numbers(), QList<int>({1, 3, 4}));
     EXPECT_EQ(header().integer("Numero"), 4) << "the new Document is current";
     EXPECT_EQ(scripted.calls().size(), 2);
@@ -190,7 +190,7 @@ TEST_F(DocumentRegisterTest, MultiSellerUseTakesTheDefaultSeller) {
         Dataset& sellers = db.table("TablePA_CedentePrestatore");
         sellers.requery();
         ASSERT_TRUE(sellers.locate("CedentePrestatore_Denominazione", "Alfa"));
-        ASSERT_TRUE(reg.newDocument());
+        ASSERT_TRUE(reg.aggiungi());
         EXPECT_EQ(header().text("CedentePrestatore_Denominazione"), c.expected)
             << "studio " << c.studio << ", default " << c.defaultSeller;
     }
@@ -206,11 +206,11 @@ TEST_F(DocumentRegisterTest, DeleteRemovesEveryBodyAndChildRowOfTheDocumentOnly)
 
     ASSERT_EQ(header().integer("ID"), doomed);
     scripted.answerQuestion(false);
-    EXPECT_FALSE(reg.deleteDocument());
+    EXPECT_FALSE(reg.elimina());
     EXPECT_EQ(bodyIdsOf(doomed).size(), 2) << "No keeps the Document";
 
     scripted.answerQuestion(true);
-    ASSERT_TRUE(reg.deleteDocument());
+    ASSERT_TRUE(reg.elimina());
     EXPECT_EQ(count(QString("select count(*) from PA_FE_Header where ID = %1").arg(doomed)), 0);
     EXPECT_TRUE(bodyIdsOf(doomed).isEmpty());
     EXPECT_EQ(childRowsOf(doomedBodies), 0);
@@ -228,9 +228,10 @@ TEST_F(DocumentRegisterTest, ADeleteFailingMidwayLeavesTheDocumentWhole) {
     sql("CREATE TRIGGER refuse BEFORE DELETE ON PA_FE_Body_DatiPagamento BEGIN "
         "SELECT RAISE(ABORT, 'riga bloccata'); END");
 
-    db.silentDelete = true; // as the header editor's "Annulla" does
-    EXPECT_FALSE(reg.deleteDocument());
-    db.silentDelete = false;
+    {
+        const SilentDeleteScope silent(db); // as the header editor's "Annulla" does
+        EXPECT_FALSE(reg.elimina());
+    }
 
     ASSERT_EQ(scripted.messages().size(), 1);
     EXPECT_TRUE(scripted.messages().first().contains("riga bloccata"))
@@ -245,7 +246,7 @@ TEST_F(DocumentRegisterTest, ADeleteFailingMidwayLeavesTheDocumentWhole) {
 }
 
 TEST_F(DocumentRegisterTest, AnotherWorkstationAddingHoldsTheNumberUntilItCommits) {
-    ASSERT_TRUE(reg.newDocument());
+    ASSERT_TRUE(reg.aggiungi());
     // The other workstation has taken number 2 and not yet committed.
     Connection other;
     other.open(path);
@@ -257,7 +258,7 @@ TEST_F(DocumentRegisterTest, AnotherWorkstationAddingHoldsTheNumberUntilItCommit
     second.connessione().open(path);
     second.openAllDatasets();
     DocumentRegister secondReg(second, scripted);
-    EXPECT_FALSE(secondReg.newDocument()) << "waits for the lock, then gives up";
+    EXPECT_FALSE(secondReg.aggiungi()) << "waits for the lock, then gives up";
     ASSERT_EQ(scripted.messages().size(), 1);
     EXPECT_TRUE(scripted.messages().first().contains("bloccato"))
         << scripted.messages().first().toStdString();
@@ -265,7 +266,7 @@ TEST_F(DocumentRegisterTest, AnotherWorkstationAddingHoldsTheNumberUntilItCommit
     EXPECT_EQ(second.table("TablePA_FE_Header").rowCount(), 1);
 
     other.commit();
-    ASSERT_TRUE(secondReg.newDocument());
+    ASSERT_TRUE(secondReg.aggiungi());
     EXPECT_EQ(second.table("TablePA_FE_Header").integer("Numero"), 3);
 }
 
@@ -280,7 +281,7 @@ TEST(DocumentRegisterChild, DISABLED_AddsDocuments) {
     test::ScriptedPrompt scripted;
     DocumentRegister reg(db, scripted);
     for (int i = 0; i < kChildDocuments; ++i)
-        ASSERT_TRUE(reg.newDocument()) << scripted.messages().join("\n").toStdString();
+        ASSERT_TRUE(reg.aggiungi()) << scripted.messages().join("\n").toStdString();
 }
 
 TEST_F(DocumentRegisterTest, TwoWorkstationsAddingAtOnceGetDistinctNumbers) {

@@ -1,9 +1,7 @@
-#include "store/Routines.h"
+#include "store/Saving.h"
 
 #include "store/Connection.h"
 #include "store/Dataset.h"
-
-#include <cmath>
 
 namespace brevalto {
 
@@ -84,85 +82,6 @@ bool SaveNewRecord(Dataset& dataset, const QString& keyColumn, QString* error) {
         }
         return false;
     }
-}
-
-QString ConvertiMemo(const QString& text) {
-    return text.left(400);
-}
-
-qint64 RoundHalfAway(double x) {
-    return x > 0 ? qint64(std::trunc(x + 0.5)) : qint64(std::trunc(x - 0.5));
-}
-
-double RoundTo2(double x) {
-    return double(RoundHalfAway(x * 100)) / 100;
-}
-
-QString QuoteSql(const QString& text) {
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return quoted;
-}
-
-QString LikePattern(const QString& text) {
-    QString pattern = QuoteSql(text);
-    pattern.replace(QLatin1Char('*'), QLatin1Char('%'));
-    return pattern;
-}
-
-bool IsValidPartitaIva(const QString& text) {
-    if (text.size() != 11)
-        return false;
-    int digits[11];
-    for (int i = 0; i < 11; ++i) {
-        const QChar c = text[i];
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-        digits[i] = c.unicode() - '0';
-    }
-    int s = 0;
-    for (int i = 0; i < 10; i += 2)
-        s += digits[i];
-    for (int i = 1; i < 10; i += 2) {
-        int doubled = digits[i] * 2;
-        if (doubled > 9)
-            doubled -= 9;
-        s += doubled;
-    }
-    return digits[10] == (10 - s % 10) % 10;
-}
-
-QString GetField(const QString& text, int n, QChar delimiter) {
-    if (text.isEmpty() || n < 1)
-        return {};
-    QString full = text;
-    if (!full.endsWith(delimiter))
-        full += delimiter;
-    int start = 0;
-    for (int field = 1;; ++field) {
-        const int end = full.indexOf(delimiter, start);
-        if (end < 0)
-            return {};
-        if (field == n)
-            return full.mid(start, end - start);
-        start = end + 1;
-    }
-}
-
-int CountFields(const QString& text, QChar delimiter) {
-    if (text.isEmpty())
-        return 0;
-    return int(text.count(delimiter)) + (text.endsWith(delimiter) ? 0 : 1);
-}
-
-QString WithTrailingSeparator(const QString& path) {
-    if (path.isEmpty() || path.endsWith(QLatin1Char('\\')) || path.endsWith(QLatin1Char('/')))
-        return path;
-    for (const QChar c : path) {
-        if (c == QLatin1Char('\\') || c == QLatin1Char('/'))
-            return path + c;
-    }
-    return path;
 }
 
 } // namespace brevalto

@@ -1,0 +1,45 @@
+#pragma once
+// Pick lists and field blocks that many screens share: the FatturaPA code lists, countries,
+// provinces and municipalities, and the six fields of an address.
+#include "ui/EditorBase.h"
+
+namespace brevalto {
+
+// A FatturaPA code list: stores Codice, shows Descrizione.
+inline PickList codeList(const QString& dataset) {
+    return {dataset, QStringLiteral("Codice"), QStringLiteral("Descrizione")};
+}
+inline const PickList kCountries{QStringLiteral("TableNazioni"), QStringLiteral("SIGLA"),
+                                 QStringLiteral("DENOMINAZ")};
+inline const PickList kProvinces{QStringLiteral("TableProvince"), QStringLiteral("PROVINCIA"),
+                                 QStringLiteral("CAPOLUOGO")};
+inline const PickList kMunicipalities{QStringLiteral("TableComuni"), QStringLiteral("Comune"),
+                                      QStringLiteral("Comune")};
+
+// The six fields of an address (prefix + Nazione, Indirizzo, NumeroCivico, Comune, CAP,
+// Provincia) with the help numbers of its FatturaPA block (block + .1 Indirizzo ... .6 Nazione).
+inline QList<Field> addressFields(const QString& prefix, const QString& block, int tab) {
+    const auto help = [&block](int n) { return block + QLatin1Char('.') + QString::number(n); };
+    return {
+        {.label = "Nazione",
+         .column = prefix + "Nazione",
+         .help = help(6),
+         .tab = tab,
+         .list = kCountries},
+        {.label = "Indirizzo", .column = prefix + "Indirizzo", .help = help(1), .tab = tab},
+        {.label = "N° Civico", .column = prefix + "NumeroCivico", .help = help(2), .tab = tab},
+        {.label = "Comune",
+         .column = prefix + "Comune",
+         .help = help(4),
+         .tab = tab,
+         .list = kMunicipalities},
+        {.label = "CAP", .column = prefix + "CAP", .help = help(3), .tab = tab},
+        {.label = "Provincia",
+         .column = prefix + "Provincia",
+         .help = help(5),
+         .tab = tab,
+         .list = kProvinces},
+    };
+}
+
+} // namespace brevalto
