@@ -205,9 +205,8 @@ std::vector<Token> tokenize(const QString& s) {
         } else {
             static const QStringList pairs = {"<>", "<=", ">=", "||", "!=", "=="};
             const QString two = s.mid(i, 2);
-            if (pairs.contains(two))
-                push(Kind::Symbol, i + 2);
-            else if (c.isHighSurrogate() && next.isLowSurrogate())
+            // A two-character operator, or a character outside the BMP (a surrogate pair).
+            if (pairs.contains(two) || (c.isHighSurrogate() && next.isLowSurrogate()))
                 push(Kind::Symbol, i + 2);
             else
                 push(Kind::Symbol, i + 1);
