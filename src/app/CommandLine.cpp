@@ -4,6 +4,7 @@
 #include "store/ArchiveCreator.h"
 #include "store/DbError.h"
 
+#include <QFile>
 #include <QTextStream>
 
 namespace brevalto {
@@ -14,6 +15,11 @@ int createArchiveCommand(const QStringList& args) {
     QTextStream out(stdout), err(stderr);
     if (args.size() != 1 || args[0].startsWith(QLatin1String("-"))) {
         err << "Uso: brevalto create-archive PERCORSO\n";
+        return 2;
+    }
+    if (args[0].trimmed().isEmpty()) {
+        err << "Indicare il percorso del nuovo archivio.\n"
+               "Uso: brevalto create-archive PERCORSO\n";
         return 2;
     }
     try {
@@ -34,6 +40,44 @@ void printUsage(QTextStream& out) {
            "                                   esporta il documento in un file FatturaPA\n";
 }
 
+// Qt's own options for the window system, with whether each takes a value: they open the desktop
+// program as usual.
+int qtWindowOption(const QString& word) {
+    static const QStringList withValue = {"platform",        "platformpluginpath",
+                                          "platformtheme",   "plugin",
+                                          "qwindowgeometry", "qwindowtitle",
+                                          "qwindowicon",     "style",
+                                          "stylesheet",      "session",
+                                          "display",         "geometry"};
+    static const QStringList alone = {"reverse", "nograb", "dograb", "widgetcount"};
+    QString name = word;
+    if (name.startsWith(QLatin1String("--")))
+        name.remove(0, 2);
+    else if (name.startsWith(QLatin1Char('-')))
+        name.remove(0, 1);
+    else
+        return -1;
+    const qsizetype equals = name.indexOf(QLatin1Char('='));
+    if (equals >= 0)
+        return withValue.contains(name.left(equals)) ? 0 : -1;
+    if (withValue.contains(name))
+        return 1;
+    if (alone.contains(name))
+        return 0;
+    return -1;
+}
+
+// True when every argument is one of Qt's window options (with its value).
+bool onlyWindowOptions(const QStringList& args) {
+    for (int i = 0; i < args.size(); ++i) {
+        const int values = qtWindowOption(args[i]);
+        if (values < 0 || i + values >= args.size())
+            return false;
+        i += values;
+    }
+    return true;
+}
+
 } // namespace
 
 int runCommandLine(const QStringList& arguments) {
@@ -51,12 +95,33 @@ int runCommandLine(const QStringList& arguments) {
         printUsage(out);
         return 0;
     }
-    if (command.startsWith(QLatin1String("-")))
-        return -1; // Qt's own options (-platform, -style) go to the desktop program
+    if (onlyWindowOptions(arguments.mid(1)))
+        return -1;
     QTextStream err(stderr);
-    err << "Comando sconosciuto: " << command << "\n";
+    if (command.startsWith(QLatin1Char('-')))
+        err << "Opzione sconosciuta: " << command << "\n";
+    else
+        err << "Comando sconosciuto: " << command << "\n";
     printUsage(err);
     return 2;
+}
+
+int runCommandLine(const QList<QByteArray>& rawArguments) {
+    QStringList arguments;
+    for (qsizetype i = 0; i < rawArguments.size(); ++i) {
+        const QByteArray& raw = rawArguments[i];
+        const QString decoded = QFile::decodeName(raw);
+        if (i > 0 && QFile::encodeName(decoded) != raw) {
+            QTextStream err(stderr);
+            err << "L'argomento \"" << decoded
+                << "\" contiene caratteri non validi nella codifica del sistema: il file "
+                   "avrebbe un altro nome. Rinominarlo o indicare un percorso con caratteri "
+                   "validi.\n";
+            return 2;
+        }
+        arguments << decoded;
+    }
+    return runCommandLine(arguments);
 }
 
 } // namespace brevalto

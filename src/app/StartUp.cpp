@@ -5,6 +5,7 @@
 #include "app/PasswordDialog.h"
 #include "app/Screens.h"
 #include "masterdata/GridLayout.h"
+#include "store/ArchiveCheck.h"
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/DataModule.h"
@@ -44,7 +45,8 @@ void closeArchive(DataModule& dm) {
     dm.connessione().close();
 }
 
-void openArchive(DataModule& dm, const QString& path) {
+void openArchive(DataModule& dm, const QString& path, bool readOnly = false) {
+    dm.connessione().setReadOnly(readOnly);
     dm.connessione().setConnectionString(composeConnectionString(path));
     dm.connessione().open(path);
 }
@@ -70,6 +72,64 @@ bool tableExists(Connection& connection, const QString& table) {
                                    "name = ? COLLATE NOCASE"),
                     {table})
         .next();
+}
+
+// Says that the archive is damaged, with nothing written to it, and offers the recovered copy.
+void offerRecovery(DataModule& dm, const QString& path) {
+    closeArchive(dm);
+    restoreCursor();
+    const bool recover = prompt().question(
+        Prompt::errorTitle(),
+        damagedArchiveMessage(path) + QStringLiteral("\n\nCreare ora la copia recuperata?"));
+    if (!recover)
+        return;
+    RecoveryReport report;
+    try {
+        BusyCursor busy;
+        report = recoverArchive(path);
+    } catch (const DbError& e) {
+        restoreCursor();
+        prompt().message(Prompt::errorTitle(), e.text());
+        return;
+    }
+    prompt().message(Prompt::warningTitle(), report.text());
+}
+
+// The checks every opened archive passes: the program's tables and sound pages. On a problem it
+// is said, the archive closed and false returned.
+bool acceptOpenedArchive(DataModule& dm) {
+    Connection& connection = dm.connessione();
+    QStringList damage;
+    bool programTables = false;
+    {
+        BusyCursor busy;
+        programTables = hasProgramTables(connection);
+        if (programTables)
+            damage = archiveDamage(connection);
+    }
+    if (!programTables) {
+        closeArchive(dm);
+        restoreCursor();
+        prompt().message(Prompt::errorTitle(), notAnArchiveMessage(dm.archivePath));
+        return false;
+    }
+    if (!damage.isEmpty()) {
+        offerRecovery(dm, dm.archivePath);
+        return false;
+    }
+    return true;
+}
+
+// An archive of a newer program is said so and opened again for reading only.
+void reopenNewerArchiveReadOnly(DataModule& dm) {
+    closeArchive(dm);
+    restoreCursor();
+    prompt().message(Prompt::warningTitle(),
+                     newerArchiveMessage() +
+                         QStringLiteral("\nL'archivio viene aperto in sola lettura: per "
+                                        "modificarlo usare la versione più recente."));
+    BusyCursor busy;
+    openArchive(dm, dm.archivePath, true);
 }
 
 } // namespace
@@ -137,7 +197,7 @@ StartUp::Outcome StartUp::run() {
     return outcome;
 }
 
-void StartUp::connectToArchive() {
+bool StartUp::connectToArchive() {
     DataModule& dm = screens_.dataModule();
     const QString path = dm.archivePath;
     if (!QFileInfo::exists(path)) {
@@ -152,8 +212,37 @@ void StartUp::connectToArchive() {
             createArchive(path);
         }
     }
-    BusyCursor busy;
-    openArchive(dm, path);
+    try {
+        BusyCursor busy;
+        openArchive(dm, path);
+    } catch (const DbError& e) {
+        if (e.kind() != DbError::Kind::Damaged)
+            throw;
+        offerRecovery(dm, path);
+        return false;
+    }
+    return true;
+}
+
+bool StartUp::archiveAccepted() {
+    return acceptOpenedArchive(screens_.dataModule());
+}
+
+void StartUp::applyGridLayouts() {
+    DataModule& dm = screens_.dataModule();
+    Connection& connection = dm.connessione();
+    Dataset& griglie = dm.table(QStringLiteral("TableGriglie"));
+    // Storing a workstation's first layouts is no reason to wait for, or fail on, another
+    // workstation's write: with the lock taken elsewhere (or an archive open for reading only)
+    // the grids keep their designed columns and the layouts are stored at a later start.
+    connection.execNative(QStringLiteral("PRAGMA busy_timeout = 0"));
+    for (const auto& [layoutName, grid] : screens_.layoutGrids()) {
+        try {
+            ApplyGridLayout(layoutName, *grid, griglie, false, dm.computerName());
+        } catch (const DbError&) {
+        }
+    }
+    connection.execNative(QStringLiteral("PRAGMA busy_timeout = %1").arg(connection.busyTimeout()));
 }
 
 void StartUp::runUpdateScript() {
@@ -195,7 +284,8 @@ StartUp::Outcome StartUp::runSteps() {
     dm.archivePath = location.archivePath;
     dm.archiveFilePath = archiveFolder(location.archivePath) + QStringLiteral("ArchivioPa.mdb");
 
-    connectToArchive();
+    if (!connectToArchive() || !archiveAccepted())
+        return Outcome::Abandoned;
     runUpdateScript();
 
     // An archive without the settings table is older than any version that had one.
@@ -223,22 +313,27 @@ StartUp::Outcome StartUp::runSteps() {
         return Outcome::Ended;
     }
 
+    if (archiveVersion() > requiredArchiveVersion) {
+        // Columns this program does not know may carry rules it does not keep: it reads, and
+        // SQLite itself refuses every write.
+        reopenNewerArchiveReadOnly(dm);
+        opzioni.open();
+    }
+
     {
         BusyCursor busy;
         Dataset& ditta = dm.table(QStringLiteral("TableDitta"));
         ditta.close();
         ditta.open();
         if (!dm.connessione().isOpen())
-            openArchive(dm, dm.archivePath);
+            openArchive(dm, dm.archivePath, dm.connessione().isReadOnly());
         dm.openAllDatasets();
 
         window.setWindowTitle(
             QStringLiteral("Brevalto - ") +
             dm.table(QStringLiteral("TableDitta")).text(QStringLiteral("RagSoc")));
 
-        Dataset& griglie = dm.table(QStringLiteral("TableGriglie"));
-        for (const auto& [layoutName, grid] : screens_.layoutGrids())
-            ApplyGridLayout(layoutName, *grid, griglie, false, dm.computerName());
+        applyGridLayouts();
     }
 
     Dataset& settings = dm.table(QStringLiteral("TableOpzioni"));
@@ -263,6 +358,10 @@ bool switchArchive(Screens& screens) {
         BusyCursor busy;
         closeArchive(dm);
         openArchive(dm, chosen);
+        if (!acceptOpenedArchive(dm))
+            return false;
+        if (storedArchiveVersion(dm.connessione()) > requiredArchiveVersion)
+            reopenNewerArchiveReadOnly(dm);
         dm.openAllDatasets();
     } catch (const DbError& e) {
         restoreCursor();

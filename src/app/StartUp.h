@@ -27,7 +27,11 @@ public:
 
 private:
     Outcome runSteps();
-    void connectToArchive();
+    // False when the archive was found damaged (said, and recovery offered).
+    bool connectToArchive();
+    // Holds the program's tables and is sound; otherwise says so, closes it and returns false.
+    bool archiveAccepted();
+    void applyGridLayouts();
     void runUpdateScript();
     bool passwordAccepted();
     int archiveVersion();

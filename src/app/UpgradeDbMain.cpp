@@ -3,6 +3,7 @@
 // new archive version and tells what it did, in a window when there is a display and always on
 // the terminal.
 #include "app/ArchiveLocation.h"
+#include "store/ArchiveCheck.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
@@ -46,6 +47,9 @@ int main(int argc, char** argv) {
         const QString path = brevalto::locateArchive(brevalto::programFolder()).archivePath;
         brevalto::Connection connection;
         connection.open(path);
+        // Only an archive of the program is upgraded: an empty file or another program's
+        // database would otherwise become an empty archive. A damaged or newer one is left alone.
+        brevalto::requireUsableArchive(connection, brevalto::requiredArchiveVersion);
         const brevalto::UpgradeReport report = brevalto::upgradeArchive(connection);
         connection.close();
         const QString text = QStringLiteral("Archivio: %1\n%2\n\nAggiornamento terminato: "

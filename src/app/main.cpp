@@ -8,9 +8,9 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    QStringList arguments;
+    QList<QByteArray> arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << QByteArray(argv[i]);
     {
         // Subcommands never open a window: they run on a core application.
         QCoreApplication core(argc, argv);

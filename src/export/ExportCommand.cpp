@@ -3,6 +3,8 @@
 #include "export/ConsolePrompt.h"
 #include "export/ExportDriver.h"
 #include "export/FatturaWriter.h"
+#include "store/ArchiveCheck.h"
+#include "store/ArchiveUpgrade.h"
 #include "store/DataModule.h"
 
 #include <QCoreApplication>
@@ -102,6 +104,7 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
     DataModule data;
     try {
         data.connessione().open(a.archive);
+        requireUsableArchive(data.connessione(), requiredArchiveVersion);
         for (const char* name : {"TableDitta", "TableOpzioni", "TablePA_FE_Header"})
             data.table(name).open();
         const QString error = selectDocument(data, a.document);

@@ -52,11 +52,17 @@ QByteArray buildInvoiceXml(DataModule& data) {
     writeHeader(x, document);
     if (bodies.isEmpty())
         throw ExportError::abort(fattura::kNoBodiesMessage);
+    int ordinal = 0;
     for (bodies.first(); !bodies.eof(); bodies.next()) {
         data.requeryBodyChildren();
         const Columns bodyColumns(bodies);
-        writeBody(x, data, Row(bodyColumns));
+        const Row body(bodyColumns);
+        x.setBody(QStringLiteral("corpo n. %1, fattura numero \"%2\"")
+                      .arg(++ordinal)
+                      .arg(body.text("DatiGenerali_Numero")));
+        writeBody(x, data, body);
     }
+    x.setBody(QString());
     x.finish();
     x.writer().writeEndDocument();
     if (x.writer().hasError())

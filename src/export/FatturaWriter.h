@@ -1,8 +1,8 @@
 #pragma once
 // Builds the whole invoice file in memory: the current document of TablePA_FE_Header and every
 // row of TablePA_Body in the dataset's current order (filter and sort included), each body's child
-// datasets re-queried in turn. Nothing is written to disk except the attachment encoder's
-// scratch file; the caller decides what to do with the text.
+// datasets re-queried in turn. Nothing is written to disk; the caller decides what to do with the
+// text.
 #include <QByteArray>
 #include <QString>
 

@@ -12,7 +12,7 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
     x.start("DatiGeneraliDocumento");
     x.element("TipoDocumento", b.text("DatiGenerali_TipoDocumento"));
     x.element("Divisa", b.text("DatiGenerali_Divisa"));
-    x.element("Data", FormatDate(b.value("DatiGenerali_Data")));
+    x.date("Data", b.value("DatiGenerali_Data"));
     x.element("Numero", b.text("DatiGenerali_Numero"));
 
     const Columns withholding(data.table("TablePA_FE_Body_DatiRitenuta"));
@@ -22,8 +22,8 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
             continue;
         x.start("DatiRitenuta");
         x.element("TipoRitenuta", r.text("TipoRitenuta"));
-        x.element("ImportoRitenuta", FormatSchemaDecimal(r.number("ImportoRitenuta"), 15));
-        x.element("AliquotaRitenuta", FormatSchemaDecimal(r.number("AliquotaRitenuta"), 6));
+        x.decimal("ImportoRitenuta", r.value("ImportoRitenuta"), SchemaDecimal::Amount2);
+        x.decimal("AliquotaRitenuta", r.value("AliquotaRitenuta"), SchemaDecimal::Rate);
         elementIfText(x, "CausalePagamento", r.text("CausalePagamento"));
         x.end();
     }
@@ -31,8 +31,8 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
     if (b.flag("DatiGenerali_DatiBollo")) {
         x.start("DatiBollo");
         x.element("BolloVirtuale", b.text("DatiGenerali_DatiBollo_BolloVirtuale"));
-        x.element("ImportoBollo",
-                  FormatSchemaDecimal(b.number("DatiGenerali_DatiBollo_ImportoBollo"), 15));
+        x.decimal("ImportoBollo", b.value("DatiGenerali_DatiBollo_ImportoBollo"),
+                  SchemaDecimal::Amount2);
         x.end();
     }
 
@@ -43,12 +43,12 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
             continue;
         x.start("DatiCassaPrevidenziale");
         x.element("TipoCassa", r.text("TipoCassa"));
-        x.element("AlCassa", FormatSchemaDecimal(r.number("AlCassa"), 6));
-        x.element("ImportoContributoCassa",
-                  FormatSchemaDecimal(r.number("ImportoContributoCassa"), 15));
+        x.decimal("AlCassa", r.value("AlCassa"), SchemaDecimal::Rate);
+        x.decimal("ImportoContributoCassa", r.value("ImportoContributoCassa"),
+                  SchemaDecimal::Amount2);
         if (!r.isNull("ImponibileCassa"))
-            x.element("ImponibileCassa", FormatSchemaDecimal(r.number("ImponibileCassa"), 15));
-        x.element("AliquotaIVA", FormatSchemaDecimal(r.number("AliquotaIva"), 6));
+            x.decimal("ImponibileCassa", r.value("ImponibileCassa"), SchemaDecimal::Amount2);
+        x.decimal("AliquotaIVA", r.value("AliquotaIva"), SchemaDecimal::Rate);
         elementIfText(x, "Ritenuta", UpperCase(r.text("Ritenuta")));
         elementIfText(x, "Natura", r.text("Natura"));
         elementIfText(x, "RiferimentoAmministrazione", r.text("RiferimentoAmministrazione"));
@@ -63,17 +63,17 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
         x.start("ScontoMaggiorazione");
         x.element("Tipo", r.text("Tipo"));
         if (!r.isNull("Percentuale"))
-            x.element("Percentuale", FormatSchemaDecimal(r.number("Percentuale"), 6));
+            x.decimal("Percentuale", r.value("Percentuale"), SchemaDecimal::Rate);
         if (!r.isNull("Importo"))
-            x.element("Importo", FormatSchemaDecimal(r.number("Importo"), 21));
+            x.decimal("Importo", r.value("Importo"), SchemaDecimal::Amount8);
         x.end();
     }
 
     if (!b.isNull("ImportoTotaleDocumento"))
-        x.element("ImportoTotaleDocumento",
-                  FormatSchemaDecimal(b.number("ImportoTotaleDocumento"), 15));
+        x.decimal("ImportoTotaleDocumento", b.value("ImportoTotaleDocumento"),
+                  SchemaDecimal::Amount2);
     if (!b.isNull("Arrotondamento"))
-        x.element("Arrotondamento", FormatSchemaDecimal(b.number("Arrotondamento"), 15));
+        x.decimal("Arrotondamento", b.value("Arrotondamento"), SchemaDecimal::Amount2);
 
     const Columns causali(data.table("TablePA_FE_Body_Causale"));
     for (int i = 0; i < causali.dataset().rowCount(); ++i)
@@ -86,8 +86,7 @@ void writeDocumentData(XmlOut& x, DataModule& data, const Row& b) {
 // The line references of a related document or delivery note.
 void writeLineReferences(XmlOut& x, const ChildRows& references, int parentId) {
     for (const Row& ref : references.of(parentId))
-        x.element("RiferimentoNumeroLinea",
-                  FormatInteger(ref.integer("RiferimentoNumeroLinea"), 4));
+        x.integer("RiferimentoNumeroLinea", ref.value("RiferimentoNumeroLinea"), 1, 9999);
 }
 
 struct RelatedGroup {
@@ -122,7 +121,7 @@ void writeRelatedDocuments(XmlOut& x, DataModule& data, int bodyId) {
             writeLineReferences(x, references, int(r.integer("Id")));
             x.element("IdDocumento", r.text("IdDocumento"));
             if (!r.isNull("Data"))
-                x.element("Data", FormatDate(r.value("Data")));
+                x.date("Data", r.value("Data"));
             elementIfText(x, "NumItem", r.text("NumItem"));
             elementIfText(x, "CodiceCommessaConvenzione", r.text("CodiceCommessaConvenzione"));
             elementIfText(x, "CodiceCUP", r.text("CodiceCUP"));
@@ -136,7 +135,7 @@ void writeStagesAndDeliveryNotes(XmlOut& x, DataModule& data, int bodyId) {
     const Columns stages(data.table("TablePA_FE_Body_DatiSAL"));
     for (int i = 0; i < stages.dataset().rowCount(); ++i) {
         x.start("DatiSAL");
-        x.element("RiferimentoFase", FormatInteger(Row(stages, i).integer("RiferimentoFase"), 3));
+        x.integer("RiferimentoFase", Row(stages, i).value("RiferimentoFase"), 1, 999);
         x.end();
     }
 
@@ -148,7 +147,7 @@ void writeStagesAndDeliveryNotes(XmlOut& x, DataModule& data, int bodyId) {
         const Row r(notes, i);
         x.start("DatiDDT");
         x.element("NumeroDDT", r.text("NumeroDDT"));
-        x.element("DataDDT", FormatDate(r.value("DataDDT")));
+        x.date("DataDDT", r.value("DataDDT"));
         writeLineReferences(x, references, int(r.integer("Id")));
         x.end();
     }
@@ -170,17 +169,17 @@ void writeTransport(XmlOut& x, const Row& b) {
     elementIfText(x, "MezzoTrasporto", b.text("MezzoTrasporto"));
     elementIfText(x, "CausaleTrasporto", b.text("CausaleTrasporto"));
     if (!b.isNull("NumeroColli"))
-        x.element("NumeroColli", FormatInteger(b.integer("NumeroColli"), 4));
+        x.integer("NumeroColli", b.value("NumeroColli"), 1, 9999);
     elementIfText(x, "Descrizione", b.text("Descrizione"));
     elementIfText(x, "UnitaMisuraPeso", b.text("UnitaMisuraPeso"));
     if (!b.isNull("PesoLordo"))
-        x.element("PesoLordo", FormatSchemaDecimal(b.number("PesoLordo"), 7));
+        x.decimal("PesoLordo", b.value("PesoLordo"), SchemaDecimal::Weight);
     if (!b.isNull("PesoNetto"))
-        x.element("PesoNetto", FormatSchemaDecimal(b.number("PesoNetto"), 7));
+        x.decimal("PesoNetto", b.value("PesoNetto"), SchemaDecimal::Weight);
     if (!b.isNull("DataOraRitiro"))
-        x.element("DataOraRitiro", FormatDateTime(b.value("DataOraRitiro")));
+        x.dateTime("DataOraRitiro", b.value("DataOraRitiro"));
     if (!b.isNull("DataInizioTrasporto"))
-        x.element("DataInizioTrasporto", FormatDate(b.value("DataInizioTrasporto")));
+        x.date("DataInizioTrasporto", b.value("DataInizioTrasporto"));
     elementIfText(x, "TipoResa", b.text("TipoResa"));
     if (b.flag("IndirizzoResa")) {
         x.start("IndirizzoResa");
@@ -188,7 +187,7 @@ void writeTransport(XmlOut& x, const Row& b) {
         x.end();
     }
     if (!b.isNull("DataOraConsegna"))
-        x.element("DataOraConsegna", FormatDateTime(b.value("DataOraConsegna")));
+        x.dateTime("DataOraConsegna", b.value("DataOraConsegna"));
     x.end();
 }
 
@@ -197,7 +196,7 @@ void writeMainInvoice(XmlOut& x, const Row& b) {
         return;
     x.start("FatturaPrincipale");
     x.element("NumeroFatturaPrincipale", b.text("NumeroFatturaPrincipale"));
-    x.element("DataFatturaPrincipale", FormatDate(b.value("DataFatturaPrincipale")));
+    x.date("DataFatturaPrincipale", b.value("DataFatturaPrincipale"));
     x.end();
 }
 

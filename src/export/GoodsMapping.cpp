@@ -26,8 +26,11 @@ void writeLines(XmlOut& x, DataModule& data, int bodyId) {
     for (int i = 0; i < lines.dataset().rowCount(); ++i) {
         const Row l(lines, i);
         const int lineId = int(l.integer("Id"));
+        const QString numero = l.text("NumeroLinea");
+        x.setRow(numero.isEmpty() ? QStringLiteral("linea in posizione %1").arg(i + 1)
+                                  : QStringLiteral("linea %1").arg(numero));
         x.start("DettaglioLinee");
-        x.element("NumeroLinea", FormatInteger(l.integer("NumeroLinea"), 4));
+        x.integer("NumeroLinea", l.value("NumeroLinea"), 1, 9999);
         elementIfText(x, "TipoCessionePrestazione", l.text("TipoCessionePrestazione"));
         for (const Row& c : codes.of(lineId)) {
             if (c.text("CodiceValore").isEmpty())
@@ -39,26 +42,26 @@ void writeLines(XmlOut& x, DataModule& data, int bodyId) {
         }
         x.element("Descrizione", l.text("Descrizione"));
         if (!l.isNull("Quantita"))
-            x.element("Quantita", FormatSchemaDecimal(l.number("Quantita"), 21));
+            x.decimal("Quantita", l.value("Quantita"), SchemaDecimal::Quantity);
         elementIfText(x, "UnitaMisura", l.text("UnitaMisura"));
         if (!l.isNull("DataInizioPeriodo"))
-            x.element("DataInizioPeriodo", FormatDate(l.value("DataInizioPeriodo")));
+            x.date("DataInizioPeriodo", l.value("DataInizioPeriodo"));
         if (!l.isNull("DataFinePeriodo"))
-            x.element("DataFinePeriodo", FormatDate(l.value("DataFinePeriodo")));
-        x.element("PrezzoUnitario", FormatSchemaDecimal(l.number("PrezzoUnitario"), 21));
+            x.date("DataFinePeriodo", l.value("DataFinePeriodo"));
+        x.decimal("PrezzoUnitario", l.value("PrezzoUnitario"), SchemaDecimal::Amount8);
         for (const Row& d : discounts.of(lineId)) {
             if (d.text("Tipo").isEmpty())
                 continue;
             x.start("ScontoMaggiorazione");
             x.element("Tipo", d.text("Tipo"));
             if (!d.isNull("Percentuale"))
-                x.element("Percentuale", FormatSchemaDecimal(d.number("Percentuale"), 6));
+                x.decimal("Percentuale", d.value("Percentuale"), SchemaDecimal::Rate);
             if (!d.isNull("Importo"))
-                x.element("Importo", FormatSchemaDecimal(d.number("Importo"), 21));
+                x.decimal("Importo", d.value("Importo"), SchemaDecimal::Amount8);
             x.end();
         }
-        x.element("PrezzoTotale", FormatSchemaDecimal(l.number("PrezzoTotale"), 21));
-        x.element("AliquotaIVA", FormatSchemaDecimal(l.number("AliquotaIva"), 6));
+        x.decimal("PrezzoTotale", l.value("PrezzoTotale"), SchemaDecimal::Amount8);
+        x.decimal("AliquotaIVA", l.value("AliquotaIva"), SchemaDecimal::Rate);
         elementIfText(x, "Ritenuta", UpperCase(l.text("Ritenuta")));
         elementIfText(x, "Natura", l.text("Natura"));
         elementIfText(x, "RiferimentoAmministrazione", l.text("RiferimentoAmministrazione"));
@@ -69,40 +72,43 @@ void writeLines(XmlOut& x, DataModule& data, int bodyId) {
             x.element("TipoDato", o.text("TipoDato"));
             elementIfText(x, "RiferimentoTesto", o.text("RiferimentoTesto"));
             if (!o.isNull("RiferimentoNumero"))
-                x.element("RiferimentoNumero",
-                          FormatSchemaDecimal(o.number("RiferimentoNumero"), 21));
+                x.decimal("RiferimentoNumero", o.value("RiferimentoNumero"),
+                          SchemaDecimal::Amount8);
             if (!o.isNull("RiferimentoData"))
-                x.element("RiferimentoData", FormatDate(o.value("RiferimentoData")));
+                x.date("RiferimentoData", o.value("RiferimentoData"));
             x.end();
         }
         x.end();
     }
+    x.setRow(QString());
 }
 
 void writeSummaries(XmlOut& x, DataModule& data) {
     const Columns summaries(data.table("TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo"));
     for (int i = 0; i < summaries.dataset().rowCount(); ++i) {
         const Row s(summaries, i);
+        x.setRow(QStringLiteral("riepilogo IVA n. %1").arg(i + 1));
         x.start("DatiRiepilogo");
-        x.element("AliquotaIVA", FormatSchemaDecimal(s.number("AliquotaIva"), 6));
+        x.decimal("AliquotaIVA", s.value("AliquotaIva"), SchemaDecimal::Rate);
         elementIfText(x, "Natura", s.text("Natura"));
         if (!s.isNull("SpeseAccessorie"))
-            x.element("SpeseAccessorie", FormatSchemaDecimal(s.number("SpeseAccessorie"), 15));
+            x.decimal("SpeseAccessorie", s.value("SpeseAccessorie"), SchemaDecimal::Amount2);
         if (!s.isNull("Arrotondamento"))
-            x.element("Arrotondamento", FormatSchemaDecimal(s.number("Arrotondamento"), 15));
-        x.element("ImponibileImporto", FormatSchemaDecimal(s.number("ImponibileImporto"), 15));
-        x.element("Imposta", FormatSchemaDecimal(s.number("Imposta"), 15));
+            x.decimal("Arrotondamento", s.value("Arrotondamento"), SchemaDecimal::Amount2);
+        x.decimal("ImponibileImporto", s.value("ImponibileImporto"), SchemaDecimal::Amount2);
+        x.decimal("Imposta", s.value("Imposta"), SchemaDecimal::Amount2);
         elementIfText(x, "EsigibilitaIVA", s.text("EsigibilitaIva"));
         elementIfText(x, "RiferimentoNormativo", s.text("RiferimentoNormativo"));
         x.end();
     }
+    x.setRow(QString());
 }
 
 void writeVehicles(XmlOut& x, const Row& body) {
     if (!body.flag("DatiVeicoli"))
         return;
     x.start("DatiVeicoli");
-    x.element("Data", FormatDate(body.value("DatiVeicoli_Data")));
+    x.date("Data", body.value("DatiVeicoli_Data"));
     x.element("TotalePercorso", body.text("DatiVeicoli_TotalePercorso"));
     x.end();
 }

@@ -52,8 +52,7 @@ void writeSeller(XmlOut& x, const Row& h) {
     elementIfText(x, "ProvinciaAlbo", h.text("CedentePrestatore_ProvinciaAlbo"));
     elementIfText(x, "NumeroIscrizioneAlbo", h.text("CedentePrestatore_NumeroIscrizioneAlbo"));
     if (!h.isNull("CedentePrestatore_DataIscrizioneAlbo"))
-        x.element("DataIscrizioneAlbo",
-                  FormatDate(h.value("CedentePrestatore_DataIscrizioneAlbo")));
+        x.date("DataIscrizioneAlbo", h.value("CedentePrestatore_DataIscrizioneAlbo"));
     x.element("RegimeFiscale", h.text("CedentePrestatore_RegimeFiscale"));
     x.end(); // DatiAnagrafici
 
@@ -70,9 +69,9 @@ void writeSeller(XmlOut& x, const Row& h) {
         x.element("Ufficio", h.text("CedentePrestatore_Iscrizione_REA_Ufficio"));
         x.element("NumeroREA", h.text("CedentePrestatore_Iscrizione_REA_NumeroREA"));
         if (!h.isNull("CedentePrestatore_Iscrizione_REA_CapitaleSociale"))
-            x.element("CapitaleSociale",
-                      FormatSchemaDecimal(
-                          h.number("CedentePrestatore_Iscrizione_REA_CapitaleSociale"), 15));
+            x.decimal("CapitaleSociale",
+                      h.value("CedentePrestatore_Iscrizione_REA_CapitaleSociale"),
+                      SchemaDecimal::Amount2);
         // An empty code means "not stated": the element is optional, and empty it is invalid.
         elementIfText(x, "SocioUnico", h.text("CedentePrestatore_Iscrizione_REA_SocioUnico"));
         x.element("StatoLiquidazione",

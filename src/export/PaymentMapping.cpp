@@ -27,14 +27,13 @@ void writePayments(XmlOut& x, DataModule& data, int bodyId) {
             elementIfText(x, "Beneficiario", d.text("Beneficiario"));
             x.element("ModalitaPagamento", d.text("ModalitaPagamento"));
             if (!d.isNull("DataRiferimentoTerminiPagamento"))
-                x.element("DataRiferimentoTerminiPagamento",
-                          FormatDate(d.value("DataRiferimentoTerminiPagamento")));
+                x.date("DataRiferimentoTerminiPagamento",
+                       d.value("DataRiferimentoTerminiPagamento"));
             if (!d.isNull("GiorniTerminiPagamento"))
-                x.element("GiorniTerminiPagamento",
-                          FormatInteger(d.integer("GiorniTerminiPagamento"), 3));
+                x.integer("GiorniTerminiPagamento", d.value("GiorniTerminiPagamento"), 0, 999);
             if (!d.isNull("DataScadenzaPagamento"))
-                x.element("DataScadenzaPagamento", FormatDate(d.value("DataScadenzaPagamento")));
-            x.element("ImportoPagamento", FormatSchemaDecimal(d.number("ImportoPagamento"), 15));
+                x.date("DataScadenzaPagamento", d.value("DataScadenzaPagamento"));
+            x.decimal("ImportoPagamento", d.value("ImportoPagamento"), SchemaDecimal::Amount2);
             elementIfText(x, "CodUfficioPostale", d.text("CodUfficioPostale"));
             elementIfText(x, "CognomeQuietanzante", d.text("CognomeQuietanzante"));
             elementIfText(x, "NomeQuietanzante", d.text("NomeQuietanzante"));
@@ -46,16 +45,15 @@ void writePayments(XmlOut& x, DataModule& data, int bodyId) {
             elementIfText(x, "CAB", d.text("Cab"));
             elementIfText(x, "BIC", d.text("Bic"));
             if (!d.isNull("ScontoPagamentoAnticipato"))
-                x.element("ScontoPagamentoAnticipato",
-                          FormatSchemaDecimal(d.number("ScontoPagamentoAnticipato"), 15));
+                x.decimal("ScontoPagamentoAnticipato", d.value("ScontoPagamentoAnticipato"),
+                          SchemaDecimal::Amount2);
             if (!d.isNull("DataLimitePagamentoAnticipato"))
-                x.element("DataLimitePagamentoAnticipato",
-                          FormatDate(d.value("DataLimitePagamentoAnticipato")));
+                x.date("DataLimitePagamentoAnticipato", d.value("DataLimitePagamentoAnticipato"));
             if (!d.isNull("PenalitaPagamentiRitardati"))
-                x.element("PenalitaPagamentiRitardati",
-                          FormatSchemaDecimal(d.number("PenalitaPagamentiRitardati"), 15));
+                x.decimal("PenalitaPagamentiRitardati", d.value("PenalitaPagamentiRitardati"),
+                          SchemaDecimal::Amount2);
             if (!d.isNull("DataDecorrenzaPenale"))
-                x.element("DataDecorrenzaPenale", FormatDate(d.value("DataDecorrenzaPenale")));
+                x.date("DataDecorrenzaPenale", d.value("DataDecorrenzaPenale"));
             elementIfText(x, "CodicePagamento", d.text("CodicePagamento"));
             x.end();
         }
@@ -67,21 +65,19 @@ void writeAttachments(XmlOut& x, DataModule& data) {
     const Columns attachments(data.table("TablePA_FE_Body_Allegati"));
     for (int i = 0; i < attachments.dataset().rowCount(); ++i) {
         const Row a(attachments, i);
-        AttachmentSourcePath() = a.text("PercorsoCompleto");
-        if (AttachmentSourcePath().isEmpty())
+        const QString path = a.text("PercorsoCompleto");
+        if (path.isEmpty())
             continue;
         x.start("Allegati");
         x.element("NomeAttachment", a.text("NomeAttachment"));
         elementIfText(x, "AlgoritmoCompressione", a.text("AlgoritmoCompressione"));
         elementIfText(x, "FormatoAttachment", a.text("FormatoAttachment"));
         elementIfText(x, "DescrizioneAttachment", a.text("DescrizioneAttachment"));
-        if (!QFileInfo(AttachmentSourcePath()).isFile())
+        if (!QFileInfo(path).isFile())
             throw ExportError::abort(
-                QStringLiteral("Attenzione non è più presente il file allegato : ") +
-                AttachmentSourcePath());
-        EncodeAttachment();
+                QStringLiteral("Attenzione non è più presente il file allegato : ") + path);
         // Base64 text is plain ASCII.
-        x.element("Attachment", QString::fromLatin1(readEncodedAttachment()));
+        x.element("Attachment", QString::fromLatin1(encodeAttachment(path)));
         x.end();
     }
 }

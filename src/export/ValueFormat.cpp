@@ -1,5 +1,6 @@
 #include "export/ValueFormat.h"
 
+#include <QRegularExpression>
 #include <charconv>
 #include <cmath>
 
@@ -178,6 +179,134 @@ QString FormatDateTime(const QVariant& value) {
 
 QString UpperCase(const QString& text) {
     return text.toUpper();
+}
+
+} // namespace brevalto
+
+namespace brevalto {
+
+namespace {
+
+// The stored value as a finite or infinite double; false for a text that is not a number.
+bool storedNumber(const QVariant& value, double* number) {
+    if (value.isNull()) {
+        *number = 0;
+        return true;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+        *number = value.toDouble();
+        return true;
+    default: {
+        bool ok = false;
+        *number = value.toString().trimmed().toDouble(&ok);
+        return ok;
+    }
+    }
+}
+
+QString shownValue(const QVariant& value) {
+    return value.toString().left(40);
+}
+
+} // namespace
+
+QString SchemaDecimalText(const QVariant& value, SchemaDecimal type, QString* problem) {
+    struct Rule {
+        int maxLength;
+        const char* pattern;
+        const char* description;
+    };
+    static const Rule rules[] = {
+        {15, "-?[0-9]{1,11}\\.[0-9]{2}", "un importo di al massimo 11 cifre intere"},
+        {21, "-?[0-9]{1,11}\\.[0-9]{2,8}", "un importo di al massimo 11 cifre intere"},
+        {21, "[0-9]{1,12}\\.[0-9]{2,8}", "una quantità non negativa di al massimo 12 cifre intere"},
+        {6, "[0-9]{1,3}\\.[0-9]{2}", "un'aliquota o percentuale tra 0 e 100"},
+        {7, "[0-9]{1,4}\\.[0-9]{1,2}", "un peso non negativo di al massimo 4 cifre intere"},
+    };
+    const Rule& rule = rules[int(type)];
+    double number = 0;
+    if (!storedNumber(value, &number)) {
+        *problem = QStringLiteral("il valore \"%1\" non è un numero").arg(shownValue(value));
+        return QString();
+    }
+    if (!std::isfinite(number)) {
+        *problem = QStringLiteral("il valore \"%1\" non è un numero finito").arg(shownValue(value));
+        return QString();
+    }
+    const QString text = FormatSchemaDecimal(number, rule.maxLength);
+    static const QRegularExpression patterns[] = {
+        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[0].pattern))),
+        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[1].pattern))),
+        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[2].pattern))),
+        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[3].pattern))),
+        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[4].pattern))),
+    };
+    const bool fits = patterns[int(type)].match(text).hasMatch() &&
+                      (type != SchemaDecimal::Rate || number <= 100.0);
+    if (!fits) {
+        *problem = QStringLiteral("il valore %1 non è %2")
+                       .arg(QString::number(number, 'g', 17), QString::fromUtf8(rule.description));
+        return QString();
+    }
+    return text;
+}
+
+QString SchemaIntegerText(const QVariant& value, qint64 minimum, qint64 maximum, QString* problem) {
+    double number = 0;
+    if (!storedNumber(value, &number)) {
+        *problem = QStringLiteral("il valore \"%1\" non è un numero").arg(shownValue(value));
+        return QString();
+    }
+    bool exact = false;
+    qint64 integer = 0;
+    if (value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Int) {
+        integer = value.toLongLong();
+        exact = true;
+    } else if (std::isfinite(number) && std::trunc(number) == number && std::abs(number) < 9e15) {
+        integer = qint64(number);
+        exact = true;
+    }
+    if (!exact) {
+        *problem = QStringLiteral("il valore %1 non è un numero intero")
+                       .arg(value.isNull() ? QStringLiteral("0") : shownValue(value));
+        return QString();
+    }
+    if (integer < minimum || integer > maximum) {
+        *problem =
+            QStringLiteral("il valore %1 non è tra %2 e %3").arg(integer).arg(minimum).arg(maximum);
+        return QString();
+    }
+    return QString::number(integer);
+}
+
+namespace {
+
+QString checkedDate(const QVariant& value, QString* problem, bool withTime) {
+    if (value.isNull())
+        return withTime ? FormatDateTime(value) : FormatDate(value);
+    const QDateTime dt = toDateTime(value);
+    if (!dt.isValid() || dt.date().year() < 1 || dt.date().year() > 9999) {
+        *problem = QStringLiteral("il valore \"%1\" non è una data").arg(shownValue(value));
+        return QString();
+    }
+    return withTime ? FormatDateTime(value) : FormatDate(value);
+}
+
+} // namespace
+
+QString SchemaDateText(const QVariant& value, QString* problem) {
+    return checkedDate(value, problem, false);
+}
+
+QString SchemaDateTimeText(const QVariant& value, QString* problem) {
+    return checkedDate(value, problem, true);
 }
 
 } // namespace brevalto

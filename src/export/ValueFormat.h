@@ -43,3 +43,23 @@ QString FormatDateTime(const QVariant& value);
 QString UpperCase(const QString& text);
 
 } // namespace brevalto
+
+namespace brevalto {
+
+// The number types of the invoice schema and what they hold: Amount2 "-?d{1,11}.dd", Amount8
+// "-?d{1,11}.d{2,8}", Quantity "d{1,12}.d{2,8}", Rate "ddd.dd" up to 100.00, Weight
+// "d{1,4}.d{1,2}".
+enum class SchemaDecimal { Amount2, Amount8, Quantity, Rate, Weight };
+
+// The checked texts of stored values for the invoice file. Archives are also edited by other
+// tools and by update scripts, so a stored value is not trusted: a text where a number belongs,
+// an infinite or not-a-number value, a number the schema type cannot hold, a fraction where an
+// integer belongs or a date that is not a date gives an empty result and *problem says why (in
+// Italian, for the user). Null reads as zero (numbers) or as day zero (dates), as the plain
+// formatting does.
+QString SchemaDecimalText(const QVariant& value, SchemaDecimal type, QString* problem);
+QString SchemaIntegerText(const QVariant& value, qint64 minimum, qint64 maximum, QString* problem);
+QString SchemaDateText(const QVariant& value, QString* problem);
+QString SchemaDateTimeText(const QVariant& value, QString* problem);
+
+} // namespace brevalto

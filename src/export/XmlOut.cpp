@@ -33,6 +33,55 @@ void XmlOut::element(const QString& name, const QString& text) {
     writer_.writeTextElement(name, text);
 }
 
+void XmlOut::decimal(const QString& name, const QVariant& value, SchemaDecimal type) {
+    QString problem;
+    const QString text = SchemaDecimalText(value, type, &problem);
+    if (!problem.isEmpty())
+        refuse(name, problem);
+    element(name, text);
+}
+
+void XmlOut::integer(const QString& name, const QVariant& value, qint64 minimum, qint64 maximum) {
+    QString problem;
+    const QString text = SchemaIntegerText(value, minimum, maximum, &problem);
+    if (!problem.isEmpty())
+        refuse(name, problem);
+    element(name, text);
+}
+
+void XmlOut::date(const QString& name, const QVariant& value) {
+    QString problem;
+    const QString text = SchemaDateText(value, &problem);
+    if (!problem.isEmpty())
+        refuse(name, problem);
+    element(name, text);
+}
+
+void XmlOut::dateTime(const QString& name, const QVariant& value) {
+    QString problem;
+    const QString text = SchemaDateTimeText(value, &problem);
+    if (!problem.isEmpty())
+        refuse(name, problem);
+    element(name, text);
+}
+
+void XmlOut::refuse(const QString& name, const QString& problem) const {
+    QString where = path();
+    where += (where.isEmpty() ? QString() : QStringLiteral("/")) + name;
+    QStringList place;
+    if (!body_.isEmpty())
+        place << body_;
+    if (!row_.isEmpty())
+        place << row_;
+    throw ExportError::abort(
+        QStringLiteral("Impossibile esportare %1%2: %3. Correggerlo prima di esportare.")
+            .arg(where,
+                 place.isEmpty()
+                     ? QString()
+                     : QStringLiteral(" (") + place.join(QLatin1String(", ")) + QLatin1Char(')'),
+                 problem));
+}
+
 void XmlOut::finish() {
     while (!open_.isEmpty())
         end();

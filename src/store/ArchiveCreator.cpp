@@ -4,15 +4,29 @@
 #include "store/ReferenceData.h"
 #include "store/Schema.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 namespace brevalto {
+
+namespace {
+
+QString archiveExistsMessage(const QString& shownPath) {
+    return QStringLiteral("L'archivio %1 esiste già: è stato creato nel frattempo da un altro "
+                          "programma.")
+        .arg(shownPath);
+}
+
+} // namespace
 
 void createArchive(const QString& path) {
     const QFileInfo info(path);
     const QString shown = QDir::toNativeSeparators(path);
+    if (path.trimmed().isEmpty())
+        throw DbError(QStringLiteral("Indicare il percorso del nuovo archivio."));
     if (info.exists())
         throw DbError(QStringLiteral("Il file %1 esiste già: per non perderne il contenuto il "
                                      "nuovo archivio non viene creato.")
@@ -21,13 +35,16 @@ void createArchive(const QString& path) {
         throw DbError(QStringLiteral("La cartella %1 non esiste.")
                           .arg(QDir::toNativeSeparators(info.absolutePath())));
 
-    // Built beside the target under another name and renamed at the end, so that a failure never
-    // leaves a half-made archive at the path.
-    const QString work = path + QStringLiteral(".creating");
-    QFile::remove(work);
+    // Built beside the target under a name of its own and moved into place at the end, so that a
+    // failure never leaves a half-made archive at the path and two processes creating the same
+    // archive at once never share a work file.
+    const QString work =
+        path + QStringLiteral(".%1-%2.creating")
+                   .arg(QCoreApplication::applicationPid())
+                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
     {
         QFile file(work);
-        if (!file.open(QIODevice::WriteOnly))
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             throw DbError(QStringLiteral("Impossibile creare l'archivio %1: %2")
                               .arg(shown, file.errorString()));
     }
@@ -46,8 +63,11 @@ void createArchive(const QString& path) {
         QFile::remove(work + QStringLiteral("-journal"));
         throw DbError(QStringLiteral("Impossibile creare l'archivio %1: %2").arg(shown, e.text()));
     }
+    // The move never replaces a file: whoever comes second finds the archive made by the first.
     if (!QFile::rename(work, path)) {
         QFile::remove(work);
+        if (QFileInfo::exists(path))
+            throw DbError(archiveExistsMessage(shown));
         throw DbError(QStringLiteral("Impossibile creare l'archivio %1.").arg(shown));
     }
 }

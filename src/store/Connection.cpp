@@ -30,6 +30,18 @@ QString describe(const QSqlError& error) {
     return text;
 }
 
+// SQLITE_CORRUPT and SQLITE_NOTADB: the file's pages are not a sound database.
+bool isDamage(const QSqlError& error) {
+    const QString native = error.nativeErrorCode();
+    return native == QLatin1String("11") || native == QLatin1String("26") ||
+           error.databaseText().contains(QLatin1String("malformed"), Qt::CaseInsensitive);
+}
+
+// SQLITE_READONLY: a write on an archive opened only for reading.
+bool isReadOnlyError(const QSqlError& error) {
+    return error.nativeErrorCode() == QLatin1String("8");
+}
+
 bool isBusy(const QSqlError& error) {
     const QString native = error.nativeErrorCode();
     return native == QLatin1String("5") || native == QLatin1String("6") ||
@@ -60,7 +72,7 @@ void Connection::open(const QString& path) {
     if (!info.isReadable())
         throw DbError(QStringLiteral("L'archivio %1 non è leggibile: mancano i permessi.")
                           .arg(QDir::toNativeSeparators(path)));
-    if (!info.isWritable())
+    if (!readOnly_ && !info.isWritable())
         throw DbError(QStringLiteral("L'archivio %1 è in sola lettura: il programma ha bisogno "
                                      "di scriverci. Controllare i permessi del file.")
                           .arg(QDir::toNativeSeparators(path)));
@@ -71,7 +83,10 @@ void Connection::open(const QString& path) {
     QSqlDatabase db = QSqlDatabase::contains(name_) ? QSqlDatabase::database(name_, false)
                                                     : QSqlDatabase::addDatabase("QSQLITE", name_);
     db.setDatabaseName(path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout_));
+    QString options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout_);
+    if (readOnly_)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
     if (!db.open())
         throw DbError(QStringLiteral("Impossibile aprire l'archivio %1: %2")
                           .arg(QDir::toNativeSeparators(path), describe(db.lastError())));
@@ -82,12 +97,14 @@ void Connection::open(const QString& path) {
         // Reading the schema proves the file is a sound database and not locked exclusively.
         execNative(QStringLiteral("SELECT count(*) FROM sqlite_master"));
         QSqlQuery mode = execNative(QStringLiteral("PRAGMA journal_mode"));
-        if (mode.next() && mode.value(0).toString().compare("wal", Qt::CaseInsensitive) == 0)
+        if (!readOnly_ && mode.next() &&
+            mode.value(0).toString().compare("wal", Qt::CaseInsensitive) == 0)
             execNative(QStringLiteral("PRAGMA journal_mode = DELETE"));
     } catch (const DbError& e) {
         close();
         throw DbError(QStringLiteral("Impossibile aprire l'archivio %1: %2")
-                          .arg(QDir::toNativeSeparators(path), e.text()));
+                          .arg(QDir::toNativeSeparators(path), e.text()),
+                      e.kind());
     }
 }
 
@@ -132,7 +149,17 @@ QSqlQuery Connection::execNative(const QString& sql, const QVariantList& values)
         if (isBusy(error))
             throw DbError(QStringLiteral("L'archivio è bloccato da un'altra postazione; "
                                          "riprovare tra poco. (%1)")
-                              .arg(describe(error)));
+                              .arg(describe(error)),
+                          DbError::Kind::Busy);
+        if (isDamage(error))
+            throw DbError(QStringLiteral("L'archivio è danneggiato: %1\nIstruzione: %2")
+                              .arg(describe(error), sql.simplified()),
+                          DbError::Kind::Damaged);
+        if (isReadOnlyError(error))
+            throw DbError(QStringLiteral("L'archivio è aperto in sola lettura: le modifiche non "
+                                         "possono essere salvate. (%1)")
+                              .arg(describe(error)),
+                          DbError::Kind::ReadOnly);
         throw DbError(QStringLiteral("Errore dell'archivio: %1\nIstruzione: %2")
                           .arg(describe(error), sql.simplified()));
     }

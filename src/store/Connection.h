@@ -23,6 +23,11 @@ public:
     void open(const QString& path);
     // How long a statement waits for another workstation's lock before failing (default 8 s).
     void setBusyTimeout(int milliseconds) { busyTimeout_ = milliseconds; }
+    int busyTimeout() const { return busyTimeout_; }
+    // Opens the next archive for reading only: SQLite itself then refuses every write, which
+    // fails with a DbError of kind ReadOnly. Used for an archive made by a newer program.
+    void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    bool isReadOnly() const { return readOnly_; }
     void close();
     bool isOpen() const;
     QString path() const { return path_; }
@@ -67,6 +72,7 @@ private:
     QString connectionString_;
     int depth_ = 0;
     int busyTimeout_ = 8000;
+    bool readOnly_ = false;
 };
 
 } // namespace brevalto

@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace brevalto {
 
@@ -263,11 +265,29 @@ QVariant Dataset::fromStorage(int column, const QVariant& stored) const {
     if (stored.isNull())
         return QVariant();
     switch (kinds_.value(column, -1)) {
+    // A value another tool stored that the kind cannot hold faithfully (a text in a number
+    // column, a fraction or a number beyond the range of a Long) stays as stored, so that a
+    // reader can tell it from a real zero or a cut number.
     case int(ColumnKind::AutoNumber):
-    case int(ColumnKind::Long):
-        return stored.toInt();
-    case int(ColumnKind::Double):
-        return stored.toDouble();
+    case int(ColumnKind::Long): {
+        bool ok = false;
+        qlonglong n = 0;
+        if (stored.typeId() == QMetaType::Double) {
+            const double d = stored.toDouble();
+            ok = d == std::trunc(d) && std::abs(d) <= 2147483647.0;
+            n = ok ? qlonglong(d) : 0;
+        } else {
+            n = stored.toLongLong(&ok);
+        }
+        if (ok && n >= std::numeric_limits<int>::min() && n <= std::numeric_limits<int>::max())
+            return int(n);
+        return stored;
+    }
+    case int(ColumnKind::Double): {
+        bool ok = false;
+        const double d = stored.toDouble(&ok);
+        return ok ? QVariant(d) : stored;
+    }
     case int(ColumnKind::YesNo):
         return stored.toLongLong() != 0;
     case int(ColumnKind::Date): {

@@ -6,13 +6,20 @@ namespace brevalto {
 
 // An error of the archive layer: a statement the database refused, an archive that cannot be
 // opened, a row that another workstation locked or deleted. The text is ready to show the user.
+// The kind tells the few errors a caller handles on their own: a lock held elsewhere, a damaged
+// file, an archive opened only for reading.
 class DbError : public std::runtime_error {
 public:
-    explicit DbError(const QString& text) : std::runtime_error(text.toStdString()), text_(text) {}
+    enum class Kind { Other, Busy, Damaged, ReadOnly };
+
+    explicit DbError(const QString& text, Kind kind = Kind::Other)
+        : std::runtime_error(text.toStdString()), text_(text), kind_(kind) {}
     const QString& text() const { return text_; }
+    Kind kind() const { return kind_; }
 
 private:
     QString text_;
+    Kind kind_;
 };
 
 } // namespace brevalto

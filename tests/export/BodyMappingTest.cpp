@@ -1,5 +1,4 @@
 #include "ExportTestSupport.h"
-#include "export/AttachmentEncoding.h"
 #include "store/Dataset.h"
 
 #include <gtest/gtest.h>
@@ -180,7 +179,7 @@ TEST(BodyMappingTest, NullColumnsOfUnconditionalElements) {
                           {{"PA_FE_Body_Id", body}, {"CondizioniPagamento", "TP02"}});
     a.add("PA_FE_Body_DatiPagamento_Dettaglio", {{"PA_FE_Body_Id", body},
                                                  {"PA_FE_Body_DatiPagamento_Id", pay},
-                                                 {"GiorniTerminiPagamento", 1000}});
+                                                 {"GiorniTerminiPagamento", 999}});
     a.add("PA_FE_Body_DatiPagamento", {{"PA_FE_Body_Id", body}, {"CondizioniPagamento", "TP01"}});
 
     const QDomDocument x = a.exportDocument(doc);
@@ -199,18 +198,28 @@ TEST(BodyMappingTest, NullColumnsOfUnconditionalElements) {
     const QString instalment = kBody + "/DatiPagamento[2]/DettaglioPagamento";
     EXPECT_EQ(textAt(x, instalment + "/ModalitaPagamento"), "");
     EXPECT_EQ(textAt(x, instalment + "/ImportoPagamento"), "0.00");
-    EXPECT_EQ(textAt(x, instalment + "/GiorniTerminiPagamento"), "100");
+    EXPECT_EQ(textAt(x, instalment + "/GiorniTerminiPagamento"), "999");
 }
 
-// Reference line numbers are cut to four digits and come in key order; line numbers too.
-TEST(BodyMappingTest, ReferencesCutToFourDigitsInKeyOrder) {
+// Reference line numbers come in key order, up to the four digits the format holds; a larger one
+// stops the export (it is never cut to another line's number).
+TEST(BodyMappingTest, ReferencesInKeyOrder) {
     ExportArchive a;
-    const QDomDocument x = a.exportDocument(scenarioReferencesCutToFourDigits(a));
+    const int doc = scenarioReferencesInKeyOrder(a);
+    const QDomDocument x = a.exportDocument(doc);
     EXPECT_EQ(textsAt(x, kGeneral + "/DatiOrdineAcquisto/RiferimentoNumeroLinea"),
-              QStringList({"10", "1", "1234"}));
+              QStringList({"10", "1", "9999"}));
     EXPECT_EQ(textAt(x, kGeneral + "/DatiDDT/RiferimentoNumeroLinea"), "9999");
     EXPECT_EQ(textAt(x, kGeneral + "/DatiDDT/DataDDT"), "1899-12-30");
-    EXPECT_EQ(textAt(x, kLines + "/NumeroLinea"), "1234");
+    EXPECT_EQ(textAt(x, kLines + "/NumeroLinea"), "9999");
+
+    a.db().exec("update PA_FE_Body_DatiDDT_Riferimenti set RiferimentoNumeroLinea = 12345");
+    a.select(doc);
+    test::ScriptedPrompt prompt;
+    EXPECT_EQ(a.exportTo(a.folder.file("troppo.xml"), prompt), ExportDriver::Outcome::Aborted);
+    ASSERT_EQ(prompt.calls().size(), 1);
+    EXPECT_TRUE(prompt.calls()[0].text.contains("DatiDDT/RiferimentoNumeroLinea"))
+        << prompt.calls()[0].text.toStdString();
 }
 
 // Second-level rows belong to their own parent only, also across bodies of one document.
@@ -289,9 +298,6 @@ TEST(BodyMappingTest, SmallAttachments) {
               QStringList({"a0.bin", "a1.bin", "a2.bin", "a3.bin"}));
     EXPECT_EQ(textsAt(x, kBody + "/Allegati/Attachment"),
               QStringList({"", "YQ==", "YWI=", "YWJj"}));
-    // The encoder's file keeps the last text, the shared path the last file.
-    EXPECT_EQ(readFile(a.programDir + "/Allegato.wkq"), "YWJj");
-    EXPECT_TRUE(AttachmentSourcePath().endsWith("a3.bin"));
 }
 
 // A file changed after it was attached goes out as it is now.

@@ -610,15 +610,15 @@ int scenarioTwoBodies(ExportArchive& a) {
     return doc;
 }
 
-int scenarioReferencesCutToFourDigits(ExportArchive& a) {
+int scenarioReferencesInKeyOrder(ExportArchive& a) {
     const int doc = a.addDocument();
     const int body = a.addBody(doc);
-    a.addLine(body, 12345);
+    a.addLine(body, 9999);
     a.addSummary(body);
     const int order =
         a.add("PA_FE_Body_DatiOrdineAcquisto", {{"PA_FE_Body_Id", body}, {"IdDocumento", "ORD-1"}});
     // Inserted out of numeric order: they come back in key order.
-    for (int line : {10, 1, 12345})
+    for (int line : {10, 1, 9999})
         a.add("PA_FE_Body_DatiOrdineAcquisto_Riferimenti",
               {{"PA_FE_Body_Id", body},
                {"PA_FE_Body_DatiOrdineAcquisto_Id", order},
@@ -626,7 +626,7 @@ int scenarioReferencesCutToFourDigits(ExportArchive& a) {
     const int ddt = a.add("PA_FE_Body_DatiDDT", {{"PA_FE_Body_Id", body}, {"NumeroDDT", "7"}});
     a.add("PA_FE_Body_DatiDDT_Riferimenti", {{"PA_FE_Body_Id", body},
                                              {"PA_FE_Body_DatiDDT_Id", ddt},
-                                             {"RiferimentoNumeroLinea", 99999}});
+                                             {"RiferimentoNumeroLinea", 9999}});
     return doc;
 }
 
@@ -653,7 +653,7 @@ const QList<Scenario>& validScenarios() {
         {"EveryOptionalBlock", scenarioEveryOptionalBlock},
         {"NoOptionalBlock", scenarioNoOptionalBlock},
         {"TwoBodies", scenarioTwoBodies},
-        {"ReferencesCutToFourDigits", scenarioReferencesCutToFourDigits},
+        {"ReferencesInKeyOrder", scenarioReferencesInKeyOrder},
         {"SmallAttachments", scenarioSmallAttachments},
         {"FiguresWithSurplusDecimals", scenarioFiguresWithSurplusDecimals},
     };

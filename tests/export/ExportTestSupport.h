@@ -91,7 +91,7 @@ int scenarioPersonWithTitle(ExportArchive& a);
 int scenarioEveryOptionalBlock(ExportArchive& a);
 int scenarioNoOptionalBlock(ExportArchive& a);
 int scenarioTwoBodies(ExportArchive& a);
-int scenarioReferencesCutToFourDigits(ExportArchive& a);
+int scenarioReferencesInKeyOrder(ExportArchive& a);
 int scenarioSmallAttachments(ExportArchive& a);
 
 } // namespace brevalto::test

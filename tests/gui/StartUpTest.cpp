@@ -184,7 +184,9 @@ TEST_F(ShellTest, OldArchiveIsHandedToTheUpgradeProgram) {
         QString version;
         bool handOff;
     };
-    const QList<Case> cases = {{"0", true}, {"NULL", true}, {"1", false}, {"3", false}};
+    // A newer archive (3) is not handed over: it opens read-only with a warning (see
+    // ArchiveGuardTest).
+    const QList<Case> cases = {{"0", true}, {"NULL", true}, {"1", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version.toStdString());
         sql(archive, "UPDATE opzioni SET VerBaseDati = " + c.version);

@@ -1,0 +1,161 @@
+// The command line as a user or a script meets it: wrong command lines, file names the system
+// cannot decode, archives the commands must refuse and two commands racing on one path.
+#include "store/Connection.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace brevalto;
+
+namespace {
+
+const QString exe = QStringLiteral(BREVALTO_BINARY_DIR "/brevalto");
+
+struct Outcome {
+    int code = -1;
+    QString out, err;
+};
+
+Outcome run(const QString& program, const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    Outcome r;
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        r.err = "did not end (a window opened?)";
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!QFile::exists(exe))
+            GTEST_SKIP() << "brevalto executable not built";
+    }
+    test::TempFolder folder;
+};
+
+// Every wrong command line ends with 2 and an Italian message; none opens the window.
+TEST_F(CommandLineTest, WrongCommandLinesExitWithTwo) {
+    const struct {
+        QStringList args;
+        const char* says;
+    } cases[] = {
+        {{"-x"}, "Opzione sconosciuta: -x"},
+        {{"--archivio", "a.mdb"}, "Opzione sconosciuta: --archivio"},
+        {{"-platform"}, "Opzione sconosciuta"},
+        {{"esporta"}, "Comando sconosciuto: esporta"},
+        {{"create-archive", ""}, "Indicare il percorso del nuovo archivio"},
+        {{"create-archive"}, "Uso: brevalto create-archive"},
+        {{"export", "--archive"}, "Manca il valore di --archive"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome r = run(exe, c.args);
+        EXPECT_EQ(r.code, 2) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+}
+
+// A name whose bytes are not valid in the system's encoding is refused, not written under another.
+TEST_F(CommandLineTest, AFileNameTheSystemCannotDecodeIsRefused) {
+    // The shell passes the raw byte 0xFF, which no UTF-8 text holds.
+    const Outcome r =
+        run("/bin/sh", {"-c", "exec \"$0\" create-archive \"$1/nome$(printf '\\377').mdb\"", exe,
+                        folder.path()});
+    EXPECT_EQ(r.code, 2) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("caratteri non validi")) << r.err.toStdString();
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty())
+        << QDir(folder.path()).entryList(QDir::Files).join(' ').toStdString();
+}
+
+// Two create-archive at once on one path: one creates it, the other says it exists.
+TEST_F(CommandLineTest, TwoCreateArchiveAtOnceOnOnePath) {
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const QString path = folder.file(QStringLiteral("gara%1.mdb").arg(round));
+        QProcess a, b;
+        a.start(exe, {"create-archive", path});
+        b.start(exe, {"create-archive", path});
+        ASSERT_TRUE(a.waitForFinished(120000));
+        ASSERT_TRUE(b.waitForFinished(120000));
+        const int codes[] = {a.exitCode(), b.exitCode()};
+        const QString errors[] = {QString::fromUtf8(a.readAllStandardError()),
+                                  QString::fromUtf8(b.readAllStandardError())};
+        EXPECT_EQ(std::min(codes[0], codes[1]), 0);
+        for (int i = 0; i < 2; ++i) {
+            if (codes[i] == 0)
+                continue;
+            EXPECT_EQ(codes[i], 1);
+            EXPECT_TRUE(errors[i].contains("esiste già")) << errors[i].toStdString();
+            EXPECT_FALSE(errors[i].contains("already exists")) << errors[i].toStdString();
+            EXPECT_FALSE(errors[i].contains("disk I/O")) << errors[i].toStdString();
+        }
+        Connection c;
+        c.open(path);
+        EXPECT_EQ(c.scalar("PRAGMA integrity_check").toString(), "ok");
+        EXPECT_GT(c.scalar("SELECT count(*) FROM Comuni").toInt(), 0);
+    }
+    EXPECT_TRUE(QDir(folder.path()).entryList({"*creating*"}, QDir::Files).isEmpty());
+}
+
+// The export refuses what start-up refuses: not an archive, damaged, newer; with 1 and a message.
+TEST_F(CommandLineTest, ExportRefusesArchivesThatAreNotFitToUse) {
+    const QString empty = folder.file("vuoto.mdb");
+    QFile(empty).open(QIODevice::WriteOnly);
+
+    const QString newer = test::copyOfNewArchive(folder, "nuovo.mdb");
+    {
+        Connection c;
+        c.open(newer);
+        c.exec("UPDATE opzioni SET VerBaseDati = 2");
+    }
+
+    const QString damaged = test::copyOfNewArchive(folder, "rotto.mdb");
+    {
+        Connection c;
+        c.open(damaged);
+        const qint64 size = c.scalar("PRAGMA page_size").toLongLong();
+        const qint64 pages = c.scalar("PRAGMA page_count").toLongLong();
+        c.close();
+        QFile f(damaged);
+        f.open(QIODevice::ReadWrite);
+        f.seek(size * (pages / 2));
+        f.write(QByteArray(int(size), '\x5a'));
+    }
+
+    const struct {
+        QString archive;
+        const char* says;
+    } cases[] = {
+        {empty, "non contiene un archivio del programma"},
+        {damaged, "è danneggiato"},
+        {newer, "versione più recente"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.archive.toStdString());
+        const Outcome r = run(exe, {"export", "--archive", c.archive, "--document", "1", "--out",
+                                    folder.file("fattura.xml")});
+        EXPECT_EQ(r.code, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(folder.file("fattura.xml")));
+    }
+    QFile f(empty);
+    EXPECT_EQ(f.size(), 0) << "the empty file stays empty";
+}
+
+} // namespace
