@@ -110,11 +110,11 @@ bool acceptOpenedArchive(DataModule& dm) {
     if (!programTables) {
         closeArchive(dm);
         restoreCursor();
-        prompt().message(Prompt::errorTitle(), notAnArchiveMessage(dm.archivePath));
+        prompt().message(Prompt::errorTitle(), notAnArchiveMessage(dm.archivePath()));
         return false;
     }
     if (!damage.isEmpty()) {
-        offerRecovery(dm, dm.archivePath);
+        offerRecovery(dm, dm.archivePath());
         return false;
     }
     return true;
@@ -129,7 +129,7 @@ void reopenNewerArchiveReadOnly(DataModule& dm) {
                          QStringLiteral("\nL'archivio viene aperto in sola lettura: per "
                                         "modificarlo usare la versione più recente."));
     BusyCursor busy;
-    openArchive(dm, dm.archivePath, true);
+    openArchive(dm, dm.archivePath(), true);
 }
 
 } // namespace
@@ -199,7 +199,7 @@ StartUp::Outcome StartUp::run() {
 
 bool StartUp::connectToArchive() {
     DataModule& dm = screens_.dataModule();
-    const QString path = dm.archivePath;
+    const QString path = dm.archivePath();
     if (!QFileInfo::exists(path)) {
         // A fresh installation: the archive can be made here and now.
         const bool create = prompt().question(
@@ -248,7 +248,7 @@ void StartUp::applyGridLayouts() {
 void StartUp::runUpdateScript() {
     DataModule& dm = screens_.dataModule();
     BusyCursor busy;
-    runArchiveUpdateScript(dm.connessione(), dm.archivePath);
+    runArchiveUpdateScript(dm.connessione(), dm.archivePath());
 }
 
 bool StartUp::passwordAccepted() {
@@ -281,8 +281,8 @@ StartUp::Outcome StartUp::runSteps() {
     window.setArchivePathText(location.boxText);
     if (location.fileCreated && env.pause)
         env.pause(100);
-    dm.archivePath = location.archivePath;
-    dm.archiveFilePath = archiveFolder(location.archivePath) + QStringLiteral("ArchivioPa.mdb");
+    dm.setArchive(location.archivePath,
+                  archiveFolder(location.archivePath) + QStringLiteral("ArchivioPa.mdb"));
 
     if (!connectToArchive() || !archiveAccepted())
         return Outcome::Abandoned;
@@ -326,7 +326,7 @@ StartUp::Outcome StartUp::runSteps() {
         ditta.close();
         ditta.open();
         if (!dm.connessione().isOpen())
-            openArchive(dm, dm.archivePath, dm.connessione().isReadOnly());
+            openArchive(dm, dm.archivePath(), dm.connessione().isReadOnly());
         dm.openAllDatasets();
 
         window.setWindowTitle(
@@ -346,13 +346,12 @@ bool switchArchive(Screens& screens) {
     DataModule& dm = screens.dataModule();
     MainWindow& window = screens.mainWindow();
     const QString chosen =
-        prompt().openFileName(QStringLiteral("Lavora in Rete"), archiveFolder(dm.archivePath),
+        prompt().openFileName(QStringLiteral("Lavora in Rete"), archiveFolder(dm.archivePath()),
                               QStringLiteral("Database (archivioPa.mdb)"));
     if (chosen.isEmpty())
         return false;
     try {
-        dm.archivePath = chosen;
-        dm.archiveFilePath = chosen;
+        dm.setArchive(chosen, chosen);
         window.setArchivePathText(chosen);
         saveArchivePath(screens.environment().programFolder, chosen);
         BusyCursor busy;

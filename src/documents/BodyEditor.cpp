@@ -634,7 +634,7 @@ void BodyEditor::openSectionRow(const QString& datasetName) {
     EditorBase* screen = sectionScreen(s->dataset);
     if (screen && s->firstTabOnOpen)
         screen->selectFirstTab();
-    if (s->skippedInBatch && db().batchInsertMode != 0)
+    if (s->skippedInBatch && db().batchInsert())
         return;
     if (screen)
         showModal(*screen);

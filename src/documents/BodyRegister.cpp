@@ -98,7 +98,7 @@ void BodyRegister::modifica() {
     }
     if (bodyEditor_)
         bodyEditor_->selectFirstTab();
-    if (db_.batchInsertMode != 0 || !bodyEditor_)
+    if (db_.batchInsert() || !bodyEditor_)
         return;
     showModal(*bodyEditor_);
 }

@@ -39,7 +39,7 @@ void DocumentRegister::modifica(bool justAdded) {
         prompt_.message(Prompt::errorTitle(), e.text());
         return;
     }
-    if (db_.batchInsertMode != 0)
+    if (db_.batchInsert())
         return;
     if (showHeaderEditor)
         showHeaderEditor(justAdded);

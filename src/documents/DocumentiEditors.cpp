@@ -214,7 +214,7 @@ void DocumentiRiferimentoEditor::addReference() {
 void DocumentiRiferimentoEditor::openReference() {
     if (detail_->dataset().isEmpty())
         return;
-    if (kind_ == DocumentiKind::DDT && db().batchInsertMode != 0)
+    if (kind_ == DocumentiKind::DDT && db().batchInsert())
         return;
     showModal(*detail_);
 }

@@ -242,7 +242,7 @@ void LineeEditor::addSubRow(SubKind kind) {
 void LineeEditor::openSubRow(SubKind kind) {
     if (screens_[kind]->dataset().isEmpty())
         return;
-    if (kind == Codici && db().batchInsertMode != 0)
+    if (kind == Codici && db().batchInsert())
         return;
     showModal(*screens_[kind]);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The invoice lines without their screens: numbering, the line total and the add and delete of
 // a line with its article codes, discounts and other data. The quick lines and the line import
-// add lines through addLine() with batchInsertMode set, so no screen is involved.
+// add lines through addLine() with a BatchInsertScope, so no screen is involved.
 #include <QString>
 
 namespace brevalto {

@@ -194,7 +194,7 @@ void PagamentoEditor::addInstalment() {
 }
 
 void PagamentoEditor::openInstalment() {
-    if (detail_->dataset().isEmpty() || db().batchInsertMode != 0)
+    if (detail_->dataset().isEmpty() || db().batchInsert())
         return;
     showModal(*detail_);
 }

@@ -156,7 +156,7 @@ bool OpzioniWindow::store(QString* error) {
 }
 
 void OpzioniWindow::pickFolder() {
-    const QString start = QFileInfo(db().archiveFilePath).absolutePath();
+    const QString start = QFileInfo(db().archiveFilePath()).absolutePath();
     const QString folder = prompt().folder(QStringLiteral("Cartella Esp. Documenti"), start);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return;

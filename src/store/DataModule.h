@@ -49,13 +49,19 @@ public:
     QString computerName() const { return computerName_; }
     void setComputerName(const QString& name);
 
-    // Process-wide values of the archive in use.
-    QString archivePath;
-    QString archiveFilePath;
+    // The archive in use, as percorsoPa.txt gives it, and the file name its folder is known by.
+    const QString& archivePath() const { return archivePath_; }
+    const QString& archiveFilePath() const { return archiveFilePath_; }
+    void setArchive(const QString& path, const QString& filePath) {
+        archivePath_ = path;
+        archiveFilePath_ = filePath;
+    }
 
-    // Set while the quick lines or the line import add rows through the editors: screens are not
-    // shown. Set while an "Annulla" deletes the row it has just added: deletes ask nothing.
-    int batchInsertMode = 0;
+    // True while the quick lines or the line import add rows through the editors
+    // (BatchInsertScope): screens are not shown.
+    bool batchInsert() const { return batchInsertDepth_ > 0; }
+    // True while an "Annulla" deletes the row it has just added (SilentDeleteScope): deletes ask
+    // nothing.
     bool silentDelete() const { return silentDelete_; }
 
     // The bodies of the current document into TablePA_Body (filter cleared).
@@ -71,8 +77,12 @@ private:
     QList<Dataset*> shared_;
     Dataset* cercaLinee_ = nullptr;
     QHash<QString, Dataset*> byName_; // by lower-case name
+    QString archivePath_;
+    QString archiveFilePath_;
+    int batchInsertDepth_ = 0;
     bool silentDelete_ = false;
     friend class SilentDeleteScope;
+    friend class BatchInsertScope;
     QString computerName_;
 };
 
@@ -91,6 +101,18 @@ public:
 private:
     DataModule& db_;
     bool previous_;
+};
+
+// Rows are added in a batch while one of these lives: the editors show no screen. Scopes nest.
+class BatchInsertScope {
+public:
+    explicit BatchInsertScope(DataModule& db) : db_(db) { ++db.batchInsertDepth_; }
+    ~BatchInsertScope() { --db_.batchInsertDepth_; }
+    BatchInsertScope(const BatchInsertScope&) = delete;
+    BatchInsertScope& operator=(const BatchInsertScope&) = delete;
+
+private:
+    DataModule& db_;
 };
 
 } // namespace brevalto

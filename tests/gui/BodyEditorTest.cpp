@@ -5,10 +5,10 @@
 #include "documents/BodyRegister.h"
 #include "documents/DocumentRegister.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
-#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QDate>
@@ -346,17 +346,19 @@ TEST_F(BodyEditorTest, LinesAddedInABatchAreNumberedAndOpenNoScreen) {
     db.requeryBodyChildren();
     int shown = 0;
     setModalShower([&](QDialog&) { return ++shown; });
-    db.batchInsertMode = 1;
-    ASSERT_TRUE(editor.addSectionRow(lines));
-    db.batchInsertMode = 0;
+    {
+        const BatchInsertScope batch(db);
+        ASSERT_TRUE(editor.addSectionRow(lines));
+    }
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(db.table(lines).integer("NumeroLinea"), 8);
     EXPECT_EQ(db.table(lines).number("Quantita"), 1.0);
 
     // Contracts are not skipped in a batch.
-    db.batchInsertMode = 1;
-    ASSERT_TRUE(editor.addSectionRow("TablePA_FE_Body_DatiContratto"));
-    db.batchInsertMode = 0;
+    {
+        const BatchInsertScope batch(db);
+        ASSERT_TRUE(editor.addSectionRow("TablePA_FE_Body_DatiContratto"));
+    }
     EXPECT_EQ(shown, 0) << "no screen registered for contracts";
     editor.setSectionScreen(lines, nullptr);
 }

@@ -5,10 +5,10 @@
 #include "documents/BodyEditor.h"
 #include "documents/DocumentRegister.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/DataGrid.h"
-#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QDate>
@@ -118,9 +118,10 @@ TEST_F(BodyRegisterTest, ModificaRequeriesTheChildrenAndShowsNoEditorInABatch) {
     ASSERT_TRUE(bodies().locate("Id", second));
     int shown = 0;
     setModalShower([&](QDialog&) { return ++shown; });
-    db.batchInsertMode = 1;
-    reg.modifica();
-    db.batchInsertMode = 0;
+    {
+        const BatchInsertScope batch(db);
+        reg.modifica();
+    }
     EXPECT_EQ(shown, 0);
     for (const DataModule::BodyChildDef& def : DataModule::bodyChildDatasets())
         EXPECT_EQ(db.table(def.dataset).rowCount(), 1) << def.dataset.toStdString();

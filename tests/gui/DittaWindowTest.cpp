@@ -2,10 +2,10 @@
 // warning on leaving "P.Iva", and "Salva".
 #include "settings/DittaWindow.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
-#include "store/Prompt.h"
 
 #include <QApplication>
 #include <QFocusEvent>

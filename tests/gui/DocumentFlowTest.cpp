@@ -62,7 +62,8 @@ TEST_F(DocumentFlowTest, AddOpensTheHeaderAndAnnullaTakesTheDocumentBack) {
 
     bool opened = false;
     setModalShower([&](QDialog& screen) {
-        opened = &screen == &screens->get<HeaderEditor>() && !screens->get<HeaderEditor>().isAnnullaVisible();
+        opened = &screen == &screens->get<HeaderEditor>() &&
+                 !screens->get<HeaderEditor>().isAnnullaVisible();
         return 0;
     });
     click("spdModifica");
@@ -85,7 +86,8 @@ TEST_F(DocumentFlowTest, UtilityButtonsShowTheirScreensWithoutWaiting) {
     window().button("btnCaricaDitta")->show();
     click("btnCaricaDitta");
     EXPECT_TRUE(screens->get<DittaWindow>().isVisible());
-    EXPECT_FALSE(screens->get<HeaderCedenteEditor>().sellerSelector()->isVisibleTo(&screens->get<HeaderCedenteEditor>()))
+    EXPECT_FALSE(screens->get<HeaderCedenteEditor>().sellerSelector()->isVisibleTo(
+        &screens->get<HeaderCedenteEditor>()))
         << "single-seller archives hide the seller selector";
 }
 

@@ -105,9 +105,10 @@ TEST_F(DocumentiEditorsTest, RulesOfTheDocumentDeliveryNoteAndStageScreens) {
     type(ddt, "DataDDT", "01/02/2024");
     EXPECT_EQ(leave(ddt), "");
     // Under batch insertion a delivery note's references open no screen.
-    db.batchInsertMode = 1;
-    ddt.addReference();
-    db.batchInsertMode = 0;
+    {
+        const BatchInsertScope batch(db);
+        ddt.addReference();
+    }
     EXPECT_EQ(count(refTable(DocumentiKind::DDT), "1 = 1"), 1);
 
     DocumentiSALEditor sal(db);

@@ -5,11 +5,11 @@
 #include "documents/DocumentRegister.h"
 #include "documents/HeaderPartyEditors.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
 #include "ui/FieldHelp.h"
-#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QApplication>

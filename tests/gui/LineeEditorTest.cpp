@@ -18,10 +18,8 @@ protected:
     Dataset& lines() { return table(linee::kLinesDataset); }
     // A line added as the quick lines and the import add it: no screen.
     int batchLine() {
-        db.batchInsertMode = 1;
-        const int id = linee::addLine(db);
-        db.batchInsertMode = 0;
-        return id;
+        const BatchInsertScope batch(db);
+        return linee::addLine(db);
     }
     // A complete line on the screen, ready to be saved.
     void fill(LineeEditor& screen, const QString& rate) {

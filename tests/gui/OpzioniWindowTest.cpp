@@ -2,10 +2,10 @@
 // export folder picked and opened, and the save on "Indietro".
 #include "settings/OpzioniWindow.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
-#include "store/Prompt.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -21,8 +21,9 @@ namespace {
 class OpzioniWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        db.archiveFilePath = test::copyOfNewArchive(folder);
-        db.connessione().open(db.archiveFilePath);
+        const QString archive = test::copyOfNewArchive(folder);
+        db.setArchive(archive, archive);
+        db.connessione().open(archive);
         db.openAllDatasets();
         setPrompt(&scripted);
         screen.openUrl = [this](const QUrl& url) {

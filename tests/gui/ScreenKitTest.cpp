@@ -230,7 +230,8 @@ TEST(ScreenKitGuardTest, ArchiveErrorsOfUserActionsAreShownNotFatal) {
     grid.setCurrentIndex(grid.model()->index(1, 0));
     EXPECT_EQ(scripted.messages().size(), 3);
     EXPECT_EQ(name.text(), "Beta") << "the input follows the dataset again";
-    EXPECT_EQ(db.connessione().scalar("select count(*) from Vettori where Denominazione = 'AlfaX'")
+    EXPECT_EQ(db.connessione()
+                  .scalar("select count(*) from Vettori where Denominazione = 'AlfaX'")
                   .toInt(),
               1);
     setPrompt(nullptr);

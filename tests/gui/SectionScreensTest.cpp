@@ -8,10 +8,10 @@
 #include "documents/DocumentRegister.h"
 #include "documents/RitenutaEditor.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/DataGrid.h"
-#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 #include "utility/CausaliPagamentoPicker.h"
 

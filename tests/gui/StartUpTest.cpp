@@ -52,8 +52,8 @@ TEST_F(ShellTest, FirstStartWritesThePathFileAndOpensTheDefaultArchive) {
     EXPECT_EQ(readFile(programFolder() + "percorsoPa.txt"), (defaultArchive() + "\n").toUtf8());
     EXPECT_EQ(window().archivePathText(), defaultArchive());
     EXPECT_EQ(pauses, QList<int>{100});
-    EXPECT_EQ(dm().archivePath, defaultArchive());
-    EXPECT_EQ(dm().archiveFilePath, programFolder() + "ArchivioPa.mdb");
+    EXPECT_EQ(dm().archivePath(), defaultArchive());
+    EXPECT_EQ(dm().archiveFilePath(), programFolder() + "ArchivioPa.mdb");
     const QString cs = dm().connessione().connectionString();
     EXPECT_TRUE(cs.startsWith(
         "Provider=Microsoft.Jet.OLEDB.4.0;User ID=dorn vas kelip;Data Source=" + defaultArchive() +
@@ -89,7 +89,7 @@ TEST_F(ShellTest, PathFileIsReadWithoutItsLineBreakAndRewrittenWhenBlank) {
         writeFile(programFolder() + "percorsoPa.txt", c.content);
         pauses.clear();
         ASSERT_TRUE(start());
-        EXPECT_EQ(dm().archivePath, c.archive);
+        EXPECT_EQ(dm().archivePath(), c.archive);
         EXPECT_EQ(window().archivePathText(), c.archive);
         EXPECT_EQ(dm().connessione().path(), c.archive);
         EXPECT_EQ(readFile(programFolder() + "percorsoPa.txt"), c.afterwards);
@@ -422,7 +422,7 @@ TEST_F(ShellTest, LavoraInReteSwitchesArchiveWithoutTheStartUpChecks) {
     // Cancelled: nothing changes.
     prompt.answerOpenFile(QString());
     window().button("btnLavoraRete")->click();
-    EXPECT_EQ(dm().archivePath, first);
+    EXPECT_EQ(dm().archivePath(), first);
     EXPECT_EQ(readFile(programFolder() + "percorsoPa.txt"), (first + "\n").toUtf8());
     EXPECT_EQ(dm().table("TableDitta").text("RagSoc"), "Prima Srl");
 
@@ -433,8 +433,8 @@ TEST_F(ShellTest, LavoraInReteSwitchesArchiveWithoutTheStartUpChecks) {
     window().button("btnLavoraRete")->click();
     ASSERT_EQ(prompt.calls().size(), 1);
     EXPECT_EQ(prompt.calls()[0].filter, "Database (archivioPa.mdb)");
-    EXPECT_EQ(dm().archivePath, other);
-    EXPECT_EQ(dm().archiveFilePath, other);
+    EXPECT_EQ(dm().archivePath(), other);
+    EXPECT_EQ(dm().archiveFilePath(), other);
     EXPECT_EQ(window().archivePathText(), other);
     EXPECT_EQ(readFile(programFolder() + "percorsoPa.txt"), (other + "\n").toUtf8());
     EXPECT_TRUE(dm().connessione().connectionString().contains("Data Source=" + other + ";"));
@@ -452,7 +452,7 @@ TEST_F(ShellTest, LavoraInReteSwitchesArchiveWithoutTheStartUpChecks) {
     // The choice holds at the next start, which runs the whole sequence on it.
     ASSERT_TRUE(start());
     EXPECT_EQ(typer.shown, 1);
-    EXPECT_EQ(dm().archivePath, other);
+    EXPECT_EQ(dm().archivePath(), other);
     EXPECT_FALSE(QFile::exists(otherScript));
     EXPECT_EQ(window().windowTitle(), "Brevalto - Rete aggiornata");
     EXPECT_EQ(window().tabs()->currentIndex(), 2);
