@@ -88,6 +88,8 @@ BodyRegister::BodyRegister(DataModule& db, QWidget* parent)
     layout->addWidget(grid_, 1);
     layout->addLayout(search);
     new FieldNavigator(this);
+    // The Document was deleted on another workstation: its bodies are gone with it.
+    connect(&db, &DataModule::documentDeleted, this, [this] { done(QDialog::Rejected); });
 }
 
 QPushButton* BodyRegister::button(const QString& objectName) const {

@@ -117,6 +117,18 @@ void HeaderEditor::avanti() {
 }
 
 void HeaderEditor::annulla() {
+    // Bodies added since the Document was created go with it: that much is not taken back
+    // without asking.
+    const int bodies =
+        db().connessione()
+            .scalar(QStringLiteral("select count(*) from PA_FE_Body where PA_FE_Header_Id = ?"),
+                    {dataset().value(QStringLiteral("ID"))})
+            .toInt();
+    if (bodies > 0 &&
+        !prompt().question(
+            Prompt::warningTitle(),
+            QStringLiteral("Eliminare il documento appena creato con le sue fatture e righe?")))
+        return;
     db().silentDelete = true;
     setModified(false);
     if (dataset().state() != Dataset::State::Browse)

@@ -36,7 +36,7 @@ public:
 
     // "Avanti": saves when modified and, unless the save failed, opens the buyer screen.
     void avanti();
-    // "Annulla": deletes the Document just added, asking nothing, and closes.
+    // "Annulla": deletes the Document just added and closes; asks first when it has bodies.
     void annulla() override;
     // The captions that open the party screens.
     void openCedente();
