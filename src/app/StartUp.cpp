@@ -202,11 +202,13 @@ bool StartUp::connectToArchive() {
     const QString path = dm.archivePath();
     if (!QFileInfo::exists(path)) {
         // A fresh installation: the archive can be made here and now.
-        const bool create = prompt().question(
-            Prompt::warningTitle(),
-            QStringLiteral("L'archivio %1 non esiste.\nCreare un nuovo archivio vuoto in questa "
-                           "posizione?")
-                .arg(QDir::toNativeSeparators(path)));
+        // Sì is the default: a new user pressing Enter gets a working program.
+        const bool create =
+            prompt().ask(Prompt::warningTitle(),
+                         QStringLiteral("L'archivio %1 non esiste.\nCreare un nuovo archivio vuoto "
+                                        "in questa posizione?")
+                             .arg(QDir::toNativeSeparators(path)),
+                         false, Prompt::Choice::Yes) == Prompt::Choice::Yes;
         if (create) {
             BusyCursor busy;
             createArchive(path);

@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 #include "app/Screens.h"
 #include "ui/QtPrompt.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brevalto"));
     QApplication::setStyle(QStringLiteral("Fusion"));
+    brevalto::installQtItalian(app);
 
     brevalto::QtPrompt qtPrompt;
     brevalto::setPrompt(&qtPrompt);

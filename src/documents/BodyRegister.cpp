@@ -56,6 +56,8 @@ BodyRegister::BodyRegister(DataModule& db, QWidget* parent)
     connect(button(QStringLiteral("SpeedButton1")), &QPushButton::clicked, this,
             guard([this] { esciProgramma(); }));
     installGridLayoutMenu(*grid(), definition().layoutName, db);
+    // The Document was deleted on another workstation: its bodies are gone with it.
+    connect(&db, &DataModule::documentDeleted, this, [this] { done(QDialog::Rejected); });
 }
 
 void BodyRegister::setBodyEditor(BodyEditor* editor) {

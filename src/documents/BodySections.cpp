@@ -165,7 +165,7 @@ QList<BodySection> makeSections() {
         s.dataset = QStringLiteral("TablePA_FE_Body_DatiPagamento");
         s.table = QStringLiteral("PA_FE_Body_DatiPagamento");
         s.tab = 3;
-        s.columns = {{"Id", "Id", 60}, {"CondizioniPagamento", "CondizioniPagamento", 160}};
+        s.columns = {{"CondizioniPagamento", "CondizioniPagamento", 160}};
         s.start = {{QStringLiteral("CondizioniPagamento"), Kind::Fixed, QStringLiteral("TP02")}};
         s.showAnnulla = true;
         s.secondLevel = {{QStringLiteral("TablePA_FE_Body_DatiPagamento_Dettaglio"),

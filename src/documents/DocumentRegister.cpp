@@ -48,7 +48,11 @@ void DocumentRegister::modifica(bool justAdded) {
 int DocumentRegister::nextNumber(DataModule& db) {
     const QVariant highest =
         db.connessione().scalar(QStringLiteral("SELECT max(Numero) as Nume from PA_FE_Header"));
-    return highest.toInt() + 1; // a null maximum (no Document yet) counts as 0
+    // The highest number ever given outlives its Document: a file already sent under it must
+    // never be named again.
+    const QVariant given =
+        db.connessione().scalar(QStringLiteral("SELECT max(UltimoProgressivoInvio) from opzioni"));
+    return qMax(highest.toInt(), given.toInt()) + 1; // null maxima count as 0
 }
 
 void DocumentRegister::fillNewDocument(Dataset& header, int number) {
@@ -115,7 +119,10 @@ bool DocumentRegister::aggiungi() {
         // adding at the same moment waits for this row and then numbers after it.
         connection.inTransaction([&] {
             header.append();
-            fillNewDocument(header, nextNumber(db_));
+            const int number = nextNumber(db_);
+            fillNewDocument(header, number);
+            connection.exec(QStringLiteral("UPDATE opzioni SET UltimoProgressivoInvio = ?"),
+                            {number});
             QString error;
             if (!SaveNewRecord(header, QStringLiteral("id"), &error))
                 throw DbError(error);

@@ -37,7 +37,9 @@ public:
     // shown. False when nothing was deleted.
     bool elimina();
 
-    // The number the next Document gets: the highest Numero + 1, 1 on an empty archive.
+    // The number the next Document gets: one after the greater of the highest Numero and the
+    // highest number ever given (kept in opzioni, so deleting the last Document frees nothing);
+    // 1 on an empty archive.
     static int nextNumber(DataModule& db);
 
 private:

@@ -119,6 +119,20 @@ void HeaderEditor::avanti() {
         showModal(*cessionario_);
 }
 
+bool HeaderEditor::confirmAnnulla() {
+    // Bodies added since the Document was created go with it: that much is not taken back
+    // without asking.
+    const int bodies =
+        db().connessione()
+            .scalar(QStringLiteral("select count(*) from PA_FE_Body where PA_FE_Header_Id = ?"),
+                    {dataset().value(QStringLiteral("ID"))})
+            .toInt();
+    return bodies == 0 ||
+           prompt().question(
+               Prompt::warningTitle(),
+               QStringLiteral("Eliminare il documento appena creato con le sue fatture e righe?"));
+}
+
 void HeaderEditor::deleteJustAdded() {
     if (dataset().state() != Dataset::State::Browse)
         dataset().cancel();

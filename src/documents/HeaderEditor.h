@@ -36,7 +36,9 @@ public:
 
     // "Avanti": saves when modified and, unless the save failed, opens the buyer screen.
     void avanti();
-    // "Annulla": deletes the Document just added, asking nothing, and closes.
+    // "Annulla" asks first when the Document just added already has bodies.
+    bool confirmAnnulla() override;
+    // "Annulla": deletes the Document just added.
     void deleteJustAdded() override;
     // The captions that open the party screens.
     void openCedente();

@@ -137,8 +137,6 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
              .maxLength = 20}});
     field(QStringLiteral("Ritenuta"))
         ->setToolTip(QStringLiteral("Il solo valore possibile è \"SI\""));
-    // Typing a description alone does not mark the line modified.
-    disconnect(field(QStringLiteral("Descrizione")), nullptr, this, nullptr);
     for (QWidget* input : findChildren<QLineEdit*>())
         input->installEventFilter(this);
 

@@ -22,6 +22,11 @@ bool ConsolePrompt::question(const QString&, const QString& text) {
     return false;
 }
 
+Prompt::Choice ConsolePrompt::ask(const QString&, const QString& text, bool cancellable, Choice) {
+    print(stream_, text + (cancellable ? QStringLiteral(" Annulla") : QStringLiteral(" No")));
+    return cancellable ? Choice::Cancel : Choice::No;
+}
+
 QString ConsolePrompt::saveFileName(const QString&, const QString&, const QString&,
                                     const QString&) {
     return {};

@@ -1,6 +1,7 @@
 #pragma once
 // A Prompt for the command line: messages go to the error stream, nothing is ever asked. Questions
-// answer No and dialogs are cancelled, so a run without a user never overwrites or picks a file.
+// answer No (Annulla when they offer it) and dialogs are cancelled, so a run without a user never
+// overwrites or picks a file.
 #include "store/Prompt.h"
 
 #include <QStringList>
@@ -14,6 +15,8 @@ public:
 
     void message(const QString& title, const QString& text) override;
     bool question(const QString& title, const QString& text) override;
+    Choice ask(const QString& title, const QString& text, bool cancellable,
+               Choice byDefault) override;
     QString saveFileName(const QString& title, const QString& folder, const QString& fileName,
                          const QString& filter) override;
     QString openFileName(const QString& title, const QString& folder,

@@ -108,6 +108,11 @@ UpgradeReport upgradeArchive(Connection& connection) {
             report.previousVersion =
                 connection.scalar(QStringLiteral("SELECT min(VerBaseDati) FROM opzioni")).toInt();
         }
+        // Numbers already given are never given again, even after their Document is deleted.
+        connection.execNative(
+            QStringLiteral("UPDATE opzioni SET UltimoProgressivoInvio = max(coalesce("
+                           "UltimoProgressivoInvio, 0), coalesce((SELECT max(Numero) FROM "
+                           "PA_FE_Header), 0))"));
         connection.exec(QStringLiteral("UPDATE opzioni SET VerBaseDati = ? WHERE VerBaseDati IS "
                                        "NULL OR VerBaseDati < ?"),
                         {requiredArchiveVersion, requiredArchiveVersion});

@@ -1,7 +1,9 @@
 #pragma once
 // Brings an archive made by an older program up to the current schema: every missing table is
 // created (with its reference rows, when the program ships some) and every missing column added;
-// the settings row then records archive version 1.
+// the settings row then records the current archive version. Version 2 keeps the highest
+// transmission progressive ever given (opzioni.UltimoProgressivoInvio), started from the highest
+// Document number the archive holds.
 #include <QString>
 #include <QStringList>
 
@@ -10,7 +12,7 @@ namespace brevalto {
 class Connection;
 
 // The archive version this program needs (opzioni.VerBaseDati).
-constexpr int requiredArchiveVersion = 1;
+constexpr int requiredArchiveVersion = 2;
 
 struct UpgradeReport {
     QStringList tablesAdded;  // table names

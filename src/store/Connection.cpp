@@ -120,6 +120,13 @@ void Connection::close() {
     depth_ = 0;
 }
 
+qint64 Connection::dataVersion() {
+    if (!isOpen())
+        return -1;
+    QSqlQuery q = execNative(QStringLiteral("PRAGMA data_version"));
+    return q.next() ? q.value(0).toLongLong() : -1;
+}
+
 bool Connection::isOpen() const {
     return QSqlDatabase::contains(name_) && QSqlDatabase::database(name_, false).isOpen();
 }

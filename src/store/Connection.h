@@ -43,6 +43,10 @@ public:
     QSqlQuery exec(const QString& jetSql, const QVariantList& values = {});
     // Runs a statement that is already SQLite SQL. Throws DbError.
     QSqlQuery execNative(const QString& sql, const QVariantList& values = {});
+    // SQLite's PRAGMA data_version: a number that changes whenever another connection (another
+    // workstation, another process) commits a change to the archive. -1 when not open.
+    qint64 dataVersion();
+
     // First column of the first row, or a null value.
     QVariant scalar(const QString& jetSql, const QVariantList& values = {});
 

@@ -1,5 +1,6 @@
 #include "store/DataModule.h"
 
+#include <QMetaObject>
 #include <QSysInfo>
 
 namespace brevalto {
@@ -189,6 +190,9 @@ DataModule::DataModule(QObject* parent) : QObject(parent) {
         byName_.insert(d->name().toLower(), d);
     byName_.insert(cercaLinee_->name().toLower(), cercaLinee_);
     setComputerName(QSysInfo::machineHostName());
+    for (Dataset* d : std::as_const(shared_))
+        d->beforeWrite = [this, d] { guardDocumentWrite(*d); };
+    cercaLinee_->beforeWrite = [this] { guardDocumentWrite(*cercaLinee_); };
 }
 
 DataModule::~DataModule() {
@@ -248,6 +252,45 @@ void DataModule::deleteBodyChildRows(int bodyId) {
     for (const QString& child : bodyChildTables())
         connection_.exec(
             QStringLiteral("Delete * from %1 where PA_FE_Body_Id = %2").arg(child).arg(bodyId));
+}
+
+bool DataModule::belongsToDocument(const Dataset& dataset) {
+    return dataset.baseTable().startsWith(QLatin1String("PA_FE_"), Qt::CaseInsensitive);
+}
+
+bool DataModule::documentGone() {
+    const Dataset& header = table(QStringLiteral("TablePA_FE_Header"));
+    if (!header.isOpen() || header.isEmpty() || !connection_.isOpen())
+        return false;
+    const QVariant id = header.value(QStringLiteral("ID"));
+    if (id.isNull())
+        return false; // a Document being added
+    return connection_
+               .scalar(QStringLiteral("select count(*) from PA_FE_Header where ID = ?"), {id})
+               .toInt() == 0;
+}
+
+void DataModule::guardDocumentWrite(const Dataset& dataset) {
+    if (!belongsToDocument(dataset) || !documentGone())
+        return;
+    // Not at once: the write that is being refused is still running on these datasets.
+    QMetaObject::invokeMethod(this, &DataModule::dropGoneDocument, Qt::QueuedConnection);
+    throw DbError(documentGoneText());
+}
+
+void DataModule::dropGoneDocument() {
+    Q_EMIT documentDeleted();
+    try {
+        Dataset& header = table(QStringLiteral("TablePA_FE_Header"));
+        header.cancel();
+        header.requery();
+        if (!documentGone()) {
+            loadBodies();
+            requeryBodyChildren();
+        }
+    } catch (const DbError&) {
+        // The register shows what could be read; the next "Ricarica" tries again.
+    }
 }
 
 } // namespace brevalto

@@ -72,7 +72,29 @@ public:
     // in a transaction together with the delete of the body row, so that a body goes whole.
     void deleteBodyChildRows(int bodyId);
 
+    // Several workstations: the Document the screens stand on (the current row of
+    // TablePA_FE_Header) may be deleted by another one while its screens are open here.
+    static QString documentGoneText() {
+        return QStringLiteral("Il documento è stato eliminato da un'altra postazione");
+    }
+    // True for a dataset whose rows belong to a Document (the PA_FE_ tables).
+    static bool belongsToDocument(const Dataset& dataset);
+    // True when the current Document has a key the archive no longer holds.
+    bool documentGone();
+    // Closes the screens of the gone Document (documentDeleted) and shows the archive as it is:
+    // the register re-read, the bodies and their rows of the Document now current.
+    void dropGoneDocument();
+
+Q_SIGNALS:
+    // The current Document was found deleted by another workstation: its screens close without
+    // saving.
+    void documentDeleted();
+
 private:
+    // Run before every write to a Document's table: refuses it (DbError) when the Document is
+    // gone, and drops the Document's screens once the running operation has returned.
+    void guardDocumentWrite(const Dataset& dataset);
+
     Connection connection_;
     QList<Dataset*> shared_;
     Dataset* cercaLinee_ = nullptr;

@@ -161,6 +161,8 @@ bool Dataset::isTableColumn(int column) const {
 
 void Dataset::open() {
     close();
+    // Read before the rows, so that a commit landing in between shows as a change later.
+    readVersion_ = connection_.dataVersion();
     const QString translated = translateJetSql(sql_);
     baseTable_ = tableAfterFrom(translated);
     const TableDef* table = baseTable_.isEmpty() ? nullptr : findTable(baseTable_);
@@ -259,6 +261,24 @@ void Dataset::requery() {
     }
     cancel();
     open();
+}
+
+bool Dataset::refreshIfChanged() {
+    if (state_ != State::Browse || connection_.dataVersion() == readVersion_)
+        return false;
+    const int current = currentRowIndex();
+    const qint64 rowid = current >= 0 ? rows_[current].rowid : 0;
+    const int position = cursor_;
+    open();
+    for (int i = 0; rowid != 0 && i < view_.size(); ++i) {
+        if (rows_[view_[i]].rowid == rowid) {
+            moveTo(i);
+            return true;
+        }
+    }
+    if (rowid == 0 && position > 0 && position < view_.size())
+        moveTo(position);
+    return true;
 }
 
 QVariant Dataset::fromStorage(int column, const QVariant& stored) const {
@@ -575,6 +595,8 @@ void Dataset::post() {
         return;
     if (baseTable_.isEmpty())
         throw DbError(QStringLiteral("%1 non si può modificare.").arg(name_));
+    if (beforeWrite && (state_ == State::Insert || !modified_.isEmpty()))
+        beforeWrite();
     QStringList names;
     QVariantList values;
     for (int c : std::as_const(modified_)) {

@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 
 namespace brevalto {
@@ -43,6 +44,10 @@ public:
     void open();    // throws DbError
     void close();   // drops any pending edit
     void requery(); // drops a pending edit, runs the query again, cursor on the first row
+    // Reads the rows again when another connection committed a change to the archive since they
+    // were read (PRAGMA data_version: one cheap query when nothing changed). Only in browse
+    // state; filter, sort and the current row (by its row id) are kept. True when re-read.
+    bool refreshIfChanged();
     bool isOpen() const { return state_ != State::Inactive; }
     State state() const { return state_; }
 
@@ -93,6 +98,9 @@ public:
     // that fills the AutoNumber key. On failure throws DbError and keeps the buffer unchanged, so
     // the caller can cancel; nothing half-written stays in memory.
     void post();
+    // Runs at the start of every post() that writes; throwing DbError refuses the write (the
+    // buffer stays as it was). The data module guards the Document's tables with it.
+    std::function<void()> beforeWrite;
     void cancel();
     // Posts a pending change, or cancels an edit that changed nothing. Moving the cursor, sorting
     // and filtering settle first, so that nothing typed is lost by a move.
@@ -162,6 +170,7 @@ private:
     std::unique_ptr<RowFilter> filter_;
     QString sortText_;
     int controlsDisabled_ = 0;
+    qint64 readVersion_ = -1; // the connection's data_version when the rows were read
 };
 
 } // namespace brevalto

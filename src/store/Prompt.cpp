@@ -18,6 +18,10 @@ public:
         message(title, text);
         return false;
     }
+    Choice ask(const QString& title, const QString& text, bool cancellable, Choice) override {
+        message(title, text);
+        return cancellable ? Choice::Cancel : Choice::No;
+    }
     QString saveFileName(const QString&, const QString&, const QString&, const QString&) override {
         return {};
     }
@@ -37,6 +41,10 @@ public:
     }
     bool question(const QString& title, const QString& text) override {
         return prompt().question(title, text);
+    }
+    Choice ask(const QString& title, const QString& text, bool cancellable,
+               Choice byDefault) override {
+        return prompt().ask(title, text, cancellable, byDefault);
     }
     QString saveFileName(const QString& title, const QString& folder, const QString& fileName,
                          const QString& filter) override {

@@ -12,8 +12,13 @@ public:
 
     // A message with an OK button.
     virtual void message(const QString& title, const QString& text) = 0;
-    // A Yes/No question; true for Yes.
+    // A Yes/No question; true for Yes. No is the default button.
     virtual bool question(const QString& title, const QString& text) = 0;
+    // A question answered "Sì", "No" or, when cancellable, "Annulla"; byDefault is the button that
+    // Enter presses. Closing the box counts as Annulla (as No when not cancellable).
+    enum class Choice { Yes, No, Cancel };
+    virtual Choice ask(const QString& title, const QString& text, bool cancellable,
+                       Choice byDefault) = 0;
     // A file-save dialog; an empty result means cancelled.
     virtual QString saveFileName(const QString& title, const QString& folder,
                                  const QString& fileName, const QString& filter) = 0;

@@ -290,6 +290,7 @@ QList<TableDef> masterTables() {
                                 "ImportaCarattereDivisorio", "CarattereTab"}},
                               {K::YesNo, {"ImportaIntestazionePrimaLinea"}},
                               {K::Text, {"ImportaStringa"}},
+                              {K::Long, {"UltimoProgressivoInvio"}},
                           });
 
     t << table("PA_CedentePrestatore",

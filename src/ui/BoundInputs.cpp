@@ -72,15 +72,81 @@ void BoundLineEdit::refresh() {
     refreshing_ = false;
 }
 
+// --- checked text ---
+
+CheckedLineEdit::CheckedLineEdit(Dataset* dataset, const QString& column, QWidget* parent)
+    : QLineEdit(parent), Binding(this, dataset, column) {
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+        QVariant v;
+        if (read(text, &v)) {
+            setInvalid(false);
+            write(v);
+            return;
+        }
+        if (!invalid_) {
+            heldValue_ = current();
+            heldPosition_ = this->dataset() ? this->dataset()->position() : -1;
+        }
+        setInvalid(true);
+        notifyEdited(); // the screen has a change to save or discard, even if not storable
+    });
+}
+
+void CheckedLineEdit::revert() {
+    setInvalid(false);
+    refresh();
+}
+
+QString CheckedLineEdit::problem() const {
+    return invalid_ ? invalidMessage().arg(text().trimmed()) : QString();
+}
+
+void CheckedLineEdit::setInvalid(bool on) {
+    invalid_ = on;
+    setProperty("invalid", on);
+    setStyleSheet(on ? QStringLiteral("QLineEdit { border: 2px solid #d00000; }") : QString());
+    setToolTip(on ? problem() : QString());
+}
+
+void CheckedLineEdit::refresh() {
+    refreshing_ = true;
+    const QVariant v = current();
+    if (invalid_) {
+        // A wrong text stays while the row still holds what it held when the text went wrong:
+        // only a new value (another row, a computed value) replaces it.
+        const Dataset* d = dataset();
+        if (d && d->position() == heldPosition_ && v == heldValue_ &&
+            v.isNull() == heldValue_.isNull()) {
+            refreshing_ = false;
+            return;
+        }
+        setInvalid(false);
+    }
+    QVariant typed;
+    const bool same = read(text(), &typed) && typed == v && typed.isNull() == v.isNull();
+    const QString shown = show(v);
+    if (!same && text() != shown)
+        setText(shown);
+    refreshing_ = false;
+}
+
 // --- numbers ---
 
 bool BoundNumberEdit::parse(const QString& text, bool integer, QVariant* value) {
     QString t = text.trimmed();
+    if (!integer) {
+        // Amounts are often pasted with their currency sign.
+        if (t.startsWith(QChar(0x20AC)))
+            t.remove(0, 1);
+        else if (t.endsWith(QChar(0x20AC)))
+            t.chop(1);
+    }
+    t.remove(QLatin1Char(' '));
+    t.remove(QChar(0x00A0));
     if (t.isEmpty()) {
         *value = QVariant();
         return true;
     }
-    t.remove(QLatin1Char(' '));
     // "1.234,56" and "1,234.56" both read as 1234.56: the last mark is the decimal one.
     const int comma = int(t.lastIndexOf(QLatin1Char(','))),
               dot = int(t.lastIndexOf(QLatin1Char('.')));
@@ -89,48 +155,46 @@ bool BoundNumberEdit::parse(const QString& text, bool integer, QVariant* value) 
         t.remove(thousands);
     }
     t.replace(QLatin1Char(','), QLatin1Char('.'));
+    // Digits with one decimal mark at most: no exponent, no "inf", no second mark.
+    static const QRegularExpression integerText(QStringLiteral("^[+-]?\\d+$"));
+    static const QRegularExpression decimalText(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
     bool ok = false;
     if (integer) {
+        if (!integerText.match(t).hasMatch())
+            return false;
         const int n = t.toInt(&ok);
         *value = n;
     } else {
+        if (!decimalText.match(t).hasMatch())
+            return false;
         const double d = t.toDouble(&ok);
         *value = d;
     }
     return ok;
 }
 
+QString BoundNumberEdit::format(const QVariant& value, bool integer) {
+    if (value.isNull())
+        return {};
+    if (integer)
+        return QString::number(value.toLongLong());
+    // Never a thousands separator: "1.234" would read back as 1,234 under the rule above.
+    QString text = QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest);
+    if (QLocale().decimalPoint() == QLatin1String(","))
+        text.replace(QLatin1Char('.'), QLatin1Char(','));
+    return text;
+}
+
+QString BoundNumberEdit::invalidMessage() const {
+    return integer_ ? QStringLiteral("Numero non valido: %1")
+                    : QStringLiteral("Importo non valido: %1");
+}
+
 BoundNumberEdit::BoundNumberEdit(Dataset* dataset, const QString& column, bool integer,
                                  QWidget* parent)
-    : QLineEdit(parent), Binding(this, dataset, column), integer_(integer) {
+    : CheckedLineEdit(dataset, column, parent), integer_(integer) {
     setAlignment(Qt::AlignRight);
-    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        QVariant v;
-        if (parse(text, integer_, &v))
-            write(v);
-    });
     refresh();
-}
-
-void BoundNumberEdit::refresh() {
-    refreshing_ = true;
-    const QVariant v = current();
-    QString shown;
-    if (!v.isNull())
-        shown = integer_ ? QString::number(v.toLongLong())
-                         : QLocale().toString(v.toDouble(), 'f', QLocale::FloatingPointShortest);
-    QVariant typed;
-    const bool same = parse(text(), integer_, &typed) && typed == v && typed.isNull() == v.isNull();
-    if (!same && text() != shown)
-        setText(shown);
-    refreshing_ = false;
-}
-
-void BoundNumberEdit::focusOutEvent(QFocusEvent* event) {
-    QVariant v;
-    if (!parse(text(), integer_, &v))
-        refresh(); // a text that is no number goes back to the stored value
-    QLineEdit::focusOutEvent(event);
 }
 
 // --- dates ---
@@ -167,40 +231,24 @@ bool BoundDateEdit::parse(const QString& text, bool withTime, QVariant* value) {
 
 BoundDateEdit::BoundDateEdit(Dataset* dataset, const QString& column, bool withTime,
                              QWidget* parent)
-    : QLineEdit(parent), Binding(this, dataset, column), withTime_(withTime) {
+    : CheckedLineEdit(dataset, column, parent), withTime_(withTime) {
     setPlaceholderText(withTime ? QStringLiteral("gg/mm/aaaa hh:mm")
                                 : QStringLiteral("gg/mm/aaaa"));
-    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        QVariant v;
-        if (parse(text, withTime_, &v))
-            write(v);
-    });
     refresh();
 }
 
-void BoundDateEdit::refresh() {
-    refreshing_ = true;
-    const QVariant v = current();
-    QString shown;
+QString BoundDateEdit::show(const QVariant& v) const {
     if (v.typeId() == QMetaType::QDateTime)
-        shown = v.toDateTime().toString(withTime_ ? QStringLiteral("dd/MM/yyyy HH:mm")
-                                                  : QStringLiteral("dd/MM/yyyy"));
-    else if (v.typeId() == QMetaType::QDate)
-        shown = v.toDate().toString(withTime_ ? QStringLiteral("dd/MM/yyyy 00:00")
-                                              : QStringLiteral("dd/MM/yyyy"));
-    QVariant typed;
-    const bool same =
-        parse(text(), withTime_, &typed) && typed == v && typed.isNull() == v.isNull();
-    if (!same && text() != shown)
-        setText(shown);
-    refreshing_ = false;
+        return v.toDateTime().toString(withTime_ ? QStringLiteral("dd/MM/yyyy HH:mm")
+                                                 : QStringLiteral("dd/MM/yyyy"));
+    if (v.typeId() == QMetaType::QDate)
+        return v.toDate().toString(withTime_ ? QStringLiteral("dd/MM/yyyy 00:00")
+                                             : QStringLiteral("dd/MM/yyyy"));
+    return {};
 }
 
-void BoundDateEdit::focusOutEvent(QFocusEvent* event) {
-    QVariant v;
-    if (!parse(text(), withTime_, &v))
-        refresh();
-    QLineEdit::focusOutEvent(event);
+QString BoundDateEdit::invalidMessage() const {
+    return QStringLiteral("Data non valida: %1");
 }
 
 // --- memo ---
@@ -281,6 +329,21 @@ void BoundLookup::reload() {
     }
     refreshing_ = false;
     refresh();
+}
+
+void BoundLookup::refreshList() {
+    if (!list_ || !list_->isOpen())
+        return;
+    try {
+        list_->refreshIfChanged();
+    } catch (const DbError&) {
+        // The list stays as it was read; the archive's trouble shows on the next write.
+    }
+}
+
+void BoundLookup::showPopup() {
+    refreshList();
+    QComboBox::showPopup();
 }
 
 void BoundLookup::refresh() {

@@ -22,6 +22,11 @@ public:
     QString column() const { return column_; }
     // Shows the value of the current row.
     virtual void refresh() = 0;
+    // What is wrong with the text the input shows ("Importo non valido: € 5x"); empty when it
+    // shows a value the row can hold. A wrong text is kept, framed in red, and never stored.
+    virtual QString problem() const { return {}; }
+    // Shows the stored value again, dropping whatever the user typed (a discarded edit).
+    virtual void revert() { refresh(); }
 
 protected:
     // Writes a user change into the row (entering edit state first) and reports it.
@@ -51,39 +56,73 @@ private:
     bool upper_ = false;
 };
 
-// A number typed with either "," or "." as the decimal mark; empty means null.
-class BoundNumberEdit : public QLineEdit, public Binding {
+// A line edit whose text must read as a value of its column. A text that does not is kept as
+// typed, framed in red with the reason as tooltip, and the row keeps its last good value until
+// the text is mended; editors refuse to save while any input has a problem().
+class CheckedLineEdit : public QLineEdit, public Binding {
     Q_OBJECT
 public:
-    BoundNumberEdit(Dataset* dataset, const QString& column, bool integer,
-                    QWidget* parent = nullptr);
+    CheckedLineEdit(Dataset* dataset, const QString& column, QWidget* parent = nullptr);
+    QString problem() const override;
+    bool isInvalid() const { return invalid_; }
     void refresh() override;
-    static bool parse(const QString& text, bool integer, QVariant* value);
+    void revert() override;
 Q_SIGNALS:
     void edited();
 
 protected:
     void notifyEdited() override { Q_EMIT edited(); }
-    void focusOutEvent(QFocusEvent* event) override;
+    // Reads a text into a value; false when the text is no value of this input.
+    virtual bool read(const QString& text, QVariant* value) const = 0;
+    // The text shown for a stored value.
+    virtual QString show(const QVariant& value) const = 0;
+    // The message for a text read() refuses, e.g. "Importo non valido: %1".
+    virtual QString invalidMessage() const = 0;
+
+private:
+    void setInvalid(bool on);
+    bool invalid_ = false;
+    QVariant heldValue_; // the row's value and position when the text went wrong
+    int heldPosition_ = -1;
+};
+
+// A number typed with either "," or "." as the decimal mark; empty means null. Shown without
+// thousands separators, with the locale's decimal mark, so that the shown text reads back as the
+// same value. An amount may carry a euro sign, which is dropped.
+class BoundNumberEdit : public CheckedLineEdit {
+    Q_OBJECT
+public:
+    BoundNumberEdit(Dataset* dataset, const QString& column, bool integer,
+                    QWidget* parent = nullptr);
+    static bool parse(const QString& text, bool integer, QVariant* value);
+    // The text shown for a value: no thousands separator, the locale's "," or ".".
+    static QString format(const QVariant& value, bool integer);
+
+protected:
+    bool read(const QString& text, QVariant* value) const override {
+        return parse(text, integer_, value);
+    }
+    QString show(const QVariant& value) const override { return format(value, integer_); }
+    QString invalidMessage() const override;
 
 private:
     bool integer_;
 };
 
 // A date typed as dd/mm/yyyy (also d/m/yy); empty means null. With withTime, "dd/mm/yyyy hh:mm".
-class BoundDateEdit : public QLineEdit, public Binding {
+class BoundDateEdit : public CheckedLineEdit {
     Q_OBJECT
 public:
     BoundDateEdit(Dataset* dataset, const QString& column, bool withTime = false,
                   QWidget* parent = nullptr);
-    void refresh() override;
     static bool parse(const QString& text, bool withTime, QVariant* value);
-Q_SIGNALS:
-    void edited();
 
 protected:
-    void notifyEdited() override { Q_EMIT edited(); }
-    void focusOutEvent(QFocusEvent* event) override;
+    bool read(const QString& text, QVariant* value) const override {
+        return parse(text, withTime_, value);
+    }
+    QString show(const QVariant& value) const override;
+    QString invalidMessage() const override;
 
 private:
     bool withTime_;
@@ -129,6 +168,10 @@ public:
     Dataset* list() const { return list_; }
     // Rebuilds the items from the list dataset (done on its changes too).
     void reload();
+    // Re-reads the list dataset when another workstation changed the archive (keeping its
+    // current row); its items follow. Done when the list is opened and when its screen is shown.
+    void refreshList();
+    void showPopup() override;
 Q_SIGNALS:
     void edited();
     // A row of the list was picked; the list dataset stands on it.

@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QTimer>
 
+#include <cmath>
+
 namespace brevalto {
 
 DatasetModel::DatasetModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -64,13 +66,23 @@ QString DatasetModel::displayText(const QVariant& value) {
     }
 }
 
+QString DatasetModel::displayText(const QVariant& value, const QString& field) {
+    if (value.typeId() != QMetaType::Double ||
+        field.startsWith(QLatin1String("Quantita"), Qt::CaseInsensitive))
+        return displayText(value);
+    const double d = value.toDouble();
+    const bool cents = std::abs(d * 100 - std::round(d * 100)) < 1e-7;
+    return cents ? QLocale().toString(d, 'f', 2)
+                 : QLocale().toString(d, 'f', QLocale::FloatingPointShortest);
+}
+
 QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     if (!dataset_ || !index.isValid() || index.column() >= columns_.size())
         return {};
     const int column = dataset_->columnIndex(columns_[index.column()].field);
     const QVariant value = dataset_->valueAt(index.row(), column);
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
-        return displayText(value);
+        return displayText(value, columns_[index.column()].field);
     if (role == Qt::TextAlignmentRole) {
         const bool number = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Int;
         return int(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
@@ -130,7 +142,12 @@ void DataGrid::syncFromDataset() {
     syncing_ = false;
 }
 
-void DataGrid::setColumns(const QList<GridColumn>& columns) {
+void DataGrid::setColumns(const QList<GridColumn>& designed) {
+    QList<GridColumn> columns;
+    for (const GridColumn& column : designed) {
+        if (column.field.compare(QLatin1String("Id"), Qt::CaseInsensitive) != 0)
+            columns << column;
+    }
     model_->setColumns(columns);
     for (int i = 0; i < columns.size(); ++i)
         setColumnWidth(i, columns[i].width);

@@ -30,8 +30,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // The text a cell shows: dates as dd/MM/yyyy, Yes/No as "Sì"/"No", long texts cut to 400.
+    // The text a cell shows: dates as dd/MM/yyyy, Yes/No as "Sì"/"No", long texts cut to 400,
+    // decimals as typed.
     static QString displayText(const QVariant& value);
+    // The text a cell of a field shows: like displayText, but the decimals of a money column
+    // (every decimal column but quantities) with two digits at least ("50,00", "0,125").
+    static QString displayText(const QVariant& value, const QString& field);
 
 private:
     QPointer<Dataset> dataset_;
@@ -46,7 +50,8 @@ public:
     void setDataset(Dataset* dataset);
     Dataset* dataset() const { return model_->dataset(); }
 
-    // The designed columns; the layout routines replace them with saved ones.
+    // The designed columns; the layout routines replace them with saved ones. Internal keys
+    // ("Id") are never shown.
     void setColumns(const QList<GridColumn>& columns);
     // The columns as shown now, with the widths the user gave them.
     QList<GridColumn> columns() const;

@@ -49,6 +49,25 @@ EditorBase::EditorBase(DataModule& db, const QString& datasetName, const QString
     layout->addLayout(buttons);
     layout->addWidget(tabs_, 1);
     navigator_ = new FieldNavigator(this);
+    // The Document this screen edits was deleted on another workstation: nothing of it can be
+    // stored any more.
+    connect(&db, &DataModule::documentDeleted, this, [this] {
+        if (!dataset_->isOpen() || !DataModule::belongsToDocument(*dataset_))
+            return;
+        if (dataset_->state() != Dataset::State::Browse)
+            dataset_->cancel();
+        modified_ = false;
+        done(QDialog::Rejected);
+    });
+}
+
+void EditorBase::showEvent(QShowEvent* event) {
+    // Rows another workstation added to the pick lists since they were read show up now.
+    for (QWidget* input : std::as_const(inputOrder_)) {
+        if (auto* lookup = qobject_cast<BoundLookup*>(input))
+            lookup->refreshList();
+    }
+    QDialog::showEvent(event);
 }
 
 void EditorBase::setTabs(const QStringList& captions) {
@@ -73,6 +92,9 @@ QWidget* EditorBase::makeInput(const Field& def) {
             e->setMaxLength(def.maxLength);
         e->setUpperCase(def.upperCase);
         e->setReadOnly(def.readOnly);
+        // A password is never shown in clear, on any screen.
+        if (def.column.contains(QLatin1String("Password"), Qt::CaseInsensitive))
+            e->setEchoMode(QLineEdit::Password);
         connect(e, &BoundLineEdit::edited, this, &EditorBase::markModified);
         input = e;
         break;
@@ -145,6 +167,7 @@ void EditorBase::addFields(const QList<Field>& fields) {
             grid->addWidget(help, row, 2);
         }
         inputs_.insert(def.column.toLower(), input);
+        inputOrder_ << input;
         inputTabs_.insert(def.column.toLower(), tabLayouts_.indexOf(grid));
         navigator_->install(input);
     }
@@ -193,8 +216,31 @@ bool EditorBase::store(QString* error) {
     return SaveRecord(*dataset_, keyColumn_, error);
 }
 
+bool EditorBase::hasUnsavedChanges() const {
+    if (modified_)
+        return true;
+    const bool editing =
+        dataset_->state() == Dataset::State::Edit || dataset_->state() == Dataset::State::Insert;
+    return editing && dataset_->isModified();
+}
+
 bool EditorBase::save() {
     saveFailed_ = false;
+    // A text that is no value of its field is never stored, nor replaced by another value.
+    for (QWidget* input : std::as_const(inputOrder_)) {
+        const auto* binding = dynamic_cast<const Binding*>(input);
+        const QString problem = binding ? binding->problem() : QString();
+        if (!problem.isEmpty()) {
+            fail(problem, binding->column());
+            return false;
+        }
+    }
+    if (documentGone()) {
+        saveFailed_ = true;
+        prompt().message(Prompt::errorTitle(), DataModule::documentGoneText());
+        db_.dropGoneDocument(); // closes this screen too
+        return false;
+    }
     beforeRules();
     for (const Rule& rule : std::as_const(rules_)) {
         if (rule.fails()) {
@@ -232,6 +278,8 @@ void EditorBase::deleteJustAdded() {
 }
 
 void EditorBase::annulla() {
+    if (!confirmAnnulla())
+        return;
     modified_ = false;
     {
         const SilentDeleteScope silent(db_);
@@ -240,8 +288,53 @@ void EditorBase::annulla() {
     done(QDialog::Rejected);
 }
 
+bool EditorBase::documentGone() const {
+    if (!dataset_->isOpen() || !DataModule::belongsToDocument(*dataset_))
+        return false;
+    try {
+        return db_.documentGone();
+    } catch (const DbError&) {
+        return false; // the save itself reports what is wrong with the archive
+    }
+}
+
+void EditorBase::discard() {
+    if (isAnnullaVisible()) {
+        annulla();
+        return;
+    }
+    if (dataset_->state() != Dataset::State::Browse)
+        dataset_->cancel();
+    for (QWidget* input : std::as_const(inputOrder_)) {
+        if (auto* binding = dynamic_cast<Binding*>(input))
+            binding->revert();
+    }
+    modified_ = false;
+    done(QDialog::Rejected);
+}
+
+void EditorBase::leave() {
+    if (!hasUnsavedChanges() && !isAnnullaVisible()) {
+        indietro();
+        return;
+    }
+    switch (prompt().ask(Prompt::warningTitle(), QStringLiteral("Salvare le modifiche?"), true,
+                         Prompt::Choice::Yes)) {
+    case Prompt::Choice::Yes:
+        if (hasUnsavedChanges())
+            modified_ = true; // what is pending is saved, whoever wrote it
+        indietro();
+        break;
+    case Prompt::Choice::No:
+        discard();
+        break;
+    case Prompt::Choice::Cancel:
+        break;
+    }
+}
+
 void EditorBase::reject() {
-    indietro();
+    leave();
 }
 
 } // namespace brevalto

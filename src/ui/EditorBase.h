@@ -63,6 +63,7 @@ public:
     Dataset& dataset() const { return *dataset_; }
     DataModule& db() const { return db_; }
 
+    // True when an input was edited (even with a text that is no value) since the last save.
     bool isModified() const { return modified_; }
     void setModified(bool on) { modified_ = on; }
     bool saveFailed() const { return saveFailed_; }
@@ -74,11 +75,19 @@ public:
 
     // Runs the rules and saves; false when a rule failed or the archive refused the row.
     bool save();
-    // "Indietro": saves when modified, closes unless the save failed. Escape does the same.
+    // "Indietro": saves when modified, closes unless the save failed.
     virtual void indietro();
     // "Annulla": deletes the row just added, asking nothing (deletes run silent meanwhile), and
-    // closes. An archive error is shown; the screen closes all the same.
+    // closes; a screen may ask first (confirmAnnulla). An archive error is shown; the screen
+    // closes all the same.
     void annulla();
+    // Leaving without saving: "Annulla" for a row just added; otherwise the stored values come
+    // back and the screen closes.
+    virtual void discard();
+    // Escape and the window's close button: with unsaved changes (or a row just added) the
+    // question "Salvare le modifiche?" (Sì: indietro(), No: discard(), Annulla: stay, Sì by
+    // default); without, the screen just closes through indietro().
+    void leave();
 
     QWidget* field(const QString& column) const;
     QPushButton* indietroButton() const { return indietro_; }
@@ -99,15 +108,22 @@ protected:
     // What "Annulla" deletes: the current row by default; screens whose row owns other rows
     // delete those too. Runs with silent deletes on; may throw DbError.
     virtual void deleteJustAdded();
+    // Asked before "Annulla" deletes anything; true by default. A No keeps the screen open.
+    virtual bool confirmAnnulla() { return true; }
     void fail(const QString& message, const QString& column, int tab = -1);
     // The shared "modified" hook of every bound input.
     void markModified() { modified_ = true; }
-    void reject() override; // Escape behaves as "Indietro"
+    void reject() override; // Escape and the close button: leave()
+    void showEvent(QShowEvent* event) override;
 
     QString keyColumn_;
 
 private:
     QWidget* makeInput(const Field& def);
+    // A change not yet stored: the modified flag, or the row's edit buffer changed by code.
+    bool hasUnsavedChanges() const;
+    // True when this screen edits a row of a Document another workstation has deleted.
+    bool documentGone() const;
 
     DataModule& db_;
     Dataset* dataset_;
@@ -115,6 +131,7 @@ private:
     QList<QGridLayout*> tabLayouts_;
     QMap<QString, QWidget*> inputs_;
     QMap<QString, int> inputTabs_;
+    QList<QWidget*> inputOrder_; // the fields in the order they were added
     QList<Rule> rules_;
     QPushButton* indietro_;
     QPushButton* salva_;

@@ -34,6 +34,30 @@ bool QtPrompt::question(const QString& title, const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+Prompt::Choice QtPrompt::ask(const QString& title, const QString& text, bool cancellable,
+                             Choice byDefault) {
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (cancellable)
+        buttons |= QMessageBox::Cancel;
+    QMessageBox box(QMessageBox::Question, title, text, buttons, parentWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Sì"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("No"));
+    if (cancellable)
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Annulla"));
+    box.setDefaultButton(byDefault == Choice::Yes  ? QMessageBox::Yes
+                         : byDefault == Choice::No ? QMessageBox::No
+                                                   : QMessageBox::Cancel);
+    box.setEscapeButton(cancellable ? QMessageBox::Cancel : QMessageBox::No);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Choice::Yes;
+    case QMessageBox::No:
+        return Choice::No;
+    default:
+        return cancellable ? Choice::Cancel : Choice::No;
+    }
+}
+
 QString QtPrompt::saveFileName(const QString& title, const QString& folder, const QString& fileName,
                                const QString& filter) {
     // The overwrite question is the caller's, so the dialog does not ask its own.

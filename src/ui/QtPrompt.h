@@ -10,6 +10,8 @@ class QtPrompt : public Prompt {
 public:
     void message(const QString& title, const QString& text) override;
     bool question(const QString& title, const QString& text) override;
+    Choice ask(const QString& title, const QString& text, bool cancellable,
+               Choice byDefault) override;
     QString saveFileName(const QString& title, const QString& folder, const QString& fileName,
                          const QString& filter) override;
     QString openFileName(const QString& title, const QString& folder,

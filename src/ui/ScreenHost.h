@@ -11,7 +11,8 @@ namespace brevalto {
 
 // Shows a screen modally and returns when it closes (QDialog::exec by default).
 int showModal(QDialog& screen);
-// Shows a screen without waiting (raised when already visible).
+// Shows a screen without waiting (raised when already visible). Asked for while a modal screen
+// is open, it opens in front of that one and stays usable until that one closes.
 void showModeless(QWidget& screen);
 
 // Tests: replace how modal screens are shown; pass an empty function to restore exec().

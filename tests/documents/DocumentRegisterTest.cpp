@@ -1,10 +1,11 @@
 // The register of Documents on a real archive: numbering, the snapshot of the firm and of the
 // parties, deleting with every body row (or nothing at all), and two workstations adding at once.
 #include "documents/DocumentRegister.h"
+#include "store/ArchiveUpgrade.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
-#include "store/Prompt.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -151,23 +152,44 @@ TEST_F(DocumentRegisterTest, NumbersFollowTheHighestDocument) {
         ASSERT_TRUE(reg.aggiungi());
     EXPECT_EQ(numbers(), QList<int>({1, 2, 3}));
 
-    // Deleting the highest gives its number back; deleting another does not.
+    // No number is given twice, not even the highest one after its Document was deleted: the
+    // file sent under it would be named again.
     header().locate("Numero", 3);
     scripted.answerQuestion(true);
     ASSERT_TRUE(reg.elimina());
     EXPECT_EQ(header().integer("Numero"), 2) << "the Document before the deleted one is current";
     ASSERT_TRUE(reg.aggiungi());
-    EXPECT_EQ(numbers(), QList<int>({1, 2, 3}));
+    EXPECT_EQ(numbers(), QList<int>({1, 2, 4}));
+    EXPECT_EQ(header().text("DatiTrasmissione_ProgressivoInvio"), "4");
 
     header().locate("Numero", 2);
     scripted.answerQuestion(true);
     ASSERT_TRUE(reg.elimina());
     ASSERT_TRUE(reg.aggiungi());
-    EXPECT_EQ(numbers(), QList<int>({1, 3, 4}));
-    EXPECT_EQ(header().integer("Numero"), 4) << "the new Document is current";
+    EXPECT_EQ(numbers(), QList<int>({1, 4, 5}));
+    EXPECT_EQ(header().integer("Numero"), 5) << "the new Document is current";
     EXPECT_EQ(scripted.calls().size(), 2);
     EXPECT_EQ(scripted.calls().first().text, "Sei sicuro di voler eliminare il Documento?");
     EXPECT_EQ(scripted.calls().first().title, "Messaggio di avviso");
+}
+
+TEST_F(DocumentRegisterTest, AnUpgradedArchiveNumbersAfterItsHighestDocumentEvenOnceDeleted) {
+    // An archive of the previous version: no record of the numbers given.
+    db.closeAllDatasets();
+    sql("ALTER TABLE opzioni DROP COLUMN UltimoProgressivoInvio");
+    sql("UPDATE opzioni SET VerBaseDati = 1");
+    sql("insert into PA_FE_Header (Numero, DatiTrasmissione_ProgressivoInvio) values (5, '5')");
+    sql("insert into PA_FE_Header (Numero, DatiTrasmissione_ProgressivoInvio) values (9, '9')");
+
+    const UpgradeReport report = upgradeArchive(db.connessione());
+    EXPECT_TRUE(report.columnsAdded.contains("opzioni.UltimoProgressivoInvio"));
+    EXPECT_EQ(report.version, requiredArchiveVersion);
+    db.openAllDatasets();
+
+    sql("delete from PA_FE_Header where Numero = 9");
+    header().requery();
+    ASSERT_TRUE(reg.aggiungi());
+    EXPECT_EQ(numbers(), QList<int>({5, 10}));
 }
 
 TEST_F(DocumentRegisterTest, MultiSellerUseTakesTheDefaultSeller) {

@@ -4,6 +4,7 @@
 #include "ShellFixture.h"
 
 #include "store/ArchiveCheck.h"
+#include "store/ArchiveUpgrade.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -127,7 +128,8 @@ TEST_F(ShellTest, ADamagedArchiveIsNotUsedAndARecoveredCopyIsOffered) {
 // An archive updated by a newer program opens with a warning and for reading only.
 TEST_F(ShellTest, ANewerArchiveIsReadButNeverWritten) {
     const QString archive = makeArchive();
-    sql(archive, "UPDATE opzioni SET VerBaseDati = 2");
+    sql(archive,
+        QStringLiteral("UPDATE opzioni SET VerBaseDati = %1").arg(requiredArchiveVersion + 1));
     sql(archive, "UPDATE Ditta SET RagSoc = 'Futura Srl'");
     const QByteArray before = hashOf(archive);
 

@@ -499,13 +499,15 @@ TEST_F(HeaderEditorTest, HeaderRulesAndTheWalkToTheBuyerAndTheBodies) {
     EXPECT_EQ(added, 1);
 }
 
-TEST_F(HeaderEditorTest, AnnullaRightAfterAddingRemovesTheDocumentSilently) {
+TEST_F(HeaderEditorTest, AnnullaRightAfterAddingRemovesTheDocumentAskingFirstWhenItHasBodies) {
     reg.showHeaderEditor = [&](bool justAdded) { header.showDocument(justAdded); };
     header.deleteCurrentDocument = [&] { reg.elimina(); };
     const int before = db.connessione().scalar("select count(*) from PA_FE_Header").toInt();
     const int previous = h().integer("ID");
+    const QString question = "Eliminare il documento appena creato con le sue fatture e righe?";
 
     bool annullaShown = false;
+    bool stillOpenAfterNo = false;
     setModalShower([&](QDialog& screen) {
         EXPECT_EQ(&screen, &header);
         annullaShown = header.isAnnullaVisible();
@@ -514,11 +516,22 @@ TEST_F(HeaderEditorTest, AnnullaRightAfterAddingRemovesTheDocumentSilently) {
         sql("insert into PA_FE_Body_DatiBeniServizi_DettaglioLinee (PA_FE_Body_Id) select max(Id) "
             "from PA_FE_Body");
         QTest::keyClicks(header.field("DatiTrasmissione_ProgressivoInvio"), "9");
-        header.annulla();
+        header.show();
+        // "No" keeps everything and the screen.
+        scripted.answerQuestion(false);
+        header.annullaButton()->click();
+        stillOpenAfterNo = header.isVisible() &&
+                           db.connessione().scalar("select count(*) from PA_FE_Body").toInt() == 1;
+        scripted.answerQuestion(true);
+        header.annullaButton()->click();
         return 0;
     });
     scripted.clear();
     ASSERT_TRUE(reg.aggiungi());
+    EXPECT_TRUE(stillOpenAfterNo);
+    ASSERT_EQ(scripted.calls().size(), 2);
+    EXPECT_EQ(scripted.calls()[0].text, question);
+    EXPECT_EQ(scripted.calls()[1].text, question);
     EXPECT_TRUE(annullaShown);
     EXPECT_FALSE(header.isAnnullaVisible()) << "hidden again when the editor closes";
     EXPECT_EQ(db.connessione().scalar("select count(*) from PA_FE_Header").toInt(), before);
@@ -527,10 +540,19 @@ TEST_F(HeaderEditorTest, AnnullaRightAfterAddingRemovesTheDocumentSilently) {
                   .scalar("select count(*) from PA_FE_Body_DatiBeniServizi_DettaglioLinee")
                   .toInt(),
               0);
-    EXPECT_TRUE(scripted.calls().isEmpty()) << "nothing is asked";
     EXPECT_FALSE(db.silentDelete());
     EXPECT_FALSE(header.isModified());
     EXPECT_EQ(h().integer("ID"), previous);
+
+    // A Document without bodies goes without a question.
+    setModalShower([&](QDialog&) {
+        header.annulla();
+        return 0;
+    });
+    scripted.clear();
+    ASSERT_TRUE(reg.aggiungi());
+    EXPECT_EQ(db.connessione().scalar("select count(*) from PA_FE_Header").toInt(), before);
+    EXPECT_TRUE(scripted.calls().isEmpty()) << "nothing is asked";
 
     // Opening an existing Document offers no "Annulla".
     setModalShower([&](QDialog&) {

@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -64,6 +65,9 @@ TEST_F(OpzioniWindowTest, StartTabIsShownAndTheChoiceStoredOnIndietro) {
     EXPECT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->currentText(), "Utility");
 
+    EXPECT_EQ(qobject_cast<QLineEdit*>(screen.field("PasswordAmministratore"))->echoMode(),
+              QLineEdit::Password)
+        << "the password is not shown in clear";
     tabs->setCurrentIndex(tabs->findText("Fatture e Documenti"));
     QTest::keyClicks(screen.field("PasswordAmministratore"), "segreta");
     screen.indietroButton()->click();
@@ -80,6 +84,31 @@ TEST_F(OpzioniWindowTest, StartTabIsShownAndTheChoiceStoredOnIndietro) {
     screen.indietroButton()->click();
     EXPECT_EQ(selectors, (QList<bool>{true, false}));
     EXPECT_EQ(stored("TabIniziale").toInt(), 1);
+}
+
+TEST_F(OpzioniWindowTest, PickListsShowRowsAnotherWorkstationAddedKeepingTheCurrentOne) {
+    Dataset& methods = db.table("TablePA_ModalitaPagamento");
+    ASSERT_TRUE(methods.locate("Descrizione", "Bonifico"));
+    const int current = methods.integer("Id");
+
+    // Another workstation adds a payment method, then another one.
+    Connection other;
+    other.open(db.archiveFilePath());
+    other.exec("insert into PA_ModalitaPagamento (Codice, Descrizione) values ('MPX1', "
+               "'Aggiunto altrove')");
+    BoundLookup* l = list("ModPagamento_Id");
+    l->showPopup();
+    l->hidePopup();
+    EXPECT_GE(l->findText("Aggiunto altrove"), 0) << "opening the list re-reads it";
+    EXPECT_EQ(methods.integer("Id"), current) << "the current row is kept";
+
+    other.exec("insert into PA_ModalitaPagamento (Codice, Descrizione) values ('MPX2', "
+               "'Aggiunto dopo')");
+    screen.show();
+    EXPECT_GE(l->findText("Aggiunto dopo"), 0) << "showing the screen re-reads its lists";
+    EXPECT_EQ(methods.integer("Id"), current);
+    screen.hide();
+    other.close();
 }
 
 TEST_F(OpzioniWindowTest, PickListsCopyAndBackspaceClearsOnlyTheirOwnColumns) {

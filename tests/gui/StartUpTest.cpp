@@ -104,6 +104,8 @@ TEST_F(ShellTest, FreshInstallOffersToCreateTheArchive) {
     ASSERT_EQ(prompt.calls().size(), 1);
     EXPECT_EQ(prompt.calls()[0].title, Prompt::warningTitle());
     EXPECT_TRUE(prompt.calls()[0].text.contains(QDir::toNativeSeparators(defaultArchive())));
+    EXPECT_EQ(prompt.calls()[0].byDefault, Prompt::Choice::Yes) << "Enter creates it";
+    EXPECT_FALSE(prompt.calls()[0].cancellable);
     EXPECT_TRUE(QFile::exists(defaultArchive()));
     EXPECT_EQ(window().windowTitle(), "Brevalto - ");
     EXPECT_GT(dm().table("TableComuni").rowCount(), 7000) << "with the full reference data";
@@ -186,7 +188,7 @@ TEST_F(ShellTest, OldArchiveIsHandedToTheUpgradeProgram) {
     };
     // A newer archive (3) is not handed over: it opens read-only with a warning (see
     // ArchiveGuardTest).
-    const QList<Case> cases = {{"0", true}, {"NULL", true}, {"1", false}};
+    const QList<Case> cases = {{"0", true}, {"NULL", true}, {"1", true}, {"2", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version.toStdString());
         sql(archive, "UPDATE opzioni SET VerBaseDati = " + c.version);

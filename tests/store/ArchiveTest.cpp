@@ -1,5 +1,6 @@
 // Opening and creating archives, including every kind of bad file a user can point at.
 #include "store/ArchiveCreator.h"
+#include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 #include "store/DataModule.h"
 #include "support/TestFiles.h"
@@ -105,7 +106,7 @@ TEST(ArchiveTest, EverySharedDatasetOpensOnANewArchive) {
     for (Dataset* d : db.sharedDatasets())
         EXPECT_TRUE(d->isOpen()) << d->name().toStdString();
     EXPECT_EQ(db.table("TableComuni").rowCount(), 7894);
-    EXPECT_EQ(db.table("TableOpzioni").integer("VerBaseDati"), 1);
+    EXPECT_EQ(db.table("TableOpzioni").integer("VerBaseDati"), requiredArchiveVersion);
     EXPECT_EQ(db.table("TableDitta").text("IdPaese"), "IT");
     db.setComputerName("");
     EXPECT_EQ(db.computerName(), "SenzaNome");

@@ -1,5 +1,6 @@
 // The command line as a user or a script meets it: wrong command lines, file names the system
 // cannot decode, archives the commands must refuse and two commands racing on one path.
+#include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 #include "support/TestFiles.h"
 
@@ -122,7 +123,7 @@ TEST_F(CommandLineTest, ExportRefusesArchivesThatAreNotFitToUse) {
     {
         Connection c;
         c.open(newer);
-        c.exec("UPDATE opzioni SET VerBaseDati = 2");
+        c.exec("UPDATE opzioni SET VerBaseDati = ?", {requiredArchiveVersion + 1});
     }
 
     const QString damaged = test::copyOfNewArchive(folder, "rotto.mdb");

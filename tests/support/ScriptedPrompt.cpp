@@ -27,7 +27,10 @@ const char* kindName(ScriptedPrompt::Kind kind) {
 } // namespace
 
 void ScriptedPrompt::answerQuestion(bool yes) {
-    answers_.append({Kind::Question, {}, yes});
+    answers_.append({Kind::Question, {}, yes, yes ? Choice::Yes : Choice::No});
+}
+void ScriptedPrompt::answerChoice(Choice choice) {
+    answers_.append({Kind::Question, {}, choice == Choice::Yes, choice});
 }
 void ScriptedPrompt::answerSaveFile(const QString& path) {
     answers_.append({Kind::SaveFile, path, false});
@@ -79,7 +82,25 @@ void ScriptedPrompt::message(const QString& title, const QString& text) {
 bool ScriptedPrompt::question(const QString& title, const QString& text) {
     calls_.append({Kind::Question, title, text, {}, {}, {}});
     Answer answer;
-    return take(Kind::Question, calls_.last(), &answer) && answer.yes;
+    if (!take(Kind::Question, calls_.last(), &answer))
+        return false;
+    if (answer.choice == Choice::Cancel)
+        ADD_FAILURE() << "\"Annulla\" scripted for a Yes/No question: " << text.toStdString();
+    return answer.yes;
+}
+
+Prompt::Choice ScriptedPrompt::ask(const QString& title, const QString& text, bool cancellable,
+                                   Choice byDefault) {
+    calls_.append({Kind::Question, title, text, {}, {}, {}, cancellable, byDefault});
+    Answer answer;
+    if (!take(Kind::Question, calls_.last(), &answer))
+        return cancellable ? Choice::Cancel : Choice::No;
+    if (answer.choice == Choice::Cancel && !cancellable) {
+        ADD_FAILURE() << "\"Annulla\" scripted for a question that does not offer it: "
+                      << text.toStdString();
+        return Choice::No;
+    }
+    return answer.choice;
 }
 
 QString ScriptedPrompt::saveFileName(const QString& title, const QString& folder,

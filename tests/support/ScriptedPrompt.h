@@ -21,10 +21,15 @@ public:
         QString folder;   // dialogs: the starting folder
         QString fileName; // save dialog: the proposed name
         QString filter;   // file dialogs: the filter
+        // ask(): whether "Annulla" was offered and which button was the default.
+        bool cancellable = false;
+        Choice byDefault = Choice::No;
     };
 
     // Queue the answer of the next question, file dialog, folder picker or text entry.
+    // answerQuestion also answers an ask() with Sì or No; answerChoice answers only an ask().
     void answerQuestion(bool yes);
+    void answerChoice(Choice choice);
     void answerSaveFile(const QString& path);
     void answerOpenFile(const QString& path);
     void answerFolder(const QString& path);
@@ -39,6 +44,8 @@ public:
 
     void message(const QString& title, const QString& text) override;
     bool question(const QString& title, const QString& text) override;
+    Choice ask(const QString& title, const QString& text, bool cancellable,
+               Choice byDefault) override;
     QString saveFileName(const QString& title, const QString& folder, const QString& fileName,
                          const QString& filter) override;
     QString openFileName(const QString& title, const QString& folder,
@@ -51,6 +58,7 @@ private:
         Kind kind;
         QString text;
         bool yes = false;
+        Choice choice = Choice::No;
     };
     // Takes the next answer when it is of this kind; otherwise fails the test and returns false.
     bool take(Kind kind, const Call& call, Answer* answer);
