@@ -110,6 +110,18 @@ bool BodyRegister::elimina() {
 }
 
 void BodyRegister::esportaXml() {
+    bool gone = false;
+    try {
+        gone = db_.documentGone();
+    } catch (const DbError&) {
+        // The export reports what is wrong with the archive.
+    }
+    if (gone) {
+        // Another workstation deleted the Document: there is nothing left to export.
+        prompt().message(Prompt::errorTitle(), DataModule::documentGoneText());
+        db_.dropGoneDocument();
+        return;
+    }
     ExportDriver(db_, prompt()).run();
 }
 

@@ -259,15 +259,25 @@ bool DataModule::belongsToDocument(const Dataset& dataset) {
 }
 
 bool DataModule::documentGone() {
-    const Dataset& header = table(QStringLiteral("TablePA_FE_Header"));
-    if (!header.isOpen() || header.isEmpty() || !connection_.isOpen())
+    if (!connection_.isOpen())
         return false;
-    const QVariant id = header.value(QStringLiteral("ID"));
-    if (id.isNull())
-        return false; // a Document being added
-    return connection_
-               .scalar(QStringLiteral("select count(*) from PA_FE_Header where ID = ?"), {id})
-               .toInt() == 0;
+    // The Document of the register's current row, and the one the loaded bodies belong to (the
+    // register may have been re-read meanwhile); a Document being added has no key yet.
+    QVariantList ids;
+    const Dataset& header = table(QStringLiteral("TablePA_FE_Header"));
+    if (header.isOpen() && !header.isEmpty())
+        ids << header.value(QStringLiteral("ID"));
+    const Dataset& bodies = table(QStringLiteral("TablePA_Body"));
+    if (bodies.isOpen() && !bodies.isEmpty() && bodies.hasColumn(QStringLiteral("PA_FE_Header_Id")))
+        ids << bodies.value(QStringLiteral("PA_FE_Header_Id"));
+    for (const QVariant& id : std::as_const(ids)) {
+        if (!id.isNull() &&
+            connection_
+                    .scalar(QStringLiteral("select count(*) from PA_FE_Header where ID = ?"), {id})
+                    .toInt() == 0)
+            return true;
+    }
+    return false;
 }
 
 void DataModule::guardDocumentWrite(const Dataset& dataset) {
@@ -284,10 +294,8 @@ void DataModule::dropGoneDocument() {
         Dataset& header = table(QStringLiteral("TablePA_FE_Header"));
         header.cancel();
         header.requery();
-        if (!documentGone()) {
-            loadBodies();
-            requeryBodyChildren();
-        }
+        loadBodies(); // those of the Document now current, or none
+        requeryBodyChildren();
     } catch (const DbError&) {
         // The register shows what could be read; the next "Ricarica" tries again.
     }

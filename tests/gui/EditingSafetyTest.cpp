@@ -3,6 +3,7 @@
 // typed change counted, Escape asking, and a Document deleted by another workstation.
 #include "DocumentiBodyFixture.h"
 #include "documents/BodyEditor.h"
+#include "documents/BodyRegister.h"
 #include "documents/HeaderEditor.h"
 #include "documents/LineeEditors.h"
 #include "documents/LineeLogic.h"
@@ -160,6 +161,7 @@ TEST_F(EditingSafetyTest, EscapeAsksWhetherToSaveWithSiAsDefault) {
         std::optional<Choice> answer;
         bool open;      // the screen is still open afterwards
         QVariant price; // stored afterwards; null: the line is gone
+        bool closeButton = false;
     };
     const QList<Case> cases{
         {"unchanged: just closes", false, "", {}, false, 50.0},
@@ -167,6 +169,7 @@ TEST_F(EditingSafetyTest, EscapeAsksWhetherToSaveWithSiAsDefault) {
         {"No restores the stored values", false, "70", Choice::No, false, 50.0},
         {"Annulla stays", false, "70", Choice::Cancel, true, 50.0},
         {"a wrong text counts as a change", false, "7x", Choice::No, false, 50.0},
+        {"the close button asks too", false, "80", Choice::Yes, false, 80.0, true},
         {"No on a line just added takes it back", true, "", Choice::No, false, QVariant()},
     };
     for (const Case& c : cases) {
@@ -180,7 +183,10 @@ TEST_F(EditingSafetyTest, EscapeAsksWhetherToSaveWithSiAsDefault) {
         scripted.clear();
         if (c.answer)
             scripted.answerChoice(*c.answer);
-        QTest::keyClick(screen.field("UnitaMisura"), Qt::Key_Escape);
+        if (c.closeButton)
+            screen.close();
+        else
+            QTest::keyClick(screen.field("UnitaMisura"), Qt::Key_Escape);
 
         if (c.answer) {
             ASSERT_EQ(scripted.calls().size(), 1);
@@ -243,6 +249,16 @@ TEST_F(EditingSafetyTest, TheDocumentDeletedOnAnotherWorkstationIsNeitherWritten
     EXPECT_EQ(leave(header), DataModule::documentGoneText());
     EXPECT_FALSE(header.isVisible());
     EXPECT_EQ(count("PA_FE_Header", "1 = 1"), 0) << "no Document re-inserted";
+
+    // Nor is it exported: no file is proposed.
+    newBody();
+    BodyRegister bodies(db);
+    bodies.show();
+    other.exec("delete from PA_FE_Header where ID = ?", {table("TablePA_FE_Header").integer("ID")});
+    scripted.clear();
+    bodies.esportaXml();
+    EXPECT_EQ(scripted.messages(), QStringList{DataModule::documentGoneText()});
+    EXPECT_FALSE(bodies.isVisible());
     other.close();
 }
 
