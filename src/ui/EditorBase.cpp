@@ -229,7 +229,9 @@ bool EditorBase::save() {
     // A text that is no value of its field is never stored, nor replaced by another value.
     for (QWidget* input : std::as_const(inputOrder_)) {
         const auto* binding = dynamic_cast<const Binding*>(input);
-        const QString problem = binding ? binding->problem() : QString();
+        if (!binding)
+            continue;
+        const QString problem = binding->problem();
         if (!problem.isEmpty()) {
             fail(problem, binding->column());
             return false;
