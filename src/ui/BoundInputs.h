@@ -41,6 +41,8 @@ public:
     BoundLineEdit(Dataset* dataset, const QString& column, QWidget* parent = nullptr);
     void refresh() override;
     void setUpperCase(bool on) { upper_ = on; }
+    // Spaces typed or pasted are dropped; typing only a space changes nothing.
+    void setNoSpaces(bool on) { noSpaces_ = on; }
 Q_SIGNALS:
     void edited();
 
@@ -49,6 +51,7 @@ protected:
 
 private:
     bool upper_ = false;
+    bool noSpaces_ = false;
 };
 
 // A number typed with either "," or "." as the decimal mark; empty means null.
