@@ -72,7 +72,8 @@ ComuniBrowser::ComuniBrowser(DataModule& db, QWidget* parent)
                                    {"Cap", "Cap"}},
                    .initialValues = {{"Nazione_ID", 390}, {"CAP", "00000"}},
                    .deleteQuestion = "Sei sicuro di voler eliminare il Comune ?",
-                   .layoutName = "frmGrigliaComuni"},
+                   .layoutName = "frmGrigliaComuni",
+                   .size = {760, 560}},
                   parent) {}
 
 IvaBrowser::IvaBrowser(DataModule& db, QWidget* parent)

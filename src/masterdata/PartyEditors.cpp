@@ -8,6 +8,8 @@
 
 #include <QPushButton>
 #include <QSqlQuery>
+#include <QTabBar>
+#include <QTabWidget>
 
 namespace brevalto {
 
@@ -265,6 +267,8 @@ CedenteEditor::CedenteEditor(DataModule& db, QWidget* parent)
          .noSpaces = true},
     });
     finishForm();
+    // Six tabs: wide enough that every caption shows without scroll arrows.
+    setMinimumWidth(qMax(minimumWidth(), tabs()->tabBar()->sizeHint().width() + 40));
     bindMunicipality(p + "Sede_Comune", p + "Sede_CAP", p + "Sede_Provincia", p + "Sede_Nazione");
     bindMunicipality(so + "_Comune", so + "_CAP", so + "_Provincia", so + "_Nazione");
 
