@@ -120,7 +120,7 @@ QWidget* MainWindow::buildArchivioPage() {
                        {"btnComuni", "Comuni"},
                        {"btnVettori", "Vettori"},
                        {"btnIva", "Iva"}},
-                      "btnIva");
+                      "");
 }
 
 QWidget* MainWindow::buildDocumentsPage() {

@@ -14,6 +14,9 @@
 #include "documents/RiepilogoBuilder.h"
 #include "documents/RiepilogoEditor.h"
 #include "masterdata/GridLayout.h"
+#include "masterdata/MasterBrowsers.h"
+#include "masterdata/PartyEditors.h"
+#include "masterdata/TableEditors.h"
 #include "settings/DittaWindow.h"
 #include "settings/OpzioniWindow.h"
 #include "settings/RealizzazioneWindow.h"
@@ -44,18 +47,18 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
 
     add("TfrmRealizzazione", new RealizzazioneWindow(owner));
     add("TfrmDitta", new DittaWindow(db, owner));
-    // TfrmModificaCedentePrestatore
-    // TfrmModificaCessionarioCommittente
-    // TfrmGrigliaComuni
-    // TfrmModificaComuni
+    add("TfrmModificaCedentePrestatore", new CedenteEditor(db, owner));
+    add("TfrmModificaCessionarioCommittente", new CessionarioEditor(db, owner));
+    add("TfrmGrigliaComuni", new ComuniBrowser(db, owner));
+    add("TfrmModificaComuni", new ComuneEditor(db, owner));
     add("TfrmDescrizioneFunzionali", new DescrizioneFunzionaliWindow(owner))
         ->setDataset(&db.table(QStringLiteral("TablePA_DescrizioniFunzionali")));
-    // TfrmModificaRappresentanteFiscale
-    // TfrmGrigliaIva
-    // TfrmModificaIva
-    // TfrmModificaTerzoIntermediario
-    // TfrmGrigliaVettori
-    // TfrmModificaVettori
+    add("TfrmModificaRappresentanteFiscale", new RappresentanteFiscaleEditor(db, owner));
+    add("TfrmGrigliaIva", new IvaBrowser(db, owner));
+    add("TfrmModificaIva", new IvaEditor(db, owner));
+    add("TfrmModificaTerzoIntermediario", new TerzoIntermediarioEditor(db, owner));
+    add("TfrmGrigliaVettori", new VettoriBrowser(db, owner));
+    add("TfrmModificaVettori", new VettoreEditor(db, owner));
     add("TfrmOpzioni", new OpzioniWindow(db, tabCaptions, owner));
     add("TfrmPass", new PasswordDialog(owner));
     add("TfrmModifica_PA_Header", new HeaderEditor(db, owner));
@@ -79,8 +82,8 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     add("TfrmModifica_PA_Body_DatiRiepilogo", new RiepilogoEditor(db, owner));
     add("TfrmModifica_PA_Body_DatiPagamento", new PagamentoEditor(db, owner));
     // TfrmCodificheDecodificheFiles
-    // TfrmGriglia_CessionarioCommittente
-    // TfrmGrigliaCedentiPrestatori
+    add("TfrmGriglia_CessionarioCommittente", new CessionariBrowser(db, owner));
+    add("TfrmGrigliaCedentiPrestatori", new CedentiBrowser(db, owner));
     // TfrmImporta
     // TfrmGrigliaDettaglioVeloce
     // TfrmEsportazioni
@@ -129,6 +132,9 @@ void Screens::wireScreens() {
     bodyEditor.createSummaries = [this] { riepilogo::creaAutomaticamente(*dataModule_); };
     bodyEditor.refreshActions();
 
+    // Archive tab: the master-data lists and editors.
+    wireMasterData();
+
     // Utility tab and the firm's record.
     w.setButtonAction(QStringLiteral("btnRealizzazione"),
                       [this] { showModeless(get<RealizzazioneWindow>()); });
@@ -138,6 +144,58 @@ void Screens::wireScreens() {
     get<OpzioniWindow>().setMultiSellerSelectorsVisible = [this](bool visible) {
         setMultiSellerSelectorsVisible(visible);
     };
+}
+
+void Screens::wireMasterData() {
+    MainWindow& w = *mainWindow_;
+    DataModule& db = *dataModule_;
+    auto& sellers = get<CedentiBrowser>();
+    auto& customers = get<CessionariBrowser>();
+    auto& comuni = get<ComuniBrowser>();
+    auto& iva = get<IvaBrowser>();
+    auto& vettori = get<VettoriBrowser>();
+    auto& seller = get<CedenteEditor>();
+    auto& customer = get<CessionarioEditor>();
+    sellers.setEditor(&seller);
+    customers.setEditor(&customer);
+    comuni.setEditor(&get<ComuneEditor>());
+    iva.setEditor(&get<IvaEditor>());
+    vettori.setEditor(&get<VettoreEditor>());
+    for (BrowserBase* browser :
+         std::initializer_list<BrowserBase*>{&sellers, &customers, &comuni, &iva, &vettori})
+        registerLayoutGrid(browser->definition().layoutName, browser->grid());
+
+    w.setButtonAction(QStringLiteral("btnCedentePrestatore"),
+                      [&db, &sellers, &seller] { openSellers(db, sellers, seller); });
+    w.setButtonAction(QStringLiteral("btnCessionarioCommittente"),
+                      [&customers] { showThenClearSearch(customers); });
+    w.setButtonAction(QStringLiteral("btnRappresentanteFiscale"), [this] {
+        auto& editor = get<RappresentanteFiscaleEditor>();
+        openSingleRow(editor, editor.flagColumn());
+    });
+    w.setButtonAction(QStringLiteral("btnTerzoIntermediario"), [this] {
+        auto& editor = get<TerzoIntermediarioEditor>();
+        openSingleRow(editor, editor.flagColumn());
+    });
+    w.setButtonAction(QStringLiteral("btnComuni"), [&comuni] { showThenClearSearch(comuni); });
+    w.setButtonAction(QStringLiteral("btnIva"), [&iva] {
+        iva.dataset().setFilter(QString());
+        showModal(iva);
+    });
+    w.setButtonAction(QStringLiteral("btnVettori"), [&vettori] { showThenClearSearch(vettori); });
+
+    // The header's new-customer button: the customer list's "Aggiungi", without the list; the
+    // customer kept (not taken back with "Annulla") becomes the Document's.
+    auto& header = get<HeaderCessionarioEditor>();
+    header.setAddCustomer([&customers, &customer, &header] {
+        if (!customers.aggiungi() || customer.result() != QDialog::Accepted)
+            return;
+        Dataset& document = header.dataset();
+        document.edit();
+        document.setValue(QStringLiteral("CessionarioCommittente_ID"),
+                          customers.dataset().value(QStringLiteral("CessionarioCommittente_ID")));
+        header.copyBuyer();
+    });
 }
 
 Screens::~Screens() {

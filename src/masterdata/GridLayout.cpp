@@ -2,10 +2,10 @@
 
 #include "store/DataModule.h"
 #include "store/Dataset.h"
+#include "store/Prompt.h"
 #include "store/SqlText.h"
 #include "store/TextFields.h"
 #include "ui/DataGrid.h"
-#include "store/Prompt.h"
 
 namespace brevalto {
 

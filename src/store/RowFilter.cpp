@@ -284,11 +284,29 @@ bool likeMatch(const QString& text, const QString& pattern) {
     auto isStar = [](QChar c) { return c == QLatin1Char('*') || c == QLatin1Char('%'); };
     auto isOne = [](QChar c) { return c == QLatin1Char('?') || c == QLatin1Char('_'); };
     auto same = [](QChar a, QChar b) { return a == b || a.toCaseFolded() == b.toCaseFolded(); };
+    // "[...]" matches one of the characters between the brackets, taken literally: "[*]" is a
+    // star, not a wildcard.
+    auto setEnd = [&pattern](int at) {
+        return pattern[at] == QLatin1Char('[') ? int(pattern.indexOf(QLatin1Char(']'), at + 2))
+                                               : -1;
+    };
+    auto inSet = [&](int open, int close, QChar c) {
+        for (int i = open + 1; i < close; ++i) {
+            if (same(pattern[i], c))
+                return true;
+        }
+        return false;
+    };
     while (t < text.size()) {
+        const int close = p < pattern.size() ? setEnd(p) : -1;
         if (p < pattern.size() && isStar(pattern[p])) {
             starP = p++;
             starT = t;
-        } else if (p < pattern.size() && (isOne(pattern[p]) || same(pattern[p], text[t]))) {
+        } else if (close > 0 && inSet(p, close, text[t])) {
+            p = close + 1;
+            ++t;
+        } else if (close < 0 && p < pattern.size() &&
+                   (isOne(pattern[p]) || same(pattern[p], text[t]))) {
             ++p;
             ++t;
         } else if (starP >= 0) {

@@ -3,7 +3,8 @@
 //   col like 'abc*'    col like '*abc*'    col = 'x'    col <> 3    a = 'x' and (b like 'y*' or c =
 //   1)
 // Literals are '...' (an apostrophe doubled inside) or numbers; "*" and "%" are wildcards of
-// like, "?" and "_" match one character. Comparisons of text ignore letter case.
+// like, "?" and "_" match one character, "[...]" one of the characters it lists (literally, so
+// "[*]" is a star). Comparisons of text ignore letter case.
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -26,7 +27,8 @@ private:
     std::unique_ptr<Node> root_;
 };
 
-// True when text matches a like pattern with "*"/"%" and "?"/"_" wildcards, ignoring case.
+// True when text matches a like pattern with "*"/"%" and "?"/"_" wildcards and "[...]" sets,
+// ignoring case.
 bool likeMatch(const QString& text, const QString& pattern);
 
 } // namespace brevalto

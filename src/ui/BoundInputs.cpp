@@ -54,9 +54,19 @@ void Binding::write(const QVariant& value) {
 BoundLineEdit::BoundLineEdit(Dataset* dataset, const QString& column, QWidget* parent)
     : QLineEdit(parent), Binding(this, dataset, column) {
     connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (upper_ && text != text.toUpper()) {
+        if (noSpaces_ && text.contains(QLatin1Char(' '))) {
+            const int pos =
+                cursorPosition() - int(text.left(cursorPosition()).count(QLatin1Char(' ')));
+            QString kept = text;
+            kept.remove(QLatin1Char(' '));
+            setText(kept);
+            setCursorPosition(pos);
+            if (kept == current().toString())
+                return;
+        }
+        if (upper_ && this->text() != this->text().toUpper()) {
             const int pos = cursorPosition();
-            setText(text.toUpper());
+            setText(this->text().toUpper());
             setCursorPosition(pos);
         }
         write(this->text());

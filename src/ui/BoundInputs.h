@@ -46,6 +46,8 @@ public:
     BoundLineEdit(Dataset* dataset, const QString& column, QWidget* parent = nullptr);
     void refresh() override;
     void setUpperCase(bool on) { upper_ = on; }
+    // Spaces typed or pasted are dropped; typing only a space changes nothing.
+    void setNoSpaces(bool on) { noSpaces_ = on; }
 Q_SIGNALS:
     void edited();
 
@@ -54,6 +56,7 @@ protected:
 
 private:
     bool upper_ = false;
+    bool noSpaces_ = false;
 };
 
 // A line edit whose text must read as a value of its column. A text that does not is kept as

@@ -131,7 +131,19 @@ QString BrowserBase::searchFilter(const QList<QPair<QString, QString>>& columnsA
             continue;
         if (!criterion.isEmpty())
             criterion += QStringLiteral(" and ");
-        criterion += column + QStringLiteral(" like '") + QuoteSql(text) + QStringLiteral("*'");
+        // A leading "*" turns the prefix match into a contains match; every other wildcard
+        // character is what the user looks for (a "50%" or a "?" in a name).
+        const bool contains = text.startsWith(QLatin1Char('*'));
+        QString literal;
+        for (const QChar c : QStringView(text).mid(contains ? 1 : 0)) {
+            if (QStringLiteral("*%?_[").contains(c))
+                literal += QLatin1Char('[') + c + QLatin1Char(']');
+            else
+                literal += c;
+        }
+        criterion += column + QStringLiteral(" like '") +
+                     (contains ? QStringLiteral("*") : QString()) + QuoteSql(literal) +
+                     QStringLiteral("*'");
     }
     return criterion;
 }

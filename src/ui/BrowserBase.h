@@ -75,7 +75,8 @@ public:
     QLineEdit* searchBox(int index) const { return searchEdits_.value(index); }
     void clearSearch(); // empties the boxes and the filter (the main window does it on close)
 
-    // The filter the search boxes give: prefix matches joined with " and ".
+    // The filter the search boxes give: prefix matches joined with " and "; a text starting with
+    // "*" matches anywhere. Empty texts and a lone "*" filter nothing.
     static QString searchFilter(const QList<QPair<QString, QString>>& columnsAndTexts);
 
     // The standard actions. Aggiungi stores a new row (filter cleared, initial values, its key

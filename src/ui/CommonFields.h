@@ -17,7 +17,8 @@ inline const PickList kMunicipalities{QStringLiteral("TableComuni"), QStringLite
                                       QStringLiteral("Comune")};
 
 // The six fields of an address (prefix + Nazione, Indirizzo, NumeroCivico, Comune, CAP,
-// Provincia) with the help numbers of its FatturaPA block (block + .1 Indirizzo ... .6 Nazione).
+// Provincia) with the help numbers of its FatturaPA block (block + .1 Indirizzo ... .6 Nazione)
+// and the lengths the FatturaPA format admits.
 inline QList<Field> addressFields(const QString& prefix, const QString& block, int tab) {
     const auto help = [&block](int n) { return block + QLatin1Char('.') + QString::number(n); };
     return {
@@ -26,14 +27,22 @@ inline QList<Field> addressFields(const QString& prefix, const QString& block, i
          .help = help(6),
          .tab = tab,
          .list = kCountries},
-        {.label = "Indirizzo", .column = prefix + "Indirizzo", .help = help(1), .tab = tab},
-        {.label = "N° Civico", .column = prefix + "NumeroCivico", .help = help(2), .tab = tab},
+        {.label = "Indirizzo",
+         .column = prefix + "Indirizzo",
+         .help = help(1),
+         .maxLength = 60,
+         .tab = tab},
+        {.label = "N° Civico",
+         .column = prefix + "NumeroCivico",
+         .help = help(2),
+         .maxLength = 8,
+         .tab = tab},
         {.label = "Comune",
          .column = prefix + "Comune",
          .help = help(4),
          .tab = tab,
          .list = kMunicipalities},
-        {.label = "CAP", .column = prefix + "CAP", .help = help(3), .tab = tab},
+        {.label = "CAP", .column = prefix + "CAP", .help = help(3), .maxLength = 5, .tab = tab},
         {.label = "Provincia",
          .column = prefix + "Provincia",
          .help = help(5),

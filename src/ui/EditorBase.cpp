@@ -32,6 +32,7 @@ EditorBase::EditorBase(DataModule& db, const QString& datasetName, const QString
     salva_->setToolTip(QStringLiteral("Salva le modifiche effettuate"));
     salva_->hide();
     annulla_->setObjectName(QStringLiteral("spdAnnulla"));
+    annulla_->setToolTip(QStringLiteral("Torna indietro senza salvare"));
     annulla_->hide();
     indietro_->setAutoDefault(false);
     annulla_->setAutoDefault(false);
@@ -91,6 +92,7 @@ QWidget* EditorBase::makeInput(const Field& def) {
         if (def.maxLength > 0)
             e->setMaxLength(def.maxLength);
         e->setUpperCase(def.upperCase);
+        e->setNoSpaces(def.noSpaces);
         e->setReadOnly(def.readOnly);
         // A password is never shown in clear, on any screen.
         if (def.column.contains(QLatin1String("Password"), Qt::CaseInsensitive))
@@ -202,7 +204,11 @@ void EditorBase::selectFirstTab() {
 
 void EditorBase::fail(const QString& message, const QString& column, int tab) {
     saveFailed_ = true;
-    prompt().message(Prompt::errorTitle(), message);
+    prompt().message(errorTitle_.isEmpty() ? Prompt::errorTitle() : errorTitle_, message);
+    showField(column, tab);
+}
+
+void EditorBase::showField(const QString& column, int tab) {
     const QString key = column.toLower();
     if (tab >= 0)
         tabs_->setCurrentIndex(tab);
@@ -247,6 +253,14 @@ bool EditorBase::save() {
     for (const Rule& rule : std::as_const(rules_)) {
         if (rule.fails()) {
             fail(rule.message, rule.focusColumn, rule.focusTab);
+            return false;
+        }
+    }
+    for (const Warning& warning : std::as_const(warnings_)) {
+        const QString question = warning.question();
+        if (!question.isEmpty() && !prompt().question(Prompt::warningTitle(), question)) {
+            saveFailed_ = true;
+            showField(warning.focusColumn, warning.focusTab);
             return false;
         }
     }

@@ -43,6 +43,7 @@ struct Field {
     PickList list = {};
     bool upperCase = false;
     bool readOnly = false;
+    bool noSpaces = false; // a typed space is dropped (an IBAN, a code)
 };
 
 // One save rule: when fails() holds, the save stops with message, the field's tab is shown and
@@ -50,6 +51,15 @@ struct Field {
 struct Rule {
     std::function<bool()> fails;
     QString message;
+    QString focusColumn = {};
+    int focusTab = -1;
+};
+
+// A save warning, asked once the rules passed: when question() gives a text, the user answers it
+// Yes/No; No stops the save as a failed rule does, showing the field. For what is probably wrong
+// but may be right (a check digit, a duplicate).
+struct Warning {
+    std::function<QString()> question;
     QString focusColumn = {};
     int focusTab = -1;
 };
@@ -100,6 +110,9 @@ protected:
     // A widget of the screen's own (a grid, a button row) placed on a tab below its fields.
     void addWidget(int tab, QWidget* widget, int stretch = 0);
     void setRules(QList<Rule> rules) { rules_ = std::move(rules); }
+    void setWarnings(QList<Warning> warnings) { warnings_ = std::move(warnings); }
+    // The title of the rules' messages ("Messaggio di errore" unless a screen says otherwise).
+    void setErrorTitle(const QString& title) { errorTitle_ = title; }
     // Runs before the rules (derived values) and after them (the row is about to be stored).
     virtual void beforeRules() {}
     virtual bool confirmSave() { return true; }
@@ -111,6 +124,8 @@ protected:
     // Asked before "Annulla" deletes anything; true by default. A No keeps the screen open.
     virtual bool confirmAnnulla() { return true; }
     void fail(const QString& message, const QString& column, int tab = -1);
+    // Shows the field's tab (or the tab given) and focuses the field.
+    void showField(const QString& column, int tab = -1);
     // The shared "modified" hook of every bound input.
     void markModified() { modified_ = true; }
     void reject() override; // Escape and the close button: leave()
@@ -133,6 +148,8 @@ private:
     QMap<QString, int> inputTabs_;
     QList<QWidget*> inputOrder_; // the fields in the order they were added
     QList<Rule> rules_;
+    QList<Warning> warnings_;
+    QString errorTitle_;
     QPushButton* indietro_;
     QPushButton* salva_;
     QPushButton* annulla_;

@@ -173,11 +173,13 @@ FormEditor::Test FormEditor::inBlock(const QString& flag, Test test) const {
     return [this, flag, test] { return dataset().flag(flag) && test(); };
 }
 
-QList<Rule> FormEditor::stableOrganizationRules(const QString& so) const {
+QList<Rule> FormEditor::stableOrganizationRules(const QString& so,
+                                                bool anyCountryFiveDigits) const {
     // Foreign postcodes may be shorter; a postcode of an unknown country is taken as Italian.
-    const auto shortPostcode = [this, so] {
+    const auto shortPostcode = [this, so, anyCountryFiveDigits] {
         const QString country = shown(so + "_Nazione");
-        return length(so + "_CAP") < 5 && (country.isEmpty() || country == QLatin1String("Italia"));
+        return length(so + "_CAP") < 5 &&
+               (anyCountryFiveDigits || country.isEmpty() || country == QLatin1String("Italia"));
     };
     return {
         {inBlock(so, missing(so + "_Indirizzo")),

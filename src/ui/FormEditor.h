@@ -57,8 +57,10 @@ protected:
     // A test that applies only while the block's flag is on.
     Test inBlock(const QString& flag, Test test) const;
     // The rules of a stable organisation's address (block is the prefix of its columns, whose
-    // flag column it names), checked while its flag is on.
-    QList<Rule> stableOrganizationRules(const QString& block) const;
+    // flag column it names), checked while its flag is on. A short postcode is accepted for a
+    // foreign country unless anyCountryFiveDigits.
+    QList<Rule> stableOrganizationRules(const QString& block,
+                                        bool anyCountryFiveDigits = false) const;
 
 private:
     int topPage_ = -1;

@@ -79,6 +79,8 @@ TEST_F(DatasetTest, FilterReadsTheJetSyntaxAndIgnoresCase) {
         {"(IdPaese = 'FR' or IdPaese = 'DE') and not Nome like 'L*'", {"Rosso"}},
         {"IdPaese is null", {"Bianchi"}},
         {"Denominazione like 'x%'", {}},
+        {"Denominazione like '*['']a*'", {"D'Amico"}}, // a set matches its characters literally
+        {"Denominazione like 'ros[*]*'", {}},
         {"", {"Rossi", "D'Amico", "rossini", "Bianchi", "Rosso"}},
     };
     for (const auto& c : cases) {

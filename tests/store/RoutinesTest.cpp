@@ -1,12 +1,12 @@
 // The shared routines: cursor placement after deletes and saves, and the text and number helpers.
-#include "store/Saving.h"
-#include "store/Rounding.h"
-#include "store/SqlText.h"
-#include "store/VatNumber.h"
-#include "store/TextFields.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
+#include "store/Rounding.h"
+#include "store/Saving.h"
 #include "store/Schema.h"
+#include "store/SqlText.h"
+#include "store/TextFields.h"
+#include "store/VatNumber.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
@@ -116,6 +116,13 @@ TEST(Routines, TextHelpers) {
     for (const char* invalid : {"12345678901", "IT00000000000", "0000000000", "000000000000",
                                 "1234567890A", "", "12345 78903"})
         EXPECT_FALSE(IsValidPartitaIva(invalid)) << invalid;
+    // Tax codes: a person's (also with a homonym's letters), lower case, an entity's number.
+    for (const char* valid : {"RSSMRA80A01H501U", "RSSMRA80A01H50MM", "rssmra80a01h501u",
+                              "MRTMTT25D09F205Z", "01234567897"})
+        EXPECT_TRUE(IsValidCodiceFiscale(valid)) << valid;
+    for (const char* invalid : {"RSSMRA80A01H501A", "RSSMRA80A01H501", "RSSMRA80A01H501UX",
+                                "RSSMRA80A01H5-1U", "01234567890", ""})
+        EXPECT_FALSE(IsValidCodiceFiscale(invalid)) << invalid;
 
     const struct {
         const char* text;
