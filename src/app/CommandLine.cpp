@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
 #include "store/ArchiveCreator.h"
 #include "store/DbError.h"
@@ -37,7 +38,10 @@ void printUsage(QTextStream& out) {
            "  brevalto                         apre il programma\n"
            "  brevalto create-archive PERCORSO crea un archivio nuovo con i dati di riferimento\n"
            "  brevalto export --archive PERCORSO --document NUMERO [--out FILE] [--force]\n"
-           "                                   esporta il documento in un file FatturaPA\n";
+           "                  [--no-check]     esporta il documento in un file FatturaPA\n"
+           "  brevalto check [--date AAAA-MM-GG] FILE.xml...\n"
+           "  brevalto check [--date AAAA-MM-GG] --archive PERCORSO --document NUMERO\n"
+           "                                   controlla file o documenti prima dell'invio\n";
 }
 
 // Qt's own options for the window system, with whether each takes a value: they open the desktop
@@ -89,6 +93,8 @@ int runCommandLine(const QStringList& arguments) {
         return createArchiveCommand(rest);
     if (command == QLatin1String("export"))
         return runExportCommand(rest);
+    if (command == QLatin1String("check"))
+        return runCheckCommand(rest);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         QTextStream out(stdout);

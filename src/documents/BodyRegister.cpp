@@ -2,7 +2,11 @@
 
 #include "documents/BodyEditor.h"
 #include "documents/BodySections.h"
+#include "documents/FindingsWindow.h"
+#include "export/DocumentCheck.h"
 #include "export/ExportDriver.h"
+#include "export/ExportError.h"
+#include "export/FatturaWriter.h"
 #include "masterdata/GridLayout.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
@@ -35,7 +39,10 @@ Browser bodyRegisterDefinition() {
                   {"spdModifica", "Modifica", BrowserAction::Modifica},
                   {.objectName = "spdEsportaXml",
                    .caption = "Esporta xml",
-                   .hint = "Crea il documento XML",
+                   .hint = "Crea il documento XML"},
+                  {.objectName = "spdControlla",
+                   .caption = "Controlla",
+                   .hint = "Controlla la fattura prima dell'invio",
                    .stretchAfter = true},
                   {"SpeedButton1", "Esci programma", BrowserAction::Custom, "Esci"}},
         .searchBoxes = {{"Tipo Doc.", "DatiGenerali_TipoDocumento"},
@@ -53,6 +60,8 @@ BodyRegister::BodyRegister(DataModule& db, QWidget* parent)
     : BrowserBase(db, bodyRegisterDefinition(), parent) {
     connect(button(QStringLiteral("spdEsportaXml")), &QPushButton::clicked, this,
             guard([this] { esportaXml(); }));
+    connect(button(QStringLiteral("spdControlla")), &QPushButton::clicked, this,
+            guard([this] { controlla(); }));
     connect(button(QStringLiteral("SpeedButton1")), &QPushButton::clicked, this,
             guard([this] { esciProgramma(); }));
     installGridLayoutMenu(*grid(), definition().layoutName, db);
@@ -122,7 +131,43 @@ void BodyRegister::esportaXml() {
         db_.dropGoneDocument();
         return;
     }
-    ExportDriver(db_, prompt()).run();
+    ExportDriver driver(db_, prompt());
+    driver.setCheckMode(ExportDriver::CheckMode::Ask);
+    driver.run();
+}
+
+const QString BodyRegister::kNoFindingsMessage = QStringLiteral("Nessun errore rilevato");
+
+void BodyRegister::controlla(QDate today) {
+    if (dataset().isEmpty()) {
+        prompt().message(Prompt::warningTitle(), fattura::kNoBodiesMessage);
+        return;
+    }
+    // Building the file walks every body; the user stays on the body they were on.
+    const QVariant current = dataset().value(QStringLiteral("Id"));
+    check::Findings findings;
+    try {
+        findings = checkCurrentDocument(db_, today);
+    } catch (const ExportError& e) {
+        dataset().locate(QStringLiteral("Id"), current);
+        prompt().message(e.kind() == ExportError::Kind::Abort ? Prompt::warningTitle()
+                                                              : Prompt::errorTitle(),
+                         e.text());
+        return;
+    }
+    dataset().locate(QStringLiteral("Id"), current);
+    if (findings.isEmpty()) {
+        prompt().message(Prompt::warningTitle(), kNoFindingsMessage);
+        return;
+    }
+    FindingsWindow window(db_, findings, this);
+    window.openBody = [this](int body) {
+        if (body > dataset().rowCount())
+            return;
+        dataset().moveTo(body - 1);
+        modifica();
+    };
+    showModal(window);
 }
 
 void BodyRegister::esciProgramma() {

@@ -4,6 +4,7 @@
 // editor, deleted with all its rows, and the Document is exported.
 #include "ui/BrowserBase.h"
 
+#include <QDate>
 #include <QPointer>
 #include <functional>
 
@@ -31,6 +32,10 @@ public:
     bool elimina() override;
     // "Esporta xml".
     void esportaXml();
+    // "Controlla": the pre-send check of the Document's file, built in memory and never written;
+    // the findings in a window, or "Nessun errore rilevato". today: see check::Options.
+    void controlla(QDate today = {});
+    static const QString kNoFindingsMessage;
     void esciProgramma();
     // The hidden "REquery": every child dataset re-queried for the current body.
     void requeryChildren();

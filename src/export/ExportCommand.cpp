@@ -18,7 +18,8 @@ namespace brevalto {
 namespace {
 
 const char kUsage[] =
-    "Uso: brevalto export --archive PERCORSO --document NUMERO [--out FILE] [--force]";
+    "Uso: brevalto export --archive PERCORSO --document NUMERO [--out FILE] [--force] "
+    "[--no-check]";
 
 void printLine(FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
@@ -31,6 +32,7 @@ struct Arguments {
     QString document;
     QString out;
     bool force = false;
+    bool noCheck = false;
 };
 
 // Reads the arguments; an empty result text means they are fine.
@@ -52,6 +54,8 @@ QString parse(const QStringList& args, Arguments& a) {
             error = valueOf(a.out);
         else if (word == QLatin1String("--force"))
             a.force = true;
+        else if (word == QLatin1String("--no-check"))
+            a.noCheck = true;
         else
             error = QStringLiteral("Argomento sconosciuto: %1").arg(word);
         if (!error.isEmpty())
@@ -102,19 +106,9 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
 
     ConsolePrompt prompt(err);
     DataModule data;
-    try {
-        data.connessione().open(a.archive);
-        requireUsableArchive(data.connessione(), requiredArchiveVersion);
-        for (const char* name : {"TableDitta", "TableOpzioni", "TablePA_FE_Header"})
-            data.table(name).open();
-        const QString error = selectDocument(data, a.document);
-        if (!error.isEmpty()) {
-            printLine(err, error);
-            return 1;
-        }
-        data.loadBodies();
-    } catch (const DbError& e) {
-        printLine(err, e.text());
+    const QString openError = openDocument(data, a.archive, a.document);
+    if (!openError.isEmpty()) {
+        printLine(err, openError);
         return 1;
     }
 
@@ -140,13 +134,41 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
                            .arg(QDir::toNativeSeparators(path)));
         return 1;
     }
-    if (driver.exportTo(path, false) != ExportDriver::Outcome::Written)
+    driver.setCheckMode(a.noCheck ? ExportDriver::CheckMode::Skip
+                                  : ExportDriver::CheckMode::Refuse);
+    if (driver.exportTo(path, false) != ExportDriver::Outcome::Written) {
+        printFindings(out, QDir::toNativeSeparators(path), driver.lastFindings());
         return 1;
+    }
     printLine(out, QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     return 0;
 }
 
 } // namespace
+
+QString openDocument(DataModule& data, const QString& path, const QString& numberText) {
+    try {
+        data.connessione().open(path);
+        requireUsableArchive(data.connessione(), requiredArchiveVersion);
+        for (const char* name : {"TableDitta", "TableOpzioni", "TablePA_FE_Header"})
+            data.table(name).open();
+        const QString error = selectDocument(data, numberText);
+        if (!error.isEmpty())
+            return error;
+        data.loadBodies();
+    } catch (const DbError& e) {
+        return e.text();
+    }
+    return QString();
+}
+
+void printFindings(std::FILE* out, const QString& file, const check::Findings& findings) {
+    for (const check::Finding& f : findings) {
+        QString message = f.message;
+        message.replace(u'\t', u' ').replace(u'\n', u' ');
+        printLine(out, file + u'\t' + f.code + u'\t' + f.element + u'\t' + message);
+    }
+}
 
 int runExportCommand(const QStringList& args) {
     return runExportCommand(args, stdout, stderr);

@@ -1,13 +1,28 @@
 #pragma once
+#include "check/Finding.h"
+
 #include <QStringList>
 #include <cstdio>
 
 namespace brevalto {
 
-// brevalto export --archive PATH --document NUMERO [--out FILE] [--force]
+class DataModule;
+
+// Opens the archive at path for a headless command, refusing an unusable one, and puts
+// TablePA_FE_Header on the Document numbered numberText with its bodies loaded. Returns the
+// message to print when that fails (empty on success). Throws nothing.
+QString openDocument(DataModule& data, const QString& path, const QString& numberText);
+
+// One line "FILE<TAB>CODE<TAB>ELEMENT<TAB>MESSAGE" per finding (tabs and line breaks inside the
+// message become blanks).
+void printFindings(std::FILE* out, const QString& file, const check::Findings& findings);
+
+// brevalto export --archive PATH --document NUMERO [--out FILE] [--force] [--no-check]
 // Exports one document without any window, through the same code as the screen. args are the
 // words after "export". Prints the path written and returns 0; on any abort or error prints the
-// message and returns 1 (2 for a wrong command line).
+// message and returns 1 (2 for a wrong command line). The file is checked first: with findings
+// they are printed (one "FILE<TAB>CODE<TAB>ELEMENT<TAB>MESSAGE" line each) and nothing is
+// written, unless --no-check is given.
 int runExportCommand(const QStringList& args);
 // The same, printing to the given streams.
 int runExportCommand(const QStringList& args, std::FILE* out, std::FILE* err);

@@ -1,5 +1,6 @@
 #include "export/ExportDriver.h"
 
+#include "export/DocumentCheck.h"
 #include "export/ExportError.h"
 #include "export/FatturaWriter.h"
 #include "export/ValueFormat.h"
@@ -76,8 +77,51 @@ ExportDriver::Outcome ExportDriver::fail(const QString& text) {
     return Outcome::Failed;
 }
 
+QString ExportDriver::findingsQuestion(const check::Findings& findings) {
+    return QStringLiteral("Il controllo ha trovato %1 errori per i quali il Sistema di "
+                          "Interscambio scarterebbe la fattura:\n\n%2\n\nScrivere comunque il "
+                          "file?")
+        .arg(findings.size())
+        .arg(findingsText(findings));
+}
+
+std::optional<ExportDriver::Outcome> ExportDriver::build(QByteArray& text) {
+    try {
+        if (!hasBodies())
+            return abort(fattura::kNoBodiesMessage);
+        text = buildInvoiceXml(data_);
+    } catch (const ExportError& e) {
+        return e.kind() == ExportError::Kind::Abort ? abort(e.text()) : fail(e.text());
+    } catch (const DbError& e) {
+        return fail(e.text());
+    }
+    return std::nullopt;
+}
+
+std::optional<ExportDriver::Outcome> ExportDriver::vetoedByCheck(const QByteArray& text) {
+    lastFindings_.clear();
+    if (checkMode_ == CheckMode::Skip)
+        return std::nullopt;
+    try {
+        lastFindings_ = checkDocumentText(data_, text);
+    } catch (const DbError& e) {
+        return fail(e.text());
+    }
+    if (lastFindings_.isEmpty())
+        return std::nullopt;
+    if (checkMode_ == CheckMode::Refuse)
+        return abort(QStringLiteral("Il file non è stato scritto: il controllo ha trovato %1 "
+                                    "errori per i quali il Sistema di Interscambio scarterebbe la "
+                                    "fattura.")
+                         .arg(lastFindings_.size()));
+    if (!prompt_.question(Prompt::warningTitle(), findingsQuestion(lastFindings_)))
+        return Outcome::Cancelled;
+    return std::nullopt;
+}
+
 ExportDriver::Outcome ExportDriver::run() {
     lastMessage_.clear();
+    lastFindings_.clear();
     QString name;
     QString folder;
     try {
@@ -101,15 +145,20 @@ ExportDriver::Outcome ExportDriver::run() {
 
 ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSuccess) {
     lastMessage_.clear();
+    QByteArray text;
+    if (const auto stopped = build(text))
+        return *stopped;
+    if (const auto stopped = vetoedByCheck(text))
+        return *stopped;
+    return write(path, text, showSuccess);
+}
+
+ExportDriver::Outcome ExportDriver::write(const QString& path, const QByteArray& text,
+                                          bool showSuccess) {
     try {
-        if (!hasBodies())
-            return abort(fattura::kNoBodiesMessage);
-        const QByteArray text = buildInvoiceXml(data_);
         writeAtomically(path, text);
     } catch (const ExportError& e) {
         return e.kind() == ExportError::Kind::Abort ? abort(e.text()) : fail(e.text());
-    } catch (const DbError& e) {
-        return fail(e.text());
     }
 
     // The document counts as exported only once its file is safely on disk.

@@ -3,7 +3,11 @@
 // file name, asks where to save through the Prompt, builds the whole file in memory, writes it
 // atomically and only then marks the document as exported. Every abort leaves the archive and the
 // disk as they were.
+#include "check/Finding.h"
+
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace brevalto {
 
@@ -19,6 +23,13 @@ public:
         Failed,    // an archive or file-system error; its message was shown
     };
 
+    // What happens when the pre-send check finds something in the file about to be written.
+    enum class CheckMode {
+        Ask,    // the findings are shown and the user asked whether to write anyway (default No)
+        Refuse, // nothing is written (the command line without --no-check)
+        Skip,   // no check
+    };
+
     static const QString kDialogTitle;
     static const QString kDialogFilter;
     static const QString kOverwriteQuestion;
@@ -26,7 +37,11 @@ public:
 
     ExportDriver(DataModule& data, Prompt& prompt);
 
-    // The whole action of the body register: checks, save dialog, overwrite question, export.
+    // Skip until set: the body register asks, the command line refuses.
+    void setCheckMode(CheckMode mode) { checkMode_ = mode; }
+
+    // The whole action of the body register: checks, save dialog, overwrite question, export
+    // (with the pre-send check of exportTo).
     Outcome run();
 
     // True when TablePA_Body holds at least one body.
@@ -36,20 +51,33 @@ public:
     // The preferred export folder when it exists, otherwise empty.
     QString preferredFolder() const;
 
-    // Builds the file and writes it to path (replacing any file there), then marks the document
-    // exported and, when asked, shows the success message. Shows every abort and failure.
+    // Builds and checks the file and writes it to path (replacing any file there), then marks the
+    // document exported and, when asked, shows the success message. Shows every abort and
+    // failure; findings of the check are handled as the check mode says.
     Outcome exportTo(const QString& path, bool showSuccess = true);
 
     // The message shown for the last Aborted or Failed outcome.
     QString lastMessage() const { return lastMessage_; }
+    // The findings of the last check (empty when it found nothing or did not run).
+    const check::Findings& lastFindings() const { return lastFindings_; }
+
+    static QString findingsQuestion(const check::Findings& findings);
 
 private:
+    // Builds the file text; an outcome when that failed.
+    std::optional<Outcome> build(QByteArray& text);
+    // Checks the text; an outcome when the findings stop the export.
+    std::optional<Outcome> vetoedByCheck(const QByteArray& text);
+    Outcome write(const QString& path, const QByteArray& text, bool showSuccess);
+
     Outcome abort(const QString& text);
     Outcome fail(const QString& text);
 
     DataModule& data_;
     Prompt& prompt_;
     QString lastMessage_;
+    check::Findings lastFindings_;
+    CheckMode checkMode_ = CheckMode::Skip;
 };
 
 } // namespace brevalto

@@ -79,7 +79,7 @@ QProcess* startExport(const QString& programDir, const QString& archive, int num
     p->setProcessEnvironment(env);
     p->start(QStringLiteral(BREVALTO_BINARY_DIR "/brevalto"),
              {"export", "--archive", archive, "--document", QString::number(numero), "--out", out,
-              "--force"});
+              "--force", "--no-check"});
     return p;
 }
 

@@ -171,8 +171,10 @@ void ExportArchive::select(int headerId) {
     data.loadBodies();
 }
 
-ExportDriver::Outcome ExportArchive::exportTo(const QString& path, ScriptedPrompt& prompt) {
+ExportDriver::Outcome ExportArchive::exportTo(const QString& path, ScriptedPrompt& prompt,
+                                              ExportDriver::CheckMode check) {
     ExportDriver driver(data, prompt);
+    driver.setCheckMode(check);
     return driver.exportTo(path);
 }
 

@@ -49,8 +49,10 @@ public:
         return read("PA_FE_Header", "id", headerId, "Esportato").toBool();
     }
 
-    // The export of the current document to path, without the dialog.
-    ExportDriver::Outcome exportTo(const QString& path, ScriptedPrompt& prompt);
+    // The export of the current document to path, without the dialog. The tests of the writer
+    // leave out the pre-send check: their documents exercise the mapping, not the arithmetic.
+    ExportDriver::Outcome exportTo(const QString& path, ScriptedPrompt& prompt,
+                                   ExportDriver::CheckMode check = ExportDriver::CheckMode::Skip);
     // Selects the document, exports it to folder/name and parses the result (which must be
     // written: a failed export fails the test).
     QDomDocument exportDocument(int headerId, const QString& name = QStringLiteral("out.xml"));

@@ -99,6 +99,8 @@ TEST_F(InvoiceFlowTest, AnInvoiceMadeThroughTheScreensExportsToAValidFile) {
             body.indietro();
         } else if (&screen == lines) {
             type(lines->field("Descrizione"), "Consulenza fiscale");
+            // The new line proposes a quantity of 1: typing replaces it.
+            qobject_cast<QLineEdit*>(lines->field("Quantita"))->selectAll();
             type(lines->field("Quantita"), "2");
             type(lines->field("PrezzoUnitario"), "75,50");
             type(lines->field("PrezzoTotale"), "151");

@@ -263,6 +263,7 @@ TEST_F(MasterDataFlowTest, ANewUserIssuesAValidInvoiceFromAnEmptyArchive) {
             body.indietro();
         } else if (&screen == lines) {
             type(lines->field("Descrizione"), "Consulenza fiscale");
+            qobject_cast<QLineEdit*>(lines->field("Quantita"))->selectAll();
             type(lines->field("Quantita"), "1");
             type(lines->field("PrezzoUnitario"), "100");
             type(lines->field("PrezzoTotale"), "100");

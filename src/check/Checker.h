@@ -1,0 +1,25 @@
+#pragma once
+// The pre-send check: takes the bytes of a FatturaPA 1.2 file and finds what the exchange system
+// would reject without needing any outside database: the file name (00001), an empty file
+// (00106), the official 1.2.3 schema (00200, 00201) and the content rules 00400-00476. The schema
+// ships inside the program; nothing is read from the network.
+#include "check/Finding.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+
+namespace brevalto::check {
+
+struct Options {
+    // The day the date rules take as "today" (the day the SdI would receive the file); an
+    // invalid date means the current day.
+    QDate today;
+    // The name of the file (without folder) for the naming rule; empty skips the rule.
+    QString fileName;
+};
+
+// Findings in file order: naming first, then schema errors, then content rules body by body.
+Findings checkInvoice(const QByteArray& bytes, const Options& options = {});
+
+} // namespace brevalto::check

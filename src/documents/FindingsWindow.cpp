@@ -1,0 +1,97 @@
+#include "documents/FindingsWindow.h"
+
+#include "store/DataModule.h"
+#include "ui/GuardedAction.h"
+
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace brevalto {
+
+namespace {
+
+QString codeTitle(DataModule& db, const QString& code) {
+    try {
+        return db.connessione()
+            .scalar(QStringLiteral("select Titolo from PA_Errori where Codice = ?"), {code})
+            .toString();
+    } catch (const DbError&) {
+        return QString();
+    }
+}
+
+} // namespace
+
+FindingsWindow::FindingsWindow(DataModule& db, const check::Findings& findings, QWidget* parent)
+    : QDialog(parent), findings_(findings), table_(new QTableWidget(this)) {
+    setObjectName(QStringLiteral("frmControllo"));
+    setWindowTitle(tr("Controllo della fattura"));
+    auto* layout = new QVBoxLayout(this);
+    auto* caption =
+        new QLabel(tr("Il Sistema di Interscambio scarterebbe la fattura per questi motivi "
+                      "(doppio clic per aprire il corpo della fattura):"),
+                   this);
+    caption->setWordWrap(true);
+    caption->setBuddy(table_);
+    layout->addWidget(caption);
+
+    table_->setObjectName(QStringLiteral("grdErrori"));
+    table_->setAccessibleName(tr("Errori rilevati"));
+    table_->setColumnCount(5);
+    table_->setHorizontalHeaderLabels(
+        {tr("Codice"), tr("Errore"), tr("Elemento"), tr("Descrizione"), tr("Dove correggere")});
+    table_->setRowCount(int(findings.size()));
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setWordWrap(true);
+    table_->verticalHeader()->hide();
+    for (int row = 0; row < findings.size(); ++row) {
+        const check::Finding& f = findings[row];
+        QString where = f.screen;
+        if (!f.field.isEmpty())
+            where += QStringLiteral(" › ") + f.field;
+        const QStringList cells = {f.code, codeTitle(db, f.code), f.element, f.message, where};
+        for (int column = 0; column < cells.size(); ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            item->setToolTip(cells[column]);
+            table_->setItem(row, column, item);
+        }
+    }
+    table_->setColumnWidth(0, 60);
+    table_->setColumnWidth(1, 200);
+    table_->setColumnWidth(2, 260);
+    table_->setColumnWidth(3, 420);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->resizeRowsToContents();
+    layout->addWidget(table_);
+    connect(table_, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int) { guarded([this, row] { open(row); }); });
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* close = buttons->addButton(tr("Chiudi"), QDialogButtonBox::RejectRole);
+    close->setObjectName(QStringLiteral("btnChiudi"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+    resize(1200, 480);
+}
+
+int FindingsWindow::bodyOf(const QString& element) {
+    static const QRegularExpression body(QStringLiteral("^FatturaElettronicaBody\\[(\\d+)\\]"));
+    const QRegularExpressionMatch m = body.match(element);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+void FindingsWindow::open(int row) {
+    if (row < 0 || row >= findings_.size())
+        return;
+    const int body = bodyOf(findings_[row].element);
+    if (body > 0 && openBody)
+        openBody(body);
+}
+
+} // namespace brevalto

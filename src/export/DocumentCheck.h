@@ -1,0 +1,31 @@
+#pragma once
+// The pre-send check of the current Document of the archive. Its file is built in memory by the
+// export's own code (nothing is written), the bytes go through the checker, and the archive adds
+// what only it knows: a ProgressivoInvio already used by another exported Document (the file
+// would have the same name, 00002) and an invoice number already used in the same year by another
+// Document of the same seller (00404). Every finding names the screen and field that hold its
+// value, where the archive has one.
+#include "check/Finding.h"
+
+#include <QByteArray>
+#include <QDate>
+
+namespace brevalto {
+
+class DataModule;
+
+// Builds and checks the current Document of TablePA_FE_Header with the bodies of TablePA_Body.
+// Throws ExportError and DbError as buildInvoiceXml does. today: see check::Options.
+check::Findings checkCurrentDocument(DataModule& data, QDate today = {});
+// The same on a file text already built for the current Document.
+check::Findings checkDocumentText(DataModule& data, const QByteArray& xml, QDate today = {});
+
+// The archive's own findings for the current Document.
+check::Findings archiveFindings(DataModule& data);
+// Fills screen and field of each finding from its element path.
+void locateFields(check::Findings& findings);
+
+// The findings as lines "CODE  ELEMENT: MESSAGE", at most max of them, then how many more.
+QString findingsText(const check::Findings& findings, int max = 15);
+
+} // namespace brevalto

@@ -1,0 +1,618 @@
+// The pre-send check on small invoices: one valid base file, and a table of changes each of
+// which breaks one rule (or, near a tolerance, does not).
+#include "check/Checker.h"
+#include "check/Decimal.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace brevalto;
+using namespace brevalto::check;
+
+namespace {
+
+const QByteArray kLine1 =
+    "<DettaglioLinee><NumeroLinea>1</NumeroLinea><Descrizione>Consulenza</Descrizione>"
+    "<Quantita>2.00</Quantita><PrezzoUnitario>25.00</PrezzoUnitario>"
+    "<ScontoMaggiorazione><Tipo>SC</Tipo><Percentuale>2.50</Percentuale></ScontoMaggiorazione>"
+    "<PrezzoTotale>48.75</PrezzoTotale><AliquotaIVA>22.00</AliquotaIVA></DettaglioLinee>\n";
+const QByteArray kLine2 =
+    "<DettaglioLinee><NumeroLinea>2</NumeroLinea><Descrizione>Spese anticipate</Descrizione>"
+    "<PrezzoUnitario>2.00</PrezzoUnitario><PrezzoTotale>2.00</PrezzoTotale>"
+    "<AliquotaIVA>0.00</AliquotaIVA><Natura>N1</Natura></DettaglioLinee>\n";
+const QByteArray kSummary1 =
+    "<DatiRiepilogo><AliquotaIVA>22.00</AliquotaIVA><ImponibileImporto>48.75</ImponibileImporto>"
+    "<Imposta>10.73</Imposta><EsigibilitaIVA>I</EsigibilitaIVA></DatiRiepilogo>\n";
+const QByteArray kSummary2 =
+    "<DatiRiepilogo><AliquotaIVA>0.00</AliquotaIVA><Natura>N1</Natura>"
+    "<ImponibileImporto>2.00</ImponibileImporto><Imposta>0.00</Imposta></DatiRiepilogo>\n";
+const QByteArray kBodyStart =
+    "<FatturaElettronicaBody>\n<DatiGenerali><DatiGeneraliDocumento><TipoDocumento>TD01"
+    "</TipoDocumento><Divisa>EUR</Divisa><Data>2025-03-10</Data><Numero>FT-12</Numero>"
+    "</DatiGeneraliDocumento></DatiGenerali>\n<DatiBeniServizi>\n";
+const QByteArray kBodyEnd = "</DatiBeniServizi>\n</FatturaElettronicaBody>\n";
+
+// A valid invoice between two Italian firms: a discounted line at 22% (48.75, whose tax 10.725
+// rounds up to 10.73) and a line excluded from VAT (N1).
+QByteArray baseInvoice() {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<p:FatturaElettronica versione=\"FPR12\" "
+           "xmlns:p=\"http://ivaservizi.agenziaentrate.gov.it/docs/xsd/fatture/v1.2\">\n"
+           "<FatturaElettronicaHeader>\n"
+           "<DatiTrasmissione><IdTrasmittente><IdPaese>IT</IdPaese><IdCodice>01234567890"
+           "</IdCodice></IdTrasmittente><ProgressivoInvio>00001</ProgressivoInvio>"
+           "<FormatoTrasmissione>FPR12</FormatoTrasmissione><CodiceDestinatario>ABC1234"
+           "</CodiceDestinatario></DatiTrasmissione>\n"
+           "<CedentePrestatore><DatiAnagrafici><IdFiscaleIVA><IdPaese>IT</IdPaese><IdCodice>"
+           "01234567890</IdCodice></IdFiscaleIVA><Anagrafica><Denominazione>Alfa Srl"
+           "</Denominazione></Anagrafica><RegimeFiscale>RF01</RegimeFiscale></DatiAnagrafici>"
+           "<Sede><Indirizzo>Via Roma 1</Indirizzo><CAP>00100</CAP><Comune>Roma</Comune>"
+           "<Nazione>IT</Nazione></Sede></CedentePrestatore>\n"
+           "<CessionarioCommittente><DatiAnagrafici><IdFiscaleIVA><IdPaese>IT</IdPaese>"
+           "<IdCodice>09876543210</IdCodice></IdFiscaleIVA><Anagrafica><Denominazione>Beta Spa"
+           "</Denominazione></Anagrafica></DatiAnagrafici><Sede><Indirizzo>Corso Italia 2"
+           "</Indirizzo><CAP>20100</CAP><Comune>Milano</Comune><Nazione>IT</Nazione></Sede>"
+           "</CessionarioCommittente>\n"
+           "</FatturaElettronicaHeader>\n" +
+           kBodyStart + kLine1 + kLine2 + kSummary1 + kSummary2 + kBodyEnd +
+           "</p:FatturaElettronica>\n";
+}
+
+const QDate kToday(2025, 6, 30);
+
+using Change = std::function<QByteArray(QByteArray)>;
+
+Change replace(const QByteArray& from, const QByteArray& to) {
+    return [from, to](QByteArray text) {
+        EXPECT_TRUE(text.contains(from)) << from.constData();
+        return text.replace(from, to);
+    };
+}
+
+Change all(std::initializer_list<Change> changes) {
+    QList<Change> list(changes);
+    return [list](QByteArray text) {
+        for (const Change& c : list)
+            text = c(text);
+        return text;
+    };
+}
+
+// Line 1 replaced: quantity (empty: none), unit price, discounts, total; the 22% summary set to
+// taxable and tax; line 2 and its summary left out.
+Change line1(const QByteArray& quantity, const QByteArray& price, const QByteArray& discounts,
+             const QByteArray& total, const QByteArray& taxable, const QByteArray& tax) {
+    QByteArray line = "<DettaglioLinee><NumeroLinea>1</NumeroLinea><Descrizione>Merce"
+                      "</Descrizione>";
+    if (!quantity.isEmpty())
+        line += "<Quantita>" + quantity + "</Quantita>";
+    line += "<PrezzoUnitario>" + price + "</PrezzoUnitario>" + discounts + "<PrezzoTotale>" +
+            total + "</PrezzoTotale><AliquotaIVA>22.00</AliquotaIVA></DettaglioLinee>\n";
+    const QByteArray summary = "<DatiRiepilogo><AliquotaIVA>22.00</AliquotaIVA>"
+                               "<ImponibileImporto>" +
+                               taxable + "</ImponibileImporto><Imposta>" + tax +
+                               "</Imposta></DatiRiepilogo>\n";
+    return all({replace(kLine1, line), replace(kLine2, ""), replace(kSummary1, summary),
+                replace(kSummary2, "")});
+}
+
+QByteArray sc(const char* percent) {
+    return QByteArray("<ScontoMaggiorazione><Tipo>SC</Tipo><Percentuale>") + percent +
+           "</Percentuale></ScontoMaggiorazione>";
+}
+
+const QByteArray kGeneralEnd = "<Numero>FT-12</Numero>";
+Change afterNumero(const QByteArray& blocks) {
+    return replace(kGeneralEnd, kGeneralEnd + blocks);
+}
+QByteArray cassa(const char* rate, const char* amount, const QByteArray& tail = "") {
+    return QByteArray("<DatiCassaPrevidenziale><TipoCassa>TC22</TipoCassa><AlCassa>4.00</AlCassa>"
+                      "<ImportoContributoCassa>") +
+           amount + "</ImportoContributoCassa><AliquotaIVA>" + rate + "</AliquotaIVA>" + tail +
+           "</DatiCassaPrevidenziale>";
+}
+const QByteArray kRitenuta =
+    "<DatiRitenuta><TipoRitenuta>RT02</TipoRitenuta><ImportoRitenuta>1.00</ImportoRitenuta>"
+    "<AliquotaRitenuta>20.00</AliquotaRitenuta><CausalePagamento>A</CausalePagamento>"
+    "</DatiRitenuta>";
+Change type(const char* tipo) {
+    return replace("<TipoDocumento>TD01</TipoDocumento>",
+                   QByteArray("<TipoDocumento>") + tipo + "</TipoDocumento>");
+}
+Change buyerCode(const char* code) {
+    return replace("<IdCodice>09876543210</IdCodice>",
+                   QByteArray("<IdCodice>") + code + "</IdCodice>");
+}
+const QByteArray kBuyerVat =
+    "<IdFiscaleIVA><IdPaese>IT</IdPaese><IdCodice>09876543210</IdCodice></IdFiscaleIVA>";
+Change noZeroRateLine() {
+    return all({replace(kLine2, ""), replace(kSummary2, "")});
+}
+Change secondBody(const QByteArray& numero, const QByteArray& date) {
+    return [numero, date](QByteArray text) {
+        QByteArray body = kBodyStart + kLine1 + kLine2 + kSummary1 + kSummary2 + kBodyEnd;
+        body.replace("<Numero>FT-12</Numero>", "<Numero>" + numero + "</Numero>");
+        body.replace("<Data>2025-03-10</Data>", "<Data>" + date + "</Data>");
+        return text.replace("</p:FatturaElettronica>", body + "</p:FatturaElettronica>");
+    };
+}
+
+struct Case {
+    const char* name;
+    Change change;
+    QList<QString> codes; // the distinct codes expected, in order of first appearance
+    QString element;      // the element of the first finding
+};
+
+void PrintTo(const Case& c, std::ostream* out) {
+    *out << c.name;
+}
+
+const QString kBody = QStringLiteral("FatturaElettronicaBody[1]/");
+const QString kGoods = kBody + QStringLiteral("DatiBeniServizi/");
+const QString kGeneral = kBody + QStringLiteral("DatiGenerali/DatiGeneraliDocumento/");
+
+QList<Case> cases() {
+    return {
+        {"valid", [](QByteArray t) { return t; }, {}, {}},
+        {"zeroRateWithoutNature",
+         replace("<AliquotaIVA>0.00</AliquotaIVA><Natura>N1</Natura></DettaglioLinee>",
+                 "<AliquotaIVA>0.00</AliquotaIVA></DettaglioLinee>"),
+         {"00400"},
+         kGoods + "DettaglioLinee[2]/AliquotaIVA"},
+        {"natureWithRate",
+         replace("<AliquotaIVA>22.00</AliquotaIVA></DettaglioLinee>",
+                 "<AliquotaIVA>22.00</AliquotaIVA><Natura>N1</Natura></DettaglioLinee>"),
+         {"00401"},
+         kGoods + "DettaglioLinee[1]/Natura"},
+        {"dateTomorrow", replace("2025-03-10", "2025-07-01"), {"00403"}, kGeneral + "Data"},
+        {"dateToday", replace("2025-03-10", "2025-06-30"), {}, {}},
+        {"sameNumberTwiceInLot",
+         secondBody("FT-12", "2025-05-02"),
+         {"00409"},
+         "FatturaElettronicaBody[2]/DatiGenerali/DatiGeneraliDocumento/Numero"},
+        {"sameNumberOtherYearInLot", secondBody("FT-12", "2024-05-02"), {}, {}},
+        {"otherNumberInLot", secondBody("FT-13", "2025-03-10"), {}, {}},
+        {"creditNoteSharesNumberWithInvoice",
+         all({secondBody("FT-12", "2025-05-02"),
+              [](QByteArray t) {
+                  const qsizetype second = t.lastIndexOf("<TipoDocumento>TD01");
+                  return t.replace(second, 19, "<TipoDocumento>TD04");
+              }}),
+         {},
+         {}},
+        {"lineWithholdingWithoutData",
+         replace("<AliquotaIVA>22.00</AliquotaIVA></DettaglioLinee>",
+                 "<AliquotaIVA>22.00</AliquotaIVA><Ritenuta>SI</Ritenuta></DettaglioLinee>"),
+         {"00411"},
+         kGoods + "DettaglioLinee[1]/Ritenuta"},
+        {"lineWithholdingWithData",
+         all({afterNumero(kRitenuta),
+              replace("<AliquotaIVA>22.00</AliquotaIVA></DettaglioLinee>",
+                      "<AliquotaIVA>22.00</AliquotaIVA><Ritenuta>SI</Ritenuta></DettaglioLinee>")}),
+         {},
+         {}},
+        {"cassaZeroRateWithoutNature",
+         afterNumero(cassa("0.00", "0.50")),
+         {"00413"},
+         kGeneral + "DatiCassaPrevidenziale[1]/AliquotaIVA"},
+        {"cassaNatureWithRate",
+         afterNumero(cassa("22.00", "0.50", "<Natura>N1</Natura>")),
+         {"00414"},
+         kGeneral + "DatiCassaPrevidenziale[1]/Natura"},
+        {"cassaWithholdingWithoutData",
+         afterNumero(cassa("22.00", "0.50", "<Ritenuta>SI</Ritenuta>")),
+         {"00415"},
+         kGeneral + "DatiCassaPrevidenziale[1]/Ritenuta"},
+        {"buyerWithoutIdentifiers",
+         replace(kBuyerVat, ""),
+         {"00417"},
+         "FatturaElettronicaHeader/CessionarioCommittente/DatiAnagrafici"},
+        {"buyerWithTaxCodeOnly",
+         replace(kBuyerVat, "<CodiceFiscale>RSSMRA80A01H501U</CodiceFiscale>"),
+         {},
+         {}},
+        {"creditNoteBeforeLinkedInvoice",
+         all({type("TD04"),
+              replace("</DatiGeneraliDocumento>",
+                      "</DatiGeneraliDocumento><DatiFattureCollegate><IdDocumento>FT-11"
+                      "</IdDocumento><Data>2025-03-11</Data></DatiFattureCollegate>")}),
+         {"00418"},
+         kGeneral + "Data"},
+        {"creditNoteSameDayAsLinkedInvoice",
+         all({type("TD04"),
+              replace("</DatiGeneraliDocumento>",
+                      "</DatiGeneraliDocumento><DatiFattureCollegate><IdDocumento>FT-11"
+                      "</IdDocumento><Data>2025-03-10</Data></DatiFattureCollegate>")}),
+         {},
+         {}},
+        {"moreRatesThanSummaries",
+         replace(kLine2, kLine2 + "<DettaglioLinee><NumeroLinea>3</NumeroLinea><Descrizione>Libro"
+                                  "</Descrizione><PrezzoUnitario>0.50</PrezzoUnitario>"
+                                  "<PrezzoTotale>0.50</PrezzoTotale><AliquotaIVA>4.00"
+                                  "</AliquotaIVA></DettaglioLinee>\n"),
+         {"00419", "00443"},
+         kGoods.chopped(1)},
+        {"splitPaymentWithReverseCharge",
+         all({replace("<Natura>N1</Natura></DettaglioLinee>",
+                      "<Natura>N6.1</Natura></DettaglioLinee>"),
+              replace("<Natura>N1</Natura><ImponibileImporto>2.00</ImponibileImporto>"
+                      "<Imposta>0.00</Imposta>",
+                      "<Natura>N6.1</Natura><ImponibileImporto>2.00</ImponibileImporto>"
+                      "<Imposta>0.00</Imposta><EsigibilitaIVA>S</EsigibilitaIVA>")}),
+         {"00420"},
+         kGoods + "DatiRiepilogo[2]/Natura"},
+        {"taxTwoCentsLow",
+         replace("<Imposta>10.73</Imposta>", "<Imposta>10.71</Imposta>"),
+         {"00421"},
+         kGoods + "DatiRiepilogo[1]/Imposta"},
+        {"taxOneCentLow", replace("<Imposta>10.73</Imposta>", "<Imposta>10.72</Imposta>"), {}, {}},
+        {"taxOneCentHigh", replace("<Imposta>10.73</Imposta>", "<Imposta>10.74</Imposta>"), {}, {}},
+        {"taxTwoCentsHigh",
+         replace("<Imposta>10.73</Imposta>", "<Imposta>10.75</Imposta>"),
+         {"00421"},
+         kGoods + "DatiRiepilogo[1]/Imposta"},
+        {"taxableOneEuroHigh",
+         line1("2.00", "25.00", sc("2.50"), "48.75", "49.75", "10.95"),
+         {},
+         {}},
+        {"taxableBeyondOneEuroHigh",
+         line1("2.00", "25.00", sc("2.50"), "48.75", "49.76", "10.95"),
+         {"00422"},
+         kGoods + "DatiRiepilogo[1]/ImponibileImporto"},
+        {"taxableBeyondOneEuroLow",
+         line1("2.00", "25.00", sc("2.50"), "48.75", "47.74", "10.50"),
+         {"00422"},
+         kGoods + "DatiRiepilogo[1]/ImponibileImporto"},
+        {"taxableIncludesCassa",
+         all({line1("2.00", "25.00", sc("2.50"), "48.75", "50.70", "11.15"),
+              afterNumero(cassa("22.00", "1.95"))}),
+         {},
+         {}},
+        {"taxableMissingCassa",
+         all({line1("2.00", "25.00", sc("2.50"), "48.75", "48.75", "10.73"),
+              afterNumero(cassa("22.00", "1.95"))}),
+         {"00422"},
+         kGoods + "DatiRiepilogo[1]/ImponibileImporto"},
+        {"taxableIncludesRounding",
+         all({line1("2.00", "25.00", sc("2.50"), "48.75", "53.75", "11.83"),
+              replace("<AliquotaIVA>22.00</AliquotaIVA><ImponibileImporto>53.75",
+                      "<AliquotaIVA>22.00</AliquotaIVA><Arrotondamento>5.00</Arrotondamento>"
+                      "<ImponibileImporto>53.75")}),
+         {},
+         {}},
+        {"taxableWithoutItsRounding",
+         line1("2.00", "25.00", sc("2.50"), "48.75", "53.75", "11.83"),
+         {"00422"},
+         kGoods + "DatiRiepilogo[1]/ImponibileImporto"},
+        {"lineTotalOneCentHigh",
+         line1("2.00", "25.00", sc("2.50"), "48.76", "48.76", "10.73"),
+         {},
+         {}},
+        {"lineTotalTwoCentsHigh",
+         line1("2.00", "25.00", sc("2.50"), "48.77", "48.77", "10.73"),
+         {"00423"},
+         kGoods + "DettaglioLinee[1]/PrezzoTotale"},
+        {"cascadeRoundedDown",
+         line1("100.00", "500.00", sc("8.50") + sc("5.15") + sc("3.00"), "42092.05", "42092.05",
+               "9260.25"),
+         {},
+         {}},
+        {"cascadeRoundedUp",
+         line1("100.00", "500.00", sc("8.50") + sc("5.15") + sc("3.00"), "42092.06", "42092.06",
+               "9260.25"),
+         {},
+         {}},
+        {"cascadeExact",
+         line1("100.00", "500.00", sc("8.50") + sc("5.15") + sc("3.00"), "42092.05875", "42092.06",
+               "9260.25"),
+         {},
+         {}},
+        {"cascadeOffByMoreThanACent",
+         line1("100.00", "500.00", sc("8.50") + sc("5.15") + sc("3.00"), "42092.07", "42092.07",
+               "9260.26"),
+         {"00423"},
+         kGoods + "DettaglioLinee[1]/PrezzoTotale"},
+        {"cascadeSummedNotChained",
+         line1("100.00", "500.00", sc("8.50") + sc("5.15") + sc("3.00"), "41675.00", "41675.00",
+               "9168.50"),
+         {"00423"},
+         kGoods + "DettaglioLinee[1]/PrezzoTotale"},
+        {"discountAsAmount",
+         line1("2.00", "25.00",
+               "<ScontoMaggiorazione><Tipo>SC</Tipo><Importo>0.625</Importo>"
+               "</ScontoMaggiorazione>",
+               "48.75", "48.75", "10.73"),
+         {},
+         {}},
+        {"percentageBeforeAmountCounts",
+         line1("2.00", "25.00",
+               "<ScontoMaggiorazione><Tipo>SC</Tipo><Percentuale>2.50</Percentuale><Importo>"
+               "10.00</Importo></ScontoMaggiorazione>",
+               "48.75", "48.75", "10.73"),
+         {},
+         {}},
+        {"surcharge",
+         line1("", "25.00",
+               "<ScontoMaggiorazione><Tipo>MG</Tipo><Percentuale>10.00</Percentuale>"
+               "</ScontoMaggiorazione>",
+               "27.50", "27.50", "6.05"),
+         {},
+         {}},
+        {"noQuantityCountsAsOne",
+         line1("", "25.00", "", "50.00", "50.00", "11.00"),
+         {"00423"},
+         kGoods + "DettaglioLinee[1]/PrezzoTotale"},
+        {"rateAsFraction",
+         all({line1("2.00", "25.00", sc("2.50"), "48.75", "48.75", "0.11"),
+              [](QByteArray t) { return t.replace("<AliquotaIVA>22.00", "<AliquotaIVA>0.22"); }}),
+         {"00424"},
+         kGoods + "DettaglioLinee[1]/AliquotaIVA"},
+        {"numberWithoutDigits",
+         replace("<Numero>FT-12</Numero>", "<Numero>FT-A</Numero>"),
+         {"00425"},
+         kGeneral + "Numero"},
+        {"privateRecipientOfSixCharacters",
+         replace("<CodiceDestinatario>ABC1234", "<CodiceDestinatario>ABC123"),
+         {"00427"},
+         "FatturaElettronicaHeader/DatiTrasmissione/CodiceDestinatario"},
+        {"publicRecipientOfSevenCharacters",
+         all({replace("versione=\"FPR12\"", "versione=\"FPA12\""),
+              replace("<FormatoTrasmissione>FPR12", "<FormatoTrasmissione>FPA12")}),
+         {"00427"},
+         "FatturaElettronicaHeader/DatiTrasmissione/CodiceDestinatario"},
+        {"versionDiffersFromFormat",
+         replace("versione=\"FPR12\"", "versione=\"FPA12\""),
+         {"00428"},
+         "FatturaElettronicaHeader/DatiTrasmissione/FormatoTrasmissione"},
+        {"summaryZeroRateWithoutNature",
+         replace("<AliquotaIVA>0.00</AliquotaIVA><Natura>N1</Natura><ImponibileImporto>",
+                 "<AliquotaIVA>0.00</AliquotaIVA><ImponibileImporto>"),
+         {"00429", "00444"},
+         kGoods + "DatiRiepilogo[2]/AliquotaIVA"},
+        {"summaryNatureWithRate",
+         replace("<AliquotaIVA>22.00</AliquotaIVA><ImponibileImporto>",
+                 "<AliquotaIVA>22.00</AliquotaIVA><Natura>N1</Natura><ImponibileImporto>"),
+         {"00430"},
+         kGoods + "DatiRiepilogo[1]/Natura"},
+        {"documentDiscountWithoutValue",
+         afterNumero("<ScontoMaggiorazione><Tipo>SC</Tipo></ScontoMaggiorazione>"),
+         {"00437"},
+         kGeneral + "ScontoMaggiorazione[1]"},
+        {"lineDiscountWithoutValue",
+         replace("</ScontoMaggiorazione><PrezzoTotale>48.75",
+                 "</ScontoMaggiorazione><ScontoMaggiorazione><Tipo>MG</Tipo>"
+                 "</ScontoMaggiorazione><PrezzoTotale>48.75"),
+         {"00438"},
+         kGoods + "DettaglioLinee[1]/ScontoMaggiorazione[2]"},
+        {"lineRateWithoutSummary",
+         all({replace("<AliquotaIVA>0.00</AliquotaIVA><Natura>N1</Natura></DettaglioLinee>",
+                      "<AliquotaIVA>10.00</AliquotaIVA></DettaglioLinee>"),
+              replace(kSummary2, "<DatiRiepilogo><AliquotaIVA>4.00</AliquotaIVA>"
+                                 "<ImponibileImporto>0.00</ImponibileImporto><Imposta>0.00"
+                                 "</Imposta></DatiRiepilogo>\n")}),
+         {"00443"},
+         kGoods + "DettaglioLinee[2]/AliquotaIVA"},
+        {"lineNatureWithoutSummary",
+         replace("<Natura>N1</Natura></DettaglioLinee>", "<Natura>N4</Natura></DettaglioLinee>"),
+         {"00444"},
+         kGoods + "DettaglioLinee[2]/Natura"},
+        {"genericNature",
+         [](QByteArray t) { return t.replace("<Natura>N1</Natura>", "<Natura>N2</Natura>"); },
+         {"00445"},
+         kGoods + "DettaglioLinee[2]/Natura"},
+        {"reverseChargeToOneself",
+         all({type("TD16"), buyerCode("01234567890")}),
+         {"00471"},
+         kGeneral + "TipoDocumento"},
+        {"reverseChargeToOneselfByTaxCode",
+         all({type("TD20"), replace(kBuyerVat, "<CodiceFiscale>01234567890</CodiceFiscale>")}),
+         {"00471", "00475"},
+         kGeneral + "TipoDocumento"},
+        {"selfInvoiceForAnother",
+         all({type("TD21"), noZeroRateLine()}),
+         {"00472"},
+         kGeneral + "TipoDocumento"},
+        {"selfInvoice", all({type("TD21"), noZeroRateLine(), buyerCode("01234567890")}), {}, {}},
+        {"foreignPurchaseFromItaly", type("TD17"), {"00473"}, kGeneral + "TipoDocumento"},
+        {"omissionNoticeFromAbroad",
+         all({type("TD29"), replace("<IdPaese>IT</IdPaese><IdCodice>01234567890</IdCodice>"
+                                    "</IdFiscaleIVA><Anagrafica><Denominazione>Alfa",
+                                    "<IdPaese>FR</IdPaese><IdCodice>01234567890</IdCodice>"
+                                    "</IdFiscaleIVA><Anagrafica><Denominazione>Alfa")}),
+         {"00473"},
+         kGeneral + "TipoDocumento"},
+        {"selfInvoiceWithZeroRate",
+         all({type("TD21"), buyerCode("01234567890")}),
+         {"00474"},
+         kGoods + "DettaglioLinee[2]/AliquotaIVA"},
+        {"integrationWithoutBuyerVat",
+         all({type("TD16"), replace(kBuyerVat, "<CodiceFiscale>RSSMRA80A01H501U</CodiceFiscale>")}),
+         {"00475"},
+         kGeneral + "TipoDocumento"},
+        {"bothPartiesForeign",
+         all({replace("<IdPaese>IT</IdPaese><IdCodice>01234567890</IdCodice></IdFiscaleIVA>"
+                      "<Anagrafica><Denominazione>Alfa",
+                      "<IdPaese>FR</IdPaese><IdCodice>01234567890</IdCodice></IdFiscaleIVA>"
+                      "<Anagrafica><Denominazione>Alfa"),
+              replace(kBuyerVat, "<IdFiscaleIVA><IdPaese>DE</IdPaese><IdCodice>09876543210"
+                                 "</IdCodice></IdFiscaleIVA>")}),
+         {"00476"},
+         "FatturaElettronicaHeader/CessionarioCommittente/DatiAnagrafici/IdFiscaleIVA/IdPaese"},
+    };
+}
+
+QList<QString> distinctCodes(const Findings& findings) {
+    QList<QString> codes;
+    for (const Finding& f : findings) {
+        if (!codes.contains(f.code))
+            codes << f.code;
+    }
+    return codes;
+}
+
+QString describe(const Findings& findings) {
+    QString text;
+    for (const Finding& f : findings)
+        text += f.code + u' ' + f.element + u' ' + f.message + u'\n';
+    return text;
+}
+
+class ContentRuleTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ContentRuleTest, FindsExactlyItsCodeAtItsElement) {
+    const Case& c = GetParam();
+    const QByteArray file = c.change(baseInvoice());
+    // Every case stays valid for the official schema, so that only the content rule speaks.
+    test::TempFolder folder;
+    const QString path = folder.file("IT01234567890_00001.xml");
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(file);
+    out.close();
+    EXPECT_EQ(test::schemaErrors(path), QString());
+
+    const Findings findings = checkInvoice(file, {.today = kToday, .fileName = {}});
+    EXPECT_EQ(distinctCodes(findings), c.codes) << describe(findings).toStdString();
+    if (!c.codes.isEmpty() && !findings.isEmpty()) {
+        EXPECT_EQ(findings.first().element, c.element);
+        EXPECT_GT(findings.first().line, 0);
+        EXPECT_FALSE(findings.first().message.isEmpty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ContentRuleTest, ::testing::ValuesIn(cases()),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(CheckerMessages, SayWhatIsWrongWithTheValues) {
+    const QByteArray file = line1("2.00", "7.55", "", "15.00", "15.00", "3.30")(baseInvoice());
+    const Findings findings = checkInvoice(file, {.today = kToday, .fileName = {}});
+    ASSERT_EQ(findings.size(), 1) << describe(findings).toStdString();
+    EXPECT_EQ(findings[0].message,
+              "PrezzoTotale 15,00 diverso da Quantita 2,00 × PrezzoUnitario 7,55 = 15,10 "
+              "(tolleranza 0,01).");
+
+    const Findings tax =
+        checkInvoice(replace("<Imposta>10.73</Imposta>", "<Imposta>10.70</Imposta>")(baseInvoice()),
+                     {.today = kToday, .fileName = {}});
+    ASSERT_EQ(tax.size(), 1);
+    EXPECT_EQ(tax[0].message, "Imposta 10,70 diversa da AliquotaIVA 22,00% × ImponibileImporto "
+                              "48,75 = 10,73 (arrotondato al centesimo, tolleranza 0,01).");
+}
+
+TEST(Decimal, IsExact) {
+    const Decimal rate = *Decimal::parse(u"22.00");
+    const Decimal taxable = *Decimal::parse(u"48.75");
+    EXPECT_EQ((rate * taxable).percent().roundHalfUp(2), *Decimal::parse(u"10.73"));
+    EXPECT_EQ((*Decimal::parse(u"0.1") + *Decimal::parse(u"0.2")), *Decimal::parse(u"0.3"));
+    EXPECT_EQ(Decimal::parse(u"-2.345")->roundHalfUp(2).toItalian(), "-2,35");
+    EXPECT_EQ(Decimal::parse(u"42092.05875")->toItalian(), "42092,05875");
+    EXPECT_EQ(Decimal::parse(u"22")->key(), Decimal::parse(u"22.000")->key());
+    for (const char16_t* bad : {u"", u"1,5", u"1.2.3", u"abc", u"-", u"1e3"})
+        EXPECT_FALSE(Decimal::parse(bad).has_value()) << QString::fromUtf16(bad).toStdString();
+}
+
+TEST(CheckerFile, NameEmptinessAndWellFormedness) {
+    const QByteArray valid = baseInvoice();
+    const Options named{.today = kToday, .fileName = QStringLiteral("IT01234567890_0000A.xml")};
+    EXPECT_TRUE(checkInvoice(valid, named).isEmpty());
+    for (const char* bad : {"fattura.xml", "IT01234567890-00001.xml", "IT01234567890_000001.xml",
+                            "01234567890_00001.xml", "IT01234567890_00001.txt"}) {
+        const Findings f =
+            checkInvoice(valid, {.today = kToday, .fileName = QString::fromLatin1(bad)});
+        EXPECT_EQ(distinctCodes(f), QList<QString>{"00001"}) << bad;
+    }
+    EXPECT_EQ(distinctCodes(checkInvoice("  \n", {.today = kToday, .fileName = {}})),
+              QList<QString>{"00106"});
+    const Findings broken = checkInvoice("<a><b></a>", {.today = kToday, .fileName = {}});
+    ASSERT_EQ(broken.size(), 1);
+    EXPECT_EQ(broken[0].code, "00200");
+    EXPECT_TRUE(broken[0].message.contains("ben formato"));
+}
+
+struct SchemaCase {
+    const char* name;
+    Change change;
+    QString element;
+    QString messagePart;
+};
+
+TEST(CheckerSchema, CommonErrorsInPlainItalian) {
+    const QList<SchemaCase> schemaCases = {
+        {"wrongOrder",
+         replace("<Divisa>EUR</Divisa><Data>2025-03-10</Data>",
+                 "<Data>2025-03-10</Data><Divisa>EUR</Divisa>"),
+         kGeneral + "Data", "non è ammesso in questo punto"},
+        {"missingElement", replace("<Numero>FT-12</Numero>", ""),
+         "FatturaElettronicaBody[1]/DatiGenerali/DatiGeneraliDocumento",
+         "manca un elemento obbligatorio; è atteso: Numero"},
+        {"badCode", type("TD99"), kGeneral + "TipoDocumento",
+         "il valore 'TD99' dell'elemento TipoDocumento non è tra i codici ammessi"},
+        {"decimalComma", replace("<PrezzoTotale>48.75", "<PrezzoTotale>48,75"),
+         kGoods + "DettaglioLinee[1]/PrezzoTotale", "non è un numero valido"},
+        {"tooLong",
+         replace("<Numero>FT-12</Numero>", "<Numero>" + QByteArray(21, '1') + "</Numero>"),
+         kGeneral + "Numero", "deve contenere da 1 a 20 caratteri"},
+    };
+    for (const SchemaCase& c : schemaCases) {
+        const Findings f = checkInvoice(c.change(baseInvoice()), {.today = kToday, .fileName = {}});
+        ASSERT_FALSE(f.isEmpty()) << c.name;
+        EXPECT_EQ(f[0].code, "00200") << c.name;
+        EXPECT_EQ(f[0].element, c.element) << c.name;
+        EXPECT_TRUE(f[0].message.startsWith(QStringLiteral("Riga %1: ").arg(f[0].line))) << c.name;
+        EXPECT_TRUE(f[0].message.contains(c.messagePart))
+            << c.name << ": " << f[0].message.toStdString();
+    }
+}
+
+TEST(CheckerSchema, StopsCountingAfterFifty) {
+    QByteArray file = baseInvoice();
+    QByteArray lines;
+    for (int i = 3; i < 60; ++i)
+        lines += "<DettaglioLinee><NumeroLinea>" + QByteArray::number(i) +
+                 "</NumeroLinea><Descrizione>x</Descrizione><PrezzoUnitario>1,00</PrezzoUnitario>"
+                 "<PrezzoTotale>0.00</PrezzoTotale><AliquotaIVA>22.00</AliquotaIVA>"
+                 "</DettaglioLinee>\n";
+    file.replace(kLine2, kLine2 + lines);
+    const Findings f = checkInvoice(file, {.today = kToday, .fileName = {}});
+    int schema = 0;
+    for (const Finding& x : f)
+        schema += x.code == "00200" ? 1 : 0;
+    EXPECT_EQ(schema, 50);
+    EXPECT_TRUE(distinctCodes(f).contains("00201"));
+}
+
+// The official samples: four are clean; FPR02 puts ContattiTrasmittente after PECDestinatario
+// (a schema error) and, like the first body of FPR03, declares a taxable amount of 27.00 for
+// lines totalling 25.00 (00422), with a tax of 5.95 where 22% of 27.00 is 5.94 (inside the
+// cent of tolerance, so no 00421).
+TEST(CheckerSamples, OfficialSamples) {
+    const QString folder = QStringLiteral(BREVALTO_SOURCE_DIR "/../shared/fatturapa/samples");
+    if (!QDir(folder).exists())
+        GTEST_SKIP() << "samples not present";
+    const QList<QPair<QString, QList<QString>>> expected = {
+        {"IT01234567890_FPA01.xml", {}},
+        {"IT01234567890_FPA02.xml", {}},
+        {"IT01234567890_FPA03.xml", {}},
+        {"IT01234567890_FPR01.xml", {}},
+        {"IT01234567890_FPR02.xml", {"00200", "00422"}},
+        {"IT01234567890_FPR03.xml", {"00422"}},
+        {"older/IT01234567890_FPR02.xml", {}},
+    };
+    for (const auto& [name, codes] : expected) {
+        QFile file(folder + u'/' + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        const Findings f =
+            checkInvoice(file.readAll(), {.today = kToday, .fileName = name.section(u'/', -1)});
+        EXPECT_EQ(distinctCodes(f), codes) << name.toStdString() << "\n"
+                                           << describe(f).toStdString();
+    }
+}
+
+} // namespace

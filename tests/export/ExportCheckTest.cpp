@@ -1,0 +1,254 @@
+// The pre-send check on the export: every scenario the export writes passes it; the archive's
+// own checks (reused progressive, reused number); the export's question and the command line's
+// refusal; "brevalto check" on files and on a Document.
+#include "ExportTestSupport.h"
+#include "export/CheckCommand.h"
+#include "export/DocumentCheck.h"
+#include "export/ExportCommand.h"
+#include "export/FatturaWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace brevalto {
+namespace {
+
+using namespace test;
+
+QStringList codes(const check::Findings& findings) {
+    QStringList list;
+    for (const check::Finding& f : findings)
+        list << f.code + u' ' + f.element;
+    return list;
+}
+
+class ExportCheckScenarioTest : public ::testing::TestWithParam<Scenario> {};
+
+TEST_P(ExportCheckScenarioTest, ExportedFileHasNoFinding) {
+    ExportArchive a;
+    const int doc = GetParam().build(a);
+    a.select(doc);
+    const check::Findings findings = checkCurrentDocument(a.data);
+    EXPECT_TRUE(findings.isEmpty()) << codes(findings).join('\n').toStdString() << "\n"
+                                    << findingsText(findings).toStdString();
+}
+
+// The scenarios whose figures add up. EveryOptionalBlock, TwoBodies and
+// FiguresWithSurplusDecimals exercise the mapping with summaries that do not match their lines
+// (00422, 00423): the check rightly reports them.
+QList<Scenario> consistentScenarios() {
+    QList<Scenario> list;
+    for (const Scenario& s : validScenarios()) {
+        const QString name = QString::fromLatin1(s.name);
+        if (name != "EveryOptionalBlock" && name != "TwoBodies" &&
+            name != "FiguresWithSurplusDecimals")
+            list << s;
+    }
+    return list;
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, ExportCheckScenarioTest,
+                         ::testing::ValuesIn(consistentScenarios()),
+                         [](const ::testing::TestParamInfo<Scenario>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(ArchiveCheck, ProgressiveReusedByAnotherExportedDocument) {
+    ExportArchive a;
+    const int first = a.addDocument({{"DatiTrasmissione_ProgressivoInvio", "12"}});
+    a.addCompleteBody(first, {{"DatiGenerali_Numero", "1"}});
+    const int second = a.addDocument({{"DatiTrasmissione_ProgressivoInvio", "00012"}});
+    a.addCompleteBody(second, {{"DatiGenerali_Numero", "2"}});
+
+    a.select(second);
+    EXPECT_TRUE(archiveFindings(a.data).isEmpty()) << "the first one is not exported yet";
+    a.update("PA_FE_Header", "id", first, {{"Esportato", true}});
+    a.select(second);
+    const check::Findings f = archiveFindings(a.data);
+    ASSERT_EQ(f.size(), 1);
+    EXPECT_EQ(f[0].code, "00002");
+    EXPECT_EQ(f[0].element, "FatturaElettronicaHeader/DatiTrasmissione/ProgressivoInvio");
+    // A Document exported again keeps its own progressive.
+    a.select(first);
+    EXPECT_TRUE(archiveFindings(a.data).isEmpty());
+}
+
+TEST(ArchiveCheck, NumberReusedInTheSameYearBySameSeller) {
+    struct Case {
+        const char* name;
+        QVariantMap otherHeader;
+        QVariantMap otherBody;
+        bool duplicate;
+    };
+    const QList<Case> cases = {
+        {"sameYear", {}, {{"DatiGenerali_Data", QDate(2024, 12, 31)}}, true},
+        {"otherYear", {}, {{"DatiGenerali_Data", QDate(2023, 1, 15)}}, false},
+        {"otherSeller", {{"CedentePrestatore_IdCodice", "11111111111"}}, {}, false},
+        {"creditNoteAgainstInvoice", {}, {{"DatiGenerali_TipoDocumento", "TD04"}}, false},
+        {"otherNumber", {}, {{"DatiGenerali_Numero", "8"}}, false},
+    };
+    for (const Case& c : cases) {
+        ExportArchive a;
+        const int other = a.addDocument(c.otherHeader);
+        QVariantMap body{{"DatiGenerali_Numero", "7"}};
+        body.insert(c.otherBody);
+        a.addCompleteBody(other, body);
+        const int doc = a.addDocument();
+        a.addCompleteBody(doc, {{"DatiGenerali_Numero", "6"}});
+        a.addCompleteBody(doc, {{"DatiGenerali_Numero", "7"}});
+        a.select(doc);
+        const check::Findings f = archiveFindings(a.data);
+        if (!c.duplicate) {
+            EXPECT_TRUE(f.isEmpty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(f.size(), 1) << c.name;
+        EXPECT_EQ(f[0].code, "00404");
+        EXPECT_EQ(f[0].element,
+                  "FatturaElettronicaBody[2]/DatiGenerali/DatiGeneraliDocumento/Numero");
+        locateFields(const_cast<check::Findings&>(f));
+        EXPECT_EQ(f[0].screen, "Corpo della fattura - Dati Generali");
+        EXPECT_EQ(f[0].field, "Numero");
+    }
+}
+
+// A document whose summary declares the wrong tax: 00421.
+int documentWithWrongTax(ExportArchive& a) {
+    const int doc = a.addDocument();
+    const int body = a.addBody(doc, {{"DatiGenerali_Numero", "99"}});
+    a.addLine(body, 1);
+    a.addSummary(body, {{"Imposta", 21.0}});
+    return doc;
+}
+
+TEST(ExportQuestion, FindingsAreShownAndTheFileWrittenOnlyOnYes) {
+    ExportArchive a;
+    const int doc = documentWithWrongTax(a);
+    a.select(doc);
+    const QString path = a.folder.file("out.xml");
+    ScriptedPrompt prompt;
+    prompt.answerQuestion(false);
+    EXPECT_EQ(a.exportTo(path, prompt, ExportDriver::CheckMode::Ask),
+              ExportDriver::Outcome::Cancelled);
+    ASSERT_EQ(prompt.calls().size(), 1);
+    EXPECT_EQ(prompt.calls()[0].kind, ScriptedPrompt::Kind::Question);
+    EXPECT_TRUE(prompt.calls()[0].text.contains(
+        "00421  FatturaElettronicaBody[1]/DatiBeniServizi/DatiRiepilogo[1]/Imposta: Imposta "
+        "21,00 diversa"))
+        << prompt.calls()[0].text.toStdString();
+    EXPECT_TRUE(prompt.calls()[0].text.endsWith("Scrivere comunque il file?"));
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(a.exported(doc));
+
+    ScriptedPrompt yes;
+    yes.answerQuestion(true);
+    a.select(doc);
+    EXPECT_EQ(a.exportTo(path, yes, ExportDriver::CheckMode::Ask), ExportDriver::Outcome::Written);
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_TRUE(a.exported(doc));
+}
+
+// Runs a command on the test's archive (closed first, as another process would find it).
+class CommandTest : public ::testing::Test {
+protected:
+    template <typename F> int run(F command, const QStringList& args) {
+        a.data.closeAllDatasets();
+        a.db().close();
+        std::FILE* outFile = std::tmpfile();
+        std::FILE* errFile = std::tmpfile();
+        const int code = command(args, outFile, errFile);
+        out = readAll(outFile);
+        err = readAll(errFile);
+        a.db().open(archive);
+        return code;
+    }
+    static QString readAll(std::FILE* f) {
+        std::rewind(f);
+        QByteArray bytes;
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            bytes.append(buffer, qsizetype(n));
+        std::fclose(f);
+        return QString::fromLocal8Bit(bytes).trimmed();
+    }
+    int numero(int doc) { return a.read("PA_FE_Header", "id", doc, "Numero").toInt(); }
+    static int exportCommand(const QStringList& args, std::FILE* o, std::FILE* e) {
+        return runExportCommand(args, o, e);
+    }
+    static int checkCommand(const QStringList& args, std::FILE* o, std::FILE* e) {
+        return runCheckCommand(args, o, e);
+    }
+
+    ExportArchive a;
+    QString archive = a.db().path();
+    QString out;
+    QString err;
+};
+
+TEST_F(CommandTest, ExportRefusesAFileWithFindingsUnlessNoCheck) {
+    const int doc = documentWithWrongTax(a);
+    const QString path = a.folder.file("IT01234567890_00001.xml");
+    const QStringList args = {"--archive", archive, "--document", QString::number(numero(doc)),
+                              "--out",     path};
+    EXPECT_EQ(run(exportCommand, args), 1);
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_TRUE(out.startsWith(path + "\t00421\tFatturaElettronicaBody[1]/DatiBeniServizi/"
+                                      "DatiRiepilogo[1]/Imposta\tImposta 21,00 diversa"))
+        << out.toStdString();
+    EXPECT_TRUE(err.contains("Il file non è stato scritto")) << err.toStdString();
+
+    EXPECT_EQ(run(exportCommand, args + QStringList{"--no-check"}), 0) << err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(path));
+}
+
+TEST_F(CommandTest, CheckOfFilesPrintsOneLinePerFindingAndTellsByExitCode) {
+    const int doc = scenarioNoOptionalBlock(a);
+    a.select(doc);
+    const QByteArray valid = buildInvoiceXml(a.data);
+    const QString good = a.makeFile("IT01234567890_00001.xml", valid);
+    QByteArray future = valid;
+    future.replace("<Data>2024-01-15</Data>", "<Data>2024-03-01</Data>");
+    const QString later = a.makeFile("IT01234567890_00002.xml", future);
+    const QString badName = a.makeFile("fattura.xml", valid);
+
+    EXPECT_EQ(run(checkCommand, {good}), 0);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(run(checkCommand, {"--date", "2024-02-01", good, later}), 1);
+    EXPECT_EQ(out, later + "\t00403\tFatturaElettronicaBody[1]/DatiGenerali/"
+                           "DatiGeneraliDocumento/Data\tData 01/03/2024 successiva alla data di "
+                           "oggi (01/02/2024): la fattura non può avere una data futura.");
+    EXPECT_EQ(run(checkCommand, {"--date", "2024-03-01", later}), 0);
+    EXPECT_EQ(run(checkCommand, {badName}), 1);
+    EXPECT_TRUE(out.startsWith(badName + "\t00001\t\tNome file")) << out.toStdString();
+
+    const QStringList wrong[] = {{},
+                                 {"--date"},
+                                 {"--date", "01/02/2024", good},
+                                 {"--bogus", good},
+                                 {"--archive", archive},
+                                 {"--archive", archive, "--document", "1", good},
+                                 {a.folder.file("manca.xml")},
+                                 {a.makeFile("fattura.txt", valid)}};
+    for (const QStringList& args : wrong) {
+        EXPECT_EQ(run(checkCommand, args), 2) << args.join(' ').toStdString();
+        EXPECT_FALSE(err.isEmpty());
+    }
+}
+
+TEST_F(CommandTest, CheckOfADocumentWritesNothing) {
+    const int clean = scenarioNoOptionalBlock(a);
+    const int wrong = documentWithWrongTax(a);
+    EXPECT_EQ(
+        run(checkCommand, {"--archive", archive, "--document", QString::number(numero(clean))}), 0)
+        << err.toStdString();
+    EXPECT_EQ(
+        run(checkCommand, {"--archive", archive, "--document", QString::number(numero(wrong))}), 1);
+    EXPECT_TRUE(out.contains("\t00421\t")) << out.toStdString();
+    EXPECT_FALSE(a.exported(wrong));
+}
+
+} // namespace
+} // namespace brevalto
