@@ -129,6 +129,9 @@ public:
     Dataset* list() const { return list_; }
     // Rebuilds the items from the list dataset (done on its changes too).
     void reload();
+    // Keys no longer valid for a new choice: their items are shown marked "non più valida" and
+    // only while the row holds them; they cannot be picked.
+    void setRetired(const QStringList& keys);
 Q_SIGNALS:
     void edited();
     // A row of the list was picked; the list dataset stands on it.
@@ -140,9 +143,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void showRetired(int current);
+
     QPointer<Dataset> list_;
     QString keyColumn_;
     QString displayColumn_;
+    QStringList retired_;
 };
 
 } // namespace brevalto
