@@ -1,6 +1,7 @@
 #pragma once
 // Pick lists and field blocks that many screens share: the FatturaPA code lists, countries,
 // provinces and municipalities, and the six fields of an address.
+#include "documents/VatRules.h"
 #include "ui/EditorBase.h"
 
 namespace brevalto {
@@ -8,6 +9,12 @@ namespace brevalto {
 // A FatturaPA code list: stores Codice, shows Descrizione.
 inline PickList codeList(const QString& dataset) {
     return {dataset, QStringLiteral("Codice"), QStringLiteral("Descrizione")};
+}
+// The VAT natures: the generic N2, N3 and N6 are shown where a row holds them, never offered.
+inline PickList natureList() {
+    PickList list = codeList(QStringLiteral("TablePA_Natura"));
+    list.retired = vat::retiredNatures();
+    return list;
 }
 inline const PickList kCountries{QStringLiteral("TableNazioni"), QStringLiteral("SIGLA"),
                                  QStringLiteral("DENOMINAZ")};
