@@ -396,8 +396,11 @@ void HeaderCessionarioEditor::copyBuyer() {
         copyColumns(header, buyer, {QStringLiteral("CessionarioCommittente_IdCodice")});
     }
     copyColumns(header, buyer, buyerColumns());
-    header.setValue(QStringLiteral("DatiTrasmissione_CodiceDestinatario"),
-                    buyer.value(QStringLiteral("CessionarioCommittente_CodiceUnivocoUfficio")));
+    // The recipient code is upper case in the file, as typed on this screen.
+    QVariant code = buyer.value(QStringLiteral("CessionarioCommittente_CodiceUnivocoUfficio"));
+    if (!code.isNull())
+        code = code.toString().trimmed().toUpper();
+    header.setValue(QStringLiteral("DatiTrasmissione_CodiceDestinatario"), code);
     // Both blocks are copied with their flags, whether they are used or not.
     for (const OptionalBlock& block : buyerBlocks())
         copyColumns(header, buyer, QStringList{block.flag} + block.columns);

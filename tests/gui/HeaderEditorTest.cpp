@@ -372,12 +372,12 @@ TEST_F(HeaderEditorTest, BuyerPickOverwritesRecipientCodeAndFormat) {
         "CessionarioCommittente_PubblicaAmministrazione, CessionarioCommittente_Pec, "
         "CessionarioCommittente_StabileOrganizzazione, "
         "CessionarioCommittente_StabileOrganizzazione_Comune) values ('80012345678', 'Comune di "
-        "Alfa', 'Comune di Alfa', 'Comune di Alfa', 'UFABCD', 1, 'alfa@pec.it', 0, 'Alfa')");
+        "Alfa', 'Comune di Alfa', 'Comune di Alfa', ' ufabcd', 1, 'alfa@pec.it', 0, 'Alfa')");
     db.table("TablePA_CessionarioCommittente").requery();
 
     pick(cessionario, p + "ID", "Comune di Alfa");
     EXPECT_TRUE(cessionario.isModified());
-    EXPECT_EQ(h().text("DatiTrasmissione_CodiceDestinatario"), "UFABCD");
+    EXPECT_EQ(h().text("DatiTrasmissione_CodiceDestinatario"), "UFABCD") << "upper case, trimmed";
     EXPECT_EQ(h().text("DatiTrasmissione_FormatoTrasmissione"), "FPA12");
     EXPECT_EQ(h().text(p + "CodiceFiscale"), "80012345678");
     EXPECT_EQ(h().text(p + "NominativoVisualizzato"), "Comune di Alfa");
