@@ -2,6 +2,7 @@
 
 #include "documents/LineeLogic.h"
 #include "documents/RiepilogoBuilder.h"
+#include "documents/VatRules.h"
 
 #include "documents/AllegatiEditor.h"
 #include "documents/BodySections.h"
@@ -23,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -174,7 +176,11 @@ void BodyEditor::buildFields() {
          .tab = t},
         {.label = "Indirizzo", .column = "Resa_Indirizzo", .help = "2.1.9.12.1", .tab = t},
         {.label = "N° Civico", .column = "Resa_NumeroCivico", .help = "2.1.9.12.2", .tab = t},
-        {.label = "CAP", .column = "Resa_CAP", .help = "2.1.9.12.3", .tab = t},
+        {.label = "CAP",
+         .column = "Resa_CAP",
+         .help = "2.1.9.12.3",
+         .tab = t,
+         .pattern = QStringLiteral("[0-9]*")},
         {.label = "Comune",
          .column = "Resa_Comune",
          .help = "2.1.9.12.4",
@@ -366,6 +372,9 @@ void BodyEditor::buildSections() {
     connect(createSummaries_, &QPushButton::clicked, this, [this] {
         if (createSummaries)
             createSummaries();
+        // A proposed document total waits in the edit buffer to be saved with the body.
+        if (dataset().isModified())
+            setModified(true);
     });
     importFile_ = new QPushButton(QStringLiteral("Importa da file esterno"));
     importFile_->setObjectName(QStringLiteral("btnImportaFile"));
@@ -444,6 +453,12 @@ void BodyEditor::buildRules() {
          QStringLiteral("Attenzione manca il numero di Documento"),
          QStringLiteral("DatiGenerali_Numero")},
         {[this] {
+             static const QRegularExpression digit(QStringLiteral("[0-9]"));
+             return !shown(QStringLiteral("DatiGenerali_Numero")).contains(digit);
+         },
+         QStringLiteral("Attenzione il numero di Documento deve contenere almeno una cifra"),
+         QStringLiteral("DatiGenerali_Numero")},
+        {[this] {
              const QString art = shown(QStringLiteral("Art73"));
              return !art.isEmpty() && art.toUpper() != QLatin1String("SI");
          },
@@ -509,6 +524,12 @@ void BodyEditor::buildRules() {
 }
 
 bool BodyEditor::confirmSave() {
+    const int body = dataset().integer(QStringLiteral("Id"));
+    const QString withholding = vat::withholdingWithoutData(db(), body);
+    if (!withholding.isEmpty()) {
+        fail(withholding, QString(), DatiGenerali);
+        return false;
+    }
     if (db().table(kLines).isEmpty() &&
         !prompt().question(Prompt::warningTitle(),
                            QStringLiteral("Attenzione Non sono presenti Linee di dettaglio ! Non "
@@ -525,7 +546,40 @@ bool BodyEditor::confirmSave() {
         tabs()->setCurrentIndex(DatiRiepilogo);
         return false;
     }
+    // A document total typed by hand stays as typed, but one that differs from the summaries is
+    // pointed out.
+    const std::optional<Decimal> total = riepilogo::summariesTotal(db(), body);
+    const QVariant typed = dataset().value(QStringLiteral("ImportoTotaleDocumento"));
+    if (total && !typed.isNull() &&
+        (Decimal::fromVariant(typed) - *total).abs() >= Decimal::fromText(QStringLiteral("0.01")) &&
+        !prompt().question(Prompt::warningTitle(),
+                           QStringLiteral("Attenzione il Totale Documento %1 differisce da "
+                                          "imponibili più imposte dei riepiloghi (%2). Si vuole "
+                                          "salvare lo stesso ?")
+                               .arg(QLocale().toString(typed.toDouble(), 'f', 2),
+                                    QLocale().toString(total->toDouble(), 'f', 2)))) {
+        tabs()->setCurrentIndex(DatiGenerali);
+        field(QStringLiteral("ImportoTotaleDocumento"))->setFocus();
+        return false;
+    }
     return true;
+}
+
+void BodyEditor::indietro() {
+    // Lines changed after the summaries were built leave the summaries behind: say so before the
+    // body is left, and rebuild them when asked.
+    const int body = dataset().integer(QStringLiteral("Id"));
+    if (!dataset().isEmpty() && riepilogo::outOfDate(db(), body) &&
+        prompt().question(
+            Prompt::warningTitle(),
+            QStringLiteral("Attenzione i dati di riepilogo non corrispondono più alle "
+                           "linee di dettaglio e alla cassa previdenziale. Si vuole "
+                           "ricrearli automaticamente ?"))) {
+        riepilogo::creaAutomaticamente(db(), false);
+        if (dataset().isModified())
+            setModified(true);
+    }
+    FormEditor::indietro();
 }
 
 void BodyEditor::showEvent(QShowEvent* event) {

@@ -49,6 +49,9 @@ public:
     void pickCarrier();
     void pickDeliveryMunicipality();
 
+    // "Indietro": first offers to rebuild summaries the lines have left behind.
+    void indietro() override;
+
     // "Annulla" for a body just added: the body and all its rows go, without a question.
     void deleteJustAdded() override;
 

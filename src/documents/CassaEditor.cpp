@@ -1,6 +1,7 @@
 #include "documents/CassaEditor.h"
 
 #include "documents/BodySections.h"
+#include "documents/VatRules.h"
 #include "store/DataModule.h"
 #include "ui/CommonFields.h"
 
@@ -37,10 +38,7 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
          .help = "2.1.1.7.5",
          .maxLength = 6},
         {.label = "Ritenuta", .column = "Ritenuta", .help = "2.1.1.7.6"},
-        {.label = "Natura",
-         .column = "Natura",
-         .help = "2.1.1.7.7",
-         .list = codeList("TablePA_Natura")},
+        {.label = "Natura", .column = "Natura", .help = "2.1.1.7.7", .list = natureList()},
         {.label = "Riferimento Amministrazione",
          .column = "RiferimentoAmministrazione",
          .help = "2.1.1.7.8"},
@@ -55,7 +53,7 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
         // Not a check: a contribution subject to VAT has no nature, which is cleared silently
         // before the remaining checks run.
         {[this] {
-             if (dataset().number(QStringLiteral("AliquotaIva")) > 0 &&
+             if (!vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
                  !dataset().isNull(QStringLiteral("Natura"))) {
                  dataset().edit();
                  dataset().setValue(QStringLiteral("Natura"), QVariant());
@@ -75,12 +73,16 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
          QStringLiteral(
              "Attenzione il solo valore per la Ritenuta e' di SI altrimenti lasciare vuoto!"),
          QStringLiteral("Ritenuta")},
+        {[this] { return vat::isImpossibleRate(dataset().value(QStringLiteral("AliquotaIva"))); },
+         vat::kImpossibleRateMessage, QStringLiteral("AliquotaIva")},
         {[this] {
-             return shown(QStringLiteral("AliquotaIva")) == QLatin1String("0") &&
+             return vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
                     shown(QStringLiteral("Natura")).isEmpty();
          },
          QStringLiteral("Attenzione con Iva a Zero è necessario specificare la natura !"),
          QStringLiteral("Natura")},
+        {[this] { return vat::isRetiredNature(dataset().text(QStringLiteral("Natura"))); },
+         vat::kRetiredNatureMessage, QStringLiteral("Natura")},
     });
 }
 

@@ -217,9 +217,12 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
         {.label = "Cognome", .column = p + "Cognome", .help = "1.4.1.3.3"},
         {.label = "Titolo", .column = p + "Titolo", .help = "1.4.1.3.4"},
         {.label = "Cod. Eori", .column = p + "CodEORI", .help = "1.4.1.3.5"},
+        // Letters and digits, upper case: 6 for a public administration's office, 7 otherwise.
         {.label = "Codice destinatario",
          .column = "DatiTrasmissione_CodiceDestinatario",
-         .help = "1.1.4"},
+         .help = "1.1.4",
+         .upperCase = true,
+         .pattern = QStringLiteral("[A-Za-z0-9]*")},
         {.label = "Pec", .column = p + "Pec", .help = "1.1.6"},
         {.label = "Pubblica Amministrazione",
          .column = p + "PubblicaAmministrazione",
@@ -333,6 +336,17 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
              },
              QStringLiteral("Attenzione manca il codice destinatario accreditato sdi - o la pec"),
              p + "Pec"},
+            {[=, this] { return dataset().flag(pa) && length(destinatario) != 6; },
+             QStringLiteral("Attenzione il codice destinatario di una Pubblica Amministrazione "
+                            "(codice univoco ufficio) deve essere di 6 caratteri"),
+             destinatario},
+            {[=, this] {
+                 return !dataset().flag(pa) && length(destinatario) != 0 &&
+                        length(destinatario) != 7;
+             },
+             QStringLiteral("Attenzione il codice destinatario deve essere di 7 caratteri "
+                            "(0000000 per chi riceve con la PEC o non è accreditato)"),
+             destinatario},
         });
 }
 
@@ -382,8 +396,11 @@ void HeaderCessionarioEditor::copyBuyer() {
         copyColumns(header, buyer, {QStringLiteral("CessionarioCommittente_IdCodice")});
     }
     copyColumns(header, buyer, buyerColumns());
-    header.setValue(QStringLiteral("DatiTrasmissione_CodiceDestinatario"),
-                    buyer.value(QStringLiteral("CessionarioCommittente_CodiceUnivocoUfficio")));
+    // The recipient code is upper case in the file, as typed on this screen.
+    QVariant code = buyer.value(QStringLiteral("CessionarioCommittente_CodiceUnivocoUfficio"));
+    if (!code.isNull())
+        code = code.toString().trimmed().toUpper();
+    header.setValue(QStringLiteral("DatiTrasmissione_CodiceDestinatario"), code);
     // Both blocks are copied with their flags, whether they are used or not.
     for (const OptionalBlock& block : buyerBlocks())
         copyColumns(header, buyer, QStringList{block.flag} + block.columns);

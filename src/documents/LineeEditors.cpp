@@ -1,6 +1,7 @@
 #include "documents/LineeEditors.h"
 
 #include "documents/LineeLogic.h"
+#include "documents/VatRules.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "ui/BoundInputs.h"
@@ -9,6 +10,8 @@
 #include "ui/ScreenHost.h"
 
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
 #include <QTabWidget>
 
 namespace brevalto {
@@ -55,7 +58,13 @@ LineeScontiEditor::LineeScontiEditor(DataModule& db, QWidget* parent)
              .maxLength = 21}});
     finishForm();
     setRules({{missing(QStringLiteral("Tipo")), QStringLiteral("Attenzione manca il Tipo"),
-               QStringLiteral("Tipo")}});
+               QStringLiteral("Tipo")},
+              {[this] {
+                   return vat::lacksPercentageAndAmount(
+                       dataset().value(QStringLiteral("Percentuale")),
+                       dataset().value(QStringLiteral("Importo")));
+               },
+               vat::kMissingPercentageAndAmount, QStringLiteral("Percentuale")}});
 }
 
 LineeAltroEditor::LineeAltroEditor(DataModule& db, QWidget* parent)
@@ -127,16 +136,23 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
                   .help = "2.2.1.12",
                   .maxLength = 6},
             {.label = "Ritenuta", .column = "Ritenuta", .help = "2.2.1.13", .maxLength = 2},
-            {.label = "Natura",
-             .column = "Natura",
-             .help = "2.2.1.14",
-             .list = codeList("TablePA_Natura")},
+            {.label = "Natura", .column = "Natura", .help = "2.2.1.14", .list = natureList()},
             {.label = "Rif. Amministraz.",
              .column = "RiferimentoAmministrazione",
              .help = "2.2.1.15",
              .maxLength = 20}});
     field(QStringLiteral("Ritenuta"))
         ->setToolTip(QStringLiteral("Il solo valore possibile è \"SI\""));
+    // The total follows quantity and unit price as they are typed; F2 recomputes it on demand.
+    for (const char* input : {"Quantita", "PrezzoUnitario"})
+        connect(qobject_cast<BoundNumberEdit*>(field(QLatin1String(input))),
+                &BoundNumberEdit::edited, this, &LineeEditor::computeTotal);
+    const QString f2 = QStringLiteral("Calcolato da quantità, prezzo unitario e sconti mentre si "
+                                      "scrive; F2 lo ricalcola");
+    field(QStringLiteral("PrezzoTotale"))->setToolTip(f2);
+    auto* f2Hint = new QLabel(QStringLiteral("F2 ricalcola"));
+    f2Hint->setToolTip(f2);
+    placeBeside(QStringLiteral("PrezzoTotale"), f2Hint);
     for (QWidget* input : findChildren<QLineEdit*>())
         input->installEventFilter(this);
 
@@ -179,8 +195,10 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
          QStringLiteral("Attenzione manca il Prezzo Totale"), QStringLiteral("PrezzoTotale")},
         {missing(QStringLiteral("AliquotaIva")), QStringLiteral("Attenzione manca l'Aliquota Iva"),
          QStringLiteral("AliquotaIva")},
+        {[this] { return vat::isImpossibleRate(dataset().value(QStringLiteral("AliquotaIva"))); },
+         vat::kImpossibleRateMessage, QStringLiteral("AliquotaIva")},
         {[this] {
-             return shown(QStringLiteral("AliquotaIva")) == QLatin1String("0") &&
+             return vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
                     shown(QStringLiteral("Natura")).isEmpty();
          },
          QStringLiteral("Attenzione con Iva a Zero è necessario specificare la natura !"),
@@ -189,9 +207,14 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
 }
 
 bool LineeEditor::confirmSave() {
-    // Only the text "0" counts as a zero rate: "0,00" is taken for a non-zero one.
-    if (shown(QStringLiteral("AliquotaIva")) != QLatin1String("0") &&
-        !shown(QStringLiteral("Natura")).isEmpty()) {
+    const QString natura = dataset().text(QStringLiteral("Natura"));
+    if (vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
+        vat::isRetiredNature(natura)) {
+        fail(vat::kRetiredNatureMessage, QStringLiteral("Natura"));
+        return false;
+    }
+    // A zero rate keeps its nature; any other rate has none.
+    if (!vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) && !natura.isEmpty()) {
         if (!prompt().question(Prompt::warningTitle(),
                                QStringLiteral("con aliquota IVA diversa da zero non deve essere "
                                               "presente il campo Natura ! Provvedo a azzerare il "
@@ -209,6 +232,22 @@ bool LineeEditor::confirmSave() {
              QStringLiteral("Ritenuta"));
         return false;
     }
+    // A total typed by hand that the exchange system would not recompute is kept only on request.
+    const std::optional<Decimal> computed =
+        linee::computedTotal(dataset(), db().table(kTable + linee::kSconto));
+    const Decimal typed = Decimal::fromVariant(dataset().value(QStringLiteral("PrezzoTotale")));
+    if (computed && (typed - *computed).abs() >= Decimal::fromText(QStringLiteral("0.01")) &&
+        !prompt().question(
+            Prompt::warningTitle(),
+            QStringLiteral("Attenzione il Prezzo totale %1 differisce da quello "
+                           "calcolato da quantità, prezzo unitario e sconti (%2): "
+                           "il Sistema di Interscambio scarterà la fattura. Si vuole "
+                           "salvare lo stesso ?")
+                .arg(QLocale().toString(typed.toDouble(), 'f', 2),
+                     QLocale().toString(computed->toDouble(), 'f', 2)))) {
+        field(QStringLiteral("PrezzoTotale"))->setFocus();
+        return false;
+    }
     return true;
 }
 
@@ -221,6 +260,8 @@ bool LineeEditor::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void LineeEditor::computeTotal() {
+    if (dataset().isEmpty())
+        return;
     if (linee::applyLineTotal(dataset(), db().table(kTable + linee::kSconto)))
         setModified(true);
 }
@@ -243,6 +284,8 @@ void LineeEditor::openSubRow(SubKind kind) {
     if (kind == Codici && db().batchInsert())
         return;
     showModal(*screens_[kind]);
+    if (kind == Sconti)
+        computeTotal();
 }
 
 void LineeEditor::removeSubRow(SubKind kind) {
@@ -251,6 +294,8 @@ void LineeEditor::removeSubRow(SubKind kind) {
         QStringLiteral("Sei sicuro di voler eliminare lo Sconto ?"),
         QStringLiteral("Sei sicuro di voler eliminare il Record ?")};
     documenti::confirmAndDelete(screens_[kind]->dataset(), questions[kind]);
+    if (kind == Sconti)
+        computeTotal();
 }
 
 void LineeEditor::deleteJustAdded() {

@@ -14,23 +14,66 @@ int nextLineNumber(DataModule& db, int bodyId) {
     return highest.toInt() + 1;
 }
 
+std::optional<Decimal> lineTotal(const QVariant& quantity, const QVariant& unitPrice,
+                                 const QList<ScontoLinea>& discounts) {
+    if (unitPrice.isNull())
+        return std::nullopt;
+    Decimal price = Decimal::fromVariant(unitPrice);
+    for (const ScontoLinea& d : discounts) {
+        Decimal step;
+        if (!d.importo.isNull())
+            step = Decimal::fromVariant(d.importo);
+        else if (!d.percentuale.isNull())
+            step = (price * Decimal::fromVariant(d.percentuale)).percent();
+        else
+            continue;
+        if (d.tipo == QLatin1String("SC"))
+            price = price - step;
+        else if (d.tipo == QLatin1String("MG"))
+            price = price + step;
+    }
+    const Decimal times =
+        quantity.isNull() ? Decimal::fromText(QStringLiteral("1")) : Decimal::fromVariant(quantity);
+    return (price * times).rounded(2);
+}
+
+QList<ScontoLinea> discountsOf(const Dataset& discounts) {
+    QList<std::pair<int, ScontoLinea>> rows;
+    if (!discounts.isOpen())
+        return {};
+    const int id = discounts.columnIndex(QStringLiteral("Id"));
+    const int tipo = discounts.columnIndex(QStringLiteral("Tipo"));
+    const int percentuale = discounts.columnIndex(QStringLiteral("Percentuale"));
+    const int importo = discounts.columnIndex(QStringLiteral("Importo"));
+    for (int row = 0; row < discounts.rowCount(); ++row)
+        rows.append({discounts.valueAt(row, id).toInt(),
+                     {discounts.valueAt(row, tipo).toString(), discounts.valueAt(row, percentuale),
+                      discounts.valueAt(row, importo)}});
+    // The grid lists them by type; the cascade and the invoice file follow the order of entry.
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QList<ScontoLinea> out;
+    for (const auto& r : rows)
+        out << r.second;
+    return out;
+}
+
+std::optional<Decimal> computedTotal(const Dataset& line, const Dataset& discounts) {
+    if (!line.isOpen() || line.isEmpty())
+        return std::nullopt;
+    return lineTotal(line.value(QStringLiteral("Quantita")),
+                     line.value(QStringLiteral("PrezzoUnitario")), discountsOf(discounts));
+}
+
 bool applyLineTotal(Dataset& line, const Dataset& discounts) {
-    const double quantity = line.number(QStringLiteral("Quantita"));
-    const double price = line.number(QStringLiteral("PrezzoUnitario"));
-    if (!(quantity > 0) || !(price > 0))
+    const std::optional<Decimal> total = computedTotal(line, discounts);
+    if (!total)
+        return false;
+    const QVariant stored = line.value(QStringLiteral("PrezzoTotale"));
+    if (!stored.isNull() && Decimal::fromVariant(stored) == *total)
         return false;
     line.edit();
-    double total = quantity * price;
-    const int tipo = discounts.columnIndex(QStringLiteral("Tipo"));
-    const int importo = discounts.columnIndex(QStringLiteral("Importo"));
-    for (int row = 0; discounts.isOpen() && row < discounts.rowCount(); ++row) {
-        const double amount = discounts.valueAt(row, importo).toDouble();
-        if (discounts.valueAt(row, tipo).toString() == QLatin1String("SC"))
-            total -= quantity * amount;
-        else
-            total += quantity * amount;
-    }
-    line.setValue(QStringLiteral("PrezzoTotale"), total);
+    line.setValue(QStringLiteral("PrezzoTotale"), total->toDouble());
     return true;
 }
 

@@ -2,7 +2,12 @@
 // The invoice lines without their screens: numbering, the line total and the add and delete of
 // a line with its article codes, discounts and other data. The quick lines and the line import
 // add lines through addLine() with a BatchInsertScope, so no screen is involved.
+#include "documents/Decimal.h"
+
+#include <QList>
 #include <QString>
+#include <QVariant>
+#include <optional>
 
 namespace brevalto {
 
@@ -23,9 +28,29 @@ inline const QString kAltro = kLines + QStringLiteral("_Altro");
 // Numbers are never reused.
 int nextLineNumber(DataModule& db, int bodyId);
 
-// Quantity × unit price, less the quantity times each "SC" amount and plus it for any other
-// type (percentages are not used), not rounded, into PrezzoTotale of the current line. Does
-// nothing (false) unless quantity and unit price are both above 0.
+// One discount ("SC") or surcharge ("MG") of a line, in the order it was entered.
+struct ScontoLinea {
+    QString tipo;
+    QVariant percentuale;
+    QVariant importo;
+};
+
+// The line total as the exchange system recomputes it: the unit price with each discount or
+// surcharge applied in order (an amount subtracted or added as it is; a percentage of the price
+// left by the previous step; a block with both counts its amount; a block with neither changes
+// nothing), times the quantity (1 when empty), in exact decimals, rounded half up to 2 decimals.
+// Nothing when the unit price is empty.
+std::optional<Decimal> lineTotal(const QVariant& quantity, const QVariant& unitPrice,
+                                 const QList<ScontoLinea>& discounts);
+
+// The discounts of the line in the order they were entered, from the line's discounts dataset.
+QList<ScontoLinea> discountsOf(const Dataset& discounts);
+
+// The total of the current line from its quantity, unit price and discounts.
+std::optional<Decimal> computedTotal(const Dataset& line, const Dataset& discounts);
+
+// Writes computedTotal() into PrezzoTotale of the current line (edit state); false, and nothing
+// written, when there is no unit price or the stored total is already that amount.
 bool applyLineTotal(Dataset& line, const Dataset& discounts);
 
 // Re-queries the line's article codes, discounts and other data datasets.

@@ -1,11 +1,46 @@
 #include "documents/RiepilogoBuilder.h"
 
 #include "documents/ChildRows.h"
+#include "documents/VatRules.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
-#include "store/Rounding.h"
+
+#include <QLocale>
+#include <QMap>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <algorithm>
 
 namespace brevalto::riepilogo {
+
+namespace {
+
+// The key of a summary: the rate to the cent and, for a zero rate only, the nature.
+QString keyOf(const Decimal& rate, const QString& nature) {
+    const Decimal r = rate.rounded(2);
+    return r.toString() + QLatin1Char('|') + (r.isZero() ? nature.trimmed().toUpper() : QString());
+}
+
+QList<QVariantList> rowsOf(Connection& c, const QString& sql, const QVariantList& values) {
+    QSqlQuery q = c.exec(sql, values);
+    QList<QVariantList> out;
+    const int columns = q.record().count();
+    while (q.next()) {
+        QVariantList row;
+        for (int i = 0; i < columns; ++i)
+            row << q.value(i);
+        out << row;
+    }
+    return out;
+}
+
+struct Group {
+    Decimal rate;
+    QString nature;
+    Decimal sum;
+};
+
+} // namespace
 
 QString startCollectability(DataModule& db) {
     if (db.table(QStringLiteral("TablePA_FE_Header"))
@@ -14,48 +49,121 @@ QString startCollectability(DataModule& db) {
     return QStringLiteral("I");
 }
 
+QString collectabilityFor(DataModule& db, const QString& nature) {
+    const QString start = startCollectability(db);
+    if (vat::isReverseCharge(nature) && start.compare(QLatin1String("S"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("I");
+    return start;
+}
+
+QList<Summary> expectedSummaries(DataModule& db, int bodyId) {
+    QMap<QString, Group> groups;
+    Connection& c = db.connessione();
+    const auto collect = [&](const QString& amountColumn, const QString& table) {
+        const QList<QVariantList> rows =
+            rowsOf(c,
+                   QStringLiteral("select %1, AliquotaIva, Natura from %2 where PA_FE_Body_Id = ?")
+                       .arg(amountColumn, table),
+                   {bodyId});
+        for (const QVariantList& row : rows) {
+            const Decimal rate = Decimal::fromVariant(row.value(1)).rounded(2);
+            const QString nature =
+                rate.isZero() ? row.value(2).toString().trimmed().toUpper() : QString();
+            Group& g = groups[keyOf(rate, nature)];
+            g.rate = rate;
+            g.nature = nature;
+            g.sum += Decimal::fromVariant(row.value(0));
+        }
+    };
+    collect(QStringLiteral("PrezzoTotale"),
+            QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee"));
+    collect(QStringLiteral("ImportoContributoCassa"),
+            QStringLiteral("PA_FE_Body_DatiCassaPrevidenziale"));
+    QList<Summary> out;
+    for (const Group& g : std::as_const(groups)) {
+        const Decimal taxable = g.sum.rounded(2);
+        out << Summary{g.rate, g.nature, taxable, (g.rate * taxable).percent().rounded(2)};
+    }
+    std::sort(out.begin(), out.end(), [](const Summary& a, const Summary& b) {
+        return a.rate != b.rate ? a.rate < b.rate : a.nature < b.nature;
+    });
+    return out;
+}
+
+bool outOfDate(DataModule& db, int bodyId) {
+    const QList<QVariantList> stored = rowsOf(
+        db.connessione(),
+        QStringLiteral("select AliquotaIva, Natura, ImponibileImporto, Arrotondamento from %1 "
+                       "where PA_FE_Body_Id = ?")
+            .arg(kTable),
+        {bodyId});
+    if (stored.isEmpty())
+        return false;
+    QMap<QString, Decimal> expected;
+    for (const Summary& s : expectedSummaries(db, bodyId))
+        expected.insert(keyOf(s.rate, s.nature), s.taxable);
+    QMap<QString, Decimal> found;
+    for (const QVariantList& row : stored) {
+        const QString key = keyOf(Decimal::fromVariant(row.value(0)), row.value(1).toString());
+        found[key] += Decimal::fromVariant(row.value(2)) - Decimal::fromVariant(row.value(3));
+    }
+    if (found.keys() != expected.keys())
+        return true;
+    static const Decimal cent = Decimal::fromText(QStringLiteral("0.01"));
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+        if ((found.value(it.key()) - it.value()).abs() >= cent)
+            return true;
+    }
+    return false;
+}
+
+std::optional<Decimal> summariesTotal(DataModule& db, int bodyId) {
+    const QList<QVariantList> rows =
+        rowsOf(db.connessione(),
+               QStringLiteral("select ImponibileImporto, Imposta from %1 where PA_FE_Body_Id = ?")
+                   .arg(kTable),
+               {bodyId});
+    if (rows.isEmpty())
+        return std::nullopt;
+    Decimal total;
+    for (const QVariantList& row : rows)
+        total += Decimal::fromVariant(row.value(0)) + Decimal::fromVariant(row.value(1));
+    return total;
+}
+
 void rebuild(DataModule& db, int bodyId) {
     Connection& c = db.connessione();
+    // The VAT-rate table lends the legal reference of an exempt nature (its description).
+    QMap<QString, QString> references;
     const Dataset& iva = db.table(QStringLiteral("TableIva"));
-    const QString collectability = startCollectability(db);
-    const int rateColumn = iva.columnIndex(QStringLiteral("Iva"));
-    const int natureColumn = iva.columnIndex(QStringLiteral("Pa_Natura_Codice"));
+    for (int row = 0; iva.isOpen() && row < iva.rowCount(); ++row) {
+        const QVariant rate = iva.valueAt(row, iva.columnIndex(QStringLiteral("Iva")));
+        const QString nature =
+            iva.valueAt(row, iva.columnIndex(QStringLiteral("Pa_Natura_Codice"))).toString();
+        if (vat::isZeroRate(rate) && !nature.isEmpty())
+            references.insert(nature.trimmed().toUpper(),
+                              iva.valueAt(row, iva.columnIndex(QStringLiteral("Descrizione")))
+                                  .toString()
+                                  .left(100));
+    }
     c.inTransaction([&] {
+        const QList<Summary> summaries = expectedSummaries(db, bodyId);
         c.exec(QStringLiteral("Delete * from %1 where PA_FE_Body_Id = %2").arg(kTable).arg(bodyId));
-        for (int row = 0; iva.isOpen() && row < iva.rowCount(); ++row) {
-            const double rate = iva.valueAt(row, rateColumn).toDouble();
-            const QString nature = iva.valueAt(row, natureColumn).toString();
-            // The rate is bound, not written into the text, so that a fractional rate selects
-            // exactly its rows.
-            QString where = QStringLiteral(" where PA_FE_Body_Id=%1 and AliquotaIva=?").arg(bodyId);
-            QVariantList values{rate};
-            if (rate == 0) {
-                where += QStringLiteral(" and Natura=?");
-                values << nature;
-            }
-            double taxable = c.scalar(QStringLiteral("SELECT sum(PrezzoTotale) as Tota from "
-                                                     "PA_FE_Body_DatiBeniServizi_DettaglioLinee") +
-                                          where,
-                                      values)
-                                 .toDouble();
-            taxable += c.scalar(QStringLiteral("SELECT sum(ImportoContributoCassa) as Tota from "
-                                               "PA_FE_Body_DatiCassaPrevidenziale") +
-                                    where,
-                                values)
-                           .toDouble();
-            const double tax = rate * (taxable * 0.01);
-            if (taxable > 0)
-                c.exec(
-                    QStringLiteral("insert into %1 (PA_FE_Body_Id, EsigibilitaIva, AliquotaIva, "
-                                   "ImponibileImporto, Imposta, Natura) values (?, ?, ?, ?, ?, ?)")
-                        .arg(kTable),
-                    {bodyId, collectability, rate, RoundTo2(taxable), RoundTo2(tax),
-                     rate == 0 ? QVariant(nature) : QVariant()});
+        for (const Summary& s : summaries) {
+            const QString reference = references.value(s.nature);
+            c.exec(QStringLiteral("insert into %1 (PA_FE_Body_Id, EsigibilitaIva, AliquotaIva, "
+                                  "ImponibileImporto, Imposta, Natura, RiferimentoNormativo) "
+                                  "values (?, ?, ?, ?, ?, ?, ?)")
+                       .arg(kTable),
+                   {bodyId, collectabilityFor(db, s.nature), s.rate.toDouble(),
+                    s.taxable.toDouble(), s.tax.toDouble(),
+                    s.nature.isEmpty() ? QVariant() : QVariant(s.nature),
+                    reference.isEmpty() ? QVariant() : QVariant(reference)});
         }
     });
 }
 
-bool creaAutomaticamente(DataModule& db) {
+bool creaAutomaticamente(DataModule& db, bool ask) {
     const int body = documenti::bodyId(db);
     const int lines =
         db.connessione()
@@ -65,7 +173,8 @@ bool creaAutomaticamente(DataModule& db) {
             .toInt();
     if (lines == 0)
         return false;
-    if (!prompt().question(Prompt::warningTitle(),
+    if (ask &&
+        !prompt().question(Prompt::warningTitle(),
                            QStringLiteral("Sei sicuro di voler creare automaticamente i dati di "
                                           "riepilogo? La procedura cancellerà tutti i dati di "
                                           "riepilogo !")))
@@ -80,6 +189,17 @@ bool creaAutomaticamente(DataModule& db) {
     }
     if (summaries.isOpen())
         summaries.requery();
+    Dataset& bodies = db.table(QStringLiteral("TablePA_Body"));
+    const std::optional<Decimal> total = summariesTotal(db, body);
+    if (built && total && bodies.isOpen() && !bodies.isEmpty() &&
+        bodies.isNull(QStringLiteral("ImportoTotaleDocumento")) &&
+        prompt().question(Prompt::warningTitle(),
+                          QStringLiteral("Il Totale Documento è vuoto: si vuole impostarlo a %1 "
+                                         "(imponibili più imposte dei riepiloghi) ?")
+                              .arg(QLocale().toString(total->toDouble(), 'f', 2)))) {
+        bodies.edit();
+        bodies.setValue(QStringLiteral("ImportoTotaleDocumento"), total->toDouble());
+    }
     return built;
 }
 

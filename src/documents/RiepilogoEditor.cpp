@@ -1,8 +1,8 @@
 #include "documents/RiepilogoEditor.h"
 
 #include "documents/RiepilogoBuilder.h"
+#include "documents/VatRules.h"
 #include "store/DataModule.h"
-#include "store/Rounding.h"
 #include "ui/CommonFields.h"
 
 #include <QPushButton>
@@ -23,7 +23,7 @@ RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
              .column = "Natura",
              .control = C::Lookup,
              .help = "2.2.2.2",
-             .list = codeList("TablePA_Natura")},
+             .list = natureList()},
             {.label = "Spese Accessorie",
              .column = "SpeseAccessorie",
              .control = C::Number,
@@ -64,7 +64,32 @@ RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
          {missing(QStringLiteral("ImponibileImporto")),
           QStringLiteral("Attenzione manca l'imponibile"), QStringLiteral("ImponibileImporto")},
          {missing(QStringLiteral("Imposta")), QStringLiteral("Attenzione manca l'imposta"),
-          QStringLiteral("Imposta")}});
+          QStringLiteral("Imposta")},
+         {[this] { return vat::isImpossibleRate(dataset().value(QStringLiteral("AliquotaIva"))); },
+          vat::kImpossibleRateMessage, QStringLiteral("AliquotaIva")},
+         {[this] {
+              return vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
+                     shown(QStringLiteral("Natura")).isEmpty();
+          },
+          QStringLiteral("Attenzione con Iva a Zero è necessario specificare la natura !"),
+          QStringLiteral("Natura")},
+         {[this] {
+              return !vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
+                     !dataset().text(QStringLiteral("Natura")).isEmpty();
+          },
+          QStringLiteral("Attenzione con aliquota IVA diversa da zero non deve essere presente il "
+                         "campo Natura !"),
+          QStringLiteral("Natura")},
+         {[this] { return vat::isRetiredNature(dataset().text(QStringLiteral("Natura"))); },
+          vat::kRetiredNatureMessage, QStringLiteral("Natura")},
+         {[this] {
+              return vat::isReverseCharge(dataset().text(QStringLiteral("Natura"))) &&
+                     dataset().text(QStringLiteral("EsigibilitaIva")).toUpper() ==
+                         QLatin1String("S");
+          },
+          QStringLiteral("Attenzione con la natura N6 (inversione contabile) l'esigibilità IVA non "
+                         "può essere S (scissione dei pagamenti): usare I"),
+          QStringLiteral("EsigibilitaIva")}});
 }
 
 void RiepilogoEditor::calcola() {
@@ -73,9 +98,11 @@ void RiepilogoEditor::calcola() {
         return;
     Dataset& row = dataset();
     row.edit();
-    row.setValue(QStringLiteral("Imposta"),
-                 RoundTo2(0.01 * row.number(QStringLiteral("ImponibileImporto")) *
-                          row.number(QStringLiteral("AliquotaIva"))));
+    const Decimal tax = (Decimal::fromVariant(row.value(QStringLiteral("ImponibileImporto"))) *
+                         Decimal::fromVariant(row.value(QStringLiteral("AliquotaIva"))))
+                            .percent()
+                            .rounded(2);
+    row.setValue(QStringLiteral("Imposta"), tax.toDouble());
     setModified(true);
 }
 

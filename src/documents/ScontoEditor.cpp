@@ -1,6 +1,7 @@
 #include "documents/ScontoEditor.h"
 
 #include "documents/BodySections.h"
+#include "documents/VatRules.h"
 #include "ui/CommonFields.h"
 
 namespace brevalto {
@@ -28,7 +29,13 @@ ScontoEditor::ScontoEditor(DataModule& db, QWidget* parent)
     });
     setMinimumWidth(480);
     setRules({{[this] { return shown(QStringLiteral("Tipo")).isEmpty(); },
-               QStringLiteral("Attenzione manca il Tipo"), QStringLiteral("Tipo")}});
+               QStringLiteral("Attenzione manca il Tipo"), QStringLiteral("Tipo")},
+              {[this] {
+                   return vat::lacksPercentageAndAmount(
+                       dataset().value(QStringLiteral("Percentuale")),
+                       dataset().value(QStringLiteral("Importo")));
+               },
+               vat::kMissingPercentageAndAmount, QStringLiteral("Percentuale")}});
 }
 
 } // namespace brevalto

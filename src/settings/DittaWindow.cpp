@@ -17,24 +17,32 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
       cancella_(new QPushButton(QStringLiteral("Cancella"))) {
     setObjectName(QStringLiteral("frmDitta"));
     setTabs({QStringLiteral("Ditta")});
-    const auto line = [](const char* label, const char* column) {
-        return Field{QString::fromUtf8(label), QString::fromUtf8(column)};
+    // The firm's data reach the invoice file: each input takes the length of its element there.
+    const auto line = [](const char* label, const char* column, int maxLength = 0) {
+        return Field{.label = QString::fromUtf8(label),
+                     .column = QString::fromUtf8(column),
+                     .maxLength = maxLength};
     };
+    Field cap = line("Cap", "Cap", 5);
+    cap.pattern = QStringLiteral("[0-9]*");
+    Field provincia = line("Provincia", "Provincia", 2);
+    provincia.pattern = QStringLiteral("[A-Za-z]*");
+    provincia.upperCase = true;
     addFields({
-        line("Ragione Sociale", "RagSoc"),
-        line("Cognome", "Cognome"),
-        line("Nome", "Nome"),
-        line("Via", "Via"),
-        line("Numero", "Numero"),
+        line("Ragione Sociale", "RagSoc", 80),
+        line("Cognome", "Cognome", 60),
+        line("Nome", "Nome", 60),
+        line("Via", "Via", 60),
+        line("Numero", "Numero", 8),
         {.label = "comune", .column = "Comune", .list = kMunicipalities},
-        line("Cap", "Cap"),
-        line("Provincia", "Provincia"),
-        line("Telefono", "Tel"),
-        line("Fax", "Fax"),
-        line("Cellulare", "Cell"),
-        line("E-mail", "Email"),
-        line("P.Iva", "PIva"),
-        line("Cod Fiscale", "CodFisc"),
+        cap,
+        provincia,
+        line("Telefono", "Tel", 12),
+        line("Fax", "Fax", 12),
+        line("Cellulare", "Cell", 12),
+        line("E-mail", "Email", 256),
+        line("P.Iva", "PIva", 28),
+        line("Cod Fiscale", "CodFisc", 16),
         line("Internet", "Internet"),
         line("NomeHost", "NomeHostOnline"),
         line("NomeDbOnline", "NomeDbOnline"),

@@ -1,13 +1,17 @@
 #include "ui/BoundInputs.h"
 
 #include "store/Dataset.h"
+#include "store/Prompt.h"
+#include "store/TextFields.h"
 #include "ui/GuardedAction.h"
 
 #include <QDate>
 #include <QKeyEvent>
+#include <QListView>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
+#include <QStandardItemModel>
 
 namespace brevalto {
 
@@ -51,23 +55,40 @@ void Binding::write(const QVariant& value) {
 
 // --- text ---
 
+namespace {
+
+// What the invoice file cannot hold, typed or pasted: typographic forms are made plain at once,
+// other characters are taken out and named.
+QString plainText(const QString& text) {
+    QString refused;
+    const QString plain = PlainInvoiceText(text, &refused);
+    if (!refused.isEmpty())
+        prompt().message(
+            Prompt::errorTitle(),
+            QStringLiteral("Attenzione i caratteri %1 non sono ammessi nella fattura elettronica e "
+                           "sono stati tolti%2")
+                .arg(refused, refused.contains(QChar(0x20AC))
+                                  ? QStringLiteral(" (\u20AC si può scrivere EUR)")
+                                  : QString()));
+    return plain;
+}
+
+} // namespace
+
 BoundLineEdit::BoundLineEdit(Dataset* dataset, const QString& column, QWidget* parent)
     : QLineEdit(parent), Binding(this, dataset, column) {
     connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (noSpaces_ && text.contains(QLatin1Char(' '))) {
-            const int pos =
-                cursorPosition() - int(text.left(cursorPosition()).count(QLatin1Char(' ')));
-            QString kept = text;
-            kept.remove(QLatin1Char(' '));
-            setText(kept);
-            setCursorPosition(pos);
-            if (kept == current().toString())
-                return;
-        }
-        if (upper_ && this->text() != this->text().toUpper()) {
-            const int pos = cursorPosition();
-            setText(this->text().toUpper());
-            setCursorPosition(pos);
+        QString wanted = plainText(text);
+        if (noSpaces_)
+            wanted.remove(QLatin1Char(' '));
+        if (upper_)
+            wanted = wanted.toUpper();
+        if (wanted != text) {
+            const int pos = int(cursorPosition() - (text.size() - wanted.size()));
+            setText(wanted);
+            setCursorPosition(qMax(0, pos));
+            if (wanted == current().toString())
+                return; // only dropped characters: nothing changed
         }
         write(this->text());
     });
@@ -112,10 +133,18 @@ QString CheckedLineEdit::problem() const {
 }
 
 void CheckedLineEdit::setInvalid(bool on) {
+    const bool was = invalid_;
     invalid_ = on;
     setProperty("invalid", on);
     setStyleSheet(on ? QStringLiteral("QLineEdit { border: 2px solid #d00000; }") : QString());
-    setToolTip(on ? problem() : QString());
+    // The reason replaces the screen's own tooltip while the text is wrong.
+    if (on) {
+        if (!was)
+            ownToolTip_ = toolTip();
+        setToolTip(problem());
+    } else if (was) {
+        setToolTip(ownToolTip_);
+    }
 }
 
 void CheckedLineEdit::refresh() {
@@ -269,12 +298,17 @@ BoundMemo::BoundMemo(Dataset* dataset, const QString& column, QWidget* parent)
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (refreshing_)
             return;
-        QString text = toPlainText();
-        if (maxLength_ > 0 && text.size() > maxLength_) {
+        const QString typed = toPlainText();
+        QString text = plainText(typed);
+        if (maxLength_ > 0 && text.size() > maxLength_)
             text.truncate(maxLength_);
+        if (text != typed) {
+            const int pos = qMin(int(textCursor().position()), int(text.size()));
             refreshing_ = true;
             setPlainText(text);
-            moveCursor(QTextCursor::End);
+            QTextCursor cursor = textCursor();
+            cursor.setPosition(pos);
+            setTextCursor(cursor);
             refreshing_ = false;
         }
         write(text);
@@ -326,16 +360,32 @@ BoundLookup::BoundLookup(Dataset* dataset, const QString& column, Dataset* list,
     reload();
 }
 
+void BoundLookup::setRetired(const QStringList& keys) {
+    retired_ = keys;
+    reload();
+}
+
 void BoundLookup::reload() {
     refreshing_ = true;
     clear();
     if (list_ && list_->isOpen()) {
         const int display = list_->columnIndex(displayColumn_);
+        const int key = list_->columnIndex(keyColumn_);
         QStringList items;
         items.reserve(list_->rowCount());
-        for (int r = 0; r < list_->rowCount(); ++r)
-            items << list_->valueAt(r, display).toString();
+        for (int r = 0; r < list_->rowCount(); ++r) {
+            QString text = list_->valueAt(r, display).toString();
+            if (retired_.contains(list_->valueAt(r, key).toString()) &&
+                !text.contains(QStringLiteral("non più")))
+                text += QStringLiteral(" (non più valida)");
+            items << text;
+        }
         addItems(items);
+        auto* standard = qobject_cast<QStandardItemModel*>(model());
+        for (int r = 0; standard && !retired_.isEmpty() && r < list_->rowCount(); ++r) {
+            if (retired_.contains(list_->valueAt(r, key).toString()))
+                standard->item(r)->setEnabled(false);
+        }
     }
     refreshing_ = false;
     refresh();
@@ -354,6 +404,15 @@ void BoundLookup::refreshList() {
 void BoundLookup::showPopup() {
     refreshList();
     QComboBox::showPopup();
+}
+
+void BoundLookup::showRetired(int current) {
+    auto* rows = qobject_cast<QListView*>(view());
+    if (retired_.isEmpty() || !rows || !list_ || !list_->isOpen())
+        return;
+    const int key = list_->columnIndex(keyColumn_);
+    for (int r = 0; r < list_->rowCount() && r < count(); ++r)
+        rows->setRowHidden(r, r != current && retired_.contains(list_->valueAt(r, key).toString()));
 }
 
 void BoundLookup::refresh() {
@@ -377,6 +436,7 @@ void BoundLookup::refresh() {
         }
     }
     setCurrentIndex(found);
+    showRetired(found);
     refreshing_ = false;
 }
 

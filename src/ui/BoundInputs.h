@@ -85,6 +85,7 @@ protected:
 private:
     void setInvalid(bool on);
     bool invalid_ = false;
+    QString ownToolTip_; // the screen's tooltip, shown again once the text is valid
     QVariant heldValue_; // the row's value and position when the text went wrong
     int heldPosition_ = -1;
 };
@@ -175,6 +176,9 @@ public:
     // current row); its items follow. Done when the list is opened and when its screen is shown.
     void refreshList();
     void showPopup() override;
+    // Keys no longer valid for a new choice: their items are shown marked "non più valida" and
+    // only while the row holds them; they cannot be picked.
+    void setRetired(const QStringList& keys);
 Q_SIGNALS:
     void edited();
     // A row of the list was picked; the list dataset stands on it.
@@ -186,9 +190,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void showRetired(int current);
+
     QPointer<Dataset> list_;
     QString keyColumn_;
     QString displayColumn_;
+    QStringList retired_;
 };
 
 } // namespace brevalto

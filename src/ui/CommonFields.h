@@ -1,6 +1,7 @@
 #pragma once
 // Pick lists and field blocks that many screens share: the FatturaPA code lists, countries,
 // provinces and municipalities, and the six fields of an address.
+#include "documents/VatRules.h"
 #include "ui/EditorBase.h"
 
 namespace brevalto {
@@ -8,6 +9,12 @@ namespace brevalto {
 // A FatturaPA code list: stores Codice, shows Descrizione.
 inline PickList codeList(const QString& dataset) {
     return {dataset, QStringLiteral("Codice"), QStringLiteral("Descrizione")};
+}
+// The VAT natures: the generic N2, N3 and N6 are shown where a row holds them, never offered.
+inline PickList natureList() {
+    PickList list = codeList(QStringLiteral("TablePA_Natura"));
+    list.retired = vat::retiredNatures();
+    return list;
 }
 inline const PickList kCountries{QStringLiteral("TableNazioni"), QStringLiteral("SIGLA"),
                                  QStringLiteral("DENOMINAZ")};
@@ -42,7 +49,12 @@ inline QList<Field> addressFields(const QString& prefix, const QString& block, i
          .help = help(4),
          .tab = tab,
          .list = kMunicipalities},
-        {.label = "CAP", .column = prefix + "CAP", .help = help(3), .maxLength = 5, .tab = tab},
+        {.label = "CAP",
+         .column = prefix + "CAP",
+         .help = help(3),
+         .maxLength = 5,
+         .tab = tab,
+         .pattern = QStringLiteral("[0-9]*")},
         {.label = "Provincia",
          .column = prefix + "Provincia",
          .help = help(5),

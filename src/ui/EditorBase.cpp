@@ -4,6 +4,7 @@
 #include "store/Prompt.h"
 #include "store/Saving.h"
 #include "ui/BoundInputs.h"
+#include "ui/ElementSizes.h"
 #include "ui/FieldHelp.h"
 #include "ui/FieldNavigator.h"
 #include "ui/GuardedAction.h"
@@ -12,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -82,15 +84,20 @@ void EditorBase::setTabs(const QStringList& captions) {
     }
 }
 
-QWidget* EditorBase::makeInput(const Field& def) {
+QWidget* EditorBase::makeInput(const Field& field) {
     Dataset* d = dataset_;
     QWidget* input = nullptr;
+    Field def = field;
+    if (def.maxLength <= 0)
+        def.maxLength = elementMaxLength(def.help);
     const FieldControl control = def.list.dataset.isEmpty() ? def.control : FieldControl::Lookup;
     switch (control) {
     case FieldControl::Text: {
         auto* e = new BoundLineEdit(d, def.column);
         if (def.maxLength > 0)
             e->setMaxLength(def.maxLength);
+        if (!def.pattern.isEmpty())
+            e->setValidator(new QRegularExpressionValidator(QRegularExpression(def.pattern), e));
         e->setUpperCase(def.upperCase);
         e->setNoSpaces(def.noSpaces);
         e->setReadOnly(def.readOnly);
@@ -138,6 +145,7 @@ QWidget* EditorBase::makeInput(const Field& def) {
     case FieldControl::Lookup: {
         auto* e = new BoundLookup(d, def.column, &db_.table(def.list.dataset), def.list.key,
                                   def.list.display);
+        e->setRetired(def.list.retired);
         e->setEnabled(!def.readOnly);
         connect(e, &BoundLookup::edited, this, &EditorBase::markModified);
         input = e;

@@ -23,16 +23,20 @@ class FieldNavigator;
 
 enum class FieldControl { Text, Number, Integer, Date, DateTime, Memo, Check, Lookup };
 
-// A pick list: the shared dataset it lists, the column it stores and the column it shows.
+// A pick list: the shared dataset it lists, the column it stores and the column it shows. Retired
+// keys stay readable where a row holds them, but are not offered for a new choice.
 struct PickList {
     QString dataset;
     QString key;
     QString display;
+    QStringList retired = {};
 };
 
 // One input of an editor's field table, written with designated initializers:
 //   {.label = "CAP", .column = "Sede_CAP", .help = "1.2.2.3", .maxLength = 5, .tab = 1}
-// A field with a pick list is a Lookup whatever its control says.
+// A field with a pick list is a Lookup whatever its control says. Without a maxLength a field
+// takes the maximum length of its FatturaPA element (help). pattern, when given, is a regular
+// expression every text typed must match (e.g. "[0-9]*" for a postcode).
 struct Field {
     QString label;
     QString column;
@@ -44,6 +48,7 @@ struct Field {
     bool upperCase = false;
     bool readOnly = false;
     bool noSpaces = false; // a typed space is dropped (an IBAN, a code)
+    QString pattern = {};
 };
 
 // One save rule: when fails() holds, the save stops with message, the field's tab is shown and

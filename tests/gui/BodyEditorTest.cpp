@@ -4,6 +4,7 @@
 #include "documents/BodyEditor.h"
 #include "documents/BodyRegister.h"
 #include "documents/DocumentRegister.h"
+#include "documents/RiepilogoBuilder.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
@@ -12,6 +13,7 @@
 #include "ui/ScreenHost.h"
 
 #include <QDate>
+#include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -209,6 +211,103 @@ TEST_F(BodyEditorTest, SaveRulesInOrder) {
     }
     // The last passing case reached the archive.
     EXPECT_EQ(scalar("select Resa_CAP from PA_FE_Body where Id = ?", {bodyId()}).toString(), "12");
+}
+
+TEST_F(BodyEditorTest, ANumberWithoutDigitsAndWithholdingFlagsWithoutDataAreRefused) {
+    giveLinesAndSummaries();
+    struct Case {
+        const char* what;
+        QString statement;
+        QString numero;
+        QString message;
+    };
+    const QList<Case> cases{
+        {"a number of letters only", "", "FT/A",
+         "Attenzione il numero di Documento deve contenere almeno una cifra"},
+        {"a line with Ritenuta, no withholding data",
+         "update PA_FE_Body_DatiBeniServizi_DettaglioLinee set Ritenuta = 'si'", "FT/1",
+         "Attenzione ci sono linee con Ritenuta SI ma mancano i Dati Ritenuta del documento: "
+         "aggiungerli o togliere la Ritenuta dalle linee"},
+        {"a pension fund with Ritenuta, no withholding data",
+         "update PA_FE_Body_DatiBeniServizi_DettaglioLinee set Ritenuta = null; insert into "
+         "PA_FE_Body_DatiCassaPrevidenziale (PA_FE_Body_Id, Ritenuta) values (:body, 'SI')",
+         "FT/1",
+         "Attenzione c'è una cassa previdenziale con Ritenuta SI ma mancano i Dati Ritenuta del "
+         "documento: aggiungerli o togliere la Ritenuta dalla cassa"},
+        {"with withholding data",
+         "insert into PA_FE_Body_DatiRitenuta (PA_FE_Body_Id, TipoRitenuta) values (:body, "
+         "'RT01')",
+         "FT/1", ""},
+    };
+    for (const Case& c : cases) {
+        for (const QString& statement : c.statement.split("; ", Qt::SkipEmptyParts))
+            sql(QString(statement).replace(":body", QString::number(bodyId())));
+        set({{"DatiGenerali_Numero", c.numero}});
+        editor.tabs()->setCurrentIndex(BodyEditor::Trasporto);
+        EXPECT_EQ(leave(), c.message) << c.what;
+        if (!c.message.isEmpty()) {
+            EXPECT_EQ(editor.tabs()->currentIndex(), BodyEditor::DatiGenerali) << c.what;
+        }
+    }
+}
+
+TEST_F(BodyEditorTest, SummariesLeftBehindByTheLinesAreOfferedForRebuildOnLeaving) {
+    set({{"DatiGenerali_Numero", "1"}});
+    sql("insert into PA_FE_Body_DatiBeniServizi_DettaglioLinee (PA_FE_Body_Id, NumeroLinea, "
+        "Descrizione, PrezzoTotale, AliquotaIva) values (?, 1, 'x', 100, 22)",
+        {bodyId()});
+    db.requeryBodyChildren();
+    editor.createSummaries = [this] { riepilogo::creaAutomaticamente(db); };
+    editor.refreshActions();
+    // Built, and the document total proposed: 122.00, accepted.
+    scripted.answerQuestion(true);
+    scripted.answerQuestion(true);
+    editor.createSummariesButton()->click();
+    EXPECT_TRUE(scripted.calls().last().text.contains(QLocale().toString(122.0, 'f', 2)));
+    EXPECT_EQ(body().number("ImportoTotaleDocumento"), 122.0);
+    EXPECT_TRUE(editor.isModified()) << "the proposal waits to be saved with the body";
+    scripted.clear();
+    editor.indietro();
+    EXPECT_TRUE(scripted.calls().isEmpty()) << "summaries and total match: nothing asked";
+    EXPECT_EQ(
+        scalar("select ImportoTotaleDocumento from PA_FE_Body where Id = ?", {bodyId()}).toDouble(),
+        122.0);
+
+    const QString question = "Attenzione i dati di riepilogo non corrispondono più alle linee di "
+                             "dettaglio e alla cassa previdenziale. Si vuole ricrearli "
+                             "automaticamente ?";
+    const auto taxable = [this] {
+        return scalar("select sum(ImponibileImporto) from "
+                      "PA_FE_Body_DatiBeniServizi_DatiRiepilogo where PA_FE_Body_Id = ?",
+                      {bodyId()})
+            .toDouble();
+    };
+    // A changed line: declined, the summaries stay; accepted, they are rebuilt.
+    sql("update PA_FE_Body_DatiBeniServizi_DettaglioLinee set PrezzoTotale = 200");
+    scripted.clear();
+    scripted.answerQuestion(false);
+    editor.indietro();
+    EXPECT_EQ(scripted.calls().value(0).text, question);
+    EXPECT_EQ(taxable(), 100.0);
+    scripted.clear();
+    scripted.answerQuestion(true);
+    editor.indietro();
+    EXPECT_EQ(taxable(), 200.0);
+    EXPECT_EQ(scripted.calls().size(), 1) << "the document total is set: not proposed again";
+
+    // Now the total typed earlier no longer matches: kept if the user says so.
+    const QString flagged =
+        QString("Attenzione il Totale Documento %1 differisce da imponibili più imposte dei "
+                "riepiloghi (%2). Si vuole salvare lo stesso ?")
+            .arg(QLocale().toString(122.0, 'f', 2), QLocale().toString(244.0, 'f', 2));
+    leave({false});
+    EXPECT_TRUE(editor.saveFailed());
+    EXPECT_EQ(scripted.calls().value(0).text, flagged);
+    leave({true});
+    EXPECT_FALSE(editor.saveFailed());
+    EXPECT_EQ(
+        scalar("select ImportoTotaleDocumento from PA_FE_Body where Id = ?", {bodyId()}).toDouble(),
+        122.0);
 }
 
 TEST_F(BodyEditorTest, MissingLinesAndSummariesAreWarningsTheUserMayPass) {

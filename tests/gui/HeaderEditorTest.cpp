@@ -303,6 +303,25 @@ TEST_F(HeaderEditorTest, BuyerScreenRules) {
           {p + "Pec", "ente@pec.it"}},
          "Attenzione manca il codice destinatario - codice univoco",
          0},
+        // A public administration's office code has 6 characters, any other recipient code 7.
+        {"administration with a 7-character code",
+         {{p + "PubblicaAmministrazione", true}},
+         "Attenzione il codice destinatario di una Pubblica Amministrazione (codice univoco "
+         "ufficio) deve essere di 6 caratteri",
+         0},
+        {"administration with its office code",
+         {{p + "PubblicaAmministrazione", true}, {"DatiTrasmissione_CodiceDestinatario", "UFABCD"}},
+         "",
+         0},
+        {"private buyer with a 6-character code",
+         {{"DatiTrasmissione_CodiceDestinatario", "UFABCD"}},
+         "Attenzione il codice destinatario deve essere di 7 caratteri (0000000 per chi riceve "
+         "con la PEC o non è accreditato)",
+         0},
+        {"private buyer with 0000000 and PEC",
+         {{"DatiTrasmissione_CodiceDestinatario", "0000000"}, {p + "Pec", "beta@pec.it"}},
+         "",
+         0},
     };
     for (const Case& c : cases) {
         validBuyer();
@@ -328,11 +347,12 @@ TEST_F(HeaderEditorTest, BuyerScreenRules) {
 
     // Ticking or unticking "Pubblica Amministrazione" decides the transmission format.
     validBuyer();
-    set({{p + "PubblicaAmministrazione", true}});
+    set({{p + "PubblicaAmministrazione", true}, {"DatiTrasmissione_CodiceDestinatario", "UFABCD"}});
     EXPECT_EQ(leave(cessionario), "");
     EXPECT_EQ(stored("DatiTrasmissione_FormatoTrasmissione").toString(), "FPA12");
     EXPECT_EQ(stored(p + "IdFiscaleIva").toInt(), 1);
-    set({{p + "PubblicaAmministrazione", false}});
+    set({{p + "PubblicaAmministrazione", false},
+         {"DatiTrasmissione_CodiceDestinatario", "ABC1234"}});
     EXPECT_EQ(leave(cessionario), "");
     EXPECT_EQ(stored("DatiTrasmissione_FormatoTrasmissione").toString(), "FPR12");
     EXPECT_EQ(
@@ -352,12 +372,12 @@ TEST_F(HeaderEditorTest, BuyerPickOverwritesRecipientCodeAndFormat) {
         "CessionarioCommittente_PubblicaAmministrazione, CessionarioCommittente_Pec, "
         "CessionarioCommittente_StabileOrganizzazione, "
         "CessionarioCommittente_StabileOrganizzazione_Comune) values ('80012345678', 'Comune di "
-        "Alfa', 'Comune di Alfa', 'Comune di Alfa', 'UFABCD', 1, 'alfa@pec.it', 0, 'Alfa')");
+        "Alfa', 'Comune di Alfa', 'Comune di Alfa', ' ufabcd', 1, 'alfa@pec.it', 0, 'Alfa')");
     db.table("TablePA_CessionarioCommittente").requery();
 
     pick(cessionario, p + "ID", "Comune di Alfa");
     EXPECT_TRUE(cessionario.isModified());
-    EXPECT_EQ(h().text("DatiTrasmissione_CodiceDestinatario"), "UFABCD");
+    EXPECT_EQ(h().text("DatiTrasmissione_CodiceDestinatario"), "UFABCD") << "upper case, trimmed";
     EXPECT_EQ(h().text("DatiTrasmissione_FormatoTrasmissione"), "FPA12");
     EXPECT_EQ(h().text(p + "CodiceFiscale"), "80012345678");
     EXPECT_EQ(h().text(p + "NominativoVisualizzato"), "Comune di Alfa");
@@ -608,6 +628,29 @@ TEST_F(HeaderEditorTest, EveryFieldIsAColumnOfTheDocumentAndHelpsWithItsElementN
     }
     EXPECT_EQ(asked, QStringList({"1.1.2", "1.6", "1.2.4.3", "1.2.3.5", "1.1.4", "1.4.4.3",
                                   "1.3.1.1.2", "1.5.1.3.5"}));
+}
+
+TEST_F(HeaderEditorTest, RecipientCodeAndPostcodeTakeOnlyWhatTheFileAccepts) {
+    const QString p = "CessionarioCommittente_";
+    struct Case {
+        QString column;
+        QString typed;
+        QString kept;
+    };
+    const QList<Case> cases{
+        {"DatiTrasmissione_CodiceDestinatario", "abc-12 3xyz9", "ABC123X"}, // upper, 7 at most
+        {p + "Sede_CAP", "2O1 22abc456", "21224"},                          // digits, 5 at most
+        {p + "Sede_CAP", "201223", "20122"},
+        {p + "Denominazione", QString(90, 'x'), QString(80, 'x')}, // the element's length
+    };
+    for (const Case& c : cases) {
+        auto* input = qobject_cast<QLineEdit*>(cessionario.field(c.column));
+        ASSERT_TRUE(input) << c.column.toStdString();
+        input->clear();
+        QTest::keyClicks(input, c.typed);
+        EXPECT_EQ(input->text(), c.kept) << c.column.toStdString();
+        EXPECT_EQ(h().text(c.column), c.kept) << c.column.toStdString();
+    }
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 // One invoice from start to file, as a user makes it: through the real main window, the header,
-// customer, body register, body editor and line screens, the automatic VAT summary and the export,
-// and the file the official schema accepts.
+// customer, body register, body editor, line and discount screens, the automatic VAT summary and
+// document total and the export; the file passes the official schema and its totals are the ones
+// the exchange system recomputes (discounts in cascade, a 5.5 % rate, a reverse-charge line).
 #include "ShellFixture.h"
 #include "documents/BodyEditor.h"
 #include "documents/BodyRegister.h"
 #include "documents/HeaderEditor.h"
 #include "documents/HeaderPartyEditors.h"
+#include "documents/LineeEditors.h"
+#include "documents/LineeLogic.h"
 #include "ui/BoundInputs.h"
 #include "ui/ScreenHost.h"
 
@@ -13,6 +16,7 @@
 #include <QDomDocument>
 #include <QFile>
 #include <QLineEdit>
+#include <QMap>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -31,10 +35,17 @@ protected:
 
 void type(QWidget* input, const QString& text) {
     ASSERT_NE(input, nullptr);
-    if (auto* memo = qobject_cast<QPlainTextEdit*>(input))
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(input)) {
         QTest::keyClicks(memo, text);
-    else
-        QTest::keyClicks(qobject_cast<QLineEdit*>(input), text);
+    } else {
+        auto* edit = qobject_cast<QLineEdit*>(input);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+}
+
+Decimal decimalOf(const QDomElement& parent, const char* tag) {
+    return Decimal::fromText(parent.firstChildElement(tag).text());
 }
 
 void pick(BoundLookup* list, const QString& shown) {
@@ -76,6 +87,29 @@ TEST_F(InvoiceFlowTest, AnInvoiceMadeThroughTheScreensExportsToAValidFile) {
     EditorBase* lines = body.sectionScreen(linesDataset);
     ASSERT_NE(lines, nullptr);
 
+    auto* linee = static_cast<LineeEditor*>(lines);
+    EditorBase* sconto = linee->subScreen(LineeEditor::Sconti);
+    struct Line {
+        const char* descrizione;
+        const char* quantita;
+        const char* prezzo;
+        QStringList sconti; // percentages, in cascade
+        const char* aliquota;
+        const char* natura;
+    };
+    const QList<Line> typed{
+        {"Fornitura di profilati", "100", "500", {"8,50", "5,15", "3"}, "22", ""},
+        {"Manuali tecnici", "2", "10", {}, "5,5", ""},
+        {"Posa in subappalto",
+         "1",
+         "1000",
+         {},
+         "0",
+         "Inversione contabile - subappalto nel settore edile"},
+    };
+    int current = -1;
+    QStringList percentages;
+
     QStringList shown;
     setModalShower([&](QDialog& screen) {
         shown << screen.objectName();
@@ -93,19 +127,31 @@ TEST_F(InvoiceFlowTest, AnInvoiceMadeThroughTheScreensExportsToAValidFile) {
             bodies.accept();
         } else if (&screen == &body) {
             type(body.field("DatiGenerali_Numero"), "2026/17");
-            EXPECT_TRUE(body.addSectionRow(linesDataset)); // opens the line screen
+            for (current = 0; current < typed.size(); ++current)
+                EXPECT_TRUE(body.addSectionRow(linesDataset)); // opens the line screen
             prompt.answerQuestion(true); // "Crea automaticamente" asks before rebuilding
+            prompt.answerQuestion(true); // and proposes the document total
             body.createSummariesButton()->click();
             body.indietro();
         } else if (&screen == lines) {
-            type(lines->field("Descrizione"), "Consulenza fiscale");
+            const Line& l = typed[current];
+            type(lines->field("Descrizione"), l.descrizione);
             // The new line proposes a quantity of 1: typing replaces it.
             qobject_cast<QLineEdit*>(lines->field("Quantita"))->selectAll();
-            type(lines->field("Quantita"), "2");
-            type(lines->field("PrezzoUnitario"), "75,50");
-            type(lines->field("PrezzoTotale"), "151");
-            type(lines->field("AliquotaIva"), "22");
+            type(lines->field("Quantita"), l.quantita);
+            type(lines->field("PrezzoUnitario"), l.prezzo);
+            for (const QString& p : l.sconti) {
+                percentages << p;
+                linee->addSubRow(LineeEditor::Sconti); // opens the discount screen
+            }
+            type(lines->field("AliquotaIva"), l.aliquota);
+            if (*l.natura)
+                pick(qobject_cast<BoundLookup*>(lines->field("Natura")), l.natura);
             lines->indietro();
+        } else if (&screen == sconto) {
+            pick(qobject_cast<BoundLookup*>(sconto->field("Tipo")), "Sconto");
+            type(sconto->field("Percentuale"), percentages.takeFirst());
+            sconto->indietro();
         }
         return 0;
     });
@@ -126,9 +172,52 @@ TEST_F(InvoiceFlowTest, AnInvoiceMadeThroughTheScreensExportsToAValidFile) {
     };
     EXPECT_EQ(text("CodiceDestinatario"), "ABC1234");
     EXPECT_EQ(text("Numero"), "2026/17");
-    EXPECT_EQ(text("PrezzoTotale"), "151.00");
-    EXPECT_EQ(text("ImponibileImporto"), "151.00");
-    EXPECT_EQ(text("Imposta"), "33.22");
+    EXPECT_EQ(text("ImportoTotaleDocumento"), "52373.41");
+
+    // What the exchange system recomputes: each line total from price, discounts and quantity
+    // (within a cent), each summary's taxable amount from its lines and its tax from the rate.
+    const QDomNodeList lineNodes = doc.elementsByTagName("DettaglioLinee");
+    ASSERT_EQ(lineNodes.size(), typed.size());
+    QMap<QString, Decimal> taxableByKey;
+    QStringList lineTotals;
+    for (int i = 0; i < lineNodes.size(); ++i) {
+        const QDomElement l = lineNodes.item(i).toElement();
+        QList<linee::ScontoLinea> discounts;
+        for (QDomElement d = l.firstChildElement("ScontoMaggiorazione"); !d.isNull();
+             d = d.nextSiblingElement("ScontoMaggiorazione"))
+            discounts << linee::ScontoLinea{d.firstChildElement("Tipo").text(),
+                                            d.firstChildElement("Percentuale").text(), QVariant()};
+        const Decimal written = decimalOf(l, "PrezzoTotale");
+        const std::optional<Decimal> recomputed =
+            linee::lineTotal(l.firstChildElement("Quantita").text(),
+                             l.firstChildElement("PrezzoUnitario").text(), discounts);
+        ASSERT_TRUE(recomputed.has_value());
+        EXPECT_LT((written - *recomputed).abs(), Decimal::fromText("0.01")) << i;
+        lineTotals << l.firstChildElement("PrezzoTotale").text();
+        taxableByKey[decimalOf(l, "AliquotaIVA").toString() + "/" +
+                     l.firstChildElement("Natura").text()] += written;
+    }
+    EXPECT_EQ(lineTotals, (QStringList{"42092.06", "20.00", "1000.00"}));
+    QStringList summaries;
+    const QDomNodeList summaryNodes = doc.elementsByTagName("DatiRiepilogo");
+    for (int i = 0; i < summaryNodes.size(); ++i) {
+        const QDomElement r = summaryNodes.item(i).toElement();
+        const Decimal rate = decimalOf(r, "AliquotaIVA");
+        const Decimal taxable = decimalOf(r, "ImponibileImporto");
+        EXPECT_EQ(taxable,
+                  taxableByKey.take(rate.toString() + "/" + r.firstChildElement("Natura").text()));
+        EXPECT_EQ(decimalOf(r, "Imposta"), (rate * taxable).percent().rounded(2));
+        summaries << QString("%1/%2/%3/%4/%5")
+                         .arg(r.firstChildElement("AliquotaIVA").text(),
+                              r.firstChildElement("Natura").text(),
+                              r.firstChildElement("ImponibileImporto").text(),
+                              r.firstChildElement("Imposta").text(),
+                              r.firstChildElement("EsigibilitaIVA").text());
+    }
+    EXPECT_TRUE(taxableByKey.isEmpty()) << "every rate and nature has its summary";
+    summaries.sort();
+    EXPECT_EQ(summaries, (QStringList{"0.00/N6.3/1000.00/0.00/I", "22.00//42092.06/9260.25/I",
+                                      "5.50//20.00/1.10/I"}));
 
     const QString errors = schemaErrors(file);
     EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();

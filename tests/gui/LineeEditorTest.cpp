@@ -3,8 +3,13 @@
 #include "DocumentiBodyFixture.h"
 #include "documents/LineeEditors.h"
 #include "documents/LineeLogic.h"
+#include "documents/VatRules.h"
 #include "ui/DataGrid.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QListView>
+#include <QStandardItemModel>
 #include <QTabWidget>
 
 using namespace brevalto;
@@ -64,44 +69,96 @@ TEST_F(LineeEditorTest, NewLinesAreNumberedAfterTheHighestAndNumbersAreNotReused
     EXPECT_EQ(linee::nextLineNumber(db, body), 1);
 }
 
-TEST_F(LineeEditorTest, F2ComputesTheTotalFromQuantityPriceAndPerUnitDiscounts) {
+TEST_F(LineeEditorTest, TheTotalFollowsQuantityPriceAndDiscountsAndF2RecomputesIt) {
+    struct Discount {
+        const char* tipo;
+        QVariant percentuale;
+        QVariant importo;
+    };
     struct Case {
         QString quantity;
-        QList<QPair<QString, QVariant>> discounts; // type, amount (null: percentage only)
-        QVariant expected;                         // null: total left as it was
+        QString price;
+        QList<Discount> discounts; // in the order entered
+        double expected;
     };
+    const QVariant none;
     const QList<Case> cases{
-        {"3", {{"SC", 1.5}, {"MG", 0.5}}, 27.0},
-        {"3", {{"SC", QVariant()}}, 30.0},
-        {"0,5", {{"SC", 0.125}}, 4.9375}, // not rounded
-        {"0", {{"SC", 1.0}}, QVariant()},
+        {"100", "500", {{"SC", 8.5, none}, {"SC", 5.15, none}, {"SC", 3.0, none}}, 42092.06},
+        {"1", "10", {{"SC", 10.0, none}}, 9.0},
+        {"3", "10", {{"SC", none, 1.5}, {"MG", none, 0.5}}, 27.0},
+        {"1", "100", {{"SC", none, 10.0}, {"SC", 10.0, none}}, 81.0},
+        {"0,5", "10", {{"SC", none, 0.125}}, 4.94},
+        {"0", "10", {}, 0.0},
     };
     LineeEditor screen(db);
     for (const Case& c : cases) {
         const int id = batchLine();
-        for (const auto& [tipo, importo] : c.discounts)
+        for (const Discount& d : c.discounts)
             sql("insert into PA_FE_Body_DatiBeniServizi_DettaglioLinee_Sconto (PA_FE_Body_Id, "
                 "PA_FE_Body_DatiBeniServizi_DettaglioLinee_Id, Tipo, Percentuale, Importo) "
-                "values (?, ?, ?, 10, ?)",
-                {body, id, tipo, importo});
+                "values (?, ?, ?, ?, ?)",
+                {body, id, d.tipo, d.percentuale, d.importo});
         linee::requerySubRows(db, id);
+        // Typed quantity and price give the total at once.
+        type(screen, "PrezzoUnitario", c.price);
         type(screen, "Quantita", c.quantity);
-        type(screen, "PrezzoUnitario", "10");
+        EXPECT_DOUBLE_EQ(lines().number("PrezzoTotale"), c.expected) << c.quantity.toStdString();
+        QLocale shown; // numbers show no thousands separator
+        shown.setNumberOptions(QLocale::OmitGroupSeparator);
+        EXPECT_EQ(qobject_cast<QLineEdit*>(screen.field("PrezzoTotale"))->text(),
+                  shown.toString(c.expected, 'f', QLocale::FloatingPointShortest));
+        // A total typed over it comes back with F2.
         type(screen, "PrezzoTotale", "99");
         screen.setModified(false);
         QTest::keyClick(screen.field("Quantita"), Qt::Key_F2);
-        if (c.expected.isNull()) {
-            EXPECT_EQ(lines().number("PrezzoTotale"), 99.0);
-            EXPECT_FALSE(screen.isModified());
-        } else {
-            EXPECT_DOUBLE_EQ(lines().number("PrezzoTotale"), c.expected.toDouble());
-            EXPECT_TRUE(screen.isModified());
-            EXPECT_EQ(
-                qobject_cast<QLineEdit*>(screen.field("PrezzoTotale"))->text(),
-                QLocale().toString(c.expected.toDouble(), 'f', QLocale::FloatingPointShortest));
-        }
+        EXPECT_DOUBLE_EQ(lines().number("PrezzoTotale"), c.expected) << c.quantity.toStdString();
+        EXPECT_TRUE(screen.isModified());
         lines().cancel();
     }
+    EXPECT_FALSE(screen.field("PrezzoTotale")->toolTip().isEmpty()) << "F2 is told on screen";
+}
+
+TEST_F(LineeEditorTest, ChangedDiscountsRecomputeTheTotalAndAHandTypedTotalIsQuestioned) {
+    LineeEditor screen(db);
+    const int id = batchLine();
+    fill(screen, "22");
+    type(screen, "Quantita", "2");
+    ASSERT_EQ(lines().number("PrezzoTotale"), 20.0);
+    // A discount added on its screen changes the total when the screen is left.
+    screens << [&](QDialog& d) {
+        auto& sconto = static_cast<EditorBase&>(d);
+        pick(sconto, "Tipo", "Sconto");
+        type(sconto, "Percentuale", "10");
+        sconto.indietro();
+    };
+    screen.addSubRow(LineeEditor::Sconti);
+    EXPECT_EQ(lines().number("PrezzoTotale"), 18.0);
+    // Deleting it brings the total back.
+    scripted.answerQuestion(true);
+    screen.removeSubRow(LineeEditor::Sconti);
+    EXPECT_EQ(lines().number("PrezzoTotale"), 20.0);
+
+    // A total typed by hand that differs by a cent or more is saved only when confirmed.
+    const QString question =
+        QString("Attenzione il Prezzo totale %1 differisce da quello "
+                "calcolato da quantità, prezzo unitario e sconti (%2): il "
+                "Sistema di Interscambio scarterà la fattura. Si vuole "
+                "salvare lo stesso ?")
+            .arg(QLocale().toString(20.01, 'f', 2), QLocale().toString(20.0, 'f', 2));
+    type(screen, "PrezzoTotale", "20,01");
+    leave(screen, {false});
+    EXPECT_TRUE(screen.saveFailed());
+    EXPECT_EQ(scripted.calls().first().text, question);
+    leave(screen, {true});
+    EXPECT_FALSE(screen.saveFailed());
+    EXPECT_EQ(scalar("select PrezzoTotale from PA_FE_Body_DatiBeniServizi_DettaglioLinee where "
+                     "Id = ?",
+                     {id})
+                  .toDouble(),
+              20.01);
+    type(screen, "PrezzoTotale", "20,005"); // within the tolerance: no question
+    EXPECT_EQ(leave(screen), "");
+    EXPECT_TRUE(scripted.calls().isEmpty());
 }
 
 TEST_F(LineeEditorTest, SaveRulesInOrder) {
@@ -115,6 +172,8 @@ TEST_F(LineeEditorTest, SaveRulesInOrder) {
                    {"PrezzoTotale", "Attenzione manca il Prezzo Totale"},
                    {"AliquotaIva", "Attenzione manca l'Aliquota Iva"}};
     for (const auto& m : missing) {
+        if (m.column == "PrezzoTotale")
+            type(screen, "PrezzoTotale", ""); // the unit price typed has filled it
         EXPECT_EQ(leave(screen), m.message);
         EXPECT_TRUE(screen.saveFailed());
         EXPECT_TRUE(screen.field(m.column)->hasFocus() || !screen.isVisible());
@@ -155,7 +214,14 @@ TEST_F(LineeEditorTest, ZeroRateNeedsANatureAndOtherRatesHaveNone) {
         {"0", true, -1, "", true, "N1"},
         {"22", true, 1, "", true, QVariant()},
         {"22", true, 0, "", false, QVariant()},
-        {"0,00", true, 1, "", true, QVariant()}, // only the text "0" is a zero rate
+        {"0,00", true, -1, "", true, "N1"}, // zero whatever its text
+        {"0,00",
+         false,
+         -1,
+         "Attenzione con Iva a Zero è necessario specificare la natura !",
+         false,
+         {}},
+        {"0,5", false, -1, vat::kImpossibleRateMessage, false, {}},
         {"22", false, -1, "", true, QVariant()},
     };
     for (const Case& c : cases) {
@@ -181,6 +247,87 @@ TEST_F(LineeEditorTest, ZeroRateNeedsANatureAndOtherRatesHaveNone) {
             lines().cancel();
         }
     }
+}
+
+TEST_F(LineeEditorTest, RetiredNaturesAreShownOnOldLinesButNeverOffered) {
+    LineeEditor screen(db);
+    auto* natura = qobject_cast<BoundLookup*>(screen.field("Natura"));
+    ASSERT_TRUE(natura);
+    auto* items = qobject_cast<QStandardItemModel*>(natura->model());
+    auto* rows = qobject_cast<QListView*>(natura->view());
+    ASSERT_TRUE(items && rows);
+    const Dataset& list = table("TablePA_Natura");
+    const auto indexOf = [&](const QString& code) {
+        for (int r = 0; r < list.rowCount(); ++r) {
+            if (list.valueAt(r, list.columnIndex("Codice")).toString() == code)
+                return r;
+        }
+        return -1;
+    };
+    batchLine();
+    for (const char* code : {"N2", "N3", "N6", "N2.1", "N6.3"}) {
+        const int r = indexOf(code);
+        ASSERT_GE(r, 0) << code;
+        const bool retired = vat::isRetiredNature(code);
+        EXPECT_EQ(items->item(r)->isEnabled(), !retired) << code;
+        EXPECT_EQ(rows->isRowHidden(r), retired) << code;
+    }
+    // An old line keeps its N2, shown and marked, and is refused until a sub-code is chosen.
+    const int old = line(9, 10.0, 0, "N2");
+    lines().requery();
+    ASSERT_TRUE(lines().locate("Id", old));
+    EXPECT_TRUE(natura->currentText().contains("non più")) << natura->currentText().toStdString();
+    EXPECT_FALSE(rows->isRowHidden(indexOf("N2")));
+    type(screen, "PrezzoUnitario", "10");
+    type(screen, "Descrizione", "Vecchia");
+    EXPECT_EQ(leave(screen), vat::kRetiredNatureMessage);
+    pick(screen, "Natura", "Non soggette - altri casi");
+    EXPECT_EQ(leave(screen), "");
+    EXPECT_EQ(storedNature(old).toString(), "N2.2");
+    EXPECT_TRUE(rows->isRowHidden(indexOf("N2")));
+}
+
+TEST_F(LineeEditorTest, TypographicCharactersArePlainAndOthersRefusedAsTyped) {
+    LineeEditor screen(db);
+    batchLine();
+    struct Case {
+        const char* column;
+        QString typed;
+        QString kept;
+        QString message; // empty: none
+    };
+    const QString refused = "Attenzione i caratteri %1 non sono ammessi nella fattura elettronica "
+                            "e sono stati tolti%2";
+    const QList<Case> cases{
+        {"Descrizione", "l\u2019offerta \u201Cestate\u201D \u2013 saldi",
+         "l'offerta \"estate\" - saldi", ""},
+        {"Descrizione", "Totale 10 \u20AC", "Totale 10 ",
+         refused.arg("\u20AC", " (\u20AC si può scrivere EUR)")},
+        {"UnitaMisura", "m\u00B2 \u2014", "m\u00B2 -", ""},
+        {"RiferimentoAmministrazione", "rif \u2192 1", "rif  1", refused.arg("\u2192", "")},
+    };
+    // Typed key by key, as a keyboard with these characters would send them.
+    const auto typeText = [](QWidget* input, const QString& text) {
+        for (const QChar ch : text)
+            QTest::sendKeyEvent(QTest::Click, input, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    };
+    for (const Case& c : cases) {
+        scripted.clear();
+        if (auto* edit = qobject_cast<QLineEdit*>(screen.field(c.column)))
+            edit->clear();
+        typeText(screen.field(c.column), c.typed);
+        EXPECT_EQ(screen.shown(c.column), c.kept) << c.column;
+        EXPECT_EQ(lines().text(c.column), c.kept) << c.column;
+        EXPECT_EQ(scripted.messages().value(0), c.message) << c.column;
+        if (auto* memo = qobject_cast<QPlainTextEdit*>(screen.field(c.column)))
+            memo->clear();
+    }
+    // Pasted text is made plain as well.
+    auto* unit = qobject_cast<QLineEdit*>(screen.field("UnitaMisura"));
+    unit->clear();
+    QGuiApplication::clipboard()->setText("\u2018kg\u2019");
+    unit->paste();
+    EXPECT_EQ(lines().text("UnitaMisura"), "'kg'");
 }
 
 TEST_F(LineeEditorTest, SubRowsAreAddedOnTheLineAndGoWithItsAnnulla) {

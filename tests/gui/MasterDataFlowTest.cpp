@@ -258,15 +258,15 @@ TEST_F(MasterDataFlowTest, ANewUserIssuesAValidInvoiceFromAnEmptyArchive) {
             check(body.field("DatiAnagraficiVettore"));
             pick(qobject_cast<BoundLookup*>(body.field("Vettore_ID")), "Trasporti Veloci Srl");
             EXPECT_TRUE(body.addSectionRow(linesDataset));
-            prompt.answerQuestion(true);
+            prompt.answerQuestion(true); // "Crea automaticamente" asks before rebuilding
+            prompt.answerQuestion(true); // and proposes the document total
             body.createSummariesButton()->click();
             body.indietro();
         } else if (&screen == lines) {
             type(lines->field("Descrizione"), "Consulenza fiscale");
             qobject_cast<QLineEdit*>(lines->field("Quantita"))->selectAll();
             type(lines->field("Quantita"), "1");
-            type(lines->field("PrezzoUnitario"), "100");
-            type(lines->field("PrezzoTotale"), "100");
+            type(lines->field("PrezzoUnitario"), "100"); // the total follows
             type(lines->field("AliquotaIva"), "22");
             lines->indietro();
         }

@@ -44,8 +44,12 @@ public:
         out.sort();
         return out;
     }
-    bool build(bool yes = true) {
+    // "Crea automaticamente", answering its question and, when asked, declining the proposed
+    // document total.
+    bool build(bool yes = true, bool totalAsked = true) {
         scripted.answerQuestion(yes);
+        if (yes && totalAsked)
+            scripted.answerQuestion(false);
         return riepilogo::creaAutomaticamente(db);
     }
 };
@@ -57,14 +61,18 @@ TEST_F(RiepilogoBuilderTest, OneSummaryPerRateWithLinesAndFund) {
         QStringList expected;
     };
     const QList<Case> cases{
-        {"rates and a zero rate with its nature",
+        // One summary per (rate, nature) used, whether or not the VAT-rate table lists it.
+        {"22 %, 5.5 %, 0 % N2.1 and N6.3 together",
          [](RiepilogoBuilderTest& t) {
              t.line(1, 100.0, 22);
              t.line(2, 50.0, 22);
-             t.line(3, 30.0, 0, "N1");
-             t.line(4, 7.0, 0, "N2"); // no zero-rate row of nature N2: left out
+             t.line(3, 200.0, 5.5);
+             t.line(4, 30.0, 0, "N2.1");
+             t.line(5, 40.0, 0, "N6.3");
+             t.line(6, 7.0, 0, "N2.1");
          },
-         {"0/N1/30.00/0.00/I", "22//150.00/33.00/I"}},
+         {"0/N2.1/37.00/0.00/I", "0/N6.3/40.00/0.00/I", "22//150.00/33.00/I",
+          "5.5//200.00/11.00/I"}},
         {"pension fund",
          [](RiepilogoBuilderTest& t) {
              t.line(1, 100.0, 22);
@@ -72,26 +80,37 @@ TEST_F(RiepilogoBuilderTest, OneSummaryPerRateWithLinesAndFund) {
              t.fund(4.0, 22);
          },
          {"22//154.00/33.88/I"}},
-        {"tax from the unrounded taxable amount",
+        {"a pension fund at a rate no line has",
+         [](RiepilogoBuilderTest& t) {
+             t.line(1, 100.0, 22);
+             t.fund(4.0, 10);
+         },
+         {"10//4.00/0.40/I", "22//100.00/22.00/I"}},
+        {"tax from the taxable amount written",
          [](RiepilogoBuilderTest& t) { t.line(1, 10.125, 10); },
          {"10//10.13/1.01/I"}},
+        // 1.005 is just below 1.005 as a double: exact decimals round it up.
+        {"half a cent rounds up",
+         [](RiepilogoBuilderTest& t) { t.line(1, 1.005, 22); },
+         {"22//1.01/0.22/I"}},
         {"fractional rate selects exactly its lines",
          [](RiepilogoBuilderTest& t) {
              t.line(1, 100.0, 5.5);
              t.line(2, 100.0, 5.0);
          },
-         {"5.5//100.00/5.50/I"}},
-        {"rate missing from the table", [](RiepilogoBuilderTest& t) { t.line(1, 100.0, 4); }, {}},
-        {"negative taxable gives no row", [](RiepilogoBuilderTest& t) { t.line(1, -5.0, 22); }, {}},
+         {"5.5//100.00/5.50/I", "5//100.00/5.00/I"}},
+        {"negative taxable (a credit) still gets its summary",
+         [](RiepilogoBuilderTest& t) { t.line(1, -5.0, 22); },
+         {"22//-5.00/-1.10/I"}},
     };
     for (const Case& c : cases) {
         newBody();
-        rates(
-            {{22, "", "Iva 22"}, {0, "N1", "Esente N1"}, {10, "", "Iva 10"}, {5.5, "", "Iva 5,5"}});
+        // The VAT-rate table knows neither 5.5 % nor N2.1 and N6.3.
+        rates({{22, "", "Iva 22"}, {0, "N1", "Esente N1"}, {10, "", "Iva 10"}, {0, "N6", "RC"}});
         c.setUp(*this);
         EXPECT_TRUE(build()) << c.name;
         EXPECT_EQ(summaries(), c.expected) << c.name;
-        EXPECT_EQ(scripted.calls().last().text, kQuestion);
+        EXPECT_EQ(scripted.calls().value(scripted.calls().size() - 2).text, kQuestion);
     }
 }
 
@@ -102,8 +121,10 @@ TEST_F(RiepilogoBuilderTest, PublicAdministrationBuyersTakeTheCollectabilityOfTh
     for (bool pa : {true, false}) {
         newBody(pa);
         line(1, 100.0, 22);
+        line(2, 50.0, 0, "N6.3"); // reverse charge is never split payment
         build();
-        EXPECT_EQ(summaries(), QStringList{QString("22//100.00/22.00/%1").arg(pa ? "S" : "I")});
+        EXPECT_EQ(summaries(), (QStringList{"0/N6.3/50.00/0.00/I",
+                                            QString("22//100.00/22.00/%1").arg(pa ? "S" : "I")}));
         EXPECT_EQ(riepilogo::startCollectability(db), pa ? "S" : "I");
     }
 }
@@ -139,7 +160,7 @@ TEST_F(RiepilogoBuilderTest, AFailureMidwayKeepsTheSummariesThereWere) {
     // The fund query fails after the old rows were deleted and a first row was written.
     db.connessione().execNative("drop table PA_FE_Body_DatiCassaPrevidenziale");
     scripted.clear();
-    EXPECT_FALSE(build());
+    EXPECT_FALSE(build(true, false));
     ASSERT_EQ(scripted.messages().size(), 1) << "the error is shown";
     EXPECT_EQ(summaries(), QStringList{"22//100.00/22.00/I"});
     EXPECT_EQ(count(riepilogo::kTable, QString("PA_FE_Body_Id = %1").arg(body)), 1);

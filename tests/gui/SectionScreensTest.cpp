@@ -7,6 +7,7 @@
 #include "documents/CassaEditor.h"
 #include "documents/DocumentRegister.h"
 #include "documents/RitenutaEditor.h"
+#include "documents/VatRules.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
@@ -131,11 +132,22 @@ TEST_F(SectionScreensTest, PensionFundLosesItsNatureWithVatAndNeedsOneWithout) {
     EXPECT_TRUE(scalar("select Natura from PA_FE_Body_DatiCassaPrevidenziale").isNull());
     EXPECT_EQ(scalar("select Ritenuta from PA_FE_Body_DatiCassaPrevidenziale").toString(), "si");
 
-    set(screen, {{"AliquotaIva", 0.0}, {"Ritenuta", QVariant()}});
-    EXPECT_EQ(leave(screen), "Attenzione con Iva a Zero è necessario specificare la natura !");
-    set(screen, {{"Natura", "N2"}});
-    EXPECT_EQ(leave(screen), "");
-    EXPECT_EQ(scalar("select Natura from PA_FE_Body_DatiCassaPrevidenziale").toString(), "N2");
+    // A zero rate needs a nature still in force; a rate below 1 is a mistake.
+    const struct {
+        QVariant rate;
+        QVariant nature;
+        QString message;
+    } cases[] = {
+        {0.0, QVariant(), "Attenzione con Iva a Zero è necessario specificare la natura !"},
+        {0.0, "N2", vat::kRetiredNatureMessage},
+        {0.5, QVariant(), vat::kImpossibleRateMessage},
+        {0.0, "N2.1", ""},
+    };
+    for (const auto& c : cases) {
+        set(screen, {{"AliquotaIva", c.rate}, {"Ritenuta", QVariant()}, {"Natura", c.nature}});
+        EXPECT_EQ(leave(screen), c.message) << c.rate.toString().toStdString();
+    }
+    EXPECT_EQ(scalar("select Natura from PA_FE_Body_DatiCassaPrevidenziale").toString(), "N2.1");
 
     set(screen, {{"Ritenuta", "NO"}});
     EXPECT_EQ(leave(screen),
@@ -146,6 +158,8 @@ TEST_F(SectionScreensTest, DiscountAndReasonNeedTheirOneField) {
     EditorBase& sconto = add("TablePA_FE_Body_ScontoMaggiorazione");
     EXPECT_EQ(leave(sconto), "Attenzione manca il Tipo");
     set(sconto, {{"Tipo", "SC"}});
+    EXPECT_EQ(leave(sconto), vat::kMissingPercentageAndAmount) << "a type alone is no discount";
+    set(sconto, {{"Importo", 5.0}});
     EXPECT_EQ(leave(sconto), "");
 
     EditorBase& causale = add("TablePA_FE_Body_Causale");
