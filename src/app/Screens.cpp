@@ -21,6 +21,7 @@
 #include "settings/OpzioniWindow.h"
 #include "settings/RealizzazioneWindow.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/FieldHelp.h"
@@ -40,7 +41,7 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     dataModule_ = std::make_unique<DataModule>();
     DataModule& db = *dataModule_;
     QWidget* owner = mainWindow_.get();
-    mainWindow_->bindDocuments(db.table(QStringLiteral("TablePA_FE_Header")));
+    mainWindow_->bindDocuments(db.table(ds::PA_FE_Header));
     QStringList tabCaptions;
     for (int i = 0; i < mainWindow_->tabs()->count(); ++i)
         tabCaptions << mainWindow_->tabs()->tabText(i);
@@ -52,7 +53,7 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     add("TfrmGrigliaComuni", new ComuniBrowser(db, owner));
     add("TfrmModificaComuni", new ComuneEditor(db, owner));
     add("TfrmDescrizioneFunzionali", new DescrizioneFunzionaliWindow(owner))
-        ->setDataset(&db.table(QStringLiteral("TablePA_DescrizioniFunzionali")));
+        ->setDataset(&db.table(ds::PA_DescrizioniFunzionali));
     add("TfrmModificaRappresentanteFiscale", new RappresentanteFiscaleEditor(db, owner));
     add("TfrmGrigliaIva", new IvaBrowser(db, owner));
     add("TfrmModificaIva", new IvaEditor(db, owner));

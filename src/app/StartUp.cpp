@@ -9,6 +9,7 @@
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "store/TextFields.h"
 #include "ui/ScreenHost.h"
@@ -41,7 +42,7 @@ void restoreCursor() {
 // Closes the shared datasets and the connection: nothing read from one archive outlives it.
 void closeArchive(DataModule& dm) {
     dm.closeAllDatasets();
-    dm.table(QStringLiteral("TableCercaLinee")).close();
+    dm.table(ds::CercaLinee).close();
     dm.connessione().close();
 }
 
@@ -233,7 +234,7 @@ bool StartUp::archiveAccepted() {
 void StartUp::applyGridLayouts() {
     DataModule& dm = screens_.dataModule();
     Connection& connection = dm.connessione();
-    Dataset& griglie = dm.table(QStringLiteral("TableGriglie"));
+    Dataset& griglie = dm.table(ds::Griglie);
     // Storing a workstation's first layouts is no reason to wait for, or fail on, another
     // workstation's write: with the lock taken elsewhere (or an archive open for reading only)
     // the grids keep their designed columns and the layouts are stored at a later start.
@@ -254,7 +255,7 @@ void StartUp::runUpdateScript() {
 }
 
 bool StartUp::passwordAccepted() {
-    Dataset& opzioni = screens_.dataModule().table(QStringLiteral("TableOpzioni"));
+    Dataset& opzioni = screens_.dataModule().table(ds::Opzioni);
     if (!opzioni.hasColumn(QStringLiteral("PasswordAmministratore")))
         return true;
     const QString stored = opzioni.text(QStringLiteral("PasswordAmministratore"));
@@ -267,7 +268,7 @@ bool StartUp::passwordAccepted() {
 }
 
 int StartUp::archiveVersion() {
-    Dataset& opzioni = screens_.dataModule().table(QStringLiteral("TableOpzioni"));
+    Dataset& opzioni = screens_.dataModule().table(ds::Opzioni);
     if (!opzioni.isOpen() || !opzioni.hasColumn(QStringLiteral("VerBaseDati")))
         return 0;
     return opzioni.integer(QStringLiteral("VerBaseDati"));
@@ -291,7 +292,7 @@ StartUp::Outcome StartUp::runSteps() {
     runUpdateScript();
 
     // An archive without the settings table is older than any version that had one.
-    Dataset& opzioni = dm.table(QStringLiteral("TableOpzioni"));
+    Dataset& opzioni = dm.table(ds::Opzioni);
     opzioni.close();
     if (tableExists(dm.connessione(), QStringLiteral("opzioni")))
         opzioni.open();
@@ -324,21 +325,20 @@ StartUp::Outcome StartUp::runSteps() {
 
     {
         BusyCursor busy;
-        Dataset& ditta = dm.table(QStringLiteral("TableDitta"));
+        Dataset& ditta = dm.table(ds::Ditta);
         ditta.close();
         ditta.open();
         if (!dm.connessione().isOpen())
             openArchive(dm, dm.archivePath(), dm.connessione().isReadOnly());
         dm.openAllDatasets();
 
-        window.setWindowTitle(
-            QStringLiteral("Brevalto - ") +
-            dm.table(QStringLiteral("TableDitta")).text(QStringLiteral("RagSoc")));
+        window.setWindowTitle(QStringLiteral("Brevalto - ") +
+                              dm.table(ds::Ditta).text(QStringLiteral("RagSoc")));
 
         applyGridLayouts();
     }
 
-    Dataset& settings = dm.table(QStringLiteral("TableOpzioni"));
+    Dataset& settings = dm.table(ds::Opzioni);
     window.tabs()->setCurrentIndex(settings.integer(QStringLiteral("TabIniziale")));
     screens_.setMultiSellerSelectorsVisible(settings.flag(QStringLiteral("StudioCommerciale")));
     return Outcome::Ready;

@@ -1,6 +1,7 @@
 #include "documents/AllegatiEditor.h"
 
 #include "documents/BodySections.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "ui/CommonFields.h"
 
@@ -10,8 +11,8 @@
 namespace brevalto {
 
 AllegatiEditor::AllegatiEditor(DataModule& db, QWidget* parent)
-    : FormEditor(db, QStringLiteral("TablePA_FE_Body_Allegati"), QStringLiteral("id"),
-                 QStringLiteral("Allegati"), parent),
+    : FormEditor(db, ds::PA_FE_Body_Allegati, QStringLiteral("id"), QStringLiteral("Allegati"),
+                 parent),
       cerca_(new QPushButton(QStringLiteral("Cerca"), this)) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_Allegati"));
     setTabs({QStringLiteral("Allegato")});

@@ -3,6 +3,7 @@
 #include "documents/LineeLogic.h"
 #include "documents/RiepilogoBuilder.h"
 #include "documents/VatRules.h"
+#include "store/DatasetNames.h"
 
 #include "documents/AllegatiEditor.h"
 #include "documents/BodySections.h"
@@ -35,9 +36,9 @@ namespace brevalto {
 
 namespace {
 
-const QString kBodies = QStringLiteral("TablePA_Body");
-const QString kLines = QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee");
-const QString kSummaries = QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo");
+const QString kBodies = ds::PA_Body;
+const QString kLines = ds::PA_FE_Body_DatiBeniServizi_DettaglioLinee;
+const QString kSummaries = ds::PA_FE_Body_DatiBeniServizi_DatiRiepilogo;
 
 QGridLayout* pageGrid(QTabWidget* tabs, int tab) {
     return qobject_cast<QGridLayout*>(tabs->widget(tab)->layout());
@@ -58,13 +59,11 @@ BodyEditor::BodyEditor(DataModule& db, QWidget* parent)
     buildSections();
     buildRules();
 
-    setSectionScreen(QStringLiteral("TablePA_FE_Body_ScontoMaggiorazione"),
-                     new ScontoEditor(db, this));
-    setSectionScreen(QStringLiteral("TablePA_FE_Body_DatiCassaPrevidenziale"),
-                     new CassaEditor(db, this));
-    setSectionScreen(QStringLiteral("TablePA_FE_Body_Causale"), new CausaliEditor(db, this));
-    setSectionScreen(QStringLiteral("TablePA_FE_Body_DatiRitenuta"), new RitenutaEditor(db, this));
-    setSectionScreen(QStringLiteral("TablePA_FE_Body_Allegati"), new AllegatiEditor(db, this));
+    setSectionScreen(ds::PA_FE_Body_ScontoMaggiorazione, new ScontoEditor(db, this));
+    setSectionScreen(ds::PA_FE_Body_DatiCassaPrevidenziale, new CassaEditor(db, this));
+    setSectionScreen(ds::PA_FE_Body_Causale, new CausaliEditor(db, this));
+    setSectionScreen(ds::PA_FE_Body_DatiRitenuta, new RitenutaEditor(db, this));
+    setSectionScreen(ds::PA_FE_Body_Allegati, new AllegatiEditor(db, this));
 
     connect(lookup(QStringLiteral("Vettore_ID")), &BoundLookup::picked, this,
             &BodyEditor::pickCarrier);
@@ -731,7 +730,7 @@ bool BodyEditor::deleteSectionRow(const QString& datasetName) {
 }
 
 void BodyEditor::pickCarrier() {
-    const Dataset& carriers = db().table(QStringLiteral("TableVettori"));
+    const Dataset& carriers = db().table(ds::Vettori);
     if (carriers.isNull(QStringLiteral("ID")))
         return;
     Dataset& body = dataset();

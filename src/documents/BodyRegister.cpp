@@ -9,6 +9,7 @@
 #include "export/FatturaWriter.h"
 #include "masterdata/GridLayout.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GuardedAction.h"
@@ -26,7 +27,7 @@ Browser bodyRegisterDefinition() {
     return {
         .caption = QStringLiteral("Corpo della fattura"),
         .objectName = QStringLiteral("frmGriglia_PA_Body"),
-        .dataset = QStringLiteral("TablePA_Body"),
+        .dataset = ds::PA_Body,
         .keyColumn = QStringLiteral("Id"),
         .columns = {{"DatiGenerali_TipoDocumento", "Tipo Documento", 130},
                     {"DatiGenerali_Data", "Data", 100},
@@ -76,7 +77,7 @@ void BodyRegister::setBodyEditor(BodyEditor* editor) {
 
 void BodyRegister::fillNewRow() {
     Dataset& bodies = dataset();
-    const Dataset& header = db_.table(QStringLiteral("TablePA_FE_Header"));
+    const Dataset& header = db_.table(ds::PA_FE_Header);
     bodies.setValue(QStringLiteral("DatiGenerali_Data"), QDate::currentDate());
     bodies.setValue(QStringLiteral("PA_FE_Header_Id"), header.value(QStringLiteral("id")));
     bodies.setValue(QStringLiteral("DatiGenerali_TipoDocumento"), QStringLiteral("TD01"));

@@ -1,6 +1,7 @@
 #include "documents/BodySections.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "store/Saving.h"
 #include "ui/BoundInputs.h"
@@ -53,7 +54,7 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("Sconto Maggiorazione");
-        s.dataset = QStringLiteral("TablePA_FE_Body_ScontoMaggiorazione");
+        s.dataset = ds::PA_FE_Body_ScontoMaggiorazione;
         s.table = QStringLiteral("PA_FE_Body_ScontoMaggiorazione");
         s.columns = {
             {"Tipo", "Tipo", 60}, {"Percentuale", "Percentuale", 80}, {"Importo", "Importo", 90}};
@@ -68,7 +69,7 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("Dati Cassa Previdenziale");
-        s.dataset = QStringLiteral("TablePA_FE_Body_DatiCassaPrevidenziale");
+        s.dataset = ds::PA_FE_Body_DatiCassaPrevidenziale;
         s.table = QStringLiteral("PA_FE_Body_DatiCassaPrevidenziale");
         s.columns = {{"TipoCassa", "Tipo", 60},
                      {"AlCassa", "Aliquota", 70},
@@ -86,7 +87,7 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("Causali");
-        s.dataset = QStringLiteral("TablePA_FE_Body_Causale");
+        s.dataset = ds::PA_FE_Body_Causale;
         s.table = QStringLiteral("PA_FE_Body_Causali");
         s.columns = {{"Descrizione", "Causale", 330}};
         s.clearFilter = true;
@@ -98,7 +99,7 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("Dati Ritenute");
-        s.dataset = QStringLiteral("TablePA_FE_Body_DatiRitenuta");
+        s.dataset = ds::PA_FE_Body_DatiRitenuta;
         s.table = QStringLiteral("PA_FE_Body_DatiRitenuta");
         s.columns = {{"TipoRitenuta", "Tipo", 60},
                      {"ImportoRitenuta", "Importo", 90},
@@ -115,7 +116,7 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("Dettaglio Linee");
-        s.dataset = QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee");
+        s.dataset = ds::PA_FE_Body_DatiBeniServizi_DettaglioLinee;
         s.table = QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee");
         s.tab = 1;
         s.columns = {{"NumeroLinea", "N° Linea", 70},
@@ -145,7 +146,7 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("Dati Riepilogo");
-        s.dataset = QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo");
+        s.dataset = ds::PA_FE_Body_DatiBeniServizi_DatiRiepilogo;
         s.table = QStringLiteral("PA_FE_Body_DatiBeniServizi_DatiRiepilogo");
         s.tab = 2;
         s.columns = {{"AliquotaIva", "Aliquota Iva", 90},
@@ -162,13 +163,13 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("Dati pagamento");
-        s.dataset = QStringLiteral("TablePA_FE_Body_DatiPagamento");
+        s.dataset = ds::PA_FE_Body_DatiPagamento;
         s.table = QStringLiteral("PA_FE_Body_DatiPagamento");
         s.tab = 3;
         s.columns = {{"CondizioniPagamento", "CondizioniPagamento", 160}};
         s.start = {{QStringLiteral("CondizioniPagamento"), Kind::Fixed, QStringLiteral("TP02")}};
         s.showAnnulla = true;
-        s.secondLevel = {{QStringLiteral("TablePA_FE_Body_DatiPagamento_Dettaglio"),
+        s.secondLevel = {{ds::PA_FE_Body_DatiPagamento_Dettaglio,
                           QStringLiteral("PA_FE_Body_DatiPagamento_Dettaglio"),
                           QStringLiteral("PA_FE_Body_DatiPagamento_Id"),
                           QStringLiteral(" order by DataScadenzaPagamento")}};
@@ -196,7 +197,7 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("SAL");
-        s.dataset = QStringLiteral("TablePA_FE_Body_DatiSAL");
+        s.dataset = ds::PA_FE_Body_DatiSAL;
         s.table = QStringLiteral("PA_FE_Body_DatiSAL");
         s.tab = 5;
         s.columns = {{"RiferimentoFase", "Riferimento Fase", 140}};
@@ -209,13 +210,13 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("DDT");
-        s.dataset = QStringLiteral("TablePA_FE_Body_DatiDDT");
+        s.dataset = ds::PA_FE_Body_DatiDDT;
         s.table = QStringLiteral("PA_FE_Body_DatiDDT");
         s.tab = 6;
         s.columns = {{"NumeroDDT", "Numero DDT", 140}, {"DataDDT", "DataDDT", 100}};
         s.start = {{QStringLiteral("DataDDT"), Kind::Today, {}}};
         s.showAnnulla = true;
-        s.secondLevel = {{QStringLiteral("TablePA_FE_Body_DatiDDT_Riferimenti"),
+        s.secondLevel = {{ds::PA_FE_Body_DatiDDT_Riferimenti,
                           QStringLiteral("PA_FE_Body_DatiDDT_Riferimenti"),
                           QStringLiteral("PA_FE_Body_DatiDDT_Id"),
                           QStringLiteral(" order by RiferimentoNumeroLinea")}};
@@ -227,7 +228,7 @@ QList<BodySection> makeSections() {
     {
         BodySection s;
         s.title = QStringLiteral("Allegati");
-        s.dataset = QStringLiteral("TablePA_FE_Body_Allegati");
+        s.dataset = ds::PA_FE_Body_Allegati;
         s.table = QStringLiteral("PA_FE_Body_Allegati");
         s.tab = 9;
         s.columns = {{"NomeAttachment", "Nome", 160},
@@ -276,7 +277,7 @@ const BodySection* bodySection(const QString& dataset) {
 void ApplyPersonalizzazioni(DataModule& db, const QString& tableName, Dataset& target) {
     // Read row by row rather than through the shared dataset's filter: the defaults are applied
     // in the dataset's order (table, then column) and nobody else's filter is disturbed.
-    const Dataset& p = db.table(QStringLiteral("TablePersonalizzazioni"));
+    const Dataset& p = db.table(ds::Personalizzazioni);
     const int cTable = p.columnIndex(QStringLiteral("NomeTabella"));
     const int cField = p.columnIndex(QStringLiteral("NomeCampo"));
     const int cKind = p.columnIndex(QStringLiteral("Tipo"));
@@ -308,7 +309,7 @@ void ApplyPersonalizzazioni(DataModule& db, const QString& tableName, Dataset& t
 }
 
 bool deleteCurrentBody(DataModule& db, Prompt& prompt) {
-    Dataset& bodies = db.table(QStringLiteral("TablePA_Body"));
+    Dataset& bodies = db.table(ds::PA_Body);
     if (bodies.isEmpty())
         return false;
     if (!db.silentDelete() &&

@@ -3,12 +3,13 @@
 #include "documents/BodySections.h"
 #include "documents/VatRules.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "ui/CommonFields.h"
 
 namespace brevalto {
 
 CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
-    : FormEditor(db, QStringLiteral("TablePA_FE_Body_DatiCassaPrevidenziale"), QStringLiteral("id"),
+    : FormEditor(db, ds::PA_FE_Body_DatiCassaPrevidenziale, QStringLiteral("id"),
                  QStringLiteral("Cassa Previdenziale"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_CassaPrevidenziale"));
     setTabs({QStringLiteral("Cassa Previdenziale")});

@@ -1,12 +1,13 @@
 #include "documents/CausaliEditor.h"
 
 #include "documents/BodySections.h"
+#include "store/DatasetNames.h"
 
 namespace brevalto {
 
 CausaliEditor::CausaliEditor(DataModule& db, QWidget* parent)
-    : FormEditor(db, QStringLiteral("TablePA_FE_Body_Causale"), QStringLiteral("id"),
-                 QStringLiteral("Causale"), parent) {
+    : FormEditor(db, ds::PA_FE_Body_Causale, QStringLiteral("id"), QStringLiteral("Causale"),
+                 parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_Causali"));
     setTabs({QStringLiteral("Causale")});
     // A text column of the archive: at most 255 characters.

@@ -1,6 +1,7 @@
 #include "documents/ChildRows.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "store/Saving.h"
 
@@ -50,7 +51,7 @@ bool confirmAndDelete(Dataset& dataset, const QString& question, bool silent) {
 }
 
 int bodyId(DataModule& db) {
-    return db.table(QStringLiteral("TablePA_Body")).integer(QStringLiteral("Id"));
+    return db.table(ds::PA_Body).integer(QStringLiteral("Id"));
 }
 
 } // namespace documenti

@@ -2,6 +2,7 @@
 
 #include "documents/PartyColumns.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "store/Saving.h"
 
@@ -11,7 +12,7 @@ namespace brevalto {
 
 namespace {
 
-const QString kHeader = QStringLiteral("TablePA_FE_Header");
+const QString kHeader = ds::PA_FE_Header;
 
 } // namespace
 
@@ -56,12 +57,11 @@ int DocumentRegister::nextNumber(DataModule& db) {
 }
 
 void DocumentRegister::fillNewDocument(Dataset& header, int number) {
-    const Dataset& ditta = db_.table(QStringLiteral("TableDitta"));
-    const Dataset& opzioni = db_.table(QStringLiteral("TableOpzioni"));
-    Dataset& sellers = db_.table(QStringLiteral("TablePA_CedentePrestatore"));
-    const Dataset& representative = db_.table(QStringLiteral("TablePA_RappresentanteFiscale"));
-    const Dataset& intermediary =
-        db_.table(QStringLiteral("TablePA_TerzoIntermediarioOSoggettoEmittente"));
+    const Dataset& ditta = db_.table(ds::Ditta);
+    const Dataset& opzioni = db_.table(ds::Opzioni);
+    Dataset& sellers = db_.table(ds::PA_CedentePrestatore);
+    const Dataset& representative = db_.table(ds::PA_RappresentanteFiscale);
+    const Dataset& intermediary = db_.table(ds::PA_TerzoIntermediarioOSoggettoEmittente);
 
     header.setValue(QStringLiteral("Data"), QDate::currentDate());
     header.setValue(QStringLiteral("Numero"), number);
@@ -159,7 +159,7 @@ bool DocumentRegister::elimina() {
     Connection& connection = db_.connessione();
     try {
         loadBodies();
-        Dataset& bodies = db_.table(QStringLiteral("TablePA_Body"));
+        Dataset& bodies = db_.table(ds::PA_Body);
         const int idColumn = bodies.columnIndex(QStringLiteral("Id"));
         QList<int> bodyIds;
         for (int row = 0; row < bodies.rowCount(); ++row)

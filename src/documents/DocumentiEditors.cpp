@@ -1,6 +1,7 @@
 #include "documents/DocumentiEditors.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "store/Saving.h"
 #include "ui/CommonFields.h"
@@ -105,7 +106,7 @@ CercaLineePicker* DocumentiRiferimentoLineaEditor::picker() {
 }
 
 void DocumentiRiferimentoLineaEditor::cerca() {
-    Dataset& lines = db().table(QStringLiteral("TableCercaLinee"));
+    Dataset& lines = db().table(ds::CercaLinee);
     lines.close();
     lines.setFilter(QString());
     lines.setSql(QStringLiteral("select * from PA_FE_Body_DatiBeniServizi_DettaglioLinee where "
@@ -229,8 +230,8 @@ void DocumentiRiferimentoEditor::deleteJustAdded() {
 }
 
 DocumentiSALEditor::DocumentiSALEditor(DataModule& db, QWidget* parent)
-    : DocumentiForm(db, QStringLiteral("TablePA_FE_Body_DatiSAL"), QStringLiteral("id"),
-                    QStringLiteral("Dati SAL"), parent) {
+    : DocumentiForm(db, ds::PA_FE_Body_DatiSAL, QStringLiteral("id"), QStringLiteral("Dati SAL"),
+                    parent) {
     beginForm();
     addTop({{.label = "Riferimento Fase",
              .column = "RiferimentoFase",

@@ -1,11 +1,12 @@
 #include "documents/HeaderForm.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "ui/BoundInputs.h"
 
 namespace brevalto {
 
 HeaderForm::HeaderForm(DataModule& db, const QString& caption, QWidget* parent)
-    : FormEditor(db, QStringLiteral("TablePA_FE_Header"), QStringLiteral("ID"), caption, parent) {}
+    : FormEditor(db, ds::PA_FE_Header, QStringLiteral("ID"), caption, parent) {}
 
 } // namespace brevalto

@@ -2,6 +2,7 @@
 
 #include "documents/PartyColumns.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "ui/BoundInputs.h"
 #include "ui/CommonFields.h"
 
@@ -180,7 +181,7 @@ QWidget* HeaderCedenteEditor::sellerSelectorLabel() const {
 }
 
 void HeaderCedenteEditor::copySeller() {
-    const Dataset& seller = db().table(QStringLiteral("TablePA_CedentePrestatore"));
+    const Dataset& seller = db().table(ds::PA_CedentePrestatore);
     Dataset& header = dataset();
     header.edit();
     copyColumns(header, seller, sellerColumns());
@@ -385,7 +386,7 @@ void HeaderCessionarioEditor::avanti() {
 }
 
 void HeaderCessionarioEditor::copyBuyer() {
-    const Dataset& buyer = db().table(QStringLiteral("TablePA_CessionarioCommittente"));
+    const Dataset& buyer = db().table(ds::PA_CessionarioCommittente);
     if (buyer.isNull(QStringLiteral("CessionarioCommittente_ID")))
         return;
     Dataset& header = dataset();

@@ -3,6 +3,7 @@
 // a line with its article codes, discounts and other data. The quick lines and the line import
 // add lines through addLine() with a BatchInsertScope, so no screen is involved.
 #include "documents/Decimal.h"
+#include "store/DatasetNames.h"
 
 #include <QList>
 #include <QString>
@@ -17,8 +18,7 @@ class Dataset;
 namespace linee {
 
 inline const QString kLines = QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee");
-inline const QString kLinesDataset =
-    QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee");
+inline const QString kLinesDataset = ds::PA_FE_Body_DatiBeniServizi_DettaglioLinee;
 inline const QString kLineKey = QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee_Id");
 inline const QString kCodici = kLines + QStringLiteral("_Codici");
 inline const QString kSconto = kLines + QStringLiteral("_Sconto");

@@ -2,6 +2,7 @@
 
 #include "documents/RiepilogoBuilder.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Saving.h"
 
 namespace brevalto::pagamento {
@@ -19,7 +20,7 @@ QVariant proposedAmount(DataModule& db) {
                 sum += summaries.valueAt(row, tax).toDouble();
         }
     }
-    const Dataset& body = db.table(QStringLiteral("TablePA_Body"));
+    const Dataset& body = db.table(ds::PA_Body);
     if (sum > 0) {
         if (body.flag(QStringLiteral("DatiGenerali_DatiBollo")))
             sum += body.number(QStringLiteral("DatiGenerali_DatiBollo_ImportoBollo"));
@@ -29,15 +30,14 @@ QVariant proposedAmount(DataModule& db) {
 }
 
 void applyProposal(DataModule& db, Dataset& instalment) {
-    const Dataset& header = db.table(QStringLiteral("TablePA_FE_Header"));
+    const Dataset& header = db.table(ds::PA_FE_Header);
     instalment.setValue(QStringLiteral("Beneficiario"),
                         header.value(QStringLiteral("DPBeneficiario")));
     instalment.setValue(QStringLiteral("Iban"), header.value(QStringLiteral("DPIban")));
     instalment.setValue(QStringLiteral("ImportoPagamento"), proposedAmount(db));
-    const int method =
-        db.table(QStringLiteral("TableOpzioni")).integer(QStringLiteral("ModPagamento_Id"));
+    const int method = db.table(ds::Opzioni).integer(QStringLiteral("ModPagamento_Id"));
     if (method > 0) {
-        Dataset& methods = db.table(QStringLiteral("TablePA_ModalitaPagamento"));
+        Dataset& methods = db.table(ds::PA_ModalitaPagamento);
         if (methods.locate(QStringLiteral("Id"), method))
             instalment.setValue(QStringLiteral("ModalitaPagamento"),
                                 methods.value(QStringLiteral("Codice")));

@@ -1,6 +1,7 @@
 #pragma once
 // What a new payment instalment proposes: the beneficiary, IBAN and bank of the document, the
 // amount due from the body's VAT summaries (or its typed total) and the default payment method.
+#include "store/DatasetNames.h"
 #include <QVariant>
 
 namespace brevalto {
@@ -11,10 +12,9 @@ class Dataset;
 namespace pagamento {
 
 inline const QString kTerms = QStringLiteral("PA_FE_Body_DatiPagamento");
-inline const QString kTermsDataset = QStringLiteral("TablePA_FE_Body_DatiPagamento");
+inline const QString kTermsDataset = ds::PA_FE_Body_DatiPagamento;
 inline const QString kInstalments = QStringLiteral("PA_FE_Body_DatiPagamento_Dettaglio");
-inline const QString kInstalmentsDataset =
-    QStringLiteral("TablePA_FE_Body_DatiPagamento_Dettaglio");
+inline const QString kInstalmentsDataset = ds::PA_FE_Body_DatiPagamento_Dettaglio;
 inline const QString kTermKey = QStringLiteral("PA_FE_Body_DatiPagamento_Id");
 
 // The amount due: each summary's taxable amount plus its tax (taxable only for split payment,

@@ -3,6 +3,7 @@
 #include "documents/ChildRows.h"
 #include "documents/VatRules.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 
 #include <QLocale>
@@ -43,9 +44,9 @@ struct Group {
 } // namespace
 
 QString startCollectability(DataModule& db) {
-    if (db.table(QStringLiteral("TablePA_FE_Header"))
+    if (db.table(ds::PA_FE_Header)
             .flag(QStringLiteral("CessionarioCommittente_PubblicaAmministrazione")))
-        return db.table(QStringLiteral("TableOpzioni")).text(QStringLiteral("EsigibilitaIva"));
+        return db.table(ds::Opzioni).text(QStringLiteral("EsigibilitaIva"));
     return QStringLiteral("I");
 }
 
@@ -135,7 +136,7 @@ void rebuild(DataModule& db, int bodyId) {
     Connection& c = db.connessione();
     // The VAT-rate table lends the legal reference of an exempt nature (its description).
     QMap<QString, QString> references;
-    const Dataset& iva = db.table(QStringLiteral("TableIva"));
+    const Dataset& iva = db.table(ds::Iva);
     for (int row = 0; iva.isOpen() && row < iva.rowCount(); ++row) {
         const QVariant rate = iva.valueAt(row, iva.columnIndex(QStringLiteral("Iva")));
         const QString nature =
@@ -189,7 +190,7 @@ bool creaAutomaticamente(DataModule& db, bool ask) {
     }
     if (summaries.isOpen())
         summaries.requery();
-    Dataset& bodies = db.table(QStringLiteral("TablePA_Body"));
+    Dataset& bodies = db.table(ds::PA_Body);
     const std::optional<Decimal> total = summariesTotal(db, body);
     if (built && total && bodies.isOpen() && !bodies.isEmpty() &&
         bodies.isNull(QStringLiteral("ImportoTotaleDocumento")) &&

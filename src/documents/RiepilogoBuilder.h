@@ -4,6 +4,7 @@
 // its descriptions), with taxable amount and tax in exact decimals rounded half up. Also tells
 // whether the stored summaries still match the lines, and the document total they give.
 #include "documents/Decimal.h"
+#include "store/DatasetNames.h"
 
 #include <QList>
 #include <QString>
@@ -16,7 +17,7 @@ class DataModule;
 namespace riepilogo {
 
 inline const QString kTable = QStringLiteral("PA_FE_Body_DatiBeniServizi_DatiRiepilogo");
-inline const QString kDataset = QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo");
+inline const QString kDataset = ds::PA_FE_Body_DatiBeniServizi_DatiRiepilogo;
 
 // The VAT collectability a new summary starts with: the one of the settings for a
 // public-administration buyer, otherwise "I".

@@ -2,6 +2,7 @@
 
 #include "documents/BodySections.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/SqlText.h"
 #include "ui/CommonFields.h"
 #include "ui/ScreenHost.h"
@@ -12,7 +13,7 @@
 namespace brevalto {
 
 RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
-    : FormEditor(db, QStringLiteral("TablePA_FE_Body_DatiRitenuta"), QStringLiteral("id"),
+    : FormEditor(db, ds::PA_FE_Body_DatiRitenuta, QStringLiteral("id"),
                  QStringLiteral("Dati Ritenuta"), parent),
       cerca_(new QPushButton(QStringLiteral("Cerca"), this)) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_DatiRitenuta"));
@@ -60,7 +61,7 @@ RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
 }
 
 bool RitenutaEditor::isKnownReason(DataModule& db, const QString& code) {
-    Dataset& reasons = db.table(QStringLiteral("TablePa_Ritenute_CausalePagamento"));
+    Dataset& reasons = db.table(ds::Pa_Ritenute_CausalePagamento);
     const QString previous = reasons.filter();
     const QVariant at = reasons.value(QStringLiteral("Codice"));
     reasons.setFilter(QStringLiteral("Codice = '") + QuoteSql(code) + QStringLiteral("'"));
@@ -83,7 +84,7 @@ void RitenutaEditor::cerca() {
     showModal(*p);
     if (!p->chosen())
         return;
-    const Dataset& reasons = db().table(QStringLiteral("TablePa_Ritenute_CausalePagamento"));
+    const Dataset& reasons = db().table(ds::Pa_Ritenute_CausalePagamento);
     dataset().edit();
     dataset().setValue(QStringLiteral("CausalePagamento"), reasons.text(QStringLiteral("Codice")));
     setModified(true);

@@ -2,12 +2,13 @@
 
 #include "documents/BodySections.h"
 #include "documents/VatRules.h"
+#include "store/DatasetNames.h"
 #include "ui/CommonFields.h"
 
 namespace brevalto {
 
 ScontoEditor::ScontoEditor(DataModule& db, QWidget* parent)
-    : FormEditor(db, QStringLiteral("TablePA_FE_Body_ScontoMaggiorazione"), QStringLiteral("id"),
+    : FormEditor(db, ds::PA_FE_Body_ScontoMaggiorazione, QStringLiteral("id"),
                  QStringLiteral("Sconto Maggiorazione"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_ScontoMaggiorazione"));
     setTabs({QStringLiteral("Sconto Maggiorazione")});

@@ -4,6 +4,7 @@
 #include "export/FatturaWriter.h"
 #include "export/ValueFormat.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -109,7 +110,7 @@ int otherDocumentWithNumber(DataModule& data, int headerId, const QString& count
 
 check::Findings archiveFindings(DataModule& data) {
     check::Findings findings;
-    const Dataset& header = data.table(QStringLiteral("TablePA_FE_Header"));
+    const Dataset& header = data.table(ds::PA_FE_Header);
     const int headerId = header.value(QStringLiteral("id")).toInt();
 
     const QString progressive =
@@ -137,7 +138,7 @@ check::Findings archiveFindings(DataModule& data) {
 
     const QString country = header.text(QStringLiteral("CedentePrestatore_IdPaese"));
     const QString code = header.text(QStringLiteral("CedentePrestatore_IdCodice"));
-    const Dataset& bodies = data.table(QStringLiteral("TablePA_Body"));
+    const Dataset& bodies = data.table(ds::PA_Body);
     const int numeroColumn = bodies.columnIndex(QStringLiteral("DatiGenerali_Numero"));
     const int dataColumn = bodies.columnIndex(QStringLiteral("DatiGenerali_Data"));
     const int tipoColumn = bodies.columnIndex(QStringLiteral("DatiGenerali_TipoDocumento"));

@@ -2,6 +2,7 @@
 
 #include "store/DataModule.h"
 #include "store/Dataset.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "store/SqlText.h"
 #include "store/TextFields.h"
@@ -121,16 +122,14 @@ void installGridLayoutMenu(DataGrid& grid, const QString& layoutName, DataModule
     DataGrid* g = &grid;
     QObject::connect(&grid, &DataGrid::saveLayoutRequested, &grid, [=] {
         try {
-            SaveGridLayout(layoutName, *g, dm->table(QStringLiteral("TableGriglie")), false,
-                           dm->computerName());
+            SaveGridLayout(layoutName, *g, dm->table(ds::Griglie), false, dm->computerName());
         } catch (const DbError& e) {
             prompt().message(Prompt::errorTitle(), e.text());
         }
     });
     QObject::connect(&grid, &DataGrid::resetLayoutRequested, &grid, [=] {
         try {
-            ResetGridLayout(layoutName, *g, dm->table(QStringLiteral("TableGriglie")),
-                            dm->computerName());
+            ResetGridLayout(layoutName, *g, dm->table(ds::Griglie), dm->computerName());
         } catch (const DbError& e) {
             prompt().message(Prompt::errorTitle(), e.text());
         }

@@ -1,6 +1,7 @@
 #include "masterdata/MasterBrowsers.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "ui/EditorBase.h"
 #include "ui/ScreenHost.h"
@@ -115,7 +116,7 @@ VettoriBrowser::VettoriBrowser(DataModule& db, QWidget* parent)
                   parent) {}
 
 void openSellers(DataModule& db, BrowserBase& browser, EditorBase& editor) {
-    if (db.table(QStringLiteral("TableOpzioni")).flag(QStringLiteral("StudioCommerciale"))) {
+    if (db.table(ds::Opzioni).flag(QStringLiteral("StudioCommerciale"))) {
         showModal(browser);
         return;
     }

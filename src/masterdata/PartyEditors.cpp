@@ -1,6 +1,7 @@
 #include "masterdata/PartyEditors.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Saving.h"
 #include "store/VatNumber.h"
 #include "ui/BoundInputs.h"
@@ -162,9 +163,8 @@ QString PartyEditor::duplicateQuestion(const Identity& id, const QString& party)
 // --- seller ---
 
 CedenteEditor::CedenteEditor(DataModule& db, QWidget* parent)
-    : PartyEditor(db, QStringLiteral("TablePA_CedentePrestatore"),
-                  QStringLiteral("CedentePrestatore_Id"), QStringLiteral("Cedente - Prestatore"),
-                  parent) {
+    : PartyEditor(db, ds::PA_CedentePrestatore, QStringLiteral("CedentePrestatore_Id"),
+                  QStringLiteral("Cedente - Prestatore"), parent) {
     setObjectName(QStringLiteral("frmModificaCedentePrestatore"));
     const QString p = QStringLiteral("CedentePrestatore_");
     const Identity id = identity(p, QStringLiteral("CodOERI"));
@@ -325,8 +325,7 @@ CedenteEditor::CedenteEditor(DataModule& db, QWidget* parent)
 // --- customer ---
 
 CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
-    : PartyEditor(db, QStringLiteral("TablePA_CessionarioCommittente"),
-                  QStringLiteral("CessionarioCommittente_ID"),
+    : PartyEditor(db, ds::PA_CessionarioCommittente, QStringLiteral("CessionarioCommittente_ID"),
                   QStringLiteral("Cessionario - Committente"), parent) {
     setObjectName(QStringLiteral("frmModificaCessionarioCommittente"));
     const QString p = QStringLiteral("CessionarioCommittente_");
@@ -498,8 +497,7 @@ SoggettoEditor::SoggettoEditor(DataModule& db, const QString& datasetName, const
 }
 
 RappresentanteFiscaleEditor::RappresentanteFiscaleEditor(DataModule& db, QWidget* parent)
-    : SoggettoEditor(db, QStringLiteral("TablePA_RappresentanteFiscale"),
-                     QStringLiteral("RappresentanteFiscale_id"),
+    : SoggettoEditor(db, ds::PA_RappresentanteFiscale, QStringLiteral("RappresentanteFiscale_id"),
                      QStringLiteral("Rappresentante Fiscale"),
                      QStringLiteral("RappresentanteFiscale"),
                      QStringLiteral("RappresentanteFiscale_DatiAnagrafici_"),
@@ -508,8 +506,8 @@ RappresentanteFiscaleEditor::RappresentanteFiscaleEditor(DataModule& db, QWidget
 }
 
 TerzoIntermediarioEditor::TerzoIntermediarioEditor(DataModule& db, QWidget* parent)
-    : SoggettoEditor(db, QStringLiteral("TablePA_TerzoIntermediarioOSoggettoEmittente"),
-                     QStringLiteral("id"), QStringLiteral("Terzo Intermediario"),
+    : SoggettoEditor(db, ds::PA_TerzoIntermediarioOSoggettoEmittente, QStringLiteral("id"),
+                     QStringLiteral("Terzo Intermediario"),
                      QStringLiteral("TerzoIntermediarioOSoggettoEmittente"),
                      QStringLiteral("TerzoIntermediarioOSoggettoEmittente_"),
                      QStringLiteral("1.5.1"), false, parent) {
@@ -519,8 +517,7 @@ TerzoIntermediarioEditor::TerzoIntermediarioEditor(DataModule& db, QWidget* pare
 // --- carrier ---
 
 VettoreEditor::VettoreEditor(DataModule& db, QWidget* parent)
-    : PartyEditor(db, QStringLiteral("TableVettori"), QStringLiteral("ID"),
-                  QStringLiteral("Vettori"), parent) {
+    : PartyEditor(db, ds::Vettori, QStringLiteral("ID"), QStringLiteral("Vettori"), parent) {
     setObjectName(QStringLiteral("frmModificaVettori"));
     const Identity id = identity(QString());
     beginForm();

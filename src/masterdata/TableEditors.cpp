@@ -1,14 +1,14 @@
 #include "masterdata/TableEditors.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "ui/BoundInputs.h"
 #include "ui/CommonFields.h"
 
 namespace brevalto {
 
 ComuneEditor::ComuneEditor(DataModule& db, QWidget* parent)
-    : FormEditor(db, QStringLiteral("TableComuni"), QStringLiteral("ID"), QStringLiteral("Comuni"),
-                 parent) {
+    : FormEditor(db, ds::Comuni, QStringLiteral("ID"), QStringLiteral("Comuni"), parent) {
     setObjectName(QStringLiteral("frmModificaComuni"));
     beginForm();
     addTop({
@@ -32,7 +32,7 @@ ComuneEditor::ComuneEditor(DataModule& db, QWidget* parent)
 
     // The region follows the province picked; it can still be changed by hand afterwards.
     connect(lookup(QStringLiteral("Provincia")), &BoundLookup::picked, this, [this] {
-        const Dataset& province = this->db().table(QStringLiteral("TableProvince"));
+        const Dataset& province = this->db().table(ds::Province);
         if (province.isNull(QStringLiteral("Regione_ID")))
             return;
         dataset().edit();
@@ -46,8 +46,7 @@ ComuneEditor::ComuneEditor(DataModule& db, QWidget* parent)
 }
 
 IvaEditor::IvaEditor(DataModule& db, QWidget* parent)
-    : FormEditor(db, QStringLiteral("TableIva"), QStringLiteral("ID"), QStringLiteral("Iva"),
-                 parent) {
+    : FormEditor(db, ds::Iva, QStringLiteral("ID"), QStringLiteral("Iva"), parent) {
     setObjectName(QStringLiteral("frmModificaIva"));
     setErrorTitle(QStringLiteral("Messaggio di Errore"));
     beginForm();

@@ -1,6 +1,7 @@
 #include "settings/DittaWindow.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "store/VatNumber.h"
 #include "ui/BoundInputs.h"
@@ -13,7 +14,7 @@
 namespace brevalto {
 
 DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
-    : EditorBase(db, QStringLiteral("TableDitta"), QString(), QStringLiteral("Ditta"), parent),
+    : EditorBase(db, ds::Ditta, QString(), QStringLiteral("Ditta"), parent),
       cancella_(new QPushButton(QStringLiteral("Cancella"))) {
     setObjectName(QStringLiteral("frmDitta"));
     setTabs({QStringLiteral("Ditta")});
@@ -70,7 +71,7 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
     salva_->show();
 
     connect(qobject_cast<BoundLookup*>(comune), &BoundLookup::picked, this, [this] {
-        const Dataset& comuni = this->db().table(QStringLiteral("TableComuni"));
+        const Dataset& comuni = this->db().table(ds::Comuni);
         Dataset& ditta = dataset();
         ditta.edit();
         if (!comuni.isNull(QStringLiteral("Cap")))

@@ -1,6 +1,7 @@
 #include "settings/OpzioniWindow.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "store/Saving.h"
 #include "store/TextFields.h"
@@ -38,8 +39,7 @@ void addRow(QWidget* page, const QString& caption, QWidget* widget) {
 } // namespace
 
 OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWidget* parent)
-    : EditorBase(db, QStringLiteral("TableOpzioni"), QStringLiteral("Id"),
-                 QStringLiteral("Opzioni"), parent),
+    : EditorBase(db, ds::Opzioni, QStringLiteral("Id"), QStringLiteral("Opzioni"), parent),
       tabCaptions_(tabCaptions), tabIniziale_(new QComboBox), pickFolder_(new QToolButton),
       openFolder_(new QToolButton) {
     setObjectName(QStringLiteral("frmOpzioni"));
@@ -114,7 +114,7 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
 
     auto* rate = qobject_cast<BoundLookup*>(field(QStringLiteral("Iva_Id")));
     connect(rate, &BoundLookup::picked, this, [this] {
-        const Dataset& iva = this->db().table(QStringLiteral("TableIva"));
+        const Dataset& iva = this->db().table(ds::Iva);
         dataset().edit();
         dataset().setValue(QStringLiteral("AliquotaIva"), iva.value(QStringLiteral("Iva")));
         dataset().setValue(QStringLiteral("Iva_Id"), iva.value(QStringLiteral("Id")));

@@ -2,6 +2,7 @@
 // Pick lists and field blocks that many screens share: the FatturaPA code lists, countries,
 // provinces and municipalities, and the six fields of an address.
 #include "documents/VatRules.h"
+#include "store/DatasetNames.h"
 #include "ui/EditorBase.h"
 
 namespace brevalto {
@@ -12,15 +13,14 @@ inline PickList codeList(const QString& dataset) {
 }
 // The VAT natures: the generic N2, N3 and N6 are shown where a row holds them, never offered.
 inline PickList natureList() {
-    PickList list = codeList(QStringLiteral("TablePA_Natura"));
+    PickList list = codeList(ds::PA_Natura);
     list.retired = vat::retiredNatures();
     return list;
 }
-inline const PickList kCountries{QStringLiteral("TableNazioni"), QStringLiteral("SIGLA"),
-                                 QStringLiteral("DENOMINAZ")};
-inline const PickList kProvinces{QStringLiteral("TableProvince"), QStringLiteral("PROVINCIA"),
+inline const PickList kCountries{ds::Nazioni, QStringLiteral("SIGLA"), QStringLiteral("DENOMINAZ")};
+inline const PickList kProvinces{ds::Province, QStringLiteral("PROVINCIA"),
                                  QStringLiteral("CAPOLUOGO")};
-inline const PickList kMunicipalities{QStringLiteral("TableComuni"), QStringLiteral("Comune"),
+inline const PickList kMunicipalities{ds::Comuni, QStringLiteral("Comune"),
                                       QStringLiteral("Comune")};
 
 // The six fields of an address (prefix + Nazione, Indirizzo, NumeroCivico, Comune, CAP,

@@ -1,6 +1,7 @@
 #include "ui/FormEditor.h"
 
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 #include "ui/BoundInputs.h"
 
 #include <QBoxLayout>
@@ -139,10 +140,10 @@ void FormEditor::bindMunicipality(const QString& comune, const QString& cap,
 
 void FormEditor::fillFromMunicipality(const QString& cap, const QString& provincia,
                                       const QString& nazione) {
-    const Dataset& comuni = db().table(QStringLiteral("TableComuni"));
+    const Dataset& comuni = db().table(ds::Comuni);
     if (comuni.isNull(QStringLiteral("ID")))
         return;
-    const Dataset& nazioni = db().table(QStringLiteral("TableNazioni"));
+    const Dataset& nazioni = db().table(ds::Nazioni);
     const QVariant countryId = comuni.value(QStringLiteral("Nazione_ID"));
     QString country = QStringLiteral("IT");
     const int idColumn = nazioni.columnIndex(QStringLiteral("IDNazione"));

@@ -1,4 +1,5 @@
 #include "utility/CausaliPagamentoPicker.h"
+#include "store/DatasetNames.h"
 
 namespace brevalto {
 
@@ -7,7 +8,7 @@ CausaliPagamentoPicker::CausaliPagamentoPicker(DataModule& db, QWidget* parent)
                   {
                       .caption = QStringLiteral("Griglia Causali Pagamento"),
                       .objectName = QStringLiteral("frmGrigliaRitenute_CausalePagamento"),
-                      .dataset = QStringLiteral("TablePa_Ritenute_CausalePagamento"),
+                      .dataset = ds::Pa_Ritenute_CausalePagamento,
                       .keyColumn = QStringLiteral("Codice"),
                       .columns = {{"Codice", "Codice", 70}, {"Descrizione", "Causale", 600}},
                       .tools = {{"spdIndietro", "Indietro", BrowserAction::Indietro},

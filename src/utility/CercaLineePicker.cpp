@@ -1,4 +1,5 @@
 #include "utility/CercaLineePicker.h"
+#include "store/DatasetNames.h"
 
 namespace brevalto {
 
@@ -6,7 +7,7 @@ CercaLineePicker::CercaLineePicker(DataModule& db, QWidget* parent)
     : BrowserBase(db,
                   {
                       .caption = QStringLiteral("Cerca Linee dettaglio Fattura"),
-                      .dataset = QStringLiteral("TableCercaLinee"),
+                      .dataset = ds::CercaLinee,
                       .keyColumn = QStringLiteral("Id"),
                       .columns = {{"NumeroLinea", "N° Linea", 70},
                                   {"Descrizione", "Descrizione", 300},
