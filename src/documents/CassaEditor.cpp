@@ -1,6 +1,7 @@
 #include "documents/CassaEditor.h"
 
 #include "documents/BodySections.h"
+#include "documents/RateRules.h"
 #include "documents/VatRules.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
@@ -46,45 +47,41 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
     });
     setMinimumWidth(560);
 
-    setRules({
-        {missing(QStringLiteral("TipoCassa")), QStringLiteral("Attenzione manca il Tipo di Cassa"),
-         QStringLiteral("TipoCassa")},
-        {missing(QStringLiteral("AlCassa")),
-         QStringLiteral("Attenzione manca l'Aliquota della cassa"), QStringLiteral("AlCassa")},
-        // Not a check: a contribution subject to VAT has no nature, which is cleared silently
-        // before the remaining checks run.
-        {[this] {
-             if (!vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
-                 !dataset().isNull(QStringLiteral("Natura"))) {
-                 dataset().edit();
-                 dataset().setValue(QStringLiteral("Natura"), QVariant());
-             }
-             return false;
-         },
-         QString(), QString()},
-        {missing(QStringLiteral("ImportoContributoCassa")),
-         QStringLiteral("Attenzione manca l'Importo del Contributo della cassa"),
-         QStringLiteral("ImportoContributoCassa")},
-        {missing(QStringLiteral("AliquotaIva")), QStringLiteral("Attenzione manca l'Aliquota Iva"),
-         QStringLiteral("AliquotaIva")},
-        {[this] {
-             const QString r = shown(QStringLiteral("Ritenuta"));
-             return !r.isEmpty() && r.toUpper() != QLatin1String("SI");
-         },
-         QStringLiteral(
-             "Attenzione il solo valore per la Ritenuta e' di SI altrimenti lasciare vuoto!"),
-         QStringLiteral("Ritenuta")},
-        {[this] { return vat::isImpossibleRate(dataset().value(QStringLiteral("AliquotaIva"))); },
-         vat::kImpossibleRateMessage, QStringLiteral("AliquotaIva")},
-        {[this] {
-             return vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
-                    shown(QStringLiteral("Natura")).isEmpty();
-         },
-         QStringLiteral("Attenzione con Iva a Zero è necessario specificare la natura !"),
-         QStringLiteral("Natura")},
-        {[this] { return vat::isRetiredNature(dataset().text(QStringLiteral("Natura"))); },
-         vat::kRetiredNatureMessage, QStringLiteral("Natura")},
-    });
+    setRules(
+        QList<Rule>{
+            {missing(QStringLiteral("TipoCassa")),
+             QStringLiteral("Attenzione manca il Tipo di Cassa"), QStringLiteral("TipoCassa")},
+            {missing(QStringLiteral("AlCassa")),
+             QStringLiteral("Attenzione manca l'Aliquota della cassa"), QStringLiteral("AlCassa")},
+            // Not a check: a contribution subject to VAT has no nature, which is cleared silently
+            // before the remaining checks run.
+            {[this] {
+                 if (!vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
+                     !dataset().isNull(QStringLiteral("Natura"))) {
+                     dataset().edit();
+                     dataset().setValue(QStringLiteral("Natura"), QVariant());
+                 }
+                 return false;
+             },
+             QString(), QString()},
+            {missing(QStringLiteral("ImportoContributoCassa")),
+             QStringLiteral("Attenzione manca l'Importo del Contributo della cassa"),
+             QStringLiteral("ImportoContributoCassa")},
+            {missing(QStringLiteral("AliquotaIva")),
+             QStringLiteral("Attenzione manca l'Aliquota Iva"), QStringLiteral("AliquotaIva")},
+            {[this] {
+                 const QString r = shown(QStringLiteral("Ritenuta"));
+                 return !r.isEmpty() && r.toUpper() != QLatin1String("SI");
+             },
+             QStringLiteral(
+                 "Attenzione il solo valore per la Ritenuta e' di SI altrimenti lasciare vuoto!"),
+             QStringLiteral("Ritenuta")},
+        } +
+        rateRules(*this) +
+        QList<Rule>{
+            {[this] { return vat::isRetiredNature(dataset().text(QStringLiteral("Natura"))); },
+             vat::kRetiredNatureMessage, QStringLiteral("Natura")},
+        });
 }
 
 } // namespace brevalto

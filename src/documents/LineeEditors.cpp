@@ -1,6 +1,7 @@
 #include "documents/LineeEditors.h"
 
 #include "documents/LineeLogic.h"
+#include "documents/RateRules.h"
 #include "documents/VatRules.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
@@ -184,26 +185,21 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
     finishForm();
     setMinimumSize(640, 640);
 
-    setRules({
-        {missing(QStringLiteral("NumeroLinea")), QStringLiteral("Attenzione manca il Numero Linea"),
-         QStringLiteral("NumeroLinea")},
-        {missing(QStringLiteral("Descrizione")), QStringLiteral("Attenzione manca la Descrizione"),
-         QStringLiteral("Descrizione")},
-        {missing(QStringLiteral("PrezzoUnitario")),
-         QStringLiteral("Attenzione manca il Prezzo Unitario"), QStringLiteral("PrezzoUnitario")},
-        {missing(QStringLiteral("PrezzoTotale")),
-         QStringLiteral("Attenzione manca il Prezzo Totale"), QStringLiteral("PrezzoTotale")},
-        {missing(QStringLiteral("AliquotaIva")), QStringLiteral("Attenzione manca l'Aliquota Iva"),
-         QStringLiteral("AliquotaIva")},
-        {[this] { return vat::isImpossibleRate(dataset().value(QStringLiteral("AliquotaIva"))); },
-         vat::kImpossibleRateMessage, QStringLiteral("AliquotaIva")},
-        {[this] {
-             return vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
-                    shown(QStringLiteral("Natura")).isEmpty();
-         },
-         QStringLiteral("Attenzione con Iva a Zero è necessario specificare la natura !"),
-         QStringLiteral("Natura")},
-    });
+    setRules(
+        QList<Rule>{
+            {missing(QStringLiteral("NumeroLinea")),
+             QStringLiteral("Attenzione manca il Numero Linea"), QStringLiteral("NumeroLinea")},
+            {missing(QStringLiteral("Descrizione")),
+             QStringLiteral("Attenzione manca la Descrizione"), QStringLiteral("Descrizione")},
+            {missing(QStringLiteral("PrezzoUnitario")),
+             QStringLiteral("Attenzione manca il Prezzo Unitario"),
+             QStringLiteral("PrezzoUnitario")},
+            {missing(QStringLiteral("PrezzoTotale")),
+             QStringLiteral("Attenzione manca il Prezzo Totale"), QStringLiteral("PrezzoTotale")},
+            {missing(QStringLiteral("AliquotaIva")),
+             QStringLiteral("Attenzione manca l'Aliquota Iva"), QStringLiteral("AliquotaIva")},
+        } +
+        rateRules(*this) + QList<Rule>{});
 }
 
 bool LineeEditor::confirmSave() {

@@ -1,5 +1,6 @@
 #include "documents/RiepilogoEditor.h"
 
+#include "documents/RateRules.h"
 #include "documents/RiepilogoBuilder.h"
 #include "documents/VatRules.h"
 #include "store/DataModule.h"
@@ -59,37 +60,35 @@ RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
     connect(calcola_, &QPushButton::clicked, this, &RiepilogoEditor::calcola);
     finishForm();
     setRules(
-        {{missing(QStringLiteral("AliquotaIva")), QStringLiteral("Attenzione manca l'aliquota iva"),
-          QStringLiteral("AliquotaIva")},
-         {missing(QStringLiteral("ImponibileImporto")),
-          QStringLiteral("Attenzione manca l'imponibile"), QStringLiteral("ImponibileImporto")},
-         {missing(QStringLiteral("Imposta")), QStringLiteral("Attenzione manca l'imposta"),
-          QStringLiteral("Imposta")},
-         {[this] { return vat::isImpossibleRate(dataset().value(QStringLiteral("AliquotaIva"))); },
-          vat::kImpossibleRateMessage, QStringLiteral("AliquotaIva")},
-         {[this] {
-              return vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
-                     shown(QStringLiteral("Natura")).isEmpty();
-          },
-          QStringLiteral("Attenzione con Iva a Zero è necessario specificare la natura !"),
-          QStringLiteral("Natura")},
-         {[this] {
-              return !vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
-                     !dataset().text(QStringLiteral("Natura")).isEmpty();
-          },
-          QStringLiteral("Attenzione con aliquota IVA diversa da zero non deve essere presente il "
-                         "campo Natura !"),
-          QStringLiteral("Natura")},
-         {[this] { return vat::isRetiredNature(dataset().text(QStringLiteral("Natura"))); },
-          vat::kRetiredNatureMessage, QStringLiteral("Natura")},
-         {[this] {
-              return vat::isReverseCharge(dataset().text(QStringLiteral("Natura"))) &&
-                     dataset().text(QStringLiteral("EsigibilitaIva")).toUpper() ==
-                         QLatin1String("S");
-          },
-          QStringLiteral("Attenzione con la natura N6 (inversione contabile) l'esigibilità IVA non "
-                         "può essere S (scissione dei pagamenti): usare I"),
-          QStringLiteral("EsigibilitaIva")}});
+        QList<Rule>{
+            {missing(QStringLiteral("AliquotaIva")),
+             QStringLiteral("Attenzione manca l'aliquota iva"), QStringLiteral("AliquotaIva")},
+            {missing(QStringLiteral("ImponibileImporto")),
+             QStringLiteral("Attenzione manca l'imponibile"), QStringLiteral("ImponibileImporto")},
+            {missing(QStringLiteral("Imposta")), QStringLiteral("Attenzione manca l'imposta"),
+             QStringLiteral("Imposta")},
+        } +
+        rateRules(*this) +
+        QList<Rule>{
+            {[this] {
+                 return !vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
+                        !dataset().text(QStringLiteral("Natura")).isEmpty();
+             },
+             QStringLiteral(
+                 "Attenzione con aliquota IVA diversa da zero non deve essere presente il "
+                 "campo Natura !"),
+             QStringLiteral("Natura")},
+            {[this] { return vat::isRetiredNature(dataset().text(QStringLiteral("Natura"))); },
+             vat::kRetiredNatureMessage, QStringLiteral("Natura")},
+            {[this] {
+                 return vat::isReverseCharge(dataset().text(QStringLiteral("Natura"))) &&
+                        dataset().text(QStringLiteral("EsigibilitaIva")).toUpper() ==
+                            QLatin1String("S");
+             },
+             QStringLiteral(
+                 "Attenzione con la natura N6 (inversione contabile) l'esigibilità IVA non "
+                 "può essere S (scissione dei pagamenti): usare I"),
+             QStringLiteral("EsigibilitaIva")}});
 }
 
 void RiepilogoEditor::calcola() {
