@@ -16,5 +16,7 @@ double bestMs(int n, const std::function<void()>& f);
 // Peak resident memory of the process so far, in MB.
 double peakMemoryMb();
 void report(const QString& what, double value, const QString& unit);
+// The pre-send check of a file, in process and as "brevalto check" beside xmllint.
+void measureCheck(const QString& file);
 
 } // namespace brevalto::bench

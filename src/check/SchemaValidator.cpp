@@ -128,7 +128,11 @@ QString schemaMessageInItalian(const QString& raw) {
     const QRegularExpressionMatch h = head.match(raw);
     if (!h.hasMatch())
         return QStringLiteral("Non conforme allo schema: %1").arg(raw);
-    const QString element = h.captured(1);
+    // The root element comes with its namespace: named without it, except where the namespace
+    // is what is wrong.
+    const QString qualified = h.captured(1);
+    static const QRegularExpression ns(QStringLiteral("^\\{[^}]*\\}"));
+    const QString element = QString(qualified).remove(ns);
     const QString attribute = h.captured(2);
     const QString rest = h.captured(3);
     const QString what = attribute.isEmpty()
@@ -202,6 +206,13 @@ QString schemaMessageInItalian(const QString& raw) {
     if (m.hasMatch())
         return QStringLiteral("il valore %1 è lungo %2 caratteri, ne servono almeno %3.")
             .arg(what, m.captured(1), m.captured(2));
+    static const QRegularExpression exactLength(QStringLiteral(
+        "\\[facet 'length'\\] The value (?:'[^']*' )?has a length of '(\\d+)'; this differs "
+        "from the allowed length of '(\\d+)'"));
+    m = exactLength.match(rest);
+    if (m.hasMatch())
+        return QStringLiteral("il valore %1 è lungo %2 caratteri, ne servono esattamente %3.")
+            .arg(what, m.captured(1), m.captured(2));
     static const QRegularExpression atomic(
         QStringLiteral("'([^']*)' is not a valid value of the (?:local )?atomic type '([^']*)'"));
     m = atomic.match(rest);
@@ -222,7 +233,7 @@ QString schemaMessageInItalian(const QString& raw) {
     if (rest.startsWith(QLatin1String("No matching global declaration")))
         return QStringLiteral("l'elemento radice %1 non è quello di una fattura elettronica "
                               "(FatturaElettronica nello spazio dei nomi della versione 1.2).")
-            .arg(element);
+            .arg(qualified);
     if (rest.startsWith(QLatin1String("Character content other than whitespace")))
         return QStringLiteral("l'elemento %1 non può contenere testo, solo altri elementi.")
             .arg(element);

@@ -1,6 +1,7 @@
 #include "documents/FindingsWindow.h"
 
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "ui/GuardedAction.h"
 
 #include <QDialogButtonBox>
@@ -25,6 +26,13 @@ QString codeTitle(DataModule& db, const QString& code) {
     }
 }
 
+// Some titles end with a long explanation in brackets: the row shows the title before it (the
+// tooltip keeps the whole text), so that each finding stays a few lines high.
+QString shortTitle(const QString& title) {
+    const qsizetype bracket = title.indexOf(QLatin1String(" ("));
+    return bracket > 0 && title.endsWith(QLatin1Char(')')) ? title.left(bracket) : title;
+}
+
 } // namespace
 
 FindingsWindow::FindingsWindow(DataModule& db, const check::Findings& findings, QWidget* parent)
@@ -34,7 +42,7 @@ FindingsWindow::FindingsWindow(DataModule& db, const check::Findings& findings, 
     auto* layout = new QVBoxLayout(this);
     auto* caption =
         new QLabel(tr("Il Sistema di Interscambio scarterebbe la fattura per questi motivi "
-                      "(doppio clic per aprire il corpo della fattura):"),
+                      "(doppio clic per andare al valore da correggere):"),
                    this);
     caption->setWordWrap(true);
     caption->setBuddy(table_);
@@ -55,10 +63,11 @@ FindingsWindow::FindingsWindow(DataModule& db, const check::Findings& findings, 
         QString where = f.screen;
         if (!f.field.isEmpty())
             where += QStringLiteral(" › ") + f.field;
-        const QStringList cells = {f.code, codeTitle(db, f.code), f.element, f.message, where};
+        const QString title = codeTitle(db, f.code);
+        const QStringList cells = {f.code, shortTitle(title), f.element, f.message, where};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells[column]);
-            item->setToolTip(cells[column]);
+            item->setToolTip(column == 1 ? title : cells[column]);
             table_->setItem(row, column, item);
         }
     }
@@ -89,9 +98,20 @@ int FindingsWindow::bodyOf(const QString& element) {
 void FindingsWindow::open(int row) {
     if (row < 0 || row >= findings_.size())
         return;
-    const int body = bodyOf(findings_[row].element);
-    if (body > 0 && openBody)
-        openBody(body);
+    const check::Finding& f = findings_[row];
+    const int body = bodyOf(f.element);
+    if (body > 0) {
+        if (openBody)
+            openBody(body);
+        return;
+    }
+    // The header's screens come before the bodies: they are beneath this window, not above it.
+    const QString where = f.screen.isEmpty() ? tr("nei dati del documento")
+                                             : tr("nella schermata «%1»").arg(f.screen);
+    prompt().message(Prompt::warningTitle(),
+                     tr("Il valore si corregge %1, prima del corpo della fattura: chiudere il "
+                        "corpo della fattura per tornarvi.")
+                         .arg(where));
 }
 
 } // namespace brevalto

@@ -2,7 +2,8 @@
 // The findings of the pre-send check of a Document: one row per finding with its code, the
 // code's title from PA_Errori (the same texts as the error catalogue), the element, the message
 // and the screen and field that hold the value. A double click on a finding inside a body asks
-// the owner to open that body (openBody, 1-based).
+// the owner to open that body (openBody, 1-based); on one in the header, it says which of the
+// Document's screens holds the value.
 #include "check/Finding.h"
 
 #include <QDialog>

@@ -559,6 +559,9 @@ TEST(CheckerSchema, CommonErrorsInPlainItalian) {
         {"tooLong",
          replace("<Numero>FT-12</Numero>", "<Numero>" + QByteArray(21, '1') + "</Numero>"),
          kGeneral + "Numero", "deve contenere da 1 a 20 caratteri"},
+        {"wrongLength", replace("versione=\"FPR12\"", "versione=\"FPR1\""), "",
+         "dell'attributo versione di FatturaElettronica è lungo 4 caratteri, ne servono "
+         "esattamente 5"},
     };
     for (const SchemaCase& c : schemaCases) {
         const Findings f = checkInvoice(c.change(baseInvoice()), {.today = kToday, .fileName = {}});

@@ -35,22 +35,7 @@ TEST_P(ExportCheckScenarioTest, ExportedFileHasNoFinding) {
                                     << findingsText(findings).toStdString();
 }
 
-// The scenarios whose figures add up. EveryOptionalBlock, TwoBodies and
-// FiguresWithSurplusDecimals exercise the mapping with summaries that do not match their lines
-// (00422, 00423): the check rightly reports them.
-QList<Scenario> consistentScenarios() {
-    QList<Scenario> list;
-    for (const Scenario& s : validScenarios()) {
-        const QString name = QString::fromLatin1(s.name);
-        if (name != "EveryOptionalBlock" && name != "TwoBodies" &&
-            name != "FiguresWithSurplusDecimals")
-            list << s;
-    }
-    return list;
-}
-
-INSTANTIATE_TEST_SUITE_P(Scenarios, ExportCheckScenarioTest,
-                         ::testing::ValuesIn(consistentScenarios()),
+INSTANTIATE_TEST_SUITE_P(Scenarios, ExportCheckScenarioTest, ::testing::ValuesIn(validScenarios()),
                          [](const ::testing::TestParamInfo<Scenario>& info) {
                              return std::string(info.param.name);
                          });

@@ -346,7 +346,7 @@ int scenarioFiguresWithSurplusDecimals(ExportArchive& a) {
     a.addLine(body, 1,
               {{"Quantita", 3.123456789},
                {"PrezzoUnitario", 32.0123456789},
-               {"PrezzoTotale", 100.000000001},
+               {"PrezzoTotale", 99.990000001},
                {"AliquotaIva", 22.004}});
     a.addLine(body, 2, {{"PrezzoUnitario", 0.0000001}, {"PrezzoTotale", 0.0000001}});
     a.addSummary(body, {{"ImponibileImporto", 100.0000001}, {"Imposta", 22.0049}});
@@ -504,6 +504,9 @@ int scenarioEveryOptionalBlock(ExportArchive& a) {
     const int line2 = a.addLine(
         body, 2,
         {{"AliquotaIva", 0.0}, {"Natura", "N4"}, {"PrezzoTotale", 30.0}, {"PrezzoUnitario", 30.0}});
+    // With the pension fund and the rounding, the 22% lines add up to the summary's 100.00.
+    a.addLine(body, 3,
+              {{"Descrizione", "Materiale"}, {"PrezzoUnitario", 82.32}, {"PrezzoTotale", 82.32}});
     a.addSummary(body, {{"AliquotaIva", 22.0},
                         {"SpeseAccessorie", 1.0},
                         {"Arrotondamento", 0.01},
@@ -595,7 +598,10 @@ int scenarioTwoBodies(ExportArchive& a) {
     const int doc = a.addDocument();
     for (int n = 1; n <= 2; ++n) {
         const int body = a.addBody(doc, {{"DatiGenerali_Numero", QString::number(n)}});
-        a.addLine(body, 1, {{"Descrizione", QStringLiteral("Riga del corpo %1").arg(n)}});
+        a.addLine(body, 1,
+                  {{"Descrizione", QStringLiteral("Riga del corpo %1").arg(n)},
+                   {"PrezzoUnitario", 100.0 * n},
+                   {"PrezzoTotale", 100.0 * n}});
         a.addSummary(body, {{"ImponibileImporto", 100.0 * n}, {"Imposta", 22.0 * n}});
         const int pay = a.add("PA_FE_Body_DatiPagamento",
                               {{"PA_FE_Body_Id", body}, {"CondizioniPagamento", "TP02"}});

@@ -4,6 +4,7 @@
 #include "documents/BodyRegister.h"
 #include "documents/BodyEditor.h"
 #include "documents/DocumentRegister.h"
+#include "documents/FindingsWindow.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
@@ -12,10 +13,12 @@
 #include "ui/ScreenHost.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 using namespace brevalto;
@@ -200,6 +203,73 @@ TEST_F(BodyRegisterTest, EsportaXmlRunsTheExportOfTheDocument) {
     ASSERT_EQ(scripted.calls().size(), 1);
     EXPECT_EQ(scripted.calls().first().kind, test::ScriptedPrompt::Kind::SaveFile);
     EXPECT_TRUE(scripted.calls().first().fileName.endsWith(".xml"));
+}
+
+// "Controlla" builds the Document's file in memory and lists what the exchange system would
+// reject; a double click leads to the body that holds the value, or says which of the
+// Document's screens does. "Esporta xml" runs the same check and writes only on Yes.
+TEST_F(BodyRegisterTest, ControllaListsTheFindingsAndLeadsToTheValue) {
+    reg.button("spdControlla")->click();
+    ASSERT_EQ(scripted.calls().size(), 1);
+    EXPECT_TRUE(scripted.calls()[0].text.contains("corpo")) << "no body yet";
+    scripted.clear();
+
+    // The second body's line total is not its price: 00423 there; no seller yet: header findings.
+    for (const char* total : {"10", "15"}) {
+        const int body = addBody("TD01", total);
+        sql("insert into PA_FE_Body_DatiBeniServizi_DettaglioLinee (PA_FE_Body_Id, NumeroLinea, "
+            "Descrizione, PrezzoUnitario, PrezzoTotale, AliquotaIva) values (?, 1, 'Riga', 10, ?, "
+            "22)",
+            {body, total});
+        sql("insert into PA_FE_Body_DatiBeniServizi_DatiRiepilogo (PA_FE_Body_Id, AliquotaIva, "
+            "ImponibileImporto, Imposta, EsigibilitaIva) values (?, 22, ?, ?, 'I')",
+            {body, total, QString::number(QString(total).toDouble() * 0.22)});
+    }
+    db.loadBodies();
+    bodies().moveTo(0);
+    QStringList elements;
+    QStringList opened;
+    setModalShower([&](QDialog& screen) {
+        auto* findings = qobject_cast<FindingsWindow*>(&screen);
+        if (!findings) {
+            opened << screen.objectName() + ":" + bodies().text("DatiGenerali_Numero");
+            return 0;
+        }
+        QTableWidget* table = findings->table();
+        for (int row = 0; row < table->rowCount(); ++row)
+            elements << table->item(row, 2)->text();
+        const auto rowOf = [&](const QString& prefix) {
+            for (int row = 0; row < elements.size(); ++row)
+                if (elements[row].startsWith(prefix))
+                    return row;
+            return -1;
+        };
+        const int inBody2 = rowOf("FatturaElettronicaBody[2]");
+        const int inHeader = rowOf("FatturaElettronicaHeader");
+        EXPECT_GE(inBody2, 0);
+        EXPECT_GE(inHeader, 0);
+        Q_EMIT table->cellDoubleClicked(inBody2, 0);
+        Q_EMIT table->cellDoubleClicked(inHeader, 0);
+        return 0;
+    });
+    reg.button("spdControlla")->click();
+    EXPECT_FALSE(elements.isEmpty());
+    EXPECT_EQ(opened, QStringList({editor.objectName() + ":15"}));
+    ASSERT_EQ(scripted.messages().size(), 1) << scripted.messages().join('|').toStdString();
+    EXPECT_TRUE(scripted.messages()[0].contains("chiudere il corpo della fattura"))
+        << scripted.messages()[0].toStdString();
+    EXPECT_EQ(scalar("select count(*) from PA_FE_Header where Esportato = 1").toInt(), 0);
+
+    // The export asks before writing a file with findings: No writes nothing.
+    scripted.clear();
+    const QString file = folder.file("IT01234567890_00001.xml");
+    scripted.answerSaveFile(file);
+    scripted.answerQuestion(false);
+    reg.button("spdEsportaXml")->click();
+    EXPECT_EQ(scripted.pendingAnswers(), 0);
+    ASSERT_FALSE(scripted.calls().isEmpty());
+    EXPECT_TRUE(scripted.calls().last().text.endsWith("Scrivere comunque il file?"));
+    EXPECT_FALSE(QFileInfo::exists(file));
 }
 
 TEST_F(BodyRegisterTest, OpeningAnEmptyRegisterDoesNothing) {

@@ -122,6 +122,8 @@ TEST_F(InvoiceFlowTest, AnInvoiceMadeThroughTheScreensExportsToAValidFile) {
             customer.indietro();
         } else if (&screen == &bodies) {
             EXPECT_TRUE(bodies.aggiungi()); // a new body, opened in the body editor
+            bodies.controlla();
+            EXPECT_EQ(prompt.messages().last(), BodyRegister::kNoFindingsMessage);
             prompt.answerSaveFile(file);
             bodies.esportaXml();
             bodies.accept();
