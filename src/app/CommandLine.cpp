@@ -189,8 +189,11 @@ int runCommandLine(const QStringList& arguments) {
         printHelp();
         return 0;
     }
-    printVersion();
-    return 0;
+    if (parser.isSet(QStringLiteral("version"))) {
+        printVersion();
+        return 0;
+    }
+    return wrongCommandLine(QStringLiteral("Indicare un comando."));
 }
 
 int runCommandLine(const QList<QByteArray>& rawArguments) {

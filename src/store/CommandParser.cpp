@@ -53,7 +53,9 @@ QString CommandParser::usage() const {
     QString text;
     for (const QString& line : spec_.synopsis.split(u'\n')) {
         text += text.isEmpty() ? QStringLiteral("Uso: ") : QStringLiteral("\n     ");
-        text += QStringLiteral("brevalto %1 %2").arg(spec_.name, line).trimmed();
+        QStringList words{spec_.program, spec_.name, line};
+        words.removeAll(QString());
+        text += words.join(u' ');
     }
     return text;
 }

@@ -19,6 +19,7 @@ struct CommandSpec {
     QList<QCommandLineOption> options = {};
     QString positionalName = {}; // shown in --help when the command takes words ("FILE.xml")
     QString positionalHelp = {};
+    QString program = QStringLiteral("brevalto"); // the executable, first word of the usage
 };
 
 class CommandParser {
@@ -35,7 +36,7 @@ public:
     QString value(const QString& name) const { return parser_.value(name); }
     QStringList positionalArguments() const { return parser_.positionalArguments(); }
 
-    // "Uso: brevalto NAME SYNOPSIS" (one line per synopsis line).
+    // "Uso: PROGRAM NAME SYNOPSIS" (one line per synopsis line).
     QString usage() const;
     // The whole --help text: usage, description and options.
     QString help() const;

@@ -67,6 +67,7 @@ TEST_F(CommandLineTest, WrongCommandLinesExitWithTwo) {
         {{"create-archive", "--colore", "a.mdb"}, "Opzione sconosciuta: --colore"},
         {{"--version", "export"}, "Indicare il comando prima delle sue opzioni"},
         {{"help", "esporta"}, "Comando sconosciuto: esporta"},
+        {{"--"}, "Indicare un comando"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -107,6 +108,30 @@ TEST_F(CommandLineTest, HelpAndVersion) {
                                               << r.out.toStdString();
     }
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+}
+
+// UpgradeDb, which the program starts without arguments, answers --help and --version and upgrades
+// nothing when its command line is wrong.
+TEST_F(CommandLineTest, UpgradeDbAnswersHelpAndVersion) {
+    const QString upgradeDb = QStringLiteral(BREVALTO_BINARY_DIR "/UpgradeDb");
+    const struct {
+        QStringList args;
+        int code;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {{"--help"}, 0, "Uso: UpgradeDb", ""},
+        {{"--version"}, 0, "Versione archivio: ", ""},
+        {{"--colore"}, 2, "", "Opzione sconosciuta: --colore"},
+        {{"archivio.mdb"}, 2, "", "Argomento sconosciuto: archivio.mdb"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome r = run(upgradeDb, c.args);
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(c.out)) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+    }
 }
 
 // A wrong command line says what is wrong in one line, then the usage: no page of help.
