@@ -3,45 +3,111 @@
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
 #include "store/ArchiveCreator.h"
+#include "store/ArchiveUpgrade.h"
+#include "store/CommandParser.h"
 #include "store/DbError.h"
+#include "store/Version.h"
 
+#include <QCommandLineParser>
 #include <QFile>
-#include <QTextStream>
+#include <algorithm>
 
 namespace brevalto {
 
 namespace {
 
 int createArchiveCommand(const QStringList& args) {
-    QTextStream out(stdout), err(stderr);
-    if (args.size() != 1 || args[0].startsWith(QLatin1String("-"))) {
-        err << "Uso: brevalto create-archive PERCORSO\n";
-        return 2;
-    }
-    if (args[0].trimmed().isEmpty()) {
-        err << "Indicare il percorso del nuovo archivio.\n"
-               "Uso: brevalto create-archive PERCORSO\n";
-        return 2;
-    }
+    CommandParser parser({
+        .name = QStringLiteral("create-archive"),
+        .synopsis = QStringLiteral("PERCORSO"),
+        .description = QStringLiteral(
+            "Crea un archivio nuovo con tutte le tabelle e i dati di riferimento completi\n"
+            "(codici, nazioni, regioni, province, comuni, aliquote IVA, codici di scarto SdI,\n"
+            "descrizioni degli elementi). Non sostituisce un file esistente."),
+        .positionalName = QStringLiteral("PERCORSO"),
+        .positionalHelp = QStringLiteral("il file dell'archivio da creare"),
+    });
+    const int parsed = parser.parse(args, stdout, stderr);
+    if (parsed >= 0)
+        return parsed;
+    const QStringList words = parser.positionalArguments();
+    if (words.size() != 1)
+        return parser.fail(stderr, words.isEmpty()
+                                       ? QStringLiteral("Indicare il percorso del nuovo archivio.")
+                                       : QStringLiteral("Indicare un solo percorso."));
+    const QString path = words.constFirst();
+    if (path.trimmed().isEmpty())
+        return parser.fail(stderr, QStringLiteral("Indicare il percorso del nuovo archivio."));
     try {
-        createArchive(args[0]);
+        createArchive(path);
     } catch (const DbError& e) {
-        err << e.text() << "\n";
+        printLine(stderr, e.text());
         return 1;
     }
-    out << "Archivio creato: " << args[0] << "\n";
+    printLine(stdout, QStringLiteral("Archivio creato: %1").arg(path));
     return 0;
 }
 
-void printUsage(QTextStream& out) {
-    out << "Uso:\n"
-           "  brevalto                         apre il programma\n"
-           "  brevalto create-archive PERCORSO crea un archivio nuovo con i dati di riferimento\n"
-           "  brevalto export --archive PERCORSO --document NUMERO [--out FILE] [--force]\n"
-           "                  [--no-check]     esporta il documento in un file FatturaPA\n"
-           "  brevalto check [--date AAAA-MM-GG] FILE.xml...\n"
-           "  brevalto check [--date AAAA-MM-GG] --archive PERCORSO --document NUMERO\n"
-           "                                   controlla file o documenti prima dell'invio\n";
+// The subcommands: adding one is adding its line.
+struct Subcommand {
+    const char* name;
+    const char* summary; // one line for "brevalto --help"
+    int (*run)(const QStringList& args);
+};
+
+const Subcommand kSubcommands[] = {
+    {"create-archive", "crea un archivio nuovo con i dati di riferimento", createArchiveCommand},
+    {"export", "esporta un documento dell'archivio in un file FatturaPA",
+     [](const QStringList& args) { return runExportCommand(args); }},
+    {"check", "controlla file FatturaPA o un documento dell'archivio prima dell'invio",
+     [](const QStringList& args) { return runCheckCommand(args); }},
+};
+
+const Subcommand* findSubcommand(const QString& name) {
+    for (const Subcommand& sub : kSubcommands) {
+        if (name == QLatin1String(sub.name))
+            return &sub;
+    }
+    return nullptr;
+}
+
+const char kUsage[] = "Uso: brevalto [OPZIONI] [COMANDO [ARGOMENTI]]";
+
+QList<QCommandLineOption> programOptions() {
+    return {{{QStringLiteral("h"), QStringLiteral("help")},
+             QStringLiteral("mostra questo aiuto ed esce")},
+            {{QStringLiteral("v"), QStringLiteral("version")},
+             QStringLiteral("mostra la versione del programma e dell'archivio ed esce")}};
+}
+
+void printHelp() {
+    QString text = QString::fromLatin1(kUsage) +
+                   QStringLiteral("\n\nSenza comando apre il programma; con un comando lavora "
+                                  "senza finestre e\nesce con 0 se riesce, con un altro numero se "
+                                  "non riesce (2: riga di comando errata).\n\nComandi:\n");
+    int width = 0;
+    for (const Subcommand& sub : kSubcommands)
+        width = std::max(width, int(qstrlen(sub.name)));
+    for (const Subcommand& sub : kSubcommands)
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QString::fromLatin1(sub.name).leftJustified(width),
+                         QString::fromUtf8(sub.summary));
+    text += QStringLiteral("\nOpzioni:\n") + optionsHelp(programOptions()) +
+            QStringLiteral("\n\"brevalto COMANDO --help\" mostra le opzioni di un comando.");
+    printLine(stdout, text);
+}
+
+void printVersion() {
+    printLine(stdout, QStringLiteral("Brevalto %1\nVersione archivio: %2")
+                          .arg(programVersion())
+                          .arg(requiredArchiveVersion));
+}
+
+int wrongCommandLine(const QString& message) {
+    printLine(stderr, message);
+    printLine(stderr, QString::fromLatin1(kUsage) +
+                          QStringLiteral(" (\"brevalto --help\" per l'elenco dei comandi)"));
+    return 2;
 }
 
 // Qt's own options for the window system, with whether each takes a value: they open the desktop
@@ -85,31 +151,49 @@ bool onlyWindowOptions(const QStringList& args) {
 } // namespace
 
 int runCommandLine(const QStringList& arguments) {
-    if (arguments.size() < 2)
+    if (arguments.size() < 2 || onlyWindowOptions(arguments.mid(1)))
         return -1;
     const QString command = arguments[1];
-    const QStringList rest = arguments.mid(2);
-    if (command == QLatin1String("create-archive"))
-        return createArchiveCommand(rest);
-    if (command == QLatin1String("export"))
-        return runExportCommand(rest);
-    if (command == QLatin1String("check"))
-        return runCheckCommand(rest);
-    if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
-        command == QLatin1String("help")) {
-        QTextStream out(stdout);
-        printUsage(out);
+    if (const Subcommand* sub = findSubcommand(command))
+        return sub->run(arguments.mid(2));
+    if (command == QLatin1String("help")) {
+        // "brevalto help export" is "brevalto export --help".
+        if (arguments.size() > 2) {
+            if (const Subcommand* sub = findSubcommand(arguments[2]))
+                return sub->run({QStringLiteral("--help")});
+            return wrongCommandLine(QStringLiteral("Comando sconosciuto: %1").arg(arguments[2]));
+        }
+        printHelp();
         return 0;
     }
-    if (onlyWindowOptions(arguments.mid(1)))
-        return -1;
-    QTextStream err(stderr);
-    if (command.startsWith(QLatin1Char('-')))
-        err << "Opzione sconosciuta: " << command << "\n";
-    else
-        err << "Comando sconosciuto: " << command << "\n";
-    printUsage(err);
-    return 2;
+    if (!command.startsWith(QLatin1Char('-')))
+        return wrongCommandLine(QStringLiteral("Comando sconosciuto: %1").arg(command));
+
+    // Options before any command: only the program's own.
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions(programOptions());
+    parser.addPositionalArgument(QStringLiteral("comando"), QString());
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty())
+            return wrongCommandLine(QStringLiteral("Opzione sconosciuta: %1").arg(command));
+        return wrongCommandLine(
+            QStringLiteral("Riga di comando non valida: %1").arg(parser.errorText()));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        return wrongCommandLine(QStringLiteral("Indicare il comando prima delle sue opzioni: %1")
+                                    .arg(parser.positionalArguments().constFirst()));
+    if (parser.isSet(QStringLiteral("help"))) {
+        printHelp();
+        return 0;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        printVersion();
+        return 0;
+    }
+    return wrongCommandLine(QStringLiteral("Indicare un comando."));
 }
 
 int runCommandLine(const QList<QByteArray>& rawArguments) {
@@ -118,11 +202,11 @@ int runCommandLine(const QList<QByteArray>& rawArguments) {
         const QByteArray& raw = rawArguments[i];
         const QString decoded = QFile::decodeName(raw);
         if (i > 0 && QFile::encodeName(decoded) != raw) {
-            QTextStream err(stderr);
-            err << "L'argomento \"" << decoded
-                << "\" contiene caratteri non validi nella codifica del sistema: il file "
-                   "avrebbe un altro nome. Rinominarlo o indicare un percorso con caratteri "
-                   "validi.\n";
+            printLine(stderr, QStringLiteral("L'argomento \"%1\" contiene caratteri non validi "
+                                             "nella codifica del sistema: il file avrebbe un altro "
+                                             "nome. Rinominarlo o indicare un percorso con "
+                                             "caratteri validi.")
+                                  .arg(decoded));
             return 2;
         }
         arguments << decoded;

@@ -137,8 +137,12 @@ void Screens::wireScreens() {
     wireMasterData();
 
     // Utility tab and the firm's record.
-    w.setButtonAction(QStringLiteral("btnRealizzazione"),
-                      [this] { showModeless(get<RealizzazioneWindow>()); });
+    w.setButtonAction(QStringLiteral("btnRealizzazione"), [this] {
+        auto& about = get<RealizzazioneWindow>();
+        about.showInstallation(dataModule_->archivePath(), dataModule_->connessione().isOpen(),
+                               environment_.programFolder);
+        showModeless(about);
+    });
     w.setButtonAction(QStringLiteral("btnOpzioni"), [this] { showModeless(get<OpzioniWindow>()); });
     w.setButtonAction(QStringLiteral("btnCaricaDitta"),
                       [this] { showModeless(get<DittaWindow>()); });

@@ -1,11 +1,13 @@
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/Screens.h"
+#include "store/Version.h"
 #include "ui/QtPrompt.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QIcon>
 #include <memory>
 
 int main(int argc, char** argv) {
@@ -15,12 +17,20 @@ int main(int argc, char** argv) {
     {
         // Subcommands never open a window: they run on a core application.
         QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Brevalto"));
+        QCoreApplication::setApplicationVersion(brevalto::programVersion());
         const int code = brevalto::runCommandLine(arguments);
         if (code >= 0)
             return code;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brevalto"));
+    QApplication::setApplicationVersion(brevalto::programVersion());
+    QApplication::setDesktopFileName(QStringLiteral("example.brevalto.Brevalto"));
+    QIcon icon;
+    for (const char* size : {"32", "48", "256"})
+        icon.addFile(QStringLiteral(":/icons/brevalto-%1.png").arg(QLatin1String(size)));
+    QApplication::setWindowIcon(icon);
     QApplication::setStyle(QStringLiteral("Fusion"));
     brevalto::installQtItalian(app);
 

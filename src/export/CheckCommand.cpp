@@ -7,6 +7,7 @@
 #include "export/ExportDriver.h"
 #include "export/ExportError.h"
 #include "export/FatturaWriter.h"
+#include "store/CommandParser.h"
 #include "store/DataModule.h"
 
 #include <QCoreApplication>
@@ -20,14 +21,31 @@ namespace brevalto {
 
 namespace {
 
-const char kUsage[] =
-    "Uso: brevalto check [--date AAAA-MM-GG] FILE.xml...\n"
-    "     brevalto check [--date AAAA-MM-GG] --archive PERCORSO --document NUMERO";
-
-void printLine(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fprintf(stream, "%s\n", bytes.constData());
-    std::fflush(stream);
+CommandSpec checkSpec() {
+    return {
+        .name = QStringLiteral("check"),
+        .synopsis = QStringLiteral("[--date AAAA-MM-GG] FILE.xml...\n"
+                                   "[--date AAAA-MM-GG] --archive PERCORSO --document NUMERO"),
+        .description = QStringLiteral(
+            "Controlla prima dell'invio file FatturaPA (anche ricevuti dai fornitori) oppure un\n"
+            "documento dell'archivio, senza scrivere nulla. Stampa una riga\n"
+            "FILE<TAB>CODICE<TAB>ELEMENTO<TAB>MESSAGGIO per ogni errore trovato. Esce con 0 se\n"
+            "nessun file ha errori, 1 se qualcuno ne ha, 2 per una riga di comando errata o un\n"
+            "file che non si può leggere."),
+        .options =
+            {
+                {QStringLiteral("date"),
+                 QStringLiteral("il giorno preso come oggi per le regole sulle date"),
+                 QStringLiteral("AAAA-MM-GG")},
+                {QStringLiteral("archive"),
+                 QStringLiteral("l'archivio del documento da controllare"),
+                 QStringLiteral("PERCORSO")},
+                {QStringLiteral("document"), QStringLiteral("il numero del documento"),
+                 QStringLiteral("NUMERO")},
+            },
+        .positionalName = QStringLiteral("FILE.xml"),
+        .positionalHelp = QStringLiteral("i file da controllare"),
+    };
 }
 
 struct Arguments {
@@ -35,61 +53,44 @@ struct Arguments {
     QString archive;
     QString document;
     QStringList files;
-    bool help = false;
 };
 
-QString parse(const QStringList& args, Arguments& a) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& word = args.at(i);
-        auto valueOf = [&](QString& target) -> QString {
-            if (i + 1 >= args.size() || args.at(i + 1).startsWith(QLatin1String("--")))
-                return QStringLiteral("Manca il valore di %1.").arg(word);
-            target = args.at(++i);
-            return QString();
-        };
-        QString error;
-        QString date;
-        if (word == QLatin1String("--date")) {
-            error = valueOf(date);
-            if (error.isEmpty()) {
-                a.today = QDate::fromString(date, Qt::ISODate);
-                if (!a.today.isValid() || date.size() != 10)
-                    error = QStringLiteral("La data \"%1\" non è valida: scriverla AAAA-MM-GG.")
-                                .arg(date);
-            }
-        } else if (word == QLatin1String("--archive")) {
-            error = valueOf(a.archive);
-        } else if (word == QLatin1String("--document")) {
-            error = valueOf(a.document);
-        } else if (word == QLatin1String("--help") || word == QLatin1String("-h")) {
-            a.help = true;
-        } else if (word.startsWith(QLatin1Char('-')) && word != QLatin1String("-")) {
-            error = QStringLiteral("Argomento sconosciuto: %1").arg(word);
-        } else {
-            a.files << word;
-        }
-        if (!error.isEmpty())
-            return error;
+// Reads the arguments into a; returns -1 to go on, otherwise the exit code (help or a wrong
+// command line, already printed).
+int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err) {
+    CommandParser parser(checkSpec());
+    const int code = parser.parse(args, out, err);
+    if (code >= 0)
+        return code;
+    a.archive = parser.value(QStringLiteral("archive"));
+    a.document = parser.value(QStringLiteral("document"));
+    a.files = parser.positionalArguments();
+    if (parser.isSet(QStringLiteral("date"))) {
+        const QString date = parser.value(QStringLiteral("date"));
+        a.today = QDate::fromString(date, Qt::ISODate);
+        if (!a.today.isValid() || date.size() != 10)
+            return parser.fail(
+                err,
+                QStringLiteral("La data \"%1\" non è valida: scriverla AAAA-MM-GG.").arg(date));
     }
-    if (a.help)
-        return QString();
-    if (!a.archive.isEmpty() || !a.document.isEmpty()) {
+    if (parser.isSet(QStringLiteral("archive")) || parser.isSet(QStringLiteral("document"))) {
         if (a.archive.isEmpty())
-            return QStringLiteral("Indicare l'archivio con --archive.");
+            return parser.fail(err, QStringLiteral("Indicare l'archivio con --archive."));
         if (a.document.isEmpty())
-            return QStringLiteral("Indicare il numero del documento con --document.");
+            return parser.fail(err,
+                               QStringLiteral("Indicare il numero del documento con --document."));
         if (!a.files.isEmpty())
-            return QStringLiteral("Indicare i file da controllare oppure un documento "
-                                  "dell'archivio, non entrambi.");
-        return QString();
+            return parser.fail(err, QStringLiteral("Indicare i file da controllare oppure un "
+                                                   "documento dell'archivio, non entrambi."));
+        return -1;
     }
     if (a.files.isEmpty())
-        return QStringLiteral("Indicare almeno un file da controllare.");
-    for (const QString& file : a.files) {
+        return parser.fail(err, QStringLiteral("Indicare almeno un file da controllare."));
+    for (const QString& file : std::as_const(a.files)) {
         if (file.trimmed().isEmpty())
-            return QStringLiteral("Il nome di un file è vuoto.");
+            return parser.fail(err, QStringLiteral("Il nome di un file è vuoto."));
     }
-    return QString();
+    return -1;
 }
 
 int checkFiles(const Arguments& a, std::FILE* out, std::FILE* err) {
@@ -148,16 +149,9 @@ int checkDocument(const Arguments& a, std::FILE* out, std::FILE* err) {
 
 int runCheckCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     Arguments a;
-    const QString usageError = parse(args, a);
-    if (!usageError.isEmpty()) {
-        printLine(err, usageError);
-        printLine(err, QString::fromLatin1(kUsage));
-        return 2;
-    }
-    if (a.help) {
-        printLine(out, QString::fromLatin1(kUsage));
-        return 0;
-    }
+    const int parsed = parse(args, a, out, err);
+    if (parsed >= 0)
+        return parsed;
     std::unique_ptr<QCoreApplication> app;
     static int argc = 1;
     static char name[] = "brevalto";

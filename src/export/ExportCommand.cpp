@@ -5,26 +5,44 @@
 #include "export/FatturaWriter.h"
 #include "store/ArchiveCheck.h"
 #include "store/ArchiveUpgrade.h"
+#include "store/CommandParser.h"
 #include "store/DataModule.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <cstdio>
 #include <memory>
 
 namespace brevalto {
 
 namespace {
 
-const char kUsage[] =
-    "Uso: brevalto export --archive PERCORSO --document NUMERO [--out FILE] [--force] "
-    "[--no-check]";
-
-void printLine(FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fprintf(stream, "%s\n", bytes.constData());
-    std::fflush(stream);
+CommandSpec exportSpec() {
+    return {
+        .name = QStringLiteral("export"),
+        .synopsis = QStringLiteral(
+            "--archive PERCORSO --document NUMERO [--out FILE] [--force] [--no-check]"),
+        .description = QStringLiteral(
+            "Scrive il documento numero NUMERO dell'archivio come file FatturaPA, con lo stesso\n"
+            "codice del pulsante \"Esporta xml\". Il file viene prima controllato: se il "
+            "controllo\n"
+            "trova errori li elenca e non scrive nulla. Stampa il percorso del file scritto."),
+        .options =
+            {
+                {QStringLiteral("archive"),
+                 QStringLiteral("l'archivio da cui leggere il documento"),
+                 QStringLiteral("PERCORSO")},
+                {QStringLiteral("document"), QStringLiteral("il numero del documento"),
+                 QStringLiteral("NUMERO")},
+                {QStringLiteral("out"),
+                 QStringLiteral("il file da scrivere (se manca: il nome proposto nella cartella "
+                                "delle opzioni)"),
+                 QStringLiteral("FILE")},
+                {QStringLiteral("force"), QStringLiteral("sostituisce un file già esistente")},
+                {QStringLiteral("no-check"), QStringLiteral("scrive il file anche se il controllo "
+                                                            "trova errori")},
+            },
+    };
 }
 
 struct Arguments {
@@ -35,37 +53,26 @@ struct Arguments {
     bool noCheck = false;
 };
 
-// Reads the arguments; an empty result text means they are fine.
-QString parse(const QStringList& args, Arguments& a) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& word = args.at(i);
-        auto valueOf = [&](QString& target) -> QString {
-            if (i + 1 >= args.size() || args.at(i + 1).startsWith(QLatin1String("--")))
-                return QStringLiteral("Manca il valore di %1.").arg(word);
-            target = args.at(++i);
-            return QString();
-        };
-        QString error;
-        if (word == QLatin1String("--archive"))
-            error = valueOf(a.archive);
-        else if (word == QLatin1String("--document"))
-            error = valueOf(a.document);
-        else if (word == QLatin1String("--out"))
-            error = valueOf(a.out);
-        else if (word == QLatin1String("--force"))
-            a.force = true;
-        else if (word == QLatin1String("--no-check"))
-            a.noCheck = true;
-        else
-            error = QStringLiteral("Argomento sconosciuto: %1").arg(word);
-        if (!error.isEmpty())
-            return error;
-    }
+// Reads the arguments into a; returns -1 to go on, otherwise the exit code (help or a wrong
+// command line, already printed).
+int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err) {
+    CommandParser parser(exportSpec());
+    const int code = parser.parse(args, out, err);
+    if (code >= 0)
+        return code;
+    if (!parser.positionalArguments().isEmpty())
+        return parser.fail(err, QStringLiteral("Argomento sconosciuto: %1")
+                                    .arg(parser.positionalArguments().constFirst()));
+    a.archive = parser.value(QStringLiteral("archive"));
+    a.document = parser.value(QStringLiteral("document"));
+    a.out = parser.value(QStringLiteral("out"));
+    a.force = parser.isSet(QStringLiteral("force"));
+    a.noCheck = parser.isSet(QStringLiteral("no-check"));
     if (a.archive.isEmpty())
-        return QStringLiteral("Indicare l'archivio con --archive.");
+        return parser.fail(err, QStringLiteral("Indicare l'archivio con --archive."));
     if (a.document.isEmpty())
-        return QStringLiteral("Indicare il numero del documento con --document.");
-    return QString();
+        return parser.fail(err, QStringLiteral("Indicare il numero del documento con --document."));
+    return -1;
 }
 
 // Puts TablePA_FE_Header on the one document with that number.
@@ -97,12 +104,9 @@ QString selectDocument(DataModule& data, const QString& numberText) {
 
 int run(const QStringList& args, std::FILE* out, std::FILE* err) {
     Arguments a;
-    const QString usageError = parse(args, a);
-    if (!usageError.isEmpty()) {
-        printLine(err, usageError);
-        printLine(err, QString::fromLatin1(kUsage));
-        return 2;
-    }
+    const int parsed = parse(args, a, out, err);
+    if (parsed >= 0)
+        return parsed;
 
     ConsolePrompt prompt(err);
     DataModule data;

@@ -9,6 +9,7 @@
 #include "ui/DataGrid.h"
 #include "ui/ScreenHost.h"
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -83,7 +84,10 @@ TEST_F(DocumentFlowTest, UtilityButtonsShowTheirScreensWithoutWaiting) {
     click("btnOpzioni");
     EXPECT_TRUE(screens->get<OpzioniWindow>().isVisible());
     click("btnRealizzazione");
-    EXPECT_TRUE(screens->get<RealizzazioneWindow>().isVisible());
+    auto& about = screens->get<RealizzazioneWindow>();
+    EXPECT_TRUE(about.isVisible());
+    EXPECT_EQ(about.archiveLabel()->text(), defaultArchive()) << "the archive in use";
+    EXPECT_EQ(about.folderLabel()->text(), programFolder());
     window().button("btnCaricaDitta")->show();
     click("btnCaricaDitta");
     EXPECT_TRUE(screens->get<DittaWindow>().isVisible());

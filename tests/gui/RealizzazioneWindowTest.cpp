@@ -1,5 +1,8 @@
-// The about screen: its two addresses open with the system's handler.
+// The about screen: version, where the data live, and two addresses that open with the system's
+// handler.
 #include "settings/RealizzazioneWindow.h"
+#include "store/ArchiveUpgrade.h"
+#include "store/Version.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -24,4 +27,20 @@ TEST(RealizzazioneWindowTest, LabelsOpenTheWebSiteAndANewMessage) {
     EXPECT_TRUE(screen.mailLabel()->text().contains("href=\"mailto:assistenza@brevalto.example\""));
     screen.indietroButton()->click();
     EXPECT_FALSE(screen.isVisible());
+}
+
+// Support asks for the version, the archive in use and the program folder: all three are shown.
+TEST(RealizzazioneWindowTest, ShowsVersionArchiveInUseAndProgramFolder) {
+    RealizzazioneWindow screen;
+    EXPECT_EQ(screen.versionLabel()->text(), QStringLiteral("Versione %1 (archivio versione %2)")
+                                                 .arg(programVersion())
+                                                 .arg(requiredArchiveVersion));
+    screen.showInstallation("/home/anna/.local/share/Brevalto/archivioPa.mdb", true,
+                            "/home/anna/.local/share/Brevalto/");
+    EXPECT_EQ(screen.archiveLabel()->text(), "/home/anna/.local/share/Brevalto/archivioPa.mdb");
+    EXPECT_EQ(screen.folderLabel()->text(), "/home/anna/.local/share/Brevalto/");
+    EXPECT_EQ(screen.archiveLabel()->accessibleName(), "Archivio in uso");
+    screen.showInstallation("/home/anna/.local/share/Brevalto/archivioPa.mdb", false,
+                            "/home/anna/.local/share/Brevalto/");
+    EXPECT_EQ(screen.archiveLabel()->text(), "nessun archivio aperto");
 }

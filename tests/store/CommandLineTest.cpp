@@ -61,6 +61,13 @@ TEST_F(CommandLineTest, WrongCommandLinesExitWithTwo) {
         {{"create-archive", ""}, "Indicare il percorso del nuovo archivio"},
         {{"create-archive"}, "Uso: brevalto create-archive"},
         {{"export", "--archive"}, "Manca il valore di --archive"},
+        {{"export", "--archive", "--document", "1"}, "Manca il valore di --archive"},
+        {{"export", "--force=si"}, "L'opzione --force non prende un valore"},
+        {{"check", "--colore", "a.xml"}, "Opzione sconosciuta: --colore"},
+        {{"create-archive", "--colore", "a.mdb"}, "Opzione sconosciuta: --colore"},
+        {{"--version", "export"}, "Indicare il comando prima delle sue opzioni"},
+        {{"help", "esporta"}, "Comando sconosciuto: esporta"},
+        {{"--"}, "Indicare un comando"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -70,6 +77,73 @@ TEST_F(CommandLineTest, WrongCommandLinesExitWithTwo) {
         EXPECT_TRUE(r.out.isEmpty());
     }
     EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+}
+
+// --help lists every subcommand, each subcommand explains its options, --version says which
+// archive version the program writes; all on standard output with 0, writing no file.
+TEST_F(CommandLineTest, HelpAndVersion) {
+    const struct {
+        QStringList args;
+        QStringList says;
+    } cases[] = {
+        {{"--help"}, {"Uso: brevalto", "create-archive", "export", "check", "--version"}},
+        {{"-h"}, {"Comandi:"}},
+        {{"help"}, {"Comandi:"}},
+        {{"--version"},
+         {"Brevalto 1.", QStringLiteral("Versione archivio: %1").arg(requiredArchiveVersion)}},
+        {{"create-archive", "--help"}, {"Uso: brevalto create-archive PERCORSO", "--help"}},
+        {{"export", "--help"},
+         {"Uso: brevalto export --archive PERCORSO", "--no-check", "--out FILE"}},
+        {{"check", "-h"},
+         {"Uso: brevalto check [--date AAAA-MM-GG] FILE.xml...", "--date AAAA-MM-GG", "FILE.xml"}},
+        {{"help", "export"}, {"Uso: brevalto export"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome r = run(exe, c.args);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+        for (const QString& text : c.says)
+            EXPECT_TRUE(r.out.contains(text)) << text.toStdString() << " in\n"
+                                              << r.out.toStdString();
+    }
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+}
+
+// UpgradeDb, which the program starts without arguments, answers --help and --version and upgrades
+// nothing when its command line is wrong.
+TEST_F(CommandLineTest, UpgradeDbAnswersHelpAndVersion) {
+    const QString upgradeDb = QStringLiteral(BREVALTO_BINARY_DIR "/UpgradeDb");
+    const struct {
+        QStringList args;
+        int code;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {{"--help"}, 0, "Uso: UpgradeDb", ""},
+        {{"--version"}, 0, "Versione archivio: ", ""},
+        {{"--colore"}, 2, "", "Opzione sconosciuta: --colore"},
+        {{"archivio.mdb"}, 2, "", "Argomento sconosciuto: archivio.mdb"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome r = run(upgradeDb, c.args);
+        EXPECT_EQ(r.code, c.code) << r.err.toStdString();
+        EXPECT_TRUE(r.out.contains(c.out)) << r.out.toStdString();
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+    }
+}
+
+// A wrong command line says what is wrong in one line, then the usage: no page of help.
+TEST_F(CommandLineTest, AnUnknownOptionIsOneLineAndTheUsage) {
+    for (const QStringList& args : {QStringList{"--colore"}, QStringList{"export", "--colore"}}) {
+        const Outcome r = run(exe, args);
+        EXPECT_EQ(r.code, 2);
+        const QStringList lines = r.err.trimmed().split('\n');
+        ASSERT_EQ(lines.size(), 2) << r.err.toStdString();
+        EXPECT_EQ(lines[0], "Opzione sconosciuta: --colore");
+        EXPECT_TRUE(lines[1].startsWith("Uso: brevalto")) << lines[1].toStdString();
+    }
 }
 
 // A name whose bytes are not valid in the system's encoding is refused, not written under another.

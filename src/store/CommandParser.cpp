@@ -1,0 +1,120 @@
+#include "store/CommandParser.h"
+
+#include <QRegularExpression>
+
+namespace brevalto {
+
+namespace {
+
+QCommandLineOption helpOption() {
+    return QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                              QStringLiteral("mostra questo aiuto ed esce"));
+}
+
+QString dashed(const QString& name) {
+    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+}
+
+} // namespace
+
+void printLine(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fprintf(stream, "%s\n", bytes.constData());
+    std::fflush(stream);
+}
+
+QString optionsHelp(const QList<QCommandLineOption>& options) {
+    QList<QPair<QString, QString>> rows;
+    qsizetype width = 0;
+    for (const QCommandLineOption& option : options) {
+        QStringList names;
+        for (const QString& name : option.names())
+            names << dashed(name);
+        QString left = names.join(QStringLiteral(", "));
+        if (!option.valueName().isEmpty())
+            left += u' ' + option.valueName();
+        width = std::max(width, left.size());
+        rows.append({left, option.description()});
+    }
+    QString text;
+    for (const auto& [left, description] : rows)
+        text += QStringLiteral("  %1  %2\n").arg(left.leftJustified(width), description);
+    return text;
+}
+
+CommandParser::CommandParser(CommandSpec spec) : spec_(std::move(spec)) {
+    parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser_.addOption(helpOption());
+    for (const QCommandLineOption& option : spec_.options)
+        parser_.addOption(option);
+}
+
+QString CommandParser::usage() const {
+    QString text;
+    for (const QString& line : spec_.synopsis.split(u'\n')) {
+        text += text.isEmpty() ? QStringLiteral("Uso: ") : QStringLiteral("\n     ");
+        QStringList words{spec_.program, spec_.name, line};
+        words.removeAll(QString());
+        text += words.join(u' ');
+    }
+    return text;
+}
+
+QString CommandParser::help() const {
+    QString text = usage() + QStringLiteral("\n\n") + spec_.description + QStringLiteral("\n\n");
+    if (!spec_.positionalName.isEmpty())
+        text += QStringLiteral("Argomenti:\n  %1  %2\n\n")
+                    .arg(spec_.positionalName, spec_.positionalHelp);
+    text += QStringLiteral("Opzioni:\n") + optionsHelp(QList{helpOption()} + spec_.options);
+    return text;
+}
+
+int CommandParser::fail(std::FILE* err, const QString& message) const {
+    printLine(err, message);
+    printLine(err, usage());
+    return 2;
+}
+
+QString CommandParser::errorMessage(const QStringList& words) const {
+    const QStringList unknown = parser_.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        // The word as it was typed, so that the user recognises it.
+        for (const QString& word : words) {
+            const QString bare = word.section(u'=', 0, 0);
+            if (bare == dashed(unknown.first()) || bare == u'-' + unknown.first())
+                return QStringLiteral("Opzione sconosciuta: %1").arg(bare);
+        }
+        return QStringLiteral("Opzione sconosciuta: %1").arg(dashed(unknown.first()));
+    }
+    // Qt words the other errors in English with the option between quotes.
+    static const QRegularExpression quoted(QStringLiteral("'([^']*)'"));
+    const QString text = parser_.errorText();
+    const QString option = quoted.match(text).captured(1);
+    if (text.startsWith(QLatin1String("Missing value")))
+        return QStringLiteral("Manca il valore di %1.").arg(option);
+    if (text.startsWith(QLatin1String("Unexpected value")))
+        return QStringLiteral("L'opzione %1 non prende un valore.").arg(option);
+    return QStringLiteral("Riga di comando non valida: %1").arg(text);
+}
+
+int CommandParser::parse(const QStringList& words, std::FILE* out, std::FILE* err) {
+    if (!parser_.parse(QStringList{QStringLiteral("brevalto")} + words))
+        return fail(err, errorMessage(words));
+    if (parser_.isSet(QStringLiteral("help"))) {
+        std::fputs(help().toLocal8Bit().constData(), out);
+        std::fflush(out);
+        return 0;
+    }
+    for (const QCommandLineOption& option : spec_.options) {
+        if (option.valueName().isEmpty())
+            continue;
+        for (const QString& value : parser_.values(option.names().constLast())) {
+            if (value.startsWith(QLatin1String("--")))
+                return fail(err, QStringLiteral("Manca il valore di %1.")
+                                     .arg(dashed(option.names().constLast())));
+        }
+    }
+    return -1;
+}
+
+} // namespace brevalto

@@ -1,0 +1,56 @@
+#pragma once
+// The reading of a headless subcommand's words ("brevalto export --archive a.mdb ..."), shared by
+// every subcommand so that they answer --help, word their errors and exit alike: a wrong command
+// line prints one Italian line with the error and one with the usage, and gives 2.
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+#include <cstdio>
+
+namespace brevalto {
+
+// Prints text and a line break on stream in the system's encoding, at once.
+void printLine(std::FILE* stream, const QString& text);
+
+struct CommandSpec {
+    QString name;        // "export"
+    QString synopsis;    // what follows the name in the usage: "--archive PERCORSO ..."
+    QString description; // one or more sentences for --help
+    QList<QCommandLineOption> options = {};
+    QString positionalName = {}; // shown in --help when the command takes words ("FILE.xml")
+    QString positionalHelp = {};
+    QString program = QStringLiteral("brevalto"); // the executable, first word of the usage
+};
+
+class CommandParser {
+public:
+    explicit CommandParser(CommandSpec spec);
+
+    // Reads words (those after the subcommand's name). Returns -1 when the command should run;
+    // otherwise the exit code: 0 after printing the help on out (-h, --help), 2 after printing
+    // the error and the usage on err. An option that takes a value refuses a missing one, and
+    // one that looks like another option ("--archive --document"): the value was forgotten.
+    int parse(const QStringList& words, std::FILE* out, std::FILE* err);
+
+    bool isSet(const QString& name) const { return parser_.isSet(name); }
+    QString value(const QString& name) const { return parser_.value(name); }
+    QStringList positionalArguments() const { return parser_.positionalArguments(); }
+
+    // "Uso: PROGRAM NAME SYNOPSIS" (one line per synopsis line).
+    QString usage() const;
+    // The whole --help text: usage, description and options.
+    QString help() const;
+    // Prints message and the usage on err; returns 2, the code of a wrong command line.
+    int fail(std::FILE* err, const QString& message) const;
+
+private:
+    QString errorMessage(const QStringList& words) const;
+
+    CommandSpec spec_;
+    QCommandLineParser parser_;
+};
+
+// The options' part of a --help text: one line per option with its names, value and description.
+QString optionsHelp(const QList<QCommandLineOption>& options);
+
+} // namespace brevalto
