@@ -1,7 +1,5 @@
 #include "store/NumberText.h"
 
-#include <QRegularExpression>
-
 namespace brevalto {
 
 bool parseNumberText(const QString& text, bool integer, QVariant* value) {
@@ -27,21 +25,25 @@ bool parseNumberText(const QString& text, bool integer, QVariant* value) {
         t.remove(thousands);
     }
     t.replace(QLatin1Char(','), QLatin1Char('.'));
-    // Digits with one decimal mark at most: no exponent, no "inf", no second mark.
-    static const QRegularExpression integerText(QStringLiteral("^[+-]?\\d+$"));
-    static const QRegularExpression decimalText(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)$"));
-    bool ok = false;
-    if (integer) {
-        if (!integerText.match(t).hasMatch())
+    // Digits with one decimal mark at most: no exponent, no "inf", no second mark. Checked by
+    // hand rather than by a regular expression: a file import reads hundreds of thousands.
+    int digits = 0, marks = 0;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            ++digits;
+        else if (c == QLatin1Char('.') && !integer)
+            ++marks;
+        else if (i != 0 || (c != QLatin1Char('+') && c != QLatin1Char('-')))
             return false;
-        const int n = t.toInt(&ok);
-        *value = n;
-    } else {
-        if (!decimalText.match(t).hasMatch())
-            return false;
-        const double d = t.toDouble(&ok);
-        *value = d;
     }
+    if (digits == 0 || marks > 1)
+        return false;
+    bool ok = false;
+    if (integer)
+        *value = t.toInt(&ok);
+    else
+        *value = t.toDouble(&ok);
     return ok;
 }
 

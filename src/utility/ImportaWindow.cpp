@@ -76,7 +76,7 @@ ImportaWindow::ImportaWindow(DataModule& db, QWidget* parent)
     area_->setAccessibleName(tr("Ordine delle colonne"));
     area_->setAcceptDrops(true);
     area_->setMinimumHeight(kButtonTop * 2 + 30);
-    area_->setMinimumWidth(5 + 4 * (kButtonWidth + 10));
+    area_->setMinimumWidth(5 + 4 * (kButtonWidth + 30));
     area_->installEventFilter(this);
     int x = 10;
     for (const ColumnDef& def : kColumns) {
@@ -84,10 +84,10 @@ ImportaWindow::ImportaWindow(DataModule& db, QWidget* parent)
         b->setObjectName(QLatin1String(def.name));
         b->setToolTip(tr("Trascinare per spostare; tasto destro per un valore fisso"));
         b->setAutoDefault(false);
-        b->setGeometry(x, kButtonTop, kButtonWidth, 28);
+        b->setGeometry(x, kButtonTop, std::max(kButtonWidth, b->sizeHint().width()), 28);
         b->installEventFilter(this);
         buttons_.insert(QLatin1String(def.name), b);
-        x += 70;
+        x += b->width() + 10;
     }
     buttons_.value(importa::kDescrizione)->setVisible(false); // shown at the first activation
 
@@ -172,6 +172,9 @@ void ImportaWindow::showEvent(QShowEvent* event) {
         if (QPushButton* b = buttons_.value(order_[n]))
             b->move(10 + 70 * n, kButtonTop);
     }
+    // With every button in the stored order, space them by their widths (the order stays).
+    if (order_.size() == buttons_.size())
+        ordina();
 }
 
 bool ImportaWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -1,7 +1,6 @@
 #include "utility/LineImport.h"
 
 #include "store/NumberText.h"
-#include "store/TextFields.h"
 
 #include <QStringDecoder>
 
@@ -91,10 +90,12 @@ Parsed parse(const QString& text, const Settings& settings) {
             continue;
         }
         QString descrizione, prezzo, quantita, aliquota;
+        // The fields as GetField() gives them, split once per line.
+        const QStringList fields = line.split(separator);
         for (int n = 0; n < settings.order.size(); ++n) {
             const QString& name = settings.order[n];
             const bool fixed = settings.fixed.contains(name);
-            QString value = fixed ? settings.fixed.value(name) : GetField(line, n + 1, separator);
+            QString value = fixed ? settings.fixed.value(name) : fields.value(n);
             if (name == kPrezzo) {
                 if (!fixed) {
                     value.remove(QChar(0x20AC));
@@ -137,7 +138,8 @@ Parsed parse(const QString& text, const Settings& settings) {
             row.quantita = 1.0;
         row.descrizione = descrizione.isEmpty() ? QVariant() : QVariant(descrizione);
         row.prezzoTotale = linee::lineTotal(row.quantita, row.prezzoUnitario, {})->toDouble();
-        row.source = QStringLiteral("Riga %1 del file (\"%2\")").arg(i + 1).arg(line.left(200));
+        row.source = QStringLiteral("Riga ") + QString::number(i + 1) +
+                     QStringLiteral(" del file (\"") + line.left(200) + QStringLiteral("\")");
         out.lines << row;
     }
     return out;

@@ -239,8 +239,11 @@ TEST_F(ImportaTest, TheExampleWithHeadingsAFixedRateAndTheStoredOrder) {
     window->show();
     EXPECT_EQ(window->columnOrder(),
               QStringList({"Descrizione", "Quantita", "Prezzo", "AliquotaIva"}));
-    EXPECT_EQ(window->columnButton("Descrizione")->x(), 10);
-    EXPECT_EQ(window->columnButton("AliquotaIva")->x(), 220);
+    int left = -1;
+    for (const char* name : {"Descrizione", "Quantita", "Prezzo", "AliquotaIva"}) {
+        EXPECT_GT(window->columnButton(name)->x(), left) << name;
+        left = window->columnButton(name)->x();
+    }
 }
 
 TEST_F(ImportaTest, TabWindows1252AndABadLineThatAddsNothing) {
