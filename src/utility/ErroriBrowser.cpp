@@ -46,6 +46,7 @@ ErroreDettaglioWindow::ErroreDettaglioWindow(DataModule& db, QWidget* parent)
     codice_->setReadOnly(true);
     codice_->setMaximumWidth(120);
     titolo_ = wrappedText(QStringLiteral("DBMemo1"), 2, this);
+    titolo_->setMaximumHeight(titolo_->minimumHeight()); // a title takes a line or two
     descrizione_ = wrappedText(QStringLiteral("DBMemo2"), 5, this);
     suggerimenti_ = wrappedText(QStringLiteral("DBMemo3"), 5, this);
 

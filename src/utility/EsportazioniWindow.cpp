@@ -39,9 +39,14 @@ EsportazioniWindow::EsportazioniWindow(DataModule& db, QWidget* parent)
     back->setAutoDefault(false);
     connect(back, &QPushButton::clicked, this, &QDialog::reject);
 
+    auto* about = new QLabel(tr("Scrive in un file csv, per la contabilità, le fatture non ancora "
+                                "esportate, e le segna come esportate."),
+                             this);
+    about->setWordWrap(true);
     auto* form = new QGridLayout;
-    form->addWidget(sellerLabel_, 0, 0);
-    form->addWidget(seller_, 1, 0);
+    form->addWidget(about, 0, 0);
+    form->addWidget(sellerLabel_, 1, 0);
+    form->addWidget(seller_, 2, 0);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(run);
     buttons->addStretch();

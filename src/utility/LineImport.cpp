@@ -77,6 +77,7 @@ Parsed parse(const QString& text, const Settings& settings) {
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the line break after the last line opens no line
     bool headingSkipped = !settings.headings;
+    out.lines.reserve(lines.size());
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines[i];
         if (line.endsWith(QLatin1Char('\r')))
