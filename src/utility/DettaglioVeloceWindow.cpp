@@ -57,7 +57,8 @@ DettaglioVeloceWindow::DettaglioVeloceWindow(DataModule& db, QWidget* parent)
         const QVariant valido = d.valueAt(row, d.columnIndex(kValido));
         return valido.toBool() ? QColor(Qt::white) : QColor(255, 150, 150);
     };
-    connect(grid_, &DataGrid::rowActivated, this, guard([this] { toggleValido(); }));
+    // Only a double click toggles: Enter ends the typing in a cell.
+    connect(grid_, &QAbstractItemView::doubleClicked, this, guard([this] { toggleValido(); }));
 
     grid_->setContextMenuPolicy(Qt::CustomContextMenu);
     menu_ = new QMenu(this);

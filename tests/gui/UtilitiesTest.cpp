@@ -466,6 +466,7 @@ TEST_F(DettaglioVeloceTest, KeysTogglesAndCopyIntoTheBody) {
               50.5);
     typeCell(0, "Trasferta");
     typeCell(2, "30");
+    QTest::keyClick(grid, Qt::Key_Return); // Enter toggles nothing
     QTest::keyClick(grid, Qt::Key_F2);
     EXPECT_EQ(
         scalar("select count(*) from DettaglioVeloce where Descrizione = 'Trasferta'").toInt(), 1);
@@ -475,15 +476,17 @@ TEST_F(DettaglioVeloceTest, KeysTogglesAndCopyIntoTheBody) {
 
     // Double click: not to import (red), and back; each toggle stored at once.
     d.moveTo(1);
-    Q_EMIT grid->rowActivated();
+    Q_EMIT grid->doubleClicked(grid->currentIndex());
     EXPECT_FALSE(
         scalar("select Valido from DettaglioVeloce where Descrizione = 'Trasferta'").toBool());
+    EXPECT_TRUE(
+        scalar("select Valido from DettaglioVeloce where Descrizione = 'Consulenza'").toBool());
     EXPECT_EQ(grid->model()->index(1, 0).data(Qt::BackgroundRole).value<QColor>(),
               QColor(255, 150, 150));
-    Q_EMIT grid->rowActivated();
+    Q_EMIT grid->doubleClicked(grid->currentIndex());
     EXPECT_TRUE(
         scalar("select Valido from DettaglioVeloce where Descrizione = 'Trasferta'").toBool());
-    Q_EMIT grid->rowActivated();
+    Q_EMIT grid->doubleClicked(grid->currentIndex());
 
     buttonOf(*window, "SpeedButton1")->click(); // "Importa tutto": the marked rows
     EXPECT_EQ(scripted.messages(), QStringList({"importazione terminata con successo !"}));
