@@ -26,9 +26,17 @@
 #include "ui/DataGrid.h"
 #include "ui/FieldHelp.h"
 #include "ui/GuardedAction.h"
+#include "ui/Help.h"
 #include "ui/ScreenHost.h"
 #include "utility/DescrizioneFunzionaliWindow.h"
+#include "utility/DettaglioVeloceWindow.h"
+#include "utility/ErroriBrowser.h"
+#include "utility/EsportazioniWindow.h"
+#include "utility/GuidaWindow.h"
+#include "utility/ImportaWindow.h"
 
+#include <QComboBox>
+#include <QLabel>
 #include <QTabWidget>
 
 namespace brevalto {
@@ -85,15 +93,19 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     // TfrmCodificheDecodificheFiles
     add("TfrmGriglia_CessionarioCommittente", new CessionariBrowser(db, owner));
     add("TfrmGrigliaCedentiPrestatori", new CedentiBrowser(db, owner));
-    // TfrmImporta
-    // TfrmGrigliaDettaglioVeloce
-    // TfrmEsportazioni
+    add("TfrmImporta", new ImportaWindow(db, owner));
+    add("TfrmGrigliaDettaglioVeloce", new DettaglioVeloceWindow(db, owner));
+    add("TfrmEsportazioni", new EsportazioniWindow(db, owner));
     // TfrmTrovaPA
-    // TfrmDettaglioErroriFatturazioneElettronica
-    // TfrmGrigliaErroriFatturazioneElettronica
+    add("TfrmDettaglioErroriFatturazioneElettronica", new ErroreDettaglioWindow(db, owner));
+    add("TfrmGrigliaErroriFatturazioneElettronica", new ErroriBrowser(db, owner));
+    add("TfrmGuida", new GuidaWindow(owner));
 
     auto* help = &get<DescrizioneFunzionaliWindow>();
     setFieldHelpHandler([help](const QString& code) { help->showElement(code); });
+    auto* guida = &get<GuidaWindow>();
+    setHelpHandler([guida] { showModeless(*guida); });
+    installHelpKey(mainWindow_.get());
     documents_ = std::make_unique<DocumentRegister>(db, installedPrompt());
     wireScreens();
 }
@@ -146,9 +158,29 @@ void Screens::wireScreens() {
     w.setButtonAction(QStringLiteral("btnOpzioni"), [this] { showModeless(get<OpzioniWindow>()); });
     w.setButtonAction(QStringLiteral("btnCaricaDitta"),
                       [this] { showModeless(get<DittaWindow>()); });
+    wireUtilities();
     get<OpzioniWindow>().setMultiSellerSelectorsVisible = [this](bool visible) {
         setMultiSellerSelectorsVisible(visible);
     };
+}
+
+void Screens::wireUtilities() {
+    MainWindow& w = *mainWindow_;
+    auto& errori = get<ErroriBrowser>();
+    errori.setDetail(&get<ErroreDettaglioWindow>());
+    registerLayoutGrid(errori.definition().layoutName, errori.grid());
+    w.setButtonAction(QStringLiteral("btnErroriScarto"), [&errori] {
+        errori.clearSearch();
+        showModal(errori);
+    });
+    auto& esportazioni = get<EsportazioniWindow>();
+    registerMultiSellerSelector(esportazioni.sellerSelector(), esportazioni.sellerLabel());
+    w.setButtonAction(QStringLiteral("btnEsportazioni"),
+                      [&esportazioni] { showModal(esportazioni); });
+    auto& bodyEditor = get<BodyEditor>();
+    bodyEditor.importFromFile = [this] { showModeless(get<ImportaWindow>()); };
+    bodyEditor.importFromArchive = [this] { showModal(get<DettaglioVeloceWindow>()); };
+    bodyEditor.refreshActions();
 }
 
 void Screens::wireMasterData() {
@@ -205,6 +237,7 @@ void Screens::wireMasterData() {
 
 Screens::~Screens() {
     setFieldHelpHandler({});
+    setHelpHandler({});
     documents_.reset();
     mainWindow_.reset(); // every screen with it
     dataModule_.reset();

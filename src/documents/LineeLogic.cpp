@@ -4,6 +4,8 @@
 #include "store/DataModule.h"
 #include "store/Saving.h"
 
+#include <QSqlQuery>
+
 namespace brevalto::linee {
 
 int nextLineNumber(DataModule& db, int bodyId) {
@@ -98,6 +100,64 @@ int addLine(DataModule& db) {
     const int id = lines.integer(QStringLiteral("Id"));
     requerySubRows(db, id);
     return id;
+}
+
+void addLines(DataModule& db, const QList<NewLine>& lines,
+              const std::function<bool(int)>& keepGoing) {
+    Dataset& dataset = db.table(kLinesDataset);
+    if (dataset.state() != Dataset::State::Browse)
+        dataset.cancel();
+    const int body = documenti::bodyId(db);
+    if (body <= 0)
+        throw DbError(QStringLiteral("Nessun corpo della fattura è aperto: le linee non possono "
+                                     "essere aggiunte."));
+    if (db.documentGone()) {
+        QMetaObject::invokeMethod(&db, &DataModule::dropGoneDocument, Qt::QueuedConnection);
+        throw DbError(DataModule::documentGoneText());
+    }
+    const BatchInsertScope batch(db);
+    Connection& c = db.connessione();
+    // One prepared statement for every row: the cost of a row is its insert, not a parse.
+    try {
+        c.inTransaction([&] {
+            int number = nextLineNumber(db, body);
+            QSqlQuery insert = c.prepare(
+                QStringLiteral("INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee "
+                               "(PA_FE_Body_Id, NumeroLinea, "
+                               "Descrizione, Quantita, PrezzoUnitario, PrezzoTotale, AliquotaIva) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+            for (int i = 0; i < lines.size(); ++i) {
+                if (keepGoing && i % 256 == 0 && !keepGoing(i))
+                    throw Cancelled{};
+                const NewLine& line = lines[i];
+                insert.bindValue(0, body);
+                insert.bindValue(1, number++);
+                insert.bindValue(2, line.descrizione);
+                insert.bindValue(3, line.quantita.isNull() ? QVariant(1.0) : line.quantita);
+                insert.bindValue(4, line.prezzoUnitario);
+                insert.bindValue(5, line.prezzoTotale);
+                insert.bindValue(6, line.aliquotaIva);
+                try {
+                    c.run(insert);
+                } catch (const DbError& e) {
+                    if (line.source.isEmpty())
+                        throw;
+                    throw DbError(QStringLiteral("%1: %2").arg(line.source, e.text()), e.kind());
+                }
+            }
+            if (keepGoing && !keepGoing(int(lines.size())))
+                throw Cancelled{};
+        });
+    } catch (...) {
+        try {
+            dataset.requery();
+        } catch (const DbError&) {
+            // The first error is the one to tell; the next re-query reads the archive again.
+        }
+        throw;
+    }
+    dataset.requery();
+    dataset.last();
 }
 
 void deleteCurrentLine(DataModule& db) {

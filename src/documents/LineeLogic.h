@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 namespace brevalto {
@@ -60,6 +61,30 @@ void requerySubRows(DataModule& db, int lineId);
 // sub-rows; the new line is current in the lines dataset. Returns its key, 0 when the archive
 // refused it (the error has been shown).
 int addLine(DataModule& db);
+
+// One line added in a batch (line import, quick lines): the values a new line gets besides its
+// body, number and, when quantita is null, quantity 1. source names where it came from ("riga 12
+// del file: ...") in the error of a refused row; empty for none.
+struct NewLine {
+    QVariant descrizione;
+    QVariant quantita;
+    QVariant prezzoUnitario;
+    QVariant prezzoTotale;
+    QVariant aliquotaIva;
+    QString source = {};
+};
+
+// Thrown by addLines() when keepGoing() asked to stop: nothing was added.
+struct Cancelled {};
+
+// Adds the lines to the current body, numbered after its highest line, all in one transaction:
+// either every line is stored or, when a row is refused (a lock, a gone Document, a full disk),
+// none is and the DbError (naming the refused line's source) reaches the caller. keepGoing, when
+// given, is asked now and then with the number of lines stored so far; false rolls back and
+// throws Cancelled. The lines dataset is re-queried in every case, with the last new line current
+// after a success. The batch flag is on while it runs.
+void addLines(DataModule& db, const QList<NewLine>& lines,
+              const std::function<bool(int)>& keepGoing = {});
 
 // Deletes the current line with its article codes, discounts and other data, without asking.
 void deleteCurrentLine(DataModule& db);

@@ -151,26 +151,44 @@ QSqlQuery Connection::execNative(const QString& sql, const QVariantList& values)
             ok = query.exec();
         }
     }
-    if (!ok) {
-        const QSqlError error = query.lastError();
-        if (isBusy(error))
-            throw DbError(QStringLiteral("L'archivio è bloccato da un'altra postazione; "
-                                         "riprovare tra poco. (%1)")
-                              .arg(describe(error)),
-                          DbError::Kind::Busy);
-        if (isDamage(error))
-            throw DbError(QStringLiteral("L'archivio è danneggiato: %1\nIstruzione: %2")
-                              .arg(describe(error), sql.simplified()),
-                          DbError::Kind::Damaged);
-        if (isReadOnlyError(error))
-            throw DbError(QStringLiteral("L'archivio è aperto in sola lettura: le modifiche non "
-                                         "possono essere salvate. (%1)")
-                              .arg(describe(error)),
-                          DbError::Kind::ReadOnly);
-        throw DbError(QStringLiteral("Errore dell'archivio: %1\nIstruzione: %2")
-                          .arg(describe(error), sql.simplified()));
-    }
+    if (!ok)
+        fail(query, sql);
     return query;
+}
+
+void Connection::fail(const QSqlQuery& query, const QString& sql) {
+    const QSqlError error = query.lastError();
+    if (isBusy(error))
+        throw DbError(QStringLiteral("L'archivio è bloccato da un'altra postazione; "
+                                     "riprovare tra poco. (%1)")
+                          .arg(describe(error)),
+                      DbError::Kind::Busy);
+    if (isDamage(error))
+        throw DbError(QStringLiteral("L'archivio è danneggiato: %1\nIstruzione: %2")
+                          .arg(describe(error), sql.simplified()),
+                      DbError::Kind::Damaged);
+    if (isReadOnlyError(error))
+        throw DbError(QStringLiteral("L'archivio è aperto in sola lettura: le modifiche non "
+                                     "possono essere salvate. (%1)")
+                          .arg(describe(error)),
+                      DbError::Kind::ReadOnly);
+    throw DbError(QStringLiteral("Errore dell'archivio: %1\nIstruzione: %2")
+                      .arg(describe(error), sql.simplified()));
+}
+
+QSqlQuery Connection::prepare(const QString& sql) {
+    if (!isOpen())
+        throw DbError(QStringLiteral("L'archivio non è aperto."));
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        fail(query, sql);
+    return query;
+}
+
+void Connection::run(QSqlQuery& prepared) {
+    if (!prepared.exec())
+        fail(prepared, prepared.lastQuery());
 }
 
 QSqlQuery Connection::exec(const QString& jetSql, const QVariantList& values) {

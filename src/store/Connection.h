@@ -47,6 +47,11 @@ public:
     // workstation, another process) commits a change to the archive. -1 when not open.
     qint64 dataVersion();
 
+    // A native SQLite statement prepared once and run many times with run() (bulk inserts: one
+    // parse for thousands of rows). Both throw DbError like execNative().
+    QSqlQuery prepare(const QString& sql);
+    void run(QSqlQuery& prepared);
+
     // First column of the first row, or a null value.
     QVariant scalar(const QString& jetSql, const QVariantList& values = {});
 
@@ -71,6 +76,9 @@ public:
     }
 
 private:
+    // Throws the DbError that describes the failed query (busy, damaged, read-only or other).
+    [[noreturn]] void fail(const QSqlQuery& query, const QString& sql);
+
     QString name_;
     QString path_;
     QString connectionString_;

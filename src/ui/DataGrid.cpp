@@ -83,11 +83,40 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     const QVariant value = dataset_->valueAt(index.row(), column);
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return displayText(value, columns_[index.column()].field);
+    if (role == Qt::EditRole) // the whole text, a number without rounding
+        return value.typeId() == QMetaType::Double
+                   ? QLocale().toString(value.toDouble(), 'f', QLocale::FloatingPointShortest)
+                   : value.toString();
+    if (role == Qt::BackgroundRole && rowBackground)
+        return rowBackground(index.row());
     if (role == Qt::TextAlignmentRole) {
         const bool number = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Int;
         return int(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
     return {};
+}
+
+Qt::ItemFlags DatasetModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (editable_ && index.isValid())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool DatasetModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!editable_ || !dataset_ || role != Qt::EditRole || !index.isValid() ||
+        index.column() >= columns_.size())
+        return false;
+    const QString field = columns_[index.column()].field;
+    QVariant stored = value.toString();
+    if (readCell && !readCell(field, value.toString(), &stored))
+        return false;
+    return guarded([&] {
+        if (dataset_->position() != index.row())
+            dataset_->moveTo(index.row());
+        dataset_->edit();
+        dataset_->setValue(field, stored);
+    });
 }
 
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -199,7 +228,10 @@ void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
 
 void DataGrid::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        Q_EMIT rowActivated();
+        // Enter that closes a cell being typed in (an editable grid) comes here too: it only
+        // ends the typing.
+        if (state() != QAbstractItemView::EditingState)
+            Q_EMIT rowActivated();
         return;
     }
     QTableView::keyPressEvent(event);

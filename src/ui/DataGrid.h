@@ -4,6 +4,7 @@
 #include <QAbstractTableModel>
 #include <QList>
 #include <QPointer>
+#include <functional>
 
 #include "store/Dataset.h"
 #include <QTableView>
@@ -29,6 +30,16 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+    // An editable grid writes what is typed in a cell into the dataset's edit buffer (the row is
+    // stored when the cursor leaves it, or by the screen). readCell turns the text typed into the
+    // column's value; false refuses it (the screen says why). Without it the text is stored.
+    void setEditable(bool on) { editable_ = on; }
+    std::function<bool(const QString& field, const QString& text, QVariant* value)> readCell;
+    // The background of a row (a QColor), or an invalid value for the grid's own.
+    std::function<QVariant(int row)> rowBackground;
 
     // The text a cell shows: dates as dd/MM/yyyy, Yes/No as "Sì"/"No", long texts cut to 400,
     // decimals as typed.
@@ -40,6 +51,7 @@ public:
 private:
     QPointer<Dataset> dataset_;
     QList<GridColumn> columns_;
+    bool editable_ = false;
 };
 
 class DataGrid : public QTableView {
@@ -62,6 +74,8 @@ public:
     void setSortOnTitleClick(bool on) { sortOnTitleClick_ = on; }
     // Shows the pop-up menu "Salva Griglia", "Elimina Colonna", "Reset Griglia".
     void setLayoutMenu(bool on) { layoutMenu_ = on; }
+    // The model, for an editable grid's readCell and rowBackground.
+    DatasetModel* datasetModel() const { return model_; }
 
     // The sort text a title click on field gives after the previous sort text.
     static QString toggledSort(const QString& previous, const QString& field);

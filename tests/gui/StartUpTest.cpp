@@ -387,6 +387,8 @@ TEST_F(ShellTest, MainWindowOffersEveryButtonEnabledOnceItsScreenExists) {
                                      "Vettori",
                                      "Realizzazione",
                                      "Opzioni",
+                                     "Esportazioni",
+                                     "Errori di scarto Fattura Elettronica",
                                      "Carica ditta",
                                      "Ricarica",
                                      "Elimina",

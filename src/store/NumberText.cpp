@@ -1,0 +1,50 @@
+#include "store/NumberText.h"
+
+namespace brevalto {
+
+bool parseNumberText(const QString& text, bool integer, QVariant* value) {
+    QString t = text.trimmed();
+    if (!integer) {
+        // Amounts are often pasted with their currency sign.
+        if (t.startsWith(QChar(0x20AC)))
+            t.remove(0, 1);
+        else if (t.endsWith(QChar(0x20AC)))
+            t.chop(1);
+    }
+    t.remove(QLatin1Char(' '));
+    t.remove(QChar(0x00A0));
+    if (t.isEmpty()) {
+        *value = QVariant();
+        return true;
+    }
+    // "1.234,56" and "1,234.56" both read as 1234.56: the last mark is the decimal one.
+    const int comma = int(t.lastIndexOf(QLatin1Char(','))),
+              dot = int(t.lastIndexOf(QLatin1Char('.')));
+    if (comma >= 0 && dot >= 0) {
+        const QChar thousands = comma > dot ? QLatin1Char('.') : QLatin1Char(',');
+        t.remove(thousands);
+    }
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
+    // Digits with one decimal mark at most: no exponent, no "inf", no second mark. Checked by
+    // hand rather than by a regular expression: a file import reads hundreds of thousands.
+    int digits = 0, marks = 0;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            ++digits;
+        else if (c == QLatin1Char('.') && !integer)
+            ++marks;
+        else if (i != 0 || (c != QLatin1Char('+') && c != QLatin1Char('-')))
+            return false;
+    }
+    if (digits == 0 || marks > 1)
+        return false;
+    bool ok = false;
+    if (integer)
+        *value = t.toInt(&ok);
+    else
+        *value = t.toDouble(&ok);
+    return ok;
+}
+
+} // namespace brevalto

@@ -1,0 +1,208 @@
+#include "utility/InvoiceList.h"
+
+#include "store/Connection.h"
+
+#include <QDateTime>
+#include <QSaveFile>
+#include <QSqlQuery>
+
+namespace brevalto::elenco {
+
+QString proposedFileName(const QDate& day) {
+    return QStringLiteral("Esportazioni_%1_%2_%3.csv")
+        .arg(day.day())
+        .arg(day.month())
+        .arg(day.year());
+}
+
+QString headingLine() {
+    return QStringLiteral(
+        "Data Documento;Numero Documento;TipoDocumento;Divisa;Importo Totale Documento;Causale;"
+        "Arrotondamento;Cessionario:IdentificativoFiscale;Cessionario:CodiceFiscale;"
+        "Cessionario:RagioneSociale;Cessionario:Nome;Cessionario:Cognome;Cessionario:Titolo;"
+        "Cessionario:CodEori;Cessionario:SedeIndirizzo;Cessionario:SedeCivico;Cessionario:SedeCap;"
+        "Cessionario:SedeComune;Cessionario:SedeProvincia;Cessionario:SedeNazione;");
+}
+
+namespace {
+
+const QString kSelect = QStringLiteral(
+    "SELECT PA_FE_Header.CessionarioCommittente_IdCodice, "
+    "PA_FE_Header.CessionarioCommittente_CodiceFiscale, "
+    "PA_FE_Header.CessionarioCommittente_Denominazione, PA_FE_Header.CessionarioCommittente_Nome, "
+    "PA_FE_Header.CessionarioCommittente_Cognome, PA_FE_Header.CessionarioCommittente_Titolo, "
+    "PA_FE_Header.CessionarioCommittente_CodEORI, "
+    "PA_FE_Header.CessionarioCommittente_Sede_Indirizzo, "
+    "PA_FE_Header.CessionarioCommittente_Sede_NumeroCivico, "
+    "PA_FE_Header.CessionarioCommittente_Sede_CAP, "
+    "PA_FE_Header.CessionarioCommittente_Sede_Comune, "
+    "PA_FE_Header.CessionarioCommittente_Sede_Provincia, "
+    "PA_FE_Header.CessionarioCommittente_Sede_Nazione, PA_FE_Body.DatiGenerali_TipoDocumento, "
+    "PA_FE_Body.DatiGenerali_Divisa, PA_FE_Body.DatiGenerali_Data, PA_FE_Body.DatiGenerali_Numero, "
+    "PA_FE_Body.ImportoTotaleDocumento, PA_FE_Body.Arrotondamento, PA_FE_Header.id "
+    "FROM PA_FE_Body INNER JOIN PA_FE_Header ON PA_FE_Body.PA_FE_Header_Id = PA_FE_Header.id "
+    "where (PA_FE_Header.Esportato = false or PA_FE_Header.Esportato is null) and "
+    "PA_FE_Header.CedentePrestatore_Id= ? "
+    "ORDER BY  PA_FE_Body.DatiGenerali_Data, PA_FE_Body.DatiGenerali_Numero");
+
+// Column positions of kSelect.
+enum Col {
+    IdCodice,
+    CodiceFiscale,
+    Denominazione,
+    Nome,
+    Cognome,
+    Titolo,
+    CodEori,
+    Indirizzo,
+    Civico,
+    Cap,
+    Comune,
+    Provincia,
+    Nazione,
+    TipoDocumento,
+    Divisa,
+    Data,
+    Numero,
+    Totale,
+    Arrotondamento,
+    DocumentId
+};
+
+QString shortDateFormat(const QLocale& locale) {
+    QString format = locale.dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+// A stored date as the workstation writes it: a date, a date with its time, or a time alone.
+QString dateText(const QVariant& value, const QLocale& locale) {
+    if (value.isNull())
+        return {};
+    const QString stored = value.toString().trimmed();
+    const QString timeFormat = locale.timeFormat(QLocale::ShortFormat);
+    if (stored.size() <= 10) {
+        const QDate d = QDate::fromString(stored, Qt::ISODate);
+        return d.isValid() ? locale.toString(d, shortDateFormat(locale)) : stored;
+    }
+    const QDateTime dt = QDateTime::fromString(
+        stored.left(19).replace(QLatin1Char(' '), QLatin1Char('T')), Qt::ISODate);
+    if (!dt.isValid())
+        return stored;
+    if (dt.date() == QDate(1899, 12, 30)) // the day a time alone is stored on
+        return locale.toString(dt.time(), timeFormat);
+    return locale.toString(dt.date(), shortDateFormat(locale)) + QLatin1Char(' ') +
+           locale.toString(dt.time(), timeFormat);
+}
+
+// General number format: at most 15 significant digits, no trailing zeros, no thousands
+// separator, the locale's decimal mark; null is 0.
+QString numberText(const QVariant& value, const QLocale& locale) {
+    QString text = QString::number(value.isNull() ? 0.0 : value.toDouble(), 'g', 15);
+    text.replace(QLatin1Char('.'), locale.decimalPoint());
+    return text;
+}
+
+} // namespace
+
+Listing build(Connection& connection, qint64 sellerId, const QLocale& locale) {
+    Listing out;
+    const QStringList headings = headingLine().split(QLatin1Char(';'));
+    out.text = headingLine() + QLatin1Char('\n');
+    QSqlQuery q = connection.exec(kSelect, {sellerId});
+    while (q.next()) {
+        const auto text = [&q](int col) { return q.value(col).toString(); };
+        const QStringList fields = {
+            dateText(q.value(Data), locale),
+            text(Numero),
+            text(TipoDocumento),
+            text(Divisa),
+            numberText(q.value(Totale), locale),
+            QString(),
+            numberText(q.value(Arrotondamento), locale),
+            text(IdCodice),
+            text(CodiceFiscale),
+            text(Denominazione),
+            text(Nome),
+            text(Cognome),
+            text(Titolo),
+            text(CodEori),
+            text(Indirizzo),
+            text(Civico),
+            text(Cap),
+            text(Comune),
+            text(Provincia),
+            text(Nazione),
+        };
+        for (int i = 0; i < fields.size(); ++i) {
+            QString wide;
+            for (const QChar c : fields[i]) {
+                if (c.unicode() > 0xFF && !wide.contains(c))
+                    wide += c;
+            }
+            if (!wide.isEmpty())
+                out.unrepresentable << Unrepresentable{
+                    QStringLiteral("fattura n. %1 del %2").arg(fields[1], fields[0]),
+                    headings.value(i), wide};
+            out.text += fields[i] + QLatin1Char(';');
+        }
+        out.text += QLatin1Char('\n');
+        ++out.invoices;
+        const qint64 document = q.value(DocumentId).toLongLong();
+        if (!out.documents.contains(document))
+            out.documents << document;
+    }
+    // The seller's Documents without any invoice are marked with the listed ones.
+    QSqlQuery empty = connection.exec(
+        QStringLiteral("select id from PA_FE_Header where (Esportato = false or Esportato is "
+                       "null) and CedentePrestatore_Id = ? and not exists (select * from "
+                       "PA_FE_Body where PA_FE_Body.PA_FE_Header_Id = PA_FE_Header.id)"),
+        {sellerId});
+    while (empty.next())
+        out.documents << empty.value(0).toLongLong();
+    return out;
+}
+
+QByteArray encode(const QString& text) {
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        bytes[i] = c > 0xFF ? '?' : char(c);
+    }
+    return bytes;
+}
+
+QString describe(const QList<Unrepresentable>& values) {
+    QStringList lines;
+    for (const Unrepresentable& v : values.mid(0, 10))
+        lines << QStringLiteral("%1, %2: %3").arg(v.invoice, v.field, v.characters);
+    if (values.size() > 10)
+        lines << QStringLiteral("... e altri %1 valori").arg(values.size() - 10);
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+void markExported(Connection& connection, const QList<qint64>& documents) {
+    connection.inTransaction([&] {
+        for (qsizetype i = 0; i < documents.size(); i += 500) {
+            QStringList ids;
+            for (const qint64 id : documents.mid(i, 500))
+                ids << QString::number(id);
+            connection.exec(QStringLiteral("UPDATE PA_FE_Header SET Esportato = True where "
+                                           "id in (%1)")
+                                .arg(ids.join(QLatin1Char(','))));
+        }
+    });
+}
+
+} // namespace brevalto::elenco

@@ -1,0 +1,335 @@
+// The utilities without their screens: reading a line-import file, adding a batch of lines all or
+// nothing, and the invoice list's exact bytes and marks, on real archives.
+#include "documents/ChildRows.h"
+#include "store/DataModule.h"
+#include "store/Prompt.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TestFiles.h"
+#include "utility/InvoiceList.h"
+#include "utility/LineImport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace brevalto;
+
+namespace {
+
+struct Expected {
+    QVariant descrizione, quantita, prezzo, totale, aliquota;
+};
+
+struct ParseCase {
+    const char* name;
+    QString separator;
+    bool headings;
+    QVariant order; // opzioni.ImportaStringa
+    QHash<QString, QString> fixed;
+    QString text;
+    QList<Expected> lines;
+};
+
+TEST(LineImportTest, ReadsTheFileAsTheColumnButtonsSay) {
+    const QString longText(1500, QLatin1Char('x'));
+    const QVariant none;
+    const QList<ParseCase> cases = {
+        {"euro sign and blank removed from the price",
+         ";",
+         false,
+         "Descrizione|Quantita|Prezzo|AliquotaIva|",
+         {},
+         QString::fromUtf8("Viti inox;10;€ 1,50;22\n"),
+         {{"Viti inox", 10.0, 1.5, 15.0, 22.0}}},
+        {"without a stored order: price, then description; quantity 1",
+         ";",
+         false,
+         none,
+         {},
+         "12,5;Bulloni;7;22\n",
+         {{"Bulloni", 1.0, 12.5, 12.5, none}}},
+        {"headings: exactly the first line skipped, CR LF endings",
+         ";",
+         true,
+         "Descrizione|Prezzo|",
+         {},
+         "Descrizione;Prezzo\r\nViti;2\r\nDadi;3\r\n",
+         {{"Viti", 1.0, 2.0, 2.0, none}, {"Dadi", 1.0, 3.0, 3.0, none}}},
+        {"tab separator",
+         "\t",
+         false,
+         "Quantita|Descrizione|Prezzo|",
+         {},
+         "3\tMorsetto\t2,10",
+         {{"Morsetto", 3.0, 2.1, 6.3, none}}},
+        {"a separator of several characters uses its first",
+         ";#",
+         false,
+         "Descrizione|Prezzo|",
+         {},
+         "Vite;5",
+         {{"Vite", 1.0, 5.0, 5.0, none}}},
+        {"a fixed rate wins over the file",
+         ";",
+         false,
+         "Descrizione|Prezzo|AliquotaIva|",
+         {{"AliquotaIva", "22"}},
+         "Vite;1;10\nDado;2;4",
+         {{"Vite", 1.0, 1.0, 1.0, 22.0}, {"Dado", 1.0, 2.0, 2.0, 22.0}}},
+        {"description cut to 1000 characters",
+         ";",
+         false,
+         "Descrizione|Prezzo|",
+         {},
+         longText + ";1",
+         {{longText.left(1000), 1.0, 1.0, 1.0, none}}},
+        {"a short line leaves the missing fields empty",
+         ";",
+         false,
+         "Descrizione|Prezzo|AliquotaIva|Quantita|",
+         {},
+         "Vite;2,00",
+         {{"Vite", 1.0, 2.0, 2.0, none}}},
+        {"blank as thousands separator, exact cents",
+         ";",
+         false,
+         "Prezzo|Quantita|",
+         {},
+         "1 250,00;3\n0,1;3",
+         {{none, 3.0, 1250.0, 3750.0, none}, {none, 3.0, 0.1, 0.3, none}}},
+        {"blank lines are skipped, a null separator is |",
+         "",
+         false,
+         "Descrizione|Prezzo|",
+         {},
+         "Vite|1\n   \nDado|2\n",
+         {{"Vite", 1.0, 1.0, 1.0, none}, {"Dado", 1.0, 2.0, 2.0, none}}},
+    };
+    for (const ParseCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        importa::Settings s{c.separator, c.headings, importa::columnOrder(c.order), c.fixed};
+        const importa::Parsed parsed = importa::parse(c.text, s);
+        ASSERT_FALSE(parsed.error) << parsed.error->message().toStdString();
+        ASSERT_EQ(parsed.lines.size(), c.lines.size());
+        for (int i = 0; i < c.lines.size(); ++i) {
+            const linee::NewLine& got = parsed.lines[i];
+            const Expected& want = c.lines[i];
+            EXPECT_EQ(got.descrizione, want.descrizione) << i;
+            EXPECT_DOUBLE_EQ(got.quantita.toDouble(), want.quantita.toDouble()) << i;
+            EXPECT_DOUBLE_EQ(got.prezzoUnitario.toDouble(), want.prezzo.toDouble()) << i;
+            EXPECT_DOUBLE_EQ(got.prezzoTotale.toDouble(), want.totale.toDouble()) << i;
+            EXPECT_EQ(got.aliquotaIva.isNull(), want.aliquota.isNull()) << i;
+            EXPECT_DOUBLE_EQ(got.aliquotaIva.toDouble(), want.aliquota.toDouble()) << i;
+        }
+    }
+}
+
+TEST(LineImportTest, ABadLineRefusesTheWholeFileAndIsNamed) {
+    const struct {
+        QString text;
+        int line;
+        QString reason;
+    } cases[] = {
+        {"Descrizione;Prezzo;Quantita\nViti;1;2\nDadi;abc;1\nRondelle;1;1", 3,
+         "Prezzo unitario non valido: abc"},
+        {"Descrizione;Prezzo;Quantita\nViti;1;tre", 2, "Quantità non valido: tre"},
+        {"Descrizione;Prezzo;Quantita\nViti;;2", 2, "manca il prezzo unitario"},
+        {"Descrizione;Prezzo;Quantita\nViti", 2, "manca il prezzo unitario"},
+    };
+    importa::Settings s{";", true, {"Descrizione", "Prezzo", "Quantita"}, {}};
+    for (const auto& c : cases) {
+        const importa::Parsed parsed = importa::parse(c.text, s);
+        ASSERT_TRUE(parsed.error) << c.text.toStdString();
+        EXPECT_TRUE(parsed.lines.isEmpty());
+        EXPECT_EQ(parsed.error->number, c.line);
+        EXPECT_EQ(parsed.error->reason, c.reason);
+        EXPECT_EQ(parsed.error->text, c.text.split('\n').at(c.line - 1));
+        EXPECT_TRUE(parsed.error->message().startsWith(QString("Riga %1 del file").arg(c.line)));
+    }
+    s.order = {"Descrizione", "Prezzo", "AliquotaIva"};
+    s.headings = false;
+    const importa::Parsed rate = importa::parse("Viti;1;0,22", s);
+    ASSERT_TRUE(rate.error);
+    EXPECT_TRUE(rate.error->reason.startsWith("Aliquota Iva non valida: 0,22"));
+}
+
+TEST(LineImportTest, ReadsUtf8OrWindows1252) {
+    EXPECT_EQ(importa::decodeText(QString::fromUtf8("Caffè € 5").toUtf8()),
+              QString::fromUtf8("Caffè € 5"));
+    EXPECT_EQ(importa::decodeText("\xEF\xBB\xBF" + QString::fromUtf8("Perù").toUtf8()),
+              QString::fromUtf8("Perù"));
+    // What a spreadsheet on a Windows workstation writes: è is E8, the euro sign 80.
+    EXPECT_EQ(importa::decodeText(QByteArray("Caff\xE8 \x80 5 \x93x\x94")),
+              QString::fromUtf8("Caffè € 5 “x”"));
+}
+
+class LinesBatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = test::copyOfNewArchive(folder);
+        db.connessione().open(path);
+        db.openAllDatasets();
+        setPrompt(&scripted);
+        sql("insert into PA_FE_Header (DatiTrasmissione_ProgressivoInvio) values ('1')");
+        const int header = scalar("select max(ID) from PA_FE_Header").toInt();
+        sql("insert into PA_FE_Body (PA_FE_Header_Id) values (?)", {header});
+        db.table("TablePA_FE_Header").requery();
+        db.table("TablePA_FE_Header").locate("ID", header);
+        db.loadBodies();
+        db.requeryBodyChildren();
+        body = documenti::bodyId(db);
+    }
+    void TearDown() override { setPrompt(nullptr); }
+    void sql(const QString& s, const QVariantList& v = {}) { db.connessione().exec(s, v); }
+    QVariant scalar(const QString& s) { return db.connessione().scalar(s); }
+    int lines() {
+        return scalar(QString("select count(*) from PA_FE_Body_DatiBeniServizi_DettaglioLinee "
+                              "where PA_FE_Body_Id = %1")
+                          .arg(body))
+            .toInt();
+    }
+    static QList<linee::NewLine> batch(int n, const QString& failing = {}) {
+        QList<linee::NewLine> out;
+        for (int i = 1; i <= n; ++i)
+            out << linee::NewLine{i == n && !failing.isEmpty() ? failing : QString("L%1").arg(i),
+                                  2.0,
+                                  1.5,
+                                  3.0,
+                                  22.0,
+                                  QString("Riga %1 del file").arg(i)};
+        return out;
+    }
+
+    test::TempFolder folder;
+    QString path;
+    DataModule db;
+    test::ScriptedPrompt scripted;
+    int body = 0;
+};
+
+TEST_F(LinesBatchTest, AddsEveryLineNumberedAfterTheLastOrNone) {
+    sql("insert into PA_FE_Body_DatiBeniServizi_DettaglioLinee (PA_FE_Body_Id, NumeroLinea) "
+        "values (?, 4)",
+        {body});
+    linee::addLines(db, batch(3));
+    Dataset& d = db.table("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee");
+    EXPECT_EQ(d.rowCount(), 4) << "the lines dataset shows them";
+    EXPECT_EQ(d.integer("NumeroLinea"), 7) << "the last new line is current";
+    EXPECT_EQ(scalar("select min(NumeroLinea) from PA_FE_Body_DatiBeniServizi_DettaglioLinee "
+                     "where Descrizione like 'L%'")
+                  .toInt(),
+              5);
+
+    // A row the archive refuses (here a trigger, as a lock or a full disk would) takes the whole
+    // batch back, and the error names the line of the file.
+    sql("CREATE TRIGGER refuse BEFORE INSERT ON PA_FE_Body_DatiBeniServizi_DettaglioLinee WHEN "
+        "NEW.Descrizione = 'boom' BEGIN SELECT RAISE(ABORT, 'riga rifiutata'); END");
+    try {
+        linee::addLines(db, batch(5, "boom"));
+        FAIL() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.text().startsWith("Riga 5 del file: ")) << e.text().toStdString();
+        EXPECT_TRUE(e.text().contains("riga rifiutata"));
+    }
+    EXPECT_EQ(lines(), 4);
+    EXPECT_FALSE(db.batchInsert());
+    EXPECT_EQ(db.connessione().transactionDepth(), 0);
+
+    int asked = 0;
+    EXPECT_THROW(linee::addLines(db, batch(600), [&](int done) { return ++asked, done < 512; }),
+                 linee::Cancelled);
+    EXPECT_EQ(lines(), 4) << "cancelling adds nothing";
+    EXPECT_EQ(asked, 3);
+    EXPECT_FALSE(db.batchInsert());
+}
+
+class InvoiceListTest : public LinesBatchTest {
+protected:
+    int document(int seller, const QVariant& exported, const QString& name) {
+        sql("insert into PA_FE_Header (CedentePrestatore_Id, Esportato, "
+            "CessionarioCommittente_Denominazione, CessionarioCommittente_IdCodice, "
+            "CessionarioCommittente_Sede_Indirizzo, CessionarioCommittente_Sede_CAP, "
+            "CessionarioCommittente_Sede_Comune, CessionarioCommittente_Sede_Provincia, "
+            "CessionarioCommittente_Sede_Nazione) values (?, ?, ?, '01234567890', 'Via Po 1', "
+            "'10100', 'Torino', 'TO', 'IT')",
+            {seller, exported, name});
+        return scalar("select max(ID) from PA_FE_Header").toInt();
+    }
+    void invoice(int header, const QString& date, const QString& number, const QVariant& total,
+                 const QVariant& rounding = {}) {
+        sql("insert into PA_FE_Body (PA_FE_Header_Id, DatiGenerali_TipoDocumento, "
+            "DatiGenerali_Divisa, DatiGenerali_Data, DatiGenerali_Numero, ImportoTotaleDocumento, "
+            "Arrotondamento) values (?, 'TD01', 'EUR', ?, ?, ?, ?)",
+            {header, date, number, total, rounding});
+    }
+    bool exported(int header) {
+        return scalar(QString("select Esportato from PA_FE_Header where ID = %1").arg(header))
+            .toBool();
+    }
+};
+
+TEST_F(InvoiceListTest, WritesTheSellersPendingInvoicesByteForByteAndMarksOnlyThose) {
+    sql("delete from PA_FE_Body");
+    sql("delete from PA_FE_Header");
+    const int two = document(7, 0, QString::fromUtf8("Caffè Società"));
+    invoice(two, "2026-03-05", "12", 122.0, -0.01);
+    invoice(two, "2026-03-02", "11", 15.5);
+    const int done = document(7, 1, "Già esportato");
+    invoice(done, "2026-01-01", "1", 10.0);
+    const int empty = document(7, QVariant(), "Senza fatture"); // never marked: not exported
+    const int other = document(8, 0, "Altro cedente");
+    invoice(other, "2026-03-01", "3", 1.0);
+
+    const elenco::Listing listing =
+        elenco::build(db.connessione(), 7, QLocale(QLocale::Italian, QLocale::Italy));
+    const QByteArray bytes = elenco::encode(listing.text);
+    const QByteArray customer =
+        ";01234567890;;Caff\xE8 Societ\xE0;;;;;Via Po 1;;10100;Torino;TO;IT;\n";
+    EXPECT_EQ(bytes, elenco::headingLine().toLatin1() + "\n" + "02/03/2026;11;TD01;EUR;15,5;;0" +
+                         customer + "05/03/2026;12;TD01;EUR;122;;-0,01" + customer);
+    EXPECT_EQ(listing.invoices, 2);
+    EXPECT_TRUE(listing.unrepresentable.isEmpty());
+    EXPECT_EQ(bytes.count('\n'), 3);
+    EXPECT_EQ(elenco::headingLine().count(';'), 20);
+
+    const int late = document(7, 0, "Aggiunto da un'altra postazione");
+    invoice(late, "2026-03-06", "13", 1.0);
+    elenco::markExported(db.connessione(), listing.documents);
+    EXPECT_TRUE(exported(two));
+    EXPECT_TRUE(exported(empty)) << "the seller's documents without invoices go with them";
+    EXPECT_FALSE(exported(other));
+    EXPECT_FALSE(exported(late)) << "not in the file, not marked";
+
+    const elenco::Listing none = elenco::build(db.connessione(), 99);
+    EXPECT_EQ(elenco::encode(none.text), elenco::headingLine().toLatin1() + "\n");
+    EXPECT_TRUE(none.documents.isEmpty());
+}
+
+TEST_F(InvoiceListTest, NamesWhatTheOneByteFormatCannotCarry) {
+    sql("delete from PA_FE_Header");
+    const int euro = document(7, 0, QString::fromUtf8("Bar € Ristoro"));
+    invoice(euro, "2026-03-05", "12", 1.0);
+    const elenco::Listing listing =
+        elenco::build(db.connessione(), 7, QLocale(QLocale::Italian, QLocale::Italy));
+    ASSERT_EQ(listing.unrepresentable.size(), 1);
+    EXPECT_EQ(listing.unrepresentable[0].invoice, "fattura n. 12 del 05/03/2026");
+    EXPECT_EQ(listing.unrepresentable[0].field, "Cessionario:RagioneSociale");
+    EXPECT_EQ(listing.unrepresentable[0].characters, QString::fromUtf8("€"));
+    EXPECT_TRUE(elenco::encode(listing.text).contains(";Bar ? Ristoro;"));
+}
+
+TEST(InvoiceListFileTest, NameAndAtomicWrite) {
+    EXPECT_EQ(elenco::proposedFileName(QDate(2026, 3, 5)), "Esportazioni_5_3_2026.csv");
+    EXPECT_EQ(elenco::proposedFileName(QDate(2026, 12, 25)), "Esportazioni_25_12_2026.csv");
+    test::TempFolder folder;
+    QString error;
+    EXPECT_FALSE(elenco::writeFile(folder.file("manca/elenco.csv"), "x", &error));
+    EXPECT_FALSE(error.isEmpty());
+    const QString path = folder.file("elenco.csv");
+    ASSERT_TRUE(elenco::writeFile(path, "prima\n", &error));
+    ASSERT_TRUE(elenco::writeFile(path, "seconda\n", &error));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "seconda\n");
+}
+
+} // namespace
