@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/ImportIpaCommand.h"
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
 #include "store/ArchiveCreator.h"
@@ -41,7 +42,9 @@ void printUsage(QTextStream& out) {
            "                  [--no-check]     esporta il documento in un file FatturaPA\n"
            "  brevalto check [--date AAAA-MM-GG] FILE.xml...\n"
            "  brevalto check [--date AAAA-MM-GG] --archive PERCORSO --document NUMERO\n"
-           "                                   controlla file o documenti prima dell'invio\n";
+           "                                   controlla file o documenti prima dell'invio\n"
+           "  brevalto import-ipa --archive PERCORSO FILE [FILE-ENTI]\n"
+           "                                   importa l'elenco delle P.A. di IndicePA\n";
 }
 
 // Qt's own options for the window system, with whether each takes a value: they open the desktop
@@ -95,6 +98,8 @@ int runCommandLine(const QStringList& arguments) {
         return runExportCommand(rest);
     if (command == QLatin1String("check"))
         return runCheckCommand(rest);
+    if (command == QLatin1String("import-ipa"))
+        return runImportIpaCommand(rest);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         QTextStream out(stdout);

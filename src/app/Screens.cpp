@@ -28,6 +28,8 @@
 #include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
 #include "utility/DescrizioneFunzionaliWindow.h"
+#include "utility/ImportaElencoPaWindow.h"
+#include "utility/TrovaPaWindow.h"
 
 #include <QTabWidget>
 
@@ -88,7 +90,8 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     // TfrmImporta
     // TfrmGrigliaDettaglioVeloce
     // TfrmEsportazioni
-    // TfrmTrovaPA
+    add("TfrmTrovaPA", new TrovaPaWindow(db, owner));
+    add("TfrmImportaElencoPA", new ImportaElencoPaWindow(db, owner));
     // TfrmDettaglioErroriFatturazioneElettronica
     // TfrmGrigliaErroriFatturazioneElettronica
 
@@ -142,9 +145,23 @@ void Screens::wireScreens() {
     w.setButtonAction(QStringLiteral("btnOpzioni"), [this] { showModeless(get<OpzioniWindow>()); });
     w.setButtonAction(QStringLiteral("btnCaricaDitta"),
                       [this] { showModeless(get<DittaWindow>()); });
+    wirePaDirectory();
     get<OpzioniWindow>().setMultiSellerSelectorsVisible = [this](bool visible) {
         setMultiSellerSelectorsVisible(visible);
     };
+}
+
+void Screens::wirePaDirectory() {
+    auto& finder = get<TrovaPaWindow>();
+    auto& importer = get<ImportaElencoPaWindow>();
+    registerLayoutGrid(finder.definition().layoutName, finder.grid());
+    finder.openImport = [&importer] { showModal(importer); };
+    get<CessionarioEditor>().setFinder([&finder] {
+        finder.reset();
+        showModal(finder);
+    });
+    mainWindow_->setButtonAction(QStringLiteral("btnAggiornaElencoPA"),
+                                 [&importer] { showModal(importer); });
 }
 
 void Screens::wireMasterData() {

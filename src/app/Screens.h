@@ -76,6 +76,7 @@ private:
     // Connects the screens to the main window's buttons and to one another.
     void wireScreens();
     void wireMasterData();
+    void wirePaDirectory(); // the public-administration finder and the directory import
 
     Environment environment_;
     // The two roots: the main window owns every screen, the data module the archive. The screens
