@@ -1,5 +1,6 @@
 #include "store/IpaDirectory.h"
 
+#include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 
 #include <QDir>
@@ -23,61 +24,84 @@ class Reader {
 public:
     Reader(const QString& text, QChar delimiter) : text_(text), delimiter_(delimiter) {}
 
-    // The next record; false at the end of the text.
+    // The next record; false at the end of the text. Unquoted fields are cut out of the text in
+    // one piece; only quoted ones are assembled.
     bool next(QStringList& fields) {
         const qsizetype n = text_.size();
         const QChar* s = text_.constData();
-        while (pos_ < n) {
-            fields.clear();
-            QString field;
-            bool quoted = false;
-            bool any = false; // the record holds something besides its line end
-            while (pos_ < n) {
-                const QChar c = s[pos_];
-                if (quoted) {
-                    if (c == QLatin1Char('"')) {
-                        if (pos_ + 1 < n && s[pos_ + 1] == QLatin1Char('"')) {
-                            field += c;
-                            pos_ += 2;
-                            continue;
-                        }
-                        quoted = false;
-                    } else {
-                        field += c;
-                    }
-                    ++pos_;
-                    continue;
-                }
-                if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-                    break;
-                any = true;
-                if (c == delimiter_) {
-                    fields << field;
-                    field.clear();
-                } else if (c == QLatin1Char('"') && field.isEmpty()) {
-                    quoted = true;
-                } else {
-                    field += c;
-                }
-                ++pos_;
-            }
+        const auto lineEnd = [](QChar c) {
+            return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+        };
+        const auto skipLineEnd = [&] {
             if (pos_ < n && s[pos_] == QLatin1Char('\r'))
                 ++pos_;
             if (pos_ < n && s[pos_] == QLatin1Char('\n'))
                 ++pos_;
-            if (!any)
-                continue; // a blank line
-            fields << field;
+        };
+        while (pos_ < n) {
+            if (lineEnd(s[pos_])) { // a blank line
+                skipLineEnd();
+                continue;
+            }
+            fields.clear();
+            for (;;) {
+                if (pos_ < n && s[pos_] == QLatin1Char('"')) {
+                    QString field;
+                    qsizetype start = ++pos_;
+                    while (pos_ < n) {
+                        if (s[pos_] != QLatin1Char('"')) {
+                            ++pos_;
+                            continue;
+                        }
+                        field.append(s + start, pos_ - start);
+                        if (pos_ + 1 < n && s[pos_ + 1] == QLatin1Char('"')) {
+                            field += QLatin1Char('"');
+                            pos_ += 2;
+                            start = pos_;
+                            continue;
+                        }
+                        start = ++pos_;
+                        break;
+                    }
+                    if (pos_ >= n && start < n)
+                        field.append(s + start, n - start); // no closing quote
+                    // Anything between the closing quote and the delimiter is kept as it is.
+                    start = pos_;
+                    while (pos_ < n && s[pos_] != delimiter_ && !lineEnd(s[pos_]))
+                        ++pos_;
+                    field.append(s + start, pos_ - start);
+                    fields << field;
+                } else {
+                    const qsizetype start = pos_;
+                    while (pos_ < n && s[pos_] != delimiter_ && !lineEnd(s[pos_]))
+                        ++pos_;
+                    // Columns nobody reads are not copied.
+                    const qsizetype column = fields.size();
+                    if (column < wanted_.size() && !wanted_[column])
+                        fields << QString();
+                    else
+                        fields << QString(s + start, pos_ - start);
+                }
+                if (pos_ < n && s[pos_] == delimiter_) {
+                    ++pos_;
+                    continue;
+                }
+                break;
+            }
+            skipLineEnd();
             return true;
         }
         return false;
     }
     qsizetype position() const { return pos_; }
+    // The columns whose text is wanted; the others read as empty. Every column when not set.
+    void setWanted(const QList<bool>& wanted) { wanted_ = wanted; }
 
 private:
     const QString& text_;
     QChar delimiter_;
     qsizetype pos_ = 0;
+    QList<bool> wanted_;
 };
 
 QString readText(const QString& path, const QString& what) {
@@ -384,6 +408,13 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                     headingRow),
             false);
 
+    QList<bool> wanted(headingRow.size(), false);
+    for (const int column : c) {
+        if (column >= 0)
+            wanted[column] = true;
+    }
+    reader.setWanted(wanted);
+
     ComuniIndex comuni(connection);
     QStringList files{QFileInfo(officesPath).fileName()};
     if (!entiPath.isEmpty())
@@ -393,6 +424,9 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
     QSet<QString> codes;
     try {
         connection.inTransaction([&] {
+            // The index is built once at the end: faster than keeping it up to date row by row.
+            connection.execNative(QStringLiteral("DROP INDEX IF EXISTS ") + kTable +
+                                  QStringLiteral("_Comune_Id"));
             connection.execNative(QStringLiteral("DELETE FROM ") + kTable);
             QSqlQuery insert(connection.database());
             if (!insert.prepare(
@@ -432,7 +466,7 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                 codes.insert(code);
 
                 const QString ipaCode = value(fields, c, IpaCode);
-                const Ente ente = enti.value(ipaCode.toLower());
+                const Ente ente = enti.isEmpty() ? Ente() : enti.value(ipaCode.toLower());
                 QString enteName = value(fields, c, EnteName);
                 if (enteName.isEmpty())
                     enteName = ente.name;
@@ -471,6 +505,7 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                                       .arg(code, insert.lastError().text()));
                 ++report.imported;
             }
+            addDirectoryIndex(connection);
             recordLoad(connection, files.join(QLatin1String(" + ")));
         });
     } catch (const Cancelled&) {
