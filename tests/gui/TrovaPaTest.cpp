@@ -1,6 +1,8 @@
 // The public-administration finder and the directory import screen on a real archive: every
 // criterion alone and together, the copy into the customer through the customer editor's
 // "Cerca P.A.", and the import with its summary.
+#include "ShellFixture.h"
+
 #include "masterdata/PartyEditors.h"
 #include "store/DataModule.h"
 #include "store/IpaDirectory.h"
@@ -301,6 +303,24 @@ TEST_F(TrovaPaTest, EmptyDirectoryOffersTheImport) {
                   .scalar("select count(*) from PA_Amministrazioni_FatturaElettronica")
                   .toInt(),
               5);
+}
+
+// In the program: "Aggiorna elenco P.A." on the Utility tab opens the import, and the customer
+// editor's "Cerca P.A." is enabled.
+using test::ShellTest;
+
+TEST_F(ShellTest, DirectoryScreensAreReachable) {
+    makeArchive();
+    ASSERT_TRUE(start());
+    QList<QDialog*> shown;
+    setModalShower([&](QDialog& screen) {
+        shown << &screen;
+        return 0;
+    });
+    window().button("btnAggiornaElencoPA")->click();
+    setModalShower({});
+    EXPECT_EQ(shown, QList<QDialog*>{&screens->get<ImportaElencoPaWindow>()});
+    EXPECT_TRUE(screens->get<CessionarioEditor>().cercaPaButton()->isEnabled());
 }
 
 } // namespace

@@ -212,6 +212,25 @@ TEST_F(IpaDirectoryTest, PreviousDirectoryKeptOnRefusalFailureAndCancel) {
     EXPECT_EQ(ipa::lastLoad(connection).files, "grande.csv");
 }
 
+// An archive of version 2 gets the record of the load and the index when upgraded.
+TEST_F(IpaDirectoryTest, UpgradeAddsTheLoadRecordAndTheIndex) {
+    connection.execNative("DROP INDEX PA_Amministrazioni_FatturaElettronica_Comune_Id");
+    connection.execNative("ALTER TABLE opzioni DROP COLUMN ElencoPA_Aggiornato");
+    connection.execNative("ALTER TABLE opzioni DROP COLUMN ElencoPA_File");
+    connection.execNative("UPDATE opzioni SET VerBaseDati = 2");
+    const UpgradeReport report = upgradeArchive(connection);
+    EXPECT_EQ(report.version, 3);
+    EXPECT_EQ(report.columnsAdded,
+              (QStringList{"opzioni.ElencoPA_Aggiornato", "opzioni.ElencoPA_File"}));
+    EXPECT_EQ(connection
+                  .scalar("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = "
+                          "'PA_Amministrazioni_FatturaElettronica_Comune_Id'")
+                  .toInt(),
+              1);
+    EXPECT_EQ(ipa::lastLoadText(connection),
+              "Elenco vuoto: importarlo con \"Aggiorna elenco P.A.\"");
+}
+
 TEST(IpaDelimitedTest, QuotedFieldsAndLineEnds) {
     const struct {
         const char* text;
