@@ -106,8 +106,11 @@ TrovaPaWindow::TrovaPaWindow(DataModule& db, QWidget* parent)
     connect(cercaButton, &QPushButton::clicked, this, guard([this] { cerca(); }));
     connect(resetButton, &QPushButton::clicked, this, guard([this] { reset(); }));
     connect(button(QStringLiteral("spdAggiornaElenco")), &QPushButton::clicked, this, guard([this] {
-                if (openImport)
-                    openImport();
+                if (!openImport)
+                    return;
+                openImport();
+                // The rows shown may be gone: search again on the new directory.
+                dataset().close();
                 refreshStatus();
             }));
 
