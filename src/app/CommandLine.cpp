@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/ImportIpaCommand.h"
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
 #include "store/ArchiveCreator.h"
@@ -61,6 +62,8 @@ const Subcommand kSubcommands[] = {
      [](const QStringList& args) { return runExportCommand(args); }},
     {"check", "controlla file FatturaPA o un documento dell'archivio prima dell'invio",
      [](const QStringList& args) { return runCheckCommand(args); }},
+    {"import-ipa", "importa l'elenco delle pubbliche amministrazioni scaricato da IndicePA",
+     [](const QStringList& args) { return runImportIpaCommand(args); }},
 };
 
 const Subcommand* findSubcommand(const QString& name) {

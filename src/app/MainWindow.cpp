@@ -165,6 +165,7 @@ QWidget* MainWindow::buildUtilityPage() {
                        {"btnOpzioni", "Opzioni"},
                        {"btnEsportazioni", "Esportazioni"},
                        {"btnErroriScarto", "Errori di scarto Fattura Elettronica"},
+                       {"btnAggiornaElencoPA", "Aggiorna elenco P.A."},
                        {"btnCaricaDitta", "Carica ditta"}},
                       "btnCaricaDitta");
 }

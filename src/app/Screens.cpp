@@ -33,7 +33,9 @@
 #include "utility/ErroriBrowser.h"
 #include "utility/EsportazioniWindow.h"
 #include "utility/GuidaWindow.h"
+#include "utility/ImportaElencoPaWindow.h"
 #include "utility/ImportaWindow.h"
+#include "utility/TrovaPaWindow.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -96,7 +98,8 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     add("TfrmImporta", new ImportaWindow(db, owner));
     add("TfrmGrigliaDettaglioVeloce", new DettaglioVeloceWindow(db, owner));
     add("TfrmEsportazioni", new EsportazioniWindow(db, owner));
-    // TfrmTrovaPA
+    add("TfrmTrovaPA", new TrovaPaWindow(db, owner));
+    add("TfrmImportaElencoPA", new ImportaElencoPaWindow(db, owner));
     add("TfrmDettaglioErroriFatturazioneElettronica", new ErroreDettaglioWindow(db, owner));
     add("TfrmGrigliaErroriFatturazioneElettronica", new ErroriBrowser(db, owner));
     add("TfrmGuida", new GuidaWindow(owner));
@@ -159,6 +162,7 @@ void Screens::wireScreens() {
     w.setButtonAction(QStringLiteral("btnCaricaDitta"),
                       [this] { showModeless(get<DittaWindow>()); });
     wireUtilities();
+    wirePaDirectory();
     get<OpzioniWindow>().setMultiSellerSelectorsVisible = [this](bool visible) {
         setMultiSellerSelectorsVisible(visible);
     };
@@ -181,6 +185,19 @@ void Screens::wireUtilities() {
     bodyEditor.importFromFile = [this] { showModeless(get<ImportaWindow>()); };
     bodyEditor.importFromArchive = [this] { showModal(get<DettaglioVeloceWindow>()); };
     bodyEditor.refreshActions();
+}
+
+void Screens::wirePaDirectory() {
+    auto& finder = get<TrovaPaWindow>();
+    auto& importer = get<ImportaElencoPaWindow>();
+    registerLayoutGrid(finder.definition().layoutName, finder.grid());
+    finder.openImport = [&importer] { showModal(importer); };
+    get<CessionarioEditor>().setFinder([&finder] {
+        finder.reset();
+        showModal(finder);
+    });
+    mainWindow_->setButtonAction(QStringLiteral("btnAggiornaElencoPA"),
+                                 [&importer] { showModal(importer); });
 }
 
 void Screens::wireMasterData() {

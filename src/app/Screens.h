@@ -77,6 +77,7 @@ private:
     void wireScreens();
     void wireMasterData();
     void wireUtilities();
+    void wirePaDirectory(); // the public-administration finder and the directory import
 
     Environment environment_;
     // The two roots: the main window owns every screen, the data module the archive. The screens

@@ -2,10 +2,12 @@
 
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
+#include "store/Prompt.h"
 #include "store/Saving.h"
 #include "store/VatNumber.h"
 #include "ui/BoundInputs.h"
 #include "ui/CommonFields.h"
+#include "ui/GuardedAction.h"
 
 #include <QPushButton>
 #include <QSqlQuery>
@@ -384,11 +386,11 @@ CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
     bindMunicipality(p + "Sede_Comune", p + "Sede_CAP", p + "Sede_Provincia", p + "Sede_Nazione");
     bindMunicipality(so + "_Comune", so + "_CAP", so + "_Provincia", so + "_Nazione");
 
-    // The public-administration finder arrives with its own screen; until then the button is
-    // there but does nothing.
+    // Enabled when the program gives the finder (setFinder).
     cercaPa_ = addToolButton(QStringLiteral("spdCercaPa"), QStringLiteral("Cerca P.A."));
     cercaPa_->setToolTip(QStringLiteral("Cerca il cliente tra la pubblica amministrazione"));
     cercaPa_->setEnabled(false);
+    connect(cercaPa_, &QPushButton::clicked, this, guard([this] { cercaPa(); }));
 
     const int sede = 0;
     const auto italian = [this](const QString& country) {
@@ -464,6 +466,21 @@ bool CessionarioEditor::confirmSave() {
 }
 
 // --- fiscal representative and intermediary ---
+
+void CessionarioEditor::setFinder(std::function<void()> showFinder) {
+    showFinder_ = std::move(showFinder);
+    cercaPa_->setEnabled(bool(showFinder_));
+}
+
+void CessionarioEditor::cercaPa() {
+    if (showFinder_ &&
+        prompt().question(Prompt::warningTitle(),
+                          QStringLiteral("Attenzione la ricerca del cliente della pubblica "
+                                         "amministrazione potrebbe sovrascrivere i dati di questo "
+                                         "cliente ! Vuoi proseguire ?")))
+        showFinder_();
+    db().table(ds::PA_fatturazioneElettronica).close();
+}
 
 SoggettoEditor::SoggettoEditor(DataModule& db, const QString& datasetName, const QString& key,
                                const QString& caption, const QString& flag, const QString& prefix,

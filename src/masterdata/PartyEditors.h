@@ -4,6 +4,8 @@
 // shared dataset; the document register and the header screens copy these rows into a Document.
 #include "ui/FormEditor.h"
 
+#include <functional>
+
 namespace brevalto {
 
 // What the party editors share: the eight identity fields (country, VAT number, tax code, company
@@ -62,12 +64,19 @@ class CessionarioEditor : public PartyEditor {
 public:
     explicit CessionarioEditor(DataModule& db, QWidget* parent = nullptr);
     QPushButton* cercaPaButton() const { return cercaPa_; }
+    // The public-administration finder, reset and shown modally by "Cerca P.A."; the button is
+    // enabled once a finder is given.
+    void setFinder(std::function<void()> showFinder);
+    // "Cerca P.A.": asks first, since the finder may overwrite this customer, then shows the
+    // finder; its result is closed afterwards whatever the answer.
+    void cercaPa();
 
 protected:
     bool confirmSave() override;
 
 private:
     QPushButton* cercaPa_;
+    std::function<void()> showFinder_;
 };
 
 // The fiscal representative and the intermediary: one row each, an "Includi" switch and the eight

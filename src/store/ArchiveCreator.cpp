@@ -1,5 +1,6 @@
 #include "store/ArchiveCreator.h"
 
+#include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 #include "store/ReferenceData.h"
 #include "store/Schema.h"
@@ -55,6 +56,7 @@ void createArchive(const QString& path) {
         connection.inTransaction([&] {
             for (const TableDef& table : archiveSchema())
                 connection.execNative(createTableSql(table));
+            addDirectoryIndex(connection);
             loadReferenceData(connection);
         });
         connection.close();

@@ -76,6 +76,12 @@ QString UpgradeReport::text() const {
     return lines.join(QLatin1Char('\n'));
 }
 
+void addDirectoryIndex(Connection& connection) {
+    connection.execNative(QStringLiteral(
+        "CREATE INDEX IF NOT EXISTS PA_Amministrazioni_FatturaElettronica_Comune_Id ON "
+        "PA_Amministrazioni_FatturaElettronica (Comune_Id)"));
+}
+
 UpgradeReport upgradeArchive(Connection& connection) {
     UpgradeReport report;
     connection.inTransaction([&] {
@@ -95,6 +101,8 @@ UpgradeReport upgradeArchive(Connection& connection) {
                 report.columnsAdded << table.name + QLatin1Char('.') + column.name;
             }
         }
+
+        addDirectoryIndex(connection);
 
         // A settings table created just now already holds the shipped settings row.
         const bool settingsTableNew = report.tablesAdded.contains(QStringLiteral("opzioni"));

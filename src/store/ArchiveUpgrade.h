@@ -3,7 +3,8 @@
 // created (with its reference rows, when the program ships some) and every missing column added;
 // the settings row then records the current archive version. Version 2 keeps the highest
 // transmission progressive ever given (opzioni.UltimoProgressivoInvio), started from the highest
-// Document number the archive holds.
+// Document number the archive holds. Version 3 records when the directory of public
+// administrations was loaded and indexes the directory's municipality key.
 #include <QString>
 #include <QStringList>
 
@@ -12,7 +13,7 @@ namespace brevalto {
 class Connection;
 
 // The archive version this program needs (opzioni.VerBaseDati).
-constexpr int requiredArchiveVersion = 2;
+constexpr int requiredArchiveVersion = 3;
 
 struct UpgradeReport {
     QStringList tablesAdded;  // table names
@@ -22,6 +23,11 @@ struct UpgradeReport {
     // A few lines for the user: what was added and the version now recorded.
     QString text() const;
 };
+
+// The index of the directory of public administrations on its municipality key, so that a
+// search by municipality reads only that municipality's offices. Run by the archive creation and
+// the upgrade; does nothing when the index exists. Throws DbError.
+void addDirectoryIndex(Connection& connection);
 
 // Upgrades the open archive in one transaction: either everything above is done or nothing.
 // Throws DbError.

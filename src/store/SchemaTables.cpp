@@ -291,6 +291,10 @@ QList<TableDef> masterTables() {
                               {K::YesNo, {"ImportaIntestazionePrimaLinea"}},
                               {K::Text, {"ImportaStringa"}},
                               {K::Long, {"UltimoProgressivoInvio"}},
+                              // When and from which file(s) the directory of public
+                              // administrations was last loaded.
+                              {K::Date, {"ElencoPA_Aggiornato"}},
+                              {K::Text, {"ElencoPA_File"}},
                           });
 
     t << table("PA_CedentePrestatore",

@@ -4,6 +4,7 @@
 
 #include "app/ArchiveLocation.h"
 #include "app/PasswordDialog.h"
+#include "store/ArchiveUpgrade.h"
 #include "ui/DataGrid.h"
 #include "ui/ScreenHost.h"
 
@@ -186,9 +187,13 @@ TEST_F(ShellTest, OldArchiveIsHandedToTheUpgradeProgram) {
         QString version;
         bool handOff;
     };
-    // A newer archive (3) is not handed over: it opens read-only with a warning (see
+    // A newer archive is not handed over: it opens read-only with a warning (see
     // ArchiveGuardTest).
-    const QList<Case> cases = {{"0", true}, {"NULL", true}, {"1", true}, {"2", false}};
+    const QList<Case> cases = {{"0", true},
+                               {"NULL", true},
+                               {"1", true},
+                               {QString::number(requiredArchiveVersion - 1), true},
+                               {QString::number(requiredArchiveVersion), false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version.toStdString());
         sql(archive, "UPDATE opzioni SET VerBaseDati = " + c.version);

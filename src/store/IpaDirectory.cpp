@@ -1,0 +1,544 @@
+#include "store/IpaDirectory.h"
+
+#include "store/ArchiveUpgrade.h"
+#include "store/Connection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringDecoder>
+#include <array>
+
+namespace brevalto::ipa {
+
+namespace {
+
+const QString kTable = QStringLiteral("PA_Amministrazioni_FatturaElettronica");
+
+// Streams the records of a delimited text (see parseDelimited).
+class Reader {
+public:
+    Reader(const QString& text, QChar delimiter) : text_(text), delimiter_(delimiter) {}
+
+    // The next record; false at the end of the text. Unquoted fields are cut out of the text in
+    // one piece; only quoted ones are assembled.
+    bool next(QStringList& fields) {
+        const qsizetype n = text_.size();
+        const QChar* s = text_.constData();
+        const auto lineEnd = [](QChar c) {
+            return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+        };
+        const auto skipLineEnd = [&] {
+            if (pos_ < n && s[pos_] == QLatin1Char('\r'))
+                ++pos_;
+            if (pos_ < n && s[pos_] == QLatin1Char('\n'))
+                ++pos_;
+        };
+        while (pos_ < n) {
+            if (lineEnd(s[pos_])) { // a blank line
+                skipLineEnd();
+                continue;
+            }
+            fields.clear();
+            for (;;) {
+                if (pos_ < n && s[pos_] == QLatin1Char('"')) {
+                    QString field;
+                    qsizetype start = ++pos_;
+                    while (pos_ < n) {
+                        if (s[pos_] != QLatin1Char('"')) {
+                            ++pos_;
+                            continue;
+                        }
+                        field.append(s + start, pos_ - start);
+                        if (pos_ + 1 < n && s[pos_ + 1] == QLatin1Char('"')) {
+                            field += QLatin1Char('"');
+                            pos_ += 2;
+                            start = pos_;
+                            continue;
+                        }
+                        start = ++pos_;
+                        break;
+                    }
+                    if (pos_ >= n && start < n)
+                        field.append(s + start, n - start); // no closing quote
+                    // Anything between the closing quote and the delimiter is kept as it is.
+                    start = pos_;
+                    while (pos_ < n && s[pos_] != delimiter_ && !lineEnd(s[pos_]))
+                        ++pos_;
+                    field.append(s + start, pos_ - start);
+                    fields << field;
+                } else {
+                    const qsizetype start = pos_;
+                    while (pos_ < n && s[pos_] != delimiter_ && !lineEnd(s[pos_]))
+                        ++pos_;
+                    // Columns nobody reads are not copied.
+                    const qsizetype column = fields.size();
+                    if (column < wanted_.size() && !wanted_[column])
+                        fields << QString();
+                    else
+                        fields << QString(s + start, pos_ - start);
+                }
+                if (pos_ < n && s[pos_] == delimiter_) {
+                    ++pos_;
+                    continue;
+                }
+                break;
+            }
+            skipLineEnd();
+            return true;
+        }
+        return false;
+    }
+    qsizetype position() const { return pos_; }
+    // The columns whose text is wanted; the others read as empty. Every column when not set.
+    void setWanted(const QList<bool>& wanted) { wanted_ = wanted; }
+
+private:
+    const QString& text_;
+    QChar delimiter_;
+    qsizetype pos_ = 0;
+    QList<bool> wanted_;
+};
+
+QString readText(const QString& path, const QString& what) {
+    const QString shown = QDir::toNativeSeparators(path);
+    QFile file(path);
+    if (!QFileInfo(path).isFile())
+        throw FileError(QStringLiteral("Il file %1 (%2) non esiste.").arg(shown, what), true);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("Impossibile leggere il file %1 (%2): %3")
+                            .arg(shown, what, file.errorString()),
+                        true);
+    QByteArray bytes = file.readAll();
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    // Older files were written in the Windows code page: read them byte by byte rather than
+    // turning every accented letter into a replacement mark.
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes);
+    return text;
+}
+
+// What a column means, whatever its heading in this release of the files.
+enum Role {
+    IpaCode,
+    EnteName,
+    EnteCf,
+    SfeCf,
+    OfficeCode,
+    CodOu,
+    OfficeName,
+    Istat,
+    Catastale,
+    ComuneName,
+    Provincia,
+    Cap,
+    Indirizzo,
+    Tipologia,
+    RoleCount
+};
+
+struct Heading {
+    Role role;
+    QStringList names; // lower case
+};
+
+const QList<Heading>& headings() {
+    static const QList<Heading> list = {
+        {IpaCode, {"codice_ipa", "cod_amm"}},
+        {EnteName, {"denominazione_ente", "des_amm"}},
+        {EnteCf, {"codice_fiscale_ente"}},
+        {SfeCf, {"codice_fiscale_sfe", "cf"}},
+        {OfficeCode, {"codice_uni_uo", "cod_uni_ou"}},
+        {CodOu, {"cod_ou"}},
+        {OfficeName, {"descrizione_uo", "des_ou"}},
+        {Istat, {"codice_comune_istat"}},
+        {Catastale, {"codice_catastale_comune"}},
+        {ComuneName, {"comune"}},
+        {Provincia, {"provincia"}},
+        {Cap, {"cap"}},
+        {Indirizzo, {"indirizzo"}},
+        {Tipologia, {"tipologia", "tipologia_istat"}},
+    };
+    return list;
+}
+
+using Columns = std::array<int, RoleCount>;
+
+Columns findColumns(const QStringList& headingRow) {
+    Columns columns;
+    columns.fill(-1);
+    for (int i = 0; i < headingRow.size(); ++i) {
+        const QString name = headingRow[i].trimmed().toLower();
+        for (const Heading& h : headings()) {
+            if (h.names.contains(name) && columns[h.role] < 0)
+                columns[h.role] = i;
+        }
+    }
+    return columns;
+}
+
+QString value(const QStringList& fields, const Columns& columns, Role role) {
+    const int i = columns[role];
+    return i >= 0 && i < fields.size() ? fields[i].trimmed() : QString();
+}
+
+QString refusal(const QString& path, const QString& what, const QString& expected,
+                const QStringList& found) {
+    QString foundText = found.join(QLatin1String(", "));
+    if (foundText.size() > 300)
+        foundText = foundText.left(300) + QStringLiteral("...");
+    return QStringLiteral("Il file %1 non è %2 di IndicePA: le intestazioni della prima riga non "
+                          "sono riconosciute.\nAttese: %3.\nTrovate: %4.")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).fileName()), what, expected,
+             foundText.isEmpty() ? QStringLiteral("nessuna") : foundText);
+}
+
+// The delimiter of a file: TAB when its heading line holds one, otherwise comma (or semicolon,
+// when a spreadsheet saved it so).
+QChar delimiterOf(const QString& text) {
+    const QStringView firstLine = QStringView(text).left(text.indexOf(QLatin1Char('\n')));
+    if (firstLine.contains(QLatin1Char('\t')))
+        return QLatin1Char('\t');
+    if (!firstLine.contains(QLatin1Char(',')) && firstLine.contains(QLatin1Char(';')))
+        return QLatin1Char(';');
+    return QLatin1Char(',');
+}
+
+struct Ente {
+    QString name;
+    QString tipologia;
+    QString cf;
+};
+
+QHash<QString, Ente> readEnti(const QString& path) {
+    const QString text = readText(path, QStringLiteral("amministrazioni"));
+    Reader reader(text, delimiterOf(text));
+    QStringList fields;
+    if (!reader.next(fields))
+        throw FileError(refusal(path, QStringLiteral("l'elenco delle amministrazioni"),
+                                QStringLiteral("Codice_IPA (oppure cod_amm) e "
+                                               "Denominazione_ente (oppure des_amm) o Tipologia "
+                                               "(oppure tipologia_istat)"),
+                                {}),
+                        false);
+    const QStringList headingRow = fields;
+    const Columns c = findColumns(headingRow);
+    if (c[IpaCode] < 0 || (c[EnteName] < 0 && c[Tipologia] < 0) || c[OfficeCode] >= 0)
+        throw FileError(refusal(path, QStringLiteral("l'elenco delle amministrazioni"),
+                                QStringLiteral("Codice_IPA (oppure cod_amm) e "
+                                               "Denominazione_ente (oppure des_amm) o Tipologia "
+                                               "(oppure tipologia_istat), senza codici di "
+                                               "ufficio"),
+                                headingRow),
+                        false);
+    QHash<QString, Ente> enti;
+    while (reader.next(fields)) {
+        const QString code = value(fields, c, IpaCode).toLower();
+        if (code.isEmpty() || enti.contains(code))
+            continue;
+        enti.insert(code, {value(fields, c, EnteName), value(fields, c, Tipologia),
+                           value(fields, c, EnteCf)});
+    }
+    return enti;
+}
+
+// A municipality name as the files and the Comuni table may both write it: letters and digits
+// only, without accents or case ("FORLI'" and "Forlì", "L'AQUILA" and "L'Aquila" meet).
+QString nameKey(const QString& name) {
+    const QString decomposed = name.normalized(QString::NormalizationForm_D);
+    QString key;
+    key.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (c.isLetterOrNumber())
+            key += c.toLower();
+    }
+    return key;
+}
+
+// The municipalities of the archive, found by ISTAT code, by cadastral code, or by name and
+// province (by name alone when only one municipality has it).
+class ComuniIndex {
+public:
+    explicit ComuniIndex(Connection& connection) {
+        QSqlQuery q = connection.execNative(
+            QStringLiteral("SELECT ID, Comune, Provincia, COD_ISTAT, CODICE_F FROM Comuni"));
+        QHash<QString, int> nameCount;
+        while (q.next()) {
+            const int id = q.value(0).toInt();
+            const QString key = nameKey(q.value(1).toString());
+            const QString istat = istatKey(q.value(3).toString());
+            if (!istat.isEmpty())
+                byIstat_.insert(istat, id);
+            const QString cadastral = q.value(4).toString().trimmed().toUpper();
+            if (!cadastral.isEmpty())
+                byCadastral_.insert(cadastral, id);
+            byNameProvince_.insert(key + QLatin1Char('|') + q.value(2).toString().toUpper(), id);
+            byName_.insert(key, id);
+            nameCount[key] += 1;
+        }
+        for (auto it = nameCount.cbegin(); it != nameCount.cend(); ++it) {
+            if (it.value() > 1)
+                byName_.remove(it.key());
+        }
+    }
+
+    // The key of the municipality, or 0 when none is found.
+    int find(const QString& istat, const QString& cadastral, const QString& name,
+             const QString& province) const {
+        if (const QString k = istatKey(istat); !k.isEmpty()) {
+            if (const int id = byIstat_.value(k))
+                return id;
+        }
+        if (!cadastral.isEmpty()) {
+            if (const int id = byCadastral_.value(cadastral.toUpper()))
+                return id;
+        }
+        if (name.isEmpty())
+            return 0;
+        const QString key = nameKey(name);
+        if (!province.isEmpty())
+            return byNameProvince_.value(key + QLatin1Char('|') + province.toUpper());
+        return byName_.value(key);
+    }
+
+private:
+    // Six digits: spreadsheets drop the leading zeros of "001001".
+    static QString istatKey(const QString& code) {
+        const QString t = code.trimmed();
+        if (t.isEmpty() || t.size() > 6)
+            return QString();
+        for (const QChar c : t) {
+            if (!c.isDigit())
+                return QString();
+        }
+        return t.rightJustified(6, QLatin1Char('0'));
+    }
+
+    QHash<QString, int> byIstat_;
+    QHash<QString, int> byCadastral_;
+    QHash<QString, int> byNameProvince_;
+    QHash<QString, int> byName_;
+};
+
+bool isOfficeCode(const QString& code) {
+    if (code.size() != 6)
+        return false;
+    for (const QChar c : code) {
+        if (!(c.isDigit() || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))))
+            return false;
+    }
+    return true;
+}
+
+struct Cancelled {};
+
+void recordLoad(Connection& connection, const QString& files) {
+    connection.execNative(
+        QStringLiteral("UPDATE opzioni SET ElencoPA_Aggiornato = ?, ElencoPA_File = ?"),
+        {QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), files});
+}
+
+} // namespace
+
+QList<QStringList> parseDelimited(const QString& text, QChar delimiter) {
+    QList<QStringList> records;
+    Reader reader(text, delimiter);
+    QStringList fields;
+    while (reader.next(fields))
+        records << fields;
+    return records;
+}
+
+QString ImportReport::text() const {
+    QStringList lines;
+    lines << QStringLiteral("Uffici letti: %1").arg(read);
+    lines << QStringLiteral("Uffici importati: %1").arg(imported);
+    if (skipped() > 0) {
+        lines << QStringLiteral("Righe scartate: %1").arg(skipped());
+        const auto reason = [&lines](int count, const QString& why) {
+            if (count > 0)
+                lines << QStringLiteral("  %1 %2").arg(count).arg(why);
+        };
+        reason(noCode, QStringLiteral("senza codice univoco dell'ufficio"));
+        reason(badCode, QStringLiteral("con un codice univoco che non è di 6 lettere o cifre"));
+        reason(duplicate, QStringLiteral("con un codice univoco già letto in una riga precedente"));
+        reason(malformed,
+               QStringLiteral("con un numero di campi diverso da quello delle intestazioni"));
+    }
+    if (noComune > 0)
+        lines << QStringLiteral("Uffici importati senza comune (non trovato nella tabella dei "
+                                "Comuni): %1")
+                     .arg(noComune);
+    if (noEnteName > 0)
+        lines << QStringLiteral("Uffici importati senza la denominazione dell'ente (indicare anche "
+                                "il file delle amministrazioni): %1")
+                     .arg(noEnteName);
+    return lines.join(QLatin1Char('\n'));
+}
+
+ImportReport importDirectory(Connection& connection, const QString& officesPath,
+                             const QString& entiPath, const Progress& progress) {
+    ImportReport report;
+    const QString text = readText(officesPath, QStringLiteral("uffici"));
+    const QHash<QString, Ente> enti =
+        entiPath.isEmpty() ? QHash<QString, Ente>() : readEnti(entiPath);
+    const QChar delimiter = delimiterOf(text);
+    report.layout = delimiter == QLatin1Char('\t') ? QStringLiteral("TAB") : QStringLiteral("CSV");
+    Reader reader(text, delimiter);
+    QStringList fields;
+    reader.next(fields);
+    const QStringList headingRow = fields;
+    const Columns c = findColumns(headingRow);
+    if (c[OfficeCode] < 0 || c[OfficeName] < 0)
+        throw FileError(
+            refusal(officesPath, QStringLiteral("un elenco degli uffici"),
+                    QStringLiteral("Codice_uni_uo (oppure cod_uni_ou) e Descrizione_uo (oppure "
+                                   "des_ou); inoltre, se presenti, Codice_IPA, "
+                                   "Denominazione_ente, Codice_fiscale_sfe, Codice_fiscale_ente, "
+                                   "Codice_comune_ISTAT, Codice_catastale_comune, CAP, Indirizzo "
+                                   "(oppure cod_amm, cod_ou, comune, provincia, indirizzo, cap, "
+                                   "cf)"),
+                    headingRow),
+            false);
+
+    QList<bool> wanted(headingRow.size(), false);
+    for (const int column : c) {
+        if (column >= 0)
+            wanted[column] = true;
+    }
+    reader.setWanted(wanted);
+
+    ComuniIndex comuni(connection);
+    QStringList files{QFileInfo(officesPath).fileName()};
+    if (!entiPath.isEmpty())
+        files << QFileInfo(entiPath).fileName();
+
+    const qint64 total = text.size();
+    QSet<QString> codes;
+    try {
+        connection.inTransaction([&] {
+            // The index is built once at the end: faster than keeping it up to date row by row.
+            connection.execNative(QStringLiteral("DROP INDEX IF EXISTS ") + kTable +
+                                  QStringLiteral("_Comune_Id"));
+            connection.execNative(QStringLiteral("DELETE FROM ") + kTable);
+            QSqlQuery insert(connection.database());
+            if (!insert.prepare(
+                    QStringLiteral("INSERT INTO %1 (DescrizionePA, DescrizioneUfficio, "
+                                   "codice_Amministrazione, cod_ou, codice_univoco, indirizzo, "
+                                   "cap, cf, tipologia_istat, Comune_Id) VALUES "
+                                   "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                        .arg(kTable)))
+                throw DbError(QStringLiteral("Impossibile scrivere l'elenco delle "
+                                             "amministrazioni: %1")
+                                  .arg(insert.lastError().text()));
+            int sinceProgress = 0;
+            while (reader.next(fields)) {
+                ++report.read;
+                if (++sinceProgress == 2000) {
+                    sinceProgress = 0;
+                    if (progress && !progress(reader.position(), total))
+                        throw Cancelled{};
+                }
+                if (fields.size() != headingRow.size()) {
+                    ++report.malformed;
+                    continue;
+                }
+                const QString code = value(fields, c, OfficeCode).toUpper();
+                if (code.isEmpty()) {
+                    ++report.noCode;
+                    continue;
+                }
+                if (!isOfficeCode(code)) {
+                    ++report.badCode;
+                    continue;
+                }
+                if (codes.contains(code)) {
+                    ++report.duplicate;
+                    continue;
+                }
+                codes.insert(code);
+
+                const QString ipaCode = value(fields, c, IpaCode);
+                const Ente ente = enti.isEmpty() ? Ente() : enti.value(ipaCode.toLower());
+                QString enteName = value(fields, c, EnteName);
+                if (enteName.isEmpty())
+                    enteName = ente.name;
+                if (enteName.isEmpty())
+                    ++report.noEnteName;
+                QString cf = value(fields, c, SfeCf);
+                if (cf.isEmpty())
+                    cf = value(fields, c, EnteCf);
+                if (cf.isEmpty())
+                    cf = ente.cf;
+                QString tipologia = value(fields, c, Tipologia);
+                if (tipologia.isEmpty())
+                    tipologia = ente.tipologia;
+                const int comune =
+                    comuni.find(value(fields, c, Istat), value(fields, c, Catastale),
+                                value(fields, c, ComuneName), value(fields, c, Provincia));
+                if (comune == 0)
+                    ++report.noComune;
+
+                const auto orNull = [](const QString& s) {
+                    return s.isEmpty() ? QVariant() : QVariant(s);
+                };
+                insert.bindValue(0, orNull(enteName));
+                insert.bindValue(1, orNull(value(fields, c, OfficeName)));
+                insert.bindValue(2, orNull(ipaCode));
+                insert.bindValue(3, orNull(value(fields, c, CodOu)));
+                insert.bindValue(4, code);
+                insert.bindValue(5, orNull(value(fields, c, Indirizzo)));
+                insert.bindValue(6, orNull(value(fields, c, Cap)));
+                insert.bindValue(7, orNull(cf));
+                insert.bindValue(8, orNull(tipologia));
+                insert.bindValue(9, comune == 0 ? QVariant() : QVariant(comune));
+                if (!insert.exec())
+                    throw DbError(QStringLiteral("Impossibile scrivere l'ufficio %1 "
+                                                 "nell'elenco delle amministrazioni: %2")
+                                      .arg(code, insert.lastError().text()));
+                ++report.imported;
+            }
+            addDirectoryIndex(connection);
+            recordLoad(connection, files.join(QLatin1String(" + ")));
+        });
+    } catch (const Cancelled&) {
+        report.cancelled = true;
+    }
+    if (progress && !report.cancelled)
+        progress(total, total);
+    return report;
+}
+
+LastLoad lastLoad(Connection& connection) {
+    QSqlQuery q = connection.execNative(
+        QStringLiteral("SELECT ElencoPA_Aggiornato, ElencoPA_File FROM opzioni "
+                       "WHERE ElencoPA_Aggiornato IS NOT NULL ORDER BY ElencoPA_Aggiornato DESC "
+                       "LIMIT 1"));
+    LastLoad load;
+    if (q.next()) {
+        load.when =
+            QDateTime::fromString(q.value(0).toString(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        load.files = q.value(1).toString();
+    }
+    return load;
+}
+
+QString lastLoadText(Connection& connection) {
+    const LastLoad load = lastLoad(connection);
+    QSqlQuery any = connection.execNative(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(kTable));
+    if (!any.next())
+        return QStringLiteral("Elenco vuoto: importarlo con \"Aggiorna elenco P.A.\"");
+    if (!load.when.isValid())
+        return QStringLiteral("Elenco aggiornato in data non nota");
+    return QStringLiteral("Elenco aggiornato al %1 (file %2)")
+        .arg(load.when.toString(QStringLiteral("dd/MM/yyyy HH:mm")), load.files);
+}
+
+} // namespace brevalto::ipa

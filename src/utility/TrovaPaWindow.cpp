@@ -1,0 +1,263 @@
+#include "utility/TrovaPaWindow.h"
+
+#include "store/DataModule.h"
+#include "store/DatasetNames.h"
+#include "store/IpaDirectory.h"
+#include "store/Prompt.h"
+#include "store/Saving.h"
+#include "store/SqlText.h"
+#include "ui/GuardedAction.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QVBoxLayout>
+#include <iterator>
+
+namespace brevalto {
+
+namespace {
+
+const QString kPa = QStringLiteral("PA_Amministrazioni_FatturaElettronica");
+
+struct Criterion {
+    const char* objectName;
+    const char* label;
+    const char* column;
+};
+
+// In the order their criteria are joined.
+const Criterion kCriteria[] = {
+    {"Edit1", "Comune", "Comuni.Comune"},
+    {"Edit2", "Desc. PA", "PA_Amministrazioni_FatturaElettronica.DescrizionePA"},
+    {"Edit3", "Cod. univoco", "PA_Amministrazioni_FatturaElettronica.codice_univoco"},
+    {"Edit4", "Ufficio", "PA_Amministrazioni_FatturaElettronica.DescrizioneUfficio"},
+    {"Edit5", "Cod. fiscale", "PA_Amministrazioni_FatturaElettronica.cf"},
+    {"Edit6", "Provincia", "Comuni.Provincia"},
+    {"Edit7", "Indirizzo", "PA_Amministrazioni_FatturaElettronica.indirizzo"},
+    {"Edit8", "Tipologia", "PA_Amministrazioni_FatturaElettronica.tipologia_istat"},
+};
+constexpr int kProvincia = 5;
+
+const QString kCustomerKey = QStringLiteral("CessionarioCommittente_ID");
+
+bool directoryEmpty(DataModule& db) {
+    QSqlQuery q = db.connessione().execNative(QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(kPa));
+    return !q.next();
+}
+
+} // namespace
+
+TrovaPaWindow::TrovaPaWindow(DataModule& db, QWidget* parent)
+    : BrowserBase(db,
+                  {
+                      .caption = QStringLiteral("Trova Pubblica Amministrazione"),
+                      .objectName = QStringLiteral("frmTrovaPA"),
+                      .dataset = ds::PA_fatturazioneElettronica,
+                      .keyColumn = QStringLiteral("codice_univoco"),
+                      .columns = {{"Comune", "Comune", 130},
+                                  {"DescrizionePA", "Descrizione P.A. ", 260},
+                                  {"DescrizioneUfficio", "Ufficio", 220},
+                                  {"codice_univoco", "Cod.Univoco", 80},
+                                  {"tipologia_istat", "Tipologia", 160},
+                                  {"indirizzo", "Indirizzo", 200},
+                                  {"cf", "cod.fiscale", 100},
+                                  {"Provincia", "Prov.", 45}},
+                      .tools = {{"spdAvanti", "Avanti", BrowserAction::Modifica,
+                                 "Copia l'ufficio scelto nel Cessionario committente"},
+                                {.objectName = "spdIndietro",
+                                 .caption = "Indietro",
+                                 .action = BrowserAction::Indietro,
+                                 .stretchAfter = true},
+                                {"spdAggiornaElenco", "Aggiorna elenco P.A.", BrowserAction::Custom,
+                                 "Importa l'elenco delle amministrazioni scaricato da IndicePA"}},
+                      .layoutName = QStringLiteral("frmTrovaPA"),
+                      .size = {1100, 620},
+                  },
+                  parent) {
+    auto* group = new QGroupBox(QStringLiteral("Cerca"), this);
+    auto* grid = new QGridLayout(group);
+    for (int i = 0; i < int(std::size(kCriteria)); ++i) {
+        auto* edit = new QLineEdit(group);
+        edit->setObjectName(QLatin1String(kCriteria[i].objectName));
+        auto* label = new QLabel(QLatin1String(kCriteria[i].label), group);
+        label->setBuddy(edit);
+        const int row = (i / 4) * 2;
+        const int column = i % 4;
+        grid->addWidget(label, row, column);
+        grid->addWidget(edit, row + 1, column);
+        edit->installEventFilter(this);
+        boxes_ << edit;
+    }
+    boxes_[kProvincia]->setToolTip(
+        QStringLiteral("Sigla della provincia, di due lettere (altrimenti non è considerata)"));
+    auto* cercaButton = new QPushButton(QStringLiteral("cerca"), group);
+    cercaButton->setObjectName(QStringLiteral("BitBtn2"));
+    cercaButton->setAutoDefault(false);
+    auto* resetButton = new QPushButton(QStringLiteral("reset"), group);
+    resetButton->setObjectName(QStringLiteral("BitBtn3"));
+    resetButton->setAutoDefault(false);
+    grid->addWidget(cercaButton, 1, 4);
+    grid->addWidget(resetButton, 3, 4);
+    connect(cercaButton, &QPushButton::clicked, this, guard([this] { cerca(); }));
+    connect(resetButton, &QPushButton::clicked, this, guard([this] { reset(); }));
+    connect(button(QStringLiteral("spdAggiornaElenco")), &QPushButton::clicked, this, guard([this] {
+                if (!openImport)
+                    return;
+                openImport();
+                // The rows shown may be gone: search again on the new directory.
+                dataset().close();
+                refreshStatus();
+            }));
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("lblElenco"));
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    layout->insertWidget(1, group);
+    layout->addWidget(status_);
+    setTabOrder(boxes_.last(), cercaButton);
+    setTabOrder(cercaButton, resetButton);
+}
+
+QString TrovaPaWindow::searchSql(const QStringList& texts) {
+    QString where;
+    for (int i = 0; i < int(std::size(kCriteria)) && i < texts.size(); ++i) {
+        const QString& text = texts[i];
+        if (text.isEmpty() || text == QLatin1String("*"))
+            continue;
+        QString criterion;
+        if (i == kProvincia) {
+            if (text.size() != 2)
+                continue;
+            criterion = QStringLiteral(" %1 like '%2'")
+                            .arg(QLatin1String(kCriteria[i].column), LikePattern(text));
+        } else {
+            criterion = QStringLiteral(" %1 like '%%2%'")
+                            .arg(QLatin1String(kCriteria[i].column), LikePattern(text));
+        }
+        if (!where.isEmpty())
+            where += QStringLiteral(" and ");
+        where += criterion;
+    }
+    if (where.isEmpty())
+        return QString();
+    // A left join: offices whose municipality is not in Comuni are still found.
+    return QStringLiteral(
+               "SELECT %1.DescrizionePA, %1.DescrizioneUfficio, %1.codice_Amministrazione, "
+               "%1.cod_ou, %1.codice_univoco, %1.indirizzo, %1.cap, %1.cf, Comuni.Comune, "
+               "Comuni.Provincia, %1.tipologia_istat, Comuni.Id as Comune_id FROM %1 LEFT JOIN "
+               "Comuni ON %1.Comune_Id = Comuni.ID where ")
+               .arg(kPa) +
+           where +
+           QStringLiteral(" ORDER BY Comuni.Comune, %1.DescrizionePA, %1.DescrizioneUfficio")
+               .arg(kPa);
+}
+
+void TrovaPaWindow::cerca() {
+    Dataset& result = dataset();
+    result.close();
+    if (directoryEmpty(db_)) {
+        if (openImport &&
+            prompt().question(Prompt::warningTitle(),
+                              QStringLiteral("L'elenco delle amministrazioni è vuoto: importarlo "
+                                             "da un file scaricato da IndicePA?")))
+            openImport();
+        refreshStatus();
+        if (directoryEmpty(db_))
+            return;
+    }
+    QStringList texts;
+    for (QLineEdit* box : std::as_const(boxes_))
+        texts << box->text();
+    const QString sql = searchSql(texts);
+    if (sql.isEmpty()) {
+        prompt().message(Prompt::warningTitle(),
+                         QStringLiteral("Attenzione ! E' necessario inserire i criteri di "
+                                        "ricerca !"));
+        return;
+    }
+    result.setFilter(QString());
+    result.setSql(sql);
+    result.open();
+}
+
+void TrovaPaWindow::reset() {
+    for (QLineEdit* box : std::as_const(boxes_))
+        box->clear();
+    dataset().close();
+    dataset().setFilter(QString());
+    refreshStatus();
+}
+
+void TrovaPaWindow::modifica() {
+    Dataset& result = dataset();
+    if (!result.isOpen() || result.isEmpty())
+        return;
+    if (!prompt().question(Prompt::warningTitle(),
+                           QStringLiteral("Posso sovrascrivere i dati della PA scelta con quelli "
+                                          "del Cessionario committente ? Vuoi proseguire ?")))
+        return;
+    Dataset& customer = db_.table(ds::PA_CessionarioCommittente);
+    if (!customer.isOpen() || customer.isEmpty())
+        return;
+    const QString p = QStringLiteral("CessionarioCommittente_");
+    const QString name = result.text(QStringLiteral("DescrizionePA")).left(80);
+    customer.edit();
+    // A value the directory does not know never erases what the customer already has.
+    const auto set = [&](const QString& column, const QString& value) {
+        if (!value.isEmpty())
+            customer.setValue(p + column, value);
+    };
+    set(QStringLiteral("Denominazione"), name);
+    set(QStringLiteral("NominativoVisualizzato"), name);
+    set(QStringLiteral("NominativoDocumenti"), name);
+    set(QStringLiteral("Sede_Comune"), result.text(QStringLiteral("Comune")));
+    // The province follows the municipality it belongs to.
+    set(QStringLiteral("Sede_Provincia"), result.text(QStringLiteral("Provincia")));
+    set(QStringLiteral("Sede_CAP"), result.text(QStringLiteral("cap")));
+    set(QStringLiteral("CodiceFiscale"), result.text(QStringLiteral("cf")));
+    set(QStringLiteral("CodiceUnivocoUfficio"), result.text(QStringLiteral("codice_univoco")));
+    customer.setValue(p + QStringLiteral("PubblicaAmministrazione"), true);
+    set(QStringLiteral("Sede_Indirizzo"), result.text(QStringLiteral("indirizzo")).left(60));
+    QString error;
+    if (!SaveRecord(customer, kCustomerKey, &error)) {
+        prompt().message(Prompt::errorTitle(),
+                         QStringLiteral("Il cliente non è stato aggiornato: %1").arg(error));
+        return;
+    }
+    done(QDialog::Accepted);
+}
+
+void TrovaPaWindow::refreshStatus() {
+    guarded([this] {
+        status_->setText(db_.connessione().isOpen() ? ipa::lastLoadText(db_.connessione())
+                                                    : QString());
+    });
+}
+
+void TrovaPaWindow::showEvent(QShowEvent* event) {
+    BrowserBase::showEvent(event);
+    refreshStatus();
+}
+
+bool TrovaPaWindow::eventFilter(QObject* watched, QEvent* event) {
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (event->type() != QEvent::KeyPress || !box || !boxes_.contains(box))
+        return BrowserBase::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        guarded([this] { cerca(); });
+        return true;
+    }
+    if (key == Qt::Key_Down || key == Qt::Key_Up) {
+        focusNextPrevChild(key == Qt::Key_Down);
+        return true;
+    }
+    return BrowserBase::eventFilter(watched, event);
+}
+
+} // namespace brevalto

@@ -1,0 +1,293 @@
+// Loading the directory of public-administration offices from IndicePA files into a real archive:
+// both layouts, headings in any order, municipalities found by each key, what is skipped and why,
+// and the previous directory kept whole when anything goes wrong.
+#include "store/IpaDirectory.h"
+#include "store/ArchiveUpgrade.h"
+#include "store/Connection.h"
+#include "support/TestFiles.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+
+using namespace brevalto;
+
+namespace {
+
+const QString kTable = QStringLiteral("PA_Amministrazioni_FatturaElettronica");
+
+class IpaDirectoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        archive = test::copyOfNewArchive(folder);
+        connection.open(archive);
+    }
+    QString write(const QString& name, const QByteArray& bytes) {
+        const QString path = folder.file(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return path;
+    }
+    // codice_univoco -> "DescrizionePA|DescrizioneUfficio|codice_Amministrazione|cod_ou|indirizzo|
+    // cap|cf|tipologia_istat|Comune"
+    QMap<QString, QString> directory() {
+        QMap<QString, QString> rows;
+        QSqlQuery q = connection.execNative(
+            "SELECT p.codice_univoco, p.DescrizionePA, p.DescrizioneUfficio, "
+            "p.codice_Amministrazione, p.cod_ou, p.indirizzo, p.cap, p.cf, p.tipologia_istat, "
+            "c.Comune FROM PA_Amministrazioni_FatturaElettronica p LEFT JOIN Comuni c ON "
+            "c.ID = p.Comune_Id");
+        while (q.next()) {
+            QStringList values;
+            for (int i = 1; i <= 9; ++i)
+                values << q.value(i).toString();
+            rows.insert(q.value(0).toString(), values.join('|'));
+        }
+        return rows;
+    }
+
+    test::TempFolder folder;
+    QString archive;
+    Connection connection;
+};
+
+// The current layout: BOM, CRLF, quoted commas and quotes, columns in an order of their own, the
+// administrations' file for the type; municipalities by ISTAT code (also without its leading
+// zeros), by cadastral code, and not at all.
+TEST_F(IpaDirectoryTest, CurrentCsvLayoutWithAdministrations) {
+    const QString offices = write(
+        "uo_sfe.csv",
+        "\xEF\xBB\xBF"
+        "Codice_uni_uo,Descrizione_uo,Codice_IPA,Denominazione_ente,Codice_fiscale_ente,"
+        "Codice_fiscale_sfe,Codice_comune_ISTAT,Codice_catastale_comune,CAP,Indirizzo,Mail1\r\n"
+        "UFABC1,\"Ufficio Tributi, Sede\",c_h501,Roma Capitale,02438750586,80000000001,058091,"
+        "H501,00184,\"Via del \"\"Tritone\"\", 1\",a@b.it\r\n"
+        "\r\n"
+        "ufx2y3,Ragioneria,c_l219,Comune di Torino,00514490010,,1272,,10121,Piazza Palazzo di "
+        "Citta' 1,\r\n"
+        "MI0001,Protocollo,c_f205,Comune di Milano,01199250158,,,F205,20121,Piazza della Scala "
+        "2,\r\n"
+        "XX0001,Ufficio estero,ente_x,Ente senza comune,12345678901,,999999,Z999,,,\r\n");
+    const QString enti =
+        write("enti.csv", "Codice_IPA,Denominazione_ente,Tipologia,Codice_Categoria\n"
+                          "c_h501,Roma Capitale,Pubbliche Amministrazioni,L6\n"
+                          "C_L219,Comune di Torino,Pubbliche Amministrazioni,L6\n");
+
+    const ipa::ImportReport report = ipa::importDirectory(connection, offices, enti);
+    EXPECT_EQ(report.layout, "CSV");
+    EXPECT_EQ(report.read, 4);
+    EXPECT_EQ(report.imported, 4);
+    EXPECT_EQ(report.skipped(), 0);
+    EXPECT_EQ(report.noComune, 1);
+
+    const QMap<QString, QString> rows = directory();
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows["UFABC1"], "Roma Capitale|Ufficio Tributi, Sede|c_h501||Via del \"Tritone\", "
+                              "1|00184|80000000001|Pubbliche Amministrazioni|Roma");
+    // The office code is kept in capitals; the tax code of the administration stands in for the
+    // service's; the administrations' file matches the IPA code whatever its case.
+    EXPECT_EQ(rows["UFX2Y3"], "Comune di Torino|Ragioneria|c_l219||Piazza Palazzo di Citta' "
+                              "1|10121|00514490010|Pubbliche Amministrazioni|Torino");
+    EXPECT_EQ(rows["MI0001"], "Comune di Milano|Protocollo|c_f205||Piazza della Scala "
+                              "2|20121|01199250158||Milano");
+    EXPECT_EQ(rows["XX0001"], "Ente senza comune|Ufficio estero|ente_x||||12345678901||");
+    EXPECT_TRUE(report.text().contains("Uffici importati senza comune (non trovato nella tabella "
+                                       "dei Comuni): 1"));
+
+    const ipa::LastLoad load = ipa::lastLoad(connection);
+    EXPECT_TRUE(load.when.isValid());
+    EXPECT_LE(load.when.secsTo(QDateTime::currentDateTime()), 60);
+    EXPECT_EQ(load.files, "uo_sfe.csv + enti.csv");
+    EXPECT_TRUE(ipa::lastLoadText(connection).startsWith("Elenco aggiornato al "));
+}
+
+// The older TAB layout, written in the Windows code page: municipalities by name and province
+// ("FORLI'" is Forlì, "L'AQUILA" is L'Aquila), names and types from the administrations' file.
+TEST_F(IpaDirectoryTest, OlderTabLayoutByMunicipalityName) {
+    const QString offices = write(
+        "serv_fatt.txt",
+        "cod_amm\tcod_ou\tcod_uni_ou\tdes_ou\tregione\tprovincia\tcomune\tindirizzo\tcap\tcf"
+        "\tdt_verifica_cf\tdata_avvio_sfe\n"
+        "c_d704\tRAG\tABCDEF\tRagioneria\tEmilia-Romagna\tFC\tFORLI'\tPiazza Saffi "
+        "8\t47121\t00606620409\t2014-06-06\t2015-03-31\n"
+        "c_a345\tUff_eFatturaPA\tQWERTY\tUff. Fatturazione\tAbruzzo\tAQ\tL'AQUILA\tVia "
+        "Roma\t67100\t80002270660\t\t\n"
+        "c_zzz\tX\tZZZZZZ\tUfficio\tLazio\tRM\tComune inesistente\tVia\t00100\t1\t\t\n"
+        "c_zzz\tX\tZZZZZ1\tMunicipio di Forl\xec\tEmilia-Romagna\t\tForl\xec\tVia\t\t1\t\t\n");
+    const QString enti =
+        write("amministrazioni.txt",
+              "cod_amm\tdes_amm\ttipologia_istat\n"
+              "c_d704\tComune di Forli'\tComuni e loro Consorzi e Associazioni\n"
+              "c_a345\tComune dell'Aquila\tComuni e loro Consorzi e Associazioni\n");
+
+    const ipa::ImportReport report = ipa::importDirectory(connection, offices, enti);
+    EXPECT_EQ(report.layout, "TAB");
+    EXPECT_EQ(report.imported, 4);
+    EXPECT_EQ(report.noComune, 1);
+    EXPECT_EQ(report.noEnteName, 2);
+    const QMap<QString, QString> rows = directory();
+    EXPECT_EQ(rows["ABCDEF"], "Comune di Forli'|Ragioneria|c_d704|RAG|Piazza Saffi "
+                              "8|47121|00606620409|Comuni e loro Consorzi e Associazioni|Forlì");
+    EXPECT_TRUE(rows["QWERTY"].endsWith("|L'Aquila"));
+    EXPECT_TRUE(rows["ZZZZZZ"].endsWith("|"));
+    // Without a province the name alone finds the only municipality called so; Latin-1 text
+    // keeps its accents.
+    EXPECT_EQ(rows["ZZZZZ1"].toStdString(), "|Municipio di Forlì|c_zzz|X|Via||1||Forlì");
+}
+
+TEST_F(IpaDirectoryTest, RowsThatCannotBeOfficesAreSkippedAndCounted) {
+    const QString offices = write("uo.csv", "Codice_IPA,Codice_uni_uo,Descrizione_uo\n"
+                                            "a,AAAAAA,primo\n"
+                                            "a,,senza codice\n"
+                                            "a,AB-123,codice non valido\n"
+                                            "a,ABCDEFG,codice lungo\n"
+                                            "a,aaaaaa,ripetuto\n"
+                                            "a,BBBBBB,campo,in più\n"
+                                            "a,CCCCCC\n"
+                                            "a,DDDDDD,ultimo");
+    const ipa::ImportReport r = ipa::importDirectory(connection, offices);
+    EXPECT_EQ(r.read, 8);
+    EXPECT_EQ(r.imported, 2);
+    EXPECT_EQ(r.noCode, 1);
+    EXPECT_EQ(r.badCode, 2);
+    EXPECT_EQ(r.duplicate, 1);
+    EXPECT_EQ(r.malformed, 2);
+    EXPECT_EQ(directory().keys(), (QList<QString>{"AAAAAA", "DDDDDD"}));
+    const QString text = r.text();
+    EXPECT_TRUE(text.contains("Uffici letti: 8\nUffici importati: 2\nRighe scartate: 6\n"));
+    EXPECT_TRUE(text.contains("1 con un codice univoco già letto in una riga precedente"));
+}
+
+// Whatever goes wrong, the directory loaded before stays whole, and so does the record of it.
+TEST_F(IpaDirectoryTest, PreviousDirectoryKeptOnRefusalFailureAndCancel) {
+    const QString good = write("uo.csv", "Codice_uni_uo,Descrizione_uo\nAAAAAA,primo\n"
+                                         "BBBBBB,secondo\n");
+    ipa::importDirectory(connection, good);
+    const QMap<QString, QString> before = directory();
+    const QString loadedBefore = ipa::lastLoad(connection).files;
+    ASSERT_EQ(before.size(), 2);
+
+    // Headings not recognised: refused before the archive is touched, saying what was expected
+    // and what was found.
+    const QString wrong = write("altro.csv", "Nome,Cognome\nMario,Rossi\n");
+    try {
+        ipa::importDirectory(connection, wrong);
+        ADD_FAILURE() << "refused file imported";
+    } catch (const ipa::FileError& e) {
+        EXPECT_FALSE(e.unreadable());
+        EXPECT_TRUE(e.text().contains("Attese: Codice_uni_uo (oppure cod_uni_ou)"));
+        EXPECT_TRUE(e.text().contains("Trovate: Nome, Cognome."));
+    }
+    EXPECT_THROW(ipa::importDirectory(connection, folder.file("manca.csv")), ipa::FileError);
+    EXPECT_THROW(ipa::importDirectory(connection, good, wrong), ipa::FileError);
+
+    // The archive refuses a row halfway through the file.
+    QString rows = "Codice_uni_uo,Descrizione_uo\n";
+    for (int i = 0; i < 5000; ++i)
+        rows += QString("U%1,ufficio\n").arg(i, 5, 10, QChar('0'));
+    const QString big = write("grande.csv", rows.toUtf8());
+    connection.execNative("CREATE TRIGGER refuse BEFORE INSERT ON "
+                          "PA_Amministrazioni_FatturaElettronica WHEN NEW.codice_univoco = "
+                          "'U03000' BEGIN SELECT RAISE(ABORT, 'disco pieno'); END");
+    EXPECT_THROW(ipa::importDirectory(connection, big), DbError);
+    EXPECT_EQ(directory(), before);
+    connection.execNative("DROP TRIGGER refuse");
+
+    // "Annulla" in the progress window.
+    int calls = 0;
+    const ipa::ImportReport cancelled =
+        ipa::importDirectory(connection, big, {}, [&](qint64 done, qint64 total) {
+            EXPECT_LE(done, total);
+            return ++calls < 2;
+        });
+    EXPECT_TRUE(cancelled.cancelled);
+    EXPECT_EQ(directory(), before);
+    EXPECT_EQ(ipa::lastLoad(connection).files, loadedBefore);
+    EXPECT_EQ(connection.transactionDepth(), 0);
+
+    // And the same file goes in whole when nothing stops it.
+    EXPECT_EQ(ipa::importDirectory(connection, big).imported, 5000);
+    EXPECT_EQ(ipa::lastLoad(connection).files, "grande.csv");
+}
+
+// An archive of version 2 gets the record of the load and the index when upgraded.
+TEST_F(IpaDirectoryTest, UpgradeAddsTheLoadRecordAndTheIndex) {
+    connection.execNative("DROP INDEX PA_Amministrazioni_FatturaElettronica_Comune_Id");
+    connection.execNative("ALTER TABLE opzioni DROP COLUMN ElencoPA_Aggiornato");
+    connection.execNative("ALTER TABLE opzioni DROP COLUMN ElencoPA_File");
+    connection.execNative("UPDATE opzioni SET VerBaseDati = 2");
+    const UpgradeReport report = upgradeArchive(connection);
+    EXPECT_EQ(report.version, 3);
+    EXPECT_EQ(report.columnsAdded,
+              (QStringList{"opzioni.ElencoPA_Aggiornato", "opzioni.ElencoPA_File"}));
+    EXPECT_EQ(connection
+                  .scalar("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = "
+                          "'PA_Amministrazioni_FatturaElettronica_Comune_Id'")
+                  .toInt(),
+              1);
+    EXPECT_EQ(ipa::lastLoadText(connection),
+              "Elenco vuoto: importarlo con \"Aggiorna elenco P.A.\"");
+}
+
+TEST(IpaDelimitedTest, QuotedFieldsAndLineEnds) {
+    const struct {
+        const char* text;
+        QChar delimiter;
+        QList<QStringList> records;
+    } cases[] = {
+        {"a,b\r\nc,d", ',', {{"a", "b"}, {"c", "d"}}},
+        {"a,b\rc,d\r", ',', {{"a", "b"}, {"c", "d"}}},
+        {"\"x, y\",\"he said \"\"hi\"\"\"\n", ',', {{"x, y", "he said \"hi\""}}},
+        {"\"two\nlines\",z\n\n\nlast,", ',', {{"two\nlines", "z"}, {"last", ""}}},
+        {"a\t\"b\tc\"\t\n", '\t', {{"a", "b\tc", ""}}},
+        {"O'Brien,5\" disk", ',', {{"O'Brien", "5\" disk"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ipa::parseDelimited(QString::fromUtf8(c.text), c.delimiter), c.records);
+    }
+}
+
+// The command line: exit codes and what it prints.
+TEST_F(IpaDirectoryTest, CommandLine) {
+    const QString exe = QStringLiteral(BREVALTO_BINARY_DIR "/brevalto");
+    if (!QFile::exists(exe))
+        GTEST_SKIP() << "brevalto executable not built";
+    connection.close();
+    const QString offices = write("uo.csv", "Codice_uni_uo,Descrizione_uo\nAAAAAA,primo\n");
+    const QString wrong = write("altro.csv", "Nome,Cognome\n");
+    const QString notArchive = write("vuoto.mdb", "");
+    const struct {
+        QStringList args;
+        int code;
+        const char* says;
+    } cases[] = {
+        {{"--help"}, 0, "Uso: brevalto import-ipa --archive PERCORSO FILE [FILE-ENTI]"},
+        {{"--archive", archive, offices}, 0, "Uffici importati: 1"},
+        {{offices}, 2, "Indicare l'archivio con --archive."},
+        {{"--archive", archive}, 2, "Indicare il file degli uffici"},
+        {{"--archive", archive, offices, offices, offices}, 2, "Troppi file"},
+        {{"--archive", archive, "--fretta", offices}, 2, "Opzione sconosciuta: --fretta"},
+        {{"--archive"}, 2, "Manca il valore di --archive."},
+        {{"--archive", archive, folder.file("manca.csv")}, 2, "non esiste"},
+        {{"--archive", archive, wrong}, 1, "non sono riconosciute"},
+        {{"--archive", notArchive, offices}, 1, "L'elenco precedente è rimasto invariato."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        QProcess p;
+        p.start(exe, QStringList{"import-ipa"} + c.args);
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), c.code);
+        const QString output =
+            QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        EXPECT_TRUE(output.contains(QString::fromUtf8(c.says))) << output.toStdString();
+    }
+    Connection check;
+    check.open(archive);
+    EXPECT_EQ(check.scalar("SELECT codice_univoco FROM " + kTable).toString(), "AAAAAA");
+}
+
+} // namespace
