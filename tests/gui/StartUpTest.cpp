@@ -186,9 +186,9 @@ TEST_F(ShellTest, OldArchiveIsHandedToTheUpgradeProgram) {
         QString version;
         bool handOff;
     };
-    // A newer archive (3) is not handed over: it opens read-only with a warning (see
+    // A newer archive (4) is not handed over: it opens read-only with a warning (see
     // ArchiveGuardTest).
-    const QList<Case> cases = {{"0", true}, {"NULL", true}, {"1", true}, {"2", false}};
+    const QList<Case> cases = {{"0", true}, {"NULL", true}, {"1", true}, {"2", true}, {"3", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version.toStdString());
         sql(archive, "UPDATE opzioni SET VerBaseDati = " + c.version);
