@@ -3,6 +3,7 @@
 // or those whose names are given on the command line. Figures go to standard output.
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace brevalto::bench {
@@ -13,6 +14,16 @@ struct Registrar {
 
 // Milliseconds taken by f (best of n runs).
 double bestMs(int n, const std::function<void()>& f);
+// Milliseconds taken by f (median of n runs).
+double medianMs(int n, const std::function<void()>& f);
+// Wall-clock milliseconds of a whole process run to its end (median of n runs), output discarded;
+// negative when the program cannot be started or fails. `environment` adds NAME=VALUE pairs.
+double processMs(int n, const QString& program, const QStringList& arguments,
+                 const QStringList& environment = {});
+// "what: mine ms, reference ms, ratio r (goal at most g)" on one line.
+void compare(const QString& what, double mine, double reference, double goal);
+// The folder of the program's sources (data/schema holds the invoice schema).
+QString sourceFolder();
 // Peak resident memory of the process so far, in MB.
 double peakMemoryMb();
 void report(const QString& what, double value, const QString& unit);

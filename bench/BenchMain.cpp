@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTextStream>
+#include <algorithm>
 #include <vector>
 
 namespace brevalto::bench {
@@ -29,6 +32,50 @@ double bestMs(int n, const std::function<void()>& f) {
     return best;
 }
 
+double medianMs(int n, const std::function<void()>& f) {
+    std::vector<double> times;
+    for (int i = 0; i < n; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        times.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double processMs(int n, const QString& program, const QStringList& arguments,
+                 const QStringList& environment) {
+    bool failed = false;
+    const double ms = medianMs(n, [&] {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const QString& pair : environment)
+            env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+        process.setProcessEnvironment(env);
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(program, arguments);
+        if (!process.waitForFinished(600000) || process.exitStatus() != QProcess::NormalExit ||
+            process.exitCode() != 0)
+            failed = true;
+    });
+    return failed ? -1 : ms;
+}
+
+void compare(const QString& what, double mine, double reference, double goal) {
+    QTextStream(stdout) << QStringLiteral("%1: %2 ms against %3 ms, ratio %4 (goal at most %5)\n")
+                               .arg(what)
+                               .arg(mine, 0, 'f', 1)
+                               .arg(reference, 0, 'f', 1)
+                               .arg(reference > 0 ? mine / reference : 0.0, 0, 'f', 2)
+                               .arg(goal, 0, 'f', 1);
+}
+
+QString sourceFolder() {
+    return QStringLiteral(BREVALTO_SOURCE_DIR);
+}
+
 double peakMemoryMb() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -52,9 +99,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList wanted = app.arguments().mid(1);
     for (const auto& [name, run] : brevalto::bench::registry()) {
-        if (!wanted.isEmpty() && !wanted.contains(name))
+        // "child-" runs are the other side of a whole-process comparison: only on request.
+        if (wanted.isEmpty() ? name.startsWith(QLatin1String("child-")) : !wanted.contains(name))
             continue;
-        QTextStream(stdout) << "== " << name << "\n";
+        if (!name.startsWith(QLatin1String("child-")))
+            QTextStream(stdout) << "== " << name << "\n";
         run();
     }
     return 0;

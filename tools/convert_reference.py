@@ -517,7 +517,7 @@ def firm_and_settings(out):
         "CarattereTab",
         "ImportaIntestazionePrimaLinea",
     ]
-    counts["opzioni"] = write_tsv(out, "opzioni", columns, [[1, 2, 1, 0, rate_id, rate, "\t", 0]])
+    counts["opzioni"] = write_tsv(out, "opzioni", columns, [[1, 3, 1, 0, rate_id, rate, "\t", 0]])
     return counts
 
 

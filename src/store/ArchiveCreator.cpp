@@ -56,8 +56,12 @@ void createArchive(const QString& path) {
         connection.inTransaction([&] {
             for (const TableDef& table : archiveSchema())
                 connection.execNative(createTableSql(table));
-            addDirectoryIndex(connection);
             loadReferenceData(connection);
+            // After the rows: one sort per index instead of an index update per row.
+            for (const TableDef& table : archiveSchema()) {
+                for (const QString& column : table.indexed)
+                    connection.execNative(createIndexSql(table, column));
+            }
         });
         connection.close();
     } catch (const DbError& e) {

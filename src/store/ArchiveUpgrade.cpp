@@ -56,12 +56,34 @@ void insertReferenceRows(Connection& connection, const QString& table) {
     }
 }
 
+QSet<QString> existingIndexes(Connection& connection) {
+    QStringList names;
+    QSqlQuery q = connection.execNative(
+        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"));
+    while (q.next())
+        names << q.value(0).toString();
+    return lowerCase(names);
+}
+
 } // namespace
+
+void addMissingIndexes(Connection& connection, UpgradeReport& report) {
+    const QSet<QString> indexes = existingIndexes(connection);
+    for (const TableDef& table : archiveSchema()) {
+        for (const QString& column : table.indexed) {
+            if (indexes.contains(indexName(table, column).toLower()))
+                continue;
+            connection.execNative(createIndexSql(table, column));
+            report.indexesAdded << indexName(table, column);
+        }
+    }
+}
 
 QString UpgradeReport::text() const {
     QStringList lines;
-    if (tablesAdded.isEmpty() && columnsAdded.isEmpty())
-        lines << QStringLiteral("L'archivio contiene già tutte le tabelle e le colonne.");
+    if (tablesAdded.isEmpty() && columnsAdded.isEmpty() && indexesAdded.isEmpty())
+        lines << QStringLiteral(
+            "L'archivio contiene già tutte le tabelle, le colonne e gli indici.");
     if (!tablesAdded.isEmpty())
         lines << QStringLiteral("Tabelle aggiunte (%1): %2")
                      .arg(tablesAdded.size())
@@ -70,16 +92,12 @@ QString UpgradeReport::text() const {
         lines << QStringLiteral("Colonne aggiunte (%1): %2")
                      .arg(columnsAdded.size())
                      .arg(columnsAdded.join(QLatin1String(", ")));
+    if (!indexesAdded.isEmpty())
+        lines << QStringLiteral("Indici aggiunti: %1.").arg(indexesAdded.size());
     lines << QStringLiteral("Versione dell'archivio: %1 (prima %2).")
                  .arg(version)
                  .arg(previousVersion);
     return lines.join(QLatin1Char('\n'));
-}
-
-void addDirectoryIndex(Connection& connection) {
-    connection.execNative(QStringLiteral(
-        "CREATE INDEX IF NOT EXISTS PA_Amministrazioni_FatturaElettronica_Comune_Id ON "
-        "PA_Amministrazioni_FatturaElettronica (Comune_Id)"));
 }
 
 UpgradeReport upgradeArchive(Connection& connection) {
@@ -102,7 +120,7 @@ UpgradeReport upgradeArchive(Connection& connection) {
             }
         }
 
-        addDirectoryIndex(connection);
+        addMissingIndexes(connection, report);
 
         // A settings table created just now already holds the shipped settings row.
         const bool settingsTableNew = report.tablesAdded.contains(QStringLiteral("opzioni"));

@@ -207,8 +207,10 @@ void DataModule::setComputerName(const QString& name) {
 }
 
 Dataset& DataModule::table(const QString& name) const {
-    if (Dataset* d = byName_.value(name.toLower()))
+    if (Dataset* d = byName_.value(name.toLower())) {
+        d->ensureOpen();
         return *d;
+    }
     throw DbError(QStringLiteral("Il dataset %1 non esiste.").arg(name));
 }
 
@@ -217,10 +219,20 @@ void DataModule::closeAllDatasets() {
         d->close();
 }
 
+const QStringList& DataModule::onDemandDatasets() {
+    static const QStringList names = {QStringLiteral("TablePA_CessionarioCommittente"),
+                                      QStringLiteral("TableComuni")};
+    return names;
+}
+
 void DataModule::openAllDatasets() {
     closeAllDatasets();
-    for (Dataset* d : shared_)
-        d->open();
+    for (Dataset* d : shared_) {
+        if (onDemandDatasets().contains(d->name(), Qt::CaseInsensitive))
+            d->deferOpen();
+        else
+            d->open();
+    }
 }
 
 void DataModule::loadBodies() {

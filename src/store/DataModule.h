@@ -37,12 +37,17 @@ public:
 
     Connection& connessione() { return connection_; }
 
-    // A shared dataset by name ("TablePA_Body"), or TableCercaLinee. Throws DbError when unknown.
+    // A shared dataset by name ("TablePA_Body"), or TableCercaLinee, opened first when its
+    // opening was deferred. Throws DbError when unknown or when it cannot be opened.
     Dataset& table(const QString& name) const;
     const QList<Dataset*>& sharedDatasets() const { return shared_; }
 
-    // Closes every shared dataset in order, then opens them all again with their current queries.
+    // Closes every shared dataset in order, then opens them all again with their current queries,
+    // except the big ones (onDemandDatasets), which are opened when a screen first needs them.
     void openAllDatasets();
+    // The shared datasets whose rows grow with the archive or are many (customers, municipalities):
+    // reading them whole at start-up would make it grow with the archive.
+    static const QStringList& onDemandDatasets();
     void closeAllDatasets();
 
     // The workstation's name, at most 15 characters, "SenzaNome" when the system gives none.

@@ -235,7 +235,18 @@ void Dataset::open() {
     notifyRows();
 }
 
+void Dataset::deferOpen() {
+    close();
+    deferred_ = true;
+}
+
+void Dataset::ensureOpen() {
+    if (deferred_)
+        open();
+}
+
 void Dataset::close() {
+    deferred_ = false;
     const bool wasOpen = state_ != State::Inactive;
     state_ = State::Inactive;
     columns_.clear();
@@ -715,6 +726,30 @@ void Dataset::setFilter(const QString& filter) {
     if (state_ == State::Inactive)
         return;
     rebuildView();
+    setCursor(0);
+    bof_ = true;
+    eof_ = view_.isEmpty();
+    notifyRows();
+}
+
+void Dataset::narrowFilter(const QString& filter) {
+    if (state_ == State::Inactive || filter.trimmed().isEmpty() || !filter_) {
+        setFilter(filter);
+        return;
+    }
+    if (filter == filterText_)
+        return;
+    auto parsed = std::make_unique<RowFilter>(filter, columns_); // throws before anything changes
+    settle();
+    filterText_ = filter;
+    filter_ = std::move(parsed);
+    QVector<int> kept;
+    kept.reserve(view_.size());
+    for (const int i : std::as_const(view_)) {
+        if (filter_->matches(rows_[i].values))
+            kept << i;
+    }
+    view_ = std::move(kept);
     setCursor(0);
     bof_ = true;
     eof_ = view_.isEmpty();

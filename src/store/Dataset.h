@@ -49,6 +49,13 @@ public:
     // state; filter, sort and the current row (by its row id) are kept. True when re-read.
     bool refreshIfChanged();
     bool isOpen() const { return state_ != State::Inactive; }
+    // Opening on demand: a deferred dataset stays closed until ensureOpen() (a screen that shows
+    // its rows is about to appear); open() and close() end the deferral. Big tables are read
+    // when first needed instead of at start-up.
+    void deferOpen();
+    bool isDeferred() const { return deferred_; }
+    // Opens a deferred dataset; does nothing otherwise. Throws DbError.
+    void ensureOpen();
     State state() const { return state_; }
 
     // Columns of the query, in query order.
@@ -114,6 +121,10 @@ public:
     // shows every row. Throws DbError for a text it cannot read.
     QString filter() const { return filterText_; }
     void setFilter(const QString& filter);
+    // The same for a filter that admits no row the current one hides (a search text typed
+    // further): only the rows now visible are tested, and their order is kept, so a keystroke
+    // costs the rows it can still match rather than the whole table.
+    void narrowFilter(const QString& filter);
     // Client-side sort: "col ASC" or "col DESC", several joined by commas; empty for query order.
     QString sort() const { return sortText_; }
     void setSort(const QString& sort);
@@ -170,6 +181,7 @@ private:
     std::unique_ptr<RowFilter> filter_;
     QString sortText_;
     int controlsDisabled_ = 0;
+    bool deferred_ = false;
     qint64 readVersion_ = -1; // the connection's data_version when the rows were read
 };
 

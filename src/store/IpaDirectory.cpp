@@ -2,6 +2,7 @@
 
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -425,8 +426,11 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
     try {
         connection.inTransaction([&] {
             // The index is built once at the end: faster than keeping it up to date row by row.
-            connection.execNative(QStringLiteral("DROP INDEX IF EXISTS ") + kTable +
-                                  QStringLiteral("_Comune_Id"));
+            const TableDef* table = findTable(kTable);
+            const QString column = QStringLiteral("Comune_Id");
+            if (table)
+                connection.execNative(QStringLiteral("DROP INDEX IF EXISTS ") +
+                                      quoteIdentifier(indexName(*table, column)));
             connection.execNative(QStringLiteral("DELETE FROM ") + kTable);
             QSqlQuery insert(connection.database());
             if (!insert.prepare(
@@ -505,7 +509,8 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                                       .arg(code, insert.lastError().text()));
                 ++report.imported;
             }
-            addDirectoryIndex(connection);
+            if (table)
+                connection.execNative(createIndexSql(*table, column));
             recordLoad(connection, files.join(QLatin1String(" + ")));
         });
     } catch (const Cancelled&) {

@@ -13,9 +13,15 @@ struct RowFilter::Node {
     int column = -1;
     QString op;
     QVariant literal;
+    // A like pattern that is a plain text with "*" after it (Prefix) or around it (Contains) is
+    // matched as that text; any other pattern goes through likeMatch (General).
+    enum class Like { None, General, Prefix, Contains } like = Like::None;
+    QString needle;
 };
 
 namespace {
+
+void compileLike(RowFilter::Node& node);
 
 struct Token {
     enum class Type { Word, Text, Number, Op, Open, Close, End } type = Type::End;
@@ -203,6 +209,8 @@ private:
             node->literal = 0.0;
         else
             fail();
+        if (node->op == QLatin1String("like") && !node->literal.isNull())
+            compileLike(*node);
         advance();
         return node;
     }
@@ -250,6 +258,19 @@ bool evaluate(const RowFilter::Node& node, const QVector<QVariant>& row) {
         break;
     }
     const QVariant& value = row[node.column];
+    if (node.like == RowFilter::Node::Like::Prefix ||
+        node.like == RowFilter::Node::Like::Contains) {
+        if (value.isNull())
+            return false;
+        // Texts are matched as stored, without a copy; other kinds as their text.
+        const QString converted = value.typeId() == QMetaType::QString ? QString() : asText(value);
+        const QString& text = value.typeId() == QMetaType::QString
+                                  ? *static_cast<const QString*>(value.constData())
+                                  : converted;
+        return node.like == RowFilter::Node::Like::Prefix
+                   ? text.startsWith(node.needle, Qt::CaseInsensitive)
+                   : text.contains(node.needle, Qt::CaseInsensitive);
+    }
     if (node.op == QLatin1String("null"))
         return value.isNull();
     if (node.op == QLatin1String("notnull"))
@@ -274,6 +295,40 @@ bool evaluate(const RowFilter::Node& node, const QVector<QVariant>& row) {
     if (node.op == QLatin1String("<="))
         return c <= 0;
     return c >= 0;
+}
+
+// Reads the pattern of a like node as a prefix or contains match of a plain text, the shape every
+// search box writes; sets Like::General for any other pattern.
+void compileLike(RowFilter::Node& node) {
+    const QString pattern = node.literal.toString();
+    auto isStar = [](QChar c) { return c == QLatin1Char('*') || c == QLatin1Char('%'); };
+    node.like = RowFilter::Node::Like::General;
+    qsizetype end = pattern.size();
+    if (end == 0 || !isStar(pattern[end - 1]))
+        return;
+    --end;
+    qsizetype i = 0;
+    const bool contains = isStar(pattern[0]) && end > 0;
+    if (contains)
+        i = 1;
+    QString needle;
+    while (i < end) {
+        const QChar c = pattern[i];
+        if (c == QLatin1Char('[')) {
+            // One character between brackets is that character taken literally.
+            if (i + 2 >= end || pattern[i + 2] != QLatin1Char(']'))
+                return;
+            needle += pattern[i + 1];
+            i += 3;
+            continue;
+        }
+        if (isStar(c) || c == QLatin1Char('?') || c == QLatin1Char('_') || c == QLatin1Char(']'))
+            return;
+        needle += c;
+        ++i;
+    }
+    node.needle = needle;
+    node.like = contains ? RowFilter::Node::Like::Contains : RowFilter::Node::Like::Prefix;
 }
 
 } // namespace

@@ -67,4 +67,14 @@ QString addColumnSql(const TableDef& table, const ColumnDef& column) {
         .arg(quoteIdentifier(table.name), quoteIdentifier(column.name), type);
 }
 
+QString indexName(const TableDef& table, const QString& column) {
+    return QStringLiteral("ix_%1_%2").arg(table.name, column);
+}
+
+QString createIndexSql(const TableDef& table, const QString& column) {
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+        .arg(quoteIdentifier(indexName(table, column)), quoteIdentifier(table.name),
+             quoteIdentifier(column));
+}
+
 } // namespace brevalto

@@ -17,6 +17,11 @@ struct ColumnDef {
 struct TableDef {
     QString name;
     QList<ColumnDef> columns;
+    // Columns that get an index of their own: the keys of a parent row that the program filters
+    // or joins on (bodies by Document, every section by body, second-level rows by their parent),
+    // so that reading one Document costs the same in a new archive and in one holding years of
+    // invoices.
+    QStringList indexed;
 
     // Case-insensitive lookup; nullptr when the table has no such column.
     const ColumnDef* column(const QString& name) const;
@@ -35,6 +40,9 @@ const TableDef* findTable(const QString& name);
 QString sqlColumnType(ColumnKind kind);
 QString createTableSql(const TableDef& table);
 QString addColumnSql(const TableDef& table, const ColumnDef& column);
+// The index of one column of `indexed`: named after table and column, created only when missing.
+QString indexName(const TableDef& table, const QString& column);
+QString createIndexSql(const TableDef& table, const QString& column);
 QString quoteIdentifier(const QString& name);
 
 } // namespace brevalto

@@ -30,16 +30,18 @@ QList<ColumnDef> expand(const QList<Cell>& cells) {
     return columns;
 }
 
-TableDef table(const QString& name, const QList<Cell>& cells) {
-    return {name, expand(cells)};
+TableDef table(const QString& name, const QList<Cell>& cells, const QStringList& indexed = {}) {
+    return {name, expand(cells), indexed};
 }
 
 // Tables hanging off an invoice body: all carry their own key and the body's key, so that every
-// row of a body can be found (and deleted) by body.
-TableDef childTable(const QString& name, const QList<Cell>& cells) {
+// row of a body can be found (and deleted) by body; `parentKeys` name the key of a row of another
+// section the row belongs to (a line, a linked document, a payment), also indexed.
+TableDef childTable(const QString& name, const QList<Cell>& cells,
+                    const QStringList& parentKeys = {}) {
     QList<Cell> all{{K::AutoNumber, {"Id"}}, {K::Long, {"PA_FE_Body_Id"}}};
     all.append(cells);
-    return table(name, all);
+    return table(name, all, QStringList{"PA_FE_Body_Id"} + parentKeys);
 }
 
 TableDef codeList(const QString& name, K descriptionKind = K::Text) {
@@ -162,7 +164,8 @@ QList<TableDef> documentTables() {
             {K::Date, {"DatiVeicoli_Data"}},
             {K::Text, {"DatiVeicoli_TotalePercorso"}},
             {K::Long, {"SoftwareEsterno_Fattura_id"}},
-        });
+        },
+        {"PA_FE_Header_Id"});
 
     t << childTable("PA_FE_Body_DatiBeniServizi_DettaglioLinee",
                     {
@@ -177,15 +180,17 @@ QList<TableDef> documentTables() {
                     });
     const QString lineKey = QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee_Id");
     t << childTable("PA_FE_Body_DatiBeniServizi_DettaglioLinee_Codici",
-                    {{K::Long, {lineKey}}, {K::Text, {"CodiceTipo", "CodiceValore"}}});
+                    {{K::Long, {lineKey}}, {K::Text, {"CodiceTipo", "CodiceValore"}}}, {lineKey});
     t << childTable(
         "PA_FE_Body_DatiBeniServizi_DettaglioLinee_Sconto",
-        {{K::Long, {lineKey}}, {K::Text, {"Tipo"}}, {K::Double, {"Percentuale", "Importo"}}});
+        {{K::Long, {lineKey}}, {K::Text, {"Tipo"}}, {K::Double, {"Percentuale", "Importo"}}},
+        {lineKey});
     t << childTable("PA_FE_Body_DatiBeniServizi_DettaglioLinee_Altro",
                     {{K::Long, {lineKey}},
                      {K::Text, {"TipoDato", "RiferimentoTesto"}},
                      {K::Double, {"RiferimentoNumero"}},
-                     {K::Date, {"RiferimentoData"}}});
+                     {K::Date, {"RiferimentoData"}}},
+                    {lineKey});
     t << childTable(
         "PA_FE_Body_DatiBeniServizi_DatiRiepilogo",
         {
@@ -223,9 +228,11 @@ QList<TableDef> documentTables() {
     // Line references: each row points both at its linked document and at an invoice line.
     for (const QString& block : linkedDocuments + QStringList{"DatiDDT"}) {
         const QString parent = "PA_FE_Body_" + block;
-        t << childTable(parent + "_Riferimenti", {{K::Long,
-                                                   {parent + "_Id", "RiferimentoNumeroLinea",
-                                                    "PA_FatturaElettronica_DatiBeniServizi_Id"}}});
+        t << childTable(parent + "_Riferimenti",
+                        {{K::Long,
+                          {parent + "_Id", "RiferimentoNumeroLinea",
+                           "PA_FatturaElettronica_DatiBeniServizi_Id"}}},
+                        {parent + "_Id", "PA_FatturaElettronica_DatiBeniServizi_Id"});
     }
 
     t << childTable("PA_FE_Body_DatiPagamento", {{K::Text, {"CondizioniPagamento"}}});
@@ -246,7 +253,8 @@ QList<TableDef> documentTables() {
             {K::Double, {"PenalitaPagamentiRitardati"}},
             {K::Date, {"DataDecorrenzaPenale"}},
             {K::Text, {"CodicePagamento"}},
-        });
+        },
+        {"PA_FE_Body_DatiPagamento_Id"});
     t << childTable("PA_FE_Body_Allegati",
                     {{K::Text,
                       {"NomeAttachment", "AlgoritmoCompressione", "FormatoAttachment",
@@ -365,7 +373,8 @@ QList<TableDef> masterTables() {
 
     t << table("Nazioni", {{K::Long, {"IDNazione"}}, {K::Text, {"SIGLA", "DENOMINAZ"}}});
     t << table("Regioni", {{K::Long, {"IDRegione"}}, {K::Text, {"Descrizione"}}});
-    t << table("Province", {{K::Text, {"PROVINCIA", "CAPOLUOGO"}}, {K::Long, {"Regione_ID"}}});
+    t << table("Province", {{K::Text, {"PROVINCIA", "CAPOLUOGO"}}, {K::Long, {"Regione_ID"}}},
+               {"Regione_ID"});
     t << table("Comuni", {
                              {K::AutoNumber, {"ID"}},
                              {K::Text, {"Comune", "CAP", "Provincia"}},
@@ -399,7 +408,8 @@ QList<TableDef> masterTables() {
                {{K::Text,
                  {"DescrizionePA", "DescrizioneUfficio", "codice_Amministrazione", "cod_ou",
                   "codice_univoco", "indirizzo", "cap", "cf", "tipologia_istat"}},
-                {K::Long, {"Comune_Id"}}});
+                {K::Long, {"Comune_Id"}}},
+               {"Comune_Id"});
 
     for (const char* name :
          {"PA_TipoDocumento", "PA_Divise", "PA_RegimeFiscale", "PA_Natura", "PA_EsigibilitaIva"})

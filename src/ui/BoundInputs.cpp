@@ -356,10 +356,13 @@ void BoundLookup::reload() {
 }
 
 void BoundLookup::refreshList() {
-    if (!list_ || !list_->isOpen())
+    if (!list_ || (!list_->isOpen() && !list_->isDeferred()))
         return;
     try {
-        list_->refreshIfChanged();
+        if (list_->isDeferred())
+            list_->ensureOpen(); // the items follow its rows
+        else
+            list_->refreshIfChanged();
     } catch (const DbError&) {
         // The list stays as it was read; the archive's trouble shows on the next write.
     }

@@ -174,6 +174,7 @@ public:
     void reload();
     // Re-reads the list dataset when another workstation changed the archive (keeping its
     // current row); its items follow. Done when the list is opened and when its screen is shown.
+    // A list whose opening was deferred is opened here.
     void refreshList();
     void showPopup() override;
     // Keys no longer valid for a new choice: their items are shown marked "non più valida" and

@@ -152,10 +152,27 @@ void BrowserBase::applySearch() {
     QList<QPair<QString, QString>> parts;
     for (int i = 0; i < searchEdits_.size(); ++i)
         parts << qMakePair(def_.searchBoxes[i].column, searchEdits_[i]->text());
+    // Typing further in the boxes only narrows what the previous keystroke left visible; any other
+    // change (a text shortened or replaced, a filter set elsewhere) filters the whole table.
+    bool narrows = searchTexts_.size() == parts.size() && dataset_->filter() == searchFilterText_;
+    for (int i = 0; narrows && i < parts.size(); ++i) {
+        const QString& before = searchTexts_[i];
+        const bool matchedAll = before.isEmpty() || before == QLatin1String("*");
+        narrows = matchedAll || parts[i].second.startsWith(before);
+    }
+    const QString filter = searchFilter(parts);
     guarded([&] {
-        dataset_->setFilter(QString());
-        dataset_->setFilter(searchFilter(parts));
+        if (narrows)
+            dataset_->narrowFilter(filter);
+        else
+            dataset_->setFilter(filter);
     });
+    searchTexts_.clear();
+    searchFilterText_ = dataset_->filter();
+    if (searchFilterText_ != filter)
+        return; // refused: the next keystroke starts over
+    for (const auto& part : std::as_const(parts))
+        searchTexts_ << part.second;
 }
 
 void BrowserBase::clearSearch() {
@@ -187,6 +204,7 @@ void BrowserBase::fillNewRow() {
 
 bool BrowserBase::aggiungi() {
     try {
+        dataset_->ensureOpen(); // also used without showing the list (a new customer)
         if (def_.clearFilterOnAdd)
             dataset_->setFilter(QString());
         dataset_->edit();

@@ -116,6 +116,9 @@ private:
     Dataset* dataset_;
     DataGrid* grid_;
     QList<QLineEdit*> searchEdits_;
+    // The boxes' texts and the filter of the last search, to narrow from it.
+    QStringList searchTexts_;
+    QString searchFilterText_;
     QPointer<EditorBase> editor_;
     bool chosen_ = false;
 };

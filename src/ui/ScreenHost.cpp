@@ -1,5 +1,12 @@
 #include "ui/ScreenHost.h"
 
+#include "store/Dataset.h"
+#include "ui/BoundInputs.h"
+#include "ui/BrowserBase.h"
+#include "ui/DataGrid.h"
+#include "ui/EditorBase.h"
+#include "ui/GuardedAction.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
@@ -41,15 +48,37 @@ private:
     QPointer<QWidget> modal_;
 };
 
+// The datasets a screen shows (its own, its grids', its pick lists') opened now if their
+// opening was deferred, so that the screen finds its rows however it is shown.
+void openDeferredData(QWidget& screen) {
+    QList<Dataset*> datasets;
+    if (auto* editor = qobject_cast<EditorBase*>(&screen))
+        datasets << &editor->dataset();
+    if (auto* browser = qobject_cast<BrowserBase*>(&screen))
+        datasets << &browser->dataset();
+    for (const DataGrid* grid : screen.findChildren<DataGrid*>())
+        datasets << grid->dataset();
+    for (const BoundLookup* lookup : screen.findChildren<BoundLookup*>())
+        datasets << lookup->list();
+    guarded([&] {
+        for (Dataset* d : std::as_const(datasets)) {
+            if (d)
+                d->ensureOpen();
+        }
+    });
+}
+
 } // namespace
 
 int showModal(QDialog& screen) {
+    openDeferredData(screen);
     if (shower())
         return shower()(screen);
     return screen.exec();
 }
 
 void showModeless(QWidget& screen) {
+    openDeferredData(screen);
     // A modal screen blocks every window but its own children: a screen asked for from it (the
     // field help) becomes its child window while it is open, in front of it and usable.
     QWidget* modal = QApplication::activeModalWidget();

@@ -5,6 +5,7 @@
 #include "app/ArchiveLocation.h"
 #include "app/PasswordDialog.h"
 #include "store/ArchiveUpgrade.h"
+#include "ui/BrowserBase.h"
 #include "ui/DataGrid.h"
 #include "ui/ScreenHost.h"
 
@@ -62,7 +63,7 @@ TEST_F(ShellTest, FirstStartWritesThePathFileAndOpensTheDefaultArchive) {
     EXPECT_TRUE(cs.contains("Jet OLEDB:System database=" + programFolder() + "wkq.mdw;"));
     EXPECT_EQ(window().windowTitle(), "Brevalto - ") << "the new firm has no name yet";
     for (const Dataset* d : dm().sharedDatasets())
-        EXPECT_TRUE(d->isOpen()) << d->name().toStdString();
+        EXPECT_TRUE(d->isOpen() || d->isDeferred()) << d->name().toStdString();
     EXPECT_TRUE(prompt.calls().isEmpty());
     EXPECT_EQ(ended, 0);
 }
@@ -179,6 +180,46 @@ TEST_F(ShellTest, PasswordPromptClosesOnlyWithEnter) {
     QTest::keyClick(pass.edit(), Qt::Key_Return);
     EXPECT_FALSE(pass.isVisible());
     EXPECT_EQ(pass.password(), "abc");
+}
+
+TEST_F(ShellTest, BigTablesAreReadWhenAScreenFirstNeedsThem) {
+    const QString archive = makeArchive();
+    sql(archive, "INSERT INTO PA_CessionarioCommittente (CessionarioCommittente_Denominazione, "
+                 "CessionarioCommittente_NominativoVisualizzato) VALUES ('Beta Spa', 'Beta Spa')");
+    ASSERT_TRUE(start());
+    auto shared = [this](const QString& name) {
+        for (Dataset* d : dm().sharedDatasets()) {
+            if (d->name() == name)
+                return d;
+        }
+        return static_cast<Dataset*>(nullptr);
+    };
+    for (const QString& name : DataModule::onDemandDatasets()) {
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_NE(shared(name), nullptr);
+        EXPECT_FALSE(shared(name)->isOpen()) << "not read at start-up";
+        EXPECT_TRUE(shared(name)->isDeferred());
+    }
+    EXPECT_TRUE(shared("TableOpzioni")->isOpen());
+
+    // The customer list finds its rows when it is shown, and so does every pick list of the
+    // screen; code asking the data module for the table gets it open too.
+    int shown = 0;
+    int rowsSeen = -1;
+    setModalShower([&](QDialog& screen) {
+        ++shown;
+        if (auto* browser = dynamic_cast<BrowserBase*>(&screen))
+            rowsSeen = browser->grid()->model()->rowCount();
+        return 0;
+    });
+    QTest::mouseClick(window().button("btnCessionarioCommittente"), Qt::LeftButton);
+    setModalShower({});
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(rowsSeen, 1);
+    EXPECT_TRUE(shared("TablePA_CessionarioCommittente")->isOpen());
+    EXPECT_FALSE(shared("TableComuni")->isOpen());
+    EXPECT_EQ(dm().table("TableComuni").rowCount(), 7894);
+    EXPECT_TRUE(prompt.calls().isEmpty());
 }
 
 TEST_F(ShellTest, OldArchiveIsHandedToTheUpgradeProgram) {
@@ -462,7 +503,7 @@ TEST_F(ShellTest, LavoraInReteSwitchesArchiveWithoutTheStartUpChecks) {
     EXPECT_TRUE(dm().connessione().connectionString().contains(
         "System database=" + folder.file("rete/") + "wkq.mdw;"));
     for (const Dataset* d : dm().sharedDatasets())
-        EXPECT_TRUE(d->isOpen()) << d->name().toStdString();
+        EXPECT_TRUE(d->isOpen() || d->isDeferred()) << d->name().toStdString();
     EXPECT_EQ(dm().table("TableDitta").text("RagSoc"), "Rete Srl");
     EXPECT_EQ(window().windowTitle(), "Brevalto - Prima Srl") << "the caption stays";
     EXPECT_EQ(typer.shown, 0) << "no password is asked";

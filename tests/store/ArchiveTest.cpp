@@ -3,10 +3,13 @@
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 #include "store/DataModule.h"
+#include "store/Schema.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QSet>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -103,8 +106,12 @@ TEST(ArchiveTest, EverySharedDatasetOpensOnANewArchive) {
     db.connessione().open(test::copyOfNewArchive(folder));
     EXPECT_EQ(db.sharedDatasets().size(), 61);
     db.openAllDatasets();
-    for (Dataset* d : db.sharedDatasets())
-        EXPECT_TRUE(d->isOpen()) << d->name().toStdString();
+    for (Dataset* d : db.sharedDatasets()) {
+        // The big ones open when first asked for.
+        EXPECT_EQ(d->isDeferred(), DataModule::onDemandDatasets().contains(d->name()))
+            << d->name().toStdString();
+        EXPECT_TRUE(db.table(d->name()).isOpen()) << d->name().toStdString();
+    }
     EXPECT_EQ(db.table("TableComuni").rowCount(), 7894);
     EXPECT_EQ(db.table("TableOpzioni").integer("VerBaseDati"), requiredArchiveVersion);
     EXPECT_EQ(db.table("TableDitta").text("IdPaese"), "IT");
@@ -136,3 +143,92 @@ TEST(ArchiveTest, CreateArchiveCommandRefusesToOverwrite) {
 }
 
 } // namespace
+
+namespace {
+
+// How SQLite would read one body's rows of a table: the query plan's text.
+QString planOfBodyQuery(Connection& c, const QString& table, const QString& column) {
+    QSqlQuery q = c.execNative(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM %1 WHERE %2 = 7")
+                                   .arg(quoteIdentifier(table), quoteIdentifier(column)));
+    QStringList steps;
+    while (q.next())
+        steps << q.value(3).toString();
+    return steps.join(QLatin1String("; "));
+}
+
+} // namespace
+
+TEST(ArchiveTest, EveryParentKeyIsReadThroughAnIndex) {
+    test::TempFolder folder;
+    Connection c;
+    c.open(test::copyOfNewArchive(folder));
+    int bodyTables = 0;
+    for (const TableDef& table : archiveSchema()) {
+        // Every section of a body is read by body: none may be left without its index.
+        if (table.column(QStringLiteral("PA_FE_Body_Id"))) {
+            ++bodyTables;
+            EXPECT_TRUE(table.indexed.contains(QStringLiteral("PA_FE_Body_Id")))
+                << table.name.toStdString();
+        }
+        for (const QString& column : table.indexed) {
+            ASSERT_NE(table.column(column), nullptr) << table.name.toStdString();
+            const QString plan = planOfBodyQuery(c, table.name, column);
+            EXPECT_TRUE(plan.contains(QStringLiteral("USING INDEX ") + indexName(table, column)))
+                << table.name.toStdString() << ": " << plan.toStdString();
+        }
+    }
+    EXPECT_EQ(bodyTables, 25);
+    EXPECT_TRUE(findTable("PA_FE_Body")->indexed.contains("PA_FE_Header_Id"));
+}
+
+TEST(ArchiveTest, UpgradeAddsTheIndexesToAnOlderArchiveKeepingItsRows) {
+    test::TempFolder folder;
+    const QString path = test::copyOfNewArchive(folder);
+    Connection c;
+    c.open(path);
+    // An archive of version 2: the same tables, no index, a few rows of a Document.
+    QStringList dropped;
+    {
+        QSqlQuery q = c.execNative("SELECT name FROM sqlite_master WHERE type = 'index' AND name "
+                                   "LIKE 'ix\\_%' ESCAPE '\\'");
+        while (q.next())
+            dropped << q.value(0).toString();
+    }
+    ASSERT_FALSE(dropped.isEmpty());
+    for (const QString& name : std::as_const(dropped))
+        c.execNative("DROP INDEX " + quoteIdentifier(name));
+    c.execNative("UPDATE opzioni SET VerBaseDati = 2");
+    c.execNative("INSERT INTO PA_FE_Header (Numero) VALUES (4)");
+    c.execNative("INSERT INTO PA_FE_Body (PA_FE_Header_Id, DatiGenerali_Numero) VALUES (1, 'A/1')");
+    c.execNative("INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee (PA_FE_Body_Id, "
+                 "NumeroLinea, Descrizione, PrezzoTotale) VALUES (1, 1, 'Consulenza', 150.5)");
+    const int comuni = c.scalar("SELECT count(*) FROM Comuni").toInt();
+    EXPECT_TRUE(planOfBodyQuery(c, "PA_FE_Body", "PA_FE_Header_Id").contains("SCAN"));
+
+    const UpgradeReport report = upgradeArchive(c);
+    EXPECT_EQ(report.previousVersion, 2);
+    EXPECT_EQ(report.version, requiredArchiveVersion);
+    EXPECT_EQ(QSet<QString>(report.indexesAdded.begin(), report.indexesAdded.end()),
+              QSet<QString>(dropped.begin(), dropped.end()));
+    EXPECT_TRUE(report.tablesAdded.isEmpty());
+    EXPECT_TRUE(report.columnsAdded.isEmpty());
+    EXPECT_TRUE(report.text().contains(QStringLiteral("Indici aggiunti: %1.").arg(dropped.size())))
+        << report.text().toStdString();
+    EXPECT_TRUE(planOfBodyQuery(c, "PA_FE_Body", "PA_FE_Header_Id")
+                    .contains("USING INDEX ix_PA_FE_Body_PA_FE_Header_Id"));
+    EXPECT_EQ(c.scalar("SELECT Numero FROM PA_FE_Header").toInt(), 4);
+    EXPECT_EQ(
+        c.scalar("SELECT DatiGenerali_Numero FROM PA_FE_Body WHERE PA_FE_Header_Id = 1").toString(),
+        "A/1");
+    EXPECT_DOUBLE_EQ(c.scalar("SELECT PrezzoTotale FROM PA_FE_Body_DatiBeniServizi_DettaglioLinee "
+                              "WHERE PA_FE_Body_Id = 1")
+                         .toDouble(),
+                     150.5);
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM Comuni").toInt(), comuni);
+    EXPECT_EQ(c.scalar("PRAGMA integrity_check").toString(), "ok");
+
+    // A second run finds nothing to add.
+    const UpgradeReport again = upgradeArchive(c);
+    EXPECT_TRUE(again.indexesAdded.isEmpty());
+    EXPECT_EQ(again.previousVersion, requiredArchiveVersion);
+}

@@ -81,6 +81,11 @@ TEST_F(DatasetTest, FilterReadsTheJetSyntaxAndIgnoresCase) {
         {"Denominazione like 'x%'", {}},
         {"Denominazione like '*['']a*'", {"D'Amico"}}, // a set matches its characters literally
         {"Denominazione like 'ros[*]*'", {}},
+        {"Denominazione like '*OSS*'", {"Rossi", "rossini", "Rosso"}},
+        {"Denominazione like 'r?ss*'", {"Rossi", "rossini", "Rosso"}},
+        {"Denominazione like '*i'", {"Rossi", "rossini", "Bianchi"}},
+        {"Denominazione like '*'", {"Rossi", "D'Amico", "rossini", "Bianchi", "Rosso"}},
+        {"Id like '4*'", {"Bianchi"}}, // a number is matched as its text
         {"", {"Rossi", "D'Amico", "rossini", "Bianchi", "Rosso"}},
     };
     for (const auto& c : cases) {
@@ -93,6 +98,30 @@ TEST_F(DatasetTest, FilterReadsTheJetSyntaxAndIgnoresCase) {
     EXPECT_EQ(d.rowCount(), 3) << "a rejected filter leaves the old one in force";
     d.requery();
     EXPECT_EQ(d.rowCount(), 3) << "the filter survives a re-query";
+}
+
+TEST_F(DatasetTest, NarrowingKeepsTheSortAndGivesWhatAFullFilterGives) {
+    Dataset d(connection, "TableVettori", "select * from Vettori order by Id");
+    d.open();
+    d.setSort("Denominazione DESC");
+    d.setFilter("Denominazione like 'r*'");
+    EXPECT_EQ(d.rowCount(), 3);
+    for (const char* typed : {"ro", "ros", "ross", "rossi", "rossin"}) {
+        const QString filter = QStringLiteral("Denominazione like '%1*'").arg(typed);
+        d.narrowFilter(filter);
+        const QStringList narrowed = column(d, "Denominazione");
+        Dataset full(connection, "TableVettori", "select * from Vettori order by Id");
+        full.open();
+        full.setSort("Denominazione DESC");
+        full.setFilter(filter);
+        EXPECT_EQ(narrowed, column(full, "Denominazione")) << typed;
+        EXPECT_EQ(d.filter(), filter);
+        EXPECT_EQ(d.position(), d.isEmpty() ? -1 : 0) << typed;
+    }
+    EXPECT_EQ(column(d, "Denominazione"), QStringList({"rossini"}));
+    // Clearing the filter shows every row again.
+    d.narrowFilter(QString());
+    EXPECT_EQ(d.rowCount(), 5);
 }
 
 TEST_F(DatasetTest, SortTogglesAndKeepsTheCurrentRow) {

@@ -214,7 +214,7 @@ TEST_F(IpaDirectoryTest, PreviousDirectoryKeptOnRefusalFailureAndCancel) {
 
 // An archive of version 2 gets the record of the load and the index when upgraded.
 TEST_F(IpaDirectoryTest, UpgradeAddsTheLoadRecordAndTheIndex) {
-    connection.execNative("DROP INDEX PA_Amministrazioni_FatturaElettronica_Comune_Id");
+    connection.execNative("DROP INDEX ix_PA_Amministrazioni_FatturaElettronica_Comune_Id");
     connection.execNative("ALTER TABLE opzioni DROP COLUMN ElencoPA_Aggiornato");
     connection.execNative("ALTER TABLE opzioni DROP COLUMN ElencoPA_File");
     connection.execNative("UPDATE opzioni SET VerBaseDati = 2");
@@ -224,7 +224,7 @@ TEST_F(IpaDirectoryTest, UpgradeAddsTheLoadRecordAndTheIndex) {
               (QStringList{"opzioni.ElencoPA_Aggiornato", "opzioni.ElencoPA_File"}));
     EXPECT_EQ(connection
                   .scalar("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = "
-                          "'PA_Amministrazioni_FatturaElettronica_Comune_Id'")
+                          "'ix_PA_Amministrazioni_FatturaElettronica_Comune_Id'")
                   .toInt(),
               1);
     EXPECT_EQ(ipa::lastLoadText(connection),

@@ -1,0 +1,185 @@
+// Start-up and search at an accounting office's scale, each beside its reference measured in the
+// same run:
+//   startup  launch to a ready main window, on a new archive and on one holding 70,000 customers
+//            and 200,000 lines, against an empty Qt main window;
+//   search   a keystroke in the customer browser over 70,000 customers, against the same LIKE
+//            query run by the sqlite3 shell on the same archive.
+#include "Bench.h"
+
+#include "app/Environment.h"
+#include "app/MainWindow.h"
+#include "app/Screens.h"
+#include "masterdata/MasterBrowsers.h"
+#include "store/ArchiveCreator.h"
+#include "store/Connection.h"
+#include "store/DataModule.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+using namespace brevalto;
+using namespace brevalto::bench;
+
+namespace {
+
+const char* const kSurnames = "'Rossi','Russo','Bianchi','Romano','Colombo','Ricci','Marino',"
+                              "'Greco','Bruno','Gallo','Conti','De Luca','Mancini','Costa'";
+
+// An archive of some years: 70,000 customers, 2,000 Documents of one body with 100 lines each.
+void fillArchive(const QString& path) {
+    Connection c;
+    c.open(path);
+    c.inTransaction([&] {
+        c.execNative(QStringLiteral(
+                         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                         "69999), s(k, nome) AS (SELECT key, value FROM json_each(json_array(%1))) "
+                         "INSERT INTO PA_CessionarioCommittente (CessionarioCommittente_IdPaese, "
+                         "CessionarioCommittente_IdCodice, CessionarioCommittente_Denominazione, "
+                         "CessionarioCommittente_Sede_Indirizzo, CessionarioCommittente_Sede_CAP, "
+                         "CessionarioCommittente_Sede_Comune, "
+                         "CessionarioCommittente_NominativoVisualizzato) SELECT 'IT', "
+                         "substr('00000000000' || i, -11, 11), s.nome || ' ' || i || ' Srl', 'Via "
+                         "Roma ' || i, "
+                         "'00100', 'Roma', s.nome || ' ' || i || ' Srl' FROM n JOIN s ON s.k = "
+                         "i % 14")
+                         .arg(QLatin1String(kSurnames)));
+        c.execNative("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                     "2000) INSERT INTO PA_FE_Header (id, Numero, Data, Esportato) SELECT i, i, "
+                     "'2024-01-15', 1 FROM n");
+        c.execNative("INSERT INTO PA_FE_Body (Id, PA_FE_Header_Id, DatiGenerali_TipoDocumento, "
+                     "DatiGenerali_Divisa, DatiGenerali_Data, DatiGenerali_Numero) SELECT id, id, "
+                     "'TD01', 'EUR', '2024-01-15', Numero FROM PA_FE_Header");
+        c.execNative("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                     "199999) INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee "
+                     "(PA_FE_Body_Id, NumeroLinea, Descrizione, Quantita, PrezzoUnitario, "
+                     "PrezzoTotale, AliquotaIva) SELECT 1 + i / 100, 1 + i % 100, 'Articolo ' "
+                     "|| i, 1, 10, 10, 22 FROM n");
+    });
+}
+
+Environment benchEnvironment(const QString& folder) {
+    Environment env;
+    env.programFolder = folder + "/";
+    env.endProgram = [] {};
+    env.startProgram = [](const QString&) { return true; };
+    env.pause = [](int) {};
+    return env;
+}
+
+// Launch to a ready, shown main window (median of five).
+double startUpMs(const QString& folder) {
+    const Environment env = benchEnvironment(folder);
+    return medianMs(5, [&] {
+        Screens screens(env);
+        if (!screens.mainWindow().runStartUp())
+            report("start-up did not finish", 0, "");
+        screens.mainWindow().show();
+        QApplication::processEvents();
+    });
+}
+
+// A whole process of this executable running one child- entry, median of five.
+double childMs(const QString& entry, const QString& folder = QString()) {
+    return processMs(5, QCoreApplication::applicationFilePath(), {entry},
+                     {"BENCH_FOLDER=" + folder, "QT_QPA_PLATFORM=offscreen"});
+}
+
+} // namespace
+
+// The reference: a process that shows an empty Qt main window and ends.
+static Registrar emptyWindowChild("child-empty-window", [] {
+    QMainWindow window;
+    window.show();
+    QApplication::processEvents();
+});
+
+// The program's start-up in a process of its own: screens, start-up sequence, main window shown.
+static Registrar startUpChild("child-start-up", [] {
+    const Environment env = benchEnvironment(qEnvironmentVariable("BENCH_FOLDER"));
+    Screens screens(env);
+    if (!screens.mainWindow().runStartUp())
+        std::exit(1);
+    screens.mainWindow().show();
+    QApplication::processEvents();
+});
+
+static Registrar startUpScaleBench("startup", [] {
+    QTemporaryDir fresh, aged;
+    createArchive(fresh.filePath("archivioPa.mdb"));
+    QFile::copy(fresh.filePath("archivioPa.mdb"), aged.filePath("archivioPa.mdb"));
+    fillArchive(aged.filePath("archivioPa.mdb"));
+
+    // Whole processes, from launch to a shown main window.
+    const double empty = childMs(QStringLiteral("child-empty-window"));
+    const double onFresh = childMs(QStringLiteral("child-start-up"), fresh.path());
+    const double onAged = childMs(QStringLiteral("child-start-up"), aged.path());
+    compare("start-up process on a new archive against an empty Qt main window process", onFresh,
+            empty, 3.0);
+    compare("start-up process with 70,000 customers and 200,000 lines against a new archive",
+            onAged, onFresh, 1.3);
+    // The same inside this process (the library start-up cost of Qt already paid).
+    const double inFresh = startUpMs(fresh.path());
+    const double inAged = startUpMs(aged.path());
+    report("start-up in process, new archive", inFresh, "ms");
+    compare("start-up in process with 70,000 customers and 200,000 lines against a new archive",
+            inAged, inFresh, 1.3);
+    report("peak memory", peakMemoryMb(), "MB");
+});
+
+static Registrar searchScaleBench("search", [] {
+    QTemporaryDir folder;
+    const QString archive = folder.filePath("archivioPa.mdb");
+    createArchive(archive);
+    fillArchive(archive);
+    const Environment env = benchEnvironment(folder.path());
+    Screens screens(env);
+    screens.mainWindow().runStartUp();
+    CessionariBrowser& browser = screens.get<CessionariBrowser>();
+    // As the main window's button does: the list is read when its screen first appears.
+    report("opening the customer list the first time",
+           medianMs(1, [&] { screens.dataModule().table("TablePA_CessionarioCommittente"); }),
+           "ms");
+    browser.show();
+    QApplication::processEvents();
+    QLineEdit* box = browser.searchBox(0);
+
+    // One keystroke: the text typed so far goes into the box and the grid shows the rows.
+    auto type = [&](const QString& text) {
+        return medianMs(1, [&] {
+            box->setText(text);
+            QApplication::processEvents();
+        });
+    };
+    struct Typing {
+        QString text;
+        QString like; // the sqlite3 pattern of the first keystroke (the most rows)
+    };
+    for (const Typing& t : {Typing{"Rossi 12", "R%"}, Typing{"*ssi 12", "%s%"}}) {
+        std::vector<double> times;
+        for (int i = 1; i <= t.text.size(); ++i)
+            times.push_back(type(t.text.left(i)));
+        type(QString());
+        const double worst = *std::max_element(times.begin(), times.end());
+        const double reference = processMs(
+            5, QStringLiteral("sqlite3"),
+            {archive,
+             QStringLiteral(
+                 "select *, CessionarioCommittente_Denominazione || '- ' || "
+                 "coalesce(CessionarioCommittente_Cognome, '') || ' ' || "
+                 "coalesce(CessionarioCommittente_Nome, '') as Nominativo from "
+                 "PA_CessionarioCommittente where CessionarioCommittente_NominativoVisualizzato "
+                 "like '%1' order by CessionarioCommittente_NominativoVisualizzato")
+                 .arg(t.like)});
+        compare(QStringLiteral("typing \"%1\" over 70,000 customers, worst keystroke, against "
+                               "sqlite3 LIKE '%2'")
+                    .arg(t.text, t.like),
+                worst, reference, 1.0);
+    }
+    report("peak memory", peakMemoryMb(), "MB");
+});
