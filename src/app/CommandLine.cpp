@@ -2,6 +2,7 @@
 
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
+#include "render/PdfCommand.h"
 #include "store/ArchiveCreator.h"
 #include "store/DbError.h"
 
@@ -41,7 +42,10 @@ void printUsage(QTextStream& out) {
            "                  [--no-check]     esporta il documento in un file FatturaPA\n"
            "  brevalto check [--date AAAA-MM-GG] FILE.xml...\n"
            "  brevalto check [--date AAAA-MM-GG] --archive PERCORSO --document NUMERO\n"
-           "                                   controlla file o documenti prima dell'invio\n";
+           "                                   controlla file o documenti prima dell'invio\n"
+           "  brevalto pdf FILE.xml|FILE.xml.p7m --out FILE.pdf\n"
+           "  brevalto pdf --archive PERCORSO --document NUMERO --out FILE.pdf\n"
+           "                                   scrive la copia leggibile della fattura in PDF\n";
 }
 
 // Qt's own options for the window system, with whether each takes a value: they open the desktop
@@ -95,6 +99,8 @@ int runCommandLine(const QStringList& arguments) {
         return runExportCommand(rest);
     if (command == QLatin1String("check"))
         return runCheckCommand(rest);
+    if (command == QLatin1String("pdf"))
+        return runPdfCommand(rest);
     if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
         command == QLatin1String("help")) {
         QTextStream out(stdout);

@@ -6,12 +6,19 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <memory>
 
 int main(int argc, char** argv) {
     QList<QByteArray> arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QByteArray(argv[i]);
+    if (argc > 1 && qstrcmp(argv[1], "pdf") == 0) {
+        // The PDF needs fonts, so a GUI application, but never a window or a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication gui(argc, argv);
+        return brevalto::runCommandLine(arguments);
+    }
     {
         // Subcommands never open a window: they run on a core application.
         QCoreApplication core(argc, argv);
