@@ -96,9 +96,11 @@ InvoiceViewer::InvoiceViewer(render::RenderedInvoice invoice, const QString& pdf
     attachments_ = new QListWidget(side);
     attachments_->setObjectName(QStringLiteral("lstAllegati"));
     attachmentsCaption->setBuddy(attachments_);
-    for (const render::Attachment& a : invoice_.attachments)
-        attachments_->addItem(QStringLiteral("%1 (%2)").arg(
-            a.fileName(), a.description.isEmpty() ? a.format : a.description));
+    for (const render::Attachment& a : invoice_.attachments) {
+        const QString about = a.description.isEmpty() ? a.format : a.description;
+        attachments_->addItem(about.isEmpty() ? a.fileName()
+                                              : QStringLiteral("%1 (%2)").arg(a.fileName(), about));
+    }
     saveAttachment_ = new QPushButton(tr("Salva allegato…"), side);
     saveAttachment_->setObjectName(QStringLiteral("spdSalvaAllegato"));
     sideLayout->addWidget(attachmentsCaption);
@@ -114,6 +116,7 @@ InvoiceViewer::InvoiceViewer(render::RenderedInvoice invoice, const QString& pdf
     split->addWidget(side);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
+    split->setSizes({680, 300});
     side->setVisible(!invoice_.attachments.isEmpty());
     layout->addWidget(split, 1);
 
@@ -163,6 +166,8 @@ void InvoiceViewer::setFindings(const check::Findings& findings) {
             findings_->setItem(row, column, item);
         }
     }
+    findings_->setColumnWidth(0, 50);
+    findings_->setColumnWidth(1, 90);
     findings_->resizeRowsToContents();
     findings_->show();
 }
