@@ -49,6 +49,7 @@ MainWindow::MainWindow(Screens& screens, QWidget* parent) : QMainWindow(parent),
     rete->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     connect(rete, &QPushButton::clicked, this, &MainWindow::lavoraInRete);
     QPushButton* apri = makeButton(QStringLiteral("btnApriFattura"), tr("Apri fattura…"), central);
+    apri->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     apri->setToolTip(tr("Mostra una fattura elettronica (.xml o .xml.p7m) e la controlla"));
     connect(apri, &QPushButton::clicked, this, guard([this] { apriFattura(); }));
     QPushButton* esci = makeButton(QStringLiteral("btnEsci"), tr("Esci"), central);
