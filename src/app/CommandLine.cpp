@@ -3,6 +3,7 @@
 #include "app/ImportIpaCommand.h"
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
+#include "render/PdfCommand.h"
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/CommandParser.h"
@@ -64,6 +65,8 @@ const Subcommand kSubcommands[] = {
      [](const QStringList& args) { return runCheckCommand(args); }},
     {"import-ipa", "importa l'elenco delle pubbliche amministrazioni scaricato da IndicePA",
      [](const QStringList& args) { return runImportIpaCommand(args); }},
+    {"pdf", "scrive la copia leggibile di una fattura (file o documento dell'archivio) in PDF",
+     [](const QStringList& args) { return runPdfCommand(args); }},
 };
 
 const Subcommand* findSubcommand(const QString& name) {

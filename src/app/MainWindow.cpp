@@ -7,6 +7,7 @@
 #include "store/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GuardedAction.h"
+#include "utility/InvoiceViewer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,6 +48,10 @@ MainWindow::MainWindow(Screens& screens, QWidget* parent) : QMainWindow(parent),
     QPushButton* rete = makeButton(QStringLiteral("btnLavoraRete"), tr("Lavora in Rete"), central);
     rete->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     connect(rete, &QPushButton::clicked, this, &MainWindow::lavoraInRete);
+    QPushButton* apri = makeButton(QStringLiteral("btnApriFattura"), tr("Apri fattura…"), central);
+    apri->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    apri->setToolTip(tr("Mostra una fattura elettronica (.xml o .xml.p7m) e la controlla"));
+    connect(apri, &QPushButton::clicked, this, guard([this] { apriFattura(); }));
     QPushButton* esci = makeButton(QStringLiteral("btnEsci"), tr("Esci"), central);
     esci->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(esci, &QPushButton::clicked, this, &MainWindow::esci);
@@ -56,6 +61,7 @@ MainWindow::MainWindow(Screens& screens, QWidget* parent) : QMainWindow(parent),
     archiveLabel->setBuddy(archivePathBox_);
     bottom->addWidget(archiveLabel);
     bottom->addWidget(archivePathBox_, 1);
+    bottom->addWidget(apri);
     bottom->addWidget(rete);
     bottom->addWidget(esci);
 
@@ -202,6 +208,10 @@ bool MainWindow::runStartUp() {
 
 void MainWindow::lavoraInRete() {
     switchArchive(screens_);
+}
+
+void MainWindow::apriFattura() {
+    brevalto::apriFattura(&screens_.dataModule(), this);
 }
 
 void MainWindow::esci() {

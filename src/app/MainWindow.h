@@ -45,6 +45,8 @@ public:
     bool startUpDone() const { return startUpDone_; }
     // "Lavora in Rete": another archive, chosen by the user.
     void lavoraInRete();
+    // "Apri fattura…": shows a received or exported invoice file with its check.
+    void apriFattura();
     // "Esci": closes the archive and ends the program.
     void esci();
 

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <memory>
 
@@ -14,6 +15,14 @@ int main(int argc, char** argv) {
     QList<QByteArray> arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QByteArray(argv[i]);
+    if (argc > 1 && qstrcmp(argv[1], "pdf") == 0) {
+        // The PDF needs fonts, so a GUI application, but never a window or a display.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication gui(argc, argv);
+        QGuiApplication::setApplicationName(QStringLiteral("Brevalto"));
+        QGuiApplication::setApplicationVersion(brevalto::programVersion());
+        return brevalto::runCommandLine(arguments);
+    }
     {
         // Subcommands never open a window: they run on a core application.
         QCoreApplication core(argc, argv);

@@ -8,12 +8,14 @@
 #include "export/ExportError.h"
 #include "export/FatturaWriter.h"
 #include "masterdata/GridLayout.h"
+#include "render/InvoiceRender.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
+#include "utility/InvoiceViewer.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -43,7 +45,10 @@ Browser bodyRegisterDefinition() {
                    .hint = "Crea il documento XML"},
                   {.objectName = "spdControlla",
                    .caption = "Controlla",
-                   .hint = "Controlla la fattura prima dell'invio",
+                   .hint = "Controlla la fattura prima dell'invio"},
+                  {.objectName = "spdAnteprima",
+                   .caption = "Anteprima",
+                   .hint = "Anteprima di stampa della fattura",
                    .stretchAfter = true},
                   {"SpeedButton1", "Esci programma", BrowserAction::Custom, "Esci"}},
         .searchBoxes = {{"Tipo Doc.", "DatiGenerali_TipoDocumento"},
@@ -63,6 +68,8 @@ BodyRegister::BodyRegister(DataModule& db, QWidget* parent)
             guard([this] { esportaXml(); }));
     connect(button(QStringLiteral("spdControlla")), &QPushButton::clicked, this,
             guard([this] { controlla(); }));
+    connect(button(QStringLiteral("spdAnteprima")), &QPushButton::clicked, this,
+            guard([this] { anteprima(); }));
     connect(button(QStringLiteral("SpeedButton1")), &QPushButton::clicked, this,
             guard([this] { esciProgramma(); }));
     installGridLayoutMenu(*grid(), definition().layoutName, db);
@@ -169,6 +176,38 @@ void BodyRegister::controlla(QDate today) {
         modifica();
     };
     showModal(window);
+}
+
+void BodyRegister::anteprima() {
+    if (dataset().isEmpty()) {
+        prompt().message(Prompt::warningTitle(), fattura::kNoBodiesMessage);
+        return;
+    }
+    // Building the file walks every body; the user stays on the body they were on.
+    const QVariant current = dataset().value(QStringLiteral("Id"));
+    QByteArray xml;
+    QString pdfName;
+    try {
+        xml = buildInvoiceXml(db_);
+        pdfName = ExportDriver(db_, prompt()).proposedFileName();
+    } catch (const ExportError& e) {
+        dataset().locate(QStringLiteral("Id"), current);
+        prompt().message(e.kind() == ExportError::Kind::Abort ? Prompt::warningTitle()
+                                                              : Prompt::errorTitle(),
+                         e.text());
+        return;
+    }
+    dataset().locate(QStringLiteral("Id"), current);
+    if (pdfName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
+        pdfName.chop(4);
+    render::RenderedInvoice invoice =
+        render::renderInvoice(xml, render::CodeLists::fromArchive(db_.connessione()));
+    if (!invoice.ok) {
+        prompt().message(Prompt::errorTitle(), invoice.error);
+        return;
+    }
+    InvoiceViewer viewer(std::move(invoice), pdfName + QStringLiteral(".pdf"), this);
+    showModal(viewer);
 }
 
 void BodyRegister::esciProgramma() {

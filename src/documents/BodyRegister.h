@@ -36,6 +36,9 @@ public:
     // the findings in a window, or "Nessun errore rilevato". today: see check::Options.
     void controlla(QDate today = {});
     static const QString kNoFindingsMessage;
+    // "Anteprima": the Document as it would be exported, built in memory, in a print preview with
+    // "Stampa" and "Salva PDF".
+    void anteprima();
     void esciProgramma();
     // The hidden "REquery": every child dataset re-queried for the current body.
     void requeryChildren();

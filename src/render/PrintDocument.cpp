@@ -1,0 +1,391 @@
+#include "render/PrintDocument.h"
+
+#include <QBuffer>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QTextLayout>
+#include <QTextOption>
+#include <algorithm>
+#include <vector>
+
+namespace brevalto::render {
+
+namespace {
+
+Block textBlock(Block::Kind kind, const QString& text) {
+    Block block;
+    block.kind = kind;
+    block.text = text;
+    return block;
+}
+
+} // namespace
+
+void PrintDocument::title(const QString& text) {
+    blocks.append(textBlock(Block::Kind::Title, text));
+}
+
+void PrintDocument::heading(const QString& text) {
+    blocks.append(textBlock(Block::Kind::Heading, text));
+}
+
+void PrintDocument::subheading(const QString& text) {
+    blocks.append(textBlock(Block::Kind::Subheading, text));
+}
+
+void PrintDocument::paragraph(const QString& text) {
+    if (!text.trimmed().isEmpty())
+        blocks.append(textBlock(Block::Kind::Paragraph, text));
+}
+
+void PrintDocument::space() {
+    blocks.append(textBlock(Block::Kind::Space, {}));
+}
+
+Block& PrintDocument::table(QList<Column> columns, bool showHeader) {
+    Block block;
+    block.kind = Block::Kind::Table;
+    block.columns = std::move(columns);
+    block.showHeader = showHeader;
+    blocks.append(std::move(block));
+    return blocks.last();
+}
+
+namespace {
+
+enum FontRole { Body, BodyBold, TitleFont, HeadingFont, FooterFont, FontCount };
+
+struct Op {
+    enum class Kind { Text, Fill, Line };
+    Kind kind;
+    QRectF rect; // Text: the point is rect.topLeft() (baseline), Line: from topLeft to bottomRight
+    QString text;
+    int font = Body;
+};
+
+using Page = std::vector<Op>;
+
+class Layout {
+public:
+    explicit Layout(QPaintDevice& device) : device_(device) {
+        mm_ = device.logicalDpiY() / 25.4;
+        const auto make = [&](double points, bool bold) {
+            QFont f;
+            f.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                           QStringLiteral("Sans Serif")});
+            f.setPointSizeF(points);
+            f.setBold(bold);
+            return QFont(f, &device);
+        };
+        fonts_[Body] = make(7.5, false);
+        fonts_[BodyBold] = make(7.5, true);
+        fonts_[TitleFont] = make(13, true);
+        fonts_[HeadingFont] = make(10, true);
+        fonts_[FooterFont] = make(7, false);
+        for (int i = 0; i < FontCount; ++i)
+            metrics_.emplace_back(fonts_[i], &device);
+        width_ = device.width();
+        footerHeight_ = metrics_[FooterFont].lineSpacing() + 3 * mm_;
+        pageHeight_ = device.height() - footerHeight_;
+    }
+
+    const QFont& font(int role) const { return fonts_[role]; }
+    const QFontMetricsF& metrics(int role) const { return metrics_[role]; }
+    double footerTop() const { return pageHeight_ + 2 * mm_; }
+    double width() const { return width_; }
+
+    std::vector<Page> run(const QList<Block>& blocks) {
+        pages_.clear();
+        newPage();
+        for (const Block& block : blocks) {
+            switch (block.kind) {
+            case Block::Kind::Title:
+                textLines(block.text, TitleFont, 0, width_);
+                y_ += 2 * mm_;
+                break;
+            case Block::Kind::Heading: {
+                // A heading stays with the first lines of what follows it.
+                const double lines =
+                    metrics_[HeadingFont].lineSpacing() + 5 * metrics_[Body].lineSpacing();
+                ensure(lines + 2 * mm_);
+                y_ += 1.5 * mm_;
+                textLines(block.text, HeadingFont, 0, width_);
+                line(QPointF(0, y_ + 0.4 * mm_), QPointF(width_, y_ + 0.4 * mm_));
+                y_ += 1.5 * mm_;
+                break;
+            }
+            case Block::Kind::Subheading:
+                ensure(5 * metrics_[Body].lineSpacing());
+                y_ += 0.8 * mm_;
+                textLines(block.text, BodyBold, 0, width_);
+                y_ += 0.5 * mm_;
+                break;
+            case Block::Kind::Paragraph:
+                textLines(block.text, Body, 0, width_);
+                y_ += 0.8 * mm_;
+                break;
+            case Block::Kind::Space:
+                y_ += 3 * mm_;
+                break;
+            case Block::Kind::Table:
+                table(block);
+                y_ += 2 * mm_;
+                break;
+            }
+        }
+        return std::move(pages_);
+    }
+
+private:
+    void newPage() {
+        pages_.emplace_back();
+        y_ = 0;
+    }
+    void ensure(double height) {
+        if (y_ > 0 && y_ + height > pageHeight_)
+            newPage();
+    }
+    void text(double x, double top, const QString& s, int role) {
+        pages_.back().push_back(
+            {Op::Kind::Text, QRectF(QPointF(x, top + metrics_[role].ascent()), QSizeF()), s, role});
+    }
+    void line(QPointF from, QPointF to) {
+        pages_.back().push_back({Op::Kind::Line, QRectF(from, to), {}, Body});
+    }
+    void fill(const QRectF& r) { pages_.back().push_back({Op::Kind::Fill, r, {}, Body}); }
+
+    // The lines a text takes in the given width: at its own line breaks, at word boundaries,
+    // and inside a word that is wider than the column.
+    QStringList wrap(const QString& s, int role, double width) const {
+        QStringList out;
+        const QFontMetricsF& fm = metrics_[role];
+        for (const QString& part : s.split(QLatin1Char('\n'))) {
+            if (fm.horizontalAdvance(part) <= width) {
+                out << part;
+                continue;
+            }
+            QTextLayout layout(part, fonts_[role], &device_);
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
+                l.setLineWidth(width);
+                out << part.mid(l.textStart(), l.textLength()).trimmed();
+            }
+            layout.endLayout();
+        }
+        return out;
+    }
+
+    void textLines(const QString& s, int role, double x, double width) {
+        const double ls = metrics_[role].lineSpacing();
+        for (const QString& l : wrap(s, role, width)) {
+            ensure(ls);
+            text(x, y_, l, role);
+            y_ += ls;
+        }
+    }
+
+    struct Cells {
+        std::vector<QStringList> lines;
+        int height = 0; // in lines
+    };
+
+    void table(const Block& block) {
+        const double pad = 0.8 * mm_;
+        double shares = 0;
+        for (const Column& c : block.columns)
+            shares += c.width;
+        std::vector<double> x, w;
+        double at = 0;
+        for (const Column& c : block.columns) {
+            x.push_back(at);
+            w.push_back(width_ * c.width / shares);
+            at += w.back();
+        }
+        const auto layoutRow = [&](const QStringList& cells, int role) {
+            Cells r;
+            for (qsizetype i = 0; i < qsizetype(w.size()); ++i) {
+                r.lines.push_back(i < cells.size() ? wrap(cells[i], role, w[i] - 2 * pad)
+                                                   : QStringList());
+                r.height = std::max(r.height, int(r.lines.back().size()));
+            }
+            r.height = std::max(r.height, 1);
+            return r;
+        };
+        const double ls = metrics_[Body].lineSpacing();
+        QStringList titles;
+        for (const Column& c : block.columns)
+            titles << c.title;
+        const Cells header = layoutRow(titles, BodyBold);
+        const double headerHeight = block.showHeader ? header.height * ls + 2 * pad : 0;
+        const auto drawRowPart = [&](const Cells& r, int from, int count, int role, bool shade) {
+            const double h = count * ls + 2 * pad;
+            if (shade)
+                fill(QRectF(0, y_, width_, h));
+            for (size_t i = 0; i < w.size(); ++i) {
+                const bool right = block.columns[i].alignRight;
+                const QStringList& cell = r.lines[i];
+                for (int k = from; k < from + count && k < cell.size(); ++k) {
+                    double tx = x[i] + pad;
+                    if (right)
+                        tx = x[i] + w[i] - pad - metrics_[role].horizontalAdvance(cell[k]);
+                    text(tx, y_ + pad + (k - from) * ls, cell[k], role);
+                }
+            }
+            y_ += h;
+            line(QPointF(0, y_), QPointF(width_, y_));
+        };
+        const auto drawHeader = [&] {
+            if (!block.showHeader)
+                return;
+            line(QPointF(0, y_), QPointF(width_, y_));
+            drawRowPart(header, 0, header.height, BodyBold, true);
+        };
+        bool headerShown = false;
+        for (const Row& row : block.rows) {
+            const int role = row.bold ? BodyBold : Body;
+            const Cells cells = layoutRow(row.cells, role);
+            int from = 0;
+            while (from < cells.height) {
+                const double room = pageHeight_ - y_ - (headerShown ? 0 : headerHeight) - 2 * pad;
+                int fit = int(room / ls);
+                const int left = cells.height - from;
+                // A row is split across pages only when it is taller than a page.
+                const int wholePage = int((pageHeight_ - headerHeight - 2 * pad) / ls);
+                if (fit < left && (fit < 1 || left <= wholePage) && y_ > 0) {
+                    newPage();
+                    headerShown = false;
+                    continue;
+                }
+                if (!headerShown) {
+                    drawHeader();
+                    headerShown = true;
+                }
+                const int count = std::max(1, std::min(fit, left));
+                drawRowPart(cells, from, count, role, false);
+                from += count;
+            }
+        }
+        if (!headerShown && block.showHeader) {
+            ensure(headerHeight);
+            drawHeader();
+        }
+    }
+
+    QPaintDevice& device_;
+    double mm_ = 1;
+    QFont fonts_[FontCount];
+    std::vector<QFontMetricsF> metrics_;
+    double width_ = 0;
+    double footerHeight_ = 0;
+    double pageHeight_ = 0;
+    double y_ = 0;
+    std::vector<Page> pages_;
+};
+
+} // namespace
+
+int PrintDocument::paint(QPagedPaintDevice& device) const {
+    QPainter painter;
+    if (!painter.begin(&device))
+        return 0;
+    Layout layout(device);
+    const std::vector<Page> pages = layout.run(blocks);
+    const int total = int(pages.size());
+    const QPen rule(QColor(150, 150, 150), 0);
+    const QBrush shade(QColor(228, 228, 228));
+    for (int p = 0; p < total; ++p) {
+        if (p > 0)
+            device.newPage();
+        int current = -1;
+        for (const Op& op : pages[p]) {
+            switch (op.kind) {
+            case Op::Kind::Text:
+                if (op.font != current) {
+                    painter.setFont(layout.font(op.font));
+                    current = op.font;
+                }
+                painter.setPen(Qt::black);
+                painter.drawText(op.rect.topLeft(), op.text);
+                break;
+            case Op::Kind::Fill:
+                painter.fillRect(op.rect, shade);
+                break;
+            case Op::Kind::Line:
+                painter.setPen(rule);
+                painter.drawLine(op.rect.topLeft(), op.rect.bottomRight());
+                break;
+            }
+        }
+        painter.setFont(layout.font(FooterFont));
+        painter.setPen(Qt::black);
+        const QFontMetricsF& fm = layout.metrics(FooterFont);
+        const QString number = QStringLiteral("Pagina %1 di %2").arg(p + 1).arg(total);
+        const double numberWidth = fm.horizontalAdvance(number);
+        const double base = layout.footerTop() + fm.ascent();
+        painter.setPen(QPen(QColor(150, 150, 150), 0));
+        painter.drawLine(QPointF(0, layout.footerTop() - 0.5 * fm.height() / 2),
+                         QPointF(layout.width(), layout.footerTop() - 0.5 * fm.height() / 2));
+        painter.setPen(Qt::black);
+        painter.drawText(
+            QPointF(0, base),
+            fm.elidedText(footer, Qt::ElideRight, layout.width() - numberWidth - fm.height()));
+        painter.drawText(QPointF(layout.width() - numberWidth, base), number);
+    }
+    painter.end();
+    return total;
+}
+
+void PrintDocument::setUpA4(QPagedPaintDevice& device) {
+    device.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(15, 12, 15, 12), QPageLayout::Millimeter));
+}
+
+QByteArray PrintDocument::pdf(int* pages) const {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    int count = 0;
+    {
+        QPdfWriter writer(&buffer);
+        writer.setResolution(300);
+        writer.setCreator(QStringLiteral("Brevalto"));
+        writer.setTitle(footer);
+        setUpA4(writer);
+        count = paint(writer);
+    }
+    if (pages)
+        *pages = count;
+    return count > 0 ? bytes : QByteArray();
+}
+
+int PrintDocument::writePdf(const QString& path, QString* error) const {
+    int pages = 0;
+    const QByteArray bytes = pdf(&pages);
+    const auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return 0;
+    };
+    if (bytes.isEmpty())
+        return fail(QStringLiteral("Impossibile comporre il PDF."));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(
+            QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, file.errorString()));
+    file.write(bytes);
+    if (!file.commit())
+        return fail(
+            QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, file.errorString()));
+    return pages;
+}
+
+} // namespace brevalto::render

@@ -1,0 +1,32 @@
+#pragma once
+// Signed invoice files (".p7m", CAdES): the signed content is taken out of the CMS envelope, DER
+// or base64-wrapped as the exchange system delivers it, and the signature is checked against that
+// content. Whether the signer's certificate is trusted is not judged: the signature is "integra"
+// when it matches the content, "non integra" otherwise.
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+namespace brevalto::render {
+
+struct SignedFile {
+    // False when the bytes are not a signed envelope with content; error says why in Italian.
+    bool opened = false;
+    QString error;
+    QByteArray content;
+    // Common name (or whole subject) of the first signer's certificate; empty when not found.
+    QString signer;
+    // Signing time the signer declared; invalid when the signature carries none.
+    QDateTime signedAt;
+    bool intact = false;
+
+    // "Firmato da Mario Rossi il 10/12/2026 17:05 — firma integra".
+    QString summary() const;
+};
+
+// True when the file name says the file is signed (".p7m", any letter case).
+bool isSignedName(const QString& path);
+
+SignedFile openSigned(const QByteArray& bytes);
+
+} // namespace brevalto::render

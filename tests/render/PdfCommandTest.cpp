@@ -1,0 +1,158 @@
+#include "render/PdfCommand.h"
+#include "../export/ExportTestSupport.h"
+#include "RenderTestSupport.h"
+#include "render/InvoiceRender.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace brevalto {
+namespace {
+
+using namespace test;
+
+QString readAll(std::FILE* f) {
+    std::rewind(f);
+    QByteArray bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        bytes.append(buffer, qsizetype(n));
+    std::fclose(f);
+    return QString::fromLocal8Bit(bytes).trimmed();
+}
+
+struct Result {
+    int code;
+    QString out;
+    QString err;
+};
+
+Result pdfCommand(const QStringList& args) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const int code = runPdfCommand(args, out, err);
+    return {code, readAll(out), readAll(err)};
+}
+
+class ScenarioPdf : public ::testing::TestWithParam<Scenario> {};
+
+// Each export scenario: the command writes, from the archive, the PDF of the very file the export
+// writes, and the values of that file are there to read.
+TEST_P(ScenarioPdf, TheCommandPrintsWhatTheExportWrites) {
+    ExportArchive a;
+    const int doc = GetParam().build(a);
+    a.select(doc);
+    ScriptedPrompt prompt;
+    const QString xmlPath = a.folder.file(QStringLiteral("out.xml"));
+    ASSERT_EQ(a.exportTo(xmlPath, prompt), ExportDriver::Outcome::Written);
+    const QByteArray xml = readFile(xmlPath);
+    const QDomDocument dom = parseXml(xml);
+    const QString numero = a.read("PA_FE_Header", "id", doc, "Numero").toString();
+    const QString archive = a.db().path();
+    a.data.closeAllDatasets();
+    a.db().close();
+
+    const QString pdfPath = a.folder.file(QStringLiteral("out.pdf"));
+    const Result r = pdfCommand({"--archive", archive, "--document", numero, "--out", pdfPath});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(QStringLiteral("PDF scritto: ") + pdfPath));
+    const QStringList pages = pdfPages(readFile(pdfPath));
+    EXPECT_EQ(pages, pdfPages(render::renderInvoice(xml).document.pdf()));
+    const QString text = pages.join(QLatin1Char(' '));
+
+    QStringList expected;
+    for (const char* path :
+         {"FatturaElettronicaBody/DatiGenerali/DatiGeneraliDocumento/Numero",
+          "FatturaElettronicaHeader/CedentePrestatore/DatiAnagrafici/Anagrafica/Denominazione",
+          "FatturaElettronicaHeader/CessionarioCommittente/DatiAnagrafici/Anagrafica/Denominazione",
+          "FatturaElettronicaHeader/CessionarioCommittente/DatiAnagrafici/Anagrafica/Cognome",
+          "FatturaElettronicaHeader/DatiTrasmissione/CodiceDestinatario"})
+        expected += textsAt(dom, QString::fromLatin1(path));
+    for (const QString& amount :
+         textsAt(dom, "FatturaElettronicaBody/DatiBeniServizi/DettaglioLinee/PrezzoTotale") +
+             textsAt(dom, "FatturaElettronicaBody/DatiBeniServizi/DatiRiepilogo/Imposta") +
+             textsAt(dom,
+                     "FatturaElettronicaBody/DatiPagamento/DettaglioPagamento/ImportoPagamento"))
+        expected << render::italianAmount(amount);
+    for (const QString& date : textsAt(
+             dom, "FatturaElettronicaBody/DatiPagamento/DettaglioPagamento/DataScadenzaPagamento"))
+        expected << render::italianDate(date);
+    for (const QString& nature :
+         textsAt(dom, "FatturaElettronicaBody/DatiBeniServizi/DatiRiepilogo/Natura"))
+        expected << nature + QStringLiteral(" – ");
+    ASSERT_FALSE(expected.isEmpty());
+    for (const QString& e : expected)
+        EXPECT_TRUE(text.contains(e)) << e.toStdString() << "\nin: " << text.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Export, ScenarioPdf, ::testing::ValuesIn(validScenarios()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PdfCommand, FilesSignedFilesAndWrongCommandLines) {
+    TempFolder dir;
+    const QByteArray xml = sample(QStringLiteral("IT01234567890_FPR01.xml"));
+    const QString invoice = dir.file(QStringLiteral("IT01234567890_FPR01.xml"));
+    {
+        QFile f(invoice);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(xml.isEmpty()
+                    ? QByteArray("<p:FatturaElettronica xmlns:p=\"x\"><FatturaElettronicaHeader/>"
+                                 "</p:FatturaElettronica>")
+                    : xml);
+        QFile notes(dir.file(QStringLiteral("note.xml")));
+        ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+        notes.write("<note>ciao</note>");
+    }
+    ASSERT_EQ(run(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", dir.file("key.pem"),
+                   "-out", dir.file("cert.pem"), "-subj", "/CN=Anna Bianchi", "-days", "2"}),
+              0);
+    ASSERT_EQ(run(QStringLiteral("openssl"),
+                  {"cms", "-sign", "-binary", "-nodetach", "-in", invoice, "-signer",
+                   dir.file("cert.pem"), "-inkey", dir.file("key.pem"), "-outform", "DER", "-out",
+                   invoice + ".p7m"}),
+              0);
+    const QString pdf = dir.file(QStringLiteral("copia.pdf"));
+    struct Case {
+        QStringList args;
+        int code;
+        const char* printed; // on stdout for 0, on stderr otherwise
+    };
+    const QList<Case> cases = {
+        {{invoice, "--out", pdf}, 0, "PDF scritto: "},
+        {{invoice + ".p7m", "--out", pdf}, 0, "Firmato da Anna Bianchi il "},
+        {{"--help"}, 0, "Uso: brevalto pdf"},
+        {{invoice}, 2, "Indicare il file PDF da scrivere con --out."},
+        {{"--out", pdf}, 2, "Indicare il file della fattura."},
+        {{invoice, invoice, "--out", pdf}, 2, "Indicare un solo file per volta."},
+        {{invoice, "--archive", "a.mdb", "--document", "1", "--out", pdf}, 2, "non entrambi"},
+        {{"--archive", "a.mdb", "--out", pdf},
+         2,
+         "Indicare il numero del documento con --document."},
+        {{invoice, "--out", pdf, "--colore"}, 2, "Opzione sconosciuta: colore"},
+        {{invoice, "--out"}, 2, "Manca il valore di --out."},
+        {{dir.file("manca.xml"), "--out", pdf}, 2, "non esiste"},
+        {{dir.file("note.xml"), "--out", pdf}, 1, "non è una fattura elettronica"},
+        {{invoice, "--out", dir.file("nessuna/cartella/copia.pdf")},
+         1,
+         "Impossibile scrivere il file"},
+        {{"--archive", dir.file("manca.mdb"), "--document", "1", "--out", pdf}, 1, ""},
+    };
+    for (const Case& c : cases) {
+        const Result r = pdfCommand(c.args);
+        EXPECT_EQ(r.code, c.code) << c.args.join(' ').toStdString() << "\n" << r.err.toStdString();
+        const QString printed = c.code == 0 ? r.out : r.err;
+        EXPECT_TRUE(printed.contains(QString::fromUtf8(c.printed)))
+            << c.args.join(' ').toStdString() << ": " << printed.toStdString();
+    }
+    EXPECT_TRUE(
+        pdfCommand({invoice + ".p7m", "--out", pdf}).out.contains(QStringLiteral("firma integra")));
+    EXPECT_TRUE(QFileInfo(pdf).size() > 1000);
+    EXPECT_FALSE(QFileInfo::exists(dir.file("nessuna")));
+}
+
+} // namespace
+} // namespace brevalto
