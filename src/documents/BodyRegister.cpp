@@ -144,26 +144,32 @@ void BodyRegister::esportaXml() {
     driver.run();
 }
 
-const QString BodyRegister::kNoFindingsMessage = QStringLiteral("Nessun errore rilevato");
-
-void BodyRegister::controlla(QDate today) {
+bool BodyRegister::buildInMemory(const std::function<void()>& build) {
     if (dataset().isEmpty()) {
         prompt().message(Prompt::warningTitle(), fattura::kNoBodiesMessage);
-        return;
+        return false;
     }
     // Building the file walks every body; the user stays on the body they were on.
     const QVariant current = dataset().value(QStringLiteral("Id"));
-    check::Findings findings;
     try {
-        findings = checkCurrentDocument(db_, today);
+        build();
     } catch (const ExportError& e) {
         dataset().locate(QStringLiteral("Id"), current);
         prompt().message(e.kind() == ExportError::Kind::Abort ? Prompt::warningTitle()
                                                               : Prompt::errorTitle(),
                          e.text());
-        return;
+        return false;
     }
     dataset().locate(QStringLiteral("Id"), current);
+    return true;
+}
+
+const QString BodyRegister::kNoFindingsMessage = QStringLiteral("Nessun errore rilevato");
+
+void BodyRegister::controlla(QDate today) {
+    check::Findings findings;
+    if (!buildInMemory([&] { findings = checkCurrentDocument(db_, today); }))
+        return;
     if (findings.isEmpty()) {
         prompt().message(Prompt::warningTitle(), kNoFindingsMessage);
         return;
@@ -179,25 +185,14 @@ void BodyRegister::controlla(QDate today) {
 }
 
 void BodyRegister::anteprima() {
-    if (dataset().isEmpty()) {
-        prompt().message(Prompt::warningTitle(), fattura::kNoBodiesMessage);
-        return;
-    }
-    // Building the file walks every body; the user stays on the body they were on.
-    const QVariant current = dataset().value(QStringLiteral("Id"));
     QByteArray xml;
     QString pdfName;
-    try {
+    const bool built = buildInMemory([&] {
         xml = buildInvoiceXml(db_);
         pdfName = ExportDriver(db_, prompt()).proposedFileName();
-    } catch (const ExportError& e) {
-        dataset().locate(QStringLiteral("Id"), current);
-        prompt().message(e.kind() == ExportError::Kind::Abort ? Prompt::warningTitle()
-                                                              : Prompt::errorTitle(),
-                         e.text());
+    });
+    if (!built)
         return;
-    }
-    dataset().locate(QStringLiteral("Id"), current);
     if (pdfName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
         pdfName.chop(4);
     render::RenderedInvoice invoice =

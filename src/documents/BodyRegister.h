@@ -51,6 +51,10 @@ protected:
     void openNewRow() override;
 
 private:
+    // Runs build (which builds the Document's file in memory) and puts the register back on the
+    // body it was on; says why when there is no body or the file cannot be built.
+    bool buildInMemory(const std::function<void()>& build);
+
     QPointer<BodyEditor> bodyEditor_;
 };
 

@@ -152,12 +152,7 @@ int runCheckCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     const int parsed = parse(args, a, out, err);
     if (parsed >= 0)
         return parsed;
-    std::unique_ptr<QCoreApplication> app;
-    static int argc = 1;
-    static char name[] = "brevalto";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    const auto app = coreApplicationIfNone();
     return a.archive.isEmpty() ? checkFiles(a, out, err) : checkDocument(a, out, err);
 }
 

@@ -179,14 +179,7 @@ int runExportCommand(const QStringList& args) {
 }
 
 int runExportCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
-    // The archive layer and the program folder need an application object; a plain one opens
-    // no window.
-    std::unique_ptr<QCoreApplication> app;
-    static int argc = 1;
-    static char name[] = "brevalto";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    const auto app = coreApplicationIfNone();
     return run(args, out, err);
 }
 

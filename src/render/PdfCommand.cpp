@@ -5,10 +5,10 @@
 #include "export/FatturaWriter.h"
 #include "render/InvoiceFile.h"
 #include "render/InvoiceRender.h"
+#include "store/CommandParser.h"
 #include "store/DataModule.h"
 #include "store/DbError.h"
 
-#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -16,13 +16,23 @@ namespace brevalto {
 
 namespace {
 
-const char kUsage[] = "Uso: brevalto pdf FILE.xml|FILE.xml.p7m --out FILE.pdf\n"
-                      "     brevalto pdf --archive PERCORSO --document NUMERO --out FILE.pdf";
-
-void printLine(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fprintf(stream, "%s\n", bytes.constData());
-    std::fflush(stream);
+CommandSpec pdfSpec() {
+    return {
+        .name = QStringLiteral("pdf"),
+        .synopsis = QStringLiteral("FILE.xml|FILE.xml.p7m --out FILE.pdf\n"
+                                   "--archive PERCORSO --document NUMERO --out FILE.pdf"),
+        .description = QStringLiteral(
+            "Scrive la copia leggibile di una fattura elettronica, anche firmata, o di un\n"
+            "documento dell'archivio come verrebbe esportato. Non apre finestre."),
+        .options = {{QStringLiteral("out"), QStringLiteral("il file PDF da scrivere"),
+                     QStringLiteral("FILE.pdf")},
+                    {QStringLiteral("archive"), QStringLiteral("l'archivio del documento"),
+                     QStringLiteral("PERCORSO")},
+                    {QStringLiteral("document"), QStringLiteral("il numero del documento"),
+                     QStringLiteral("NUMERO")}},
+        .positionalName = QStringLiteral("FILE"),
+        .positionalHelp = QStringLiteral("il file FatturaPA (.xml o .xml.p7m)"),
+    };
 }
 
 } // namespace
@@ -32,52 +42,15 @@ int runPdfCommand(const QStringList& args) {
 }
 
 int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Scrive la copia leggibile (PDF) di una fattura."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Mostra questo aiuto."));
-    const QCommandLineOption outOption(QStringLiteral("out"),
-                                       QStringLiteral("Il file PDF da scrivere."),
-                                       QStringLiteral("FILE.pdf"));
-    const QCommandLineOption archiveOption(QStringLiteral("archive"),
-                                           QStringLiteral("L'archivio del documento."),
-                                           QStringLiteral("PERCORSO"));
-    const QCommandLineOption documentOption(QStringLiteral("document"),
-                                            QStringLiteral("Il numero del documento."),
-                                            QStringLiteral("NUMERO"));
-    parser.addOptions({help, outOption, archiveOption, documentOption});
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("Il file FatturaPA (.xml o .xml.p7m)."));
-    const auto usageError = [&](const QString& message) {
-        printLine(err, message);
-        printLine(err, QString::fromLatin1(kUsage));
-        return 2;
-    };
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& word = args[i];
-        const bool takesValue = word == QLatin1String("--out") ||
-                                word == QLatin1String("--archive") ||
-                                word == QLatin1String("--document");
-        if (takesValue && (i + 1 >= args.size() || args[i + 1].startsWith(QLatin1String("--"))))
-            return usageError(QStringLiteral("Manca il valore di %1.").arg(word));
-    }
-    if (!parser.parse(QStringList{QStringLiteral("brevalto pdf")} + args)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        if (!unknown.isEmpty())
-            return usageError(QStringLiteral("Opzione sconosciuta: %1").arg(unknown.first()));
-        return usageError(QStringLiteral("Riga di comando non valida: %1").arg(parser.errorText()));
-    }
-    if (parser.isSet(help)) {
-        printLine(out, QString::fromLatin1(kUsage));
-        printLine(out, QStringLiteral(
-                           "Scrive la copia leggibile di una fattura elettronica, anche firmata, "
-                           "o di un documento dell'archivio come verrebbe esportato."));
-        return 0;
-    }
+    CommandParser parser(pdfSpec());
+    const int parsed = parser.parse(args, out, err);
+    if (parsed >= 0)
+        return parsed;
+    const auto usageError = [&](const QString& message) { return parser.fail(err, message); };
     const QStringList files = parser.positionalArguments();
-    const QString target = parser.value(outOption);
-    const bool fromArchive = parser.isSet(archiveOption) || parser.isSet(documentOption);
+    const QString target = parser.value(QStringLiteral("out"));
+    const bool fromArchive =
+        parser.isSet(QStringLiteral("archive")) || parser.isSet(QStringLiteral("document"));
     if (target.trimmed().isEmpty())
         return usageError(QStringLiteral("Indicare il file PDF da scrivere con --out."));
     if (fromArchive && !files.isEmpty())
@@ -86,9 +59,9 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     if (!fromArchive && files.size() != 1)
         return usageError(files.isEmpty() ? QStringLiteral("Indicare il file della fattura.")
                                           : QStringLiteral("Indicare un solo file per volta."));
-    if (fromArchive && parser.value(archiveOption).trimmed().isEmpty())
+    if (fromArchive && parser.value(QStringLiteral("archive")).trimmed().isEmpty())
         return usageError(QStringLiteral("Indicare l'archivio con --archive."));
-    if (fromArchive && parser.value(documentOption).trimmed().isEmpty())
+    if (fromArchive && parser.value(QStringLiteral("document")).trimmed().isEmpty())
         return usageError(QStringLiteral("Indicare il numero del documento con --document."));
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         printLine(err, QStringLiteral("La stampa in PDF richiede l'interfaccia grafica di Qt."));
@@ -99,8 +72,8 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     render::CodeLists codes = render::CodeLists::shipped();
     if (fromArchive) {
         DataModule data;
-        const QString openError =
-            openDocument(data, parser.value(archiveOption), parser.value(documentOption));
+        const QString openError = openDocument(data, parser.value(QStringLiteral("archive")),
+                                               parser.value(QStringLiteral("document")));
         if (!openError.isEmpty()) {
             printLine(err, openError);
             return 1;

@@ -17,6 +17,15 @@ QString dashed(const QString& name) {
 
 } // namespace
 
+std::unique_ptr<QCoreApplication> coreApplicationIfNone() {
+    static int argc = 1;
+    static char name[] = "brevalto";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance())
+        return nullptr;
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 void printLine(std::FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fprintf(stream, "%s\n", bytes.constData());

@@ -4,10 +4,16 @@
 // line prints one Italian line with the error and one with the usage, and gives 2.
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 
 namespace brevalto {
+
+// The application object the archive layer and the program folder need, made (and owned by the
+// result) only when the caller has none; a plain one opens no window.
+std::unique_ptr<QCoreApplication> coreApplicationIfNone();
 
 // Prints text and a line break on stream in the system's encoding, at once.
 void printLine(std::FILE* stream, const QString& text);

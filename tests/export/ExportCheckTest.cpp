@@ -144,20 +144,10 @@ protected:
         std::FILE* outFile = std::tmpfile();
         std::FILE* errFile = std::tmpfile();
         const int code = command(args, outFile, errFile);
-        out = readAll(outFile);
-        err = readAll(errFile);
+        out = readAndClose(outFile);
+        err = readAndClose(errFile);
         a.db().open(archive);
         return code;
-    }
-    static QString readAll(std::FILE* f) {
-        std::rewind(f);
-        QByteArray bytes;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            bytes.append(buffer, qsizetype(n));
-        std::fclose(f);
-        return QString::fromLocal8Bit(bytes).trimmed();
     }
     int numero(int doc) { return a.read("PA_FE_Header", "id", doc, "Numero").toInt(); }
     static int exportCommand(const QStringList& args, std::FILE* o, std::FILE* e) {

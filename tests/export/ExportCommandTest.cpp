@@ -21,20 +21,10 @@ protected:
         std::FILE* outFile = std::tmpfile();
         std::FILE* errFile = std::tmpfile();
         const int code = runExportCommand(args, outFile, errFile);
-        out = readAll(outFile);
-        err = readAll(errFile);
+        out = readAndClose(outFile);
+        err = readAndClose(errFile);
         a.db().open(archive);
         return code;
-    }
-    static QString readAll(std::FILE* f) {
-        std::rewind(f);
-        QByteArray bytes;
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            bytes.append(buffer, qsizetype(n));
-        std::fclose(f);
-        return QString::fromLocal8Bit(bytes).trimmed();
     }
     QStringList base(int numero) {
         return {"--archive", archive, "--document", QString::number(numero)};

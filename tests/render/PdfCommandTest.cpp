@@ -13,17 +13,6 @@ namespace {
 
 using namespace test;
 
-QString readAll(std::FILE* f) {
-    std::rewind(f);
-    QByteArray bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.append(buffer, qsizetype(n));
-    std::fclose(f);
-    return QString::fromLocal8Bit(bytes).trimmed();
-}
-
 struct Result {
     int code;
     QString out;
@@ -34,7 +23,7 @@ Result pdfCommand(const QStringList& args) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
     const int code = runPdfCommand(args, out, err);
-    return {code, readAll(out), readAll(err)};
+    return {code, readAndClose(out), readAndClose(err)};
 }
 
 class ScenarioPdf : public ::testing::TestWithParam<Scenario> {};
@@ -132,7 +121,7 @@ TEST(PdfCommand, FilesSignedFilesAndWrongCommandLines) {
         {{"--archive", "a.mdb", "--out", pdf},
          2,
          "Indicare il numero del documento con --document."},
-        {{invoice, "--out", pdf, "--colore"}, 2, "Opzione sconosciuta: colore"},
+        {{invoice, "--out", pdf, "--colore"}, 2, "Opzione sconosciuta: --colore"},
         {{invoice, "--out"}, 2, "Manca il valore di --out."},
         {{dir.file("manca.xml"), "--out", pdf}, 2, "non esiste"},
         {{dir.file("note.xml"), "--out", pdf}, 1, "non è una fattura elettronica"},

@@ -27,6 +27,17 @@ QString schemaErrors(const QString& path) {
     return QString::fromLocal8Bit(xmllint.readAllStandardError());
 }
 
+QString readAndClose(std::FILE* stream) {
+    std::rewind(stream);
+    QByteArray bytes;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+        bytes.append(buffer, qsizetype(n));
+    std::fclose(stream);
+    return QString::fromLocal8Bit(bytes).trimmed();
+}
+
 TempFolder::TempFolder() {
     if (!dir_.isValid())
         throw std::runtime_error("cannot create a temporary folder");

@@ -2,6 +2,7 @@
 // Temporary program folders and archives for tests: every test gets its own.
 #include <QString>
 #include <QTemporaryDir>
+#include <cstdio>
 
 namespace brevalto::test {
 
@@ -24,5 +25,8 @@ QString schemaErrors(const QString& path);
 // Path of a new archive with the full schema and reference data, created once per test run and
 // copied, so that tests do not pay for creating it again.
 QString copyOfNewArchive(const TempFolder& folder, const QString& name = "archivioPa.mdb");
+
+// What a command wrote on a temporary stream (std::tmpfile), trimmed; the stream is closed.
+QString readAndClose(std::FILE* stream);
 
 } // namespace brevalto::test
