@@ -3,6 +3,9 @@
 #include "store/NumberText.h"
 
 #include <QStringDecoder>
+#include <QVarLengthArray>
+#include <charconv>
+#include <optional>
 
 namespace brevalto::importa {
 
@@ -67,19 +70,134 @@ bool readNumber(const QString& caption, const QString& text, QVariant* value, QS
     return false;
 }
 
+// A plain number of the file ("1250", "12,5", "0.25") read without building any string: its
+// digits as an integer and the count of decimals. Only for at most 15 digits, which a double
+// holds exactly in decimal: its value is then the one the general reading gives, and the
+// integer is exact for the total. Anything else (signs, thousands marks, blanks, euro signs,
+// more digits) goes the general way.
+struct PlainNumber {
+    qint64 digits = 0;
+    int scale = 0;
+    double value = 0;
+};
+
+std::optional<PlainNumber> readPlain(QStringView text) {
+    if (text.isEmpty() || text.size() > 16)
+        return std::nullopt;
+    char buffer[17];
+    PlainNumber out;
+    int count = 0, mark = -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            out.digits = out.digits * 10 + (c - u'0');
+            ++count;
+            buffer[i] = char(c);
+        } else if ((c == u',' || c == u'.') && mark < 0) {
+            mark = int(i);
+            buffer[i] = '.';
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0 || count > 15)
+        return std::nullopt;
+    out.scale = mark < 0 ? 0 : int(text.size() - mark - 1);
+    const auto [end, error] = std::from_chars(buffer, buffer + text.size(), out.value);
+    if (error != std::errc() || end != buffer + text.size())
+        return std::nullopt;
+    return out;
+}
+
+// price × quantity rounded half up to cents, as lineTotal() computes it, for two plain numbers;
+// nothing when the cents do not fit a double exactly.
+std::optional<double> plainTotal(const PlainNumber& price, const PlainNumber& quantity) {
+    __int128 product = __int128(price.digits) * quantity.digits;
+    int scale = price.scale + quantity.scale;
+    for (; scale < 2; ++scale)
+        product *= 10;
+    if (scale > 2) {
+        __int128 unit = 1;
+        for (int i = 2; i < scale; ++i)
+            unit *= 10;
+        product = (product + unit / 2) / unit;
+    }
+    if (product > (__int128(1) << 53))
+        return std::nullopt;
+    return double(qint64(product)) / 100.0;
+}
+
+// The fields of a line, up to the last one the column order reads.
+using Fields = QVarLengthArray<QStringView, 8>;
+
+void splitFields(QStringView line, QChar separator, qsizetype wanted, Fields* fields) {
+    fields->clear();
+    qsizetype from = 0;
+    while (fields->size() < wanted) {
+        const qsizetype at = line.indexOf(separator, from);
+        if (at < 0) {
+            fields->append(line.mid(from));
+            return;
+        }
+        fields->append(line.mid(from, at - from));
+        from = at + 1;
+    }
+}
+
+enum class Column { Descrizione, Prezzo, Quantita, AliquotaIva, Other };
+
+Column columnOf(const QString& name) {
+    if (name == kPrezzo)
+        return Column::Prezzo;
+    if (name == kQuantita)
+        return Column::Quantita;
+    if (name == kAliquotaIva)
+        return Column::AliquotaIva;
+    if (name == kDescrizione)
+        return Column::Descrizione;
+    return Column::Other;
+}
+
+// One field of the file (or a fixed value) taken as a number column: the text it stands for
+// after the column's clean-up, without a copy when nothing needs removing.
+struct NumberField {
+    QStringView view;
+    QString owned; // holds the text when the clean-up had to build it
+};
+
+bool hasChar(QStringView text, QChar c) {
+    return text.indexOf(c) >= 0;
+}
+
 } // namespace
 
 Parsed parse(const QString& text, const Settings& settings) {
     Parsed out;
     const QChar separator =
         settings.separator.isEmpty() ? QLatin1Char('|') : settings.separator.at(0);
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast(); // the line break after the last line opens no line
+    const QChar euro(0x20AC);
+    struct OrderColumn {
+        Column column;
+        bool fixed;
+        QString fixedValue;
+    };
+    QList<OrderColumn> order;
+    for (const QString& name : settings.order) {
+        const bool fixed = settings.fixed.contains(name);
+        order.append({columnOf(name), fixed, fixed ? settings.fixed.value(name) : QString()});
+    }
+    const QStringView all(text);
     bool headingSkipped = !settings.headings;
-    out.lines.reserve(lines.size());
-    for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines[i];
+    out.lines.reserve(all.count(QLatin1Char('\n')) + 1);
+    Fields fields;
+    int number = 0;
+    for (qsizetype from = 0; from < all.size();) {
+        qsizetype end = all.indexOf(QLatin1Char('\n'), from);
+        if (end < 0)
+            end = all.size();
+        QStringView line = all.mid(from, end - from);
+        from = end + 1;
+        ++number;
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
         if (!headingSkipped) {
@@ -90,58 +208,107 @@ Parsed parse(const QString& text, const Settings& settings) {
             ++out.blank;
             continue;
         }
-        QString descrizione, prezzo, quantita, aliquota;
-        // The fields as GetField() gives them, split once per line.
-        const QStringList fields = line.split(separator);
-        for (int n = 0; n < settings.order.size(); ++n) {
-            const QString& name = settings.order[n];
-            const bool fixed = settings.fixed.contains(name);
-            QString value = fixed ? settings.fixed.value(name) : fields.value(n);
-            if (name == kPrezzo) {
-                if (!fixed) {
-                    value.remove(QChar(0x20AC));
-                    value = value.trimmed();
-                    value.remove(QLatin1Char(' '));
+        QStringView descrizione;
+        NumberField prezzo, quantita, aliquota;
+        splitFields(line, separator, order.size(), &fields);
+        for (qsizetype n = 0; n < order.size(); ++n) {
+            const OrderColumn& c = order[n];
+            const QStringView value = c.fixed             ? QStringView(c.fixedValue)
+                                      : n < fields.size() ? fields[n]
+                                                          : QStringView();
+            switch (c.column) {
+            case Column::Prezzo:
+                // Every euro sign and every blank goes (a fixed value is taken as typed).
+                if (!c.fixed && (hasChar(value, euro) || hasChar(value, QLatin1Char(' ')))) {
+                    QString cleaned = value.toString();
+                    cleaned.remove(euro);
+                    cleaned = cleaned.trimmed();
+                    cleaned.remove(QLatin1Char(' '));
+                    prezzo.owned = cleaned.trimmed();
+                    prezzo.view = prezzo.owned;
+                } else {
+                    prezzo.view = value.trimmed();
+                    prezzo.owned.clear();
                 }
-                prezzo = value.trimmed();
-            } else if (name == kQuantita) {
-                if (!fixed)
-                    value.remove(QChar(0x20AC));
-                quantita = value.trimmed();
-            } else if (name == kAliquotaIva) {
-                aliquota = value.trimmed();
-            } else if (name == kDescrizione) {
+                break;
+            case Column::Quantita:
+                if (!c.fixed && hasChar(value, euro)) {
+                    QString cleaned = value.toString();
+                    cleaned.remove(euro);
+                    quantita.owned = cleaned.trimmed();
+                    quantita.view = quantita.owned;
+                } else {
+                    quantita.view = value.trimmed();
+                    quantita.owned.clear();
+                }
+                break;
+            case Column::AliquotaIva:
+                aliquota.view = value.trimmed();
+                aliquota.owned.clear();
+                break;
+            case Column::Descrizione:
                 descrizione = value.left(1000);
+                break;
+            case Column::Other:
+                break;
             }
         }
         linee::NewLine row;
         QString reason;
-        if (prezzo.isEmpty())
+        std::optional<PlainNumber> plainPrice, plainQuantity, plainRate;
+        // The plain numbers the file normally holds are read in place; the rest the general way.
+        const auto read = [&reason](const QString& caption, QStringView field, QVariant* value,
+                                    std::optional<PlainNumber>* plain) {
+            if (field.isEmpty()) {
+                *value = QVariant();
+                return true;
+            }
+            *plain = readPlain(field);
+            if (*plain) {
+                *value = (*plain)->value;
+                return true;
+            }
+            return readNumber(caption, field.toString(), value, &reason);
+        };
+        if (prezzo.view.isEmpty())
             reason = QStringLiteral("manca il prezzo unitario");
-        else if (readNumber(QStringLiteral("Prezzo unitario"), prezzo, &row.prezzoUnitario,
-                            &reason) &&
-                 readNumber(QStringLiteral("Quantità"), quantita, &row.quantita, &reason) &&
-                 readNumber(QStringLiteral("Aliquota Iva"), aliquota, &row.aliquotaIva, &reason))
+        else if (read(QStringLiteral("Prezzo unitario"), prezzo.view, &row.prezzoUnitario,
+                      &plainPrice) &&
+                 read(QStringLiteral("Quantità"), quantita.view, &row.quantita, &plainQuantity) &&
+                 read(QStringLiteral("Aliquota Iva"), aliquota.view, &row.aliquotaIva, &plainRate))
             reason.clear();
         // The exchange system takes a rate as a percentage: 22, not 0,22; never above 100.
         if (reason.isEmpty() && !row.aliquotaIva.isNull()) {
             const double rate = row.aliquotaIva.toDouble();
             if (rate < 0 || (rate > 0 && rate < 1) || rate > 100)
                 reason = QStringLiteral("Aliquota Iva non valida: %1 (scrivere 22 per il 22 %)")
-                             .arg(aliquota);
+                             .arg(aliquota.view.toString());
         }
         if (!reason.isEmpty()) {
             out.lines.clear();
-            out.error = LineError{i + 1, line, reason};
+            out.error = LineError{number, line.toString(), reason};
             return out;
         }
-        if (row.quantita.isNull())
+        if (row.quantita.isNull()) {
             row.quantita = 1.0;
-        row.descrizione = descrizione.isEmpty() ? QVariant() : QVariant(descrizione);
-        row.prezzoTotale = linee::lineTotal(row.quantita, row.prezzoUnitario, {})->toDouble();
-        row.source = QStringLiteral("Riga ") + QString::number(i + 1) +
-                     QStringLiteral(" del file (\"") + line.left(200) + QStringLiteral("\")");
-        out.lines << row;
+            plainQuantity = PlainNumber{1, 0, 1.0};
+        }
+        row.descrizione = descrizione.isEmpty() ? QVariant() : QVariant(descrizione.toString());
+        std::optional<double> total;
+        if (plainPrice && plainQuantity)
+            total = plainTotal(*plainPrice, *plainQuantity);
+        row.prezzoTotale =
+            total ? *total : linee::lineTotal(row.quantita, row.prezzoUnitario, {})->toDouble();
+        const QStringView shown = line.left(200);
+        QString source;
+        source.reserve(20 + shown.size());
+        source += QStringLiteral("Riga ");
+        source += QString::number(number);
+        source += QStringLiteral(" del file (\"");
+        source += shown;
+        source += QStringLiteral("\")");
+        row.source = std::move(source);
+        out.lines << std::move(row);
     }
     return out;
 }

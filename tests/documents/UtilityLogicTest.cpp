@@ -2,6 +2,7 @@
 // nothing, and the invoice list's exact bytes and marks, on real archives.
 #include "documents/ChildRows.h"
 #include "store/DataModule.h"
+#include "store/NumberText.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
@@ -150,6 +151,48 @@ TEST(LineImportTest, ABadLineRefusesTheWholeFileAndIsNamed) {
     const importa::Parsed rate = importa::parse("Viti;1;0,22", s);
     ASSERT_TRUE(rate.error);
     EXPECT_TRUE(rate.error->reason.startsWith("Aliquota Iva non valida: 0,22"));
+}
+
+// Plain numbers are read in place and their total worked out in integers; every other spelling
+// goes through the general reading. Both must give the values the screens would: the price as
+// parseNumberText() reads it and the total as lineTotal() computes it.
+TEST(LineImportTest, NumbersAndTotalsMatchTheGeneralReading) {
+    const QStringList prices = {"1",
+                                "0,005",
+                                "1,115",
+                                "2,675",
+                                "12.",
+                                ",5",
+                                "007,10",
+                                "999999999999,99",
+                                "1,5",
+                                "0,0000000001",
+                                "123456789012345",
+                                "1234567890123456",
+                                "1.250,50",
+                                "€ 1 250,00",
+                                "0,1000000000000000055511"};
+    const QStringList quantities = {"", "3", "0,5", "2,333", "1.000,5", "99999,99999", "0"};
+    const importa::Settings s{";", false, {"Prezzo", "Quantita"}, {}};
+    for (const QString& price : prices) {
+        for (const QString& quantity : quantities) {
+            SCOPED_TRACE((price + " x " + quantity).toStdString());
+            const importa::Parsed parsed = importa::parse(price + ";" + quantity, s);
+            ASSERT_FALSE(parsed.error);
+            ASSERT_EQ(parsed.lines.size(), 1);
+            QString cleaned = price;
+            cleaned.remove(QChar(0x20AC)).remove(' ');
+            QVariant unit, times;
+            ASSERT_TRUE(parseNumberText(cleaned, false, &unit));
+            ASSERT_TRUE(parseNumberText(quantity, false, &times));
+            if (times.isNull())
+                times = 1.0;
+            const linee::NewLine& got = parsed.lines.first();
+            EXPECT_EQ(got.prezzoUnitario.toDouble(), unit.toDouble());
+            EXPECT_EQ(got.quantita.toDouble(), times.toDouble());
+            EXPECT_EQ(got.prezzoTotale.toDouble(), linee::lineTotal(times, unit, {})->toDouble());
+        }
+    }
 }
 
 TEST(LineImportTest, ReadsUtf8OrWindows1252) {
