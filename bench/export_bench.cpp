@@ -235,8 +235,6 @@ static Registrar exportBench("export", [] {
                double(big.peakKb - big.baseKb) * 1024.0 / double(big.bytes), "times (goal < 3)");
 
         measureCheck(bigFile);
-        if (!qEnvironmentVariableIsEmpty("BENCH_KEEP"))
-            QFile::copy(bigFile, qEnvironmentVariable("BENCH_KEEP"));
         print("100 bodies of 50 lines",
               exportDocument(archive, manyDoc, dir.filePath("lotto.xml")));
         QString manyFile;

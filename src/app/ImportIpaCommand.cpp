@@ -11,7 +11,7 @@ namespace brevalto {
 
 namespace {
 
-CommandSpec importIpaSpec() {
+CommandSyntax importIpaSyntax() {
     return {
         .name = QStringLiteral("import-ipa"),
         .synopsis = QStringLiteral("--archive PERCORSO FILE [FILE-ENTI]"),
@@ -34,7 +34,7 @@ CommandSpec importIpaSpec() {
 
 int runImportIpaCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     const auto app = coreApplicationIfNone();
-    CommandParser parser(importIpaSpec());
+    CommandParser parser(importIpaSyntax());
     const int parsed = parser.parse(args, out, err);
     if (parsed >= 0)
         return parsed;

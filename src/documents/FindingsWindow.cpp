@@ -5,6 +5,7 @@
 #include "ui/GuardedAction.h"
 
 #include <QDialogButtonBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -58,12 +59,15 @@ FindingsWindow::FindingsWindow(DataModule& db, const check::Findings& findings, 
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setWordWrap(true);
     table_->verticalHeader()->hide();
+    QHash<QString, QString> titles; // one query per code, however many findings share it
     for (int row = 0; row < findings.size(); ++row) {
         const check::Finding& f = findings[row];
         QString where = f.screen;
         if (!f.field.isEmpty())
             where += QStringLiteral(" › ") + f.field;
-        const QString title = codeTitle(db, f.code);
+        if (!titles.contains(f.code))
+            titles.insert(f.code, codeTitle(db, f.code));
+        const QString title = titles.value(f.code);
         const QStringList cells = {f.code, shortTitle(title), f.element, f.message, where};
         for (int column = 0; column < cells.size(); ++column) {
             auto* item = new QTableWidgetItem(cells[column]);

@@ -21,7 +21,7 @@ namespace brevalto {
 
 namespace {
 
-CommandSpec checkSpec() {
+CommandSyntax checkSyntax() {
     return {
         .name = QStringLiteral("check"),
         .synopsis = QStringLiteral("[--date AAAA-MM-GG] FILE.xml...\n"
@@ -58,7 +58,7 @@ struct Arguments {
 // Reads the arguments into a; returns -1 to go on, otherwise the exit code (help or a wrong
 // command line, already printed).
 int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err) {
-    CommandParser parser(checkSpec());
+    CommandParser parser(checkSyntax());
     const int code = parser.parse(args, out, err);
     if (code >= 0)
         return code;

@@ -17,7 +17,7 @@ namespace brevalto {
 
 namespace {
 
-CommandSpec exportSpec() {
+CommandSyntax exportSyntax() {
     return {
         .name = QStringLiteral("export"),
         .synopsis = QStringLiteral(
@@ -56,7 +56,7 @@ struct Arguments {
 // Reads the arguments into a; returns -1 to go on, otherwise the exit code (help or a wrong
 // command line, already printed).
 int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err) {
-    CommandParser parser(exportSpec());
+    CommandParser parser(exportSyntax());
     const int code = parser.parse(args, out, err);
     if (code >= 0)
         return code;

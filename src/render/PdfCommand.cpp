@@ -16,7 +16,7 @@ namespace brevalto {
 
 namespace {
 
-CommandSpec pdfSpec() {
+CommandSyntax pdfSyntax() {
     return {
         .name = QStringLiteral("pdf"),
         .synopsis = QStringLiteral("FILE.xml|FILE.xml.p7m --out FILE.pdf\n"
@@ -42,7 +42,7 @@ int runPdfCommand(const QStringList& args) {
 }
 
 int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
-    CommandParser parser(pdfSpec());
+    CommandParser parser(pdfSyntax());
     const int parsed = parser.parse(args, out, err);
     if (parsed >= 0)
         return parsed;

@@ -51,18 +51,18 @@ QString optionsHelp(const QList<QCommandLineOption>& options) {
     return text;
 }
 
-CommandParser::CommandParser(CommandSpec spec) : spec_(std::move(spec)) {
+CommandParser::CommandParser(CommandSyntax syntax) : syntax_(std::move(syntax)) {
     parser_.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser_.addOption(helpOption());
-    for (const QCommandLineOption& option : spec_.options)
+    for (const QCommandLineOption& option : syntax_.options)
         parser_.addOption(option);
 }
 
 QString CommandParser::usage() const {
     QString text;
-    for (const QString& line : spec_.synopsis.split(u'\n')) {
+    for (const QString& line : syntax_.synopsis.split(u'\n')) {
         text += text.isEmpty() ? QStringLiteral("Uso: ") : QStringLiteral("\n     ");
-        QStringList words{spec_.program, spec_.name, line};
+        QStringList words{syntax_.program, syntax_.name, line};
         words.removeAll(QString());
         text += words.join(u' ');
     }
@@ -70,11 +70,11 @@ QString CommandParser::usage() const {
 }
 
 QString CommandParser::help() const {
-    QString text = usage() + QStringLiteral("\n\n") + spec_.description + QStringLiteral("\n\n");
-    if (!spec_.positionalName.isEmpty())
+    QString text = usage() + QStringLiteral("\n\n") + syntax_.description + QStringLiteral("\n\n");
+    if (!syntax_.positionalName.isEmpty())
         text += QStringLiteral("Argomenti:\n  %1  %2\n\n")
-                    .arg(spec_.positionalName, spec_.positionalHelp);
-    text += QStringLiteral("Opzioni:\n") + optionsHelp(QList{helpOption()} + spec_.options);
+                    .arg(syntax_.positionalName, syntax_.positionalHelp);
+    text += QStringLiteral("Opzioni:\n") + optionsHelp(QList{helpOption()} + syntax_.options);
     return text;
 }
 
@@ -114,7 +114,7 @@ int CommandParser::parse(const QStringList& words, std::FILE* out, std::FILE* er
         std::fflush(out);
         return 0;
     }
-    for (const QCommandLineOption& option : spec_.options) {
+    for (const QCommandLineOption& option : syntax_.options) {
         if (option.valueName().isEmpty())
             continue;
         for (const QString& value : parser_.values(option.names().constLast())) {

@@ -18,7 +18,7 @@ std::unique_ptr<QCoreApplication> coreApplicationIfNone();
 // Prints text and a line break on stream in the system's encoding, at once.
 void printLine(std::FILE* stream, const QString& text);
 
-struct CommandSpec {
+struct CommandSyntax {
     QString name;        // "export"
     QString synopsis;    // what follows the name in the usage: "--archive PERCORSO ..."
     QString description; // one or more sentences for --help
@@ -30,7 +30,7 @@ struct CommandSpec {
 
 class CommandParser {
 public:
-    explicit CommandParser(CommandSpec spec);
+    explicit CommandParser(CommandSyntax syntax);
 
     // Reads words (those after the subcommand's name). Returns -1 when the command should run;
     // otherwise the exit code: 0 after printing the help on out (-h, --help), 2 after printing
@@ -52,7 +52,7 @@ public:
 private:
     QString errorMessage(const QStringList& words) const;
 
-    CommandSpec spec_;
+    CommandSyntax syntax_;
     QCommandLineParser parser_;
 };
 
