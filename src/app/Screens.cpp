@@ -40,113 +40,259 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QTabWidget>
+#include <algorithm>
 
 namespace brevalto {
 
 Screens::Screens(Environment environment) : environment_(std::move(environment)) {
-    // The one place that fixes the order of creation: the main window, the data module, then
-    // every screen, each a child of the main window. A screen not built yet keeps its line as a
-    // comment until it arrives.
+    // The two roots first: the main window (which owns every screen) and the data module.
     mainWindow_ = std::make_unique<MainWindow>(*this);
     dataModule_ = std::make_unique<DataModule>();
+    mainWindow_->bindDocuments(dataModule_->table(ds::PA_FE_Header));
+    registerScreens();
+
+    setFieldHelpHandler(
+        [this](const QString& code) { get<DescrizioneFunzionaliWindow>().showElement(code); });
+    setHelpHandler([this] { showModeless(get<GuidaWindow>()); });
+    installHelpKey(mainWindow_.get());
+    documents_ = std::make_unique<DocumentRegister>(*dataModule_, installedPrompt());
+    wireScreens();
+}
+
+// The table of screens: each line makes one screen and wires it to the others. A screen asks for
+// another only when it needs it at once (a list and its editor); otherwise it keeps a function
+// that asks when the user gets there, so that no screen is made before its time.
+void Screens::registerScreens() {
     DataModule& db = *dataModule_;
     QWidget* owner = mainWindow_.get();
-    mainWindow_->bindDocuments(db.table(ds::PA_FE_Header));
     QStringList tabCaptions;
     for (int i = 0; i < mainWindow_->tabs()->count(); ++i)
         tabCaptions << mainWindow_->tabs()->tabText(i);
 
-    add("TfrmRealizzazione", new RealizzazioneWindow(owner));
-    add("TfrmDitta", new DittaWindow(db, owner));
-    add("TfrmModificaCedentePrestatore", new CedenteEditor(db, owner));
-    add("TfrmModificaCessionarioCommittente", new CessionarioEditor(db, owner));
-    add("TfrmGrigliaComuni", new ComuniBrowser(db, owner));
-    add("TfrmModificaComuni", new ComuneEditor(db, owner));
-    add("TfrmDescrizioneFunzionali", new DescrizioneFunzionaliWindow(owner))
-        ->setDataset(&db.table(ds::PA_DescrizioniFunzionali));
-    add("TfrmModificaRappresentanteFiscale", new RappresentanteFiscaleEditor(db, owner));
-    add("TfrmGrigliaIva", new IvaBrowser(db, owner));
-    add("TfrmModificaIva", new IvaEditor(db, owner));
-    add("TfrmModificaTerzoIntermediario", new TerzoIntermediarioEditor(db, owner));
-    add("TfrmGrigliaVettori", new VettoriBrowser(db, owner));
-    add("TfrmModificaVettori", new VettoreEditor(db, owner));
-    add("TfrmOpzioni", new OpzioniWindow(db, tabCaptions, owner));
-    add("TfrmPass", new PasswordDialog(owner));
-    add("TfrmModifica_PA_Header", new HeaderEditor(db, owner));
-    add("TfrmModifica_PA_Header_Cedente", new HeaderCedenteEditor(db, owner));
-    add("TfrmModifica_PA_Header_Rappresentante", new HeaderRappresentanteEditor(db, owner));
-    add("TfrmModifica_PA_Header_Cessionario", new HeaderCessionarioEditor(db, owner));
-    add("TfrmModifica_PA_Header_Terzo", new HeaderTerzoIntermediarioEditor(db, owner));
-    add("TfrmGriglia_PA_Body", new BodyRegister(db, owner));
-    // The body editor makes its own withholding, pension fund, discount, causali and attachment
-    // screens (and the payment-reason picker); the section screens below make their sub-screens.
-    add("TfrmModifica_PA_Body", new BodyEditor(db, owner));
-    add("TfrmModifica_PA_Body_DatiOrdineAcquisto", new DocumentiOrdineAcquistoEditor(db, owner));
-    add("TfrmModifica_PA_Body_DatiContratto", new DocumentiContrattoEditor(db, owner));
-    add("TfrmModifica_PA_Body_DatiConvenzione", new DocumentiConvenzioneEditor(db, owner));
-    add("TfrmModifica_PA_Body_DatiRicezione", new DocumentiRicezioneEditor(db, owner));
-    add("TfrmModifica_PA_Body_DatiFattureCollegate",
-        new DocumentiFattureCollegateEditor(db, owner));
-    add("TfrmModifica_PA_Body_DatiSAL", new DocumentiSALEditor(db, owner));
-    add("TfrmModifica_PA_Body_DatiDDT", new DocumentiDDTEditor(db, owner));
-    add("TfrmModifica_PA_Body_DettaglioLinee", new LineeEditor(db, owner));
-    add("TfrmModifica_PA_Body_DatiRiepilogo", new RiepilogoEditor(db, owner));
-    add("TfrmModifica_PA_Body_DatiPagamento", new PagamentoEditor(db, owner));
-    // TfrmCodificheDecodificheFiles
-    add("TfrmGriglia_CessionarioCommittente", new CessionariBrowser(db, owner));
-    add("TfrmGrigliaCedentiPrestatori", new CedentiBrowser(db, owner));
-    add("TfrmImporta", new ImportaWindow(db, owner));
-    add("TfrmGrigliaDettaglioVeloce", new DettaglioVeloceWindow(db, owner));
-    add("TfrmEsportazioni", new EsportazioniWindow(db, owner));
-    add("TfrmTrovaPA", new TrovaPaWindow(db, owner));
-    add("TfrmImportaElencoPA", new ImportaElencoPaWindow(db, owner));
-    add("TfrmDettaglioErroriFatturazioneElettronica", new ErroreDettaglioWindow(db, owner));
-    add("TfrmGrigliaErroriFatturazioneElettronica", new ErroriBrowser(db, owner));
-    add("TfrmGuida", new GuidaWindow(owner));
+    add<RealizzazioneWindow>("TfrmRealizzazione", [=] { return new RealizzazioneWindow(owner); });
+    add<DittaWindow>("TfrmDitta", [=, &db] { return new DittaWindow(db, owner); });
+    add<CedenteEditor>("TfrmModificaCedentePrestatore",
+                       [=, &db] { return new CedenteEditor(db, owner); });
+    add<CessionarioEditor>("TfrmModificaCessionarioCommittente", [=, &db, this] {
+        auto* editor = new CessionarioEditor(db, owner);
+        editor->setFinder([this] {
+            auto& finder = get<TrovaPaWindow>();
+            finder.reset();
+            showModal(finder);
+        });
+        return editor;
+    });
+    add<ComuniBrowser>("TfrmGrigliaComuni", [=, &db, this] {
+        auto* browser = new ComuniBrowser(db, owner);
+        browser->setEditor(&get<ComuneEditor>());
+        registerLayoutGrid(browser->definition().layoutName, browser->grid());
+        return browser;
+    });
+    add<ComuneEditor>("TfrmModificaComuni", [=, &db] { return new ComuneEditor(db, owner); });
+    add<DescrizioneFunzionaliWindow>("TfrmDescrizioneFunzionali", [=, &db] {
+        auto* window = new DescrizioneFunzionaliWindow(owner);
+        window->setDataset(&db.table(ds::PA_DescrizioniFunzionali));
+        return window;
+    });
+    add<RappresentanteFiscaleEditor>("TfrmModificaRappresentanteFiscale", [=, &db] {
+        return new RappresentanteFiscaleEditor(db, owner);
+    });
+    add<IvaBrowser>("TfrmGrigliaIva", [=, &db, this] {
+        auto* browser = new IvaBrowser(db, owner);
+        browser->setEditor(&get<IvaEditor>());
+        registerLayoutGrid(browser->definition().layoutName, browser->grid());
+        return browser;
+    });
+    add<IvaEditor>("TfrmModificaIva", [=, &db] { return new IvaEditor(db, owner); });
+    add<TerzoIntermediarioEditor>("TfrmModificaTerzoIntermediario",
+                                  [=, &db] { return new TerzoIntermediarioEditor(db, owner); });
+    add<VettoriBrowser>("TfrmGrigliaVettori", [=, &db, this] {
+        auto* browser = new VettoriBrowser(db, owner);
+        browser->setEditor(&get<VettoreEditor>());
+        registerLayoutGrid(browser->definition().layoutName, browser->grid());
+        return browser;
+    });
+    add<VettoreEditor>("TfrmModificaVettori", [=, &db] { return new VettoreEditor(db, owner); });
+    add<OpzioniWindow>("TfrmOpzioni", [=, &db, this] {
+        auto* window = new OpzioniWindow(db, tabCaptions, owner);
+        window->setMultiSellerSelectorsVisible = [this](bool visible) {
+            setMultiSellerSelectorsVisible(visible);
+        };
+        return window;
+    });
+    add<PasswordDialog>("TfrmPass", [=] { return new PasswordDialog(owner); });
 
-    auto* help = &get<DescrizioneFunzionaliWindow>();
-    setFieldHelpHandler([help](const QString& code) { help->showElement(code); });
-    auto* guida = &get<GuidaWindow>();
-    setHelpHandler([guida] { showModeless(*guida); });
-    installHelpKey(mainWindow_.get());
-    documents_ = std::make_unique<DocumentRegister>(db, installedPrompt());
-    wireScreens();
+    // The Document: header → its party screens → customer → body register → body editor →
+    // section screens.
+    add<HeaderEditor>("TfrmModifica_PA_Header", [=, &db, this] {
+        auto* header = new HeaderEditor(db, owner);
+        header->setPartyScreens(&get<HeaderCedenteEditor>(), &get<HeaderRappresentanteEditor>(),
+                                &get<HeaderTerzoIntermediarioEditor>(),
+                                &get<HeaderCessionarioEditor>());
+        header->deleteCurrentDocument = [this] { documents_->elimina(); };
+        return header;
+    });
+    add<HeaderCedenteEditor>("TfrmModifica_PA_Header_Cedente", [=, &db, this] {
+        auto* cedente = new HeaderCedenteEditor(db, owner);
+        registerMultiSellerSelector(cedente->sellerSelector(), cedente->sellerSelectorLabel());
+        return cedente;
+    });
+    add<HeaderRappresentanteEditor>("TfrmModifica_PA_Header_Rappresentante",
+                                    [=, &db] { return new HeaderRappresentanteEditor(db, owner); });
+    add<HeaderCessionarioEditor>("TfrmModifica_PA_Header_Cessionario", [=, &db, this] {
+        auto* cessionario = new HeaderCessionarioEditor(db, owner);
+        cessionario->openBodyRegister = [this] { showModal(get<BodyRegister>()); };
+        // The new-customer button: the customer list's "Aggiungi", without the list; the
+        // customer kept (not taken back with "Annulla") becomes the Document's.
+        cessionario->setAddCustomer([this, cessionario] {
+            auto& customers = get<CessionariBrowser>();
+            if (!customers.aggiungi() || get<CessionarioEditor>().result() != QDialog::Accepted)
+                return;
+            Dataset& document = cessionario->dataset();
+            document.edit();
+            document.setValue(
+                QStringLiteral("CessionarioCommittente_ID"),
+                customers.dataset().value(QStringLiteral("CessionarioCommittente_ID")));
+            cessionario->copyBuyer();
+        });
+        return cessionario;
+    });
+    add<HeaderTerzoIntermediarioEditor>("TfrmModifica_PA_Header_Terzo", [=, &db] {
+        return new HeaderTerzoIntermediarioEditor(db, owner);
+    });
+    add<BodyRegister>("TfrmGriglia_PA_Body", [=, &db, this] {
+        auto* bodyRegister = new BodyRegister(db, owner);
+        bodyRegister->setBodyEditor(&get<BodyEditor>());
+        bodyRegister->quitProgram = [this] { leaveProgram(*this); };
+        registerLayoutGrid(QStringLiteral("frmGriglia_PA_Body"), bodyRegister->grid());
+        return bodyRegister;
+    });
+    // The body editor makes its own withholding, pension fund, discount, causali and attachment
+    // screens (and the payment-reason picker); the section screens below make their sub-screens
+    // and are made when their section is first opened.
+    add<BodyEditor>("TfrmModifica_PA_Body", [=, &db, this] {
+        auto* bodyEditor = new BodyEditor(db, owner);
+        for (int i = 0; i < entries_.size(); ++i) {
+            if (!entries_[i].bodySection.isEmpty())
+                bodyEditor->setSectionScreenMaker(entries_[i].bodySection, [this, i] {
+                    return qobject_cast<EditorBase*>(screenAt(i));
+                });
+        }
+        bodyEditor->createSummaries = [this] { riepilogo::creaAutomaticamente(*dataModule_); };
+        bodyEditor->importFromFile = [this] { showModeless(get<ImportaWindow>()); };
+        bodyEditor->importFromArchive = [this] { showModal(get<DettaglioVeloceWindow>()); };
+        bodyEditor->refreshActions();
+        return bodyEditor;
+    });
+    add<DocumentiOrdineAcquistoEditor>(
+        "TfrmModifica_PA_Body_DatiOrdineAcquisto",
+        [=, &db] { return new DocumentiOrdineAcquistoEditor(db, owner); },
+        ds::PA_FE_Body_DatiOrdineAcquisto);
+    add<DocumentiContrattoEditor>(
+        "TfrmModifica_PA_Body_DatiContratto",
+        [=, &db] { return new DocumentiContrattoEditor(db, owner); }, ds::PA_FE_Body_DatiContratto);
+    add<DocumentiConvenzioneEditor>(
+        "TfrmModifica_PA_Body_DatiConvenzione",
+        [=, &db] { return new DocumentiConvenzioneEditor(db, owner); },
+        ds::PA_FE_Body_DatiConvenzione);
+    add<DocumentiRicezioneEditor>(
+        "TfrmModifica_PA_Body_DatiRicezione",
+        [=, &db] { return new DocumentiRicezioneEditor(db, owner); }, ds::PA_FE_Body_DatiRicezione);
+    add<DocumentiFattureCollegateEditor>(
+        "TfrmModifica_PA_Body_DatiFattureCollegate",
+        [=, &db] { return new DocumentiFattureCollegateEditor(db, owner); },
+        ds::PA_FE_Body_DatiFattureCollegate);
+    add<DocumentiSALEditor>(
+        "TfrmModifica_PA_Body_DatiSAL", [=, &db] { return new DocumentiSALEditor(db, owner); },
+        ds::PA_FE_Body_DatiSAL);
+    add<DocumentiDDTEditor>(
+        "TfrmModifica_PA_Body_DatiDDT", [=, &db] { return new DocumentiDDTEditor(db, owner); },
+        ds::PA_FE_Body_DatiDDT);
+    add<LineeEditor>(
+        "TfrmModifica_PA_Body_DettaglioLinee", [=, &db] { return new LineeEditor(db, owner); },
+        ds::PA_FE_Body_DatiBeniServizi_DettaglioLinee);
+    add<RiepilogoEditor>(
+        "TfrmModifica_PA_Body_DatiRiepilogo", [=, &db] { return new RiepilogoEditor(db, owner); },
+        ds::PA_FE_Body_DatiBeniServizi_DatiRiepilogo);
+    add<PagamentoEditor>(
+        "TfrmModifica_PA_Body_DatiPagamento", [=, &db] { return new PagamentoEditor(db, owner); },
+        ds::PA_FE_Body_DatiPagamento);
+
+    // Master data lists, utilities and the public-administration directory.
+    add<CessionariBrowser>("TfrmGriglia_CessionarioCommittente", [=, &db, this] {
+        auto* browser = new CessionariBrowser(db, owner);
+        browser->setEditor(&get<CessionarioEditor>());
+        registerLayoutGrid(browser->definition().layoutName, browser->grid());
+        return browser;
+    });
+    add<CedentiBrowser>("TfrmGrigliaCedentiPrestatori", [=, &db, this] {
+        auto* browser = new CedentiBrowser(db, owner);
+        browser->setEditor(&get<CedenteEditor>());
+        registerLayoutGrid(browser->definition().layoutName, browser->grid());
+        return browser;
+    });
+    add<ImportaWindow>("TfrmImporta", [=, &db] { return new ImportaWindow(db, owner); });
+    add<DettaglioVeloceWindow>("TfrmGrigliaDettaglioVeloce",
+                               [=, &db] { return new DettaglioVeloceWindow(db, owner); });
+    add<EsportazioniWindow>("TfrmEsportazioni", [=, &db, this] {
+        auto* window = new EsportazioniWindow(db, owner);
+        registerMultiSellerSelector(window->sellerSelector(), window->sellerLabel());
+        return window;
+    });
+    add<TrovaPaWindow>("TfrmTrovaPA", [=, &db, this] {
+        auto* finder = new TrovaPaWindow(db, owner);
+        registerLayoutGrid(finder->definition().layoutName, finder->grid());
+        finder->openImport = [this] { showModal(get<ImportaElencoPaWindow>()); };
+        return finder;
+    });
+    add<ImportaElencoPaWindow>("TfrmImportaElencoPA",
+                               [=, &db] { return new ImportaElencoPaWindow(db, owner); });
+    add<ErroreDettaglioWindow>("TfrmDettaglioErroriFatturazioneElettronica",
+                               [=, &db] { return new ErroreDettaglioWindow(db, owner); });
+    add<ErroriBrowser>("TfrmGrigliaErroriFatturazioneElettronica", [=, &db, this] {
+        auto* errori = new ErroriBrowser(db, owner);
+        errori->setDetail(&get<ErroreDettaglioWindow>());
+        registerLayoutGrid(errori->definition().layoutName, errori->grid());
+        return errori;
+    });
+    add<GuidaWindow>("TfrmGuida", [=] { return new GuidaWindow(owner); });
 }
 
+QWidget* Screens::screenAt(int index) {
+    Entry& entry = entries_[index];
+    if (!entry.screen) {
+        QWidget* screen = entry.make();
+        screen->setProperty("screenId", entry.id);
+        entry.screen = screen;
+    }
+    return entry.screen;
+}
+
+QWidget* Screens::byId(const QString& id) {
+    const int index = byId_.value(id, -1);
+    return index < 0 ? nullptr : screenAt(index);
+}
+
+QStringList Screens::ids() const {
+    QStringList out;
+    for (const Entry& entry : entries_)
+        out << entry.id;
+    return out;
+}
+
+// The main window's buttons: each asks for its screen when pressed.
 void Screens::wireScreens() {
     MainWindow& w = *mainWindow_;
-    auto& header = get<HeaderEditor>();
-    auto& cedente = get<HeaderCedenteEditor>();
-    auto& cessionario = get<HeaderCessionarioEditor>();
-    auto& bodyRegister = get<BodyRegister>();
-    auto& bodyEditor = get<BodyEditor>();
 
     // Documents tab.
     DocumentRegister& reg = *documents_;
-    reg.showHeaderEditor = [&header](bool justAdded) { header.showDocument(justAdded); };
-    header.setPartyScreens(&cedente, &get<HeaderRappresentanteEditor>(),
-                           &get<HeaderTerzoIntermediarioEditor>(), &cessionario);
-    header.deleteCurrentDocument = [&reg] { reg.elimina(); };
+    reg.showHeaderEditor = [this](bool justAdded) { get<HeaderEditor>().showDocument(justAdded); };
     w.setButtonAction(QStringLiteral("spdRicarica"), [&reg] { reg.ricarica(); });
     w.setButtonAction(QStringLiteral("spdElimina"), [&reg] { reg.elimina(); });
     w.setButtonAction(QStringLiteral("spdInserisci"), [&reg] { reg.aggiungi(); });
     w.setButtonAction(QStringLiteral("spdModifica"), [&reg] { reg.modifica(); });
     QObject::connect(w.documentGrid(), &DataGrid::rowActivated, &w,
                      guard([&reg] { reg.modifica(); }));
-    registerMultiSellerSelector(cedente.sellerSelector(), cedente.sellerSelectorLabel());
-
-    // Bodies: header → customer → register → body editor → section screens.
-    cessionario.openBodyRegister = [&bodyRegister] { showModal(bodyRegister); };
-    bodyRegister.setBodyEditor(&bodyEditor);
-    bodyRegister.quitProgram = [this] { leaveProgram(*this); };
-    registerLayoutGrid(QStringLiteral("frmGriglia_PA_Body"), bodyRegister.grid());
-    for (QWidget* screen : std::as_const(byId_)) {
-        auto* section = qobject_cast<EditorBase*>(screen);
-        if (section && section->dataset().name().startsWith(QLatin1String("TablePA_FE_Body_")))
-            bodyEditor.setSectionScreen(section->dataset().name(), section);
-    }
-    bodyEditor.createSummaries = [this] { riepilogo::creaAutomaticamente(*dataModule_); };
-    bodyEditor.refreshActions();
 
     // Archive tab: the master-data lists and editors.
     wireMasterData();
@@ -163,66 +309,31 @@ void Screens::wireScreens() {
                       [this] { showModeless(get<DittaWindow>()); });
     wireUtilities();
     wirePaDirectory();
-    get<OpzioniWindow>().setMultiSellerSelectorsVisible = [this](bool visible) {
-        setMultiSellerSelectorsVisible(visible);
-    };
 }
 
 void Screens::wireUtilities() {
     MainWindow& w = *mainWindow_;
-    auto& errori = get<ErroriBrowser>();
-    errori.setDetail(&get<ErroreDettaglioWindow>());
-    registerLayoutGrid(errori.definition().layoutName, errori.grid());
-    w.setButtonAction(QStringLiteral("btnErroriScarto"), [&errori] {
+    w.setButtonAction(QStringLiteral("btnErroriScarto"), [this] {
+        auto& errori = get<ErroriBrowser>();
         errori.clearSearch();
         showModal(errori);
     });
-    auto& esportazioni = get<EsportazioniWindow>();
-    registerMultiSellerSelector(esportazioni.sellerSelector(), esportazioni.sellerLabel());
     w.setButtonAction(QStringLiteral("btnEsportazioni"),
-                      [&esportazioni] { showModal(esportazioni); });
-    auto& bodyEditor = get<BodyEditor>();
-    bodyEditor.importFromFile = [this] { showModeless(get<ImportaWindow>()); };
-    bodyEditor.importFromArchive = [this] { showModal(get<DettaglioVeloceWindow>()); };
-    bodyEditor.refreshActions();
+                      [this] { showModal(get<EsportazioniWindow>()); });
 }
 
 void Screens::wirePaDirectory() {
-    auto& finder = get<TrovaPaWindow>();
-    auto& importer = get<ImportaElencoPaWindow>();
-    registerLayoutGrid(finder.definition().layoutName, finder.grid());
-    finder.openImport = [&importer] { showModal(importer); };
-    get<CessionarioEditor>().setFinder([&finder] {
-        finder.reset();
-        showModal(finder);
-    });
     mainWindow_->setButtonAction(QStringLiteral("btnAggiornaElencoPA"),
-                                 [&importer] { showModal(importer); });
+                                 [this] { showModal(get<ImportaElencoPaWindow>()); });
 }
 
 void Screens::wireMasterData() {
     MainWindow& w = *mainWindow_;
-    DataModule& db = *dataModule_;
-    auto& sellers = get<CedentiBrowser>();
-    auto& customers = get<CessionariBrowser>();
-    auto& comuni = get<ComuniBrowser>();
-    auto& iva = get<IvaBrowser>();
-    auto& vettori = get<VettoriBrowser>();
-    auto& seller = get<CedenteEditor>();
-    auto& customer = get<CessionarioEditor>();
-    sellers.setEditor(&seller);
-    customers.setEditor(&customer);
-    comuni.setEditor(&get<ComuneEditor>());
-    iva.setEditor(&get<IvaEditor>());
-    vettori.setEditor(&get<VettoreEditor>());
-    for (BrowserBase* browser :
-         std::initializer_list<BrowserBase*>{&sellers, &customers, &comuni, &iva, &vettori})
-        registerLayoutGrid(browser->definition().layoutName, browser->grid());
-
-    w.setButtonAction(QStringLiteral("btnCedentePrestatore"),
-                      [&db, &sellers, &seller] { openSellers(db, sellers, seller); });
+    w.setButtonAction(QStringLiteral("btnCedentePrestatore"), [this] {
+        openSellers(*dataModule_, get<CedentiBrowser>(), get<CedenteEditor>());
+    });
     w.setButtonAction(QStringLiteral("btnCessionarioCommittente"),
-                      [&customers] { showThenClearSearch(customers); });
+                      [this] { showThenClearSearch(get<CessionariBrowser>()); });
     w.setButtonAction(QStringLiteral("btnRappresentanteFiscale"), [this] {
         auto& editor = get<RappresentanteFiscaleEditor>();
         openSingleRow(editor, editor.flagColumn());
@@ -231,25 +342,15 @@ void Screens::wireMasterData() {
         auto& editor = get<TerzoIntermediarioEditor>();
         openSingleRow(editor, editor.flagColumn());
     });
-    w.setButtonAction(QStringLiteral("btnComuni"), [&comuni] { showThenClearSearch(comuni); });
-    w.setButtonAction(QStringLiteral("btnIva"), [&iva] {
+    w.setButtonAction(QStringLiteral("btnComuni"),
+                      [this] { showThenClearSearch(get<ComuniBrowser>()); });
+    w.setButtonAction(QStringLiteral("btnIva"), [this] {
+        auto& iva = get<IvaBrowser>();
         iva.dataset().setFilter(QString());
         showModal(iva);
     });
-    w.setButtonAction(QStringLiteral("btnVettori"), [&vettori] { showThenClearSearch(vettori); });
-
-    // The header's new-customer button: the customer list's "Aggiungi", without the list; the
-    // customer kept (not taken back with "Annulla") becomes the Document's.
-    auto& header = get<HeaderCessionarioEditor>();
-    header.setAddCustomer([&customers, &customer, &header] {
-        if (!customers.aggiungi() || customer.result() != QDialog::Accepted)
-            return;
-        Dataset& document = header.dataset();
-        document.edit();
-        document.setValue(QStringLiteral("CessionarioCommittente_ID"),
-                          customers.dataset().value(QStringLiteral("CessionarioCommittente_ID")));
-        header.copyBuyer();
-    });
+    w.setButtonAction(QStringLiteral("btnVettori"),
+                      [this] { showThenClearSearch(get<VettoriBrowser>()); });
 }
 
 Screens::~Screens() {
@@ -275,15 +376,19 @@ const QStringList& Screens::layoutGridNames() {
 }
 
 void Screens::registerLayoutGrid(const QString& layoutName, DataGrid* grid) {
-    for (auto& entry : layoutGrids_) {
-        if (entry.first == layoutName) {
-            entry.second = grid;
-            installGridLayoutMenu(*grid, layoutName, *dataModule_);
-            return;
-        }
-    }
-    layoutGrids_.append({layoutName, grid});
+    auto known = std::find_if(layoutGrids_.begin(), layoutGrids_.end(),
+                              [&](const auto& entry) { return entry.first == layoutName; });
+    if (known != layoutGrids_.end())
+        known->second = grid;
+    else
+        layoutGrids_.append({layoutName, grid});
     installGridLayoutMenu(*grid, layoutName, *dataModule_);
+    if (applyLayout_)
+        applyLayout_(layoutName, *grid);
+}
+
+void Screens::setLayoutApplier(std::function<void(const QString&, DataGrid&)> apply) {
+    applyLayout_ = std::move(apply);
 }
 
 QList<QPair<QString, DataGrid*>> Screens::layoutGrids() const {
@@ -299,9 +404,14 @@ QList<QPair<QString, DataGrid*>> Screens::layoutGrids() const {
 
 void Screens::registerMultiSellerSelector(QWidget* selector, QWidget* label) {
     multiSellerWidgets_ << selector << label;
+    if (multiSellerVisible_ >= 0) {
+        selector->setVisible(multiSellerVisible_ == 1);
+        label->setVisible(multiSellerVisible_ == 1);
+    }
 }
 
 void Screens::setMultiSellerSelectorsVisible(bool visible) {
+    multiSellerVisible_ = visible ? 1 : 0;
     for (const QPointer<QWidget>& w : multiSellerWidgets_) {
         if (w)
             w->setVisible(visible);

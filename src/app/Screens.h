@@ -1,7 +1,8 @@
 #pragma once
-// Every screen of the program, created once in a fixed order and kept until the program ends:
-// the main window first, then the data module, then the other screens. Screens may configure one
-// another at start-up because all of them exist before the main window is first activated.
+// Every screen of the program: the main window and the data module are made at once; every other
+// screen is registered with the function that makes it and is made the first time it is asked
+// for, then kept until the program ends. A screen is wired to the others when it is made, so
+// start-up costs the main window only, however many screens the program has.
 #include "app/Environment.h"
 
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <typeindex>
 
@@ -25,7 +27,7 @@ class MainWindow;
 
 // Screens are registered by their identifier (the screen's class name in the program's own
 // naming, "TfrmModifica_PA_Header"); each is a QObject child of the main window, which owns them
-// all. Adding a screen is one line in the constructor's table.
+// all. Adding a screen is one entry in the constructor's table.
 class Screens {
 public:
     explicit Screens(Environment environment);
@@ -40,39 +42,56 @@ public:
     // The register of documents behind the main window's "Fatture e Documenti" tab.
     DocumentRegister& documents() const { return *documents_; }
 
-    // A screen by its type ("screens.get<HeaderEditor>()"); every type is registered once.
-    template <typename T> T& get() const {
-        QWidget* screen = byType_.value(std::type_index(typeid(T)));
-        Q_ASSERT_X(screen, "Screens::get", typeid(T).name());
-        return *static_cast<T*>(screen);
+    // A screen by its type ("screens.get<HeaderEditor>()"), made now if it was not yet; every
+    // type is registered once.
+    template <typename T> T& get() {
+        const int index = byType_.value(std::type_index(typeid(T)), -1);
+        Q_ASSERT_X(index >= 0, "Screens::get", typeid(T).name());
+        return *static_cast<T*>(screenAt(index));
     }
-    // A screen by identifier; nullptr when none is registered under it.
-    QWidget* byId(const QString& id) const { return byId_.value(id); }
-    // The identifiers in creation order.
-    QStringList ids() const { return order_; }
+    // Whether the screen of that type has been made (start-up makes none but the main window).
+    template <typename T> bool isMade() const {
+        const int index = byType_.value(std::type_index(typeid(T)), -1);
+        return index >= 0 && entries_[index].screen;
+    }
+    // A screen by identifier, made now if it was not yet; nullptr when none is registered so.
+    QWidget* byId(const QString& id);
+    // The identifiers in registration order.
+    QStringList ids() const;
 
     // The layout names of the grids whose columns are kept per workstation, in the order in which
     // the start-up applies them.
     static const QStringList& layoutGridNames();
     // A list screen registers its grid under its layout name; this also turns on the grid's
-    // layout pop-up menu.
+    // layout pop-up menu, and gives it the workstation's stored layout when the archive's
+    // layouts are already in use (a screen made after start-up).
     void registerLayoutGrid(const QString& layoutName, DataGrid* grid);
     // The registered grids, in start-up order.
     QList<QPair<QString, DataGrid*>> layoutGrids() const;
+    // How a grid gets its stored layout; set by start-up once the archive is open.
+    void setLayoutApplier(std::function<void(const QString&, DataGrid&)> apply);
 
     // Seller selectors that only make sense when several sellers are kept (with their labels).
     void registerMultiSellerSelector(QWidget* selector, QWidget* label);
     void setMultiSellerSelectorsVisible(bool visible);
 
 private:
-    template <typename T> T* add(const char* id, T* screen) {
-        const QString key = QLatin1String(id);
-        screen->setProperty("screenId", key);
-        order_ << key;
-        byId_.insert(key, screen);
-        byType_.insert(std::type_index(typeid(T)), screen);
-        return screen;
+    struct Entry {
+        QString id;
+        std::function<QWidget*()> make;
+        QPointer<QWidget> screen;
+        QString bodySection; // the body section's dataset, for a body section screen
+    };
+    // Registers a screen and the function that makes it (and wires it to the others).
+    template <typename T, typename Make>
+    void add(const char* id, Make make, const QString& bodySection = QString()) {
+        byType_.insert(std::type_index(typeid(T)), int(entries_.size()));
+        byId_.insert(QLatin1String(id), int(entries_.size()));
+        entries_.append({QLatin1String(id), [make] { return static_cast<QWidget*>(make()); },
+                         nullptr, bodySection});
     }
+    QWidget* screenAt(int index);
+    void registerScreens();
     // Connects the screens to the main window's buttons and to one another.
     void wireScreens();
     void wireMasterData();
@@ -84,14 +103,16 @@ private:
     // go first at the end, the archive after them.
     std::unique_ptr<DataModule> dataModule_;
     std::unique_ptr<MainWindow> mainWindow_;
-    QStringList order_;
-    QHash<QString, QWidget*> byId_;
-    QHash<std::type_index, QWidget*> byType_;
+    QList<Entry> entries_;
+    QHash<QString, int> byId_;
+    QHash<std::type_index, int> byType_;
     // Not a screen: the register logic behind the main window's documents tab.
     std::unique_ptr<DocumentRegister> documents_;
 
     QList<QPair<QString, QPointer<DataGrid>>> layoutGrids_;
+    std::function<void(const QString&, DataGrid&)> applyLayout_;
     QList<QPointer<QWidget>> multiSellerWidgets_;
+    int multiSellerVisible_ = -1; // not yet known: the selectors keep their own visibility
 };
 
 } // namespace brevalto

@@ -133,6 +133,26 @@ void reopenNewerArchiveReadOnly(DataModule& dm) {
     openArchive(dm, dm.archivePath(), true);
 }
 
+// Gives a grid the workstation's stored layout (storing the designed one the first time).
+// Storing a workstation's first layout is no reason to wait for, or fail on, another
+// workstation's write: with the lock taken elsewhere (or an archive open for reading only) the
+// grid keeps its designed columns and the layout is stored another time.
+void applyStoredLayout(DataModule& dm, const QString& layoutName, DataGrid& grid) {
+    Connection& connection = dm.connessione();
+    if (!connection.isOpen())
+        return;
+    try {
+        connection.execNative(QStringLiteral("PRAGMA busy_timeout = 0"));
+        ApplyGridLayout(layoutName, grid, dm.table(ds::Griglie), false, dm.computerName());
+    } catch (const DbError&) {
+    }
+    try {
+        connection.execNative(
+            QStringLiteral("PRAGMA busy_timeout = %1").arg(connection.busyTimeout()));
+    } catch (const DbError&) {
+    }
+}
+
 } // namespace
 
 bool runArchiveUpdateScript(Connection& connection, const QString& archivePath) {
@@ -231,21 +251,14 @@ bool StartUp::archiveAccepted() {
     return acceptOpenedArchive(screens_.dataModule());
 }
 
+// The grids made so far get their layouts now, the others when their screens are made.
 void StartUp::applyGridLayouts() {
     DataModule& dm = screens_.dataModule();
-    Connection& connection = dm.connessione();
-    Dataset& griglie = dm.table(ds::Griglie);
-    // Storing a workstation's first layouts is no reason to wait for, or fail on, another
-    // workstation's write: with the lock taken elsewhere (or an archive open for reading only)
-    // the grids keep their designed columns and the layouts are stored at a later start.
-    connection.execNative(QStringLiteral("PRAGMA busy_timeout = 0"));
-    for (const auto& [layoutName, grid] : screens_.layoutGrids()) {
-        try {
-            ApplyGridLayout(layoutName, *grid, griglie, false, dm.computerName());
-        } catch (const DbError&) {
-        }
-    }
-    connection.execNative(QStringLiteral("PRAGMA busy_timeout = %1").arg(connection.busyTimeout()));
+    screens_.setLayoutApplier([&dm](const QString& layoutName, DataGrid& grid) {
+        applyStoredLayout(dm, layoutName, grid);
+    });
+    for (const auto& [layoutName, grid] : screens_.layoutGrids())
+        applyStoredLayout(dm, layoutName, *grid);
 }
 
 void StartUp::runUpdateScript() {

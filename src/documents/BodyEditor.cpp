@@ -594,10 +594,20 @@ void BodyEditor::refreshActions() {
 
 void BodyEditor::setSectionScreen(const QString& datasetName, EditorBase* screen) {
     screens_.insert(datasetName.toLower(), screen);
+    screenMakers_.remove(datasetName.toLower());
+}
+
+void BodyEditor::setSectionScreenMaker(const QString& datasetName,
+                                       std::function<EditorBase*()> make) {
+    screens_.remove(datasetName.toLower());
+    screenMakers_.insert(datasetName.toLower(), std::move(make));
 }
 
 EditorBase* BodyEditor::sectionScreen(const QString& datasetName) const {
-    return screens_.value(datasetName.toLower());
+    const QString key = datasetName.toLower();
+    if (!screens_.value(key) && screenMakers_.contains(key))
+        screens_.insert(key, screenMakers_.value(key)());
+    return screens_.value(key);
 }
 
 DataGrid* BodyEditor::sectionGrid(const QString& datasetName) const {

@@ -26,6 +26,8 @@ public:
     // "TablePA_FE_Body_DatiBeniServizi_DettaglioLinee"). While a section has none, adding still
     // stores the row and opening re-queries its second-level rows and shows nothing.
     void setSectionScreen(const QString& datasetName, EditorBase* screen);
+    // A section screen made only when its section is first opened.
+    void setSectionScreenMaker(const QString& datasetName, std::function<EditorBase*()> make);
     EditorBase* sectionScreen(const QString& datasetName) const;
 
     // "Crea automaticamente" (the VAT summaries of the lines), "Importa da file esterno" and
@@ -87,7 +89,8 @@ private:
     void setCheckCaption(const QString& column);
     BoundLookup* lookup(const QString& column) const;
 
-    QMap<QString, QPointer<EditorBase>> screens_;
+    mutable QMap<QString, QPointer<EditorBase>> screens_;
+    QMap<QString, std::function<EditorBase*()>> screenMakers_;
     QMap<QString, DataGrid*> grids_;
     QPushButton* createSummaries_ = nullptr;
     QPushButton* importFile_ = nullptr;

@@ -207,10 +207,14 @@ void DataModule::setComputerName(const QString& name) {
 }
 
 Dataset& DataModule::table(const QString& name) const {
-    if (Dataset* d = byName_.value(name.toLower())) {
-        d->ensureOpen();
+    Dataset& d = dataset(name);
+    d.ensureOpen();
+    return d;
+}
+
+Dataset& DataModule::dataset(const QString& name) const {
+    if (Dataset* d = byName_.value(name.toLower()))
         return *d;
-    }
     throw DbError(QStringLiteral("Il dataset %1 non esiste.").arg(name));
 }
 

@@ -40,6 +40,9 @@ public:
     // A shared dataset by name ("TablePA_Body"), or TableCercaLinee, opened first when its
     // opening was deferred. Throws DbError when unknown or when it cannot be opened.
     Dataset& table(const QString& name) const;
+    // The same dataset as it is, not opened: what a screen binds to when it is made (it reads the
+    // rows when it is shown). Throws DbError when unknown.
+    Dataset& dataset(const QString& name) const;
     const QList<Dataset*>& sharedDatasets() const { return shared_; }
 
     // Closes every shared dataset in order, then opens them all again with their current queries,

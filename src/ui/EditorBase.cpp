@@ -143,7 +143,7 @@ QWidget* EditorBase::makeInput(const Field& field) {
         break;
     }
     case FieldControl::Lookup: {
-        auto* e = new BoundLookup(d, def.column, &db_.table(def.list.dataset), def.list.key,
+        auto* e = new BoundLookup(d, def.column, &db_.dataset(def.list.dataset), def.list.key,
                                   def.list.display);
         e->setRetired(def.list.retired);
         e->setEnabled(!def.readOnly);

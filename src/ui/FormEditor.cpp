@@ -31,8 +31,13 @@ QLabel* FormEditor::labelOf(const QString& column) const {
 
 QString FormEditor::shown(const QString& column) const {
     QWidget* input = field(column);
-    if (auto* list = qobject_cast<BoundLookup*>(input))
+    if (auto* list = qobject_cast<BoundLookup*>(input)) {
+        // A rule may read a pick list before its screen was ever shown (its rows wait until
+        // first needed).
+        if (list->list() && list->list()->isDeferred())
+            list->refreshList();
         return list->currentText();
+    }
     if (auto* edit = qobject_cast<QLineEdit*>(input))
         return edit->text();
     if (auto* memo = qobject_cast<QPlainTextEdit*>(input))

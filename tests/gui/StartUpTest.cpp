@@ -4,6 +4,9 @@
 
 #include "app/ArchiveLocation.h"
 #include "app/PasswordDialog.h"
+#include "documents/BodyEditor.h"
+#include "documents/HeaderEditor.h"
+#include "masterdata/MasterBrowsers.h"
 #include "store/ArchiveUpgrade.h"
 #include "ui/BrowserBase.h"
 #include "ui/DataGrid.h"
@@ -182,11 +185,16 @@ TEST_F(ShellTest, PasswordPromptClosesOnlyWithEnter) {
     EXPECT_EQ(pass.password(), "abc");
 }
 
+// Start-up reads neither the big tables nor makes any screen but the main window: both wait
+// until the user first needs them.
 TEST_F(ShellTest, BigTablesAreReadWhenAScreenFirstNeedsThem) {
     const QString archive = makeArchive();
     sql(archive, "INSERT INTO PA_CessionarioCommittente (CessionarioCommittente_Denominazione, "
                  "CessionarioCommittente_NominativoVisualizzato) VALUES ('Beta Spa', 'Beta Spa')");
     ASSERT_TRUE(start());
+    EXPECT_FALSE(screens->isMade<HeaderEditor>());
+    EXPECT_FALSE(screens->isMade<BodyEditor>());
+    EXPECT_FALSE(screens->isMade<CessionariBrowser>());
     auto shared = [this](const QString& name) {
         for (Dataset* d : dm().sharedDatasets()) {
             if (d->name() == name)
@@ -216,6 +224,8 @@ TEST_F(ShellTest, BigTablesAreReadWhenAScreenFirstNeedsThem) {
     setModalShower({});
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(rowsSeen, 1);
+    EXPECT_TRUE(screens->isMade<CessionariBrowser>());
+    EXPECT_FALSE(screens->isMade<HeaderEditor>());
     EXPECT_TRUE(shared("TablePA_CessionarioCommittente")->isOpen());
     EXPECT_FALSE(shared("TableComuni")->isOpen());
     EXPECT_EQ(dm().table("TableComuni").rowCount(), 7894);
