@@ -20,6 +20,7 @@
 #include "settings/DittaWindow.h"
 #include "settings/OpzioniWindow.h"
 #include "settings/RealizzazioneWindow.h"
+#include "store/DamageCheck.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -56,6 +57,9 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     setHelpHandler([this] { showModeless(get<GuidaWindow>()); });
     installHelpKey(mainWindow_.get());
     documents_ = std::make_unique<DocumentRegister>(*dataModule_, installedPrompt());
+    damageCheck_ = std::make_unique<DamageCheck>();
+    QObject::connect(damageCheck_.get(), &DamageCheck::damageFound, mainWindow_.get(),
+                     [this](const QString& path) { reportDamage(*this, path); });
     wireScreens();
 }
 
@@ -354,6 +358,7 @@ void Screens::wireMasterData() {
 }
 
 Screens::~Screens() {
+    damageCheck_.reset();
     setFieldHelpHandler({});
     setHelpHandler({});
     documents_.reset();

@@ -19,6 +19,7 @@ class QWidget;
 
 namespace brevalto {
 
+class DamageCheck;
 class DocumentRegister;
 
 class DataGrid;
@@ -41,6 +42,8 @@ public:
     DataModule& dataModule() const { return *dataModule_; } // form_DB
     // The register of documents behind the main window's "Fatture e Documenti" tab.
     DocumentRegister& documents() const { return *documents_; }
+    // The damage check of the archive in use, run in the background once it is opened.
+    DamageCheck& damageCheck() const { return *damageCheck_; }
 
     // A screen by its type ("screens.get<HeaderEditor>()"), made now if it was not yet; every
     // type is registered once.
@@ -108,6 +111,7 @@ private:
     QHash<std::type_index, int> byType_;
     // Not a screen: the register logic behind the main window's documents tab.
     std::unique_ptr<DocumentRegister> documents_;
+    std::unique_ptr<DamageCheck> damageCheck_;
 
     QList<QPair<QString, QPointer<DataGrid>>> layoutGrids_;
     std::function<void(const QString&, DataGrid&)> applyLayout_;

@@ -8,6 +8,7 @@
 #include "store/ArchiveCheck.h"
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
+#include "store/DamageCheck.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -96,17 +97,14 @@ void offerRecovery(DataModule& dm, const QString& path) {
     prompt().message(Prompt::warningTitle(), report.text());
 }
 
-// The checks every opened archive passes: the program's tables and sound pages. On a problem it
-// is said, the archive closed and false returned.
-bool acceptOpenedArchive(DataModule& dm) {
-    Connection& connection = dm.connessione();
-    QStringList damage;
+// The check every opened archive passes at once: the program's tables. On their absence it is
+// said, the archive closed and false returned. Its pages are then checked in the background.
+bool acceptOpenedArchive(Screens& screens) {
+    DataModule& dm = screens.dataModule();
     bool programTables = false;
     {
         BusyCursor busy;
-        programTables = hasProgramTables(connection);
-        if (programTables)
-            damage = archiveDamage(connection);
+        programTables = hasProgramTables(dm.connessione());
     }
     if (!programTables) {
         closeArchive(dm);
@@ -114,10 +112,7 @@ bool acceptOpenedArchive(DataModule& dm) {
         prompt().message(Prompt::errorTitle(), notAnArchiveMessage(dm.archivePath()));
         return false;
     }
-    if (!damage.isEmpty()) {
-        offerRecovery(dm, dm.archivePath());
-        return false;
-    }
+    screens.damageCheck().start(dm.archivePath());
     return true;
 }
 
@@ -134,15 +129,16 @@ void reopenNewerArchiveReadOnly(DataModule& dm) {
 }
 
 // Gives a grid the workstation's stored layout (storing the designed one the first time).
-// Storing a workstation's first layout is no reason to wait for, or fail on, another
-// workstation's write: with the lock taken elsewhere (or an archive open for reading only) the
-// grid keeps its designed columns and the layout is stored another time.
+// Storing a workstation's first layout is no reason to wait for another workstation's write:
+// with the lock taken elsewhere for longer than a moment (or an archive open for reading only)
+// the grid keeps its designed columns and the layout is stored another time. The moment covers
+// the background damage check, which reads one table at a time.
 void applyStoredLayout(DataModule& dm, const QString& layoutName, DataGrid& grid) {
     Connection& connection = dm.connessione();
     if (!connection.isOpen())
         return;
     try {
-        connection.execNative(QStringLiteral("PRAGMA busy_timeout = 0"));
+        connection.execNative(QStringLiteral("PRAGMA busy_timeout = 500"));
         ApplyGridLayout(layoutName, grid, dm.table(ds::Griglie), false, dm.computerName());
     } catch (const DbError&) {
     }
@@ -248,7 +244,7 @@ bool StartUp::connectToArchive() {
 }
 
 bool StartUp::archiveAccepted() {
-    return acceptOpenedArchive(screens_.dataModule());
+    return acceptOpenedArchive(screens_);
 }
 
 // The grids made so far get their layouts now, the others when their screens are made.
@@ -302,6 +298,12 @@ StartUp::Outcome StartUp::runSteps() {
 
     if (!connectToArchive() || !archiveAccepted())
         return Outcome::Abandoned;
+    // An update script writes: a damaged archive must never get it.
+    if (QFileInfo::exists(archiveFolder(dm.archivePath()) + updateScriptName())) {
+        screens_.damageCheck().wait();
+        if (!dm.connessione().isOpen())
+            return Outcome::Abandoned;
+    }
     runUpdateScript();
 
     // An archive without the settings table is older than any version that had one.
@@ -372,7 +374,7 @@ bool switchArchive(Screens& screens) {
         BusyCursor busy;
         closeArchive(dm);
         openArchive(dm, chosen);
-        if (!acceptOpenedArchive(dm))
+        if (!acceptOpenedArchive(screens))
             return false;
         if (storedArchiveVersion(dm.connessione()) > requiredArchiveVersion)
             reopenNewerArchiveReadOnly(dm);
@@ -385,7 +387,15 @@ bool switchArchive(Screens& screens) {
     return true;
 }
 
+void reportDamage(Screens& screens, const QString& path) {
+    DataModule& dm = screens.dataModule();
+    if (path != dm.archivePath() || !dm.connessione().isOpen())
+        return;
+    offerRecovery(dm, path);
+}
+
 void leaveProgram(Screens& screens) {
+    screens.damageCheck().stop();
     try {
         closeArchive(screens.dataModule());
     } catch (...) {

@@ -6,7 +6,8 @@
 // none is there), connect, run and delete the update script "SQLAggio_qlv.sql" (all of it or
 // nothing), ask the administrator password when one is set, hand over to the upgrade program when
 // the archive is too old, open the shared datasets, put the firm's name in the caption, apply the
-// saved grid layouts, select the start tab and show or hide the multi-seller selectors.
+// saved grid layouts, select the start tab and show or hide the multi-seller selectors. The
+// archive's pages are checked for damage in the background meanwhile.
 #include <QString>
 
 namespace brevalto {
@@ -29,7 +30,8 @@ private:
     Outcome runSteps();
     // False when the archive was found damaged (said, and recovery offered).
     bool connectToArchive();
-    // Holds the program's tables and is sound; otherwise says so, closes it and returns false.
+    // Holds the program's tables (otherwise says so, closes it and returns false); its damage
+    // check starts in the background.
     bool archiveAccepted();
     void applyGridLayouts();
     void runUpdateScript();
@@ -48,6 +50,10 @@ bool runArchiveUpdateScript(Connection& connection, const QString& archivePath);
 // "Lavora in Rete": the user picks another archive, which is stored in "percorsoPa.txt" and
 // opened. Returns true when the switch happened; errors are shown to the user.
 bool switchArchive(Screens& screens);
+
+// The background damage check found problems in the archive at path: when it is still the one
+// in use, it is closed, the damage said and the recovered copy offered.
+void reportDamage(Screens& screens, const QString& path);
 
 // "Esci": closes the archive (errors ignored) and ends the program.
 void leaveProgram(Screens& screens);

@@ -2,6 +2,7 @@
 
 #include "store/Connection.h"
 #include "store/JetSql.h"
+#include "store/NativeQuery.h"
 #include "store/RowFilter.h"
 #include "store/Schema.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace brevalto {
 
@@ -148,11 +150,7 @@ void Dataset::setSql(const QString& sql) {
 }
 
 int Dataset::columnIndex(const QString& name) const {
-    for (int i = 0; i < columns_.size(); ++i) {
-        if (columns_[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
+    return columnLookup_.value(name.toLower(), -1);
 }
 
 bool Dataset::isTableColumn(int column) const {
@@ -170,54 +168,10 @@ void Dataset::open() {
         baseTable_ = table->name;
     autoNumberColumn_ = table ? table->autoNumberColumn() : QString();
 
-    QSqlQuery query(connection_.database());
-    bool withRowIds = false;
-    if (!baseTable_.isEmpty()) {
-        const QString sqlWithRowId = withRowId(translated, baseTable_);
-        if (!sqlWithRowId.isEmpty()) {
-            try {
-                query = connection_.execNative(sqlWithRowId);
-                withRowIds = true;
-            } catch (const DbError&) {
-                // A query the row id does not fit (a join with aliases, a union): read-only rows.
-            }
-        }
-    }
-    if (!withRowIds)
-        query = connection_.execNative(translated);
-
-    const QSqlRecord record = query.record();
-    const int first = withRowIds ? 1 : 0;
-    QStringList baseColumns;
-    if (!baseTable_.isEmpty() && !table) {
-        QSqlQuery info = connection_.execNative(
-            QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(baseTable_)));
-        while (info.next())
-            baseColumns << info.value(1).toString();
-    }
-    for (int i = first; i < record.count(); ++i) {
-        const QString column = record.fieldName(i);
-        columns_ << column;
-        const ColumnDef* def = table ? table->column(column) : nullptr;
-        const bool inTable =
-            withRowIds && (def != nullptr || baseColumns.contains(column, Qt::CaseInsensitive));
-        tableColumn_ << inTable;
-        kinds_ << (def ? int(def->kind) : -1);
-    }
-    // A computed column that repeats a table column's name (select *, x as Id) is not the
-    // table's: only the first occurrence is written back.
-    for (int i = 0; i < columns_.size(); ++i) {
-        if (columnIndex(columns_[i]) != i)
-            tableColumn_[i] = false;
-    }
-    while (query.next()) {
-        Row row;
-        row.values.reserve(columns_.size());
-        for (int i = 0; i < columns_.size(); ++i)
-            row.values << fromStorage(i, query.value(i + first));
-        row.rowid = withRowIds ? query.value(0).toLongLong() : 0;
-        rows_ << std::move(row);
-    }
+    const QString sqlWithRowId =
+        baseTable_.isEmpty() ? QString() : withRowId(translated, baseTable_);
+    if (!readNatively(sqlWithRowId, translated, table))
+        readThroughDriver(sqlWithRowId, translated, table);
     state_ = State::Browse;
     if (!filterText_.isEmpty()) {
         try {
@@ -235,6 +189,101 @@ void Dataset::open() {
     notifyRows();
 }
 
+// The column list of a result: names, kinds, and whether each is written back to the base table.
+void Dataset::setResultColumns(const QStringList& names, bool withRowIds, const TableDef* table) {
+    QStringList baseColumns;
+    if (!baseTable_.isEmpty() && !table) {
+        QSqlQuery info = connection_.execNative(
+            QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(baseTable_)));
+        while (info.next())
+            baseColumns << info.value(1).toString();
+    }
+    for (const QString& column : names) {
+        columns_ << column;
+        const ColumnDef* def = table ? table->column(column) : nullptr;
+        const bool inTable =
+            withRowIds && (def != nullptr || baseColumns.contains(column, Qt::CaseInsensitive));
+        tableColumn_ << inTable;
+        kinds_ << (def ? int(def->kind) : -1);
+    }
+    // A computed column that repeats a table column's name (select *, x as Id) is not the
+    // table's: only the first occurrence is found by name and written back.
+    for (int i = 0; i < columns_.size(); ++i) {
+        const QString key = columns_[i].toLower();
+        if (columnLookup_.contains(key))
+            tableColumn_[i] = false;
+        else
+            columnLookup_.insert(key, i);
+    }
+}
+
+// Reads the rows straight from the engine; false (nothing kept) when that is not possible, so
+// that the driver's way runs and reports any error.
+bool Dataset::readNatively(const QString& sqlWithRowId, const QString& sql, const TableDef* table) {
+    bool withRowIds = !sqlWithRowId.isEmpty();
+    auto query =
+        std::make_unique<NativeQuery>(connection_.database(), withRowIds ? sqlWithRowId : sql);
+    if (withRowIds && !query->isValid()) {
+        withRowIds = false;
+        query = std::make_unique<NativeQuery>(connection_.database(), sql);
+    }
+    if (!query->isValid())
+        return false;
+    const int first = withRowIds ? 1 : 0;
+    QStringList names;
+    for (int i = first; i < query->columnCount(); ++i)
+        names << query->columnName(i);
+    setResultColumns(names, withRowIds, table);
+    const int count = int(columns_.size());
+    while (query->next()) {
+        Row row;
+        row.values.reserve(count);
+        for (int i = 0; i < count; ++i)
+            row.values << fromStorage(i, query->value(i + first));
+        row.rowid = withRowIds ? query->integer(0) : 0;
+        rows_ << std::move(row);
+    }
+    if (!query->failed())
+        return true;
+    rows_.clear();
+    columns_.clear();
+    columnLookup_.clear();
+    tableColumn_.clear();
+    kinds_.clear();
+    return false;
+}
+
+void Dataset::readThroughDriver(const QString& sqlWithRowId, const QString& sql,
+                                const TableDef* table) {
+    QSqlQuery query(connection_.database());
+    bool withRowIds = false;
+    if (!sqlWithRowId.isEmpty()) {
+        try {
+            query = connection_.execNative(sqlWithRowId);
+            withRowIds = true;
+        } catch (const DbError&) {
+            // A query the row id does not fit (a join with aliases, a union): read-only rows.
+        }
+    }
+    if (!withRowIds)
+        query = connection_.execNative(sql);
+
+    const QSqlRecord record = query.record();
+    const int first = withRowIds ? 1 : 0;
+    QStringList names;
+    for (int i = first; i < record.count(); ++i)
+        names << record.fieldName(i);
+    setResultColumns(names, withRowIds, table);
+    while (query.next()) {
+        Row row;
+        row.values.reserve(columns_.size());
+        for (int i = 0; i < columns_.size(); ++i)
+            row.values << fromStorage(i, query.value(i + first));
+        row.rowid = withRowIds ? query.value(0).toLongLong() : 0;
+        rows_ << std::move(row);
+    }
+}
+
 void Dataset::deferOpen() {
     close();
     deferred_ = true;
@@ -250,6 +299,7 @@ void Dataset::close() {
     const bool wasOpen = state_ != State::Inactive;
     state_ = State::Inactive;
     columns_.clear();
+    columnLookup_.clear();
     kinds_.clear();
     tableColumn_.clear();
     rows_.clear();

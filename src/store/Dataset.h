@@ -9,6 +9,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -22,6 +23,7 @@ namespace brevalto {
 
 class Connection;
 class RowFilter;
+struct TableDef;
 
 class Dataset : public QObject {
     Q_OBJECT
@@ -153,6 +155,9 @@ private:
     void setCursor(int pos);
     void notifyRows();
     void notifyCurrent();
+    void setResultColumns(const QStringList& names, bool withRowIds, const TableDef* table);
+    bool readNatively(const QString& sqlWithRowId, const QString& sql, const TableDef* table);
+    void readThroughDriver(const QString& sqlWithRowId, const QString& sql, const TableDef* table);
     QVariant fromStorage(int column, const QVariant& stored) const;
     QVariant toStorage(int column, const QVariant& value) const;
     int currentRowIndex() const; // index into rows_, -1 when none
@@ -165,10 +170,11 @@ private:
     State state_ = State::Inactive;
 
     QStringList columns_;
-    QVector<int> kinds_;        // ColumnKind per column, -1 when unknown (computed)
-    QVector<bool> tableColumn_; // column belongs to the base table
-    QList<Row> rows_;           // every row the query returned, query order
-    QVector<int> view_;         // indices into rows_: filtered and sorted
+    QHash<QString, int> columnLookup_; // lower-case name → first column of that name
+    QVector<int> kinds_;               // ColumnKind per column, -1 when unknown (computed)
+    QVector<bool> tableColumn_;        // column belongs to the base table
+    QList<Row> rows_;                  // every row the query returned, query order
+    QVector<int> view_;                // indices into rows_: filtered and sorted
     int cursor_ = -1;
     bool bof_ = true;
     bool eof_ = true;

@@ -2,14 +2,17 @@
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
+#include "store/DamageCheck.h"
 #include "store/DataModule.h"
 #include "store/Schema.h"
 #include "support/TestFiles.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <QSqlQuery>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -231,4 +234,37 @@ TEST(ArchiveTest, UpgradeAddsTheIndexesToAnOlderArchiveKeepingItsRows) {
     const UpgradeReport again = upgradeArchive(c);
     EXPECT_TRUE(again.indexesAdded.isEmpty());
     EXPECT_EQ(again.previousVersion, requiredArchiveVersion);
+}
+
+// The background damage check finds a page overwritten in the middle of the file, says nothing of
+// a sound archive, and a check stopped before its report is delivered reports nothing.
+TEST(ArchiveTest, TheBackgroundDamageCheckReportsOnlyDamageAndNothingOnceStopped) {
+    test::TempFolder folder;
+    const QString sound = test::copyOfNewArchive(folder, "sano.mdb");
+    const QString damaged = test::copyOfNewArchive(folder, "rotto.mdb");
+    {
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(f.size() / 2 / 4096 * 4096);
+        f.write(QByteArray(4096, '\x5a'));
+    }
+    DamageCheck check;
+    QStringList reported;
+    QObject::connect(&check, &DamageCheck::damageFound,
+                     [&](const QString& path, const QStringList&) { reported << path; });
+
+    check.start(sound);
+    check.wait();
+    EXPECT_TRUE(reported.isEmpty());
+    check.start(damaged);
+    check.wait();
+    EXPECT_EQ(reported, QStringList{damaged});
+
+    reported.clear();
+    check.start(damaged);
+    while (check.isRunning())
+        QThread::msleep(5);
+    check.stop(); // the report is waiting in the event queue
+    QCoreApplication::sendPostedEvents();
+    EXPECT_TRUE(reported.isEmpty());
 }

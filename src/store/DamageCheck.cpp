@@ -1,0 +1,116 @@
+#include "store/DamageCheck.h"
+
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/NativeQuery.h"
+
+#include <QCoreApplication>
+#include <QMutex>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <atomic>
+#include <sqlite3.h>
+
+namespace brevalto {
+
+struct DamageCheck::Run {
+    std::atomic<bool> stopRequested{false};
+    QMutex mutex;
+    sqlite3* handle = nullptr; // while the check's connection is open
+};
+
+namespace {
+
+// The problems SQLite's quick_check finds in each table and its indexes, a table at a time, until
+// a stop is requested. A file whose table list cannot be read gives the engine's error.
+QStringList damageByTable(const QString& path, DamageCheck::Run& run) {
+    QStringList problems;
+    Connection connection;
+    try {
+        connection.setReadOnly(true);
+        connection.open(path);
+        {
+            QMutexLocker lock(&run.mutex);
+            run.handle = sqliteHandle(connection.database());
+        }
+        QStringList tables;
+        QSqlQuery list = connection.execNative(
+            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+        while (list.next())
+            tables << list.value(0).toString();
+        for (const QString& table : std::as_const(tables)) {
+            if (run.stopRequested)
+                break;
+            // Each statement is a read of its own: the lock is held for one table only.
+            QSqlQuery q = connection.execNative(
+                QStringLiteral("PRAGMA quick_check(\"%1\")")
+                    .arg(QString(table).replace(QLatin1Char('"'), QLatin1String("\"\""))));
+            while (q.next()) {
+                const QString line = q.value(0).toString();
+                if (line.compare(QLatin1String("ok"), Qt::CaseInsensitive) != 0)
+                    problems << line;
+            }
+            if (q.lastError().isValid())
+                problems << q.lastError().text();
+        }
+    } catch (const DbError& e) {
+        problems << e.text();
+    }
+    QMutexLocker lock(&run.mutex);
+    run.handle = nullptr;
+    return problems;
+}
+
+} // namespace
+
+DamageCheck::DamageCheck(QObject* parent) : QObject(parent) {}
+
+DamageCheck::~DamageCheck() {
+    stop();
+}
+
+void DamageCheck::start(const QString& path) {
+    stop();
+    auto run = std::make_shared<Run>();
+    run_ = run;
+    thread_.reset(QThread::create([this, path, run] {
+        const QStringList problems = damageByTable(path, *run);
+        if (problems.isEmpty() || run->stopRequested)
+            return;
+        // Delivered on this object's thread; dropped if the check was stopped meanwhile.
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, problems, run] {
+                if (!run->stopRequested)
+                    Q_EMIT damageFound(path, problems);
+            },
+            Qt::QueuedConnection);
+    }));
+    thread_->start(QThread::LowPriority);
+}
+
+void DamageCheck::stop() {
+    if (!thread_)
+        return;
+    run_->stopRequested = true;
+    {
+        QMutexLocker lock(&run_->mutex);
+        if (run_->handle)
+            sqlite3_interrupt(run_->handle);
+    }
+    thread_->wait();
+    thread_.reset();
+}
+
+void DamageCheck::wait() {
+    if (!thread_)
+        return;
+    thread_->wait();
+    QCoreApplication::sendPostedEvents(this);
+}
+
+bool DamageCheck::isRunning() const {
+    return thread_ && thread_->isRunning();
+}
+
+} // namespace brevalto

@@ -1,0 +1,41 @@
+#pragma once
+// A SELECT read straight from the SQLite engine of an open connection, without the driver's
+// per-value layer: reading a whole table (a register of thousands of Documents with a hundred
+// columns each) costs a third as much. Values come as the Qt driver gives them: integers as
+// qlonglong, reals as double, texts as QString, blobs as QByteArray, NULL as a null QVariant.
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace brevalto {
+
+// The engine handle behind a connection, nullptr when it is not an open SQLite connection.
+sqlite3* sqliteHandle(const QSqlDatabase& database);
+
+class NativeQuery {
+public:
+    // Prepares the statement; isValid() is false when the connection is not SQLite or the text
+    // does not prepare (the caller then goes the driver's way, which reports the error).
+    NativeQuery(const QSqlDatabase& database, const QString& sql);
+    ~NativeQuery();
+    NativeQuery(const NativeQuery&) = delete;
+    NativeQuery& operator=(const NativeQuery&) = delete;
+
+    bool isValid() const { return statement_ != nullptr; }
+    int columnCount() const;
+    QString columnName(int column) const;
+    // The next row; false at the end or on an error (failed() then tells).
+    bool next();
+    bool failed() const { return failed_; }
+    QVariant value(int column) const;
+    qint64 integer(int column) const;
+
+private:
+    sqlite3_stmt* statement_ = nullptr;
+    bool failed_ = false;
+};
+
+} // namespace brevalto
