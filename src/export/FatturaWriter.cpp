@@ -38,16 +38,15 @@ QByteArray buildInvoiceXml(DataModule& data) {
 
     QByteArray text;
     XmlOut x(&text);
-    x.writer().writeStartDocument(QStringLiteral("1.0"));
+    x.startDocument();
     // Only the root is in the invoice namespace, under the prefix p; its children are unqualified.
     x.start("p:FatturaElettronica");
-    x.writer().writeAttribute("versione", document.text("DatiTrasmissione_FormatoTrasmissione"));
-    x.writer().writeAttribute("xmlns:ds", fattura::kSignatureNamespace);
-    x.writer().writeAttribute("xmlns:p", fattura::kNamespace);
-    x.writer().writeAttribute("xmlns:xsi", fattura::kInstanceNamespace);
-    x.writer().writeAttribute("xsi:schemaLocation",
-                              fattura::kNamespace +
-                                  QStringLiteral(" fatturaordinaria_v1.2.1.xsd "));
+    x.attribute("versione", document.text("DatiTrasmissione_FormatoTrasmissione"));
+    x.attribute("xmlns:ds", fattura::kSignatureNamespace);
+    x.attribute("xmlns:p", fattura::kNamespace);
+    x.attribute("xmlns:xsi", fattura::kInstanceNamespace);
+    x.attribute("xsi:schemaLocation",
+                fattura::kNamespace + QStringLiteral(" fatturaordinaria_v1.2.1.xsd "));
 
     writeHeader(x, document);
     if (bodies.isEmpty())
@@ -63,11 +62,7 @@ QByteArray buildInvoiceXml(DataModule& data) {
         writeBody(x, data, body);
     }
     x.setBody(QString());
-    x.finish();
-    x.writer().writeEndDocument();
-    if (x.writer().hasError())
-        throw ExportError::failure(
-            QStringLiteral("Impossibile comporre il file XML della fattura."));
+    x.endDocument();
     return text;
 }
 

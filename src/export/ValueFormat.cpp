@@ -1,6 +1,5 @@
 #include "export/ValueFormat.h"
 
-#include <QRegularExpression>
 #include <charconv>
 #include <cmath>
 
@@ -218,17 +217,22 @@ QString shownValue(const QVariant& value) {
 } // namespace
 
 QString SchemaDecimalText(const QVariant& value, SchemaDecimal type, QString* problem) {
+    // The shape each schema type admits: an optional minus, 1 to maxWhole digits, a point and
+    // minDecimals to maxDecimals digits, in at most maxLength characters.
     struct Rule {
         int maxLength;
-        const char* pattern;
+        bool negative;
+        int maxWhole;
+        int minDecimals;
+        int maxDecimals;
         const char* description;
     };
     static const Rule rules[] = {
-        {15, "-?[0-9]{1,11}\\.[0-9]{2}", "un importo di al massimo 11 cifre intere"},
-        {21, "-?[0-9]{1,11}\\.[0-9]{2,8}", "un importo di al massimo 11 cifre intere"},
-        {21, "[0-9]{1,12}\\.[0-9]{2,8}", "una quantità non negativa di al massimo 12 cifre intere"},
-        {6, "[0-9]{1,3}\\.[0-9]{2}", "un'aliquota o percentuale tra 0 e 100"},
-        {7, "[0-9]{1,4}\\.[0-9]{1,2}", "un peso non negativo di al massimo 4 cifre intere"},
+        {15, true, 11, 2, 2, "un importo di al massimo 11 cifre intere"},
+        {21, true, 11, 2, 8, "un importo di al massimo 11 cifre intere"},
+        {21, false, 12, 2, 8, "una quantità non negativa di al massimo 12 cifre intere"},
+        {6, false, 3, 2, 2, "un'aliquota o percentuale tra 0 e 100"},
+        {7, false, 4, 1, 2, "un peso non negativo di al massimo 4 cifre intere"},
     };
     const Rule& rule = rules[int(type)];
     double number = 0;
@@ -241,15 +245,22 @@ QString SchemaDecimalText(const QVariant& value, SchemaDecimal type, QString* pr
         return QString();
     }
     const QString text = FormatSchemaDecimal(number, rule.maxLength);
-    static const QRegularExpression patterns[] = {
-        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[0].pattern))),
-        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[1].pattern))),
-        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[2].pattern))),
-        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[3].pattern))),
-        QRegularExpression(QStringLiteral("\\A(?:%1)\\z").arg(QLatin1String(rules[4].pattern))),
+    const auto digitsFrom = [&text](qsizetype& i) {
+        const qsizetype start = i;
+        while (i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'))
+            ++i;
+        return i - start;
     };
-    const bool fits = patterns[int(type)].match(text).hasMatch() &&
-                      (type != SchemaDecimal::Rate || number <= 100.0);
+    qsizetype i = rule.negative && text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    const qsizetype whole = digitsFrom(i);
+    bool fits =
+        whole >= 1 && whole <= rule.maxWhole && i < text.size() && text[i] == QLatin1Char('.');
+    if (fits) {
+        ++i;
+        const qsizetype decimals = digitsFrom(i);
+        fits = i == text.size() && decimals >= rule.minDecimals && decimals <= rule.maxDecimals;
+    }
+    fits = fits && (type != SchemaDecimal::Rate || number <= 100.0);
     if (!fits) {
         *problem = QStringLiteral("il valore %1 non è %2")
                        .arg(QString::number(number, 'g', 17), QString::fromUtf8(rule.description));

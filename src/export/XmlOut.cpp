@@ -2,6 +2,9 @@
 
 #include "export/ExportError.h"
 
+#include <algorithm>
+#include <type_traits>
+
 namespace brevalto {
 
 namespace {
@@ -13,27 +16,134 @@ bool isXmlChar(char32_t c) {
 
 } // namespace
 
-XmlOut::XmlOut(QByteArray* buffer) : writer_(buffer) {
-    writer_.setAutoFormatting(true);
-    writer_.setAutoFormattingIndent(2);
+XmlOut::XmlOut(QByteArray* buffer) : out_(buffer) {}
+
+void XmlOut::startDocument() {
+    out_->append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
 }
 
-void XmlOut::start(const QString& name) {
-    writer_.writeStartElement(name);
-    open_ << name;
+void XmlOut::attribute(QAnyStringView name, const QString& value) {
+    checkText(name, value);
+    out_->append(' ');
+    appendName(name);
+    out_->append("=\"");
+    appendEscaped(value, true);
+    out_->append('"');
+}
+
+void XmlOut::endDocument() {
+    finish();
+    out_->append('\n');
+}
+
+void XmlOut::newLine(qsizetype depth) {
+    if (startTagOpen_) {
+        out_->append('>');
+        startTagOpen_ = false;
+    }
+    out_->append('\n');
+    out_->append(depth * 2, ' ');
+}
+
+void XmlOut::appendName(QAnyStringView name) {
+    name.visit([this](auto view) {
+        if constexpr (std::is_same_v<decltype(view), QStringView>)
+            out_->append(view.toUtf8());
+        else
+            out_->append(view.data(), view.size());
+    });
+}
+
+// Text as UTF-8 with the markup characters written as entities; in an attribute, tabs and line
+// breaks too, so that a reader gives them back as they were.
+void XmlOut::appendEscaped(const QString& text, bool inAttribute) {
+    const auto special = [inAttribute](QChar c) {
+        switch (c.unicode()) {
+        case '<':
+        case '>':
+        case '&':
+        case '"':
+            return true;
+        case '\t':
+        case '\n':
+        case '\r':
+            return inAttribute;
+        default:
+            return false;
+        }
+    };
+    if (std::none_of(text.cbegin(), text.cend(), special)) {
+        out_->append(text.toUtf8());
+        return;
+    }
+    QString escaped;
+    escaped.reserve(text.size() + 16);
+    for (const QChar c : text) {
+        switch (special(c) ? c.unicode() : 0) {
+        case '<':
+            escaped += QLatin1String("&lt;");
+            break;
+        case '>':
+            escaped += QLatin1String("&gt;");
+            break;
+        case '&':
+            escaped += QLatin1String("&amp;");
+            break;
+        case '"':
+            escaped += QLatin1String("&quot;");
+            break;
+        case '\t':
+            escaped += QLatin1String("&#9;");
+            break;
+        case '\n':
+            escaped += QLatin1String("&#10;");
+            break;
+        case '\r':
+            escaped += QLatin1String("&#13;");
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    out_->append(escaped.toUtf8());
+}
+
+void XmlOut::start(QAnyStringView name) {
+    newLine(open_.size());
+    out_->append('<');
+    appendName(name);
+    startTagOpen_ = true;
+    open_ << name.toString();
 }
 
 void XmlOut::end() {
-    writer_.writeEndElement();
+    if (open_.isEmpty())
+        return;
+    if (startTagOpen_) {
+        out_->append("/>");
+        startTagOpen_ = false;
+    } else {
+        newLine(open_.size() - 1);
+        out_->append("</");
+        appendName(open_.constLast());
+        out_->append('>');
+    }
     open_.removeLast();
 }
 
-void XmlOut::element(const QString& name, const QString& text) {
+void XmlOut::element(QAnyStringView name, const QString& text) {
     checkText(name, text);
-    writer_.writeTextElement(name, text);
+    newLine(open_.size());
+    out_->append('<');
+    appendName(name);
+    out_->append('>');
+    appendEscaped(text, false);
+    out_->append("</");
+    appendName(name);
+    out_->append('>');
 }
 
-void XmlOut::decimal(const QString& name, const QVariant& value, SchemaDecimal type) {
+void XmlOut::decimal(QAnyStringView name, const QVariant& value, SchemaDecimal type) {
     QString problem;
     const QString text = SchemaDecimalText(value, type, &problem);
     if (!problem.isEmpty())
@@ -41,7 +151,7 @@ void XmlOut::decimal(const QString& name, const QVariant& value, SchemaDecimal t
     element(name, text);
 }
 
-void XmlOut::integer(const QString& name, const QVariant& value, qint64 minimum, qint64 maximum) {
+void XmlOut::integer(QAnyStringView name, const QVariant& value, qint64 minimum, qint64 maximum) {
     QString problem;
     const QString text = SchemaIntegerText(value, minimum, maximum, &problem);
     if (!problem.isEmpty())
@@ -49,7 +159,7 @@ void XmlOut::integer(const QString& name, const QVariant& value, qint64 minimum,
     element(name, text);
 }
 
-void XmlOut::date(const QString& name, const QVariant& value) {
+void XmlOut::date(QAnyStringView name, const QVariant& value) {
     QString problem;
     const QString text = SchemaDateText(value, &problem);
     if (!problem.isEmpty())
@@ -57,7 +167,7 @@ void XmlOut::date(const QString& name, const QVariant& value) {
     element(name, text);
 }
 
-void XmlOut::dateTime(const QString& name, const QVariant& value) {
+void XmlOut::dateTime(QAnyStringView name, const QVariant& value) {
     QString problem;
     const QString text = SchemaDateTimeText(value, &problem);
     if (!problem.isEmpty())
@@ -65,9 +175,9 @@ void XmlOut::dateTime(const QString& name, const QVariant& value) {
     element(name, text);
 }
 
-void XmlOut::refuse(const QString& name, const QString& problem) const {
+void XmlOut::refuse(QAnyStringView name, const QString& problem) const {
     QString where = path();
-    where += (where.isEmpty() ? QString() : QStringLiteral("/")) + name;
+    where += (where.isEmpty() ? QString() : QStringLiteral("/")) + name.toString();
     QStringList place;
     if (!body_.isEmpty())
         place << body_;
@@ -87,7 +197,7 @@ void XmlOut::finish() {
         end();
 }
 
-void XmlOut::checkText(const QString& name, const QString& text) const {
+void XmlOut::checkText(QAnyStringView name, const QString& text) const {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         const QChar c = text.at(i);
@@ -100,7 +210,7 @@ void XmlOut::checkText(const QString& name, const QString& text) const {
         }
         if (!isXmlChar(code)) {
             QString where = path();
-            where += (where.isEmpty() ? QString() : QStringLiteral("/")) + name;
+            where += (where.isEmpty() ? QString() : QStringLiteral("/")) + name.toString();
             throw ExportError::abort(
                 QStringLiteral("Il valore di %1 contiene un carattere non ammesso in un file XML "
                                "(codice U+%2): \"%3\". Correggerlo prima di esportare.")

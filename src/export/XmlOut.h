@@ -1,13 +1,14 @@
 #pragma once
-// The element writer of the invoice file: nested elements and text elements on a stream writer
-// that builds the whole file in memory. Text that XML 1.0 cannot carry (control characters other
-// than tab and line breaks, broken surrogates) stops the export instead of producing a file no
-// parser can read.
+// The element writer of the invoice file: nested elements and text elements appended as UTF-8
+// to a buffer that holds the whole file, one element per line indented by two spaces per level
+// (a leaf element's text on its line, an element without content as <name/>). Text that XML 1.0
+// cannot carry (control characters other than tab and line breaks, broken surrogates) stops the
+// export instead of producing a file no parser can read.
+#include <QAnyStringView>
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <QXmlStreamWriter>
 
 #include "export/ValueFormat.h"
 
@@ -17,19 +18,24 @@ class XmlOut {
 public:
     explicit XmlOut(QByteArray* buffer);
 
-    QXmlStreamWriter& writer() { return writer_; }
+    // The XML declaration, first in the file.
+    void startDocument();
+    // An attribute of the element just started.
+    void attribute(QAnyStringView name, const QString& value);
+    // Ends every element still open and the file with a line break.
+    void endDocument();
 
-    void start(const QString& name);
+    void start(QAnyStringView name);
     void end();
-    // A leaf element with its text; an empty text gives an empty element.
-    void element(const QString& name, const QString& text);
+    // A leaf element with its text; an empty text gives <name></name>.
+    void element(QAnyStringView name, const QString& text);
     // Leaf elements holding a stored number, integer, date or date-time, checked against what the
     // element's schema type can hold: a value it cannot hold stops the export (an abort) with a
     // message naming the element, the body and the line.
-    void decimal(const QString& name, const QVariant& value, SchemaDecimal type);
-    void integer(const QString& name, const QVariant& value, qint64 minimum, qint64 maximum);
-    void date(const QString& name, const QVariant& value);
-    void dateTime(const QString& name, const QVariant& value);
+    void decimal(QAnyStringView name, const QVariant& value, SchemaDecimal type);
+    void integer(QAnyStringView name, const QVariant& value, qint64 minimum, qint64 maximum);
+    void date(QAnyStringView name, const QVariant& value);
+    void dateTime(QAnyStringView name, const QVariant& value);
     // Where the writer stands, for those messages: the body ("corpo n. 2") and the line or row
     // within it ("linea 3"); an empty text clears it.
     void setBody(const QString& text) { body_ = text; }
@@ -41,10 +47,15 @@ public:
     QString path() const { return open_.join(QLatin1Char('/')); }
 
 private:
-    void checkText(const QString& name, const QString& text) const;
-    [[noreturn]] void refuse(const QString& name, const QString& problem) const;
+    void checkText(QAnyStringView name, const QString& text) const;
+    [[noreturn]] void refuse(QAnyStringView name, const QString& problem) const;
+    // Closes the start tag still open (its element gets content), then a new line at depth.
+    void newLine(qsizetype depth);
+    void appendName(QAnyStringView name);
+    void appendEscaped(const QString& text, bool inAttribute);
 
-    QXmlStreamWriter writer_;
+    QByteArray* out_;
+    bool startTagOpen_ = false; // "<name ..." written, its ">" not yet
     QStringList open_;
     QString body_;
     QString row_;
