@@ -140,11 +140,12 @@ static Registrar searchScaleBench("search", [] {
     const Environment env = benchEnvironment(folder.path());
     Screens screens(env);
     screens.mainWindow().runStartUp();
-    CessionariBrowser& browser = screens.get<CessionariBrowser>();
-    // As the main window's button does: the list is read when its screen first appears.
+    // As the main window's button does: the list screen is made, and its rows read, the first
+    // time it is asked for.
+    CessionariBrowser* made = nullptr;
     report("opening the customer list the first time",
-           medianMs(1, [&] { screens.dataModule().table("TablePA_CessionarioCommittente"); }),
-           "ms");
+           medianMs(1, [&] { made = &screens.get<CessionariBrowser>(); }), "ms");
+    CessionariBrowser& browser = *made;
     browser.show();
     QApplication::processEvents();
     QLineEdit* box = browser.searchBox(0);

@@ -98,7 +98,8 @@ void offerRecovery(DataModule& dm, const QString& path) {
 }
 
 // The check every opened archive passes at once: the program's tables. On their absence it is
-// said, the archive closed and false returned. Its pages are then checked in the background.
+// said, the archive closed and false returned. Its pages are checked in the background once the
+// main window is ready (startDamageCheck), so that the check does not compete with start-up.
 bool acceptOpenedArchive(Screens& screens) {
     DataModule& dm = screens.dataModule();
     bool programTables = false;
@@ -112,8 +113,13 @@ bool acceptOpenedArchive(Screens& screens) {
         prompt().message(Prompt::errorTitle(), notAnArchiveMessage(dm.archivePath()));
         return false;
     }
-    screens.damageCheck().start(dm.archivePath());
     return true;
+}
+
+void startDamageCheck(Screens& screens) {
+    DataModule& dm = screens.dataModule();
+    if (dm.connessione().isOpen())
+        screens.damageCheck().start(dm.archivePath());
 }
 
 // An archive of a newer program is said so and opened again for reading only.
@@ -299,7 +305,10 @@ StartUp::Outcome StartUp::runSteps() {
     if (!connectToArchive() || !archiveAccepted())
         return Outcome::Abandoned;
     // An update script writes: a damaged archive must never get it.
-    if (QFileInfo::exists(archiveFolder(dm.archivePath()) + updateScriptName())) {
+    const bool checkedFirst =
+        QFileInfo::exists(archiveFolder(dm.archivePath()) + updateScriptName());
+    if (checkedFirst) {
+        startDamageCheck(screens_);
         screens_.damageCheck().wait();
         if (!dm.connessione().isOpen())
             return Outcome::Abandoned;
@@ -356,6 +365,8 @@ StartUp::Outcome StartUp::runSteps() {
     Dataset& settings = dm.table(ds::Opzioni);
     window.tabs()->setCurrentIndex(settings.integer(QStringLiteral("TabIniziale")));
     screens_.setMultiSellerSelectorsVisible(settings.flag(QStringLiteral("StudioCommerciale")));
+    if (!checkedFirst)
+        startDamageCheck(screens_);
     return Outcome::Ready;
 }
 
@@ -384,6 +395,7 @@ bool switchArchive(Screens& screens) {
         prompt().message(Prompt::errorTitle(), e.text());
         return false;
     }
+    startDamageCheck(screens);
     return true;
 }
 
