@@ -353,7 +353,9 @@ QList<TableDef> masterTables() {
                     {"CessionarioCommittente_CodiceUnivocoUfficio", "CessionarioCommittente_Pec",
                      "CessionarioCommittente_NominativoVisualizzato",
                      "CessionarioCommittente_NominativoDocumenti"}},
-               });
+               },
+               // The customer list is read in this order.
+               {"CessionarioCommittente_NominativoVisualizzato"});
     t << table("PA_RappresentanteFiscale",
                {{K::AutoNumber, {"RappresentanteFiscale_id"}},
                 {K::YesNo, {"RappresentanteFiscale"}},
