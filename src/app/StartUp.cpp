@@ -98,8 +98,9 @@ void offerRecovery(DataModule& dm, const QString& path) {
 }
 
 // The check every opened archive passes at once: the program's tables. On their absence it is
-// said, the archive closed and false returned. Its pages are checked in the background once the
-// main window is ready (startDamageCheck), so that the check does not compete with start-up.
+// said, the archive closed and false returned. Its pages are checked in the background a moment
+// after the main window is ready (startDamageCheck), so that the check does not compete with
+// start-up.
 bool acceptOpenedArchive(Screens& screens) {
     DataModule& dm = screens.dataModule();
     bool programTables = false;
@@ -116,10 +117,10 @@ bool acceptOpenedArchive(Screens& screens) {
     return true;
 }
 
-void startDamageCheck(Screens& screens) {
+void startDamageCheck(Screens& screens, int pauseMilliseconds = 1000) {
     DataModule& dm = screens.dataModule();
     if (dm.connessione().isOpen())
-        screens.damageCheck().start(dm.archivePath());
+        screens.damageCheck().startAfter(dm.archivePath(), pauseMilliseconds);
 }
 
 // An archive of a newer program is said so and opened again for reading only.
@@ -308,7 +309,7 @@ StartUp::Outcome StartUp::runSteps() {
     const bool checkedFirst =
         QFileInfo::exists(archiveFolder(dm.archivePath()) + updateScriptName());
     if (checkedFirst) {
-        startDamageCheck(screens_);
+        startDamageCheck(screens_, 0);
         screens_.damageCheck().wait();
         if (!dm.connessione().isOpen())
             return Outcome::Abandoned;

@@ -63,7 +63,16 @@ QStringList damageByTable(const QString& path, DamageCheck::Run& run) {
 
 } // namespace
 
-DamageCheck::DamageCheck(QObject* parent) : QObject(parent) {}
+DamageCheck::DamageCheck(QObject* parent) : QObject(parent), pause_(new QTimer(this)) {
+    pause_->setSingleShot(true);
+    connect(pause_, &QTimer::timeout, this, [this] { start(pausedPath_); });
+}
+
+void DamageCheck::startAfter(const QString& path, int milliseconds) {
+    stop();
+    pausedPath_ = path;
+    pause_->start(milliseconds);
+}
 
 DamageCheck::~DamageCheck() {
     stop();
@@ -90,6 +99,7 @@ void DamageCheck::start(const QString& path) {
 }
 
 void DamageCheck::stop() {
+    pause_->stop();
     if (!thread_)
         return;
     run_->stopRequested = true;
@@ -103,6 +113,8 @@ void DamageCheck::stop() {
 }
 
 void DamageCheck::wait() {
+    if (pause_->isActive())
+        start(pausedPath_);
     if (!thread_)
         return;
     thread_->wait();

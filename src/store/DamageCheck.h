@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <QThread>
+#include <QTimer>
 #include <memory>
 
 namespace brevalto {
@@ -20,9 +21,13 @@ public:
 
     // Starts checking the archive at path, ending any check under way first.
     void start(const QString& path);
-    // Ends a check under way without a report.
+    // The same after a pause: the user's first moves with a new archive do not share the disk
+    // with the check, and a program closed at once does not wait for a table being checked.
+    void startAfter(const QString& path, int milliseconds);
+    // Ends a check under way (or not yet started) without a report.
     void stop();
-    // Blocks until the check under way has ended and its report, if any, has been delivered.
+    // Blocks until the check under way (starting one that waits for its pause) has ended and its
+    // report, if any, has been delivered.
     void wait();
     bool isRunning() const;
 
@@ -37,6 +42,8 @@ Q_SIGNALS:
 private:
     std::unique_ptr<QThread> thread_;
     std::shared_ptr<Run> run_;
+    QTimer* pause_;
+    QString pausedPath_;
 };
 
 } // namespace brevalto

@@ -237,9 +237,12 @@ bool Dataset::readNatively(const QString& sqlWithRowId, const QString& sql, cons
     const int count = int(columns_.size());
     while (query->next()) {
         Row row;
-        row.values.reserve(count);
-        for (int i = 0; i < count; ++i)
-            row.values << fromStorage(i, query->value(i + first));
+        row.values.resize(count); // null values; most columns of a wide table are empty
+        QVariant* values = row.values.data();
+        for (int i = 0; i < count; ++i) {
+            if (!query->isNull(i + first))
+                values[i] = fromStorage(i, query->value(i + first));
+        }
         row.rowid = withRowIds ? query->integer(0) : 0;
         rows_ << std::move(row);
     }

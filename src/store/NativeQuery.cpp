@@ -49,6 +49,10 @@ bool NativeQuery::next() {
     return false;
 }
 
+bool NativeQuery::isNull(int column) const {
+    return sqlite3_column_type(statement_, column) == SQLITE_NULL;
+}
+
 QVariant NativeQuery::value(int column) const {
     switch (sqlite3_column_type(statement_, column)) {
     case SQLITE_INTEGER:

@@ -30,6 +30,7 @@ public:
     // The next row; false at the end or on an error (failed() then tells).
     bool next();
     bool failed() const { return failed_; }
+    bool isNull(int column) const;
     QVariant value(int column) const;
     qint64 integer(int column) const;
 

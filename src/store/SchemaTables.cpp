@@ -125,7 +125,9 @@ QList<TableDef> documentTables() {
                    {K::Text,
                     {"TerzoIntermediarioOSoggettoEmittente_IdPaese", "_IdCodice", "_CodiceFiscale",
                      "_Denominazione", "_Nome", "_Cognome", "_Titolo", "_CodEORI"}},
-               });
+               },
+               // The register lists Documents by number; numbering reads the highest.
+               {"Numero"});
 
     t << table(
         "PA_FE_Body",
