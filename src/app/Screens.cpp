@@ -63,6 +63,16 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     wireScreens();
 }
 
+// A master-data list: made with its editor, its grid's layout registered.
+template <typename List, typename Editor> void Screens::addList(const char* id) {
+    add<List>(id, [this] {
+        auto* list = new List(*dataModule_, mainWindow_.get());
+        list->setEditor(&get<Editor>());
+        registerLayoutGrid(list->definition().layoutName, list->grid());
+        return list;
+    });
+}
+
 // The table of screens: each line makes one screen and wires it to the others. A screen asks for
 // another only when it needs it at once (a list and its editor); otherwise it keeps a function
 // that asks when the user gets there, so that no screen is made before its time.
@@ -86,12 +96,7 @@ void Screens::registerScreens() {
         });
         return editor;
     });
-    add<ComuniBrowser>("TfrmGrigliaComuni", [=, &db, this] {
-        auto* browser = new ComuniBrowser(db, owner);
-        browser->setEditor(&get<ComuneEditor>());
-        registerLayoutGrid(browser->definition().layoutName, browser->grid());
-        return browser;
-    });
+    addList<ComuniBrowser, ComuneEditor>("TfrmGrigliaComuni");
     add<ComuneEditor>("TfrmModificaComuni", [=, &db] { return new ComuneEditor(db, owner); });
     add<DescrizioneFunzionaliWindow>("TfrmDescrizioneFunzionali", [=, &db] {
         auto* window = new DescrizioneFunzionaliWindow(owner);
@@ -101,21 +106,11 @@ void Screens::registerScreens() {
     add<RappresentanteFiscaleEditor>("TfrmModificaRappresentanteFiscale", [=, &db] {
         return new RappresentanteFiscaleEditor(db, owner);
     });
-    add<IvaBrowser>("TfrmGrigliaIva", [=, &db, this] {
-        auto* browser = new IvaBrowser(db, owner);
-        browser->setEditor(&get<IvaEditor>());
-        registerLayoutGrid(browser->definition().layoutName, browser->grid());
-        return browser;
-    });
+    addList<IvaBrowser, IvaEditor>("TfrmGrigliaIva");
     add<IvaEditor>("TfrmModificaIva", [=, &db] { return new IvaEditor(db, owner); });
     add<TerzoIntermediarioEditor>("TfrmModificaTerzoIntermediario",
                                   [=, &db] { return new TerzoIntermediarioEditor(db, owner); });
-    add<VettoriBrowser>("TfrmGrigliaVettori", [=, &db, this] {
-        auto* browser = new VettoriBrowser(db, owner);
-        browser->setEditor(&get<VettoreEditor>());
-        registerLayoutGrid(browser->definition().layoutName, browser->grid());
-        return browser;
-    });
+    addList<VettoriBrowser, VettoreEditor>("TfrmGrigliaVettori");
     add<VettoreEditor>("TfrmModificaVettori", [=, &db] { return new VettoreEditor(db, owner); });
     add<OpzioniWindow>("TfrmOpzioni", [=, &db, this] {
         auto* window = new OpzioniWindow(db, tabCaptions, owner);
@@ -223,18 +218,8 @@ void Screens::registerScreens() {
         ds::PA_FE_Body_DatiPagamento);
 
     // Master data lists, utilities and the public-administration directory.
-    add<CessionariBrowser>("TfrmGriglia_CessionarioCommittente", [=, &db, this] {
-        auto* browser = new CessionariBrowser(db, owner);
-        browser->setEditor(&get<CessionarioEditor>());
-        registerLayoutGrid(browser->definition().layoutName, browser->grid());
-        return browser;
-    });
-    add<CedentiBrowser>("TfrmGrigliaCedentiPrestatori", [=, &db, this] {
-        auto* browser = new CedentiBrowser(db, owner);
-        browser->setEditor(&get<CedenteEditor>());
-        registerLayoutGrid(browser->definition().layoutName, browser->grid());
-        return browser;
-    });
+    addList<CessionariBrowser, CessionarioEditor>("TfrmGriglia_CessionarioCommittente");
+    addList<CedentiBrowser, CedenteEditor>("TfrmGrigliaCedentiPrestatori");
     add<ImportaWindow>("TfrmImporta", [=, &db] { return new ImportaWindow(db, owner); });
     add<DettaglioVeloceWindow>("TfrmGrigliaDettaglioVeloce",
                                [=, &db] { return new DettaglioVeloceWindow(db, owner); });

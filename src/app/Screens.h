@@ -93,6 +93,7 @@ private:
         entries_.append({QLatin1String(id), [make] { return static_cast<QWidget*>(make()); },
                          nullptr, bodySection});
     }
+    template <typename List, typename Editor> void addList(const char* id);
     QWidget* screenAt(int index);
     void registerScreens();
     // Connects the screens to the main window's buttons and to one another.

@@ -14,6 +14,29 @@ bool isXmlChar(char32_t c) {
            (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
+// The entity a character is written as: the markup characters, and in an attribute tabs and
+// line breaks too, so that a reader gives them back as they were. Empty for any other.
+QLatin1String entity(QChar c, bool inAttribute) {
+    switch (c.unicode()) {
+    case '<':
+        return QLatin1String("&lt;");
+    case '>':
+        return QLatin1String("&gt;");
+    case '&':
+        return QLatin1String("&amp;");
+    case '"':
+        return QLatin1String("&quot;");
+    case '\t':
+        return inAttribute ? QLatin1String("&#9;") : QLatin1String();
+    case '\n':
+        return inAttribute ? QLatin1String("&#10;") : QLatin1String();
+    case '\r':
+        return inAttribute ? QLatin1String("&#13;") : QLatin1String();
+    default:
+        return QLatin1String();
+    }
+}
+
 } // namespace
 
 XmlOut::XmlOut(QByteArray* buffer) : out_(buffer) {}
@@ -54,56 +77,20 @@ void XmlOut::appendName(QAnyStringView name) {
     });
 }
 
-// Text as UTF-8 with the markup characters written as entities; in an attribute, tabs and line
-// breaks too, so that a reader gives them back as they were.
 void XmlOut::appendEscaped(const QString& text, bool inAttribute) {
-    const auto special = [inAttribute](QChar c) {
-        switch (c.unicode()) {
-        case '<':
-        case '>':
-        case '&':
-        case '"':
-            return true;
-        case '\t':
-        case '\n':
-        case '\r':
-            return inAttribute;
-        default:
-            return false;
-        }
-    };
-    if (std::none_of(text.cbegin(), text.cend(), special)) {
+    const auto plain = [inAttribute](QChar c) { return entity(c, inAttribute).isEmpty(); };
+    if (std::all_of(text.cbegin(), text.cend(), plain)) {
         out_->append(text.toUtf8());
         return;
     }
     QString escaped;
     escaped.reserve(text.size() + 16);
     for (const QChar c : text) {
-        switch (special(c) ? c.unicode() : 0) {
-        case '<':
-            escaped += QLatin1String("&lt;");
-            break;
-        case '>':
-            escaped += QLatin1String("&gt;");
-            break;
-        case '&':
-            escaped += QLatin1String("&amp;");
-            break;
-        case '"':
-            escaped += QLatin1String("&quot;");
-            break;
-        case '\t':
-            escaped += QLatin1String("&#9;");
-            break;
-        case '\n':
-            escaped += QLatin1String("&#10;");
-            break;
-        case '\r':
-            escaped += QLatin1String("&#13;");
-            break;
-        default:
+        const QLatin1String e = entity(c, inAttribute);
+        if (e.isEmpty())
             escaped += c;
-        }
+        else
+            escaped += e;
     }
     out_->append(escaped.toUtf8());
 }
