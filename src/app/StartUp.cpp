@@ -5,6 +5,7 @@
 #include "app/PasswordDialog.h"
 #include "app/Screens.h"
 #include "masterdata/GridLayout.h"
+#include "store/ArchiveCatalog.h"
 #include "store/ArchiveCheck.h"
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
@@ -68,11 +69,7 @@ QString decodeScript(const QByteArray& bytes) {
 }
 
 bool tableExists(Connection& connection, const QString& table) {
-    return connection
-        .execNative(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                                   "name = ? COLLATE NOCASE"),
-                    {table})
-        .next();
+    return archiveHasTable(connection, table);
 }
 
 // Says that the archive is damaged, with nothing written to it, and offers the recovered copy.
@@ -238,14 +235,14 @@ void StartUp::applyGridLayouts() {
     // Storing a workstation's first layouts is no reason to wait for, or fail on, another
     // workstation's write: with the lock taken elsewhere (or an archive open for reading only)
     // the grids keep their designed columns and the layouts are stored at a later start.
-    connection.execNative(QStringLiteral("PRAGMA busy_timeout = 0"));
+    connection.waitForLocks(0);
     for (const auto& [layoutName, grid] : screens_.layoutGrids()) {
         try {
             ApplyGridLayout(layoutName, *grid, griglie, false, dm.computerName());
         } catch (const DbError&) {
         }
     }
-    connection.execNative(QStringLiteral("PRAGMA busy_timeout = %1").arg(connection.busyTimeout()));
+    connection.waitForLocks(connection.busyTimeout());
 }
 
 void StartUp::runUpdateScript() {

@@ -59,9 +59,10 @@ int ExportArchive::add(const QString& table, const QVariantMap& values) {
         bound << storageValue(it.value());
     }
     QSqlQuery q = db().execNative(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(table, columns.join(", "), marks.join(", ")),
+                                          .arg(table, columns.join(", "), marks.join(", ")) +
+                                      db().returningRowId(table),
                                   bound);
-    return q.lastInsertId().toInt();
+    return int(db().writtenRowId(q));
 }
 
 void ExportArchive::update(const QString& table, const QString& keyColumn, int id,

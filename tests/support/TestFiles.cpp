@@ -1,11 +1,16 @@
 #include "support/TestFiles.h"
 
+#include "store/ArchiveAddress.h"
 #include "store/ArchiveCreator.h"
+#include "store/Connection.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSqlQuery>
+#include <gtest/gtest.h>
 #include <stdexcept>
 
 namespace brevalto::test {
@@ -43,7 +48,114 @@ TempFolder::TempFolder() {
         throw std::runtime_error("cannot create a temporary folder");
 }
 
+bool onServer() {
+    return qgetenv("BREVALTO_TEST_ENGINE") == "postgresql";
+}
+
+QString serverAddress() {
+    return QString::fromLocal8Bit(qgetenv("BREVALTO_TEST_PG"));
+}
+
+namespace {
+
+// The address of another database of the test server.
+QString databaseAddress(const QString& database) {
+    QString base = serverAddress();
+    const qsizetype q = base.indexOf(QLatin1Char('?'));
+    const QString query = q >= 0 ? base.mid(q) : QString();
+    if (q >= 0)
+        base.truncate(q);
+    return base.left(base.lastIndexOf(QLatin1Char('/')) + 1) + database + query;
+}
+
+// Databases made for tests of this process: those of earlier tests go when a new test asks.
+class ServerDatabases {
+public:
+    QString create(const QString& templateName) {
+        const std::string test = currentTest();
+        Connection admin;
+        admin.open(serverAddress());
+        if (test != owner_) {
+            for (const QString& name : std::as_const(made_))
+                admin.execNative(
+                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+            made_.clear();
+            owner_ = test;
+        }
+        const QString name =
+            QStringLiteral("t%1_%2").arg(QCoreApplication::applicationPid()).arg(++count_);
+        admin.execNative(templateName.isEmpty()
+                             ? QStringLiteral("CREATE DATABASE %1").arg(name)
+                             : QStringLiteral("CREATE DATABASE %1 TEMPLATE %2 STRATEGY FILE_COPY")
+                                   .arg(name, templateName));
+        made_ << name;
+        return databaseAddress(name);
+    }
+
+    // The database with the full schema and reference data every copy starts from.
+    QString templateName() {
+        if (template_.isEmpty()) {
+            const QString name =
+                QStringLiteral("modello%1").arg(QCoreApplication::applicationPid());
+            {
+                Connection admin;
+                admin.open(serverAddress());
+                admin.execNative(
+                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+                admin.execNative(QStringLiteral("CREATE DATABASE %1").arg(name));
+            }
+            createArchive(databaseAddress(name));
+            template_ = name;
+        }
+        return template_;
+    }
+
+    ~ServerDatabases() {
+        try {
+            Connection admin;
+            admin.open(serverAddress());
+            for (const QString& name : std::as_const(made_))
+                admin.execNative(
+                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+            if (!template_.isEmpty())
+                admin.execNative(
+                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(template_));
+        } catch (...) {
+        }
+    }
+
+private:
+    static std::string currentTest() {
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        return info ? std::string(info->test_suite_name()) + "." + info->name() : std::string();
+    }
+
+    QStringList made_;
+    std::string owner_;
+    QString template_;
+    int count_ = 0;
+};
+
+ServerDatabases& serverDatabases() {
+    static ServerDatabases databases;
+    return databases;
+}
+
+} // namespace
+
+QString newServerDatabase() {
+    if (serverAddress().isEmpty())
+        throw std::runtime_error("BREVALTO_TEST_PG is not set");
+    return serverDatabases().create(QString());
+}
+
 QString copyOfNewArchive(const TempFolder& folder, const QString& name) {
+    if (onServer()) {
+        if (serverAddress().isEmpty())
+            throw std::runtime_error("BREVALTO_TEST_PG is not set");
+        ServerDatabases& databases = serverDatabases();
+        return databases.create(databases.templateName());
+    }
     static QTemporaryDir cache;
     static QString master;
     if (master.isEmpty()) {

@@ -22,9 +22,26 @@ private:
 // xmllint is a complaint too: the set-up script installs it.
 QString schemaErrors(const QString& path);
 
+// The archive engine the tests of this run use. The store and export suites run twice: on SQLite
+// files, and with BREVALTO_TEST_ENGINE=postgresql on the PostgreSQL server whose address is in
+// BREVALTO_TEST_PG (scripts/pg-cluster starts a throwaway one; without it those runs skip).
+bool onServer();
+// The address of the test server's own database (BREVALTO_TEST_PG); empty when none is set.
+QString serverAddress();
+// Skips the current test when the run is on the server: for tests of what only an archive file
+// has (its bytes, its permissions, its journal).
+#define SKIP_ON_SERVER(why)                                                                        \
+    do {                                                                                           \
+        if (::brevalto::test::onServer())                                                          \
+            GTEST_SKIP() << "solo per l'archivio su file: " << (why);                              \
+    } while (false)
+
 // Path of a new archive with the full schema and reference data, created once per test run and
-// copied, so that tests do not pay for creating it again.
+// copied, so that tests do not pay for creating it again. On the server run, the address of a new
+// database copied from a template made once per run; the databases of earlier tests are dropped.
 QString copyOfNewArchive(const TempFolder& folder, const QString& name = "archivioPa.mdb");
+// A new, empty database on the test server (nothing in it), dropped like the copies above.
+QString newServerDatabase();
 
 // What a command wrote on a temporary stream (std::tmpfile), trimmed; the stream is closed.
 QString readAndClose(std::FILE* stream);
