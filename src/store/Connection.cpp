@@ -307,15 +307,24 @@ QSqlQuery Connection::run(const QString& sql, const QVariantList& values) {
     if (!isOpen())
         throw DbError(QStringLiteral("L'archivio non è aperto."));
     QSqlQuery query(database());
-    query.setForwardOnly(true);
+    // A server's driver reads a forward-only result row by row and drops it when the next
+    // statement runs; the program reads one result while running others, so the server's result
+    // comes whole.
+    query.setForwardOnly(!isServer());
     bool ok;
     if (values.isEmpty()) {
         ok = query.exec(sql);
     } else {
         ok = query.prepare(sql);
         if (ok) {
-            for (const QVariant& v : values)
-                query.addBindValue(v);
+            for (const QVariant& v : values) {
+                // Yes/No columns hold integers on both engines; a server will not turn a boolean
+                // into one on its own.
+                if (isServer() && v.typeId() == QMetaType::Bool)
+                    query.addBindValue(v.toBool() ? 1 : 0);
+                else
+                    query.addBindValue(v);
+            }
             ok = query.exec();
         }
     }
@@ -378,7 +387,7 @@ QSqlQuery Connection::prepare(const QString& sql) {
         throw DbError(QStringLiteral("L'archivio non è aperto."));
     const QString native = isServer() ? sqliteToPostgres(sql) : sql;
     QSqlQuery query(database());
-    query.setForwardOnly(true);
+    query.setForwardOnly(!isServer());
     if (!query.prepare(native))
         fail(query, native);
     return query;

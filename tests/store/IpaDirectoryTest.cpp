@@ -189,23 +189,11 @@ TEST_F(IpaDirectoryTest, PreviousDirectoryKeptOnRefusalFailureAndCancel) {
     for (int i = 0; i < 5000; ++i)
         rows += QString("U%1,ufficio\n").arg(i, 5, 10, QChar('0'));
     const QString big = write("grande.csv", rows.toUtf8());
-    if (connection.isServer()) {
-        connection.execNative("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ "
-                              "BEGIN IF NEW.codice_univoco = 'U03000' THEN RAISE EXCEPTION "
-                              "'disco pieno'; END IF; RETURN NEW; END $$");
-        connection.execNative("CREATE TRIGGER refuse BEFORE INSERT ON "
-                              "PA_Amministrazioni_FatturaElettronica FOR EACH ROW EXECUTE "
-                              "FUNCTION refuse()");
-    } else {
-        connection.execNative("CREATE TRIGGER refuse BEFORE INSERT ON "
-                              "PA_Amministrazioni_FatturaElettronica WHEN NEW.codice_univoco = "
-                              "'U03000' BEGIN SELECT RAISE(ABORT, 'disco pieno'); END");
-    }
+    test::refuseRows(connection, "PA_Amministrazioni_FatturaElettronica", "INSERT",
+                     "NEW.codice_univoco = 'U03000'", "disco pieno");
     EXPECT_THROW(ipa::importDirectory(connection, big), DbError);
     EXPECT_EQ(directory(), before);
-    connection.execNative(connection.isServer()
-                              ? "DROP TRIGGER refuse ON PA_Amministrazioni_FatturaElettronica"
-                              : "DROP TRIGGER refuse");
+    test::stopRefusingRows(connection, "PA_Amministrazioni_FatturaElettronica");
 
     // "Annulla" in the progress window.
     int calls = 0;

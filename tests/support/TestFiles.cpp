@@ -143,6 +143,35 @@ ServerDatabases& serverDatabases() {
 
 } // namespace
 
+void refuseRows(Connection& connection, const QString& table, const QString& event,
+                const QString& condition, const QString& message) {
+    if (connection.isServer()) {
+        connection.execNative(
+            QStringLiteral("CREATE FUNCTION refuse_rows() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                           "BEGIN IF %1 THEN RAISE EXCEPTION '%2'; END IF; "
+                           "RETURN CASE WHEN TG_OP = 'DELETE' THEN OLD ELSE NEW END; END $$")
+                .arg(condition.isEmpty() ? QStringLiteral("true") : condition, message));
+        connection.execNative(QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 FOR EACH ROW "
+                                             "EXECUTE FUNCTION refuse_rows()")
+                                  .arg(event, table));
+        return;
+    }
+    connection.execNative(
+        QStringLiteral("CREATE TRIGGER refuse BEFORE %1 ON %2 %3 BEGIN SELECT RAISE(ABORT, '%4'); "
+                       "END")
+            .arg(event, table,
+                 condition.isEmpty() ? QString() : QStringLiteral("WHEN ") + condition, message));
+}
+
+void stopRefusingRows(Connection& connection, const QString& table) {
+    if (connection.isServer()) {
+        connection.execNative(QStringLiteral("DROP TRIGGER refuse ON %1").arg(table));
+        connection.execNative(QStringLiteral("DROP FUNCTION refuse_rows()"));
+    } else {
+        connection.execNative(QStringLiteral("DROP TRIGGER refuse"));
+    }
+}
+
 QString newServerDatabase() {
     if (serverAddress().isEmpty())
         throw std::runtime_error("BREVALTO_TEST_PG is not set");

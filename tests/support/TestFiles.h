@@ -4,6 +4,10 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+namespace brevalto {
+class Connection;
+}
+
 namespace brevalto::test {
 
 // A fresh temporary folder that is removed with the object.
@@ -42,6 +46,13 @@ QString serverAddress();
 QString copyOfNewArchive(const TempFolder& folder, const QString& name = "archivioPa.mdb");
 // A new, empty database on the test server (nothing in it), dropped like the copies above.
 QString newServerDatabase();
+
+// Makes the archive refuse to insert or delete ("INSERT", "DELETE") rows of a table for which the
+// condition (on NEW or OLD, empty for every row) holds, with the message: how tests stand in for
+// another workstation's lock or a full disk. A trigger on either engine.
+void refuseRows(Connection& connection, const QString& table, const QString& event,
+                const QString& condition, const QString& message);
+void stopRefusingRows(Connection& connection, const QString& table);
 
 // What a command wrote on a temporary stream (std::tmpfile), trimmed; the stream is closed.
 QString readAndClose(std::FILE* stream);
