@@ -350,7 +350,8 @@ private:
                 break;
             case Kind::Variable:
                 if (tok.text.compare(QLatin1String("@@IDENTITY"), Qt::CaseInsensitive) == 0)
-                    tok.out = QStringLiteral("last_insert_rowid()");
+                    tok.out =
+                        pg_ ? QStringLiteral("lastval()") : QStringLiteral("last_insert_rowid()");
                 break;
             case Kind::Word: {
                 // A bare True/False, not a member of a qualified name (T.True).
@@ -359,6 +360,11 @@ private:
                     tok.out = QStringLiteral("1");
                 else if (!qualified && isWord(i, "false"))
                     tok.out = QStringLiteral("0");
+                else if (pg_ && !qualified && isWord(i, "like"))
+                    tok.out = QStringLiteral("ILIKE"); // SQLite's LIKE ignores letter case
+                else if (pg_ && !qualified && isSymbol(nextSig(i), "(") &&
+                         !postgresFunction(tok.text).isEmpty())
+                    tok.out = postgresFunction(tok.text);
                 break;
             }
             default:
@@ -397,6 +403,8 @@ private:
                   isWord(before, "column")))
                 continue;
             const QString type = t_[i].text.toUpper();
+            if (pg_ && rewritePostgresType(i, type))
+                continue;
             if (type == QLatin1String("COUNTER") || type == QLatin1String("AUTOINCREMENT")) {
                 // SQLite cannot add a primary key column to an existing table.
                 t_[i].out = create ? QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT")

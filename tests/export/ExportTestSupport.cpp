@@ -36,11 +36,11 @@ QVariantMap merged(QVariantMap base, const QVariantMap& overrides) {
 
 } // namespace
 
-ExportArchive::ExportArchive() {
+ExportArchive::ExportArchive(bool onFile) {
     programDir = folder.file(QStringLiteral("programma"));
     QDir().mkpath(programDir);
     qputenv("BREVALTO_HOME", programDir.toLocal8Bit());
-    db().open(copyOfNewArchive(folder));
+    db().open(onFile ? copyOfNewFileArchive(folder) : copyOfNewArchive(folder));
     db().exec("update Ditta set CodFisc = 'rssmra80a01h501u', IdPaese = 'IT'");
     db().exec("update opzioni set CartellaEsportazioneDocumenti = ''");
 }

@@ -185,6 +185,10 @@ QString copyOfNewArchive(const TempFolder& folder, const QString& name) {
         ServerDatabases& databases = serverDatabases();
         return databases.create(databases.templateName());
     }
+    return copyOfNewFileArchive(folder, name);
+}
+
+QString copyOfNewFileArchive(const TempFolder& folder, const QString& name) {
     static QTemporaryDir cache;
     static QString master;
     if (master.isEmpty()) {

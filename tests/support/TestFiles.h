@@ -44,6 +44,8 @@ QString serverAddress();
 // copied, so that tests do not pay for creating it again. On the server run, the address of a new
 // database copied from a template made once per run; the databases of earlier tests are dropped.
 QString copyOfNewArchive(const TempFolder& folder, const QString& name = "archivioPa.mdb");
+// The same as an archive file, whatever the engine of the run.
+QString copyOfNewFileArchive(const TempFolder& folder, const QString& name = "archivioPa.mdb");
 // A new, empty database on the test server (nothing in it), dropped like the copies above.
 QString newServerDatabase();
 
