@@ -2,10 +2,16 @@
 // absences said in Italian, the connection it may drop, the change counter other workstations
 // move. Every other archive test runs on the server too (see support/TestFiles.h).
 #include "store/ArchiveAddress.h"
+#include "store/ArchiveCatalog.h"
+#include "store/ArchiveCopy.h"
 #include "store/ArchiveCreator.h"
 #include "store/Connection.h"
 #include "store/Dataset.h"
+#include "store/Schema.h"
 #include "support/TestFiles.h"
+
+#include <QFile>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -185,6 +191,108 @@ TEST(ServerArchiveTest, ANewArchiveGoesOnlyIntoAnEmptyDatabase) {
     } catch (const DbError& e) {
         EXPECT_TRUE(e.text().contains("contiene già delle tabelle")) << e.text().toStdString();
     }
+}
+
+// Every row of every table, in a fixed order, as the engine gives it back.
+QList<QVariantList> contents(Connection& c, const TableDef& table) {
+    QStringList order;
+    for (int i = 1; i <= table.columns.size(); ++i)
+        order << QString::number(i);
+    QSqlQuery q = c.execNative(
+        QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(quoteIdentifier(table.name), order.join(", ")));
+    QList<QVariantList> rows;
+    while (q.next()) {
+        QVariantList row;
+        for (int i = 0; i < table.columns.size(); ++i)
+            row << q.value(i);
+        rows << row;
+    }
+    return rows;
+}
+
+TEST(ServerArchiveTest, CopyingAFileToTheServerAndBackKeepsEveryRow) {
+    REQUIRE_SERVER_RUN();
+    test::TempFolder folder;
+    const QString original = test::copyOfNewFileArchive(folder, "originale.mdb");
+    {
+        Connection c;
+        c.open(original);
+        c.exec("insert into PA_FE_Header (Numero, Data, Esportato, CessionarioCommittente_Denominazione) "
+               "values (7, '2024-03-01', 1, 'L''Officina àèì')");
+        c.exec("insert into PA_FE_Body (PA_FE_Header_Id, DatiGenerali_Numero) values (1, 'A/1')");
+        c.exec("insert into PA_FE_Body_DatiBeniServizi_DettaglioLinee (PA_FE_Body_Id, NumeroLinea, "
+               "Descrizione, PrezzoUnitario, PrezzoTotale) values (1, 1, null, 0.1, 1234567.891)");
+        c.exec("insert into Vettori (Denominazione) values ('Uno')");
+        c.exec("insert into Vettori (Denominazione) values ('Due')");
+        c.exec("delete from Vettori where Denominazione = 'Due'"); // its key is never given again
+    }
+    const QString server = test::newServerDatabase();
+    const QString back = folder.file("ritorno.mdb");
+
+    QStringList seen;
+    const CopyReport there = copyArchive(original, server, [&](qint64 done, qint64 total, const QString& table) {
+        EXPECT_LE(done, total);
+        seen << table;
+        return true;
+    });
+    EXPECT_TRUE(seen.contains("PA_FE_Header"));
+    const CopyReport home = copyArchive(server, back);
+    ASSERT_EQ(there.tables.size(), archiveSchema().size());
+    for (int i = 0; i < there.tables.size(); ++i) {
+        EXPECT_EQ(there.tables[i].rows, home.tables[i].rows);
+        EXPECT_EQ(there.tables[i].checksum, home.tables[i].checksum) << there.tables[i].table.toStdString();
+    }
+
+    Connection a, b;
+    a.open(original);
+    b.open(back);
+    for (const TableDef& table : archiveSchema())
+        EXPECT_EQ(contents(a, table), contents(b, table)) << table.name.toStdString();
+    for (const QString& location : {server, back}) {
+        Connection c;
+        c.open(location);
+        c.exec("insert into Vettori (Denominazione) values ('Tre')");
+        EXPECT_EQ(c.scalar("select Id from Vettori where Denominazione = 'Tre'").toInt(), 3)
+            << location.toStdString();
+    }
+}
+
+TEST(ServerArchiveTest, ACopyGoesOnlyIntoSomethingEmptyAndACancelLeavesItSo) {
+    REQUIRE_SERVER_RUN();
+    test::TempFolder folder;
+    const QString original = test::copyOfNewFileArchive(folder);
+    const QString server = test::newServerDatabase();
+    try {
+        copyArchive(original, server, [](qint64 done, qint64, const QString&) { return done < 3000; });
+        FAIL() << "not cancelled";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.text().contains("Copia annullata")) << e.text().toStdString();
+    }
+    {
+        Connection c;
+        c.open(server);
+        EXPECT_TRUE(archiveTables(c).isEmpty());
+    }
+    copyArchive(original, server);
+    const struct {
+        QString to;
+        const char* says;
+    } refused[] = {
+        {server, "contiene già delle tabelle"},
+        {original, "sono lo stesso file"},
+        {folder.file("x/y.mdb"), "non esiste"},
+    };
+    for (const auto& c : refused) {
+        try {
+            copyArchive(original, c.to);
+            ADD_FAILURE() << "copied into " << c.to.toStdString();
+        } catch (const DbError& e) {
+            EXPECT_TRUE(e.text().contains(c.says)) << e.text().toStdString();
+        }
+    }
+    const QString existing = folder.file("esiste.mdb");
+    QFile::copy(original, existing);
+    EXPECT_THROW(copyArchive(server, existing), DbError);
 }
 
 } // namespace
