@@ -5,6 +5,7 @@
 #include "app/PasswordDialog.h"
 #include "app/Screens.h"
 #include "masterdata/GridLayout.h"
+#include "store/ArchiveAddress.h"
 #include "store/ArchiveCatalog.h"
 #include "store/ArchiveCheck.h"
 #include "store/ArchiveCreator.h"
@@ -198,7 +199,8 @@ StartUp::Outcome StartUp::run() {
 bool StartUp::connectToArchive() {
     DataModule& dm = screens_.dataModule();
     const QString path = dm.archivePath();
-    if (!QFileInfo::exists(path)) {
+    // A server archive is never made here: its database is the server administrator's.
+    if (!isServerAddress(path) && !QFileInfo::exists(path)) {
         // A fresh installation: the archive can be made here and now.
         // Sì is the default: a new user pressing Enter gets a working program.
         const bool create =
@@ -248,7 +250,11 @@ void StartUp::applyGridLayouts() {
 void StartUp::runUpdateScript() {
     DataModule& dm = screens_.dataModule();
     BusyCursor busy;
-    runArchiveUpdateScript(dm.connessione(), dm.archivePath());
+    // A server archive has no folder of its own: its update script is left in the program folder.
+    const QString path = dm.archivePath();
+    runArchiveUpdateScript(
+        dm.connessione(),
+        isServerAddress(path) ? screens_.environment().programFolder + defaultArchiveName() : path);
 }
 
 bool StartUp::passwordAccepted() {

@@ -125,9 +125,10 @@ void copyInto(Connection& source, Connection& target, CopyReport& report,
         if (!present.contains(table.name.toLower()))
             continue;
         tables << &table;
-        total += nativeScalar(source, QStringLiteral("SELECT count(*) FROM %1")
-                                          .arg(quoteIdentifier(table.name)))
-                     .toLongLong();
+        total +=
+            nativeScalar(source,
+                         QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table.name)))
+                .toLongLong();
     }
     for (const QString& name : present) {
         if (!known.contains(name) && name != QLatin1String("sqlite_sequence"))
@@ -220,7 +221,10 @@ QString CopyReport::text() const {
     QStringList lines;
     qint64 rows = 0;
     for (const TableCopy& t : tables) {
-        lines << QStringLiteral("%1\t%2 righe\tcontrollo %3").arg(t.table).arg(t.rows).arg(t.checksum);
+        lines << QStringLiteral("%1\t%2 righe\tcontrollo %3")
+                     .arg(t.table)
+                     .arg(t.rows)
+                     .arg(t.checksum);
         rows += t.rows;
     }
     lines << QStringLiteral("Copiate %1 tabelle, %2 righe: conteggi e controlli uguali "

@@ -1,5 +1,7 @@
 // The main of the headless tests (store, export, document logic): a QCoreApplication, as the
 // command line has.
+#include "support/TestFiles.h"
+
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
@@ -15,6 +17,7 @@ public:
             GTEST_SKIP() << "BREVALTO_TEST_PG non impostata: nessun server PostgreSQL per i test "
                             "(scripts/test lo avvia con scripts/pg-cluster)";
     }
+    void TearDown() override { brevalto::test::dropServerDatabases(); }
 };
 
 } // namespace

@@ -2,9 +2,12 @@
 
 #include "store/ArchiveAddress.h"
 #include "store/ArchiveCreator.h"
+#include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
+#include "store/Schema.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -93,35 +96,58 @@ public:
     }
 
     // The database with the full schema and reference data every copy starts from.
+    // Shared by every test process of the run: made by the first that needs it (the others wait
+    // on a lock) and named after the schema, so that a server kept between runs never serves an
+    // old one. Left on the server: the test cluster goes as a whole.
     QString templateName() {
         if (template_.isEmpty()) {
+            QByteArray schema = QByteArray::number(requiredArchiveVersion);
+            for (const TableDef& table : archiveSchema())
+                schema += createTableSql(table, SqlDialect::Postgres).toUtf8();
             const QString name =
-                QStringLiteral("modello%1").arg(QCoreApplication::applicationPid());
-            {
-                Connection admin;
-                admin.open(serverAddress());
-                admin.execNative(
-                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
-                admin.execNative(QStringLiteral("CREATE DATABASE %1").arg(name));
+                QStringLiteral("modello_") +
+                QString::fromLatin1(
+                    QCryptographicHash::hash(schema, QCryptographicHash::Md5).toHex().left(12));
+            Connection admin;
+            admin.open(serverAddress());
+            admin.execNative(QStringLiteral("SELECT pg_advisory_lock(7301)"));
+            try {
+                if (!admin
+                         .execNative(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"),
+                                     {name})
+                         .next()) {
+                    const QString work = name + QStringLiteral("_nuovo");
+                    admin.execNative(
+                        QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(work));
+                    admin.execNative(QStringLiteral("CREATE DATABASE %1").arg(work));
+                    createArchive(databaseAddress(work));
+                    admin.execNative(
+                        QStringLiteral("ALTER DATABASE %1 RENAME TO %2").arg(work, name));
+                }
+            } catch (...) {
+                admin.execNative(QStringLiteral("SELECT pg_advisory_unlock(7301)"));
+                throw;
             }
-            createArchive(databaseAddress(name));
+            admin.execNative(QStringLiteral("SELECT pg_advisory_unlock(7301)"));
             template_ = name;
         }
         return template_;
     }
 
-    ~ServerDatabases() {
+    // Drops every database this process made; run before the application object goes (the
+    // driver goes with it).
+    void dropAll() {
+        if (made_.isEmpty())
+            return;
         try {
             Connection admin;
             admin.open(serverAddress());
             for (const QString& name : std::as_const(made_))
                 admin.execNative(
                     QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
-            if (!template_.isEmpty())
-                admin.execNative(
-                    QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(template_));
         } catch (...) {
         }
+        made_.clear();
     }
 
 private:
@@ -170,6 +196,11 @@ void stopRefusingRows(Connection& connection, const QString& table) {
     } else {
         connection.execNative(QStringLiteral("DROP TRIGGER refuse"));
     }
+}
+
+void dropServerDatabases() {
+    if (!serverAddress().isEmpty())
+        serverDatabases().dropAll();
 }
 
 QString newServerDatabase() {

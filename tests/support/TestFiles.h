@@ -48,6 +48,8 @@ QString copyOfNewArchive(const TempFolder& folder, const QString& name = "archiv
 QString copyOfNewFileArchive(const TempFolder& folder, const QString& name = "archivioPa.mdb");
 // A new, empty database on the test server (nothing in it), dropped like the copies above.
 QString newServerDatabase();
+// Drops the databases this process made on the test server (the test main does, at the end).
+void dropServerDatabases();
 
 // Makes the archive refuse to insert or delete ("INSERT", "DELETE") rows of a table for which the
 // condition (on NEW or OLD, empty for every row) holds, with the message: how tests stand in for
