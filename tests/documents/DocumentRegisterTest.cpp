@@ -247,8 +247,7 @@ TEST_F(DocumentRegisterTest, ADeleteFailingMidwayLeavesTheDocumentWhole) {
     const int rowsBefore = childRowsOf(bodies);
     // Another workstation's lock, a damaged table...: here a trigger refuses one child table
     // that comes after others have been emptied.
-    test::refuseRows(db.connessione(), "PA_FE_Body_DatiPagamento", "DELETE", {},
-                     "riga bloccata");
+    test::refuseRows(db.connessione(), "PA_FE_Body_DatiPagamento", "DELETE", {}, "riga bloccata");
 
     {
         const SilentDeleteScope silent(db); // as the header editor's "Annulla" does

@@ -198,8 +198,8 @@ QList<QVariantList> contents(Connection& c, const TableDef& table) {
     QStringList order;
     for (int i = 1; i <= table.columns.size(); ++i)
         order << QString::number(i);
-    QSqlQuery q = c.execNative(
-        QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(quoteIdentifier(table.name), order.join(", ")));
+    QSqlQuery q = c.execNative(QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                                   .arg(quoteIdentifier(table.name), order.join(", ")));
     QList<QVariantList> rows;
     while (q.next()) {
         QVariantList row;
@@ -217,7 +217,8 @@ TEST(ServerArchiveTest, CopyingAFileToTheServerAndBackKeepsEveryRow) {
     {
         Connection c;
         c.open(original);
-        c.exec("insert into PA_FE_Header (Numero, Data, Esportato, CessionarioCommittente_Denominazione) "
+        c.exec("insert into PA_FE_Header (Numero, Data, Esportato, "
+               "CessionarioCommittente_Denominazione) "
                "values (7, '2024-03-01', 1, 'L''Officina àèì')");
         c.exec("insert into PA_FE_Body (PA_FE_Header_Id, DatiGenerali_Numero) values (1, 'A/1')");
         c.exec("insert into PA_FE_Body_DatiBeniServizi_DettaglioLinee (PA_FE_Body_Id, NumeroLinea, "
@@ -230,17 +231,19 @@ TEST(ServerArchiveTest, CopyingAFileToTheServerAndBackKeepsEveryRow) {
     const QString back = folder.file("ritorno.mdb");
 
     QStringList seen;
-    const CopyReport there = copyArchive(original, server, [&](qint64 done, qint64 total, const QString& table) {
-        EXPECT_LE(done, total);
-        seen << table;
-        return true;
-    });
+    const CopyReport there =
+        copyArchive(original, server, [&](qint64 done, qint64 total, const QString& table) {
+            EXPECT_LE(done, total);
+            seen << table;
+            return true;
+        });
     EXPECT_TRUE(seen.contains("PA_FE_Header"));
     const CopyReport home = copyArchive(server, back);
     ASSERT_EQ(there.tables.size(), archiveSchema().size());
     for (int i = 0; i < there.tables.size(); ++i) {
         EXPECT_EQ(there.tables[i].rows, home.tables[i].rows);
-        EXPECT_EQ(there.tables[i].checksum, home.tables[i].checksum) << there.tables[i].table.toStdString();
+        EXPECT_EQ(there.tables[i].checksum, home.tables[i].checksum)
+            << there.tables[i].table.toStdString();
     }
 
     Connection a, b;
@@ -263,7 +266,8 @@ TEST(ServerArchiveTest, ACopyGoesOnlyIntoSomethingEmptyAndACancelLeavesItSo) {
     const QString original = test::copyOfNewFileArchive(folder);
     const QString server = test::newServerDatabase();
     try {
-        copyArchive(original, server, [](qint64 done, qint64, const QString&) { return done < 3000; });
+        copyArchive(original, server,
+                    [](qint64 done, qint64, const QString&) { return done < 3000; });
         FAIL() << "not cancelled";
     } catch (const DbError& e) {
         EXPECT_TRUE(e.text().contains("Copia annullata")) << e.text().toStdString();
