@@ -1,6 +1,7 @@
 #include "app/StartUp.h"
 
 #include "app/ArchiveLocation.h"
+#include "app/LavoraInReteDialog.h"
 #include "app/MainWindow.h"
 #include "app/PasswordDialog.h"
 #include "app/Screens.h"
@@ -350,14 +351,15 @@ StartUp::Outcome StartUp::runSteps() {
 bool switchArchive(Screens& screens) {
     DataModule& dm = screens.dataModule();
     MainWindow& window = screens.mainWindow();
-    const QString chosen =
-        prompt().openFileName(QStringLiteral("Lavora in Rete"), archiveFolder(dm.archivePath()),
-                              QStringLiteral("Database (archivioPa.mdb)"));
-    if (chosen.isEmpty())
+    LavoraInReteDialog dialog(archiveFolder(dm.archivePath()), dm.archivePath(), &window);
+    if (showModal(dialog) != QDialog::Accepted || dialog.chosen().isEmpty())
         return false;
+    const QString chosen = dialog.chosen();
+    // What is shown and stored never holds a password typed in a server address.
+    const QString shown = locationWithoutPassword(chosen);
     try {
-        dm.setArchive(chosen, chosen);
-        window.setArchivePathText(chosen);
+        dm.setArchive(shown, shown);
+        window.setArchivePathText(shown);
         saveArchivePath(screens.environment().programFolder, chosen);
         BusyCursor busy;
         closeArchive(dm);
