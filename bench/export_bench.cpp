@@ -235,9 +235,9 @@ static Registrar exportBench("export", [] {
         report("9,999-line export: memory taken during the export / file size",
                double(big.peakKb - big.baseKb) * 1024.0 / double(big.bytes), "times (goal < 3)");
 
-        // The same Document read from an archive on a PostgreSQL server (the address of an empty
-        // database in BREVALTO_BENCH_PG, e.g. one of scripts/pg-cluster), byte for byte the same.
-        if (const QString server = qEnvironmentVariable("BREVALTO_BENCH_PG"); !server.isEmpty()) {
+        // The same Document read from an archive on a PostgreSQL server, byte for byte the same.
+        if (const QString server = serverDatabase(QStringLiteral("banco_export"));
+            !server.isEmpty()) {
             copyArchive(archive, server);
             QString serverFile;
             const double serverMs =
