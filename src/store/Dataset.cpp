@@ -641,9 +641,18 @@ void Dataset::post() {
             // (and a row that no longer exists returns none).
             const qint64 written =
                 connection_.isServer() ? connection_.writtenRowId(q) : q.numRowsAffected();
+            // A server finds a row without a key by its address, which another workstation's
+            // update moves too: either way the row is not written over blind.
             if (written == 0)
-                throw DbError(QStringLiteral("La riga che si sta salvando non esiste più: un'altra "
-                                             "postazione l'ha eliminata."));
+                throw DbError(
+                    connection_.isServer() &&
+                            connection_.rowIdCondition(baseTable_).startsWith(QLatin1String("ctid"))
+                        ? QStringLiteral("La riga che si sta salvando non esiste più "
+                                         "com'era: un'altra postazione l'ha modificata o "
+                                         "eliminata. Riaprire la finestra per vederla "
+                                         "com'è ora.")
+                        : QStringLiteral("La riga che si sta salvando non esiste più: "
+                                         "un'altra postazione l'ha eliminata."));
             if (connection_.isServer())
                 buffer_.rowid = written;
         }

@@ -193,6 +193,45 @@ TEST(ServerArchiveTest, ANewArchiveGoesOnlyIntoAnEmptyDatabase) {
     }
 }
 
+// A table without a key of its own (the firm's row) is written back by the row's address on a
+// server, which every update moves: saving twice finds the row again, and a row another
+// workstation changed in between is said, not silently missed.
+TEST(ServerArchiveTest, RowsWithoutAKeyAreSavedAgainAndAgain) {
+    REQUIRE_SERVER_RUN();
+    test::TempFolder folder;
+    const QString archive = test::copyOfNewArchive(folder);
+    Connection c, other;
+    c.open(archive);
+    other.open(archive);
+    ASSERT_TRUE(findTable("Ditta")->autoNumberColumn().isEmpty());
+    Dataset ditta(c, "TableDitta", "select * from Ditta");
+    ditta.open();
+    for (const char* name : {"Prima Srl", "Seconda Srl"}) {
+        ditta.edit();
+        ditta.setValue("RagSoc", name);
+        ditta.post();
+        EXPECT_EQ(other.scalar("select RagSoc from Ditta").toString(), name);
+    }
+    other.exec("update Ditta set Comune = 'Roma'");
+    ditta.edit();
+    ditta.setValue("RagSoc", "Terza Srl");
+    try {
+        ditta.post();
+        FAIL() << "a row changed elsewhere was written blind";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.text().contains("l'ha modificata o eliminata")) << e.text().toStdString();
+    }
+    EXPECT_EQ(ditta.state(), Dataset::State::Edit) << "what was typed stays";
+    EXPECT_EQ(ditta.text("RagSoc"), "Terza Srl");
+    ditta.cancel();
+    ditta.requery();
+    EXPECT_EQ(ditta.text("Comune"), "Roma");
+    ditta.edit();
+    ditta.setValue("RagSoc", "Terza Srl");
+    ditta.post();
+    EXPECT_EQ(other.scalar("select RagSoc from Ditta").toString(), "Terza Srl");
+}
+
 // Every row of every table, in a fixed order, as the engine gives it back.
 QList<QVariantList> contents(Connection& c, const TableDef& table) {
     QStringList order;
