@@ -29,5 +29,9 @@ double peakMemoryMb();
 void report(const QString& what, double value, const QString& unit);
 // The pre-send check of a file, in process and as "brevalto check" beside xmllint.
 void measureCheck(const QString& file);
+// The address of an empty database `name` made anew on the PostgreSQL server whose address is in
+// BREVALTO_BENCH_PG (scripts/pg-cluster start gives one), for the same figures on a server
+// archive; empty when that variable is not set.
+QString serverDatabase(const QString& name);
 
 } // namespace brevalto::bench

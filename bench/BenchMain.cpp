@@ -1,5 +1,7 @@
 #include "Bench.h"
 
+#include "store/Connection.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
@@ -89,6 +91,21 @@ double peakMemoryMb() {
 
 void report(const QString& what, double value, const QString& unit) {
     QTextStream(stdout) << QStringLiteral("%1: %2 %3\n").arg(what).arg(value, 0, 'f', 2).arg(unit);
+}
+
+} // namespace brevalto::bench
+
+namespace brevalto::bench {
+
+QString serverDatabase(const QString& name) {
+    const QString base = qEnvironmentVariable("BREVALTO_BENCH_PG");
+    if (base.isEmpty())
+        return {};
+    Connection admin;
+    admin.open(base);
+    admin.execNative(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
+    admin.execNative(QStringLiteral("CREATE DATABASE %1").arg(name));
+    return base.left(base.lastIndexOf(QLatin1Char('/')) + 1) + name;
 }
 
 } // namespace brevalto::bench

@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "app/Screens.h"
 #include "masterdata/MasterBrowsers.h"
+#include "store/ArchiveCopy.h"
 #include "store/ArchiveCreator.h"
 #include "store/Connection.h"
 #include "store/DataModule.h"
@@ -126,17 +127,75 @@ static Registrar startUpScaleBench("startup", [] {
     // The same inside this process (the library start-up cost of Qt already paid).
     const double inFresh = startUpMs(fresh.path());
     const double inAged = startUpMs(aged.path());
+    // The same archive of some years on a PostgreSQL server, named in percorsoPa.txt.
+    if (const QString server = serverDatabase(QStringLiteral("banco_avvio")); !server.isEmpty()) {
+        QTemporaryDir onServer;
+        copyArchive(aged.filePath("archivioPa.mdb"), server);
+        QFile path(onServer.filePath("percorsoPa.txt"));
+        path.open(QIODevice::WriteOnly);
+        path.write((server + "\n").toUtf8());
+        path.close();
+        compare("start-up process, archive of some years on a PostgreSQL server, against the same "
+                "archive file",
+                childMs(QStringLiteral("child-start-up"), onServer.path()), onAged, 2.0);
+    }
     report("start-up in process, new archive", inFresh, "ms");
     compare("start-up in process with 70,000 customers and 200,000 lines against a new archive",
             inAged, inFresh, 1.3);
     report("peak memory", peakMemoryMb(), "MB");
 });
 
+namespace {
+
+// The worst keystroke of typing each text into the customer browser, the archive named by the
+// folder (its archivioPa.mdb, or what its percorsoPa.txt says).
+std::vector<double> worstKeystrokes(const QString& folder, const QStringList& texts) {
+    const Environment env = benchEnvironment(folder);
+    Screens screens(env);
+    screens.mainWindow().runStartUp();
+    CessionariBrowser& browser = screens.get<CessionariBrowser>();
+    screens.dataModule().table("TablePA_CessionarioCommittente");
+    browser.show();
+    QApplication::processEvents();
+    QLineEdit* box = browser.searchBox(0);
+    std::vector<double> worst;
+    for (const QString& text : texts) {
+        double most = 0;
+        for (int i = 1; i <= text.size(); ++i)
+            most = std::max(most, medianMs(1, [&] {
+                                box->setText(text.left(i));
+                                QApplication::processEvents();
+                            }));
+        box->setText(QString());
+        QApplication::processEvents();
+        worst.push_back(most);
+    }
+    return worst;
+}
+
+} // namespace
+
 static Registrar searchScaleBench("search", [] {
     QTemporaryDir folder;
     const QString archive = folder.filePath("archivioPa.mdb");
     createArchive(archive);
     fillArchive(archive);
+    if (const QString server = serverDatabase(QStringLiteral("banco_ricerca")); !server.isEmpty()) {
+        QTemporaryDir onServer;
+        copyArchive(archive, server);
+        QFile path(onServer.filePath("percorsoPa.txt"));
+        path.open(QIODevice::WriteOnly);
+        path.write((server + "\n").toUtf8());
+        path.close();
+        const QStringList texts{"Rossi 12", "*ssi 12"};
+        const std::vector<double> onFile = worstKeystrokes(folder.path(), texts);
+        const std::vector<double> onPg = worstKeystrokes(onServer.path(), texts);
+        for (int i = 0; i < texts.size(); ++i)
+            compare(QStringLiteral("typing \"%1\" over 70,000 customers, worst keystroke, archive "
+                                   "on a PostgreSQL server against the archive file")
+                        .arg(texts[i]),
+                    onPg[i], onFile[i], 1.5);
+    }
     const Environment env = benchEnvironment(folder.path());
     Screens screens(env);
     screens.mainWindow().runStartUp();

@@ -7,6 +7,7 @@
 
 #include "export/ConsolePrompt.h"
 #include "export/ExportDriver.h"
+#include "store/ArchiveCopy.h"
 #include "store/ArchiveCreator.h"
 #include "store/DataModule.h"
 
@@ -234,6 +235,22 @@ static Registrar exportBench("export", [] {
         report("9,999-line export: memory taken during the export / file size",
                double(big.peakKb - big.baseKb) * 1024.0 / double(big.bytes), "times (goal < 3)");
 
+        // The same Document read from an archive on a PostgreSQL server, byte for byte the same.
+        if (const QString server = serverDatabase(QStringLiteral("banco_export"));
+            !server.isEmpty()) {
+            copyArchive(archive, server);
+            QString serverFile;
+            const double serverMs =
+                medianExport(server, bigDoc, dir.filePath("grande-server-"), &serverFile);
+            compare("9,999-line export from a PostgreSQL server archive against the same from the "
+                    "archive file",
+                    serverMs, bigMs, 2.0);
+            QFile a(serverFile), b(bigFile);
+            a.open(QIODevice::ReadOnly);
+            b.open(QIODevice::ReadOnly);
+            report("9,999-line export: server file identical to the archive file's",
+                   a.readAll() == b.readAll() ? 1 : 0, "(1 = yes)");
+        }
         measureCheck(bigFile);
         print("100 bodies of 50 lines",
               exportDocument(archive, manyDoc, dir.filePath("lotto.xml")));

@@ -1,5 +1,6 @@
 #include "app/ArchiveLocation.h"
 
+#include "store/ArchiveAddress.h"
 #include "store/DbError.h"
 
 #include <QDir>
@@ -34,7 +35,9 @@ QString firstNonBlankLine(const QString& text) {
 
 } // namespace
 
-void saveArchivePath(const QString& programFolder, const QString& path) {
+void saveArchivePath(const QString& programFolder, const QString& location) {
+    // A password given in a server address serves this session only: it is never written down.
+    const QString path = locationWithoutPassword(location);
     const QString fileName = programFolder + pathFileName();
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write((path + QLatin1Char('\n')).toUtf8()) < 0 ||
@@ -72,6 +75,8 @@ ArchiveLocation locateArchive(const QString& programFolder) {
 }
 
 QString archiveFolder(const QString& archivePath) {
+    if (isServerAddress(archivePath))
+        return {};
     const qsizetype slash =
         qMax(archivePath.lastIndexOf(QLatin1Char('/')), archivePath.lastIndexOf(QLatin1Char('\\')));
     return slash < 0 ? QString() : archivePath.left(slash + 1);

@@ -21,10 +21,12 @@ QString updateScriptName();   // "SQLAggio_qlv.sql"
 // not blank, without its line break. Throws DbError when the file cannot be written.
 ArchiveLocation locateArchive(const QString& programFolder);
 
-// Writes path as the one line of the program folder's "percorsoPa.txt". Throws DbError.
+// Writes path as the one line of the program folder's "percorsoPa.txt"; a server address without
+// its password. Throws DbError.
 void saveArchivePath(const QString& programFolder, const QString& path);
 
-// The folder of an archive path, with its trailing separator ("" when the path has none).
+// The folder of an archive path, with its trailing separator ("" when the path has none, and for
+// a server address).
 QString archiveFolder(const QString& archivePath);
 
 // The connection text of an archive. The SQLite engine ignores it; it is kept because it records

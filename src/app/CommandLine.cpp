@@ -4,6 +4,7 @@
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
 #include "render/PdfCommand.h"
+#include "store/ArchiveCopy.h"
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/CommandParser.h"
@@ -27,7 +28,8 @@ int createArchiveCommand(const QStringList& args) {
             "(codici, nazioni, regioni, province, comuni, aliquote IVA, codici di scarto SdI,\n"
             "descrizioni degli elementi). Non sostituisce un file esistente."),
         .positionalName = QStringLiteral("PERCORSO"),
-        .positionalHelp = QStringLiteral("il file dell'archivio da creare"),
+        .positionalHelp = QStringLiteral("il file dell'archivio da creare, o l'indirizzo "
+                                         "postgresql://... di un database vuoto"),
     });
     const int parsed = parser.parse(args, stdout, stderr);
     if (parsed >= 0)
@@ -50,6 +52,46 @@ int createArchiveCommand(const QStringList& args) {
     return 0;
 }
 
+int copyArchiveCommand(const QStringList& args) {
+    CommandParser parser({
+        .name = QStringLiteral("copy-archive"),
+        .synopsis = QStringLiteral("DA A"),
+        .description = QStringLiteral(
+            "Copia ogni tabella di un archivio in un archivio nuovo: da un file a un database\n"
+            "PostgreSQL (postgresql://utente@server/database) o viceversa, in un'unica\n"
+            "transazione. La destinazione deve essere un file che non esiste o un database\n"
+            "vuoto; alla fine righe e controlli di ogni tabella vengono confrontati con\n"
+            "l'originale, che non viene modificato."),
+        .positionalName = QStringLiteral("DA A"),
+        .positionalHelp = QStringLiteral("l'archivio da copiare e quello da creare"),
+    });
+    const int parsed = parser.parse(args, stdout, stderr);
+    if (parsed >= 0)
+        return parsed;
+    const QStringList words = parser.positionalArguments();
+    if (words.size() != 2 || words[0].trimmed().isEmpty() || words[1].trimmed().isEmpty())
+        return parser.fail(stderr,
+                           QStringLiteral("Indicare l'archivio da copiare e quello da creare."));
+    QString lastTable;
+    try {
+        const CopyReport report =
+            copyArchive(words[0], words[1], [&](qint64 done, qint64 total, const QString& table) {
+                if (!table.isEmpty() && table != lastTable) {
+                    lastTable = table;
+                    printLine(stdout, QStringLiteral("%1%  %2")
+                                          .arg(total > 0 ? done * 100 / total : 100, 3)
+                                          .arg(table));
+                }
+                return true;
+            });
+        printLine(stdout, report.text());
+    } catch (const DbError& e) {
+        printLine(stderr, e.text());
+        return 1;
+    }
+    return 0;
+}
+
 // The subcommands: adding one is adding its line.
 struct Subcommand {
     const char* name;
@@ -59,6 +101,8 @@ struct Subcommand {
 
 const Subcommand kSubcommands[] = {
     {"create-archive", "crea un archivio nuovo con i dati di riferimento", createArchiveCommand},
+    {"copy-archive", "copia un archivio in uno nuovo (file o database PostgreSQL)",
+     copyArchiveCommand},
     {"export", "esporta un documento dell'archivio in un file FatturaPA",
      [](const QStringList& args) { return runExportCommand(args); }},
     {"check", "controlla file FatturaPA o un documento dell'archivio prima dell'invio",

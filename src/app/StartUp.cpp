@@ -1,10 +1,13 @@
 #include "app/StartUp.h"
 
 #include "app/ArchiveLocation.h"
+#include "app/LavoraInReteDialog.h"
 #include "app/MainWindow.h"
 #include "app/PasswordDialog.h"
 #include "app/Screens.h"
 #include "masterdata/GridLayout.h"
+#include "store/ArchiveAddress.h"
+#include "store/ArchiveCatalog.h"
 #include "store/ArchiveCheck.h"
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
@@ -69,11 +72,7 @@ QString decodeScript(const QByteArray& bytes) {
 }
 
 bool tableExists(Connection& connection, const QString& table) {
-    return connection
-        .execNative(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                                   "name = ? COLLATE NOCASE"),
-                    {table})
-        .next();
+    return archiveHasTable(connection, table);
 }
 
 // Says that the archive is damaged, with nothing written to it, and offers the recovered copy.
@@ -117,9 +116,10 @@ bool acceptOpenedArchive(Screens& screens) {
     return true;
 }
 
+// A server keeps its own pages sound: only an archive file is checked.
 void startDamageCheck(Screens& screens, int pauseMilliseconds = 1000) {
     DataModule& dm = screens.dataModule();
-    if (dm.connessione().isOpen())
+    if (dm.connessione().isOpen() && !dm.connessione().isServer())
         screens.damageCheck().startAfter(dm.archivePath(), pauseMilliseconds);
 }
 
@@ -145,13 +145,12 @@ void applyStoredLayout(DataModule& dm, const QString& layoutName, DataGrid& grid
     if (!connection.isOpen())
         return;
     try {
-        connection.execNative(QStringLiteral("PRAGMA busy_timeout = 500"));
+        connection.waitForLocks(500);
         ApplyGridLayout(layoutName, grid, dm.table(ds::Griglie), false, dm.computerName());
     } catch (const DbError&) {
     }
     try {
-        connection.execNative(
-            QStringLiteral("PRAGMA busy_timeout = %1").arg(connection.busyTimeout()));
+        connection.waitForLocks(connection.busyTimeout());
     } catch (const DbError&) {
     }
 }
@@ -224,7 +223,8 @@ StartUp::Outcome StartUp::run() {
 bool StartUp::connectToArchive() {
     DataModule& dm = screens_.dataModule();
     const QString path = dm.archivePath();
-    if (!QFileInfo::exists(path)) {
+    // A server archive is never made here: its database is the server administrator's.
+    if (!isServerAddress(path) && !QFileInfo::exists(path)) {
         // A fresh installation: the archive can be made here and now.
         // Sì is the default: a new user pressing Enter gets a working program.
         const bool create =
@@ -267,7 +267,11 @@ void StartUp::applyGridLayouts() {
 void StartUp::runUpdateScript() {
     DataModule& dm = screens_.dataModule();
     BusyCursor busy;
-    runArchiveUpdateScript(dm.connessione(), dm.archivePath());
+    // A server archive has no folder of its own: its update script is left in the program folder.
+    const QString path = dm.archivePath();
+    runArchiveUpdateScript(
+        dm.connessione(),
+        isServerAddress(path) ? screens_.environment().programFolder + defaultArchiveName() : path);
 }
 
 bool StartUp::passwordAccepted() {
@@ -306,8 +310,8 @@ StartUp::Outcome StartUp::runSteps() {
     if (!connectToArchive() || !archiveAccepted())
         return Outcome::Abandoned;
     // An update script writes: a damaged archive must never get it.
-    const bool checkedFirst =
-        QFileInfo::exists(archiveFolder(dm.archivePath()) + updateScriptName());
+    const bool checkedFirst = !dm.connessione().isServer() &&
+                              QFileInfo::exists(archiveFolder(dm.archivePath()) + updateScriptName());
     if (checkedFirst) {
         startDamageCheck(screens_, 0);
         screens_.damageCheck().wait();
@@ -374,14 +378,15 @@ StartUp::Outcome StartUp::runSteps() {
 bool switchArchive(Screens& screens) {
     DataModule& dm = screens.dataModule();
     MainWindow& window = screens.mainWindow();
-    const QString chosen =
-        prompt().openFileName(QStringLiteral("Lavora in Rete"), archiveFolder(dm.archivePath()),
-                              QStringLiteral("Database (archivioPa.mdb)"));
-    if (chosen.isEmpty())
+    LavoraInReteDialog dialog(archiveFolder(dm.archivePath()), dm.archivePath(), &window);
+    if (showModal(dialog) != QDialog::Accepted || dialog.chosen().isEmpty())
         return false;
+    const QString chosen = dialog.chosen();
+    // What is shown and stored never holds a password typed in a server address.
+    const QString shown = locationWithoutPassword(chosen);
     try {
-        dm.setArchive(chosen, chosen);
-        window.setArchivePathText(chosen);
+        dm.setArchive(shown, shown);
+        window.setArchivePathText(shown);
         saveArchivePath(screens.environment().programFolder, chosen);
         BusyCursor busy;
         closeArchive(dm);

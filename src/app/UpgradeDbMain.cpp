@@ -86,10 +86,11 @@ int main(int argc, char** argv) {
         // database would otherwise become an empty archive. A damaged or newer one is left alone.
         brevalto::requireUsableArchive(connection, brevalto::requiredArchiveVersion);
         const brevalto::UpgradeReport report = brevalto::upgradeArchive(connection);
+        const QString shown = QDir::toNativeSeparators(connection.path()); // never a password
         connection.close();
         const QString text = QStringLiteral("Archivio: %1\n%2\n\nAggiornamento terminato: "
                                             "riavviare il programma.")
-                                 .arg(QDir::toNativeSeparators(path), report.text());
+                                 .arg(shown, report.text());
         out << text << "\n";
         out.flush();
         if (window)

@@ -101,7 +101,8 @@ int otherDocumentWithNumber(DataModule& data, int headerId, const QString& count
         "SELECT h.Numero FROM PA_FE_Body b JOIN PA_FE_Header h ON h.id = b.PA_FE_Header_Id "
         "WHERE h.id <> ? AND h.CedentePrestatore_IdPaese = ? AND h.CedentePrestatore_IdCodice = ? "
         "AND b.DatiGenerali_Numero = ? AND substr(b.DatiGenerali_Data, 1, 4) = ? "
-        "AND (coalesce(b.DatiGenerali_TipoDocumento, '') = 'TD04') = ? ORDER BY h.Numero LIMIT 1",
+        "AND CASE WHEN coalesce(b.DatiGenerali_TipoDocumento, '') = 'TD04' THEN 1 ELSE 0 END = ? "
+        "ORDER BY h.Numero LIMIT 1",
         {headerId, country, code, numero, year, creditNote ? 1 : 0});
     return q.next() ? q.value(0).toInt() : 0;
 }

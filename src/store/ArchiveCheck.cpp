@@ -1,5 +1,7 @@
 #include "store/ArchiveCheck.h"
 
+#include "store/ArchiveCatalog.h"
+
 #include "store/Connection.h"
 #include "store/Schema.h"
 
@@ -20,11 +22,7 @@ QString shown(const QString& path) {
 }
 
 bool tableExists(Connection& connection, const QString& table) {
-    return connection
-        .execNative(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                                   "name = ? COLLATE NOCASE"),
-                    {table})
-        .next();
+    return archiveHasTable(connection, table);
 }
 
 // A name beside the damaged file that nothing uses yet.
@@ -135,6 +133,9 @@ QString notAnArchiveMessage(const QString& path) {
 
 QStringList archiveDamage(Connection& connection) {
     QStringList problems;
+    // A server keeps its own pages sound (and checks them with its own tools).
+    if (connection.isServer())
+        return problems;
     try {
         QSqlQuery q = connection.execNative(QStringLiteral("PRAGMA quick_check"));
         while (q.next()) {
@@ -166,11 +167,9 @@ QString damagedArchiveMessage(const QString& path) {
 int storedArchiveVersion(Connection& connection) {
     if (!tableExists(connection, QStringLiteral("opzioni")))
         return 0;
-    QSqlQuery q = connection.execNative(QStringLiteral("PRAGMA table_info(opzioni)"));
     bool hasColumn = false;
-    while (q.next())
-        hasColumn |=
-            q.value(1).toString().compare(QLatin1String("VerBaseDati"), Qt::CaseInsensitive) == 0;
+    for (const QString& column : archiveColumns(connection, QStringLiteral("opzioni")))
+        hasColumn |= column.compare(QLatin1String("VerBaseDati"), Qt::CaseInsensitive) == 0;
     if (!hasColumn)
         return 0;
     return connection.scalar(QStringLiteral("SELECT max(VerBaseDati) FROM opzioni")).toInt();

@@ -1,5 +1,7 @@
 #include "store/ArchiveCreator.h"
 
+#include "store/ArchiveAddress.h"
+#include "store/ArchiveCatalog.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 #include "store/ReferenceData.h"
@@ -21,9 +23,59 @@ QString archiveExistsMessage(const QString& shownPath) {
         .arg(shownPath);
 }
 
+// Every table, the reference data, the indexes and the change counter, in one transaction.
+void fillNewArchive(Connection& connection) {
+    connection.inTransaction([&] {
+        for (const TableDef& table : archiveSchema())
+            connection.execNative(createTableSql(table, connection.dialect()));
+        loadReferenceData(connection);
+        // After the rows: one sort per index instead of an index update per row.
+        for (const TableDef& table : archiveSchema()) {
+            for (const QString& column : table.indexed)
+                connection.execNative(createIndexSql(table, column, connection.dialect()));
+        }
+        installChangeCounter(connection);
+    });
+}
+
+// A server archive goes into an existing, empty database: making databases is the server
+// administrator's business (and right).
+void createServerArchive(const QString& location) {
+    const QString shown = locationWithoutPassword(location);
+    Connection connection;
+    connection.open(location);
+    try {
+        if (!archiveTables(connection).isEmpty())
+            throw DbError(QStringLiteral("Il database %1 contiene già delle tabelle: per non "
+                                         "perderne il contenuto il nuovo archivio non viene "
+                                         "creato. Indicare un database vuoto.")
+                              .arg(shown));
+        try {
+            connection.execNative(QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"));
+        } catch (const DbError& e) {
+            throw DbError(QStringLiteral("Il server non permette di attivare l'estensione citext "
+                                         "(testi confrontati senza distinguere maiuscole e "
+                                         "minuscole): chiedere all'amministratore del server di "
+                                         "eseguire CREATE EXTENSION citext nel database.\n(%1)")
+                              .arg(e.text()));
+        }
+        fillNewArchive(connection);
+    } catch (const DbError& e) {
+        if (e.text().startsWith(QLatin1String("Il database")) ||
+            e.text().startsWith(QLatin1String("Il server")))
+            throw;
+        throw DbError(QStringLiteral("Impossibile creare l'archivio %1: %2").arg(shown, e.text()),
+                      e.kind());
+    }
+}
+
 } // namespace
 
 void createArchive(const QString& path) {
+    if (isServerAddress(path)) {
+        createServerArchive(path);
+        return;
+    }
     const QFileInfo info(path);
     const QString shown = QDir::toNativeSeparators(path);
     if (path.trimmed().isEmpty())
@@ -53,16 +105,7 @@ void createArchive(const QString& path) {
         Connection connection;
         connection.open(work);
         connection.execNative(QStringLiteral("PRAGMA journal_mode = DELETE"));
-        connection.inTransaction([&] {
-            for (const TableDef& table : archiveSchema())
-                connection.execNative(createTableSql(table));
-            loadReferenceData(connection);
-            // After the rows: one sort per index instead of an index update per row.
-            for (const TableDef& table : archiveSchema()) {
-                for (const QString& column : table.indexed)
-                    connection.execNative(createIndexSql(table, column));
-            }
-        });
+        fillNewArchive(connection);
         connection.close();
     } catch (const DbError& e) {
         QFile::remove(work);

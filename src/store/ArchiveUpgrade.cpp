@@ -1,5 +1,6 @@
 #include "store/ArchiveUpgrade.h"
 
+#include "store/ArchiveCatalog.h"
 #include "store/Connection.h"
 #include "store/ReferenceData.h"
 #include "store/Schema.h"
@@ -19,21 +20,11 @@ QSet<QString> lowerCase(const QStringList& names) {
 }
 
 QStringList existingTables(Connection& connection) {
-    QStringList names;
-    QSqlQuery q = connection.execNative(
-        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
-    while (q.next())
-        names << q.value(0).toString();
-    return names;
+    return archiveTables(connection);
 }
 
 QStringList existingColumns(Connection& connection, const QString& table) {
-    QStringList names;
-    QSqlQuery q =
-        connection.execNative(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table)));
-    while (q.next())
-        names << q.value(1).toString();
-    return names;
+    return archiveColumns(connection, table);
 }
 
 // Inserts the rows the program ships for a table, if any. Values go in as text: the columns'
@@ -57,12 +48,7 @@ void insertReferenceRows(Connection& connection, const QString& table) {
 }
 
 QSet<QString> existingIndexes(Connection& connection) {
-    QStringList names;
-    QSqlQuery q = connection.execNative(
-        QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"));
-    while (q.next())
-        names << q.value(0).toString();
-    return lowerCase(names);
+    return lowerCase(archiveIndexes(connection));
 }
 
 } // namespace
@@ -71,10 +57,10 @@ void addMissingIndexes(Connection& connection, UpgradeReport& report) {
     const QSet<QString> indexes = existingIndexes(connection);
     for (const TableDef& table : archiveSchema()) {
         for (const QString& column : table.indexed) {
-            if (indexes.contains(indexName(table, column).toLower()))
+            if (indexes.contains(indexName(table, column, connection.dialect()).toLower()))
                 continue;
-            connection.execNative(createIndexSql(table, column));
-            report.indexesAdded << indexName(table, column);
+            connection.execNative(createIndexSql(table, column, connection.dialect()));
+            report.indexesAdded << indexName(table, column, connection.dialect());
         }
     }
 }
@@ -106,7 +92,7 @@ UpgradeReport upgradeArchive(Connection& connection) {
         const QSet<QString> tables = lowerCase(existingTables(connection));
         for (const TableDef& table : archiveSchema()) {
             if (!tables.contains(table.name.toLower())) {
-                connection.execNative(createTableSql(table));
+                connection.execNative(createTableSql(table, connection.dialect()));
                 insertReferenceRows(connection, table.name);
                 report.tablesAdded << table.name;
                 continue;
@@ -115,12 +101,14 @@ UpgradeReport upgradeArchive(Connection& connection) {
             for (const ColumnDef& column : table.columns) {
                 if (columns.contains(column.name.toLower()))
                     continue;
-                connection.execNative(addColumnSql(table, column));
+                connection.execNative(addColumnSql(table, column, connection.dialect()));
                 report.columnsAdded << table.name + QLatin1Char('.') + column.name;
             }
         }
 
         addMissingIndexes(connection, report);
+        // New tables of a server archive get their trigger of the change counter too.
+        installChangeCounter(connection);
 
         // A settings table created just now already holds the shipped settings row.
         const bool settingsTableNew = report.tablesAdded.contains(QStringLiteral("opzioni"));

@@ -1,6 +1,8 @@
 #include "store/Connection.h"
 
+#include "store/ArchiveAddress.h"
 #include "store/JetSql.h"
+#include "store/Schema.h"
 
 #include <QAtomicInt>
 #include <QDir>
@@ -48,6 +50,40 @@ bool isBusy(const QSqlError& error) {
            error.databaseText().contains(QLatin1String("locked"), Qt::CaseInsensitive);
 }
 
+// The key every writing transaction of a server archive locks (pg_advisory_xact_lock): the
+// counterpart of SQLite's BEGIN IMMEDIATE, so that numbering reads and writes never interleave.
+constexpr qint64 kWriteLock = 0x4272657661;
+
+bool isLostConnection(const QSqlError& error) {
+    const QString state = error.nativeErrorCode();
+    const QString text = error.databaseText() + error.driverText();
+    return state.startsWith(QLatin1String("08")) || state == QLatin1String("57P01") ||
+           state == QLatin1String("57P02") || state == QLatin1String("57P03") ||
+           text.contains(QLatin1String("server closed the connection")) ||
+           text.contains(QLatin1String("no connection to the server")) ||
+           text.contains(QLatin1String("terminating connection")) ||
+           text.contains(QLatin1String("connection to server"));
+}
+
+// Why a server refused or could not be reached, in Italian, with libpq's own words after it.
+QString serverOpenMessage(const ServerAddress& a, const QString& detail) {
+    const QString where = a.host.isEmpty() ? QStringLiteral("locale") : a.host;
+    if (detail.contains(QLatin1String("password authentication failed")) ||
+        detail.contains(QLatin1String("no password supplied")) ||
+        detail.contains(QLatin1String("authentication failed")))
+        return QStringLiteral("Il server %1 ha rifiutato l'accesso all'archivio %2: utente o "
+                              "password non validi. La password va indicata nel file ~/.pgpass "
+                              "o nella variabile PGPASSWORD, mai nell'indirizzo salvato.\n(%3)")
+            .arg(where, a.text, detail);
+    if (detail.contains(QLatin1String("does not exist")))
+        return QStringLiteral("Il server %1 non conosce l'archivio %2: il database o l'utente non "
+                              "esiste.\n(%3)")
+            .arg(where, a.text, detail);
+    return QStringLiteral("Impossibile collegarsi al server dell'archivio %1: il server è spento, "
+                          "non raggiungibile o l'indirizzo è sbagliato.\n(%2)")
+        .arg(a.text, detail);
+}
+
 } // namespace
 
 Connection::Connection()
@@ -60,6 +96,12 @@ Connection::~Connection() {
 
 void Connection::open(const QString& path) {
     close();
+    if (isServerAddress(path)) {
+        openServer(path);
+        return;
+    }
+    dialect_ = SqlDialect::Sqlite;
+    location_ = path;
     const QFileInfo info(path);
     if (path.trimmed().isEmpty())
         throw DbError(QStringLiteral("Non è stato indicato alcun archivio."));
@@ -108,6 +150,49 @@ void Connection::open(const QString& path) {
     }
 }
 
+void Connection::openServer(const QString& location) {
+    const ServerAddress a = parseServerAddress(location);
+    dialect_ = SqlDialect::Postgres;
+    location_ = location;
+    lost_ = false;
+    if (QSqlDatabase::contains(name_) &&
+        QSqlDatabase::database(name_, false).driverName() != QLatin1String("QPSQL"))
+        QSqlDatabase::removeDatabase(name_);
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QPSQL")))
+        throw DbError(QStringLiteral("Manca il modulo di Qt per PostgreSQL (pacchetto "
+                                     "libqt6sql6-psql): l'archivio %1 non si può aprire.")
+                          .arg(a.text));
+    QSqlDatabase db = QSqlDatabase::contains(name_) ? QSqlDatabase::database(name_, false)
+                                                    : QSqlDatabase::addDatabase("QPSQL", name_);
+    db.setHostName(a.host);
+    db.setPort(a.port > 0 ? a.port : -1);
+    db.setUserName(a.user);
+    db.setPassword(a.password);
+    db.setDatabaseName(a.database);
+    QStringList options{QStringLiteral("connect_timeout=10"),
+                        QStringLiteral("application_name=Brevalto")};
+    for (const auto& [key, value] : a.options)
+        options << key + QLatin1Char('=') + value;
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db.open()) {
+        const QString detail = describe(db.lastError());
+        db.close();
+        throw DbError(serverOpenMessage(a, detail), DbError::Kind::Lost);
+    }
+    path_ = a.text;
+    try {
+        // Notices ("already exists, skipping") are no news for the user.
+        execNative(QStringLiteral("SET client_min_messages = warning"));
+        execNative(QStringLiteral("SET lock_timeout = %1").arg(busyTimeout_));
+        if (readOnly_)
+            execNative(QStringLiteral("SET default_transaction_read_only = on"));
+    } catch (const DbError& e) {
+        close();
+        throw DbError(QStringLiteral("Impossibile aprire l'archivio %1: %2").arg(a.text, e.text()),
+                      e.kind());
+    }
+}
+
 void Connection::close() {
     if (!QSqlDatabase::contains(name_))
         return;
@@ -120,11 +205,65 @@ void Connection::close() {
     depth_ = 0;
 }
 
+void Connection::waitForLocks(int milliseconds) {
+    if (isServer())
+        execNative(QStringLiteral("SET lock_timeout = %1").arg(milliseconds));
+    else
+        execNative(QStringLiteral("PRAGMA busy_timeout = %1").arg(milliseconds));
+}
+
 qint64 Connection::dataVersion() {
     if (!isOpen())
         return -1;
+    if (isServer()) {
+        // The counter less this session's own committed (and pending) changes.
+        QSqlQuery q = execNative(QStringLiteral(
+            "SELECT n - CAST(coalesce(nullif(current_setting('brevalto.proprie', true), ''), '0') "
+            "AS bigint) FROM brevalto_versione"));
+        return q.next() ? q.value(0).toLongLong() : -1;
+    }
     QSqlQuery q = execNative(QStringLiteral("PRAGMA data_version"));
     return q.next() ? q.value(0).toLongLong() : -1;
+}
+
+QString Connection::rowIdExpression(const QString& table) const {
+    if (!isServer())
+        return quoteIdentifier(table) + QStringLiteral(".rowid");
+    const TableDef* def = findTable(table);
+    if (def && !def->autoNumberColumn().isEmpty())
+        return quoteIdentifier(table) + QLatin1Char('.') + quoteIdentifier(def->autoNumberColumn());
+    // The tuple address (block, item) packed into one number.
+    return QStringLiteral("(CAST((CAST(CAST(%1.ctid AS text) AS point))[0] AS bigint) * 65536 + "
+                          "CAST((CAST(CAST(%1.ctid AS text) AS point))[1] AS bigint))")
+        .arg(quoteIdentifier(table));
+}
+
+QString Connection::rowIdCondition(const QString& table) const {
+    if (!isServer())
+        return QStringLiteral("rowid = ?");
+    const TableDef* def = findTable(table);
+    if (def && !def->autoNumberColumn().isEmpty())
+        return quoteIdentifier(def->autoNumberColumn()) + QStringLiteral(" = ?");
+    return QStringLiteral("ctid = CAST(? AS tid)");
+}
+
+QVariant Connection::rowIdParameter(const QString& table, qint64 rowId) const {
+    const TableDef* def = findTable(table);
+    if (!isServer() || (def && !def->autoNumberColumn().isEmpty()))
+        return rowId;
+    return QStringLiteral("(%1,%2)").arg(rowId / 65536).arg(rowId % 65536);
+}
+
+QString Connection::returningRowId(const QString& table) const {
+    if (!isServer())
+        return {};
+    return QStringLiteral(" RETURNING ") + rowIdExpression(table);
+}
+
+qint64 Connection::writtenRowId(QSqlQuery& query) const {
+    if (!isServer())
+        return query.lastInsertId().toLongLong();
+    return query.next() ? query.value(0).toLongLong() : 0;
 }
 
 bool Connection::isOpen() const {
@@ -136,18 +275,56 @@ QSqlDatabase Connection::database() const {
 }
 
 QSqlQuery Connection::execNative(const QString& sql, const QVariantList& values) {
+    reconnectIfLost();
+    return run(isServer() ? sqliteToPostgres(sql) : sql, values);
+}
+
+void Connection::reconnectIfLost() {
+    // A server that dropped the connection is asked again before the next statement; inside a
+    // transaction the work is lost anyway, so the error stands until it is rolled back.
+    if (lost_ && depth_ == 0 && !location_.isEmpty()) {
+        const QString location = location_;
+        open(location);
+    }
+}
+
+QSqlQuery Connection::execProbe(const QString& sql, const QVariantList& values) {
+    if (!isServer() || depth_ == 0)
+        return execNative(sql, values);
+    execNative(QStringLiteral("SAVEPOINT probe"));
+    try {
+        QSqlQuery q = execNative(sql, values);
+        execNative(QStringLiteral("RELEASE probe"));
+        return q;
+    } catch (const DbError&) {
+        QSqlQuery(database()).exec(QStringLiteral("ROLLBACK TO probe"));
+        QSqlQuery(database()).exec(QStringLiteral("RELEASE probe"));
+        throw;
+    }
+}
+
+QSqlQuery Connection::run(const QString& sql, const QVariantList& values) {
     if (!isOpen())
         throw DbError(QStringLiteral("L'archivio non è aperto."));
     QSqlQuery query(database());
-    query.setForwardOnly(true);
+    // A server's driver reads a forward-only result row by row and drops it when the next
+    // statement runs; the program reads one result while running others, so the server's result
+    // comes whole.
+    query.setForwardOnly(!isServer());
     bool ok;
     if (values.isEmpty()) {
         ok = query.exec(sql);
     } else {
         ok = query.prepare(sql);
         if (ok) {
-            for (const QVariant& v : values)
-                query.addBindValue(v);
+            for (const QVariant& v : values) {
+                // Yes/No columns hold integers on both engines; a server will not turn a boolean
+                // into one on its own.
+                if (isServer() && v.typeId() == QMetaType::Bool)
+                    query.addBindValue(v.toBool() ? 1 : 0);
+                else
+                    query.addBindValue(v);
+            }
             ok = query.exec();
         }
     }
@@ -158,6 +335,35 @@ QSqlQuery Connection::execNative(const QString& sql, const QVariantList& values)
 
 void Connection::fail(const QSqlQuery& query, const QString& sql) {
     const QSqlError error = query.lastError();
+    if (isServer()) {
+        const QString state = error.nativeErrorCode();
+        if (isLostConnection(error)) {
+            lost_ = true;
+            throw DbError(
+                QStringLiteral("Il collegamento con il server dell'archivio %1 si è "
+                               "interrotto: l'ultima operazione non è stata salvata. "
+                               "Riprovare quando il server è di nuovo raggiungibile. (%2)")
+                    .arg(path_, describe(error)),
+                DbError::Kind::Lost);
+        }
+        if (state == QLatin1String("55P03"))
+            throw DbError(QStringLiteral("L'archivio è bloccato da un'altra postazione; "
+                                         "riprovare tra poco. (%1)")
+                              .arg(describe(error)),
+                          DbError::Kind::Busy);
+        if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
+            throw DbError(QStringLiteral("Un'altra postazione ha modificato gli stessi dati nello "
+                                         "stesso momento; riprovare. (%1)")
+                              .arg(describe(error)),
+                          DbError::Kind::Conflict);
+        if (state == QLatin1String("25006"))
+            throw DbError(QStringLiteral("L'archivio è aperto in sola lettura: le modifiche non "
+                                         "possono essere salvate. (%1)")
+                              .arg(describe(error)),
+                          DbError::Kind::ReadOnly);
+        throw DbError(QStringLiteral("Errore dell'archivio: %1\nIstruzione: %2")
+                          .arg(describe(error), sql.simplified()));
+    }
     if (isBusy(error))
         throw DbError(QStringLiteral("L'archivio è bloccato da un'altra postazione; "
                                      "riprovare tra poco. (%1)")
@@ -179,10 +385,11 @@ void Connection::fail(const QSqlQuery& query, const QString& sql) {
 QSqlQuery Connection::prepare(const QString& sql) {
     if (!isOpen())
         throw DbError(QStringLiteral("L'archivio non è aperto."));
+    const QString native = isServer() ? sqliteToPostgres(sql) : sql;
     QSqlQuery query(database());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        fail(query, sql);
+    query.setForwardOnly(!isServer());
+    if (!query.prepare(native))
+        fail(query, native);
     return query;
 }
 
@@ -192,7 +399,10 @@ void Connection::run(QSqlQuery& prepared) {
 }
 
 QSqlQuery Connection::exec(const QString& jetSql, const QVariantList& values) {
-    return execNative(translateJetSql(jetSql), values);
+    reconnectIfLost();
+    if (isServer())
+        return run(sqliteToPostgres(translateJetSql(jetSql, dialect_)), values);
+    return run(translateJetSql(jetSql), values);
 }
 
 QVariant Connection::scalar(const QString& jetSql, const QVariantList& values) {
@@ -201,7 +411,15 @@ QVariant Connection::scalar(const QString& jetSql, const QVariantList& values) {
 }
 
 void Connection::begin() {
-    if (depth_ == 0)
+    if (depth_ == 0 && isServer()) {
+        execNative(QStringLiteral("BEGIN"));
+        try {
+            run(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kWriteLock), {});
+        } catch (const DbError&) {
+            QSqlQuery(database()).exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+    } else if (depth_ == 0)
         execNative(QStringLiteral("BEGIN IMMEDIATE"));
     else
         execNative(QStringLiteral("SAVEPOINT sp%1").arg(depth_));

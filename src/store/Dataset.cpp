@@ -78,7 +78,7 @@ QString tableAfterFrom(const QString& sql) {
 
 // Adds the base table's row id as a hidden first column, so that rows of tables without a key
 // of their own can still be written back.
-QString withRowId(const QString& sql, const QString& table) {
+QString withRowId(const QString& sql, const QString& rowIdExpression) {
     int selectAt = -1;
     scanOutsideLiterals(sql, [&](int i) {
         if (wordAt(sql, i, QLatin1String("select"))) {
@@ -90,8 +90,7 @@ QString withRowId(const QString& sql, const QString& table) {
     if (selectAt < 0)
         return {};
     const int at = selectAt + 6;
-    return sql.left(at) +
-           QStringLiteral(" %1.rowid AS %2,").arg(quoteIdentifier(table), kRowIdAlias) +
+    return sql.left(at) + QStringLiteral(" %1 AS %2,").arg(rowIdExpression, kRowIdAlias) +
            sql.mid(at);
 }
 
@@ -161,7 +160,7 @@ void Dataset::open() {
     close();
     // Read before the rows, so that a commit landing in between shows as a change later.
     readVersion_ = connection_.dataVersion();
-    const QString translated = translateJetSql(sql_);
+    const QString translated = translateJetSql(sql_, connection_.dialect());
     baseTable_ = tableAfterFrom(translated);
     const TableDef* table = baseTable_.isEmpty() ? nullptr : findTable(baseTable_);
     if (table)
@@ -169,7 +168,7 @@ void Dataset::open() {
     autoNumberColumn_ = table ? table->autoNumberColumn() : QString();
 
     const QString sqlWithRowId =
-        baseTable_.isEmpty() ? QString() : withRowId(translated, baseTable_);
+        baseTable_.isEmpty() ? QString() : withRowId(translated, connection_.rowIdExpression(baseTable_));
     if (!readNatively(sqlWithRowId, translated, table))
         readThroughDriver(sqlWithRowId, translated, table);
     state_ = State::Browse;
@@ -193,14 +192,24 @@ void Dataset::open() {
 void Dataset::setResultColumns(const QStringList& names, bool withRowIds, const TableDef* table) {
     QStringList baseColumns;
     if (!baseTable_.isEmpty() && !table) {
-        QSqlQuery info = connection_.execNative(
-            QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(baseTable_)));
+        QSqlQuery info =
+            connection_.isServer()
+                ? connection_.execNative(QStringLiteral("SELECT 0, column_name FROM "
+                                                        "information_schema.columns WHERE "
+                                                        "table_schema = current_schema() AND "
+                                                        "table_name = lower(?)"),
+                                         {baseTable_})
+                : connection_.execNative(
+                      QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(baseTable_)));
         while (info.next())
             baseColumns << info.value(1).toString();
     }
-    for (const QString& column : names) {
-        columns_ << column;
+    for (QString column : names) {
         const ColumnDef* def = table ? table->column(column) : nullptr;
+        // A server gives the names in lower case: the table's columns keep the schema's spelling.
+        if (def && connection_.isServer())
+            column = def->name;
+        columns_ << column;
         const bool inTable =
             withRowIds && (def != nullptr || baseColumns.contains(column, Qt::CaseInsensitive));
         tableColumn_ << inTable;
@@ -262,7 +271,7 @@ void Dataset::readThroughDriver(const QString& sqlWithRowId, const QString& sql,
     bool withRowIds = false;
     if (!sqlWithRowId.isEmpty()) {
         try {
-            query = connection_.execNative(sqlWithRowId);
+            query = connection_.execProbe(sqlWithRowId);
             withRowIds = true;
         } catch (const DbError&) {
             // A query the row id does not fit (a join with aliases, a union): read-only rows.
@@ -674,28 +683,48 @@ void Dataset::post() {
             QStringList sets;
             for (const QString& n : names)
                 sets << n + QStringLiteral(" = ?");
-            values << buffer_.rowid;
+            values << connection_.rowIdParameter(baseTable_, buffer_.rowid);
             QSqlQuery q = connection_.execNative(
-                QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                    .arg(quoteIdentifier(baseTable_), sets.join(QLatin1String(", "))),
+                QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                        .arg(quoteIdentifier(baseTable_), sets.join(QLatin1String(", ")),
+                             connection_.rowIdCondition(baseTable_)) +
+                    connection_.returningRowId(baseTable_),
                 values);
-            if (q.numRowsAffected() == 0)
-                throw DbError(QStringLiteral("La riga che si sta salvando non esiste più: un'altra "
-                                             "postazione l'ha eliminata."));
+            // A server moves an updated row: its new address is where it is found next time
+            // (and a row that no longer exists returns none).
+            const qint64 written =
+                connection_.isServer() ? connection_.writtenRowId(q) : q.numRowsAffected();
+            // A server finds a row without a key by its address, which another workstation's
+            // update moves too: either way the row is not written over blind.
+            if (written == 0)
+                throw DbError(
+                    connection_.isServer() &&
+                            connection_.rowIdCondition(baseTable_).startsWith(QLatin1String("ctid"))
+                        ? QStringLiteral("La riga che si sta salvando non esiste più "
+                                         "com'era: un'altra postazione l'ha modificata o "
+                                         "eliminata. Riaprire la finestra per vederla "
+                                         "com'è ora.")
+                        : QStringLiteral("La riga che si sta salvando non esiste più: "
+                                         "un'altra postazione l'ha eliminata."));
+            if (connection_.isServer())
+                buffer_.rowid = written;
         }
         rows_[currentRowIndex()] = buffer_;
     } else {
+        const QString returning = connection_.returningRowId(baseTable_);
         QSqlQuery q =
             names.isEmpty()
                 ? connection_.execNative(QStringLiteral("INSERT INTO %1 DEFAULT VALUES")
-                                             .arg(quoteIdentifier(baseTable_)))
+                                             .arg(quoteIdentifier(baseTable_)) +
+                                         returning)
                 : connection_.execNative(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                             .arg(quoteIdentifier(baseTable_),
-                                                  names.join(QLatin1String(", ")),
-                                                  QStringList(names.size(), QStringLiteral("?"))
-                                                      .join(QLatin1String(", "))),
+                                                 .arg(quoteIdentifier(baseTable_),
+                                                      names.join(QLatin1String(", ")),
+                                                      QStringList(names.size(), QStringLiteral("?"))
+                                                          .join(QLatin1String(", "))) +
+                                             returning,
                                          values);
-        const qint64 rowid = q.lastInsertId().toLongLong();
+        const qint64 rowid = connection_.writtenRowId(q);
         buffer_.rowid = rowid;
         const int key = columnIndex(autoNumberColumn_);
         if (key >= 0)
@@ -754,8 +783,9 @@ void Dataset::remove() {
     if (baseTable_.isEmpty() || rows_[row].rowid == 0)
         throw DbError(QStringLiteral("%1 non si può modificare.").arg(name_));
     connection_.execNative(
-        QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(baseTable_)),
-        {rows_[row].rowid});
+        QStringLiteral("DELETE FROM %1 WHERE %2")
+            .arg(quoteIdentifier(baseTable_), connection_.rowIdCondition(baseTable_)),
+        {connection_.rowIdParameter(baseTable_, rows_[row].rowid)});
     rows_.removeAt(row);
     view_.removeAt(cursor_);
     for (int& index : view_) {

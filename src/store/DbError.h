@@ -10,7 +10,9 @@ namespace brevalto {
 // file, an archive opened only for reading.
 class DbError : public std::runtime_error {
 public:
-    enum class Kind { Other, Busy, Damaged, ReadOnly };
+    // Conflict: a server archive broke a deadlock or a serialization failure (the transaction can
+    // run again). Lost: the server cannot be reached or dropped the connection.
+    enum class Kind { Other, Busy, Damaged, ReadOnly, Conflict, Lost };
 
     explicit DbError(const QString& text, Kind kind = Kind::Other)
         : std::runtime_error(text.toStdString()), text_(text), kind_(kind) {}

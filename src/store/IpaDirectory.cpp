@@ -429,8 +429,9 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
             const TableDef* table = findTable(kTable);
             const QString column = QStringLiteral("Comune_Id");
             if (table)
-                connection.execNative(QStringLiteral("DROP INDEX IF EXISTS ") +
-                                      quoteIdentifier(indexName(*table, column)));
+                connection.execNative(
+                    QStringLiteral("DROP INDEX IF EXISTS ") +
+                    quoteIdentifier(indexName(*table, column, connection.dialect())));
             connection.execNative(QStringLiteral("DELETE FROM ") + kTable);
             QSqlQuery insert(connection.database());
             if (!insert.prepare(
@@ -510,7 +511,7 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                 ++report.imported;
             }
             if (table)
-                connection.execNative(createIndexSql(*table, column));
+                connection.execNative(createIndexSql(*table, column, connection.dialect()));
             recordLoad(connection, files.join(QLatin1String(" + ")));
         });
     } catch (const Cancelled&) {

@@ -3,6 +3,7 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/Schema.h"
+#include "store/SqlDialect.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -202,10 +203,12 @@ void loadReferenceData(Connection& connection) {
             kinds << kindOf(def, column);
             quoted << quoteIdentifier(column);
         }
-        const QString sql =
+        QString sql =
             QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                 .arg(quoteIdentifier(data.name), quoted.join(QLatin1String(", ")),
                      QStringList(quoted.size(), QStringLiteral("?")).join(QLatin1String(", ")));
+        if (connection.isServer())
+            sql = sqliteToPostgres(sql);
 
         QSqlQuery insert(connection.database());
         insert.setForwardOnly(true);

@@ -1,6 +1,8 @@
 #pragma once
 // The archive's tables and columns, kept as data: the DDL, the Dataset's column kinds and the
 // archive upgrade are all derived from this one table.
+#include "store/SqlDialect.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -37,12 +39,26 @@ const TableDef* findTable(const QString& name);
 
 // SQLite storage of each kind: AutoNumber "INTEGER PRIMARY KEY AUTOINCREMENT", Long and Yes/No
 // "INTEGER", Double "REAL", Date and Memo "TEXT", Text "TEXT COLLATE NOCASE".
-QString sqlColumnType(ColumnKind kind);
-QString createTableSql(const TableDef& table);
-QString addColumnSql(const TableDef& table, const ColumnDef& column);
+//
+// On a server (PostgreSQL): AutoNumber an identity column (keys given by the server, explicit keys
+// accepted as SQLite does), Long and Yes/No "integer" (so that the program's 0/1 tests stay as
+// they are), Double "double precision", Date and Memo "text", Text "citext": text compared without
+// regard to letter case in =, <, ORDER BY, DISTINCT, indexes and LIKE alike, as NOCASE does on
+// SQLite. A case-insensitive ICU collation would do the same for = and ORDER BY, but PostgreSQL 15
+// refuses LIKE on such columns, and the search boxes are all LIKE; lower() on both sides would
+// need an expression index for every searched column. The extension ships with PostgreSQL and
+// may be installed by the database's owner.
+QString sqlColumnType(ColumnKind kind, SqlDialect dialect = SqlDialect::Sqlite);
+QString createTableSql(const TableDef& table, SqlDialect dialect = SqlDialect::Sqlite);
+QString addColumnSql(const TableDef& table, const ColumnDef& column,
+                     SqlDialect dialect = SqlDialect::Sqlite);
 // The index of one column of `indexed`: named after table and column, created only when missing.
-QString indexName(const TableDef& table, const QString& column);
-QString createIndexSql(const TableDef& table, const QString& column);
+// A server cuts names at 63 characters, where two long names could meet: there a longer name ends
+// in a checksum of the whole one instead.
+QString indexName(const TableDef& table, const QString& column,
+                  SqlDialect dialect = SqlDialect::Sqlite);
+QString createIndexSql(const TableDef& table, const QString& column,
+                       SqlDialect dialect = SqlDialect::Sqlite);
 QString quoteIdentifier(const QString& name);
 
 } // namespace brevalto

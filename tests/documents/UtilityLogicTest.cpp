@@ -264,8 +264,8 @@ TEST_F(LinesBatchTest, AddsEveryLineNumberedAfterTheLastOrNone) {
 
     // A row the archive refuses (here a trigger, as a lock or a full disk would) takes the whole
     // batch back, and the error names the line of the file.
-    sql("CREATE TRIGGER refuse BEFORE INSERT ON PA_FE_Body_DatiBeniServizi_DettaglioLinee WHEN "
-        "NEW.Descrizione = 'boom' BEGIN SELECT RAISE(ABORT, 'riga rifiutata'); END");
+    test::refuseRows(db.connessione(), "PA_FE_Body_DatiBeniServizi_DettaglioLinee", "INSERT",
+                     "NEW.Descrizione = 'boom'", "riga rifiutata");
     try {
         linee::addLines(db, batch(5, "boom"));
         FAIL() << "no error";

@@ -36,11 +36,11 @@ QVariantMap merged(QVariantMap base, const QVariantMap& overrides) {
 
 } // namespace
 
-ExportArchive::ExportArchive() {
+ExportArchive::ExportArchive(bool onFile) {
     programDir = folder.file(QStringLiteral("programma"));
     QDir().mkpath(programDir);
     qputenv("BREVALTO_HOME", programDir.toLocal8Bit());
-    db().open(copyOfNewArchive(folder));
+    db().open(onFile ? copyOfNewFileArchive(folder) : copyOfNewArchive(folder));
     db().exec("update Ditta set CodFisc = 'rssmra80a01h501u', IdPaese = 'IT'");
     db().exec("update opzioni set CartellaEsportazioneDocumenti = ''");
 }
@@ -59,9 +59,10 @@ int ExportArchive::add(const QString& table, const QVariantMap& values) {
         bound << storageValue(it.value());
     }
     QSqlQuery q = db().execNative(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(table, columns.join(", "), marks.join(", ")),
+                                          .arg(table, columns.join(", "), marks.join(", ")) +
+                                      db().returningRowId(table),
                                   bound);
-    return q.lastInsertId().toInt();
+    return int(db().writtenRowId(q));
 }
 
 void ExportArchive::update(const QString& table, const QString& keyColumn, int id,

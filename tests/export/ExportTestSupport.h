@@ -20,7 +20,8 @@ namespace brevalto::test {
 
 class ExportArchive {
 public:
-    ExportArchive();
+    // An archive on the engine of this run (see onServer()); `onFile` forces an archive file.
+    explicit ExportArchive(bool onFile = false);
     ~ExportArchive();
 
     TempFolder folder;

@@ -17,21 +17,27 @@ TEST(StoredValueCheckTest, AbsurdStoredValuesStopTheExport) {
         const char* stored; // SQL literal written straight into the line row
         const char* element;
         const char* says;
+        bool typedColumnsHoldIt = true; // false: a server's typed column refuses or rounds it
     } cases[] = {
         {"PrezzoUnitario", "1e20", "DettaglioLinee/PrezzoUnitario", "11 cifre intere"},
-        {"PrezzoUnitario", "9e999", "DettaglioLinee/PrezzoUnitario", "non è un numero finito"},
-        {"PrezzoTotale", "-9e999", "DettaglioLinee/PrezzoTotale", "non è un numero finito"},
-        {"PrezzoUnitario", "'abc'", "DettaglioLinee/PrezzoUnitario", "\"abc\" non è un numero"},
+        {"PrezzoUnitario", "9e999", "DettaglioLinee/PrezzoUnitario", "non è un numero finito",
+         false},
+        {"PrezzoTotale", "-9e999", "DettaglioLinee/PrezzoTotale", "non è un numero finito", false},
+        {"PrezzoUnitario", "'abc'", "DettaglioLinee/PrezzoUnitario", "\"abc\" non è un numero",
+         false},
         {"Quantita", "-2", "DettaglioLinee/Quantita", "quantità non negativa"},
         {"AliquotaIva", "150", "DettaglioLinee/AliquotaIVA", "tra 0 e 100"},
-        {"NumeroLinea", "9223372036854775807", "DettaglioLinee/NumeroLinea", "non è tra 1 e 9999"},
+        {"NumeroLinea", "9223372036854775807", "DettaglioLinee/NumeroLinea", "non è tra 1 e 9999",
+         false},
         {"NumeroLinea", "12345", "DettaglioLinee/NumeroLinea", "non è tra 1 e 9999"},
-        {"NumeroLinea", "2.5", "DettaglioLinee/NumeroLinea", "non è un numero intero"},
+        {"NumeroLinea", "2.5", "DettaglioLinee/NumeroLinea", "non è un numero intero", false},
         {"DataInizioPeriodo", "'abc'", "DettaglioLinee/DataInizioPeriodo", "non è una data"},
         {"DataInizioPeriodo", "'2024-02-30'", "DettaglioLinee/DataInizioPeriodo", "non è una data"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.column) + " = " + c.stored);
+        if (onServer() && !c.typedColumnsHoldIt)
+            continue;
         ExportArchive a;
         const int doc = a.addDocument();
         const int body = a.addBody(doc, {{"DatiGenerali_Numero", "FT-7"}});

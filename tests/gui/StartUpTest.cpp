@@ -3,11 +3,14 @@
 #include "ShellFixture.h"
 
 #include "app/ArchiveLocation.h"
+#include "app/LavoraInReteDialog.h"
 #include "app/PasswordDialog.h"
 #include "documents/BodyEditor.h"
 #include "documents/HeaderEditor.h"
 #include "masterdata/MasterBrowsers.h"
+#include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
+#include "support/TestFiles.h"
 #include "ui/BrowserBase.h"
 #include "ui/DataGrid.h"
 #include "ui/ScreenHost.h"
@@ -464,6 +467,53 @@ TEST_F(ShellTest, MainWindowOffersEveryButtonEnabled) {
     EXPECT_TRUE(window().button("btnEsci")->isEnabled());
 }
 
+// The server side of "Lavora in Rete": an address is checked and can be tried before it is used;
+// used, it holds at the next start, without its password.
+TEST_F(ShellTest, LavoraInReteTriesAndUsesAServerAddress) {
+    makeArchive();
+    ASSERT_TRUE(start());
+    QString server;
+    if (!test::serverAddress().isEmpty()) {
+        server = test::newServerDatabase();
+        createArchive(server);
+    }
+    QStringList said;
+    setModalShower([&](QDialog& dialog) {
+        auto* rete = qobject_cast<LavoraInReteDialog*>(&dialog);
+        EXPECT_NE(rete, nullptr);
+        if (!rete)
+            return 0;
+        const auto tryAddress = [&](const QString& address) {
+            rete->addressBox()->setText(address);
+            prompt.clear();
+            rete->testButton()->click();
+            said << prompt.messages().join("\n");
+        };
+        tryAddress("rete/archivioPa.mdb");
+        tryAddress("postgresql://ufficio@%2Ftmp%2Fnessun-server/brevalto");
+        if (server.isEmpty()) {
+            rete->reject();
+            return rete->result();
+        }
+        tryAddress(server);
+        rete->useButton()->click();
+        return rete->result();
+    });
+    window().button("btnLavoraRete")->click();
+    ASSERT_GE(said.size(), 2);
+    EXPECT_TRUE(said[0].contains("postgresql://utente@server:porta/database"))
+        << said[0].toStdString();
+    EXPECT_TRUE(said[1].contains("Impossibile collegarsi al server")) << said[1].toStdString();
+    if (server.isEmpty())
+        GTEST_SKIP() << "BREVALTO_TEST_PG non impostata: la connessione riuscita non si prova";
+    ASSERT_EQ(said.size(), 3);
+    EXPECT_TRUE(said[2].startsWith("Connessione riuscita")) << said[2].toStdString();
+    EXPECT_TRUE(dm().connessione().isServer());
+    EXPECT_EQ(dm().archivePath(), server);
+    EXPECT_EQ(readFile(programFolder() + "percorsoPa.txt"), (server + "\n").toUtf8());
+    EXPECT_TRUE(dm().table("TableDitta").isOpen());
+}
+
 TEST_F(ShellTest, LavoraInReteSwitchesArchiveWithoutTheStartUpChecks) {
     const QString first = makeArchive();
     sql(first, "UPDATE Ditta SET RagSoc = 'Prima Srl'");
@@ -475,6 +525,19 @@ TEST_F(ShellTest, LavoraInReteSwitchesArchiveWithoutTheStartUpChecks) {
     writeFile(otherScript, "UPDATE Ditta SET RagSoc = 'Rete aggiornata'");
     ASSERT_TRUE(start());
 
+    // "Lavora in Rete" offers a file or a server: here the file, through its dialog; any other
+    // screen is the password's.
+    PasswordTyper typer{"x"};
+    setModalShower([&](QDialog& dialog) {
+        if (auto* rete = qobject_cast<LavoraInReteDialog*>(&dialog)) {
+            rete->fileButton()->click();
+            if (rete->result() != QDialog::Accepted)
+                rete->reject();
+            return rete->result();
+        }
+        return typer(dialog);
+    });
+
     // Cancelled: nothing changes.
     prompt.answerOpenFile(QString());
     window().button("btnLavoraRete")->click();
@@ -482,8 +545,6 @@ TEST_F(ShellTest, LavoraInReteSwitchesArchiveWithoutTheStartUpChecks) {
     EXPECT_EQ(readFile(programFolder() + "percorsoPa.txt"), (first + "\n").toUtf8());
     EXPECT_EQ(dm().table("TableDitta").text("RagSoc"), "Prima Srl");
 
-    PasswordTyper typer{"x"};
-    setModalShower(std::ref(typer));
     prompt.clear();
     prompt.answerOpenFile(other);
     window().button("btnLavoraRete")->click();

@@ -1,4 +1,5 @@
 // Opening and creating archives, including every kind of bad file a user can point at.
+#include "store/ArchiveCatalog.h"
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
@@ -10,6 +11,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <QThread>
@@ -39,6 +41,7 @@ QByteArray contentOf(const QString& path) {
 }
 
 TEST(ArchiveTest, BadFilesGiveAClearMessageAndStayUntouched) {
+    SKIP_ON_SERVER("file mancanti, danneggiati o in sola lettura");
     test::TempFolder folder;
     EXPECT_TRUE(openError(folder.path()).contains("cartella"));
     EXPECT_TRUE(openError(folder.file("manca.mdb")).contains("Impossibile trovare"));
@@ -75,12 +78,15 @@ TEST(ArchiveTest, ALockedArchiveIsReportedNotHung) {
     const QString path = test::copyOfNewArchive(folder);
     Connection other;
     other.open(path);
-    other.execNative("BEGIN EXCLUSIVE");
-    EXPECT_TRUE(openError(path, 200).contains("bloccato")) << openError(path, 200).toStdString();
+    if (!test::onServer()) { // a server lets everyone connect while a transaction runs
+        other.execNative("BEGIN EXCLUSIVE");
+        EXPECT_TRUE(openError(path, 200).contains("bloccato"))
+            << openError(path, 200).toStdString();
+        other.execNative("COMMIT");
+    }
 
     Connection mine;
     mine.setBusyTimeout(200);
-    other.execNative("COMMIT");
     mine.open(path);
     other.begin(); // another workstation holds the write lock
     EXPECT_THROW(mine.begin(), DbError);
@@ -150,10 +156,29 @@ TEST(ArchiveTest, CreateArchiveCommandRefusesToOverwrite) {
 namespace {
 
 // How SQLite would read one body's rows of a table: the query plan's text.
+// The plan of reading the rows of one parent, in SQLite's words ("USING INDEX name", "SCAN"); a
+// server's plan is told in the same words, the planner told to use an index whenever it can (on
+// tables this small it would rather read them whole).
 QString planOfBodyQuery(Connection& c, const QString& table, const QString& column) {
-    QSqlQuery q = c.execNative(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM %1 WHERE %2 = 7")
-                                   .arg(quoteIdentifier(table), quoteIdentifier(column)));
+    const QString select = QStringLiteral("SELECT * FROM %1 WHERE %2 = 7")
+                               .arg(quoteIdentifier(table), quoteIdentifier(column));
     QStringList steps;
+    if (c.isServer()) {
+        c.execNative("SET enable_seqscan = off");
+        QSqlQuery q = c.execNative("EXPLAIN " + select);
+        static const QRegularExpression index("Index (?:Only )?Scan (?:using|on) (\\S+)");
+        while (q.next()) {
+            const QString line = q.value(0).toString();
+            const QRegularExpressionMatch m = index.match(line);
+            if (m.hasMatch())
+                steps << "USING INDEX " + m.captured(1);
+            else if (line.contains("Seq Scan"))
+                steps << "SCAN";
+        }
+        c.execNative("RESET enable_seqscan");
+        return steps.join(QLatin1String("; "));
+    }
+    QSqlQuery q = c.execNative("EXPLAIN QUERY PLAN " + select);
     while (q.next())
         steps << q.value(3).toString();
     return steps.join(QLatin1String("; "));
@@ -176,7 +201,9 @@ TEST(ArchiveTest, EveryParentKeyIsReadThroughAnIndex) {
         for (const QString& column : table.indexed) {
             ASSERT_NE(table.column(column), nullptr) << table.name.toStdString();
             const QString plan = planOfBodyQuery(c, table.name, column);
-            EXPECT_TRUE(plan.contains(QStringLiteral("USING INDEX ") + indexName(table, column)))
+            EXPECT_TRUE(plan.contains(QStringLiteral("USING INDEX ") +
+                                          indexName(table, column, c.dialect()),
+                                      Qt::CaseInsensitive))
                 << table.name.toStdString() << ": " << plan.toStdString();
         }
     }
@@ -191,11 +218,9 @@ TEST(ArchiveTest, UpgradeAddsTheIndexesToAnOlderArchiveKeepingItsRows) {
     c.open(path);
     // An archive of version 2: the same tables, no index, a few rows of a Document.
     QStringList dropped;
-    {
-        QSqlQuery q = c.execNative("SELECT name FROM sqlite_master WHERE type = 'index' AND name "
-                                   "LIKE 'ix\\_%' ESCAPE '\\'");
-        while (q.next())
-            dropped << q.value(0).toString();
+    for (const QString& name : archiveIndexes(c)) {
+        if (name.startsWith("ix_", Qt::CaseInsensitive))
+            dropped << name.toLower();
     }
     ASSERT_FALSE(dropped.isEmpty());
     for (const QString& name : std::as_const(dropped))
@@ -211,14 +236,16 @@ TEST(ArchiveTest, UpgradeAddsTheIndexesToAnOlderArchiveKeepingItsRows) {
     const UpgradeReport report = upgradeArchive(c);
     EXPECT_EQ(report.previousVersion, 2);
     EXPECT_EQ(report.version, requiredArchiveVersion);
-    EXPECT_EQ(QSet<QString>(report.indexesAdded.begin(), report.indexesAdded.end()),
-              QSet<QString>(dropped.begin(), dropped.end()));
+    QSet<QString> added;
+    for (const QString& name : report.indexesAdded)
+        added << name.toLower();
+    EXPECT_EQ(added, QSet<QString>(dropped.begin(), dropped.end()));
     EXPECT_TRUE(report.tablesAdded.isEmpty());
     EXPECT_TRUE(report.columnsAdded.isEmpty());
     EXPECT_TRUE(report.text().contains(QStringLiteral("Indici aggiunti: %1.").arg(dropped.size())))
         << report.text().toStdString();
     EXPECT_TRUE(planOfBodyQuery(c, "PA_FE_Body", "PA_FE_Header_Id")
-                    .contains("USING INDEX ix_PA_FE_Body_PA_FE_Header_Id"));
+                    .contains("USING INDEX ix_PA_FE_Body_PA_FE_Header_Id", Qt::CaseInsensitive));
     EXPECT_EQ(c.scalar("SELECT Numero FROM PA_FE_Header").toInt(), 4);
     EXPECT_EQ(
         c.scalar("SELECT DatiGenerali_Numero FROM PA_FE_Body WHERE PA_FE_Header_Id = 1").toString(),
@@ -228,7 +255,9 @@ TEST(ArchiveTest, UpgradeAddsTheIndexesToAnOlderArchiveKeepingItsRows) {
                          .toDouble(),
                      150.5);
     EXPECT_EQ(c.scalar("SELECT count(*) FROM Comuni").toInt(), comuni);
-    EXPECT_EQ(c.scalar("PRAGMA integrity_check").toString(), "ok");
+    if (!c.isServer()) {
+        EXPECT_EQ(c.scalar("PRAGMA integrity_check").toString(), "ok");
+    }
 
     // A second run finds nothing to add.
     const UpgradeReport again = upgradeArchive(c);

@@ -2,6 +2,7 @@
 // both layouts, headings in any order, municipalities found by each key, what is skipped and why,
 // and the previous directory kept whole when anything goes wrong.
 #include "store/IpaDirectory.h"
+#include "store/ArchiveCatalog.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 #include "support/TestFiles.h"
@@ -188,12 +189,11 @@ TEST_F(IpaDirectoryTest, PreviousDirectoryKeptOnRefusalFailureAndCancel) {
     for (int i = 0; i < 5000; ++i)
         rows += QString("U%1,ufficio\n").arg(i, 5, 10, QChar('0'));
     const QString big = write("grande.csv", rows.toUtf8());
-    connection.execNative("CREATE TRIGGER refuse BEFORE INSERT ON "
-                          "PA_Amministrazioni_FatturaElettronica WHEN NEW.codice_univoco = "
-                          "'U03000' BEGIN SELECT RAISE(ABORT, 'disco pieno'); END");
+    test::refuseRows(connection, "PA_Amministrazioni_FatturaElettronica", "INSERT",
+                     "NEW.codice_univoco = 'U03000'", "disco pieno");
     EXPECT_THROW(ipa::importDirectory(connection, big), DbError);
     EXPECT_EQ(directory(), before);
-    connection.execNative("DROP TRIGGER refuse");
+    test::stopRefusingRows(connection, "PA_Amministrazioni_FatturaElettronica");
 
     // "Annulla" in the progress window.
     int calls = 0;
@@ -222,11 +222,9 @@ TEST_F(IpaDirectoryTest, UpgradeAddsTheLoadRecordAndTheIndex) {
     EXPECT_EQ(report.version, 3);
     EXPECT_EQ(report.columnsAdded,
               (QStringList{"opzioni.ElencoPA_Aggiornato", "opzioni.ElencoPA_File"}));
-    EXPECT_EQ(connection
-                  .scalar("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = "
-                          "'ix_PA_Amministrazioni_FatturaElettronica_Comune_Id'")
-                  .toInt(),
-              1);
+    EXPECT_TRUE(
+        archiveIndexes(connection)
+            .contains("ix_PA_Amministrazioni_FatturaElettronica_Comune_Id", Qt::CaseInsensitive));
     EXPECT_EQ(ipa::lastLoadText(connection),
               "Elenco vuoto: importarlo con \"Aggiorna elenco P.A.\"");
 }

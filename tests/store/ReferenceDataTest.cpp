@@ -199,9 +199,9 @@ TEST_F(NewArchiveTest, GeographyIsComplete) {
                     "p.Regione_ID WHERE r.IDRegione IS NULL"),
               0);
 
-    QSqlQuery italy =
-        connection.execNative("SELECT IDNazione, DENOMINAZ, typeof(IDNazione) FROM Nazioni "
-                              "WHERE SIGLA = 'IT'");
+    QSqlQuery italy = connection.execNative(
+        QString("SELECT IDNazione, DENOMINAZ, %1(IDNazione) FROM Nazioni WHERE SIGLA = 'IT'")
+            .arg(connection.isServer() ? "pg_typeof" : "typeof"));
     ASSERT_TRUE(italy.next());
     EXPECT_EQ(italy.value(0).toInt(), 390);
     EXPECT_EQ(italy.value(1).toString(), "Italia");
