@@ -134,8 +134,10 @@ void reopenNewerArchiveReadOnly(DataModule& dm) {
 
 } // namespace
 
-bool runArchiveUpdateScript(Connection& connection, const QString& archivePath) {
-    const QString fileName = archiveFolder(archivePath) + updateScriptName();
+bool runArchiveUpdateScript(Connection& connection, const QString& archivePath,
+                            const QString& scriptFolder) {
+    const QString fileName =
+        (scriptFolder.isEmpty() ? archiveFolder(archivePath) : scriptFolder) + updateScriptName();
     if (!QFileInfo::exists(fileName))
         return false;
     const QByteArray original = readScript(fileName);
@@ -156,6 +158,8 @@ bool runArchiveUpdateScript(Connection& connection, const QString& archivePath) 
                 continue;
             connection.exec(statement);
         }
+        // Rows the script inserted with their keys: new rows get keys after them.
+        catchUpKeyCounters(connection);
     } catch (const DbError& e) {
         connection.rollback();
         throw DbError(failure.arg(shown, e.text()));
@@ -253,9 +257,9 @@ void StartUp::runUpdateScript() {
     BusyCursor busy;
     // A server archive has no folder of its own: its update script is left in the program folder.
     const QString path = dm.archivePath();
-    runArchiveUpdateScript(
-        dm.connessione(),
-        isServerAddress(path) ? screens_.environment().programFolder + defaultArchiveName() : path);
+    runArchiveUpdateScript(dm.connessione(), path,
+                           isServerAddress(path) ? screens_.environment().programFolder
+                                                 : QString());
 }
 
 bool StartUp::passwordAccepted() {
