@@ -157,8 +157,10 @@ void applyStoredLayout(DataModule& dm, const QString& layoutName, DataGrid& grid
 
 } // namespace
 
-bool runArchiveUpdateScript(Connection& connection, const QString& archivePath) {
-    const QString fileName = archiveFolder(archivePath) + updateScriptName();
+bool runArchiveUpdateScript(Connection& connection, const QString& archivePath,
+                            const QString& scriptFolder) {
+    const QString fileName =
+        (scriptFolder.isEmpty() ? archiveFolder(archivePath) : scriptFolder) + updateScriptName();
     if (!QFileInfo::exists(fileName))
         return false;
     const QByteArray original = readScript(fileName);
@@ -179,6 +181,8 @@ bool runArchiveUpdateScript(Connection& connection, const QString& archivePath) 
                 continue;
             connection.exec(statement);
         }
+        // Rows the script inserted with their keys: new rows get keys after them.
+        catchUpKeyCounters(connection);
     } catch (const DbError& e) {
         connection.rollback();
         throw DbError(failure.arg(shown, e.text()));
@@ -269,9 +273,9 @@ void StartUp::runUpdateScript() {
     BusyCursor busy;
     // A server archive has no folder of its own: its update script is left in the program folder.
     const QString path = dm.archivePath();
-    runArchiveUpdateScript(
-        dm.connessione(),
-        isServerAddress(path) ? screens_.environment().programFolder + defaultArchiveName() : path);
+    runArchiveUpdateScript(dm.connessione(), path,
+                           isServerAddress(path) ? screens_.environment().programFolder
+                                                 : QString());
 }
 
 bool StartUp::passwordAccepted() {

@@ -45,7 +45,10 @@ private:
 // it and reconnects so that the changed schema is seen. A piece that holds only white space is
 // skipped. On a failing statement nothing is kept and the file stays; throws DbError.
 // Returns true when a script was run.
-bool runArchiveUpdateScript(Connection& connection, const QString& archivePath);
+// scriptFolder: where the script is looked for; empty for the archive's own folder (a server
+// archive has none: the program folder serves).
+bool runArchiveUpdateScript(Connection& connection, const QString& archivePath,
+                            const QString& scriptFolder = QString());
 
 // "Lavora in Rete": the user picks another archive, which is stored in "percorsoPa.txt" and
 // opened. Returns true when the switch happened; errors are shown to the user.

@@ -1,5 +1,6 @@
 #include "settings/OpzioniWindow.h"
 
+#include "store/ArchiveAddress.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -156,7 +157,10 @@ bool OpzioniWindow::store(QString* error) {
 }
 
 void OpzioniWindow::pickFolder() {
-    const QString start = QFileInfo(db().archiveFilePath()).absolutePath();
+    // Beside the archive file; a server archive has no folder here: the user's home then.
+    const QString start = isServerAddress(db().archiveFilePath())
+                              ? QDir::homePath()
+                              : QFileInfo(db().archiveFilePath()).absolutePath();
     const QString folder = prompt().folder(QStringLiteral("Cartella Esp. Documenti"), start);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return;

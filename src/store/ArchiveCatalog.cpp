@@ -62,6 +62,24 @@ bool archiveHasTable(Connection& connection, const QString& table) {
         .next();
 }
 
+void catchUpKeyCounters(Connection& connection) {
+    if (!connection.isServer())
+        return;
+    const QStringList present = archiveTables(connection);
+    for (const TableDef& table : archiveSchema()) {
+        const QString key = table.autoNumberColumn();
+        if (key.isEmpty() || !present.contains(table.name.toLower()))
+            continue;
+        const QVariantList names{table.name.toLower(), key.toLower()};
+        connection.execNative(
+            QStringLiteral("SELECT setval(pg_get_serial_sequence(?, ?), m) FROM (SELECT max(%1) AS "
+                           "m FROM %2) AS highest WHERE m > coalesce(pg_sequence_last_value("
+                           "pg_get_serial_sequence(?, ?)), 0)")
+                .arg(quoteIdentifier(key), quoteIdentifier(table.name)),
+            names + names);
+    }
+}
+
 void installChangeCounter(Connection& connection) {
     if (!connection.isServer())
         return;

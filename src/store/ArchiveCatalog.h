@@ -20,4 +20,9 @@ bool archiveHasTable(Connection& connection, const QString& table);
 // session counts its own bumps, which dataVersion() takes off. Idempotent.
 void installChangeCounter(Connection& connection);
 
+// On a server archive: moves the counter of every AutoNumber column past the highest key its
+// table holds, so that rows inserted with their keys (the shipped reference data, an update
+// script, a copy) never make the next new row collide with them. SQLite does this by itself.
+void catchUpKeyCounters(Connection& connection);
+
 } // namespace brevalto

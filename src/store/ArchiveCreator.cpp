@@ -29,6 +29,7 @@ void fillNewArchive(Connection& connection) {
         for (const TableDef& table : archiveSchema())
             connection.execNative(createTableSql(table, connection.dialect()));
         loadReferenceData(connection);
+        catchUpKeyCounters(connection);
         // After the rows: one sort per index instead of an index update per row.
         for (const TableDef& table : archiveSchema()) {
             for (const QString& column : table.indexed)

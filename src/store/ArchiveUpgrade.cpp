@@ -109,6 +109,7 @@ UpgradeReport upgradeArchive(Connection& connection) {
         addMissingIndexes(connection, report);
         // New tables of a server archive get their trigger of the change counter too.
         installChangeCounter(connection);
+        catchUpKeyCounters(connection);
 
         // A settings table created just now already holds the shipped settings row.
         const bool settingsTableNew = report.tablesAdded.contains(QStringLiteral("opzioni"));

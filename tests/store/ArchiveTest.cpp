@@ -95,6 +95,24 @@ TEST(ArchiveTest, ALockedArchiveIsReportedNotHung) {
     mine.rollback();
 }
 
+// The shipped rows come with their keys: new rows get keys after them, on either engine.
+TEST(ArchiveTest, NewRowsOfANewArchiveGetKeysAfterTheShippedOnes) {
+    test::TempFolder folder;
+    Connection c;
+    c.open(test::copyOfNewArchive(folder));
+    for (const char* table : {"Iva", "PA_ModalitaPagamento", "Comuni"}) {
+        const int highest =
+            c.scalar(
+                 QString("select max(%1) from %2").arg(findTable(table)->autoNumberColumn(), table))
+                .toInt();
+        ASSERT_GT(highest, 0) << table;
+        c.exec(QString("insert into %1 (Descrizione) values ('nuova')")
+                   .arg(table)
+                   .replace("Descrizione", QString(table) == "Comuni" ? "Comune" : "Descrizione"));
+        EXPECT_GT(c.scalar("select @@IDENTITY").toInt(), highest) << table;
+    }
+}
+
 TEST(ArchiveTest, TransactionsNestAndRollBackWhole) {
     test::TempFolder folder;
     Connection c;

@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSqlQuery>
@@ -97,11 +98,16 @@ public:
 
     // The database with the full schema and reference data every copy starts from.
     // Shared by every test process of the run: made by the first that needs it (the others wait
-    // on a lock) and named after the schema, so that a server kept between runs never serves an
-    // old one. Left on the server: the test cluster goes as a whole.
+    // on a lock) and named after the schema and the test program, so that a server kept between
+    // runs never serves an old one. Left on the server: the test cluster goes as a whole.
     QString templateName() {
         if (template_.isEmpty()) {
-            QByteArray schema = QByteArray::number(requiredArchiveVersion);
+            // The program that makes it counts too: a rebuilt one makes its own.
+            QByteArray schema = QByteArray::number(requiredArchiveVersion) +
+                                QFileInfo(QCoreApplication::applicationFilePath())
+                                    .lastModified()
+                                    .toString()
+                                    .toUtf8();
             for (const TableDef& table : archiveSchema())
                 schema += createTableSql(table, SqlDialect::Postgres).toUtf8();
             const QString name =
