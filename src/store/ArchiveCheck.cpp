@@ -131,24 +131,30 @@ QString notAnArchiveMessage(const QString& path) {
         .arg(shown(path));
 }
 
-QStringList archiveDamage(Connection& connection) {
+QStringList quickCheckProblems(Connection& connection, const QString& table) {
     QStringList problems;
+    QSqlQuery q = connection.execNative(
+        table.isEmpty() ? QStringLiteral("PRAGMA quick_check")
+                        : QStringLiteral("PRAGMA quick_check(%1)").arg(quoteIdentifier(table)));
+    while (q.next()) {
+        const QString line = q.value(0).toString();
+        if (line.compare(QLatin1String("ok"), Qt::CaseInsensitive) != 0)
+            problems << line;
+    }
+    if (q.lastError().isValid())
+        problems << q.lastError().text();
+    return problems;
+}
+
+QStringList archiveDamage(Connection& connection) {
     // A server keeps its own pages sound (and checks them with its own tools).
     if (connection.isServer())
-        return problems;
+        return {};
     try {
-        QSqlQuery q = connection.execNative(QStringLiteral("PRAGMA quick_check"));
-        while (q.next()) {
-            const QString line = q.value(0).toString();
-            if (line.compare(QLatin1String("ok"), Qt::CaseInsensitive) != 0)
-                problems << line;
-        }
-        if (q.lastError().isValid())
-            problems << q.lastError().text();
+        return quickCheckProblems(connection);
     } catch (const DbError& e) {
-        problems << e.text();
+        return {e.text()};
     }
-    return problems;
 }
 
 QString damagedArchiveMessage(const QString& path) {

@@ -21,6 +21,9 @@ QString notAnArchiveMessage(const QString& path);
 // makes the full integrity_check slower). Returns the problems found, empty for a sound archive.
 // A file too damaged to be checked at all gives the engine's error as the one problem.
 QStringList archiveDamage(Connection& connection);
+// The problems SQLite's quick_check finds in the whole file, or in one table and its indexes.
+// Throws DbError when the check cannot run.
+QStringList quickCheckProblems(Connection& connection, const QString& table = QString());
 // What is said about a damaged archive: what happened, that nothing was written, what to do.
 QString damagedArchiveMessage(const QString& path);
 

@@ -1,12 +1,12 @@
 #include "store/DamageCheck.h"
 
+#include "store/ArchiveCheck.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/NativeQuery.h"
 
 #include <QCoreApplication>
 #include <QMutex>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <atomic>
 #include <sqlite3.h>
@@ -42,16 +42,7 @@ QStringList damageByTable(const QString& path, DamageCheck::Run& run) {
             if (run.stopRequested)
                 break;
             // Each statement is a read of its own: the lock is held for one table only.
-            QSqlQuery q = connection.execNative(
-                QStringLiteral("PRAGMA quick_check(\"%1\")")
-                    .arg(QString(table).replace(QLatin1Char('"'), QLatin1String("\"\""))));
-            while (q.next()) {
-                const QString line = q.value(0).toString();
-                if (line.compare(QLatin1String("ok"), Qt::CaseInsensitive) != 0)
-                    problems << line;
-            }
-            if (q.lastError().isValid())
-                problems << q.lastError().text();
+            problems << quickCheckProblems(connection, table);
         }
     } catch (const DbError& e) {
         problems << e.text();

@@ -178,7 +178,7 @@ namespace {
 // server's plan is told in the same words, the planner told to use an index whenever it can (on
 // tables this small it would rather read them whole).
 QString planOfBodyQuery(Connection& c, const QString& table, const QString& column) {
-    const QString select = QStringLiteral("SELECT * FROM %1 WHERE %2 = 7")
+    const QString select = QStringLiteral("SELECT * FROM %1 WHERE %2 = '7'")
                                .arg(quoteIdentifier(table), quoteIdentifier(column));
     QStringList steps;
     if (c.isServer()) {
@@ -286,6 +286,7 @@ TEST(ArchiveTest, UpgradeAddsTheIndexesToAnOlderArchiveKeepingItsRows) {
 // The background damage check finds a page overwritten in the middle of the file, says nothing of
 // a sound archive, and a check stopped before its report is delivered reports nothing.
 TEST(ArchiveTest, TheBackgroundDamageCheckReportsOnlyDamageAndNothingOnceStopped) {
+    SKIP_ON_SERVER("le pagine del file");
     test::TempFolder folder;
     const QString sound = test::copyOfNewArchive(folder, "sano.mdb");
     const QString damaged = test::copyOfNewArchive(folder, "rotto.mdb");
