@@ -446,7 +446,9 @@ private:
                    type == QLatin1String("BYTE") || type == QLatin1String("INTEGER") ||
                    type == QLatin1String("INT")) {
             out = QStringLiteral("integer");
-        } else if (type == QLatin1String("MEMO")) {
+        } else if (type == QLatin1String("MEMO") || type == QLatin1String("DATETIME") ||
+                   type == QLatin1String("DATE")) {
+            // Long texts, and dates kept as ISO text as in the archive file.
             out = QStringLiteral("text");
         } else if (type == QLatin1String("SINGLE") || type == QLatin1String("CURRENCY") ||
                    type == QLatin1String("DOUBLE") || type == QLatin1String("FLOAT") ||
@@ -456,8 +458,6 @@ private:
                    type == QLatin1String("CHAR") || type == QLatin1String("STRING")) {
             out = QStringLiteral("citext");
             dropLength = true;
-        } else if (type == QLatin1String("DATETIME") || type == QLatin1String("DATE")) {
-            out = QStringLiteral("text");
         } else {
             return false;
         }
