@@ -2,6 +2,7 @@
 // A tiny benchmark registry: each bench file registers its runs; brevalto_bench runs them all,
 // or those whose names are given on the command line. Figures go to standard output.
 #include <QElapsedTimer>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -18,6 +19,8 @@ double bestMs(int n, const std::function<void()>& f);
 double medianMs(int n, const std::function<void()>& f);
 // Wall-clock milliseconds of a whole process run to its end (median of n runs), output discarded;
 // negative when the program cannot be started or fails. `environment` adds NAME=VALUE pairs.
+// The environment of a benchmark child: this process's own with the NAME=VALUE pairs added.
+QProcessEnvironment childEnvironment(const QStringList& pairs);
 double processMs(int n, const QString& program, const QStringList& arguments,
                  const QStringList& environment = {});
 // "what: mine ms, reference ms, ratio r (goal at most g)" on one line.

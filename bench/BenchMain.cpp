@@ -46,15 +46,19 @@ double medianMs(int n, const std::function<void()>& f) {
     return times[times.size() / 2];
 }
 
+QProcessEnvironment childEnvironment(const QStringList& pairs) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& pair : pairs)
+        env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
+    return env;
+}
+
 double processMs(int n, const QString& program, const QStringList& arguments,
                  const QStringList& environment) {
     bool failed = false;
     const double ms = medianMs(n, [&] {
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString& pair : environment)
-            env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(childEnvironment(environment));
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());
         process.start(program, arguments);

@@ -28,10 +28,7 @@ ProcessFigures bestProcess(int n, const QStringList& command, const QStringList&
     const QString memoryFile = dir.filePath(QStringLiteral("peak"));
     for (int i = 0; i < n; ++i) {
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const QString& pair : environment)
-            env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
-        process.setProcessEnvironment(env);
+        process.setProcessEnvironment(childEnvironment(environment));
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());
         QElapsedTimer timer;

@@ -335,49 +335,55 @@ QSqlQuery Connection::run(const QString& sql, const QVariantList& values) {
 
 void Connection::fail(const QSqlQuery& query, const QString& sql) {
     const QSqlError error = query.lastError();
+    // Each engine names the kind of failure; the words for it are the same on both.
+    DbError::Kind kind = DbError::Kind::Other;
     if (isServer()) {
         const QString state = error.nativeErrorCode();
-        if (isLostConnection(error)) {
-            lost_ = true;
-            throw DbError(
-                QStringLiteral("Il collegamento con il server dell'archivio %1 si è "
-                               "interrotto: l'ultima operazione non è stata salvata. "
-                               "Riprovare quando il server è di nuovo raggiungibile. (%2)")
-                    .arg(path_, describe(error)),
-                DbError::Kind::Lost);
-        }
-        if (state == QLatin1String("55P03"))
-            throw DbError(QStringLiteral("L'archivio è bloccato da un'altra postazione; "
-                                         "riprovare tra poco. (%1)")
-                              .arg(describe(error)),
-                          DbError::Kind::Busy);
-        if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
-            throw DbError(QStringLiteral("Un'altra postazione ha modificato gli stessi dati nello "
-                                         "stesso momento; riprovare. (%1)")
-                              .arg(describe(error)),
-                          DbError::Kind::Conflict);
-        if (state == QLatin1String("25006"))
-            throw DbError(QStringLiteral("L'archivio è aperto in sola lettura: le modifiche non "
-                                         "possono essere salvate. (%1)")
-                              .arg(describe(error)),
-                          DbError::Kind::ReadOnly);
-        throw DbError(QStringLiteral("Errore dell'archivio: %1\nIstruzione: %2")
-                          .arg(describe(error), sql.simplified()));
+        if (isLostConnection(error))
+            kind = DbError::Kind::Lost;
+        else if (state == QLatin1String("55P03"))
+            kind = DbError::Kind::Busy;
+        else if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
+            kind = DbError::Kind::Conflict;
+        else if (state == QLatin1String("25006"))
+            kind = DbError::Kind::ReadOnly;
+    } else if (isBusy(error)) {
+        kind = DbError::Kind::Busy;
+    } else if (isDamage(error)) {
+        kind = DbError::Kind::Damaged;
+    } else if (isReadOnlyError(error)) {
+        kind = DbError::Kind::ReadOnly;
     }
-    if (isBusy(error))
+    switch (kind) {
+    case DbError::Kind::Lost:
+        lost_ = true;
+        throw DbError(QStringLiteral("Il collegamento con il server dell'archivio %1 si è "
+                                     "interrotto: l'ultima operazione non è stata salvata. "
+                                     "Riprovare quando il server è di nuovo raggiungibile. (%2)")
+                          .arg(path_, describe(error)),
+                      kind);
+    case DbError::Kind::Busy:
         throw DbError(QStringLiteral("L'archivio è bloccato da un'altra postazione; "
                                      "riprovare tra poco. (%1)")
                           .arg(describe(error)),
-                      DbError::Kind::Busy);
-    if (isDamage(error))
+                      kind);
+    case DbError::Kind::Conflict:
+        throw DbError(QStringLiteral("Un'altra postazione ha modificato gli stessi dati nello "
+                                     "stesso momento; riprovare. (%1)")
+                          .arg(describe(error)),
+                      kind);
+    case DbError::Kind::Damaged:
         throw DbError(QStringLiteral("L'archivio è danneggiato: %1\nIstruzione: %2")
                           .arg(describe(error), sql.simplified()),
-                      DbError::Kind::Damaged);
-    if (isReadOnlyError(error))
+                      kind);
+    case DbError::Kind::ReadOnly:
         throw DbError(QStringLiteral("L'archivio è aperto in sola lettura: le modifiche non "
                                      "possono essere salvate. (%1)")
                           .arg(describe(error)),
-                      DbError::Kind::ReadOnly);
+                      kind);
+    case DbError::Kind::Other:
+        break;
+    }
     throw DbError(QStringLiteral("Errore dell'archivio: %1\nIstruzione: %2")
                       .arg(describe(error), sql.simplified()));
 }
