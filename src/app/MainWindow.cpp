@@ -177,6 +177,12 @@ QWidget* MainWindow::buildUtilityPage() {
 }
 
 void MainWindow::bindDocuments(Dataset& headers) {
+    // The register lists three columns of a hundred: it reads those (and the key) for every
+    // Document, and a Document's others when it is opened or exported.
+    QStringList listed{QStringLiteral("ID")};
+    for (const GridColumn& column : documentGrid_->columns())
+        listed << column.field;
+    headers.setEagerColumns(listed);
     documentGrid_->setDataset(&headers);
 }
 

@@ -20,6 +20,10 @@ namespace {
 
 const QString kRowIdAlias = QStringLiteral("__rowid__");
 
+// Partial rows completed one query each before the rest are read in one go: a screen showing
+// one Document reads one row, a loop over the register reads the table once.
+constexpr int kRowsCompletedOneByOne = 32;
+
 // Positions of the SQL text that are outside string literals and quoted names.
 template <typename F> void scanOutsideLiterals(const QString& sql, F&& visit) {
     QChar quote;
@@ -148,6 +152,10 @@ void Dataset::setSql(const QString& sql) {
     sql_ = sql;
 }
 
+void Dataset::setEagerColumns(const QStringList& columns) {
+    eagerColumns_ = columns;
+}
+
 int Dataset::columnIndex(const QString& name) const {
     return columnLookup_.value(name.toLower(), -1);
 }
@@ -168,8 +176,12 @@ void Dataset::open() {
     autoNumberColumn_ = table ? table->autoNumberColumn() : QString();
 
     const QString sqlWithRowId =
-        baseTable_.isEmpty() ? QString() : withRowId(translated, connection_.rowIdExpression(baseTable_));
-    if (!readNatively(sqlWithRowId, translated, table))
+        baseTable_.isEmpty() ? QString()
+                             : withRowId(translated, connection_.rowIdExpression(baseTable_));
+    const bool read = (!eagerColumns_.isEmpty() && !sqlWithRowId.isEmpty() &&
+                       readEagerColumns(sqlWithRowId, table)) ||
+                      readNatively(sqlWithRowId, translated, table);
+    if (!read)
         readThroughDriver(sqlWithRowId, translated, table);
     state_ = State::Browse;
     if (!filterText_.isEmpty()) {
@@ -258,11 +270,159 @@ bool Dataset::readNatively(const QString& sqlWithRowId, const QString& sql, cons
     if (!query->failed())
         return true;
     rows_.clear();
+    forgetColumns();
+    return false;
+}
+
+// Reads the eager columns of every row, the others left for when they are asked for; false
+// (nothing kept) when the engine cannot read the query that way.
+bool Dataset::readEagerColumns(const QString& sqlWithRowId, const TableDef* table) {
+    const NativeQuery whole(connection_.database(), sqlWithRowId); // prepared for its columns
+    if (!whole.isValid())
+        return false;
+    QStringList names;
+    for (int i = 1; i < whole.columnCount(); ++i)
+        names << whole.columnName(i);
+    setResultColumns(names, true, table);
+    eagerSlot_.fill(-1, columns_.size());
+    QVector<int> eager; // column of each slot
+    QStringList selected{kRowIdAlias};
+    for (const QString& name : std::as_const(eagerColumns_)) {
+        const int c = columnIndex(name);
+        if (c < 0 || eagerSlot_[c] >= 0)
+            continue;
+        eagerSlot_[c] = int(eager.size());
+        eager << c;
+        selected << quoteIdentifier(columns_[c]);
+    }
+    // The engine flattens the outer query into the inner one: the same rows in the same order,
+    // only the eager columns taken from each.
+    NativeQuery query(connection_.database(),
+                      QStringLiteral("SELECT %1 FROM (%2)")
+                          .arg(selected.join(QLatin1String(", ")), sqlWithRowId));
+    while (query.next()) {
+        Row row;
+        row.partial = true;
+        row.rowid = query.integer(0);
+        row.values.resize(eager.size());
+        for (int slot = 0; slot < eager.size(); ++slot) {
+            if (!query.isNull(slot + 1))
+                row.values[slot] = fromStorage(eager[slot], query.value(slot + 1));
+        }
+        rows_ << std::move(row);
+    }
+    if (!query.isValid() || query.failed()) {
+        rows_.clear();
+        forgetColumns();
+        return false;
+    }
+    completeSql_ = sqlWithRowId;
+    hasPartialRows_ = !rows_.isEmpty();
+    return true;
+}
+
+void Dataset::forgetColumns() {
     columns_.clear();
     columnLookup_.clear();
     tableColumn_.clear();
     kinds_.clear();
-    return false;
+    eagerSlot_.clear();
+    completeSql_.clear();
+    hasPartialRows_ = false;
+    rowsCompletedOneByOne_ = 0;
+}
+
+// Runs a query of every column with the row id first and hands over each row's values; when the
+// engine's way fails the driver's runs, so that the error reads as for any other query.
+void Dataset::readCompleteRows(const QString& sql,
+                               const std::function<void(qint64, QVector<QVariant>&)>& take) {
+    const int count = int(columns_.size());
+    QVector<QVariant> values;
+    NativeQuery query(connection_.database(), sql);
+    while (query.next()) {
+        values = QVector<QVariant>(count);
+        for (int i = 0; i < count; ++i) {
+            if (!query.isNull(i + 1))
+                values[i] = fromStorage(i, query.value(i + 1));
+        }
+        take(query.integer(0), values);
+    }
+    if (query.isValid() && !query.failed())
+        return;
+    QSqlQuery again = connection_.execNative(sql); // throws DbError
+    while (again.next()) {
+        values = QVector<QVariant>(count);
+        for (int i = 0; i < count; ++i)
+            values[i] = fromStorage(i, again.value(i + 1));
+        take(again.value(0).toLongLong(), values);
+    }
+}
+
+// A partial row whose row no longer exists (another workstation deleted it): what was read
+// stays, the rest is empty.
+void Dataset::expandUnread(int row) {
+    Row& r = rows_[row];
+    QVector<QVariant> values(columns_.size());
+    for (int c = 0; c < columns_.size(); ++c) {
+        if (eagerSlot_[c] >= 0)
+            values[c] = r.values[eagerSlot_[c]];
+    }
+    r.values = std::move(values);
+    r.partial = false;
+}
+
+void Dataset::completeRow(int row) {
+    if (++rowsCompletedOneByOne_ > kRowsCompletedOneByOne) {
+        completeRows();
+        return;
+    }
+    readCompleteRows(QStringLiteral("SELECT * FROM (%1) WHERE %2 = %3")
+                         .arg(completeSql_, kRowIdAlias)
+                         .arg(rows_[row].rowid),
+                     [&](qint64, QVector<QVariant>& values) {
+                         rows_[row].values = std::move(values);
+                         rows_[row].partial = false;
+                     });
+    if (rows_[row].partial)
+        expandUnread(row);
+}
+
+void Dataset::completeRows() {
+    if (!hasPartialRows_)
+        return;
+    QHash<qint64, int> partial;
+    for (int i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].partial)
+            partial.insert(rows_[i].rowid, i);
+    }
+    readCompleteRows(completeSql_, [&](qint64 rowid, QVector<QVariant>& values) {
+        const auto found = partial.constFind(rowid);
+        if (found == partial.cend() || !rows_[*found].partial)
+            return;
+        rows_[*found].values = std::move(values);
+        rows_[*found].partial = false;
+    });
+    for (const int i : std::as_const(partial)) {
+        if (rows_[i].partial)
+            expandUnread(i);
+    }
+    hasPartialRows_ = false;
+}
+
+void Dataset::completeRowsFor(int column) {
+    if (hasPartialRows_ && (column < 0 || eagerSlot_.value(column, -1) < 0))
+        completeRows();
+}
+
+const QVariant& Dataset::cell(int row, int column) const {
+    const Row& r = rows_[row];
+    if (!r.partial)
+        return r.values[column];
+    if (const int slot = eagerSlot_[column]; slot >= 0)
+        return r.values[slot];
+    // Reading the rest of the row changes nothing the dataset shows: a const read.
+    const_cast<Dataset*>(this)->completeRow(row);
+    return rows_[row].values[column];
 }
 
 void Dataset::readThroughDriver(const QString& sqlWithRowId, const QString& sql,
@@ -310,10 +470,7 @@ void Dataset::close() {
     deferred_ = false;
     const bool wasOpen = state_ != State::Inactive;
     state_ = State::Inactive;
-    columns_.clear();
-    columnLookup_.clear();
-    kinds_.clear();
-    tableColumn_.clear();
+    forgetColumns();
     rows_.clear();
     view_.clear();
     modified_.clear();
@@ -424,6 +581,8 @@ QVariant Dataset::toStorage(int column, const QVariant& value) const {
 void Dataset::rebuildView() {
     view_.clear();
     view_.reserve(rows_.size());
+    if (filter_)
+        completeRowsFor(-1);
     for (int i = 0; i < rows_.size(); ++i) {
         if (!filter_ || filter_->matches(rows_[i].values))
             view_ << i;
@@ -440,11 +599,12 @@ void Dataset::rebuildView() {
             continue;
         const bool descending =
             words.value(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
+        completeRowsFor(column);
         keys << qMakePair(column, descending);
     }
     std::stable_sort(view_.begin(), view_.end(), [&](int a, int b) {
         for (const auto& [column, descending] : keys) {
-            const int c = compareForSort(rows_[a].values[column], rows_[b].values[column]);
+            const int c = compareForSort(cell(a, column), cell(b, column));
             if (c != 0)
                 return descending ? c > 0 : c < 0;
         }
@@ -523,8 +683,9 @@ bool Dataset::locate(const QString& column, const QVariant& value) {
     const int c = columnIndex(column);
     if (c < 0)
         throw DbError(QStringLiteral("La colonna %1 non esiste in %2.").arg(column, name_));
+    completeRowsFor(c);
     for (int i = 0; i < view_.size(); ++i) {
-        if (sameKey(rows_[view_[i]].values[c], value)) {
+        if (sameKey(cell(view_[i], c), value)) {
             if (i != cursor_) {
                 settle();
                 setCursor(i);
@@ -543,7 +704,7 @@ QVariant Dataset::value(int column) const {
     if (state_ == State::Edit || state_ == State::Insert)
         return buffer_.values.value(column);
     const int row = currentRowIndex();
-    return row < 0 ? QVariant() : rows_[row].values[column];
+    return row < 0 ? QVariant() : cell(row, column);
 }
 
 QVariant Dataset::value(const QString& column) const {
@@ -558,7 +719,7 @@ QVariant Dataset::valueAt(int row, int column) const {
         return QVariant();
     if (row == cursor_ && (state_ == State::Edit || state_ == State::Insert))
         return buffer_.values.value(column);
-    return rows_[view_[row]].values[column];
+    return cell(view_[row], column);
 }
 
 bool Dataset::isNull(const QString& column) const {
@@ -620,6 +781,8 @@ void Dataset::edit() {
         append();
         return;
     }
+    if (rows_[row].partial)
+        completeRow(row);
     buffer_ = rows_[row];
     modified_.clear();
     state_ = State::Edit;
@@ -826,6 +989,7 @@ void Dataset::narrowFilter(const QString& filter) {
     settle();
     filterText_ = filter;
     filter_ = std::move(parsed);
+    completeRowsFor(-1);
     QVector<int> kept;
     kept.reserve(view_.size());
     for (const int i : std::as_const(view_)) {

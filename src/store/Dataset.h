@@ -59,6 +59,13 @@ public:
     // Opens a deferred dataset; does nothing otherwise. Throws DbError.
     void ensureOpen();
     State state() const { return state_; }
+    // Columns read for every row when the dataset opens from an archive file; the other columns
+    // of a row are read the first time one of them is asked for (a register that lists a few
+    // columns of thousands of wide rows). Filtering, or sorting or locating on another column,
+    // reads them for every row at once. Empty (the default): every column at open. Takes effect
+    // at the next open.
+    void setEagerColumns(const QStringList& columns);
+    QStringList eagerColumns() const { return eagerColumns_; }
 
     // Columns of the query, in query order.
     QStringList columnNames() const { return columns_; }
@@ -147,8 +154,10 @@ Q_SIGNALS:
 
 private:
     struct Row {
+        // Every column's value; for a partial row, only the eager columns' (see eagerSlot_).
         QVector<QVariant> values;
         qint64 rowid = 0; // SQLite row id of the base table; 0 for a row not yet posted
+        bool partial = false;
     };
 
     void rebuildView();
@@ -157,6 +166,18 @@ private:
     void notifyCurrent();
     void setResultColumns(const QStringList& names, bool withRowIds, const TableDef* table);
     bool readNatively(const QString& sqlWithRowId, const QString& sql, const TableDef* table);
+    bool readEagerColumns(const QString& sqlWithRowId, const TableDef* table);
+    void forgetColumns();
+    void readCompleteRows(const QString& sql,
+                          const std::function<void(qint64, QVector<QVariant>&)>& take);
+    void expandUnread(int row);
+    // The value of a column of rows_[row], reading the rest of a partial row when needed.
+    const QVariant& cell(int row, int column) const;
+    // Reads the other columns of partial rows: one row, or every row (throw DbError).
+    void completeRow(int row);
+    void completeRows();
+    // Before an operation that tests a column over every row (-1: every column).
+    void completeRowsFor(int column);
     void readThroughDriver(const QString& sqlWithRowId, const QString& sql, const TableDef* table);
     QVariant fromStorage(int column, const QVariant& stored) const;
     QVariant toStorage(int column, const QVariant& value) const;
@@ -174,7 +195,12 @@ private:
     QVector<int> kinds_;               // ColumnKind per column, -1 when unknown (computed)
     QVector<bool> tableColumn_;        // column belongs to the base table
     QList<Row> rows_;                  // every row the query returned, query order
-    QVector<int> view_;                // indices into rows_: filtered and sorted
+    QStringList eagerColumns_;
+    QVector<int> eagerSlot_; // per column: its place in a partial row, -1 when read on demand
+    QString completeSql_;    // the query with row ids, read again to complete partial rows
+    bool hasPartialRows_ = false;
+    int rowsCompletedOneByOne_ = 0;
+    QVector<int> view_; // indices into rows_: filtered and sorted
     int cursor_ = -1;
     bool bof_ = true;
     bool eof_ = true;

@@ -235,4 +235,72 @@ TEST_F(DatasetTest, MovingAwayPostsWhatWasTyped) {
     EXPECT_EQ(d.rowCount(), 5);
 }
 
+// A dataset that reads a few columns for every row and the others on demand shows, filters,
+// sorts and locates exactly as one that reads every column at once.
+TEST_F(DatasetTest, EagerColumnsGiveWhatAWholeReadGives) {
+    for (int i = 0; i < 40; ++i) // more rows than are completed one by one
+        connection.exec("insert into Vettori (Denominazione, Nome, IdPaese) values (?, ?, ?)",
+                        {QString("Ditta %1").arg(i), QString("N%1").arg(i % 7),
+                         i % 3 ? QVariant("IT") : QVariant()});
+    const QString sql = "select * from Vettori order by Denominazione";
+    struct Case {
+        const char* filter;
+        const char* sort;
+    };
+    for (const Case& c :
+         {Case{"", ""}, Case{"Nome like 'R*'", ""}, Case{"Denominazione like 'Ros*'", ""},
+          Case{"", "IdPaese DESC, Nome"}, Case{"", "Denominazione DESC"}}) {
+        SCOPED_TRACE(std::string(c.filter) + " / " + c.sort);
+        Dataset whole(connection, "TableVettori", sql);
+        Dataset lazy(connection, "TableVettori", sql);
+        lazy.setEagerColumns({"ID", "Denominazione"});
+        for (Dataset* d : {&whole, &lazy}) {
+            d->setFilter(c.filter);
+            d->setSort(c.sort);
+            d->open();
+        }
+        ASSERT_EQ(lazy.columnNames(), whole.columnNames());
+        ASSERT_EQ(lazy.rowCount(), whole.rowCount());
+        for (int r = 0; r < whole.rowCount(); ++r) {
+            for (int col = 0; col < whole.columnCount(); ++col) {
+                ASSERT_EQ(lazy.valueAt(r, col), whole.valueAt(r, col))
+                    << "row " << r << ", " << whole.columnNames()[col].toStdString();
+            }
+        }
+    }
+    Dataset lazy(connection, "TableVettori", sql);
+    lazy.setEagerColumns({"ID"});
+    lazy.open();
+    ASSERT_TRUE(lazy.locate("Nome", "Carlo"));
+    EXPECT_EQ(lazy.text("Denominazione"), "Rosso");
+}
+
+TEST_F(DatasetTest, ARowReadInPartIsEditedWhole) {
+    Dataset d(connection, "TableVettori", "select * from Vettori order by Id");
+    d.setEagerColumns({"ID", "Denominazione"});
+    d.open();
+    ASSERT_TRUE(d.locate("ID", 3));
+    d.edit();
+    d.setValue("Nome", "Luigi");
+    d.post();
+    EXPECT_EQ(d.text("IdPaese"), "FR");
+    EXPECT_EQ(d.text("Denominazione"), "rossini");
+    d.requery();
+    ASSERT_TRUE(d.locate("ID", 3));
+    EXPECT_EQ(d.text("Nome"), "Luigi");
+    EXPECT_EQ(d.text("IdPaese"), "FR");
+}
+
+TEST_F(DatasetTest, ARowDeletedElsewhereKeepsWhatWasListed) {
+    Dataset d(connection, "TableVettori", "select * from Vettori order by Id");
+    d.setEagerColumns({"ID", "Denominazione"});
+    d.open();
+    connection.execNative("delete from Vettori where Id = 2");
+    ASSERT_TRUE(d.locate("ID", 2));
+    EXPECT_EQ(d.text("Denominazione"), "D'Amico");
+    EXPECT_TRUE(d.isNull("Nome"));
+    d.next();
+    EXPECT_EQ(d.text("Nome"), "Luca");
+}
+
 } // namespace
