@@ -73,10 +73,10 @@ Environment benchEnvironment(const QString& folder) {
     return env;
 }
 
-// Launch to a ready, shown main window (median of five).
+// Launch to a ready, shown main window (median of eleven).
 double startUpMs(const QString& folder) {
     const Environment env = benchEnvironment(folder);
-    return medianMs(5, [&] {
+    return medianMs(11, [&] {
         Screens screens(env);
         if (!screens.mainWindow().runStartUp())
             report("start-up did not finish", 0, "");
@@ -85,9 +85,10 @@ double startUpMs(const QString& folder) {
     });
 }
 
-// A whole process of this executable running one child- entry, median of five.
+// A whole process of this executable running one child- entry, median of eleven (a process
+// start varies by several milliseconds from one run to the next).
 double childMs(const QString& entry, const QString& folder = QString()) {
-    return processMs(5, QCoreApplication::applicationFilePath(), {entry},
+    return processMs(11, QCoreApplication::applicationFilePath(), {entry},
                      {"BENCH_FOLDER=" + folder, "QT_QPA_PLATFORM=offscreen"});
 }
 

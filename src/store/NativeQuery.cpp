@@ -15,12 +15,12 @@ sqlite3* sqliteHandle(const QSqlDatabase& database) {
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-NativeQuery::NativeQuery(const QSqlDatabase& database, const QString& sql)
-    : db_(sqliteHandle(database)) {
-    if (!db_)
+NativeQuery::NativeQuery(const QSqlDatabase& database, const QString& sql) {
+    sqlite3* db = sqliteHandle(database);
+    if (!db)
         return;
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &statement_, nullptr) !=
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement_, nullptr) !=
         SQLITE_OK) {
         sqlite3_finalize(statement_);
         statement_ = nullptr;
@@ -70,10 +70,6 @@ QVariant NativeQuery::value(int column) const {
     default:
         return QVariant();
     }
-}
-
-QString NativeQuery::errorText() const {
-    return db_ ? QString::fromUtf8(sqlite3_errmsg(db_)) : QString();
 }
 
 qint64 NativeQuery::integer(int column) const {

@@ -30,14 +30,11 @@ public:
     // The next row; false at the end or on an error (failed() then tells).
     bool next();
     bool failed() const { return failed_; }
-    // The engine's words for the last failure (of preparing or of a step).
-    QString errorText() const;
     bool isNull(int column) const;
     QVariant value(int column) const;
     qint64 integer(int column) const;
 
 private:
-    sqlite3* db_ = nullptr;
     sqlite3_stmt* statement_ = nullptr;
     bool failed_ = false;
 };
