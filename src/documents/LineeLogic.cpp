@@ -121,7 +121,7 @@ void addLines(DataModule& db, const QList<NewLine>& lines,
     try {
         c.inTransaction([&] {
             int number = nextLineNumber(db, body);
-            QSqlQuery insert = c.prepare(
+            RepeatedStatement insert = c.prepare(
                 QStringLiteral("INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee "
                                "(PA_FE_Body_Id, NumeroLinea, "
                                "Descrizione, Quantita, PrezzoUnitario, PrezzoTotale, AliquotaIva) "
@@ -130,15 +130,10 @@ void addLines(DataModule& db, const QList<NewLine>& lines,
                 if (keepGoing && i % 256 == 0 && !keepGoing(i))
                     throw Cancelled{};
                 const NewLine& line = lines[i];
-                insert.bindValue(0, body);
-                insert.bindValue(1, number++);
-                insert.bindValue(2, line.descrizione);
-                insert.bindValue(3, line.quantita.isNull() ? QVariant(1.0) : line.quantita);
-                insert.bindValue(4, line.prezzoUnitario);
-                insert.bindValue(5, line.prezzoTotale);
-                insert.bindValue(6, line.aliquotaIva);
                 try {
-                    c.run(insert);
+                    insert.run({body, number++, line.descrizione,
+                                line.quantita.isNull() ? QVariant(1.0) : line.quantita,
+                                line.prezzoUnitario, line.prezzoTotale, line.aliquotaIva});
                 } catch (const DbError& e) {
                     if (line.source.isEmpty())
                         throw;

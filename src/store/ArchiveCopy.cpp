@@ -141,22 +141,24 @@ void copyInto(Connection& source, Connection& target, CopyReport& report,
             throw Cancelled{};
         const QStringList columns = quotedColumns(*table);
         const QString list = columns.join(QLatin1String(", "));
-        QSqlQuery insert = target.prepare(
+        RepeatedStatement insert = target.prepare(
             QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                 .arg(quoteIdentifier(table->name), list,
                      QStringList(columns.size(), QStringLiteral("?")).join(QLatin1String(", "))));
         QSqlQuery rows = source.execNative(
             QStringLiteral("SELECT %1 FROM %2").arg(list, quoteIdentifier(table->name)));
         qint64 copied = 0;
+        QVariantList values;
         while (rows.next()) {
+            values.clear();
             for (int i = 0; i < columns.size(); ++i) {
                 QVariant v = rows.value(i);
                 if (v.typeId() == QMetaType::Bool)
                     v = v.toBool() ? 1 : 0;
-                insert.bindValue(i, v);
+                values << v;
             }
             try {
-                target.run(insert);
+                insert.run(values);
             } catch (const DbError& e) {
                 throw DbError(QStringLiteral("Tabella %1, riga %2: %3")
                                   .arg(table->name)

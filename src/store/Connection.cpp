@@ -1,5 +1,7 @@
 #include "store/Connection.h"
 
+#include "store/NativeQuery.h"
+
 #include "store/ArchiveAddress.h"
 #include "store/JetSql.h"
 #include "store/Schema.h"
@@ -334,7 +336,10 @@ QSqlQuery Connection::run(const QString& sql, const QVariantList& values) {
 }
 
 void Connection::fail(const QSqlQuery& query, const QString& sql) {
-    const QSqlError error = query.lastError();
+    fail(query.lastError(), sql);
+}
+
+void Connection::fail(const QSqlError& error, const QString& sql) {
     // Each engine names the kind of failure; the words for it are the same on both.
     DbError::Kind kind = DbError::Kind::Other;
     if (isServer()) {
@@ -388,20 +393,55 @@ void Connection::fail(const QSqlQuery& query, const QString& sql) {
                       .arg(describe(error), sql.simplified()));
 }
 
-QSqlQuery Connection::prepare(const QString& sql) {
+RepeatedStatement Connection::prepare(const QString& sql) {
     if (!isOpen())
         throw DbError(QStringLiteral("L'archivio non è aperto."));
-    const QString native = isServer() ? sqliteToPostgres(sql) : sql;
-    QSqlQuery query(database());
-    query.setForwardOnly(!isServer());
-    if (!query.prepare(native))
-        fail(query, native);
-    return query;
+    return RepeatedStatement(*this, isServer() ? sqliteToPostgres(sql) : sql);
 }
 
-void Connection::run(QSqlQuery& prepared) {
-    if (!prepared.exec())
-        fail(prepared, prepared.lastQuery());
+RepeatedStatement::RepeatedStatement(Connection& connection, const QString& sql)
+    : connection_(&connection), sql_(sql), driver_(connection.database()) {
+    if (!connection.isServer())
+        native_ = std::make_unique<NativeQuery>(connection.database(), sql);
+    if (!native_ || !native_->isValid()) {
+        // The driver's way, which also words a statement that does not prepare.
+        native_.reset();
+        driver_.setForwardOnly(!connection.isServer());
+        if (!driver_.prepare(sql))
+            connection.fail(driver_, sql);
+        driverPrepared_ = true;
+    }
+}
+
+RepeatedStatement::RepeatedStatement(RepeatedStatement&&) noexcept = default;
+RepeatedStatement::~RepeatedStatement() = default;
+
+void RepeatedStatement::run(const QVariantList& values) {
+    if (native_) {
+        switch (native_->execute(values)) {
+        case NativeQuery::Outcome::Done:
+            return;
+        case NativeQuery::Outcome::Refused:
+            connection_->fail(QSqlError(QString(), native_->errorText(), QSqlError::StatementError,
+                                        QString::number(native_->errorCode())),
+                              sql_);
+        case NativeQuery::Outcome::Unbindable:
+            break;
+        }
+    }
+    if (!driverPrepared_) {
+        driver_.setForwardOnly(!connection_->isServer());
+        if (!driver_.prepare(sql_))
+            connection_->fail(driver_, sql_);
+        driverPrepared_ = true;
+    }
+    for (int i = 0; i < values.size(); ++i) {
+        // Yes/No columns hold integers on both engines; a server will not turn a boolean into one.
+        const QVariant& v = values[i];
+        driver_.bindValue(i, v.typeId() == QMetaType::Bool ? QVariant(v.toBool() ? 1 : 0) : v);
+    }
+    if (!driver_.exec())
+        connection_->fail(driver_, sql_);
 }
 
 QSqlQuery Connection::exec(const QString& jetSql, const QVariantList& values) {

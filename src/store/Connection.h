@@ -14,8 +14,32 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+#include <memory>
 
 namespace brevalto {
+
+class Connection;
+class NativeQuery;
+
+// A write statement prepared once and run for many rows (bulk inserts: one parse for thousands
+// of rows). On an archive file each row goes straight to the engine; on a server, or for a value
+// of a type only the driver binds, through the driver. run() throws DbError like execNative().
+class RepeatedStatement {
+public:
+    RepeatedStatement(RepeatedStatement&&) noexcept;
+    ~RepeatedStatement();
+    void run(const QVariantList& values);
+
+private:
+    friend class Connection;
+    RepeatedStatement(Connection& connection, const QString& sql);
+
+    Connection* connection_;
+    QString sql_;
+    std::unique_ptr<NativeQuery> native_;
+    QSqlQuery driver_;
+    bool driverPrepared_ = false;
+};
 
 class Connection {
 public:
@@ -77,10 +101,9 @@ public:
     // The row id of a row just written by a statement that ended with returningRowId().
     qint64 writtenRowId(QSqlQuery& query) const;
 
-    // A native SQLite statement prepared once and run many times with run() (bulk inserts: one
-    // parse for thousands of rows). Both throw DbError like execNative().
-    QSqlQuery prepare(const QString& sql);
-    void run(QSqlQuery& prepared);
+    // A native SQLite statement (translated on a server) prepared once and run for many rows.
+    // Throws DbError like execNative().
+    RepeatedStatement prepare(const QString& sql);
 
     // First column of the first row, or a null value.
     QVariant scalar(const QString& jetSql, const QVariantList& values = {});
@@ -122,6 +145,8 @@ private:
     static bool isRetryable(const DbError& e) { return e.kind() == DbError::Kind::Conflict; }
     // Throws the DbError that describes the failed query (busy, damaged, read-only or other).
     [[noreturn]] void fail(const QSqlQuery& query, const QString& sql);
+    [[noreturn]] void fail(const QSqlError& error, const QString& sql);
+    friend class RepeatedStatement;
 
     QString name_;
     QString path_;

@@ -15,12 +15,12 @@ sqlite3* sqliteHandle(const QSqlDatabase& database) {
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
-NativeQuery::NativeQuery(const QSqlDatabase& database, const QString& sql) {
-    sqlite3* db = sqliteHandle(database);
-    if (!db)
+NativeQuery::NativeQuery(const QSqlDatabase& database, const QString& sql)
+    : db_(sqliteHandle(database)) {
+    if (!db_)
         return;
     const QByteArray text = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &statement_, nullptr) !=
+    if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &statement_, nullptr) !=
         SQLITE_OK) {
         sqlite3_finalize(statement_);
         statement_ = nullptr;
@@ -74,6 +74,62 @@ QVariant NativeQuery::value(int column) const {
 
 qint64 NativeQuery::integer(int column) const {
     return sqlite3_column_int64(statement_, column);
+}
+
+NativeQuery::Outcome NativeQuery::execute(const QVariantList& values) {
+    if (!statement_)
+        return Outcome::Unbindable;
+    sqlite3_reset(statement_);
+    sqlite3_clear_bindings(statement_);
+    for (int i = 0; i < values.size(); ++i) {
+        const QVariant& v = values[i];
+        const int at = i + 1;
+        int bound = SQLITE_OK;
+        // Null texts and byte arrays are NULL, as the driver binds them.
+        switch (v.isNull() ? QMetaType::UnknownType : v.typeId()) {
+        case QMetaType::UnknownType:
+            bound = sqlite3_bind_null(statement_, at);
+            break;
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::Bool:
+            bound = sqlite3_bind_int64(statement_, at, v.toLongLong());
+            break;
+        case QMetaType::Double:
+            bound = sqlite3_bind_double(statement_, at, v.toDouble());
+            break;
+        case QMetaType::QString: {
+            const QString text = v.toString();
+            if (text.isNull()) {
+                bound = sqlite3_bind_null(statement_, at);
+                break;
+            }
+            const QByteArray utf8 = text.toUtf8();
+            bound = sqlite3_bind_text(statement_, at, utf8.constData(), int(utf8.size()),
+                                      SQLITE_TRANSIENT);
+            break;
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = v.toByteArray();
+            bound = bytes.isNull() ? sqlite3_bind_null(statement_, at)
+                                   : sqlite3_bind_blob(statement_, at, bytes.constData(),
+                                                       int(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default:
+            return Outcome::Unbindable;
+        }
+        if (bound != SQLITE_OK)
+            return Outcome::Unbindable;
+    }
+    const int step = sqlite3_step(statement_);
+    if (step != SQLITE_DONE && step != SQLITE_ROW) {
+        errorCode_ = step;
+        errorText_ = QString::fromUtf8(sqlite3_errmsg(db_));
+    }
+    sqlite3_reset(statement_);
+    return step == SQLITE_DONE || step == SQLITE_ROW ? Outcome::Done : Outcome::Refused;
 }
 
 } // namespace brevalto

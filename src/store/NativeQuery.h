@@ -1,8 +1,9 @@
 #pragma once
-// A SELECT read straight from the SQLite engine of an open connection, without the driver's
+// A statement run straight on the SQLite engine of an open connection, without the driver's
 // per-value layer: reading a whole table (a register of thousands of Documents with a hundred
-// columns each) costs a third as much. Values come as the Qt driver gives them: integers as
-// qlonglong, reals as double, texts as QString, blobs as QByteArray, NULL as a null QVariant.
+// columns each) costs a third as much, and so does a write repeated for thousands of rows. Values
+// come as the Qt driver gives them: integers as qlonglong, reals as double, texts as QString, blobs
+// as QByteArray, NULL as a null QVariant.
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
@@ -34,9 +35,21 @@ public:
     QVariant value(int column) const;
     qint64 integer(int column) const;
 
+    // Binds the values to the statement's parameters in order and runs it to the end (a write);
+    // the statement can run again with other values. Unbindable: a value is of a type only the
+    // driver binds (nothing was run). Refused: the engine refused the statement (nothing of it
+    // is done); errorCode() and errorText() tell why.
+    enum class Outcome { Done, Unbindable, Refused };
+    Outcome execute(const QVariantList& values);
+    int errorCode() const { return errorCode_; }
+    QString errorText() const { return errorText_; }
+
 private:
+    sqlite3* db_ = nullptr;
     sqlite3_stmt* statement_ = nullptr;
     bool failed_ = false;
+    int errorCode_ = 0;
+    QString errorText_;
 };
 
 } // namespace brevalto
