@@ -80,7 +80,14 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     if (!dataset_ || !index.isValid() || index.column() >= columns_.size())
         return {};
     const int column = dataset_->columnIndex(columns_[index.column()].field);
-    const QVariant value = dataset_->valueAt(index.row(), column);
+    QVariant value;
+    try {
+        value = dataset_->valueAt(index.row(), column);
+    } catch (const DbError&) {
+        // A row whose other columns could not be read from the archive shows empty here; the
+        // next paint reads again, and the screen that opens the row says what went wrong.
+        return {};
+    }
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return displayText(value, columns_[index.column()].field);
     if (role == Qt::EditRole) // the whole text, a number without rounding
