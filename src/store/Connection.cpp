@@ -1,9 +1,8 @@
 #include "store/Connection.h"
 
-#include "store/NativeQuery.h"
-
 #include "store/ArchiveAddress.h"
 #include "store/JetSql.h"
+#include "store/NativeQuery.h"
 #include "store/Schema.h"
 
 #include <QAtomicInt>

@@ -10,6 +10,7 @@
 #include "ui/ScreenHost.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -76,6 +77,31 @@ TEST_F(DocumentFlowTest, AddOpensTheHeaderAndAnnullaTakesTheDocumentBack) {
     EXPECT_EQ(documents(), 1);
     EXPECT_EQ(prompt.calls().last().text, "Sei sicuro di voler eliminare il Documento?");
     EXPECT_EQ(dm().table("TablePA_FE_Header").integer("Numero"), 2);
+}
+
+// The register reads a few columns of each Document at start-up: a Document opened from it
+// still shows everything it holds.
+TEST_F(DocumentFlowTest, AStoredDocumentOpensWithEverythingItHolds) {
+    makeArchive();
+    sql(defaultArchive(),
+        "insert into PA_FE_Header (Numero, Data, DatiTrasmissione_IdCodice, "
+        "CessionarioCommittente_Denominazione, CessionarioCommittente_NominativoVisualizzato) "
+        "values (1, '2024-01-15', '01234567890', 'Alfa Srl', 'Alfa Srl'), "
+        "(2, '2024-02-01', '09876543210', 'Beta Spa', 'Beta Spa')");
+    ASSERT_TRUE(start());
+    DataGrid* grid = window().documentGrid();
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->model()->index(1, 2).data().toString(), "Beta Spa");
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+
+    QString shownCode;
+    setModalShower([&](QDialog& screen) {
+        if (auto* code = screen.findChild<QLineEdit*>("DatiTrasmissione_IdCodice"))
+            shownCode = code->text();
+        return 0;
+    });
+    click("spdModifica");
+    EXPECT_EQ(shownCode, "09876543210");
 }
 
 TEST_F(DocumentFlowTest, UtilityButtonsShowTheirScreensWithoutWaiting) {
