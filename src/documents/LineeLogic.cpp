@@ -119,13 +119,15 @@ void addLines(DataModule& db, const QList<NewLine>& lines,
     Connection& c = db.connessione();
     // One prepared statement for every row: the cost of a row is its insert, not a parse.
     try {
+        // Prepared outside the transaction, so that a server frees it after a rollback (inside a
+        // failed transaction it refuses to).
+        RepeatedStatement insert = c.prepare(
+            QStringLiteral("INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee "
+                           "(PA_FE_Body_Id, NumeroLinea, "
+                           "Descrizione, Quantita, PrezzoUnitario, PrezzoTotale, AliquotaIva) "
+                           "VALUES (?, ?, ?, ?, ?, ?, ?)"));
         c.inTransaction([&] {
             int number = nextLineNumber(db, body);
-            RepeatedStatement insert = c.prepare(
-                QStringLiteral("INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee "
-                               "(PA_FE_Body_Id, NumeroLinea, "
-                               "Descrizione, Quantita, PrezzoUnitario, PrezzoTotale, AliquotaIva) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?)"));
             for (int i = 0; i < lines.size(); ++i) {
                 if (keepGoing && i % 256 == 0 && !keepGoing(i))
                     throw Cancelled{};

@@ -424,6 +424,9 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
     const qint64 total = text.size();
     QSet<QString> codes;
     try {
+        // Declared outside the transaction, so that a server frees the prepared statement after
+        // a rollback (inside a failed transaction it refuses to).
+        QSqlQuery insert(connection.database());
         connection.inTransaction([&] {
             // The index is built once at the end: faster than keeping it up to date row by row.
             const TableDef* table = findTable(kTable);
@@ -433,7 +436,6 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                     QStringLiteral("DROP INDEX IF EXISTS ") +
                     quoteIdentifier(indexName(*table, column, connection.dialect())));
             connection.execNative(QStringLiteral("DELETE FROM ") + kTable);
-            QSqlQuery insert(connection.database());
             if (!insert.prepare(
                     QStringLiteral("INSERT INTO %1 (DescrizionePA, DescrizioneUfficio, "
                                    "codice_Amministrazione, cod_ou, codice_univoco, indirizzo, "
