@@ -2,6 +2,7 @@
 
 #include "documents/ChildRows.h"
 #include "store/DataModule.h"
+#include "store/NativeQuery.h"
 #include "store/Saving.h"
 
 #include <QSqlQuery>
@@ -102,6 +103,20 @@ int addLine(DataModule& db) {
     return id;
 }
 
+namespace {
+
+// Rows a statement of a batch insert: 7 values each, 448 parameters, within every engine's limit.
+constexpr int kRowsPerInsert = 64;
+
+QString insertLinesSql(int rows) {
+    return QStringLiteral("INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee (PA_FE_Body_Id, "
+                          "NumeroLinea, Descrizione, Quantita, PrezzoUnitario, PrezzoTotale, "
+                          "AliquotaIva) VALUES ") +
+           QStringList(rows, QStringLiteral("(?, ?, ?, ?, ?, ?, ?)")).join(QLatin1String(", "));
+}
+
+} // namespace
+
 void addLines(DataModule& db, const QList<NewLine>& lines,
               const std::function<bool(int)>& keepGoing) {
     Dataset& dataset = db.table(kLinesDataset);
@@ -117,30 +132,58 @@ void addLines(DataModule& db, const QList<NewLine>& lines,
     }
     const BatchInsertScope batch(db);
     Connection& c = db.connessione();
-    // One prepared statement for every row: the cost of a row is its insert, not a parse.
+    // Several rows a statement on an archive file: the engine's cost of a statement is paid once
+    // for many rows. A server runs them one a statement (a refused statement there ends the
+    // transaction, so the refused row could not be found again row by row).
+    const int rowsPerInsert = c.isServer() ? 1 : kRowsPerInsert;
     try {
-        // Prepared outside the transaction, so that a server frees it after a rollback (inside a
-        // failed transaction it refuses to).
-        RepeatedStatement insert = c.prepare(
-            QStringLiteral("INSERT INTO PA_FE_Body_DatiBeniServizi_DettaglioLinee "
-                           "(PA_FE_Body_Id, NumeroLinea, "
-                           "Descrizione, Quantita, PrezzoUnitario, PrezzoTotale, AliquotaIva) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+        // Prepared outside the transaction, so that a server frees them after a rollback (inside
+        // a failed transaction it refuses to).
+        RepeatedStatement one = c.prepare(insertLinesSql(1));
+        RepeatedStatement many = c.prepare(insertLinesSql(rowsPerInsert));
         c.inTransaction([&] {
-            int number = nextLineNumber(db, body);
-            for (int i = 0; i < lines.size(); ++i) {
+            const int firstNumber = nextLineNumber(db, body);
+            auto addValues = [&](int i, QVariantList& values) {
+                const NewLine& line = lines[i];
+                values << body << firstNumber + i << line.descrizione
+                       << (line.quantita.isNull() ? QVariant(1.0) : line.quantita)
+                       << line.prezzoUnitario << line.prezzoTotale << line.aliquotaIva;
+            };
+            // One row, its refusal naming where the row came from.
+            auto addOne = [&](int i) {
+                QVariantList values;
+                addValues(i, values);
+                try {
+                    one.run(values);
+                } catch (const DbError& e) {
+                    if (lines[i].source.isEmpty())
+                        throw;
+                    throw DbError(QStringLiteral("%1: %2").arg(lines[i].source, e.text()),
+                                  e.kind());
+                }
+            };
+            QVariantList values;
+            for (int i = 0; i < lines.size();) {
                 if (keepGoing && i % 256 == 0 && !keepGoing(i))
                     throw Cancelled{};
-                const NewLine& line = lines[i];
-                try {
-                    insert.run({body, number++, line.descrizione,
-                                line.quantita.isNull() ? QVariant(1.0) : line.quantita,
-                                line.prezzoUnitario, line.prezzoTotale, line.aliquotaIva});
-                } catch (const DbError& e) {
-                    if (line.source.isEmpty())
-                        throw;
-                    throw DbError(QStringLiteral("%1: %2").arg(line.source, e.text()), e.kind());
+                if (rowsPerInsert == 1 || lines.size() - i < rowsPerInsert) {
+                    addOne(i++);
+                    continue;
                 }
+                values.clear();
+                for (int j = 0; j < rowsPerInsert; ++j)
+                    addValues(i + j, values);
+                try {
+                    many.run(values);
+                } catch (const DbError&) {
+                    // The refused statement wrote none of its rows: row by row, the refused one
+                    // is named; unless the engine gave up the whole transaction.
+                    if (!sqliteInTransaction(c.database()))
+                        throw;
+                    for (int j = 0; j < rowsPerInsert; ++j)
+                        addOne(i + j);
+                }
+                i += rowsPerInsert;
             }
             if (keepGoing && !keepGoing(int(lines.size())))
                 throw Cancelled{};

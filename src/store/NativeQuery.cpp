@@ -15,6 +15,11 @@ sqlite3* sqliteHandle(const QSqlDatabase& database) {
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
+bool sqliteInTransaction(const QSqlDatabase& database) {
+    sqlite3* db = sqliteHandle(database);
+    return db && sqlite3_get_autocommit(db) == 0;
+}
+
 NativeQuery::NativeQuery(const QSqlDatabase& database, const QString& sql)
     : db_(sqliteHandle(database)) {
     if (!db_)

@@ -15,6 +15,9 @@ namespace brevalto {
 
 // The engine handle behind a connection, nullptr when it is not an open SQLite connection.
 sqlite3* sqliteHandle(const QSqlDatabase& database);
+// True while the SQLite connection is inside a transaction. The engine gives one up on its own
+// after some failures (a full disk, an I/O error): what runs next would no longer be part of it.
+bool sqliteInTransaction(const QSqlDatabase& database);
 
 class NativeQuery {
 public:

@@ -277,10 +277,30 @@ TEST_F(LinesBatchTest, AddsEveryLineNumberedAfterTheLastOrNone) {
     EXPECT_FALSE(db.batchInsert());
     EXPECT_EQ(db.connessione().transactionDepth(), 0);
 
+    // Many rows go in several a statement: a row refused in the middle of one is still the one
+    // named, and nothing of the file stays.
+    QList<linee::NewLine> many = batch(200);
+    many[99].descrizione = QString("boom");
+    try {
+        linee::addLines(db, many);
+        FAIL() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.text().startsWith("Riga 100 del file: ")) << e.text().toStdString();
+    }
+    EXPECT_EQ(lines(), 4);
+    many[99].descrizione = QString("L100");
+    linee::addLines(db, many);
+    EXPECT_EQ(lines(), 204);
+    EXPECT_EQ(scalar("select count(*) from PA_FE_Body_DatiBeniServizi_DettaglioLinee where "
+                     "Descrizione = 'L' || (NumeroLinea - 7)")
+                  .toInt(),
+              200)
+        << "each line in its place, numbered after the last";
+
     int asked = 0;
     EXPECT_THROW(linee::addLines(db, batch(600), [&](int done) { return ++asked, done < 512; }),
                  linee::Cancelled);
-    EXPECT_EQ(lines(), 4) << "cancelling adds nothing";
+    EXPECT_EQ(lines(), 204) << "cancelling adds nothing";
     EXPECT_EQ(asked, 3);
     EXPECT_FALSE(db.batchInsert());
 }
