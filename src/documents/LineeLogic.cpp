@@ -6,6 +6,7 @@
 #include "store/Saving.h"
 
 #include <QSqlQuery>
+#include <optional>
 
 namespace brevalto::linee {
 
@@ -140,7 +141,9 @@ void addLines(DataModule& db, const QList<NewLine>& lines,
         // Prepared outside the transaction, so that a server frees them after a rollback (inside
         // a failed transaction it refuses to).
         RepeatedStatement one = c.prepare(insertLinesSql(1));
-        RepeatedStatement many = c.prepare(insertLinesSql(rowsPerInsert));
+        std::optional<RepeatedStatement> many;
+        if (rowsPerInsert > 1)
+            many.emplace(c.prepare(insertLinesSql(rowsPerInsert)));
         c.inTransaction([&] {
             const int firstNumber = nextLineNumber(db, body);
             auto addValues = [&](int i, QVariantList& values) {
@@ -166,7 +169,7 @@ void addLines(DataModule& db, const QList<NewLine>& lines,
             for (int i = 0; i < lines.size();) {
                 if (keepGoing && i % 256 == 0 && !keepGoing(i))
                     throw Cancelled{};
-                if (rowsPerInsert == 1 || lines.size() - i < rowsPerInsert) {
+                if (!many || lines.size() - i < rowsPerInsert) {
                     addOne(i++);
                     continue;
                 }
@@ -174,7 +177,7 @@ void addLines(DataModule& db, const QList<NewLine>& lines,
                 for (int j = 0; j < rowsPerInsert; ++j)
                     addValues(i + j, values);
                 try {
-                    many.run(values);
+                    many->run(values);
                 } catch (const DbError&) {
                     // The refused statement wrote none of its rows: row by row, the refused one
                     // is named; unless the engine gave up the whole transaction.

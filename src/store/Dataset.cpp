@@ -255,15 +255,9 @@ bool Dataset::readNatively(const QString& sqlWithRowId, const QString& sql, cons
     for (int i = first; i < query->columnCount(); ++i)
         names << query->columnName(i);
     setResultColumns(names, withRowIds, table);
-    const int count = int(columns_.size());
     while (query->next()) {
         Row row;
-        row.values.resize(count); // null values; most columns of a wide table are empty
-        QVariant* values = row.values.data();
-        for (int i = 0; i < count; ++i) {
-            if (!query->isNull(i + first))
-                values[i] = fromStorage(i, query->value(i + first));
-        }
+        row.values = valuesOf(*query, first);
         row.rowid = withRowIds ? query->integer(0) : 0;
         rows_ << std::move(row);
     }
@@ -321,6 +315,23 @@ bool Dataset::readEagerColumns(const QString& sqlWithRowId, const TableDef* tabl
     return true;
 }
 
+// The columns' values of the query's current row, the first of them at result column `first`.
+QVector<QVariant> Dataset::valuesOf(const NativeQuery& query, int first) const {
+    QVector<QVariant> values(columns_.size()); // null; most columns of a wide table are empty
+    for (int i = 0; i < values.size(); ++i) {
+        if (!query.isNull(i + first))
+            values[i] = fromStorage(i, query.value(i + first));
+    }
+    return values;
+}
+
+QVector<QVariant> Dataset::valuesOf(const QSqlQuery& query, int first) const {
+    QVector<QVariant> values(columns_.size());
+    for (int i = 0; i < values.size(); ++i)
+        values[i] = fromStorage(i, query.value(i + first));
+    return values;
+}
+
 void Dataset::forgetColumns() {
     columns_.clear();
     columnLookup_.clear();
@@ -336,24 +347,16 @@ void Dataset::forgetColumns() {
 // engine's way fails the driver's runs, so that the error reads as for any other query.
 void Dataset::readCompleteRows(const QString& sql,
                                const std::function<void(qint64, QVector<QVariant>&)>& take) {
-    const int count = int(columns_.size());
-    QVector<QVariant> values;
     NativeQuery query(connection_.database(), sql);
     while (query.next()) {
-        values = QVector<QVariant>(count);
-        for (int i = 0; i < count; ++i) {
-            if (!query.isNull(i + 1))
-                values[i] = fromStorage(i, query.value(i + 1));
-        }
+        QVector<QVariant> values = valuesOf(query, 1);
         take(query.integer(0), values);
     }
     if (query.isValid() && !query.failed())
         return;
     QSqlQuery again = connection_.execNative(sql); // throws DbError
     while (again.next()) {
-        values = QVector<QVariant>(count);
-        for (int i = 0; i < count; ++i)
-            values[i] = fromStorage(i, again.value(i + 1));
+        QVector<QVariant> values = valuesOf(again, 1);
         take(again.value(0).toLongLong(), values);
     }
 }
@@ -448,9 +451,7 @@ void Dataset::readThroughDriver(const QString& sqlWithRowId, const QString& sql,
     setResultColumns(names, withRowIds, table);
     while (query.next()) {
         Row row;
-        row.values.reserve(columns_.size());
-        for (int i = 0; i < columns_.size(); ++i)
-            row.values << fromStorage(i, query.value(i + first));
+        row.values = valuesOf(query, first);
         row.rowid = withRowIds ? query.value(0).toLongLong() : 0;
         rows_ << std::move(row);
     }

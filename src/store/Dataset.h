@@ -19,9 +19,12 @@
 #include <functional>
 #include <memory>
 
+class QSqlQuery;
+
 namespace brevalto {
 
 class Connection;
+class NativeQuery;
 class RowFilter;
 struct TableDef;
 
@@ -65,7 +68,6 @@ public:
     // reads them for every row at once. Empty (the default): every column at open. Takes effect
     // at the next open.
     void setEagerColumns(const QStringList& columns);
-    QStringList eagerColumns() const { return eagerColumns_; }
 
     // Columns of the query, in query order.
     QStringList columnNames() const { return columns_; }
@@ -168,6 +170,8 @@ private:
     bool readNatively(const QString& sqlWithRowId, const QString& sql, const TableDef* table);
     bool readEagerColumns(const QString& sqlWithRowId, const TableDef* table);
     void forgetColumns();
+    QVector<QVariant> valuesOf(const NativeQuery& query, int first) const;
+    QVector<QVariant> valuesOf(const QSqlQuery& query, int first) const;
     void readCompleteRows(const QString& sql,
                           const std::function<void(qint64, QVector<QVariant>&)>& take);
     void expandUnread(int row);

@@ -19,20 +19,9 @@
 #include <unistd.h>
 
 using namespace brevalto;
+using test::openError;
 
 namespace {
-
-QString openError(const QString& path, int busyTimeout = 8000) {
-    Connection c;
-    c.setBusyTimeout(busyTimeout);
-    try {
-        c.open(path);
-    } catch (const DbError& e) {
-        EXPECT_FALSE(c.isOpen());
-        return e.text();
-    }
-    return {};
-}
 
 QByteArray contentOf(const QString& path) {
     QFile f(path);

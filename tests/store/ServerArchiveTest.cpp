@@ -18,22 +18,13 @@
 namespace brevalto {
 namespace {
 
+using test::openError;
+
 #define REQUIRE_SERVER_RUN()                                                                       \
     do {                                                                                           \
         if (!test::onServer() || test::serverAddress().isEmpty())                                  \
             GTEST_SKIP() << "solo nella prova sul server";                                         \
     } while (false)
-
-QString openError(const QString& location) {
-    Connection c;
-    try {
-        c.open(location);
-    } catch (const DbError& e) {
-        EXPECT_FALSE(c.isOpen());
-        return e.text();
-    }
-    return {};
-}
 
 TEST(ArchiveAddressTest, ReadsLibpqAddressesAndNeverKeepsThePassword) {
     const struct {

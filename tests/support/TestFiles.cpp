@@ -241,4 +241,16 @@ QString copyOfNewFileArchive(const TempFolder& folder, const QString& name) {
     return target;
 }
 
+QString openError(const QString& location, int busyTimeout) {
+    Connection c;
+    c.setBusyTimeout(busyTimeout);
+    try {
+        c.open(location);
+    } catch (const DbError& e) {
+        EXPECT_FALSE(c.isOpen());
+        return e.text();
+    }
+    return {};
+}
+
 } // namespace brevalto::test

@@ -61,4 +61,8 @@ void stopRefusingRows(Connection& connection, const QString& table);
 // What a command wrote on a temporary stream (std::tmpfile), trimmed; the stream is closed.
 QString readAndClose(std::FILE* stream);
 
+// The message of a failed Connection::open of the location (the connection is left closed), or
+// an empty text when it opens.
+QString openError(const QString& location, int busyTimeout = 8000);
+
 } // namespace brevalto::test
