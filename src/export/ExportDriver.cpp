@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <functional>
+
 namespace brevalto {
 
 const QString ExportDriver::kDialogTitle = QStringLiteral("Scegli il file xml");
@@ -24,22 +26,15 @@ const QString ExportDriver::kSuccessMessage = QStringLiteral(
 
 namespace {
 
-// Writes the whole text or nothing: the old file at the path survives any failure.
-void writeAtomically(const QString& path, const QByteArray& text) {
+// Writes the file through `write`, or leaves nothing: the old file at the path survives any
+// failure, of the writing or of building the text.
+void writeAtomically(const QString& path, const std::function<void(QIODevice&)>& write) {
     QSaveFile file(path);
-    const QString shown = QDir::toNativeSeparators(path);
     if (!file.open(QIODevice::WriteOnly))
-        throw ExportError::failure(
-            QStringLiteral("Impossibile scrivere il file %1: %2").arg(shown, file.errorString()));
-    if (file.write(text) != text.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        throw ExportError::failure(
-            QStringLiteral("Impossibile scrivere il file %1: %2").arg(shown, why));
-    }
+        throw ExportError::cannotWrite(path, file.errorString());
+    write(file); // what it throws leaves the file uncommitted, and so discarded
     if (!file.commit())
-        throw ExportError::failure(
-            QStringLiteral("Impossibile scrivere il file %1: %2").arg(shown, file.errorString()));
+        throw ExportError::cannotWrite(path, file.errorString());
 }
 
 } // namespace
@@ -85,11 +80,9 @@ QString ExportDriver::findingsQuestion(const check::Findings& findings) {
         .arg(findingsText(findings));
 }
 
-std::optional<ExportDriver::Outcome> ExportDriver::build(QByteArray& text) {
+std::optional<ExportDriver::Outcome> ExportDriver::attempt(const std::function<void()>& work) {
     try {
-        if (!hasBodies())
-            return abort(fattura::kNoBodiesMessage);
-        text = buildInvoiceXml(data_);
+        work();
     } catch (const ExportError& e) {
         return e.kind() == ExportError::Kind::Abort ? abort(e.text()) : fail(e.text());
     } catch (const DbError& e) {
@@ -145,22 +138,37 @@ ExportDriver::Outcome ExportDriver::run() {
 
 ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSuccess) {
     lastMessage_.clear();
-    QByteArray text;
-    if (const auto stopped = build(text))
+    lastFindings_.clear();
+    // Before anything is built or opened, so that the reason given is the missing bodies.
+    if (const auto stopped = attempt([&] {
+            if (!hasBodies())
+                throw ExportError::abort(fattura::kNoBodiesMessage);
+        }))
         return *stopped;
-    if (const auto stopped = vetoedByCheck(text))
-        return *stopped;
-    return write(path, text, showSuccess);
+    if (checkMode_ == CheckMode::Skip) {
+        // Written as it is built: the text of ten thousand lines is never held whole.
+        if (const auto stopped = attempt([&] {
+                writeAtomically(path, [&](QIODevice& file) { writeInvoiceXml(data_, file); });
+            }))
+            return *stopped;
+    } else {
+        QByteArray text;
+        if (const auto stopped = attempt([&] { text = buildInvoiceXml(data_); }))
+            return *stopped;
+        if (const auto stopped = vetoedByCheck(text))
+            return *stopped;
+        if (const auto stopped = attempt([&] {
+                writeAtomically(path, [&](QIODevice& file) {
+                    if (file.write(text) != text.size())
+                        throw ExportError::cannotWrite(path, file.errorString());
+                });
+            }))
+            return *stopped;
+    }
+    return markExported(path, showSuccess);
 }
 
-ExportDriver::Outcome ExportDriver::write(const QString& path, const QByteArray& text,
-                                          bool showSuccess) {
-    try {
-        writeAtomically(path, text);
-    } catch (const ExportError& e) {
-        return e.kind() == ExportError::Kind::Abort ? abort(e.text()) : fail(e.text());
-    }
-
+ExportDriver::Outcome ExportDriver::markExported(const QString& path, bool showSuccess) {
     // The document counts as exported only once its file is safely on disk.
     Dataset& header = data_.table("TablePA_FE_Header");
     const bool wasEditing =

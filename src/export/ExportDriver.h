@@ -1,12 +1,13 @@
 #pragma once
 // "Esporta xml": exports the current document with its bodies to one invoice file. Proposes the
-// file name, asks where to save through the Prompt, builds the whole file in memory, writes it
-// atomically and only then marks the document as exported. Every abort leaves the archive and the
-// disk as they were.
+// file name, asks where to save through the Prompt, writes the file atomically (built in memory
+// when the pre-send check reads it first, otherwise written as it is built) and only then marks
+// the document as exported. Every abort leaves the archive and the disk as they were.
 #include "check/Finding.h"
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace brevalto {
@@ -64,11 +65,11 @@ public:
     static QString findingsQuestion(const check::Findings& findings);
 
 private:
-    // Builds the file text; an outcome when that failed.
-    std::optional<Outcome> build(QByteArray& text);
+    // Runs a step of the export; the outcome when it stopped, its message shown.
+    std::optional<Outcome> attempt(const std::function<void()>& work);
     // Checks the text; an outcome when the findings stop the export.
     std::optional<Outcome> vetoedByCheck(const QByteArray& text);
-    Outcome write(const QString& path, const QByteArray& text, bool showSuccess);
+    Outcome markExported(const QString& path, bool showSuccess);
 
     Outcome abort(const QString& text);
     Outcome fail(const QString& text);

@@ -4,6 +4,8 @@
 #include "export/Mappings.h"
 #include "store/DataModule.h"
 
+#include <QBuffer>
+
 namespace brevalto {
 
 namespace {
@@ -13,8 +15,6 @@ void writeBody(XmlOut& x, DataModule& data, const Row& body) {
     x.start("FatturaElettronicaBody");
     writeGeneralData(x, data, body, bodyId);
 
-    if (data.table("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee").isEmpty())
-        throw ExportError::abort(fattura::kNoLinesMessage);
     x.start("DatiBeniServizi");
     writeLines(x, data, bodyId);
     if (data.table("TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo").isEmpty())
@@ -30,14 +30,13 @@ void writeBody(XmlOut& x, DataModule& data, const Row& body) {
 
 } // namespace
 
-QByteArray buildInvoiceXml(DataModule& data) {
+void writeInvoiceXml(DataModule& data, QIODevice& device) {
     Dataset& header = data.table("TablePA_FE_Header");
     Dataset& bodies = data.table("TablePA_Body");
     const Columns headerColumns(header);
     const Row document(headerColumns);
 
-    QByteArray text;
-    XmlOut x(&text);
+    XmlOut x(&device);
     x.startDocument();
     // Only the root is in the invoice namespace, under the prefix p; its children are unqualified.
     x.start("p:FatturaElettronica");
@@ -53,7 +52,7 @@ QByteArray buildInvoiceXml(DataModule& data) {
         throw ExportError::abort(fattura::kNoBodiesMessage);
     int ordinal = 0;
     for (bodies.first(); !bodies.eof(); bodies.next()) {
-        data.requeryBodyChildren();
+        data.requeryBodyChildren({linesDataset()});
         const Columns bodyColumns(bodies);
         const Row body(bodyColumns);
         x.setBody(QStringLiteral("corpo n. %1, fattura numero \"%2\"")
@@ -63,6 +62,13 @@ QByteArray buildInvoiceXml(DataModule& data) {
     }
     x.setBody(QString());
     x.endDocument();
+}
+
+QByteArray buildInvoiceXml(DataModule& data) {
+    QByteArray text;
+    QBuffer buffer(&text);
+    buffer.open(QIODevice::WriteOnly);
+    writeInvoiceXml(data, buffer);
     return text;
 }
 

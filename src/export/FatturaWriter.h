@@ -1,10 +1,11 @@
 #pragma once
-// Builds the whole invoice file in memory: the current document of TablePA_FE_Header and every
-// row of TablePA_Body in the dataset's current order (filter and sort included), each body's child
-// datasets re-queried in turn. Nothing is written to disk; the caller decides what to do with the
-// text.
+// Writes the invoice file: the current document of TablePA_FE_Header and every row of TablePA_Body
+// in the dataset's current order (filter and sort included), each body's child datasets re-queried
+// in turn (the lines, read one at a time, are left to be read when next used).
 #include <QByteArray>
 #include <QString>
+
+class QIODevice;
 
 namespace brevalto {
 
@@ -26,9 +27,12 @@ inline const QString kNoSummariesMessage =
     QStringLiteral("Attenzione mancano le Righe di riepilogo della fattura! Prego inserirle");
 } // namespace fattura
 
-// The file's text, UTF-8 with its declaration. Throws ExportError: an abort for a body without
-// lines or VAT summaries, a missing attached file or a text XML cannot carry; a failure for an
-// archive or file-system error. After the call TablePA_Body stands on the last body reached.
+// Writes the file's text, UTF-8 with its declaration, to device (open for writing) as it is built.
+// Throws ExportError: an abort for a body without lines or VAT summaries, a missing attached file
+// or a text XML cannot carry; a failure for an archive or file-system error (what was written
+// before it is incomplete). After the call TablePA_Body stands on the last body reached.
+void writeInvoiceXml(DataModule& data, QIODevice& device);
+// The same text in memory.
 QByteArray buildInvoiceXml(DataModule& data);
 
 } // namespace brevalto

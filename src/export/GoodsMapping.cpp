@@ -1,13 +1,17 @@
 // DatiBeniServizi (lines with their codes, discounts and other data; VAT summaries) and
 // DatiVeicoli of one body. Amounts are written as stored: nothing is recomputed here.
+#include "export/ExportError.h"
+#include "export/FatturaWriter.h"
 #include "export/Mappings.h"
 #include "export/ValueFormat.h"
 #include "store/DataModule.h"
+#include "store/Dataset.h"
 
 namespace brevalto {
 
 namespace {
 
+const QString kLineDataset = QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee");
 const QString kLineTable = QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee");
 const QString kLineKey = QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee_Id");
 
@@ -17,17 +21,27 @@ ChildRows lineChildren(DataModule& data, const QString& suffix, int bodyId) {
 
 } // namespace
 
+const QString& linesDataset() {
+    return kLineDataset;
+}
+
 void writeLines(XmlOut& x, DataModule& data, int bodyId) {
-    const Columns lines(data.table("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee"));
+    // The lines the body's dataset would hold, in its order, read one at a time: ten thousand of
+    // them need not stay in memory. Their codes, discounts and other data are few per line.
+    Dataset lines(data.connessione(), QStringLiteral("ExportLines"),
+                  data.dataset(kLineDataset).sql());
+    const Columns columns(lines);
     const ChildRows codes = lineChildren(data, QStringLiteral("_Codici"), bodyId);
     const ChildRows discounts = lineChildren(data, QStringLiteral("_Sconto"), bodyId);
     const ChildRows others = lineChildren(data, QStringLiteral("_Altro"), bodyId);
 
-    for (int i = 0; i < lines.dataset().rowCount(); ++i) {
-        const Row l(lines, i);
+    int position = 0;
+    lines.walk([&] {
+        const Row l(columns);
+        ++position;
         const int lineId = int(l.integer("Id"));
         const QString numero = l.text("NumeroLinea");
-        x.setRow(numero.isEmpty() ? QStringLiteral("linea in posizione %1").arg(i + 1)
+        x.setRow(numero.isEmpty() ? QStringLiteral("linea in posizione %1").arg(position)
                                   : QStringLiteral("linea %1").arg(numero));
         x.start("DettaglioLinee");
         x.integer("NumeroLinea", l.value("NumeroLinea"), 1, 9999);
@@ -79,7 +93,9 @@ void writeLines(XmlOut& x, DataModule& data, int bodyId) {
             x.end();
         }
         x.end();
-    }
+    });
+    if (position == 0)
+        throw ExportError::abort(fattura::kNoLinesMessage);
     x.setRow(QString());
 }
 

@@ -76,8 +76,8 @@ void writeAttachments(XmlOut& x, DataModule& data) {
         if (!QFileInfo(path).isFile())
             throw ExportError::abort(
                 QStringLiteral("Attenzione non è più presente il file allegato : ") + path);
-        // Base64 text is plain ASCII.
-        x.element("Attachment", QString::fromLatin1(encodeAttachment(path)));
+        Base64Reader base64(path);
+        x.elementInPieces("Attachment", [&] { return base64.next(); });
         x.end();
     }
 }

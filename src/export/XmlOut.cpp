@@ -2,6 +2,8 @@
 
 #include "export/ExportError.h"
 
+#include <QFileDevice>
+
 #include <algorithm>
 #include <type_traits>
 
@@ -39,48 +41,66 @@ QLatin1String entity(QChar c, bool inAttribute) {
 
 } // namespace
 
-XmlOut::XmlOut(QByteArray* buffer) : out_(buffer) {}
+namespace {
+constexpr qsizetype kPiece = 64 * 1024;
+}
+
+XmlOut::XmlOut(QIODevice* device) : device_(device) {
+    out_.reserve(kPiece + 4096);
+}
+
+void XmlOut::writeOut(qsizetype atLeast) {
+    if (out_.size() < atLeast || out_.isEmpty())
+        return;
+    if (device_->write(out_) != out_.size()) {
+        const auto* file = qobject_cast<const QFileDevice*>(device_);
+        throw ExportError::cannotWrite(file ? file->fileName() : QString(), device_->errorString());
+    }
+    out_.resize(0); // keeps its capacity for the next piece
+}
 
 void XmlOut::startDocument() {
-    out_->append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    out_.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
 }
 
 void XmlOut::attribute(QAnyStringView name, const QString& value) {
     checkText(name, value);
-    out_->append(' ');
+    out_.append(' ');
     appendName(name);
-    out_->append("=\"");
+    out_.append("=\"");
     appendEscaped(value, true);
-    out_->append('"');
+    out_.append('"');
 }
 
 void XmlOut::endDocument() {
     finish();
-    out_->append('\n');
+    out_.append('\n');
+    writeOut(0);
 }
 
 void XmlOut::newLine(qsizetype depth) {
+    writeOut(kPiece);
     if (startTagOpen_) {
-        out_->append('>');
+        out_.append('>');
         startTagOpen_ = false;
     }
-    out_->append('\n');
-    out_->append(depth * 2, ' ');
+    out_.append('\n');
+    out_.append(depth * 2, ' ');
 }
 
 void XmlOut::appendName(QAnyStringView name) {
     name.visit([this](auto view) {
         if constexpr (std::is_same_v<decltype(view), QStringView>)
-            out_->append(view.toUtf8());
+            out_.append(view.toUtf8());
         else
-            out_->append(view.data(), view.size());
+            out_.append(view.data(), view.size());
     });
 }
 
 void XmlOut::appendEscaped(const QString& text, bool inAttribute) {
     const auto plain = [inAttribute](QChar c) { return entity(c, inAttribute).isEmpty(); };
     if (std::all_of(text.cbegin(), text.cend(), plain)) {
-        out_->append(text.toUtf8());
+        out_.append(text.toUtf8());
         return;
     }
     QString escaped;
@@ -92,12 +112,12 @@ void XmlOut::appendEscaped(const QString& text, bool inAttribute) {
         else
             escaped += e;
     }
-    out_->append(escaped.toUtf8());
+    out_.append(escaped.toUtf8());
 }
 
 void XmlOut::start(QAnyStringView name) {
     newLine(open_.size());
-    out_->append('<');
+    out_.append('<');
     appendName(name);
     startTagOpen_ = true;
     open_ << name.toString();
@@ -107,13 +127,13 @@ void XmlOut::end() {
     if (open_.isEmpty())
         return;
     if (startTagOpen_) {
-        out_->append("/>");
+        out_.append("/>");
         startTagOpen_ = false;
     } else {
         newLine(open_.size() - 1);
-        out_->append("</");
+        out_.append("</");
         appendName(open_.constLast());
-        out_->append('>');
+        out_.append('>');
     }
     open_.removeLast();
 }
@@ -121,13 +141,27 @@ void XmlOut::end() {
 void XmlOut::element(QAnyStringView name, const QString& text) {
     checkText(name, text);
     newLine(open_.size());
-    out_->append('<');
+    out_.append('<');
     appendName(name);
-    out_->append('>');
+    out_.append('>');
     appendEscaped(text, false);
-    out_->append("</");
+    out_.append("</");
     appendName(name);
-    out_->append('>');
+    out_.append('>');
+}
+
+void XmlOut::elementInPieces(QAnyStringView name, const std::function<QByteArray()>& next) {
+    newLine(open_.size());
+    out_.append('<');
+    appendName(name);
+    out_.append('>');
+    for (QByteArray piece = next(); !piece.isEmpty(); piece = next()) {
+        out_.append(piece);
+        writeOut(kPiece);
+    }
+    out_.append("</");
+    appendName(name);
+    out_.append('>');
 }
 
 void XmlOut::decimal(QAnyStringView name, const QVariant& value, SchemaDecimal type) {

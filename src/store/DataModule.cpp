@@ -250,7 +250,7 @@ void DataModule::loadBodies() {
     bodies.open();
 }
 
-void DataModule::requeryBodyChildren() {
+void DataModule::requeryBodyChildren(const QStringList& deferred) {
     const int bodyId = table(QStringLiteral("TablePA_Body")).value(QStringLiteral("ID")).toInt();
     for (const BodyChildDef& def : bodyChildDatasets()) {
         Dataset& d = table(def.dataset);
@@ -260,7 +260,10 @@ void DataModule::requeryBodyChildren() {
                      .arg(def.table)
                      .arg(bodyId)
                      .arg(def.ordering));
-        d.open();
+        if (deferred.contains(def.dataset, Qt::CaseInsensitive))
+            d.deferOpen();
+        else
+            d.open();
     }
 }
 

@@ -74,8 +74,9 @@ public:
 
     // The bodies of the current document into TablePA_Body (filter cleared).
     void loadBodies();
-    // Every per-body child dataset re-queried for the current body of TablePA_Body.
-    void requeryBodyChildren();
+    // Every per-body child dataset re-queried for the current body of TablePA_Body; those named in
+    // `deferred` are given the body's query but read when next used (table()).
+    void requeryBodyChildren(const QStringList& deferred = {});
     // Deletes the rows of every child table of a body, second-level ones included. Callers wrap it
     // in a transaction together with the delete of the body row, so that a body goes whole.
     void deleteBodyChildRows(int bodyId);

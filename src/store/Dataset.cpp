@@ -164,25 +164,38 @@ bool Dataset::isTableColumn(int column) const {
     return column >= 0 && column < tableColumn_.size() && tableColumn_[column];
 }
 
+// The query as this engine runs it, and the same with the base table's row id first (empty when
+// the query has no base table).
+struct Dataset::Translated {
+    QString sql;
+    QString withRowId;
+    const TableDef* table = nullptr;
+};
+
+Dataset::Translated Dataset::translate() {
+    Translated t;
+    t.sql = translateJetSql(sql_, connection_.dialect());
+    baseTable_ = tableAfterFrom(t.sql);
+    t.table = baseTable_.isEmpty() ? nullptr : findTable(baseTable_);
+    if (t.table)
+        baseTable_ = t.table->name;
+    autoNumberColumn_ = t.table ? t.table->autoNumberColumn() : QString();
+    if (!baseTable_.isEmpty())
+        t.withRowId = withRowId(t.sql, connection_.rowIdExpression(baseTable_));
+    return t;
+}
+
 void Dataset::open() {
     close();
     // Read before the rows, so that a commit landing in between shows as a change later.
     readVersion_ = connection_.dataVersion();
-    const QString translated = translateJetSql(sql_, connection_.dialect());
-    baseTable_ = tableAfterFrom(translated);
-    const TableDef* table = baseTable_.isEmpty() ? nullptr : findTable(baseTable_);
-    if (table)
-        baseTable_ = table->name;
-    autoNumberColumn_ = table ? table->autoNumberColumn() : QString();
-
-    const QString sqlWithRowId =
-        baseTable_.isEmpty() ? QString()
-                             : withRowId(translated, connection_.rowIdExpression(baseTable_));
-    const bool read = (!eagerColumns_.isEmpty() && !sqlWithRowId.isEmpty() &&
-                       readEagerColumns(sqlWithRowId, table)) ||
-                      readNatively(sqlWithRowId, translated, table);
+    const Translated query = translate();
+    const RowSink keep = [this](Row&& row) { rows_ << std::move(row); };
+    const bool read = (!eagerColumns_.isEmpty() && !query.withRowId.isEmpty() &&
+                       readEagerColumns(query.withRowId, query.table)) ||
+                      readNatively(query, keep);
     if (!read)
-        readThroughDriver(sqlWithRowId, translated, table);
+        readThroughDriver(query, keep);
     state_ = State::Browse;
     if (!filterText_.isEmpty()) {
         try {
@@ -198,6 +211,37 @@ void Dataset::open() {
     eof_ = view_.isEmpty();
     Q_EMIT stateChanged();
     notifyRows();
+}
+
+void Dataset::walk(const std::function<void()>& visit) {
+    close();
+    struct Closing {
+        Dataset* dataset;
+        ~Closing() { dataset->close(); }
+    } closing{this};
+    const Translated query = translate();
+    qint64 visited = 0;
+    qint64 skip = 0; // rows already visited when the driver reads again
+    const RowSink show = [&](Row&& row) {
+        if (skip > 0) {
+            --skip;
+            return;
+        }
+        rows_.clear();
+        rows_ << std::move(row);
+        view_ = {0};
+        cursor_ = 0;
+        bof_ = eof_ = false;
+        state_ = State::Browse;
+        visit();
+        ++visited;
+    };
+    if (readNatively(query, show))
+        return;
+    // A server, or the engine failed partway (the driver reads again, reporting the error if it
+    // recurs): the rows already visited are not visited twice.
+    skip = visited;
+    readThroughDriver(query, show);
 }
 
 // The column list of a result: names, kinds, and whether each is written back to the base table.
@@ -238,15 +282,15 @@ void Dataset::setResultColumns(const QStringList& names, bool withRowIds, const 
     }
 }
 
-// Reads the rows straight from the engine; false (nothing kept) when that is not possible, so
+// Reads the rows straight from the engine; false (no columns kept) when that is not possible, so
 // that the driver's way runs and reports any error.
-bool Dataset::readNatively(const QString& sqlWithRowId, const QString& sql, const TableDef* table) {
-    bool withRowIds = !sqlWithRowId.isEmpty();
-    auto query =
-        std::make_unique<NativeQuery>(connection_.database(), withRowIds ? sqlWithRowId : sql);
+bool Dataset::readNatively(const Translated& translated, const RowSink& take) {
+    bool withRowIds = !translated.withRowId.isEmpty();
+    auto query = std::make_unique<NativeQuery>(connection_.database(),
+                                               withRowIds ? translated.withRowId : translated.sql);
     if (withRowIds && !query->isValid()) {
         withRowIds = false;
-        query = std::make_unique<NativeQuery>(connection_.database(), sql);
+        query = std::make_unique<NativeQuery>(connection_.database(), translated.sql);
     }
     if (!query->isValid())
         return false;
@@ -254,12 +298,12 @@ bool Dataset::readNatively(const QString& sqlWithRowId, const QString& sql, cons
     QStringList names;
     for (int i = first; i < query->columnCount(); ++i)
         names << query->columnName(i);
-    setResultColumns(names, withRowIds, table);
+    setResultColumns(names, withRowIds, translated.table);
     while (query->next()) {
         Row row;
         row.values = valuesOf(*query, first);
         row.rowid = withRowIds ? query->integer(0) : 0;
-        rows_ << std::move(row);
+        take(std::move(row));
     }
     if (!query->failed())
         return true;
@@ -428,32 +472,31 @@ const QVariant& Dataset::cell(int row, int column) const {
     return rows_[row].values[column];
 }
 
-void Dataset::readThroughDriver(const QString& sqlWithRowId, const QString& sql,
-                                const TableDef* table) {
+void Dataset::readThroughDriver(const Translated& translated, const RowSink& take) {
     QSqlQuery query(connection_.database());
     bool withRowIds = false;
-    if (!sqlWithRowId.isEmpty()) {
+    if (!translated.withRowId.isEmpty()) {
         try {
-            query = connection_.execProbe(sqlWithRowId);
+            query = connection_.execProbe(translated.withRowId);
             withRowIds = true;
         } catch (const DbError&) {
             // A query the row id does not fit (a join with aliases, a union): read-only rows.
         }
     }
     if (!withRowIds)
-        query = connection_.execNative(sql);
+        query = connection_.execNative(translated.sql);
 
     const QSqlRecord record = query.record();
     const int first = withRowIds ? 1 : 0;
     QStringList names;
     for (int i = first; i < record.count(); ++i)
         names << record.fieldName(i);
-    setResultColumns(names, withRowIds, table);
+    setResultColumns(names, withRowIds, translated.table);
     while (query.next()) {
         Row row;
         row.values = valuesOf(query, first);
         row.rowid = withRowIds ? query.value(0).toLongLong() : 0;
-        rows_ << std::move(row);
+        take(std::move(row));
     }
 }
 

@@ -53,6 +53,12 @@ public:
     // were read (PRAGMA data_version: one cheap query when nothing changed). Only in browse
     // state; filter, sort and the current row (by its row id) are kept. True when re-read.
     bool refreshIfChanged();
+    // Reads the query's rows one at a time without keeping them: each call of visit() sees the
+    // next row, in the order open() gives, as the dataset's only and current row (value(),
+    // columnIndex()). For a pass over more rows than need to stay in memory (an export's ten
+    // thousand lines); the rows are not to be edited. Closed afterwards. Throws DbError, and
+    // what visit() throws.
+    void walk(const std::function<void()>& visit);
     bool isOpen() const { return state_ != State::Inactive; }
     // Opening on demand: a deferred dataset stays closed until ensureOpen() (a screen that shows
     // its rows is about to appear); open() and close() end the deferral. Big tables are read
@@ -166,8 +172,11 @@ private:
     void setCursor(int pos);
     void notifyRows();
     void notifyCurrent();
+    struct Translated;
+    using RowSink = std::function<void(Row&&)>;
+    Translated translate(); // also sets the base table and its AutoNumber column
     void setResultColumns(const QStringList& names, bool withRowIds, const TableDef* table);
-    bool readNatively(const QString& sqlWithRowId, const QString& sql, const TableDef* table);
+    bool readNatively(const Translated& translated, const RowSink& take);
     bool readEagerColumns(const QString& sqlWithRowId, const TableDef* table);
     void forgetColumns();
     QVector<QVariant> valuesOf(const NativeQuery& query, int first) const;
@@ -182,7 +191,7 @@ private:
     void completeRows();
     // Before an operation that tests a column over every row (-1: every column).
     void completeRowsFor(int column);
-    void readThroughDriver(const QString& sqlWithRowId, const QString& sql, const TableDef* table);
+    void readThroughDriver(const Translated& translated, const RowSink& take);
     QVariant fromStorage(int column, const QVariant& stored) const;
     QVariant toStorage(int column, const QVariant& value) const;
     int currentRowIndex() const; // index into rows_, -1 when none

@@ -103,6 +103,30 @@ TEST_F(ExportDriverTest, SuccessWritesTheFileThenMarksTheDocument) {
     EXPECT_FALSE(a.exported(other));
 }
 
+// The export reads the lines itself, one at a time; afterwards the lines dataset still gives
+// those of the body the export ended on, as every other dataset of the body does.
+TEST_F(ExportDriverTest, AfterAnExportTheLinesAreThoseOfTheLastBody) {
+    const int doc = a.addDocument();
+    a.addCompleteBody(doc, {{"DatiGenerali_Numero", "1"}});
+    const int second = a.addCompleteBody(doc, {{"DatiGenerali_Numero", "2"}});
+    a.addLine(second, 2);
+    a.select(doc);
+    a.data.requeryBodyChildren(); // the first body's rows, as the register holds them
+    prompt.answerSaveFile(a.folder.file(kSaved));
+    ExportDriver driver(a.data, prompt);
+    ASSERT_EQ(driver.run(), Outcome::Written);
+
+    for (const char* name : {"TablePA_FE_Body_DatiBeniServizi_DettaglioLinee",
+                             "TablePA_FE_Body_DatiBeniServizi_DatiRiepilogo"}) {
+        SCOPED_TRACE(name);
+        const Dataset& rows = a.data.table(name);
+        ASSERT_FALSE(rows.isEmpty());
+        for (int r = 0; r < rows.rowCount(); ++r)
+            EXPECT_EQ(rows.valueAt(r, rows.columnIndex("PA_FE_Body_Id")).toInt(), second);
+    }
+    EXPECT_EQ(a.data.table("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee").rowCount(), 2);
+}
+
 // The chosen path is used as typed: no extension is added.
 TEST_F(ExportDriverTest, ThePathIsUsedAsTyped) {
     const int doc = scenarioNoOptionalBlock(a);
@@ -142,7 +166,9 @@ TEST_F(ExportDriverTest, NoBodies) {
     EXPECT_FALSE(a.exported(doc));
 }
 
-// A fault in the second body stops everything: no file (an old one survives), no flag.
+// A fault in the second body stops everything: no file (an old one survives, nothing is left
+// beside it), no flag. The first body is long enough that part of the file has gone to disk when
+// the fault is met.
 TEST_F(ExportDriverTest, AFaultyBodyAbortsTheWholeExport) {
     enum Fault { NoLines, NoSummaries, MissingAttachment };
     const struct {
@@ -157,7 +183,11 @@ TEST_F(ExportDriverTest, AFaultyBodyAbortsTheWholeExport) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message.toStdString());
         const int doc = a.addDocument();
-        a.addCompleteBody(doc, {{"DatiGenerali_Numero", "1"}});
+        const int first = a.addCompleteBody(doc, {{"DatiGenerali_Numero", "1"}});
+        a.db().inTransaction([&] {
+            for (int i = 2; i <= 600; ++i)
+                a.addLine(first, i, {{"Descrizione", QString(200, QLatin1Char('x'))}});
+        });
         const int second = a.addBody(doc, {{"DatiGenerali_Numero", "2"}});
         if (c.fault != NoLines)
             a.addLine(second, 1);
@@ -181,6 +211,8 @@ TEST_F(ExportDriverTest, AFaultyBodyAbortsTheWholeExport) {
         }
         EXPECT_FALSE(QFileInfo::exists(fresh));
         EXPECT_EQ(readFile(old), "contenuto precedente");
+        EXPECT_EQ(QDir(a.folder.path()).entryList({"*.xml*"}, QDir::Files | QDir::Hidden),
+                  QStringList({"vecchio.xml"}));
         EXPECT_FALSE(a.exported(doc));
         EXPECT_FALSE(a.data.table("TablePA_FE_Header").flag("Esportato"));
     }

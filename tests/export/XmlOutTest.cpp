@@ -2,6 +2,7 @@
 // indentation gives for the same elements: the layout earlier files were written with.
 #include "export/XmlOut.h"
 
+#include <QBuffer>
 #include <QXmlStreamWriter>
 #include <gtest/gtest.h>
 
@@ -28,7 +29,9 @@ TEST(XmlOutTest, WritesWhatQtsStreamWriterWrites) {
         w.writeEndDocument();
     }
     QByteArray written;
-    XmlOut x(&written);
+    QBuffer device(&written);
+    device.open(QIODevice::WriteOnly);
+    XmlOut x(&device);
     x.startDocument();
     x.start("p:Radice");
     x.attribute("versione", tricky);

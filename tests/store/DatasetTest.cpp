@@ -237,6 +237,43 @@ TEST_F(DatasetTest, MovingAwayPostsWhatWasTyped) {
 
 // A dataset that reads a few columns for every row and the others on demand shows, filters,
 // sorts and locates exactly as one that reads every column at once.
+// A walk gives the rows an open gives, in the same order (ties included), each as the only row;
+// what the visitor throws ends it, and the dataset is closed either way.
+TEST_F(DatasetTest, AWalkGivesTheRowsOfAnOpenOneAtATime) {
+    const QString sql = "select * from Vettori order by IdPaese";
+    Dataset opened(connection, "Tutte", sql);
+    opened.open();
+    QList<QVariantList> expected;
+    for (int r = 0; r < opened.rowCount(); ++r) {
+        QVariantList row;
+        for (int c = 0; c < opened.columnCount(); ++c)
+            row << opened.valueAt(r, c);
+        expected << row;
+    }
+
+    Dataset walked(connection, "Una alla volta", sql);
+    QList<QVariantList> seen;
+    walked.walk([&] {
+        EXPECT_EQ(walked.rowCount(), 1);
+        QVariantList row;
+        for (int c = 0; c < walked.columnCount(); ++c)
+            row << walked.value(c);
+        EXPECT_EQ(walked.value("Denominazione"), row[walked.columnIndex("denominazione")]);
+        seen << row;
+    });
+    EXPECT_EQ(seen, expected);
+    EXPECT_FALSE(walked.isOpen());
+
+    int visits = 0;
+    EXPECT_THROW(walked.walk([&] {
+        if (++visits == 2)
+            throw DbError("basta");
+    }),
+                 DbError);
+    EXPECT_EQ(visits, 2);
+    EXPECT_FALSE(walked.isOpen());
+}
+
 TEST_F(DatasetTest, EagerColumnsGiveWhatAWholeReadGives) {
     for (int i = 0; i < 40; ++i) // more rows than are completed one by one
         connection.exec("insert into Vettori (Denominazione, Nome, IdPaese) values (?, ?, ?)",
