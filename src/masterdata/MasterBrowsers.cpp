@@ -27,7 +27,8 @@ CedentiBrowser::CedentiBrowser(DataModule& db, QWidget* parent)
                                    {"Cod. Fisc.", "CedentePrestatore_CodiceFiscale"}},
                    .initialValues = {{"CedentePrestatore_IdPaese", "IT"}},
                    .deleteQuestion = "Sei sicuro di voler eliminare il Cedente - Prestatore ?",
-                   .layoutName = "frmGrigliaCedentiPrestatori"},
+                   .layoutName = "frmGrigliaCedentiPrestatori",
+                   .readsListedColumns = true},
                   parent) {}
 
 CessionariBrowser::CessionariBrowser(DataModule& db, QWidget* parent)
@@ -50,7 +51,8 @@ CessionariBrowser::CessionariBrowser(DataModule& db, QWidget* parent)
            .initialValues = {{"CessionarioCommittente_IdPaese", "IT"},
                              {"CessionarioCommittente_Sede_Nazione", "IT"}},
            .deleteQuestion = "Sei sicuro di voler eliminare il Cessionario - Committente ?",
-           .layoutName = "frmGriglia_CessionarioCommittente"},
+           .layoutName = "frmGriglia_CessionarioCommittente",
+           .readsListedColumns = true},
           parent) {}
 
 ComuniBrowser::ComuniBrowser(DataModule& db, QWidget* parent)

@@ -461,6 +461,10 @@ void Dataset::completeRowsFor(int column) {
         completeRows();
 }
 
+bool Dataset::matchesFilter(const Row& row) const {
+    return filter_->matches(row.values, row.partial ? &eagerSlot_ : nullptr);
+}
+
 const QVariant& Dataset::cell(int row, int column) const {
     const Row& r = rows_[row];
     if (!r.partial)
@@ -622,19 +626,9 @@ QVariant Dataset::toStorage(int column, const QVariant& value) const {
     }
 }
 
-void Dataset::rebuildView() {
-    view_.clear();
-    view_.reserve(rows_.size());
-    if (filter_)
-        completeRowsFor(-1);
-    for (int i = 0; i < rows_.size(); ++i) {
-        if (!filter_ || filter_->matches(rows_[i].values))
-            view_ << i;
-    }
-    if (sortText_.trimmed().isEmpty())
-        return;
+QList<QPair<int, bool>> Dataset::sortKeys(const QString& sort) const {
     QList<QPair<int, bool>> keys;
-    for (const QString& part : sortText_.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString& part : sort.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QStringList words = part.simplified().split(QLatin1Char(' '));
         QString name = words.value(0);
         name.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
@@ -643,9 +637,33 @@ void Dataset::rebuildView() {
             continue;
         const bool descending =
             words.value(1).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0;
-        completeRowsFor(column);
         keys << qMakePair(column, descending);
     }
+    return keys;
+}
+
+void Dataset::completeRowsFor(const RowFilter* filter, const QString& sort) {
+    if (!hasPartialRows_)
+        return;
+    if (filter) {
+        for (const int column : filter->columns())
+            completeRowsFor(column);
+    }
+    for (const auto& key : sortKeys(sort))
+        completeRowsFor(key.first);
+}
+
+void Dataset::rebuildView() {
+    completeRowsFor(filter_.get(), sortText_);
+    view_.clear();
+    view_.reserve(rows_.size());
+    for (int i = 0; i < rows_.size(); ++i) {
+        if (!filter_ || matchesFilter(rows_[i]))
+            view_ << i;
+    }
+    const QList<QPair<int, bool>> keys = sortKeys(sortText_);
+    if (keys.isEmpty())
+        return;
     std::stable_sort(view_.begin(), view_.end(), [&](int a, int b) {
         for (const auto& [column, descending] : keys) {
             const int c = compareForSort(cell(a, column), cell(b, column));
@@ -1011,6 +1029,8 @@ void Dataset::setFilter(const QString& filter) {
     if (!filter.trimmed().isEmpty() && state_ != State::Inactive)
         parsed = std::make_unique<RowFilter>(filter, columns_); // throws before anything changes
     settle();
+    // A read of what the filter needs that fails leaves the rows shown as they were.
+    completeRowsFor(parsed.get(), sortText_);
     filterText_ = filter.trimmed().isEmpty() ? QString() : filter;
     filter_ = std::move(parsed);
     if (state_ == State::Inactive)
@@ -1031,13 +1051,13 @@ void Dataset::narrowFilter(const QString& filter) {
         return;
     auto parsed = std::make_unique<RowFilter>(filter, columns_); // throws before anything changes
     settle();
+    completeRowsFor(parsed.get(), QString());
     filterText_ = filter;
     filter_ = std::move(parsed);
-    completeRowsFor(-1);
     QVector<int> kept;
     kept.reserve(view_.size());
     for (const int i : std::as_const(view_)) {
-        if (filter_->matches(rows_[i].values))
+        if (matchesFilter(rows_[i]))
             kept << i;
     }
     view_ = std::move(kept);
@@ -1050,6 +1070,8 @@ void Dataset::narrowFilter(const QString& filter) {
 void Dataset::setSort(const QString& sort) {
     settle();
     const int row = currentRowIndex();
+    if (state_ != State::Inactive)
+        completeRowsFor(filter_.get(), sort); // a failed read leaves the order as it was
     sortText_ = sort;
     if (state_ == State::Inactive)
         return;

@@ -191,6 +191,11 @@ private:
     void completeRows();
     // Before an operation that tests a column over every row (-1: every column).
     void completeRowsFor(int column);
+    // Before filtering or sorting: the columns they read. Before anything changes, so that a read
+    // that fails leaves the rows shown as they were.
+    void completeRowsFor(const RowFilter* filter, const QString& sort);
+    bool matchesFilter(const Row& row) const;
+    QList<QPair<int, bool>> sortKeys(const QString& sort) const; // (column, descending)
     void readThroughDriver(const Translated& translated, const RowSink& take);
     QVariant fromStorage(int column, const QVariant& stored) const;
     QVariant toStorage(int column, const QVariant& value) const;

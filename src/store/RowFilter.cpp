@@ -245,19 +245,32 @@ int compareValues(const QVariant& value, const QVariant& literal) {
     return asText(value).compare(asText(literal), Qt::CaseInsensitive);
 }
 
-bool evaluate(const RowFilter::Node& node, const QVector<QVariant>& row) {
+void collectColumns(const RowFilter::Node& node, QVector<int>& columns) {
+    if (node.kind == RowFilter::Node::Kind::Compare) {
+        if (!columns.contains(node.column))
+            columns << node.column;
+        return;
+    }
+    for (const auto* child : {node.left.get(), node.right.get()}) {
+        if (child)
+            collectColumns(*child, columns);
+    }
+}
+
+bool evaluate(const RowFilter::Node& node, const QVector<QVariant>& row,
+              const QVector<int>* slots) {
     using Kind = RowFilter::Node::Kind;
     switch (node.kind) {
     case Kind::And:
-        return evaluate(*node.left, row) && evaluate(*node.right, row);
+        return evaluate(*node.left, row, slots) && evaluate(*node.right, row, slots);
     case Kind::Or:
-        return evaluate(*node.left, row) || evaluate(*node.right, row);
+        return evaluate(*node.left, row, slots) || evaluate(*node.right, row, slots);
     case Kind::Not:
-        return !evaluate(*node.left, row);
+        return !evaluate(*node.left, row, slots);
     case Kind::Compare:
         break;
     }
-    const QVariant& value = row[node.column];
+    const QVariant& value = row[slots ? (*slots)[node.column] : node.column];
     if (node.like == RowFilter::Node::Like::Prefix ||
         node.like == RowFilter::Node::Like::Contains) {
         if (value.isNull())
@@ -377,12 +390,14 @@ bool likeMatch(const QString& text, const QString& pattern) {
 }
 
 RowFilter::RowFilter(const QString& text, const QStringList& columns)
-    : root_(Parser(text, columns).parse()) {}
+    : root_(Parser(text, columns).parse()) {
+    collectColumns(*root_, columns_);
+}
 
 RowFilter::~RowFilter() = default;
 
-bool RowFilter::matches(const QVector<QVariant>& row) const {
-    return evaluate(*root_, row);
+bool RowFilter::matches(const QVector<QVariant>& row, const QVector<int>* slots) const {
+    return evaluate(*root_, row, slots);
 }
 
 } // namespace brevalto

@@ -19,12 +19,17 @@ public:
     // Parses the text against the dataset's column names. Throws DbError when it cannot read it.
     RowFilter(const QString& text, const QStringList& columns);
     ~RowFilter();
-    bool matches(const QVector<QVariant>& row) const;
+    // row: every column's value; or, with slots, the values of a row read in part, slots giving
+    // each column's place among them (every column the filter reads has one).
+    bool matches(const QVector<QVariant>& row, const QVector<int>* slots = nullptr) const;
+    // The columns the filter reads.
+    const QVector<int>& columns() const { return columns_; }
 
     struct Node;
 
 private:
     std::unique_ptr<Node> root_;
+    QVector<int> columns_;
 };
 
 // True when text matches a like pattern with "*"/"%" and "?"/"_" wildcards and "[...]" sets,

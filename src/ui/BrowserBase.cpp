@@ -30,8 +30,17 @@ QList<ToolButton> standardBrowserTools() {
 }
 
 BrowserBase::BrowserBase(DataModule& db, const Browser& def, QWidget* parent)
-    : QDialog(parent), db_(db), def_(def), dataset_(&db.table(def.dataset)),
+    : QDialog(parent), db_(db), def_(def), dataset_(&db.dataset(def.dataset)),
       grid_(new DataGrid(this)) {
+    if (def.readsListedColumns) {
+        QStringList listed{def.keyColumn};
+        for (const GridColumn& column : def.columns)
+            listed << column.field;
+        for (const SearchBox& box : def.searchBoxes)
+            listed << box.column;
+        dataset_->setEagerColumns(listed); // from its next open
+    }
+    dataset_->ensureOpen();
     if (!def.objectName.isEmpty())
         setObjectName(def.objectName);
     setWindowTitle(def.caption);

@@ -57,6 +57,10 @@ struct Browser {
     BrowserAction onDoubleClick = BrowserAction::Modifica;
     bool sortOnTitleClick = true;
     bool clearFilterOnAdd = true;
+    // A table of many wide rows (tens of thousands of customers): the list reads its columns, the
+    // key and the searched columns of every row, and a row's others when first asked for
+    // (opening it, copying it into a Document). Archive files only; it behaves the same either way.
+    bool readsListedColumns = false;
     QSize size = {900, 560};
 };
 
