@@ -2,10 +2,10 @@
 
 #include "store/ArchiveAddress.h"
 #include "store/DbError.h"
+#include "store/WholeFile.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 namespace brevalto {
@@ -39,11 +39,10 @@ void saveArchivePath(const QString& programFolder, const QString& location) {
     // A password given in a server address serves this session only: it is never written down.
     const QString path = locationWithoutPassword(location);
     const QString fileName = programFolder + pathFileName();
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write((path + QLatin1Char('\n')).toUtf8()) < 0 ||
-        !file.commit())
+    QString why;
+    if (!writeWholeFile(fileName, (path + QLatin1Char('\n')).toUtf8(), &why))
         throw DbError(QStringLiteral("Impossibile scrivere il file %1: %2")
-                          .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+                          .arg(QDir::toNativeSeparators(fileName), why));
 }
 
 ArchiveLocation locateArchive(const QString& programFolder) {

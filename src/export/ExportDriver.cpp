@@ -7,6 +7,7 @@
 #include "store/DataModule.h"
 #include "store/ProgramFolder.h"
 #include "store/Prompt.h"
+#include "store/WholeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -30,7 +31,7 @@ namespace {
 // failure, of the writing or of building the text.
 void writeAtomically(const QString& path, const std::function<void(QIODevice&)>& write) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!openWhole(file))
         throw ExportError::cannotWrite(path, file.errorString());
     write(file); // what it throws leaves the file uncommitted, and so discarded
     if (!file.commit())

@@ -1,4 +1,5 @@
 #include "render/PrintDocument.h"
+#include "store/WholeFile.h"
 
 #include <QBuffer>
 #include <QFont>
@@ -8,7 +9,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
@@ -377,14 +377,9 @@ int PrintDocument::writePdf(const QString& path, QString* error) const {
     };
     if (bytes.isEmpty())
         return fail(QStringLiteral("Impossibile comporre il PDF."));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(
-            QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, file.errorString()));
-    file.write(bytes);
-    if (!file.commit())
-        return fail(
-            QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, file.errorString()));
+    QString why;
+    if (!writeWholeFile(path, bytes, &why))
+        return fail(QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, why));
     return pages;
 }
 

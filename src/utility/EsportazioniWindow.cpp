@@ -4,6 +4,7 @@
 #include "store/DatasetNames.h"
 #include "store/ProgramFolder.h"
 #include "store/Prompt.h"
+#include "store/WholeFile.h"
 #include "ui/GuardedAction.h"
 #include "utility/InvoiceList.h"
 
@@ -116,7 +117,7 @@ void EsportazioniWindow::esporta() {
         return;
 
     QString error;
-    if (!elenco::writeFile(path, elenco::encode(listing.text), &error)) {
+    if (!writeWholeFile(path, elenco::encode(listing.text), &error)) {
         prompt().message(Prompt::errorTitle(),
                          tr("Impossibile scrivere il file %1: %2\nNessuna fattura è stata segnata "
                             "come esportata.")

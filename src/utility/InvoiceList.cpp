@@ -3,7 +3,6 @@
 #include "store/Connection.h"
 
 #include <QDateTime>
-#include <QSaveFile>
 #include <QSqlQuery>
 
 namespace brevalto::elenco {
@@ -180,16 +179,6 @@ QString describe(const QList<Unrepresentable>& values) {
     if (values.size() > 10)
         lines << QStringLiteral("... e altri %1 valori").arg(values.size() - 10);
     return lines.join(QLatin1Char('\n'));
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
 }
 
 void markExported(Connection& connection, const QList<qint64>& documents) {

@@ -47,10 +47,6 @@ QByteArray encode(const QString& text);
 // What a list of unrepresentable values tells the user (one line each, at most ten).
 QString describe(const QList<Unrepresentable>& values);
 
-// Writes the bytes to path atomically: the file is either wholly the new content or as it was.
-// False with the reason in *error.
-bool writeFile(const QString& path, const QByteArray& bytes, QString* error);
-
 // Marks the Documents exported, all in one transaction. Throws DbError (nothing marked then).
 void markExported(Connection& connection, const QList<qint64>& documents);
 

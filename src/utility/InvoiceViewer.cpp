@@ -4,6 +4,7 @@
 #include "render/InvoiceFile.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
+#include "store/WholeFile.h"
 #include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
 
@@ -17,7 +18,6 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -198,11 +198,11 @@ void InvoiceViewer::salvaAllegato() {
         prompt().saveFileName(kAttachmentDialogTitle, QDir::homePath(), a.fileName(), QString());
     if (path.isEmpty())
         return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(a.data) != a.data.size() || !file.commit())
-        prompt().message(Prompt::errorTitle(),
-                         tr("Impossibile scrivere il file %1: %2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString()));
+    QString why;
+    if (!writeWholeFile(path, a.data, &why))
+        prompt().message(
+            Prompt::errorTitle(),
+            tr("Impossibile scrivere il file %1: %2").arg(QDir::toNativeSeparators(path), why));
 }
 
 void showInvoiceFile(const QString& path, DataModule* db, QWidget* parent) {

@@ -380,19 +380,9 @@ TEST_F(InvoiceListTest, NamesWhatTheOneByteFormatCannotCarry) {
     EXPECT_TRUE(elenco::encode(listing.text).contains(";Bar ? Ristoro;"));
 }
 
-TEST(InvoiceListFileTest, NameAndAtomicWrite) {
+TEST(InvoiceListFileTest, ProposedName) {
     EXPECT_EQ(elenco::proposedFileName(QDate(2026, 3, 5)), "Esportazioni_5_3_2026.csv");
     EXPECT_EQ(elenco::proposedFileName(QDate(2026, 12, 25)), "Esportazioni_25_12_2026.csv");
-    test::TempFolder folder;
-    QString error;
-    EXPECT_FALSE(elenco::writeFile(folder.file("manca/elenco.csv"), "x", &error));
-    EXPECT_FALSE(error.isEmpty());
-    const QString path = folder.file("elenco.csv");
-    ASSERT_TRUE(elenco::writeFile(path, "prima\n", &error));
-    ASSERT_TRUE(elenco::writeFile(path, "seconda\n", &error));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "seconda\n");
 }
 
 } // namespace

@@ -265,38 +265,59 @@ TEST_F(ExportDriverTest, AFolderWithoutWritePermission) {
 }
 
 // A disk that fills up while the file is written: the old file survives whole, nothing is left
-// beside it, the flag is untouched. The file-size limit stands in for the full disk.
+// beside it, the flag is untouched. The file-size limit stands in for the full disk: a file well
+// past it, and a small one whose whole text would have waited in a buffer until the file was
+// closed; with the pre-send check (which writes the text it checked) and without.
 TEST_F(ExportDriverTest, AFullDiskKeepsTheOldFile) {
-    const int doc = a.addDocument();
-    const int body = a.addBody(doc);
-    a.db().inTransaction([&] {
-        for (int i = 1; i <= 400; ++i)
-            a.addLine(body, i, {{"Descrizione", QString(100, QLatin1Char('x'))}});
-    });
-    a.addSummary(body);
-    a.select(doc); // the archive is read before the limit
+    const struct {
+        int lines;
+        rlim_t limit;
+        ExportDriver::CheckMode check;
+    } cases[] = {
+        {400, 32 * 1024, ExportDriver::CheckMode::Skip},
+        {1, 1024, ExportDriver::CheckMode::Skip},
+        {1, 1024, ExportDriver::CheckMode::Ask},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        const int doc = a.addDocument();
+        const int body = a.addBody(doc);
+        a.db().inTransaction([&] {
+            for (int i = 1; i <= c.lines; ++i)
+                a.addLine(body, i, {{"Descrizione", QString(100, QLatin1Char('x'))}});
+        });
+        a.addSummary(body);
+        a.select(doc); // the archive is read before the limit
 
-    const QString dir = a.folder.file("uscita");
-    QDir().mkpath(dir);
-    const QString path = dir + "/fattura.xml";
-    QFile::copy(a.makeFile("tmp", "vecchio"), path);
+        const QString dir = a.folder.file("uscita");
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir);
+        const QString path = dir + "/fattura.xml";
+        QFile::copy(a.makeFile("tmp", "vecchio"), path);
 
-    struct rlimit before {};
-    getrlimit(RLIMIT_FSIZE, &before);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = before;
-    limit.rlim_cur = 32 * 1024;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const Outcome outcome = ExportDriver(a.data, prompt).exportTo(path);
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, oldHandler);
+        struct rlimit before {};
+        getrlimit(RLIMIT_FSIZE, &before);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = before;
+        limit.rlim_cur = c.limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        prompt.clear();
+        prompt.answerQuestion(true); // write in spite of the check's findings, if any
+        ExportDriver driver(a.data, prompt);
+        driver.setCheckMode(c.check);
+        const Outcome outcome = driver.exportTo(path);
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
 
-    EXPECT_EQ(outcome, Outcome::Failed);
-    ASSERT_EQ(prompt.messages().size(), 1);
-    EXPECT_EQ(prompt.calls().last().title, "Messaggio di errore");
-    EXPECT_EQ(readFile(path), "vecchio");
-    EXPECT_EQ(filesIn(dir), QStringList({"fattura.xml"}));
-    EXPECT_FALSE(a.exported(doc));
+        EXPECT_EQ(outcome, Outcome::Failed);
+        ASSERT_FALSE(prompt.messages().isEmpty());
+        EXPECT_TRUE(prompt.messages().last().startsWith("Impossibile scrivere il file"))
+            << prompt.messages().last().toStdString();
+        EXPECT_EQ(prompt.calls().last().title, "Messaggio di errore");
+        EXPECT_EQ(readFile(path), "vecchio");
+        EXPECT_EQ(filesIn(dir), QStringList({"fattura.xml"}));
+        EXPECT_FALSE(a.exported(doc));
+    }
 }
 
 } // namespace

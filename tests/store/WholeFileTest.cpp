@@ -1,0 +1,54 @@
+// Files written whole or not at all, whatever stops the writing.
+#include "store/WholeFile.h"
+#include "support/TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+using namespace brevalto;
+
+namespace {
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(illeggibile)");
+}
+
+TEST(WholeFileTest, ReplacesAFileWholeOrLeavesItAsItWas) {
+    test::TempFolder folder;
+    QString why;
+    EXPECT_FALSE(writeWholeFile(folder.file("manca/elenco.csv"), "x", &why));
+    EXPECT_FALSE(why.isEmpty());
+
+    const QString path = folder.file("elenco.csv");
+    ASSERT_TRUE(writeWholeFile(path, "prima\n", &why));
+    ASSERT_TRUE(writeWholeFile(path, "seconda\n", &why));
+    EXPECT_EQ(contentOf(path), "seconda\n");
+
+    // A full disk, played by a file-size limit: a file just past it (whose bytes a buffer would
+    // have kept until the file was closed) and one far past it.
+    for (const int size : {2 * 1024, 100 * 1024}) {
+        SCOPED_TRACE(size);
+        struct rlimit before {};
+        getrlimit(RLIMIT_FSIZE, &before);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit = before;
+        limit.rlim_cur = 1024;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+        why.clear();
+        const bool written = writeWholeFile(path, QByteArray(size, 'x'), &why);
+        setrlimit(RLIMIT_FSIZE, &before);
+        std::signal(SIGXFSZ, oldHandler);
+
+        EXPECT_FALSE(written);
+        EXPECT_FALSE(why.isEmpty());
+        EXPECT_EQ(contentOf(path), "seconda\n");
+        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList({"elenco.csv"}));
+    }
+}
+
+} // namespace
