@@ -56,7 +56,7 @@ int runImportIpaCommand(const QStringList& args, std::FILE* out, std::FILE* err)
     Connection connection;
     try {
         connection.open(archivePath);
-        requireUsableArchive(connection, requiredArchiveVersion);
+        requireCurrentArchive(connection, requiredArchiveVersion);
         const ipa::ImportReport report = ipa::importDirectory(connection, files[0], files.value(1));
         printLine(out, report.text());
         printLine(out, ipa::lastLoadText(connection));

@@ -121,7 +121,7 @@ int checkFiles(const Arguments& a, std::FILE* out, std::FILE* err) {
 
 int checkDocument(const Arguments& a, std::FILE* out, std::FILE* err) {
     DataModule data;
-    const QString openError = openDocument(data, a.archive, a.document);
+    const QString openError = openDocument(data, a.archive, a.document, true);
     if (!openError.isEmpty()) {
         printLine(err, openError);
         return 2;

@@ -70,6 +70,8 @@ int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err)
     a.noCheck = parser.isSet(QStringLiteral("no-check"));
     if (a.archive.isEmpty())
         return parser.fail(err, QStringLiteral("Indicare l'archivio con --archive."));
+    if (parser.isSet(QStringLiteral("out")) && a.out.trimmed().isEmpty())
+        return parser.fail(err, QStringLiteral("Indicare il file da scrivere con --out."));
     if (a.document.isEmpty())
         return parser.fail(err, QStringLiteral("Indicare il numero del documento con --document."));
     return -1;
@@ -133,6 +135,12 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
         printLine(err, e.text());
         return 1;
     }
+    if (sameFile(path, a.archive)) {
+        printLine(err,
+                  QStringLiteral("Il file %1 è l'archivio: indicare un altro file da scrivere.")
+                      .arg(QDir::toNativeSeparators(path)));
+        return 1;
+    }
     if (QFileInfo::exists(path) && !a.force) {
         printLine(err, QStringLiteral("Il file %1 esiste già: usare --force per sostituirlo.")
                            .arg(QDir::toNativeSeparators(path)));
@@ -150,10 +158,12 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
 
 } // namespace
 
-QString openDocument(DataModule& data, const QString& path, const QString& numberText) {
+QString openDocument(DataModule& data, const QString& path, const QString& numberText,
+                     bool readOnly) {
     try {
+        data.connessione().setReadOnly(readOnly);
         data.connessione().open(path);
-        requireUsableArchive(data.connessione(), requiredArchiveVersion);
+        requireCurrentArchive(data.connessione(), requiredArchiveVersion);
         for (const char* name : {"TableDitta", "TableOpzioni", "TablePA_FE_Header"})
             data.table(name).open();
         const QString error = selectDocument(data, numberText);
@@ -164,6 +174,11 @@ QString openDocument(DataModule& data, const QString& path, const QString& numbe
         return e.text();
     }
     return QString();
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    const QString first = QFileInfo(a).canonicalFilePath();
+    return !first.isEmpty() && first == QFileInfo(b).canonicalFilePath();
 }
 
 void printFindings(std::FILE* out, const QString& file, const check::Findings& findings) {

@@ -8,10 +8,15 @@ namespace brevalto {
 
 class DataModule;
 
-// Opens the archive at path for a headless command, refusing an unusable one, and puts
-// TablePA_FE_Header on the Document numbered numberText with its bodies loaded. Returns the
-// message to print when that fails (empty on success). Throws nothing.
-QString openDocument(DataModule& data, const QString& path, const QString& numberText);
+// Opens the archive at path for a headless command, refusing an unusable one (one of another
+// version included), and puts TablePA_FE_Header on the Document numbered numberText with its
+// bodies loaded. readOnly: the command only reads (an archive the user cannot write will do).
+// Returns the message to print when that fails (empty on success). Throws nothing.
+QString openDocument(DataModule& data, const QString& path, const QString& numberText,
+                     bool readOnly = false);
+
+// True when both paths name one existing file (through links and relative paths too).
+bool sameFile(const QString& a, const QString& b);
 
 // One line "FILE<TAB>CODE<TAB>ELEMENT<TAB>MESSAGE" per finding (tabs and line breaks inside the
 // message become blanks).

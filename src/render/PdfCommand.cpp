@@ -9,6 +9,7 @@
 #include "store/DataModule.h"
 #include "store/DbError.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -63,6 +64,13 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         return usageError(QStringLiteral("Indicare l'archivio con --archive."));
     if (fromArchive && parser.value(QStringLiteral("document")).trimmed().isEmpty())
         return usageError(QStringLiteral("Indicare il numero del documento con --document."));
+    // The PDF never goes over what it is made from.
+    const QString source = fromArchive ? parser.value(QStringLiteral("archive")) : files.first();
+    if (sameFile(target, source)) {
+        printLine(err, QStringLiteral("Il file %1 è quello da leggere: indicare un altro file PDF.")
+                           .arg(QDir::toNativeSeparators(target)));
+        return 1;
+    }
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         printLine(err, QStringLiteral("La stampa in PDF richiede l'interfaccia grafica di Qt."));
         return 1;
@@ -73,7 +81,7 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     if (fromArchive) {
         DataModule data;
         const QString openError = openDocument(data, parser.value(QStringLiteral("archive")),
-                                               parser.value(QStringLiteral("document")));
+                                               parser.value(QStringLiteral("document")), true);
         if (!openError.isEmpty()) {
             printLine(err, openError);
             return 1;

@@ -201,6 +201,21 @@ void requireUsableArchive(Connection& connection, int requiredVersion, bool newe
                                      "più recente."));
 }
 
+QString olderArchiveMessage(const QString& path, int version, int requiredVersion) {
+    return QStringLiteral("L'archivio %1 è della versione %2, più vecchia della %3 di questo "
+                          "programma: aggiornarlo prima con UpgradeDb.")
+        .arg(QDir::toNativeSeparators(path))
+        .arg(version)
+        .arg(requiredVersion);
+}
+
+void requireCurrentArchive(Connection& connection, int requiredVersion) {
+    requireUsableArchive(connection, requiredVersion);
+    const int version = storedArchiveVersion(connection);
+    if (version < requiredVersion)
+        throw DbError(olderArchiveMessage(connection.path(), version, requiredVersion));
+}
+
 QString RecoveryReport::text() const {
     QStringList lines;
     lines << QStringLiteral("Copia recuperata scritta in %1.").arg(shown(path));

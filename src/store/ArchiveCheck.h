@@ -36,6 +36,11 @@ QString newerArchiveMessage();
 // program): throws DbError with the message when the archive is not the program's, is damaged
 // or, when newerRefused, newer than requiredVersion.
 void requireUsableArchive(Connection& connection, int requiredVersion, bool newerRefused = true);
+// The same for a command that works on the archive as it is: an archive of an older version is
+// refused too (the program's start-up would upgrade it; the command sends to UpgradeDb).
+void requireCurrentArchive(Connection& connection, int requiredVersion);
+// What is said about an archive of an older version than the program's.
+QString olderArchiveMessage(const QString& path, int version, int requiredVersion);
 
 struct RecoveryReport {
     QString path;           // the new file

@@ -251,13 +251,12 @@ CopyReport copyArchive(const QString& from, const QString& to, const CopyProgres
     source.open(from);
     if (!hasProgramTables(source))
         throw DbError(notAnArchiveMessage(shown(from)));
-    if (storedArchiveVersion(source) != requiredArchiveVersion)
-        throw DbError(QStringLiteral("L'archivio %1 è della versione %2, non della %3 di questo "
-                                     "programma: aggiornarlo prima con UpgradeDb (o usare il "
-                                     "programma che lo ha aggiornato).")
-                          .arg(shown(from))
-                          .arg(storedArchiveVersion(source))
-                          .arg(requiredArchiveVersion));
+    const int version = storedArchiveVersion(source);
+    if (version < requiredArchiveVersion)
+        throw DbError(olderArchiveMessage(from, version, requiredArchiveVersion));
+    if (version > requiredArchiveVersion)
+        throw DbError(newerArchiveMessage() +
+                      QStringLiteral(" Per copiarlo usare la versione più recente."));
 
     CopyReport report;
     Connection target;

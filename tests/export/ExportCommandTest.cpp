@@ -124,6 +124,19 @@ TEST_F(ExportCommandTest, WrongCommandLines) {
     }
     EXPECT_NE(run({"--archive", a.folder.file("manca.mdb"), "--document", "1"}), 0);
     EXPECT_TRUE(err.contains("manca.mdb")) << err.toStdString();
+    EXPECT_EQ(run({"--archive", archive, "--document", "1", "--out", ""}), 2);
+    EXPECT_TRUE(err.contains("Indicare il file da scrivere con --out")) << err.toStdString();
+}
+
+// The file written is never the archive it is read from, --force or not.
+TEST_F(ExportCommandTest, TheArchiveIsNeverTheFileWritten) {
+    SKIP_ON_SERVER("l'archivio è un file");
+    const int doc = scenarioNoOptionalBlock(a);
+    const QByteArray before = readFile(archive);
+    EXPECT_EQ(run(base(numero(doc)) << "--out" << archive << "--force"), 1);
+    EXPECT_TRUE(err.contains("è l'archivio")) << err.toStdString();
+    EXPECT_TRUE(readFile(archive) == before);
+    EXPECT_FALSE(a.exported(doc));
 }
 
 } // namespace

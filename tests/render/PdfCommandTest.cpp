@@ -129,6 +129,7 @@ TEST(PdfCommand, FilesSignedFilesAndWrongCommandLines) {
          1,
          "Impossibile scrivere il file"},
         {{"--archive", dir.file("manca.mdb"), "--document", "1", "--out", pdf}, 1, ""},
+        {{invoice, "--out", invoice}, 1, "è quello da leggere"},
     };
     for (const Case& c : cases) {
         const Result r = pdfCommand(c.args);

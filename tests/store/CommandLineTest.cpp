@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace brevalto;
 
@@ -260,6 +261,54 @@ TEST_F(CommandLineTest, ExportRefusesArchivesThatAreNotFitToUse) {
     }
     QFile f(empty);
     EXPECT_EQ(f.size(), 0) << "the empty file stays empty";
+
+    // An archive of an older version: every command that reads or writes it as it is sends to
+    // UpgradeDb (the program's start-up would upgrade it) and leaves it as it was.
+    const QString older = test::copyOfNewArchive(folder, "vecchio.mdb");
+    {
+        Connection c;
+        c.open(older);
+        c.exec("UPDATE opzioni SET VerBaseDati = ?", {requiredArchiveVersion - 1});
+    }
+    const QString offices = folder.file("uffici.txt");
+    QFile(offices).open(QIODevice::WriteOnly);
+    const QList<QStringList> commands = {
+        {"export", "--archive", older, "--document", "1", "--out", folder.file("fattura.xml")},
+        {"check", "--archive", older, "--document", "1"},
+        {"pdf", "--archive", older, "--document", "1", "--out", folder.file("copia.pdf")},
+        {"import-ipa", "--archive", older, offices},
+    };
+    for (const QStringList& command : commands) {
+        SCOPED_TRACE(command.first().toStdString());
+        const Outcome r = run(exe, command);
+        EXPECT_NE(r.code, 0);
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8("più vecchia")) && r.err.contains("UpgradeDb"))
+            << r.err.toStdString();
+    }
+    Connection c;
+    c.open(older);
+    EXPECT_EQ(c.scalar("SELECT VerBaseDati FROM opzioni").toInt(), requiredArchiveVersion - 1);
+    EXPECT_FALSE(QFile::exists(folder.file("fattura.xml")));
+    EXPECT_FALSE(QFile::exists(folder.file("copia.pdf")));
+}
+
+// check and pdf only read the archive: one the user may not write will do; export writes.
+TEST_F(CommandLineTest, ReadingCommandsTakeAReadOnlyArchive) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "running as root, whom file permissions do not stop";
+    const QString archive = test::copyOfNewArchive(folder, "sola.mdb");
+    QFile(archive).setPermissions(QFile::ReadOwner);
+    for (const QStringList& command :
+         {QStringList{"check", "--archive", archive, "--document", "1"},
+          QStringList{"pdf", "--archive", archive, "--document", "1", "--out",
+                      folder.file("copia.pdf")}}) {
+        SCOPED_TRACE(command.first().toStdString());
+        const Outcome r = run(exe, command);
+        EXPECT_TRUE(r.err.contains("Nessun documento ha il numero 1")) << r.err.toStdString();
+    }
+    const Outcome r = run(exe, {"export", "--archive", archive, "--document", "1", "--out",
+                                folder.file("fattura.xml")});
+    EXPECT_TRUE(r.err.contains("sola lettura")) << r.err.toStdString();
 }
 
 } // namespace
