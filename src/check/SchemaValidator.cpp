@@ -108,8 +108,9 @@ QString expectedList(const QString& raw) {
     if (open < 0 || close < open)
         return QString();
     const QString inner = raw.mid(open + 1, close - open - 1);
+    static const QRegularExpression ns(QStringLiteral("\\{[^}]*\\}"));
     for (const QString& part : inner.split(u',')) {
-        const QString p = part.trimmed();
+        const QString p = part.trimmed().remove(ns); // "{namespace}Name": the name
         if (p.startsWith(QLatin1String("##")))
             continue;
         const QRegularExpressionMatch m = item.match(p);
@@ -141,6 +142,12 @@ QString schemaMessageInItalian(const QString& raw) {
 
     if (rest.startsWith(QLatin1String("This element is not expected."))) {
         const QString expected = expectedList(rest.mid(29));
+        // The name expected, in a namespace: only the root element may have one.
+        if (qualified != element && expected.split(QStringLiteral(", ")).contains(element))
+            return QStringLiteral("l'elemento %1 è scritto in uno spazio dei nomi (con un prefisso "
+                                  "o un xmlns): solo FatturaElettronica ne ha uno, gli elementi "
+                                  "al suo interno vanno scritti senza.")
+                .arg(element);
         if (expected.isEmpty())
             return QStringLiteral("l'elemento %1 non è ammesso in questo punto (è in più o "
                                   "nell'ordine sbagliato).")
@@ -189,6 +196,19 @@ QString schemaMessageInItalian(const QString& raw) {
                          ? QStringLiteral(", senza lettere accentate né simboli speciali")
                          : QString())
                 .arg(m.captured(1).size());
+        // Texts of Latin letters, accented ones included:
+        // "[\p{IsBasicLatin}\p{IsLatin-1Supplement}]{1,80}".
+        static const QRegularExpression latin(QStringLiteral(
+            "^\\[\\\\p\\{IsBasicLatin\\}\\\\p\\{IsLatin-1Supplement\\}\\]\\{(\\d+),(\\d+)\\}$"));
+        const QRegularExpressionMatch l = latin.match(p);
+        if (l.hasMatch())
+            return QStringLiteral("il valore '%1' %2 deve contenere da %3 a %4 caratteri "
+                                  "dell'alfabeto latino, anche accentati (non simboli come €); "
+                                  "ne ha %5.")
+                .arg(m.captured(1).left(80) +
+                         (m.captured(1).size() > 80 ? QStringLiteral("…") : QString()),
+                     what, l.captured(1), l.captured(2))
+                .arg(m.captured(1).size());
         return QStringLiteral("il valore '%1' %2 non ha la forma richiesta.")
             .arg(m.captured(1), what);
     }
@@ -217,8 +237,14 @@ QString schemaMessageInItalian(const QString& raw) {
         QStringLiteral("'([^']*)' is not a valid value of the (?:local )?atomic type '([^']*)'"));
     m = atomic.match(rest);
     if (m.hasMatch()) {
-        const QString type = m.captured(2);
-        if (type.contains(QLatin1String("date"), Qt::CaseInsensitive))
+        // The type without its namespace (whose address would match any word of the tests).
+        const QString type = QString(m.captured(2)).remove(ns);
+        if (type.contains(QLatin1String("dateTime"), Qt::CaseInsensitive))
+            return QStringLiteral("il valore '%1' %2 non è una data e ora valida "
+                                  "(AAAA-MM-GGThh:mm:ss).")
+                .arg(m.captured(1), what);
+        if (type.contains(QLatin1String("date"), Qt::CaseInsensitive) ||
+            type.startsWith(QLatin1String("Data")))
             return QStringLiteral("il valore '%1' %2 non è una data valida (AAAA-MM-GG).")
                 .arg(m.captured(1), what);
         if (type.contains(QLatin1String("decimal"), Qt::CaseInsensitive) ||

@@ -562,6 +562,24 @@ TEST(CheckerSchema, CommonErrorsInPlainItalian) {
         {"wrongLength", replace("versione=\"FPR12\"", "versione=\"FPR1\""), "",
          "dell'attributo versione di FatturaElettronica è lungo 4 caratteri, ne servono "
          "esattamente 5"},
+        {"noSuchDay", replace("<Data>2025-03-10</Data>", "<Data>2025-02-30</Data>"),
+         kGeneral + "Data", "il valore '2025-02-30' dell'elemento Data non è una data valida"},
+        {"latinTooLong",
+         replace("<Descrizione>Consulenza</Descrizione>",
+                 "<Descrizione>" + QByteArray(1001, 'x') + "</Descrizione>"),
+         kGoods + "DettaglioLinee[1]/Descrizione",
+         "deve contenere da 1 a 1000 caratteri dell'alfabeto latino, anche accentati (non "
+         "simboli come €); ne ha 1001"},
+        {"euroSign",
+         replace("<Descrizione>Consulenza</Descrizione>",
+                 "<Descrizione>Consulenza 10 \xe2\x82\xac</Descrizione>"),
+         kGoods + "DettaglioLinee[1]/Descrizione", "(non simboli come €); ne ha 15"},
+        {"namespacedChild",
+         [](QByteArray text) {
+             return text.replace("FatturaElettronicaHeader>", "p:FatturaElettronicaHeader>");
+         },
+         "FatturaElettronicaHeader",
+         "l'elemento FatturaElettronicaHeader è scritto in uno spazio dei nomi"},
     };
     for (const SchemaCase& c : schemaCases) {
         const Findings f = checkInvoice(c.change(baseInvoice()), {.today = kToday, .fileName = {}});
