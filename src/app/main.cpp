@@ -12,6 +12,7 @@
 #include <memory>
 
 int main(int argc, char** argv) {
+    brevalto::useItalianFormats();
     QList<QByteArray> arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QByteArray(argv[i]);

@@ -19,4 +19,8 @@ QTranslator* installQtItalian(QCoreApplication& application) {
     return translator;
 }
 
+void useItalianFormats() {
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+}
+
 } // namespace brevalto

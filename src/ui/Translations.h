@@ -11,4 +11,9 @@ namespace brevalto {
 // (the texts stay in English).
 QTranslator* installQtItalian(QCoreApplication& application);
 
+// Numbers and dates shown and read as an Italian bookkeeper writes them (1.234,56), whatever
+// language the system is set to: on a machine set up in English, or with no language at all (a
+// plain Debian), the screens would show and read 1,234.56.
+void useItalianFormats();
+
 } // namespace brevalto
