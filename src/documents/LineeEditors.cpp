@@ -249,15 +249,37 @@ bool LineeEditor::confirmSave() {
 
 bool LineeEditor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F2) {
-        computeTotal();
+        if (const BoundNumberEdit* wrong = wrongFactor())
+            fail(wrong->problem(), wrong->column());
+        else
+            computeTotal();
         return true;
     }
     return DocumentiForm::eventFilter(watched, event);
 }
 
+const BoundNumberEdit* LineeEditor::wrongFactor() const {
+    for (const char* input : {"Quantita", "PrezzoUnitario"}) {
+        const auto* edit = qobject_cast<const BoundNumberEdit*>(field(QLatin1String(input)));
+        if (edit && edit->isInvalid())
+            return edit;
+    }
+    return nullptr;
+}
+
 void LineeEditor::computeTotal() {
     if (dataset().isEmpty())
         return;
+    // While the quantity or the price is typed wrong ("12a") there is no total: one computed from
+    // the last number the field held would be shown as if it were right.
+    if (wrongFactor()) {
+        if (!dataset().isNull(QStringLiteral("PrezzoTotale"))) {
+            dataset().edit();
+            dataset().setValue(QStringLiteral("PrezzoTotale"), QVariant());
+            setModified(true);
+        }
+        return;
+    }
     if (linee::applyLineTotal(dataset(), db().table(kTable + linee::kSconto)))
         setModified(true);
 }

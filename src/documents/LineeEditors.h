@@ -5,6 +5,10 @@
 #include "documents/DocumentiForm.h"
 
 namespace brevalto {
+class BoundNumberEdit;
+}
+
+namespace brevalto {
 
 class LineeCodiciEditor : public DocumentiForm {
     Q_OBJECT
@@ -39,6 +43,8 @@ public:
     void removeSubRow(SubKind kind);
     // F2: the line total from quantity, unit price and the line's discounts.
     void computeTotal();
+    // The quantity or price input whose text is no number, if any.
+    const BoundNumberEdit* wrongFactor() const;
 
     // Deletes the line just added with its sub-rows and closes.
     void deleteJustAdded() override;

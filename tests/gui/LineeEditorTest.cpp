@@ -118,6 +118,24 @@ TEST_F(LineeEditorTest, TheTotalFollowsQuantityPriceAndDiscountsAndF2RecomputesI
     EXPECT_FALSE(screen.field("PrezzoTotale")->toolTip().isEmpty()) << "F2 is told on screen";
 }
 
+// A price typed wrong gives no total, while typed or with F2, which says what is wrong.
+TEST_F(LineeEditorTest, AWrongPriceGivesNoTotal) {
+    LineeEditor screen(db);
+    batchLine();
+    type(screen, "Quantita", "2");
+    type(screen, "PrezzoUnitario", "12");
+    EXPECT_DOUBLE_EQ(lines().number("PrezzoTotale"), 24.0);
+    type(screen, "PrezzoUnitario", "12a");
+    EXPECT_TRUE(lines().isNull("PrezzoTotale"));
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(screen.field("PrezzoTotale"))->text().isEmpty());
+    QTest::keyClick(screen.field("PrezzoUnitario"), Qt::Key_F2);
+    EXPECT_TRUE(lines().isNull("PrezzoTotale"));
+    EXPECT_EQ(scripted.messages().value(0), "Importo non valido: 12a");
+    type(screen, "PrezzoUnitario", "12,5");
+    EXPECT_DOUBLE_EQ(lines().number("PrezzoTotale"), 25.0);
+    lines().cancel();
+}
+
 TEST_F(LineeEditorTest, ChangedDiscountsRecomputeTheTotalAndAHandTypedTotalIsQuestioned) {
     LineeEditor screen(db);
     const int id = batchLine();
