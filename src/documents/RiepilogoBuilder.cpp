@@ -192,12 +192,23 @@ bool creaAutomaticamente(DataModule& db, bool ask) {
         summaries.requery();
     Dataset& bodies = db.table(ds::PA_Body);
     const std::optional<Decimal> total = summariesTotal(db, body);
-    if (built && total && bodies.isOpen() && !bodies.isEmpty() &&
-        bodies.isNull(QStringLiteral("ImportoTotaleDocumento")) &&
-        prompt().question(Prompt::warningTitle(),
-                          QStringLiteral("Il Totale Documento è vuoto: si vuole impostarlo a %1 "
-                                         "(imponibili più imposte dei riepiloghi) ?")
-                              .arg(QLocale().toString(total->toDouble(), 'f', 2)))) {
+    if (!built || !total || !bodies.isOpen() || bodies.isEmpty())
+        return built;
+    // An empty document total is proposed; one the new summaries no longer give is pointed out
+    // now, since nothing else of the body may change to have it saved and questioned.
+    const QVariant current = bodies.value(QStringLiteral("ImportoTotaleDocumento"));
+    const QString amount = QLocale().toString(total->toDouble(), 'f', 2);
+    QString question;
+    if (current.isNull())
+        question = QStringLiteral("Il Totale Documento è vuoto: si vuole impostarlo a %1 "
+                                  "(imponibili più imposte dei riepiloghi) ?")
+                       .arg(amount);
+    else if ((Decimal::fromVariant(current) - *total).abs() >=
+             Decimal::fromText(QStringLiteral("0.01")))
+        question = QStringLiteral("Il Totale Documento %1 differisce da imponibili più imposte "
+                                  "dei riepiloghi (%2): si vuole impostarlo a %2 ?")
+                       .arg(QLocale().toString(current.toDouble(), 'f', 2), amount);
+    if (!question.isEmpty() && prompt().question(Prompt::warningTitle(), question)) {
         bodies.edit();
         bodies.setValue(QStringLiteral("ImportoTotaleDocumento"), total->toDouble());
     }

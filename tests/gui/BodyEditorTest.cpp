@@ -291,11 +291,19 @@ TEST_F(BodyEditorTest, SummariesLeftBehindByTheLinesAreOfferedForRebuildOnLeavin
     EXPECT_EQ(taxable(), 100.0);
     scripted.clear();
     scripted.answerQuestion(true);
+    scripted.answerQuestion(false);
     editor.indietro();
     EXPECT_EQ(taxable(), 200.0);
-    EXPECT_EQ(scripted.calls().size(), 1) << "the document total is set: not proposed again";
+    // The total set earlier no longer matches the rebuilt summaries: said at once, and kept when
+    // the user declines.
+    ASSERT_EQ(scripted.calls().size(), 2);
+    EXPECT_EQ(scripted.calls()[1].text,
+              QString("Il Totale Documento %1 differisce da imponibili più imposte dei "
+                      "riepiloghi (%2): si vuole impostarlo a %2 ?")
+                  .arg(QLocale().toString(122.0, 'f', 2), QLocale().toString(244.0, 'f', 2)));
+    EXPECT_EQ(body().number("ImportoTotaleDocumento"), 122.0);
 
-    // Now the total typed earlier no longer matches: kept if the user says so.
+    // Saved later with the body, it is questioned again: kept if the user says so.
     const QString flagged =
         QString("Attenzione il Totale Documento %1 differisce da imponibili più imposte dei "
                 "riepiloghi (%2). Si vuole salvare lo stesso ?")
@@ -308,6 +316,17 @@ TEST_F(BodyEditorTest, SummariesLeftBehindByTheLinesAreOfferedForRebuildOnLeavin
     EXPECT_EQ(
         scalar("select ImportoTotaleDocumento from PA_FE_Body where Id = ?", {bodyId()}).toDouble(),
         122.0);
+
+    // Another change, the rebuild and the new total accepted: saved with the body on leaving.
+    sql("update PA_FE_Body_DatiBeniServizi_DettaglioLinee set PrezzoTotale = 300");
+    scripted.clear();
+    scripted.answerQuestion(true);
+    scripted.answerQuestion(true);
+    editor.indietro();
+    EXPECT_EQ(taxable(), 300.0);
+    EXPECT_EQ(
+        scalar("select ImportoTotaleDocumento from PA_FE_Body where Id = ?", {bodyId()}).toDouble(),
+        366.0);
 }
 
 TEST_F(BodyEditorTest, MissingLinesAndSummariesAreWarningsTheUserMayPass) {
