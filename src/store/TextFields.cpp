@@ -74,6 +74,9 @@ QString PlainInvoiceText(const QString& text, QString* refused) {
         case 0x2026:
             out += QStringLiteral("...");
             continue;
+        case 0x20AC: // the euro sign is not in the file's character set
+            out += QStringLiteral("EUR");
+            continue;
         case 0x2002:
         case 0x2003:
         case 0x2004:

@@ -14,9 +14,10 @@ QString GetField(const QString& text, int n, QChar delimiter);
 int CountFields(const QString& text, QChar delimiter);
 
 // The invoice file's texts accept only Basic Latin and Latin-1 characters. Typographic quotes and
-// apostrophes, dashes, the ellipsis and typographic spaces become their plain forms; every other
-// character outside that range (the euro sign, emoji, invisible marks) is removed and listed,
-// once, in *refused.
+// apostrophes, dashes, the ellipsis and typographic spaces become their plain forms, the euro sign
+// "EUR" (typed in the middle of a text, it must not stop the typing with a message); every other
+// character outside that range (emoji, arrows, invisible marks) is removed and listed, once, in
+// *refused.
 QString PlainInvoiceText(const QString& text, QString* refused = nullptr);
 
 // Makes sure a folder path ends with a separator, using the first separator the path contains.

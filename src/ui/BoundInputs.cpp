@@ -67,10 +67,8 @@ QString plainText(const QString& text) {
         prompt().message(
             Prompt::errorTitle(),
             QStringLiteral("Attenzione i caratteri %1 non sono ammessi nella fattura elettronica e "
-                           "sono stati tolti%2")
-                .arg(refused, refused.contains(QChar(0x20AC))
-                                  ? QStringLiteral(" (\u20AC si può scrivere EUR)")
-                                  : QString()));
+                           "sono stati tolti")
+                .arg(refused));
     return plain;
 }
 
@@ -267,7 +265,10 @@ BoundMemo::BoundMemo(Dataset* dataset, const QString& column, QWidget* parent)
         if (maxLength_ > 0 && text.size() > maxLength_)
             text.truncate(maxLength_);
         if (text != typed) {
-            const int pos = qMin(int(textCursor().position()), int(text.size()));
+            // The cursor stays after what was typed, however the text before it changed length.
+            const int typedBefore = int(textCursor().position());
+            const int pos =
+                qMin(int(PlainInvoiceText(typed.left(typedBefore)).size()), int(text.size()));
             refreshing_ = true;
             setPlainText(text);
             QTextCursor cursor = textCursor();

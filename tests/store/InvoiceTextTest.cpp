@@ -24,8 +24,9 @@ TEST(InvoiceTextTest, TypographicFormsBecomePlainAndOtherCharactersAreRefused) {
         {"2020\u20132021 \u2014 fine \u2212 3", "2020-2021 - fine - 3", ""},
         {"e poi\u2026", "e poi...", ""},
         {"10\u202F000", "10 000", ""},
-        {"Prezzo 10 \u20AC", "Prezzo 10 ", "\u20AC"},
-        {"\u20AC e \u20AC", " e ", "\u20AC"}, // named once
+        {"Prezzo 10 \u20AC", "Prezzo 10 EUR", ""},
+        {"\u20AC e \u20AC", "EUR e EUR", ""},
+        {"\u2192 e \u2192", " e ", "\u2192"}, // named once
         {"ok \U0001F600!", "ok !", "\U0001F600"},
         {"a\u200Bb", "ab", "U+200B"},
         {"riga 1\nriga 2\tfine", "riga 1\nriga 2\tfine", ""},
