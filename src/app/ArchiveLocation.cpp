@@ -2,6 +2,7 @@
 
 #include "store/ArchiveAddress.h"
 #include "store/DbError.h"
+#include "store/SystemText.h"
 #include "store/WholeFile.h"
 
 #include <QDir>
@@ -52,8 +53,9 @@ ArchiveLocation locateArchive(const QString& programFolder) {
     QFile file(fileName);
     if (file.exists()) {
         if (!file.open(QIODevice::ReadOnly))
-            throw DbError(QStringLiteral("Impossibile leggere il file %1: %2")
-                              .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+            throw DbError(
+                QStringLiteral("Impossibile leggere il file %1: %2")
+                    .arg(QDir::toNativeSeparators(fileName), italianReason(file.errorString())));
         const QString text = QString::fromUtf8(file.readAll());
         file.close();
         location.boxText = text;

@@ -15,6 +15,7 @@
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
+#include "store/SystemText.h"
 #include "store/TextFields.h"
 #include "ui/ScreenHost.h"
 
@@ -59,8 +60,9 @@ void openArchive(DataModule& dm, const QString& path, bool readOnly = false) {
 QByteArray readScript(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("Impossibile leggere il file %1: %2")
-                          .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+        throw DbError(
+            QStringLiteral("Impossibile leggere il file %1: %2")
+                .arg(QDir::toNativeSeparators(fileName), italianReason(file.errorString())));
     return file.readAll();
 }
 
@@ -314,8 +316,9 @@ StartUp::Outcome StartUp::runSteps() {
     if (!connectToArchive() || !archiveAccepted())
         return Outcome::Abandoned;
     // An update script writes: a damaged archive must never get it.
-    const bool checkedFirst = !dm.connessione().isServer() &&
-                              QFileInfo::exists(archiveFolder(dm.archivePath()) + updateScriptName());
+    const bool checkedFirst =
+        !dm.connessione().isServer() &&
+        QFileInfo::exists(archiveFolder(dm.archivePath()) + updateScriptName());
     if (checkedFirst) {
         startDamageCheck(screens_, 0);
         screens_.damageCheck().wait();

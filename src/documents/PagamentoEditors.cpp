@@ -178,6 +178,12 @@ bool PagamentoEditor::confirmSave() {
     return true;
 }
 
+void PagamentoEditor::indietro() {
+    if (!dataset().isEmpty() && detail_->dataset().isEmpty())
+        setModified(true);
+    DocumentiForm::indietro();
+}
+
 void PagamentoEditor::addInstalment() {
     Dataset& term = dataset();
     if (term.isEmpty())

@@ -31,6 +31,9 @@ public:
 
     // Deletes the term just added with its instalments and closes.
     void deleteJustAdded() override;
+    // A term without instalments is not left as it is, changed or not (a new term holds the
+    // proposed conditions only): the missing instalment is said and one is started.
+    void indietro() override;
 
 protected:
     bool confirmSave() override;

@@ -1,6 +1,7 @@
 #include "export/AttachmentEncoding.h"
 
 #include "export/ExportError.h"
+#include "store/SystemText.h"
 
 #include <QDir>
 
@@ -35,8 +36,9 @@ QByteArray Base64Reader::next() {
 }
 
 void Base64Reader::fail() const {
-    throw ExportError::failure(QStringLiteral("Impossibile leggere il file allegato %1: %2")
-                                   .arg(QDir::toNativeSeparators(path_), input_.errorString()));
+    throw ExportError::failure(
+        QStringLiteral("Impossibile leggere il file allegato %1: %2")
+            .arg(QDir::toNativeSeparators(path_), italianReason(input_.errorString())));
 }
 
 } // namespace brevalto

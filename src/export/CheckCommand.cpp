@@ -9,6 +9,7 @@
 #include "export/FatturaWriter.h"
 #include "store/CommandParser.h"
 #include "store/DataModule.h"
+#include "store/SystemText.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -104,9 +105,10 @@ int checkFiles(const Arguments& a, std::FILE* out, std::FILE* err) {
         }
         QFile file(path);
         if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-            printLine(err, QStringLiteral("Impossibile leggere il file %1: %2")
-                               .arg(shown, QFileInfo::exists(path) ? file.errorString()
-                                                                   : QStringLiteral("non esiste")));
+            printLine(err,
+                      QStringLiteral("Impossibile leggere il file %1: %2")
+                          .arg(shown, QFileInfo::exists(path) ? italianReason(file.errorString())
+                                                              : QStringLiteral("non esiste")));
             result = 2;
             continue;
         }

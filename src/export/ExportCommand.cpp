@@ -135,6 +135,11 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
         printLine(err, e.text());
         return 1;
     }
+    if (QFileInfo(path).isDir()) {
+        printLine(err, QStringLiteral("%1 è una cartella: indicare il nome del file da scrivere.")
+                           .arg(QDir::toNativeSeparators(path)));
+        return 1;
+    }
     if (sameFile(path, a.archive)) {
         printLine(err,
                   QStringLiteral("Il file %1 è l'archivio: indicare un altro file da scrivere.")

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <functional>
 
 namespace brevalto {
@@ -31,11 +32,13 @@ namespace {
 // failure, of the writing or of building the text.
 void writeAtomically(const QString& path, const std::function<void(QIODevice&)>& write) {
     QSaveFile file(path);
+    errno = 0;
     if (!openWhole(file))
-        throw ExportError::cannotWrite(path, file.errorString());
+        throw ExportError::cannotWrite(path, failureReason(file));
     write(file); // what it throws leaves the file uncommitted, and so discarded
+    errno = 0;
     if (!file.commit())
-        throw ExportError::cannotWrite(path, file.errorString());
+        throw ExportError::cannotWrite(path, failureReason(file));
 }
 
 } // namespace
@@ -160,8 +163,9 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
             return *stopped;
         if (const auto stopped = attempt([&] {
                 writeAtomically(path, [&](QIODevice& file) {
+                    errno = 0;
                     if (file.write(text) != text.size())
-                        throw ExportError::cannotWrite(path, file.errorString());
+                        throw ExportError::cannotWrite(path, failureReason(file));
                 });
             }))
             return *stopped;

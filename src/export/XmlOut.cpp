@@ -1,10 +1,12 @@
 #include "export/XmlOut.h"
 
 #include "export/ExportError.h"
+#include "store/WholeFile.h"
 
 #include <QFileDevice>
 
 #include <algorithm>
+#include <cerrno>
 #include <type_traits>
 
 namespace brevalto {
@@ -52,9 +54,11 @@ XmlOut::XmlOut(QIODevice* device) : device_(device) {
 void XmlOut::writeOut(qsizetype atLeast) {
     if (out_.size() < atLeast || out_.isEmpty())
         return;
+    errno = 0;
     if (device_->write(out_) != out_.size()) {
         const auto* file = qobject_cast<const QFileDevice*>(device_);
-        throw ExportError::cannotWrite(file ? file->fileName() : QString(), device_->errorString());
+        throw ExportError::cannotWrite(file ? file->fileName() : QString(),
+                                       failureReason(*device_));
     }
     out_.resize(0); // keeps its capacity for the next piece
 }

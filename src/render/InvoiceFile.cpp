@@ -1,4 +1,5 @@
 #include "render/InvoiceFile.h"
+#include "store/SystemText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,10 +10,10 @@ InvoiceFile readInvoiceFile(const QString& path) {
     InvoiceFile result;
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        result.error =
-            QStringLiteral("Impossibile leggere il file %1: %2")
-                .arg(QFileInfo(path).fileName(),
-                     QFileInfo::exists(path) ? file.errorString() : QStringLiteral("non esiste"));
+        result.error = QStringLiteral("Impossibile leggere il file %1: %2")
+                           .arg(QFileInfo(path).fileName(), QFileInfo::exists(path)
+                                                                ? italianReason(file.errorString())
+                                                                : QStringLiteral("non esiste"));
         return result;
     }
     const QByteArray bytes = file.readAll();

@@ -200,15 +200,48 @@ private:
 
     void table(const Block& block) {
         const double pad = 0.8 * mm_;
-        double shares = 0;
-        for (const Column& c : block.columns)
-            shares += c.width;
-        std::vector<double> x, w;
+        // A number is never broken: a right-aligned column is at least as wide as its widest
+        // cell, and the other columns share what is left by their shares.
+        const size_t n = block.columns.size();
+        std::vector<double> need(n, 0);
+        for (size_t i = 0; i < n; ++i) {
+            if (!block.columns[i].alignRight)
+                continue;
+            for (const Row& row : block.rows) {
+                if (qsizetype(i) >= row.cells.size())
+                    continue;
+                const QFontMetricsF& fm = metrics_[row.bold ? BodyBold : Body];
+                for (const QString& part : row.cells[i].split(QLatin1Char('\n')))
+                    need[i] = std::max(need[i], fm.horizontalAdvance(part) + 2 * pad + 1);
+            }
+        }
+        std::vector<double> w(n);
+        std::vector<bool> widened(n, false);
+        for (bool changed = true; changed;) {
+            changed = false;
+            double left = width_;
+            double flexShares = 0;
+            for (size_t i = 0; i < n; ++i) {
+                if (widened[i])
+                    left -= need[i];
+                else
+                    flexShares += block.columns[i].width;
+            }
+            for (size_t i = 0; i < n; ++i) {
+                w[i] = widened[i]
+                           ? need[i]
+                           : (flexShares > 0 ? left * block.columns[i].width / flexShares : 0);
+                if (!widened[i] && need[i] > w[i] && left > need[i]) {
+                    widened[i] = true;
+                    changed = true;
+                }
+            }
+        }
+        std::vector<double> x;
         double at = 0;
-        for (const Column& c : block.columns) {
+        for (size_t i = 0; i < n; ++i) {
             x.push_back(at);
-            w.push_back(width_ * c.width / shares);
-            at += w.back();
+            at += w[i];
         }
         const auto layoutRow = [&](const QStringList& cells, int role) {
             Cells r;

@@ -4,6 +4,7 @@
 
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "store/SystemText.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -260,7 +261,7 @@ RecoveryReport recoverArchive(const QString& damagedPath) {
         QFile file(report.path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             throw DbError(QStringLiteral("Impossibile creare il file %1: %2")
-                              .arg(shown(report.path), file.errorString()));
+                              .arg(shown(report.path), italianReason(file.errorString())));
     }
     try {
         Connection target;

@@ -6,6 +6,7 @@
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "store/SystemText.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -283,7 +284,7 @@ CopyReport copyArchive(const QString& from, const QString& to, const CopyProgres
         QFile file(work);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             throw DbError(QStringLiteral("Impossibile creare la copia %1: %2")
-                              .arg(shown(to), file.errorString()));
+                              .arg(shown(to), italianReason(file.errorString())));
         file.close();
         target.open(work);
         target.execNative(QStringLiteral("PRAGMA journal_mode = DELETE"));

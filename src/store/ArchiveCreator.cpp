@@ -6,6 +6,7 @@
 #include "store/Connection.h"
 #include "store/ReferenceData.h"
 #include "store/Schema.h"
+#include "store/SystemText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -100,7 +101,7 @@ void createArchive(const QString& path) {
         QFile file(work);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             throw DbError(QStringLiteral("Impossibile creare l'archivio %1: %2")
-                              .arg(shown, file.errorString()));
+                              .arg(shown, italianReason(file.errorString())));
     }
     try {
         Connection connection;

@@ -3,6 +3,7 @@
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "store/SystemText.h"
 
 #include <QDir>
 #include <QFile>
@@ -112,7 +113,7 @@ QString readText(const QString& path, const QString& what) {
         throw FileError(QStringLiteral("Il file %1 (%2) non esiste.").arg(shown, what), true);
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(QStringLiteral("Impossibile leggere il file %1 (%2): %3")
-                            .arg(shown, what, file.errorString()),
+                            .arg(shown, what, italianReason(file.errorString())),
                         true);
     QByteArray bytes = file.readAll();
     if (bytes.startsWith("\xEF\xBB\xBF"))

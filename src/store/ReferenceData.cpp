@@ -4,6 +4,7 @@
 #include "store/DbError.h"
 #include "store/Schema.h"
 #include "store/SqlDialect.h"
+#include "store/SystemText.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -130,7 +131,8 @@ ReferenceTable readReferenceTable(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw fileError(path, 0,
-                        QStringLiteral("impossibile leggere il file (%1)").arg(file.errorString()));
+                        QStringLiteral("impossibile leggere il file (%1)")
+                            .arg(italianReason(file.errorString())));
     QStringDecoder decoder(QStringDecoder::Utf8);
     const QString content = decoder(file.readAll());
     if (decoder.hasError())

@@ -5,6 +5,7 @@
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "store/Saving.h"
+#include "store/SystemText.h"
 #include "ui/BoundInputs.h"
 #include "ui/GuardedAction.h"
 #include "utility/LineImport.h"
@@ -342,8 +343,9 @@ void ImportaWindow::importa() {
         return;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        prompt().message(Prompt::errorTitle(),
-                         tr("Impossibile leggere il file %1: %2").arg(path, file.errorString()));
+        prompt().message(
+            Prompt::errorTitle(),
+            tr("Impossibile leggere il file %1: %2").arg(path, italianReason(file.errorString())));
         return;
     }
     Dataset& opzioni = db_.table(ds::Opzioni);

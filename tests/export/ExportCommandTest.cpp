@@ -126,6 +126,10 @@ TEST_F(ExportCommandTest, WrongCommandLines) {
     EXPECT_TRUE(err.contains("manca.mdb")) << err.toStdString();
     EXPECT_EQ(run({"--archive", archive, "--document", "1", "--out", ""}), 2);
     EXPECT_TRUE(err.contains("Indicare il file da scrivere con --out")) << err.toStdString();
+    const int doc = scenarioNoOptionalBlock(a);
+    EXPECT_EQ(run(base(numero(doc)) << "--out" << a.folder.path() << "--force"), 1);
+    EXPECT_TRUE(err.contains("è una cartella")) << err.toStdString();
+    EXPECT_FALSE(a.exported(doc));
 }
 
 // The file written is never the archive it is read from, --force or not.

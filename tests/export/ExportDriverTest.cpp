@@ -311,7 +311,8 @@ TEST_F(ExportDriverTest, AFullDiskKeepsTheOldFile) {
 
         EXPECT_EQ(outcome, Outcome::Failed);
         ASSERT_FALSE(prompt.messages().isEmpty());
-        EXPECT_TRUE(prompt.messages().last().startsWith("Impossibile scrivere il file"))
+        EXPECT_TRUE(prompt.messages().last().startsWith("Impossibile scrivere il file") &&
+                    prompt.messages().last().endsWith("il file supera la dimensione consentita"))
             << prompt.messages().last().toStdString();
         EXPECT_EQ(prompt.calls().last().title, "Messaggio di errore");
         EXPECT_EQ(readFile(path), "vecchio");

@@ -140,6 +140,13 @@ TEST_F(PagamentoEditorTest, ATermWithoutInstalmentsStartsOneAndAnnullaDeletesThe
                            "completo se mancano queste informazioni !");
     EXPECT_TRUE(term.saveFailed());
     EXPECT_EQ(shown.size(), 1) << "the new instalment was opened at once";
+    // The same when nothing was typed: the term holds only the proposed conditions.
+    scripted.clear();
+    screens << [](QDialog& d) { static_cast<EditorBase&>(d).annulla(); };
+    term.setModified(false);
+    term.indietro();
+    EXPECT_TRUE(scripted.messages().value(0).startsWith("Attenzione manca il dettaglio"));
+    EXPECT_EQ(shown.size(), 2);
 
     pick(term, "CondizioniPagamento", "Pagamento a rate");
     QTest::keyClick(term.field("CondizioniPagamento"), Qt::Key_Delete);

@@ -154,6 +154,28 @@ TEST(InvoiceRender, LongInvoiceRepeatsTheHeaderOnEveryPage) {
         EXPECT_LE(w.xMax, w.pageWidth - 40) << w.text.toStdString();
 }
 
+// A long quantity or amount widens its column rather than breaking across two lines.
+TEST(InvoiceRender, NumbersAreNeverBroken) {
+    QByteArray xml = sample(QStringLiteral("IT01234567890_FPA01.xml"));
+    if (xml.isEmpty())
+        GTEST_SKIP() << "the official samples are not in ../shared";
+    const qsizetype from = xml.indexOf("<DettaglioLinee>");
+    const qsizetype to = xml.indexOf("<DatiRiepilogo>");
+    xml.replace(from, to - from,
+                "<DettaglioLinee><NumeroLinea>1</NumeroLinea><Descrizione>Fornitura di materiale "
+                "vario per il cantiere</Descrizione><Quantita>1234.12345678</Quantita>"
+                "<PrezzoUnitario>10000000.12345678</PrezzoUnitario>"
+                "<PrezzoTotale>12341234567.89</PrezzoTotale><AliquotaIVA>22.00</AliquotaIVA>"
+                "</DettaglioLinee>");
+    const render::RenderedInvoice invoice = renderInvoice(xml);
+    ASSERT_TRUE(invoice.ok);
+    const QStringList pages = pdfPages(invoice.document.pdf());
+    ASSERT_FALSE(pages.isEmpty());
+    for (const char* number : {"1.234,12345678", "10.000.000,12345678", "12.341.234.567,89"})
+        EXPECT_TRUE(pages[0].contains(QLatin1String(number)))
+            << number << "\nin: " << pages[0].toStdString();
+}
+
 TEST(InvoiceRender, WhatIsNoInvoiceIsSaidInItalian) {
     struct Case {
         QByteArray bytes;

@@ -21,7 +21,7 @@ TEST(WholeFileTest, ReplacesAFileWholeOrLeavesItAsItWas) {
     test::TempFolder folder;
     QString why;
     EXPECT_FALSE(writeWholeFile(folder.file("manca/elenco.csv"), "x", &why));
-    EXPECT_FALSE(why.isEmpty());
+    EXPECT_EQ(why, "non esiste") << "the system's reason, in Italian";
 
     const QString path = folder.file("elenco.csv");
     ASSERT_TRUE(writeWholeFile(path, "prima\n", &why));
@@ -44,7 +44,7 @@ TEST(WholeFileTest, ReplacesAFileWholeOrLeavesItAsItWas) {
         std::signal(SIGXFSZ, oldHandler);
 
         EXPECT_FALSE(written);
-        EXPECT_FALSE(why.isEmpty());
+        EXPECT_EQ(why, "il file supera la dimensione consentita");
         EXPECT_EQ(contentOf(path), "seconda\n");
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden),
                   QStringList({"elenco.csv"}));
