@@ -455,6 +455,16 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                         throw Cancelled{};
                 }
                 if (fields.size() != headingRow.size()) {
+                    // The last row cut short, with no line break after it: a download that
+                    // stopped partway. Part of the directory must not replace the whole.
+                    if (reader.position() >= total && !text.endsWith(QLatin1Char('\n')) &&
+                        !text.endsWith(QLatin1Char('\r')))
+                        throw FileError(
+                            QStringLiteral("Il file %1 finisce a metà di una riga: sembra "
+                                           "scaricato solo in parte. Scaricarlo di nuovo da "
+                                           "IndicePA.")
+                                .arg(QDir::toNativeSeparators(QFileInfo(officesPath).fileName())),
+                            false);
                     ++report.malformed;
                     continue;
                 }

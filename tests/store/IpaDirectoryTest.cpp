@@ -183,6 +183,16 @@ TEST_F(IpaDirectoryTest, PreviousDirectoryKeptOnRefusalFailureAndCancel) {
     }
     EXPECT_THROW(ipa::importDirectory(connection, folder.file("manca.csv")), ipa::FileError);
     EXPECT_THROW(ipa::importDirectory(connection, good, wrong), ipa::FileError);
+    // A download that stopped in the middle of a row: refused, not taken as the directory.
+    const QString cut = write("interrotto.csv", "Codice_uni_uo,Descrizione_uo,CAP\n"
+                                                "CCCCCC,terzo,00100\nDDDDDD,quar");
+    try {
+        ipa::importDirectory(connection, cut);
+        ADD_FAILURE() << "cut-off file imported";
+    } catch (const ipa::FileError& e) {
+        EXPECT_TRUE(e.text().contains("scaricato solo in parte")) << e.text().toStdString();
+    }
+    EXPECT_EQ(directory(), before);
 
     // The archive refuses a row halfway through the file.
     QString rows = "Codice_uni_uo,Descrizione_uo\n";
@@ -210,6 +220,11 @@ TEST_F(IpaDirectoryTest, PreviousDirectoryKeptOnRefusalFailureAndCancel) {
     // And the same file goes in whole when nothing stops it.
     EXPECT_EQ(ipa::importDirectory(connection, big).imported, 5000);
     EXPECT_EQ(ipa::lastLoad(connection).files, "grande.csv");
+    // A whole last row needs no line break after it.
+    EXPECT_EQ(ipa::importDirectory(
+                  connection, write("ultima.csv", "Codice_uni_uo,Descrizione_uo\nEEEEEE,quinto"))
+                  .imported,
+              1);
 }
 
 // An archive of version 2 gets the record of the load and the index when upgraded.
