@@ -549,8 +549,7 @@ bool BodyEditor::confirmSave() {
     // pointed out.
     const std::optional<Decimal> total = riepilogo::summariesTotal(db(), body);
     const QVariant typed = dataset().value(QStringLiteral("ImportoTotaleDocumento"));
-    if (total && !typed.isNull() &&
-        (Decimal::fromVariant(typed) - *total).abs() >= Decimal::fromText(QStringLiteral("0.01")) &&
+    if (total && !typed.isNull() && Decimal::fromVariant(typed).differsByACent(*total) &&
         !prompt().question(Prompt::warningTitle(),
                            QStringLiteral("Attenzione il Totale Documento %1 differisce da "
                                           "imponibili più imposte dei riepiloghi (%2). Si vuole "

@@ -263,6 +263,11 @@ Decimal Decimal::abs() const {
     return out;
 }
 
+bool Decimal::differsByACent(const Decimal& other) const {
+    static const Decimal cent = fromText(QStringLiteral("0.01"));
+    return (*this - other).abs() >= cent;
+}
+
 QString Decimal::toString() const {
     if (limbs_.empty())
         return QStringLiteral("0");

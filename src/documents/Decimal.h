@@ -43,6 +43,8 @@ public:
     bool operator<=(const Decimal& other) const { return compare(other) <= 0; }
     bool operator>=(const Decimal& other) const { return compare(other) >= 0; }
     Decimal abs() const;
+    // True when the two are a cent or more apart (amounts that would not read as the same).
+    bool differsByACent(const Decimal& other) const;
     bool isZero() const { return limbs_.empty(); }
     bool isNegative() const { return negative_; }
 

@@ -232,7 +232,7 @@ bool LineeEditor::confirmSave() {
     const std::optional<Decimal> computed =
         linee::computedTotal(dataset(), db().table(kTable + linee::kSconto));
     const Decimal typed = Decimal::fromVariant(dataset().value(QStringLiteral("PrezzoTotale")));
-    if (computed && (typed - *computed).abs() >= Decimal::fromText(QStringLiteral("0.01")) &&
+    if (computed && typed.differsByACent(*computed) &&
         !prompt().question(
             Prompt::warningTitle(),
             QStringLiteral("Attenzione il Prezzo totale %1 differisce da quello "

@@ -110,9 +110,8 @@ bool outOfDate(DataModule& db, int bodyId) {
     }
     if (found.keys() != expected.keys())
         return true;
-    static const Decimal cent = Decimal::fromText(QStringLiteral("0.01"));
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-        if ((found.value(it.key()) - it.value()).abs() >= cent)
+        if (found.value(it.key()).differsByACent(it.value()))
             return true;
     }
     return false;
@@ -203,8 +202,7 @@ bool creaAutomaticamente(DataModule& db, bool ask) {
         question = QStringLiteral("Il Totale Documento è vuoto: si vuole impostarlo a %1 "
                                   "(imponibili più imposte dei riepiloghi) ?")
                        .arg(amount);
-    else if ((Decimal::fromVariant(current) - *total).abs() >=
-             Decimal::fromText(QStringLiteral("0.01")))
+    else if (Decimal::fromVariant(current).differsByACent(*total))
         question = QStringLiteral("Il Totale Documento %1 differisce da imponibili più imposte "
                                   "dei riepiloghi (%2): si vuole impostarlo a %2 ?")
                        .arg(QLocale().toString(current.toDouble(), 'f', 2), amount);

@@ -11,9 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <cerrno>
 #include <functional>
 
 namespace brevalto {
@@ -30,15 +28,10 @@ namespace {
 
 // Writes the file through `write`, or leaves nothing: the old file at the path survives any
 // failure, of the writing or of building the text.
-void writeAtomically(const QString& path, const std::function<void(QIODevice&)>& write) {
-    QSaveFile file(path);
-    errno = 0;
-    if (!openWhole(file))
-        throw ExportError::cannotWrite(path, failureReason(file));
-    write(file); // what it throws leaves the file uncommitted, and so discarded
-    errno = 0;
-    if (!file.commit())
-        throw ExportError::cannotWrite(path, failureReason(file));
+void writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& write) {
+    QString why;
+    if (!writeWholeFile(path, write, &why))
+        throw ExportError::cannotWrite(path, why);
 }
 
 } // namespace
@@ -152,7 +145,10 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
     if (checkMode_ == CheckMode::Skip) {
         // Written as it is built: the text of ten thousand lines is never held whole.
         if (const auto stopped = attempt([&] {
-                writeAtomically(path, [&](QIODevice& file) { writeInvoiceXml(data_, file); });
+                writeAtomically(path, [&](QIODevice& file) {
+                    writeInvoiceXml(data_, file); // a refused write throws, naming the file
+                    return true;
+                });
             }))
             return *stopped;
     } else {
@@ -162,11 +158,8 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
         if (const auto stopped = vetoedByCheck(text))
             return *stopped;
         if (const auto stopped = attempt([&] {
-                writeAtomically(path, [&](QIODevice& file) {
-                    errno = 0;
-                    if (file.write(text) != text.size())
-                        throw ExportError::cannotWrite(path, failureReason(file));
-                });
+                writeAtomically(path,
+                                [&](QIODevice& file) { return file.write(text) == text.size(); });
             }))
             return *stopped;
     }

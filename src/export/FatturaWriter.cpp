@@ -3,6 +3,7 @@
 #include "export/ExportError.h"
 #include "export/Mappings.h"
 #include "store/DataModule.h"
+#include "store/DatasetNames.h"
 
 #include <QBuffer>
 
@@ -52,7 +53,8 @@ void writeInvoiceXml(DataModule& data, QIODevice& device) {
         throw ExportError::abort(fattura::kNoBodiesMessage);
     int ordinal = 0;
     for (bodies.first(); !bodies.eof(); bodies.next()) {
-        data.requeryBodyChildren({linesDataset()});
+        // The lines are read one at a time by writeLines: their dataset is read when next used.
+        data.requeryBodyChildren({ds::PA_FE_Body_DatiBeniServizi_DettaglioLinee});
         const Columns bodyColumns(bodies);
         const Row body(bodyColumns);
         x.setBody(QStringLiteral("corpo n. %1, fattura numero \"%2\"")

@@ -6,12 +6,12 @@
 #include "export/ValueFormat.h"
 #include "store/DataModule.h"
 #include "store/Dataset.h"
+#include "store/DatasetNames.h"
 
 namespace brevalto {
 
 namespace {
 
-const QString kLineDataset = QStringLiteral("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee");
 const QString kLineTable = QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee");
 const QString kLineKey = QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee_Id");
 
@@ -21,15 +21,11 @@ ChildRows lineChildren(DataModule& data, const QString& suffix, int bodyId) {
 
 } // namespace
 
-const QString& linesDataset() {
-    return kLineDataset;
-}
-
 void writeLines(XmlOut& x, DataModule& data, int bodyId) {
     // The lines the body's dataset would hold, in its order, read one at a time: ten thousand of
     // them need not stay in memory. Their codes, discounts and other data are few per line.
     Dataset lines(data.connessione(), QStringLiteral("ExportLines"),
-                  data.dataset(kLineDataset).sql());
+                  data.dataset(ds::PA_FE_Body_DatiBeniServizi_DettaglioLinee).sql());
     const Columns columns(lines);
     const ChildRows codes = lineChildren(data, QStringLiteral("_Codici"), bodyId);
     const ChildRows discounts = lineChildren(data, QStringLiteral("_Sconto"), bodyId);

@@ -13,9 +13,6 @@ void writeHeader(XmlOut& x, const Row& document);
 
 // DatiGenerali of the current body, from the body row and the body's child datasets.
 void writeGeneralData(XmlOut& x, DataModule& data, const Row& body, int bodyId);
-// The dataset of the body's lines, which the export leaves to be read when next used (the
-// export reads the lines itself, one at a time).
-const QString& linesDataset();
 // The DettaglioLinee of the current body (inside the open DatiBeniServizi). Throws an abort when
 // the body has none.
 void writeLines(XmlOut& x, DataModule& data, int bodyId);

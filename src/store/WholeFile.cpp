@@ -1,5 +1,4 @@
 #include "store/WholeFile.h"
-#include "store/SystemText.h"
 
 #include "store/SystemText.h"
 
@@ -8,23 +7,25 @@
 
 namespace brevalto {
 
-bool openWhole(QSaveFile& file) {
-    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-}
-
 QString failureReason(const QIODevice& device) {
     const int code = errno;
     return italianReason(code != 0 ? qt_error_string(code) : device.errorString());
 }
 
-bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* why) {
-    QSaveFile file(path);
+bool writeWholeFile(const QString& path, const std::function<bool(QIODevice&)>& write,
+                    QString* why) {
+    QSaveFile file(path); // uncommitted, it is discarded with its temporary file
     errno = 0;
-    if (openWhole(file) && file.write(bytes) == bytes.size() && file.commit())
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && write(file) && file.commit())
         return true;
     if (why)
         *why = failureReason(file);
-    return false; // an uncommitted file is discarded with its temporary file
+    return false;
+}
+
+bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* why) {
+    return writeWholeFile(
+        path, [&](QIODevice& file) { return file.write(bytes) == bytes.size(); }, why);
 }
 
 } // namespace brevalto

@@ -4,24 +4,25 @@
 // file-size limit) is a failure, never a cut-off file under the target's name.
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 class QIODevice;
-class QSaveFile;
 
 namespace brevalto {
-
-// Opens the file for writing with every write going straight to the system, so that a refused
-// write fails at once and commit() then refuses too. (Through QSaveFile's own buffer a small
-// file meets the failure only while committing, and the cut-off file is committed.)
-bool openWhole(QSaveFile& file);
 
 // Why an operation on a file failed, in Italian: the system's reason when it gave one (errno set
 // since the caller cleared it before the operation; a QSaveFile itself says only "Unknown
 // error"), otherwise the device's own.
 QString failureReason(const QIODevice& device);
 
-// The bytes as the whole content of the file at path, replacing any file there only once all are
-// written. False on failure, with the system's reason in *why.
+// Writes the file at path through `write`, which gets it open with every write going straight to
+// the system (through QSaveFile's own buffer a small file met a refused write only while
+// committing, and the cut-off file was committed). False when the file cannot be written or
+// `write` returns false, with the system's reason in *why; what `write` throws goes through. On
+// any failure the file at path stays as it was.
+bool writeWholeFile(const QString& path, const std::function<bool(QIODevice&)>& write,
+                    QString* why);
+// The bytes as the whole content of the file at path.
 bool writeWholeFile(const QString& path, const QByteArray& bytes, QString* why);
 
 } // namespace brevalto
