@@ -15,7 +15,7 @@ bool isImpossibleRate(const QVariant& rate) {
     const Decimal r = Decimal::fromVariant(rate);
     static const Decimal one = Decimal::fromText(QStringLiteral("1"));
     static const Decimal hundred = Decimal::fromText(QStringLiteral("100"));
-    return (!r.isZero() && r < one) || r > hundred;
+    return (!r.isZero() && r < one) || r > hundred || r.rounded(2) != r;
 }
 
 const QStringList& retiredNatures() {

@@ -14,12 +14,12 @@ namespace vat {
 
 // A rate that is empty or numerically zero.
 bool isZeroRate(const QVariant& rate);
-// A rate the exchange system refuses: between 0 and 1 (0.5 meant as 50 %, the rate is a
-// percentage) or above 100.
+// A rate the exchange system refuses: negative, between 0 and 1 (0.5 meant as 50 %, the rate is
+// a percentage), above 100, or with more than two decimals (the file holds two).
 bool isImpossibleRate(const QVariant& rate);
 inline const QString kImpossibleRateMessage = QStringLiteral(
-    "Attenzione l'aliquota IVA è una percentuale compresa tra 1 e 100 (o zero): il 22% si scrive "
-    "22");
+    "Attenzione l'aliquota IVA è una percentuale compresa tra 1 e 100 (o zero) con al più due "
+    "decimali: il 22% si scrive 22");
 
 // The generic natures N2, N3 and N6, refused since 2021 in favour of their sub-codes: old
 // Documents keep them, new choices do not offer them.

@@ -20,11 +20,15 @@ public:
     explicit CessionariBrowser(DataModule& db, QWidget* parent = nullptr);
 };
 
-// "Comuni" (TfrmGrigliaComuni).
+// "Comuni" (TfrmGrigliaComuni). A municipality that parties or Documents name is not deleted:
+// they store its name, and their editors would show an empty "Comune" and refuse to save.
 class ComuniBrowser : public BrowserBase {
     Q_OBJECT
 public:
     explicit ComuniBrowser(DataModule& db, QWidget* parent = nullptr);
+
+protected:
+    bool canDelete() override;
 };
 
 // "Iva" (TfrmGrigliaIva): the rates the program ships are marked not deletable.

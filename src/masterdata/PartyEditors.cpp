@@ -413,12 +413,17 @@ CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
         } +
         lengthRules(id) +
         QList<Rule>{
-            // A short postcode of a foreign address is accepted.
+            // The file's postcode has five digits whatever the nation; a foreign address that has
+            // none of its kind takes 00000.
             {[=, this] { return tooShort(p + "Sede_CAP", 5)() && italian(p + "Sede_Nazione"); },
              QStringLiteral("Attenzione il codice CAP deve essere di almeno 5 caratteri"),
              p + "Sede_CAP", sede},
+            {tooShort(p + "Sede_CAP", 5),
+             QStringLiteral("Attenzione il CAP deve essere di 5 cifre anche per un indirizzo "
+                            "estero: se non ne ha uno di 5 cifre indicare 00000"),
+             p + "Sede_CAP", sede},
         } +
-        stableOrganizationRules(so) +
+        stableOrganizationRules(so, true) +
         whileFlag(rf,
                   {
                       {missing(rf + "_IdCodice"), QStringLiteral("Attenzione manca la Partita Iva"),
@@ -435,6 +440,18 @@ CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
         QList<Rule>{
             {[=, this] { return dataset().flag(pa) && isEmpty(destinatario); },
              QStringLiteral("Attenzione manca il codice destinatario - codice univoco"),
+             destinatario},
+            // The exchange system delivers by code: 6 characters name a public administration's
+            // office, 7 a recipient's channel.
+            {[=, this] { return dataset().flag(pa) && length(destinatario) != 6; },
+             QStringLiteral("Attenzione il codice univoco ufficio di una pubblica amministrazione "
+                            "è di 6 caratteri"),
+             destinatario},
+            {[=, this] {
+                 return !dataset().flag(pa) && !isEmpty(destinatario) && length(destinatario) != 7;
+             },
+             QStringLiteral("Attenzione il codice destinatario è di 7 caratteri (quello di 6 "
+                            "caratteri di un ufficio vale solo per una Pubblica Amministrazione)"),
              destinatario},
             {[=, this] {
                  return !dataset().flag(pa) && isEmpty(destinatario) && isEmpty(p + "Pec");

@@ -1,5 +1,6 @@
 #include "masterdata/TableEditors.h"
 
+#include "documents/VatRules.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "ui/BoundInputs.h"
@@ -53,9 +54,7 @@ IvaEditor::IvaEditor(DataModule& db, QWidget* parent)
     addTop({
         {.label = "Descrizione", .column = "Descrizione", .maxLength = 100},
         {.label = "Aliquota Iva", .column = "Iva", .control = FieldControl::Number, .maxLength = 6},
-        {.label = "Natura esenzione ",
-         .column = "Pa_Natura_Codice",
-         .list = codeList("TablePA_Natura")},
+        {.label = "Natura esenzione ", .column = "Pa_Natura_Codice", .list = natureList()},
     });
     finishForm();
     field(QStringLiteral("Pa_Natura_Codice"))
@@ -74,6 +73,14 @@ IvaEditor::IvaEditor(DataModule& db, QWidget* parent)
         {missing("Descrizione"), QStringLiteral("Attenzione manca la Descrizione"),
          QStringLiteral("Descrizione")},
         {missing("Iva"), QStringLiteral("Attenzione manca l' Aliquota Iva"), QStringLiteral("Iva")},
+        // The rate reaches lines, summaries and pension-fund rows, whose screens refuse these.
+        {[this] { return vat::isImpossibleRate(dataset().value(QStringLiteral("Iva"))); },
+         vat::kImpossibleRateMessage, QStringLiteral("Iva")},
+        {[this] {
+             return vat::isZeroRate(dataset().value(QStringLiteral("Iva"))) &&
+                    vat::isRetiredNature(dataset().text(QStringLiteral("Pa_Natura_Codice")));
+         },
+         vat::kRetiredNatureMessage, QStringLiteral("Pa_Natura_Codice")},
         {[this] {
              return dataset().number(QStringLiteral("Iva")) == 0 && isEmpty("Pa_Natura_Codice");
          },

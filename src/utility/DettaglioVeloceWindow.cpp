@@ -1,6 +1,7 @@
 #include "utility/DettaglioVeloceWindow.h"
 
 #include "documents/LineeLogic.h"
+#include "documents/VatRules.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/NumberText.h"
@@ -47,10 +48,17 @@ DettaglioVeloceWindow::DettaglioVeloceWindow(DataModule& db, QWidget* parent)
             *value = text.isEmpty() ? QVariant() : QVariant(text);
             return true;
         }
-        if (parseNumberText(text, false, value))
-            return true;
-        prompt().message(Prompt::errorTitle(), tr("Numero non valido: %1").arg(text));
-        return false;
+        if (!parseNumberText(text, false, value)) {
+            prompt().message(Prompt::errorTitle(), tr("Numero non valido: %1").arg(text));
+            return false;
+        }
+        // The rate goes into the lines as it is: the line screen's rule holds here too.
+        if (field.compare(QLatin1String("AliquotaIva"), Qt::CaseInsensitive) == 0 &&
+            vat::isImpossibleRate(*value)) {
+            prompt().message(Prompt::errorTitle(), vat::kImpossibleRateMessage);
+            return false;
+        }
+        return true;
     };
     model->rowBackground = [this](int row) -> QVariant {
         Dataset& d = dataset();

@@ -101,11 +101,20 @@ TEST(VatRulesTest, RatesAndNaturesTestedOnValues) {
         bool zero;
         bool impossible;
     };
-    const QList<Case> cases{
-        {QVariant(), true, false}, {0.0, true, false},   {QString("0,00"), true, false},
-        {0.5, false, true},        {0.99, false, true},  {1.0, false, false},
-        {5.5, false, false},       {22.0, false, false}, {100.0, false, false},
-        {100.01, false, true}};
+    const QList<Case> cases{{QVariant(), true, false},
+                            {0.0, true, false},
+                            {QString("0,00"), true, false},
+                            {0.5, false, true},
+                            {0.99, false, true},
+                            {1.0, false, false},
+                            {5.5, false, false},
+                            {22.0, false, false},
+                            {100.0, false, false},
+                            {100.01, false, true},
+                            {-5.0, false, true},
+                            {150.0, false, true},
+                            {22.5, false, false},
+                            {QString("22,555"), false, true}};
     for (const Case& c : cases) {
         EXPECT_EQ(vat::isZeroRate(c.rate), c.zero) << c.rate.toString().toStdString();
         EXPECT_EQ(vat::isImpossibleRate(c.rate), c.impossible) << c.rate.toString().toStdString();

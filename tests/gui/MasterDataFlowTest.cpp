@@ -81,6 +81,8 @@ TEST_F(MasterDataFlowTest, SingleSellerAndSingleRowsOpenTheirEditors) {
         shown << screen.objectName();
         if (&screen == &seller) {
             EXPECT_EQ(seller.dataset().state(), Dataset::State::Insert);
+            EXPECT_EQ(seller.dataset().text("CedentePrestatore_IdPaese"), "IT");
+            EXPECT_EQ(seller.dataset().text("CedentePrestatore_Sede_Nazione"), "IT");
             seller.indietro(); // nothing typed: nothing stored
         } else if (&screen == &representative && shown.count(screen.objectName()) == 1) {
             EXPECT_TRUE(representative.dataset().flag("RappresentanteFiscale"));
@@ -98,6 +100,7 @@ TEST_F(MasterDataFlowTest, SingleSellerAndSingleRowsOpenTheirEditors) {
     });
     click("btnCedentePrestatore");
     EXPECT_EQ(count("PA_CedentePrestatore"), 0);
+    EXPECT_EQ(seller.dataset().state(), Dataset::State::Browse);
     click("btnRappresentanteFiscale");
     EXPECT_EQ(
         scalar(defaultArchive(),

@@ -2,6 +2,7 @@
 // search, sort, "Aggiungi"/"Annulla" and "Elimina"; each editor's save rules in order; the
 // municipality and province picks; the customer's display names; the check-digit and duplicate
 // warnings; an archive that refuses a save or a delete.
+#include "documents/VatRules.h"
 #include "masterdata/MasterBrowsers.h"
 #include "masterdata/PartyEditors.h"
 #include "masterdata/TableEditors.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -156,7 +158,7 @@ TEST_F(MasterDataTest, EveryListSearchesSortsAddsAndDeletes) {
          [&] { return new CedenteEditor(db); },
          "PA_CedentePrestatore",
          "CedentePrestatore_Denominazione",
-         {{"CedentePrestatore_IdPaese", "IT"}},
+         {{"CedentePrestatore_IdPaese", "IT"}, {"CedentePrestatore_Sede_Nazione", "IT"}},
          "Sei sicuro di voler eliminare il Cedente - Prestatore ?"},
         {"customers",
          [&] { return new CessionariBrowser(db); },
@@ -252,6 +254,58 @@ TEST_F(MasterDataTest, EveryListSearchesSortsAddsAndDeletes) {
         EXPECT_EQ(d.rowCount(), all - 1);
         scripted.clear();
         setModalShower({});
+    }
+}
+
+TEST_F(MasterDataTest, AMunicipalityInUseIsNotDeleted) {
+    ComuniBrowser comuni(db);
+    Dataset& d = comuni.dataset();
+    const auto use = [this](const QString& statement) { sql(statement, {"Qwertopoli"}); };
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        QString refusal; // empty: deleted after the usual question
+    } cases[] = {
+        {"unused", [] {}, ""},
+        {"the firm's", [&] { use("update Ditta set Comune = ?"); },
+         "Il Comune Qwertopoli non può essere eliminato: è indicato da 1 anagrafica, che senza di "
+         "esso non si potrebbero più salvare."},
+        {"a seller's establishment, a customer's seat and a Document",
+         [&] {
+             use("insert into PA_CedentePrestatore "
+                 "(CedentePrestatore_StabileOrganizzazione_Comune) values (?)");
+             use("insert into PA_CessionarioCommittente (CessionarioCommittente_Sede_Comune) "
+                 "values (?)");
+             use("insert into PA_FE_Header (CessionarioCommittente_Sede_Comune) values (?)");
+         },
+         "Il Comune Qwertopoli non può essere eliminato: è indicato da 2 anagrafiche e 1 "
+         "documento, che senza di esso non si potrebbero più salvare."},
+        {"in use, but another row has the same name",
+         [&] {
+             use("update Ditta set Comune = ?");
+             use("insert into Comuni (Comune) values (?)");
+         },
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const char* table : {"PA_CedentePrestatore", "PA_CessionarioCommittente",
+                                  "PA_FE_Header", "Comuni where Comune = 'Qwertopoli'"})
+            sql(QString("delete from %1").arg(table));
+        sql("update Ditta set Comune = null");
+        makeRow("TableComuni", "Comuni", {{"Comune", "Qwertopoli"}});
+        c.arrange();
+        scripted.clear();
+        if (c.refusal.isEmpty())
+            scripted.answerQuestion(true);
+        EXPECT_EQ(comuni.elimina(), c.refusal.isEmpty());
+        if (c.refusal.isEmpty()) {
+            EXPECT_EQ(scripted.calls().last().text, "Sei sicuro di voler eliminare il Comune ?");
+        } else {
+            EXPECT_EQ(scripted.messages(), QStringList{c.refusal});
+            EXPECT_EQ(count("Comuni where Comune = 'Qwertopoli'"), 1);
+            EXPECT_EQ(d.text("Comune"), "Qwertopoli") << "the row stays current";
+        }
     }
 }
 
@@ -464,7 +518,15 @@ TEST_F(MasterDataTest, CustomerRules) {
              "Attenzione il codice CAP deve essere di almeno 5 caratteri",
              p + "Sede_CAP",
              0},
-            {"short foreign CAP", {{p + "Sede_CAP", "2012"}, {p + "Sede_Nazione", "FR"}}, ""},
+            {"short foreign CAP",
+             {{p + "Sede_CAP", "2012"}, {p + "Sede_Nazione", "FR"}},
+             "Attenzione il CAP deve essere di 5 cifre anche per un indirizzo estero: se non ne "
+             "ha uno di 5 cifre indicare 00000",
+             p + "Sede_CAP",
+             0},
+            {"foreign address without a postcode of its kind",
+             {{p + "Sede_CAP", "00000"}, {p + "Sede_Nazione", "FR"}},
+             ""},
             {"tax code of 10",
              {{p + "CodiceFiscale", "0123456789"}},
              "Attenzione il Codice fiscale deve essere di almeno 11 caratteri",
@@ -477,7 +539,10 @@ TEST_F(MasterDataTest, CustomerRules) {
              1},
             {"establishment with a short foreign CAP",
              {{so, true}, {so + "_CAP", "101"}, {so + "_Nazione", "FR"}},
-             ""},
+             "Attenzione il Cap dello Stabile dell'organizzazione deve essere di almeno 5 "
+             "Caratteri !",
+             so + "_CAP",
+             1},
             {"representative without VAT number",
              {{rf, true}, {rf + "_IdCodice", ""}},
              "Attenzione manca la Partita Iva",
@@ -494,6 +559,27 @@ TEST_F(MasterDataTest, CustomerRules) {
               {p + "Pec", "pa@pec.example"}},
              "Attenzione manca il codice destinatario - codice univoco",
              p + "CodiceUnivocoUfficio"},
+            {"public administration with its office code",
+             {{p + "PubblicaAmministrazione", true}, {p + "CodiceUnivocoUfficio", "UFABCD"}},
+             ""},
+            {"public administration with a recipient code",
+             {{p + "PubblicaAmministrazione", true}, {p + "CodiceUnivocoUfficio", "ABC1234"}},
+             "Attenzione il codice univoco ufficio di una pubblica amministrazione è di 6 "
+             "caratteri",
+             p + "CodiceUnivocoUfficio"},
+            {"public administration with a short office code",
+             {{p + "PubblicaAmministrazione", true}, {p + "CodiceUnivocoUfficio", "UFA"}},
+             "Attenzione il codice univoco ufficio di una pubblica amministrazione è di 6 "
+             "caratteri",
+             p + "CodiceUnivocoUfficio"},
+            {"private customer with an office code",
+             {{p + "CodiceUnivocoUfficio", "UFABCD"}},
+             "Attenzione il codice destinatario è di 7 caratteri (quello di 6 caratteri di un "
+             "ufficio vale solo per una Pubblica Amministrazione)",
+             p + "CodiceUnivocoUfficio"},
+            {"private customer without an exchange channel",
+             {{p + "CodiceUnivocoUfficio", "0000000"}},
+             ""},
             {"private customer with a PEC only",
              {{p + "CodiceUnivocoUfficio", ""}, {p + "Pec", "a@pec.example"}},
              ""},
@@ -603,12 +689,34 @@ TEST_F(MasterDataTest, MunicipalityAndVatRateRules) {
                     "Attenzione manca la Descrizione",
                     "Descrizione"},
                    {"no rate", {{"Iva", QVariant()}}, "Attenzione manca l' Aliquota Iva", "Iva"},
+                   {"a rate with two decimals", {{"Iva", 5.5}}, ""},
+                   {"over 100", {{"Iva", 150.0}}, vat::kImpossibleRateMessage, "Iva"},
+                   {"negative", {{"Iva", -5.0}}, vat::kImpossibleRateMessage, "Iva"},
+                   {"a fraction for 22 %", {{"Iva", 0.22}}, vat::kImpossibleRateMessage, "Iva"},
+                   {"three decimals", {{"Iva", 22.555}}, vat::kImpossibleRateMessage, "Iva"},
+                   {"a retired nature",
+                    {{"Pa_Natura_Codice", "N2"}},
+                    vat::kRetiredNatureMessage,
+                    "Pa_Natura_Codice"},
                    {"zero rate without nature",
                     {{"Pa_Natura_Codice", QVariant()}},
                     "Attenzione si deve specificare la natura di esenzione dell' Aliquota Iva",
                     "Pa_Natura_Codice"},
                });
     EXPECT_EQ(scripted.calls().last().title, "Messaggio di Errore");
+
+    // Only the natures a line accepts are offered.
+    auto* natura = qobject_cast<BoundLookup*>(iva.field("Pa_Natura_Codice"));
+    auto* rows = natura ? qobject_cast<QListView*>(natura->view()) : nullptr;
+    ASSERT_TRUE(rows);
+    const Dataset& natures = db.table("TablePA_Natura");
+    int hidden = 0;
+    for (int r = 0; r < natures.rowCount(); ++r) {
+        const QString code = natures.valueAt(r, natures.columnIndex("Codice")).toString();
+        EXPECT_EQ(rows->isRowHidden(r), vat::isRetiredNature(code)) << code.toStdString();
+        hidden += rows->isRowHidden(r) ? 1 : 0;
+    }
+    EXPECT_EQ(hidden, 3);
 
     // A rate from 0 to 22 loses its nature on save, without a word.
     ASSERT_TRUE(rates.locate("Descrizione", "Qwerty"));

@@ -4,6 +4,7 @@
 #include "ShellFixture.h"
 
 #include "documents/BodyEditor.h"
+#include "documents/VatRules.h"
 #include "ui/DataGrid.h"
 #include "utility/DettaglioVeloceWindow.h"
 #include "utility/ErroriBrowser.h"
@@ -523,4 +524,29 @@ TEST_F(DettaglioVeloceTest, KeysTogglesAndCopyIntoTheBody) {
     buttonOf(*window, "SpeedButton1")->click(); // an empty list does nothing
     buttonOf(*window, "SpeedButton48")->click();
     EXPECT_TRUE(scripted.calls().isEmpty());
+}
+
+TEST_F(DettaglioVeloceTest, TheRateCellTakesOnlyARateTheLinesAccept) {
+    Dataset& d = window->dataset();
+    window->grid()->setFocus();
+    buttonOf(*window, "SpeedButton49")->click();
+    typeCell(0, "Consulenza");
+    const struct {
+        const char* typed;
+        double kept; // the rate the row holds afterwards
+        bool refused;
+    } cases[] = {
+        {"150", 22, true}, {"-5", 22, true}, {"0,22", 22, true},  {"22,555", 22, true},
+        {"10", 10, false}, {"0", 0, false},  {"5,5", 5.5, false}, {"100", 100, false},
+    };
+    for (const auto& c : cases) {
+        d.edit();
+        d.setValue("AliquotaIva", 22);
+        scripted.clear();
+        typeCell(3, c.typed);
+        EXPECT_EQ(scripted.messages(),
+                  c.refused ? QStringList{vat::kImpossibleRateMessage} : QStringList())
+            << c.typed;
+        EXPECT_DOUBLE_EQ(d.number("AliquotaIva"), c.kept) << c.typed;
+    }
 }
