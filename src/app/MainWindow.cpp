@@ -70,14 +70,14 @@ MainWindow::MainWindow(Screens& screens, QWidget* parent) : QMainWindow(parent),
     layout->addLayout(bottom);
     setCentralWidget(central);
 
-    // The firm screen's button is hidden; a menu item that is never shown toggles it with Ctrl+D.
+    // Ctrl+D opens the firm screen, as its button on the "Archivio" tab does.
     auto* ditta = new QAction(tr("Ditta"), this);
     ditta->setObjectName(QStringLiteral("Ditta1"));
     ditta->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     ditta->setShortcutContext(Qt::WindowShortcut);
     connect(ditta, &QAction::triggered, this, [this] {
-        if (QPushButton* b = button(QStringLiteral("btnCaricaDitta")))
-            b->setVisible(b->isHidden());
+        if (QPushButton* b = button(QStringLiteral("btnCaricaDitta")); b && b->isEnabled())
+            b->click();
     });
     addAction(ditta);
 
@@ -99,7 +99,7 @@ struct PageButton {
 };
 
 // A page of large buttons in two columns, every one disabled until its screen is wired.
-QWidget* buttonPage(std::initializer_list<PageButton> buttons, const char* hidden) {
+QWidget* buttonPage(std::initializer_list<PageButton> buttons) {
     auto* page = new QWidget;
     auto* grid = new QGridLayout(page);
     int i = 0;
@@ -108,7 +108,6 @@ QWidget* buttonPage(std::initializer_list<PageButton> buttons, const char* hidde
         b->setObjectName(QString::fromLatin1(def.name));
         b->setMinimumHeight(44);
         b->setEnabled(false);
-        b->setVisible(qstrcmp(def.name, hidden) != 0);
         grid->addWidget(b, i / 2, i % 2);
         ++i;
     }
@@ -119,14 +118,18 @@ QWidget* buttonPage(std::initializer_list<PageButton> buttons, const char* hidde
 } // namespace
 
 QWidget* MainWindow::buildArchivioPage() {
-    return buttonPage({{"btnCedentePrestatore", "Cedente - Prestatore"},
-                       {"btnCessionarioCommittente", "Cessionario Committente"},
-                       {"btnRappresentanteFiscale", "Rappresentante Fiscale"},
-                       {"btnTerzoIntermediario", "Terzo Intermediario O Sogg. Emittente"},
-                       {"btnComuni", "Comuni"},
-                       {"btnVettori", "Vettori"},
-                       {"btnIva", "Iva"}},
-                      "");
+    QWidget* page = buttonPage({{"btnCaricaDitta", "Ditta"},
+                                {"btnCedentePrestatore", "Cedente - Prestatore"},
+                                {"btnCessionarioCommittente", "Cessionario Committente"},
+                                {"btnRappresentanteFiscale", "Rappresentante Fiscale"},
+                                {"btnTerzoIntermediario", "Terzo Intermediario O Sogg. Emittente"},
+                                {"btnComuni", "Comuni"},
+                                {"btnVettori", "Vettori"},
+                                {"btnIva", "Iva"}});
+    page->findChild<QPushButton*>(QStringLiteral("btnCaricaDitta"))
+        ->setToolTip(tr("La ditta che trasmette le fatture: con il suo codice fiscale e la sua "
+                        "nazione si chiamano i file esportati"));
+    return page;
 }
 
 QWidget* MainWindow::buildDocumentsPage() {
@@ -171,9 +174,7 @@ QWidget* MainWindow::buildUtilityPage() {
                        {"btnOpzioni", "Opzioni"},
                        {"btnEsportazioni", "Esportazioni"},
                        {"btnErroriScarto", "Errori di scarto Fattura Elettronica"},
-                       {"btnAggiornaElencoPA", "Aggiorna elenco P.A."},
-                       {"btnCaricaDitta", "Carica ditta"}},
-                      "btnCaricaDitta");
+                       {"btnAggiornaElencoPA", "Aggiorna elenco P.A."}});
 }
 
 void MainWindow::bindDocuments(Dataset& headers) {
@@ -184,6 +185,15 @@ void MainWindow::bindDocuments(Dataset& headers) {
         listed << column.field;
     headers.setEagerColumns(listed);
     documentGrid_->setDataset(&headers);
+}
+
+void MainWindow::showFirmInTitle(const Dataset& firm) {
+    QString name = firm.text(QStringLiteral("RagSoc")).trimmed();
+    if (name.isEmpty())
+        name = (firm.text(QStringLiteral("Cognome")) + QLatin1Char(' ') +
+                firm.text(QStringLiteral("Nome")))
+                   .trimmed();
+    setWindowTitle(QStringLiteral("Brevalto - ") + name);
 }
 
 void MainWindow::setArchivePathText(const QString& text) {

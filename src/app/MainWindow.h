@@ -1,8 +1,8 @@
 #pragma once
 // The main window: three tabs ("Archivio", "Fatture e Documenti", "Utility"), the box showing the
-// archive in use, "Lavora in Rete" and "Esci". Its first activation runs the start-up sequence.
-// The buttons that open other screens stay disabled until those screens are wired with
-// setButtonAction().
+// archive in use, "Lavora in Rete" and "Esci"; the title names the firm. Its first activation runs
+// the start-up sequence. The buttons that open other screens stay disabled until those screens are
+// wired with setButtonAction().
 #include <QMainWindow>
 #include <functional>
 
@@ -27,6 +27,8 @@ public:
     void bindDocuments(Dataset& headers);
 
     QTabWidget* tabs() const { return tabs_; }
+    // "Brevalto - " and the firm's name (its surname and name for a person).
+    void showFirmInTitle(const Dataset& firm);
     QPlainTextEdit* archivePathBox() const { return archivePathBox_; }
     void setArchivePathText(const QString& text);
     QString archivePathText() const;

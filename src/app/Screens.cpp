@@ -84,7 +84,11 @@ void Screens::registerScreens() {
         tabCaptions << mainWindow_->tabs()->tabText(i);
 
     add<RealizzazioneWindow>("TfrmRealizzazione", [=] { return new RealizzazioneWindow(owner); });
-    add<DittaWindow>("TfrmDitta", [=, &db] { return new DittaWindow(db, owner); });
+    add<DittaWindow>("TfrmDitta", [=, &db, this] {
+        auto* firm = new DittaWindow(db, owner);
+        firm->saved = [this, &db] { mainWindow_->showFirmInTitle(db.table(ds::Ditta)); };
+        return firm;
+    });
     add<CedenteEditor>("TfrmModificaCedentePrestatore",
                        [=, &db] { return new CedenteEditor(db, owner); });
     add<CessionarioEditor>("TfrmModificaCessionarioCommittente", [=, &db, this] {

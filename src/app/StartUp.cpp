@@ -1,6 +1,7 @@
 #include "app/StartUp.h"
 
 #include "app/ArchiveLocation.h"
+#include "app/FirstSetup.h"
 #include "app/LavoraInReteDialog.h"
 #include "app/MainWindow.h"
 #include "app/PasswordDialog.h"
@@ -17,6 +18,7 @@
 #include "store/Prompt.h"
 #include "store/SystemText.h"
 #include "store/TextFields.h"
+#include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
 
 #include <QApplication>
@@ -242,6 +244,7 @@ bool StartUp::connectToArchive() {
         if (create) {
             BusyCursor busy;
             createArchive(path);
+            archiveCreated_ = true;
         }
     }
     try {
@@ -368,8 +371,7 @@ StartUp::Outcome StartUp::runSteps() {
             openArchive(dm, dm.archivePath(), dm.connessione().isReadOnly());
         dm.openAllDatasets();
 
-        window.setWindowTitle(QStringLiteral("Brevalto - ") +
-                              dm.table(ds::Ditta).text(QStringLiteral("RagSoc")));
+        window.showFirmInTitle(dm.table(ds::Ditta));
 
         applyGridLayouts();
     }
@@ -379,6 +381,11 @@ StartUp::Outcome StartUp::runSteps() {
     screens_.setMultiSellerSelectorsVisible(settings.flag(QStringLiteral("StudioCommerciale")));
     if (!checkedFirst)
         startDamageCheck(screens_);
+    // A new archive holds no firm and no seller: the user is led through them at once.
+    if (archiveCreated_) {
+        restoreCursor();
+        guarded([this] { runFirstSetup(screens_); });
+    }
     return Outcome::Ready;
 }
 

@@ -7,7 +7,8 @@
 // nothing), ask the administrator password when one is set, hand over to the upgrade program when
 // the archive is too old, open the shared datasets, put the firm's name in the caption, apply the
 // saved grid layouts, select the start tab and show or hide the multi-seller selectors. The
-// archive's pages are checked for damage in the background meanwhile.
+// archive's pages are checked for damage in the background meanwhile. An archive made by this
+// start is followed by the first setup (firm, seller, bank details).
 #include <QString>
 
 namespace brevalto {
@@ -39,6 +40,7 @@ private:
     int archiveVersion();
 
     Screens& screens_;
+    bool archiveCreated_ = false; // made by this start: the first setup follows
 };
 
 // Runs the update script beside the archive, if there is one, inside one transaction, then deletes

@@ -19,6 +19,7 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
     setObjectName(QStringLiteral("frmDitta"));
     setTabs({QStringLiteral("Ditta")});
     // The firm's data reach the invoice file: each input takes the length of its element there.
+    // Only what a bookkeeper sets is shown; the archive on a server is chosen in "Lavora in Rete".
     const auto line = [](const char* label, const char* column, int maxLength = 0) {
         return Field{.label = QString::fromUtf8(label),
                      .column = QString::fromUtf8(column),
@@ -29,10 +30,17 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
     Field provincia = line("Provincia", "Provincia", 2);
     provincia.pattern = QStringLiteral("[A-Za-z]*");
     provincia.upperCase = true;
+    Field piva = line("P.Iva", "PIva", 28);
+    piva.upperCase = piva.noSpaces = true;
+    Field codFisc = line("Cod Fiscale", "CodFisc", 16);
+    codFisc.upperCase = codFisc.noSpaces = true;
     addFields({
         line("Ragione Sociale", "RagSoc", 80),
         line("Cognome", "Cognome", 60),
         line("Nome", "Nome", 60),
+        {.label = "Nazione", .column = "IdPaese", .list = kCountries},
+        piva,
+        codFisc,
         line("Via", "Via", 60),
         line("Numero", "Numero", 8),
         {.label = "comune", .column = "Comune", .list = kMunicipalities},
@@ -42,13 +50,30 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
         line("Fax", "Fax", 12),
         line("Cellulare", "Cell", 12),
         line("E-mail", "Email", 256),
-        line("P.Iva", "PIva", 28),
-        line("Cod Fiscale", "CodFisc", 16),
         line("Internet", "Internet"),
-        line("NomeHost", "NomeHostOnline"),
-        line("NomeDbOnline", "NomeDbOnline"),
-        line("Utente", "UtenteDbOnline"),
-        line("PasswordDbOnline", "PasswordDbOnline"),
+    });
+    field(QStringLiteral("CodFisc"))
+        ->setToolTip(QStringLiteral("Il codice fiscale della ditta che trasmette le fatture (per "
+                                    "una società di solito è la partita Iva): con la nazione dà "
+                                    "il nome ai file esportati"));
+    // The firm is the transmitter of every new Document: its country and tax code identify it
+    // and name the files.
+    const auto text = [this](const char* column) {
+        return dataset().text(QString::fromLatin1(column)).trimmed();
+    };
+    setRules({
+        {[text] { return text("IdPaese").isEmpty(); },
+         QStringLiteral("Attenzione manca la Nazione della Ditta"), QStringLiteral("IdPaese")},
+        {[text] { return text("CodFisc").isEmpty(); },
+         QStringLiteral("Attenzione manca il Codice fiscale della Ditta: identifica chi trasmette "
+                        "le fatture e dà il nome ai file esportati"),
+         QStringLiteral("CodFisc")},
+        {[text] {
+             const qsizetype length = text("CodFisc").size();
+             return text("IdPaese") == QLatin1String("IT") && length != 11 && length != 16;
+         },
+         QStringLiteral("Attenzione il Codice fiscale della Ditta è di 11 o 16 caratteri"),
+         QStringLiteral("CodFisc")},
     });
     // The municipality pick fills postcode and province: the Tab key passes them by.
     field(QStringLiteral("Cap"))->setFocusPolicy(Qt::ClickFocus);
@@ -101,6 +126,8 @@ bool DittaWindow::store(QString* error) {
         dataset().edit();
         dataset().post();
         dataset().edit();
+        if (saved)
+            saved();
         return true;
     } catch (const DbError& e) {
         if (error)

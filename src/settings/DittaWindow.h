@@ -1,6 +1,9 @@
 #pragma once
-// "Ditta" (TfrmDitta): the firm's own record (the one row of Ditta), shown without waiting.
+// "Ditta" (TfrmDitta): the firm's own record (the one row of Ditta), shown without waiting. The
+// firm transmits the files: its country and tax code are required, and name them.
 #include "ui/EditorBase.h"
+
+#include <functional>
 
 namespace brevalto {
 
@@ -15,6 +18,9 @@ public:
     void cancellaComune();
 
     QPushButton* salvaButton() const { return salva_; }
+
+    // Run after every save that stored the row (the main window's title names the firm).
+    std::function<void()> saved;
     QPushButton* cancellaButton() const { return cancella_; }
 
 protected:

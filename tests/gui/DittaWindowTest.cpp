@@ -1,5 +1,5 @@
 // The firm screen on a real archive: the municipality pick and "Cancella", the VAT-number
-// warning on leaving "P.Iva", and "Salva".
+// warning on leaving "P.Iva", and "Salva" with the transmitter's country and tax code it needs.
 #include "settings/DittaWindow.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
@@ -73,6 +73,7 @@ TEST_F(DittaWindowTest, LeavingPartitaIvaWarnsAboutAWrongCheckDigit) {
 
 TEST_F(DittaWindowTest, MunicipalityPickCancellaAndSalva) {
     QTest::keyClicks(screen.field("RagSoc"), "Alfa Srl");
+    QTest::keyClicks(screen.field("CodFisc"), "01234567897");
     auto* comune = qobject_cast<BoundLookup*>(screen.field("Comune"));
     const int index = comune->findText("Agliè");
     ASSERT_GE(index, 0);
@@ -98,6 +99,41 @@ TEST_F(DittaWindowTest, MunicipalityPickCancellaAndSalva) {
     EXPECT_EQ(stored("Comune").toString(), "");
     EXPECT_EQ(stored("IdPaese").toString(), "IT");
     EXPECT_TRUE(scripted.calls().isEmpty());
+}
+
+TEST_F(DittaWindowTest, TheTransmittersCountryAndTaxCodeAreNeeded) {
+    int saves = 0;
+    screen.saved = [&] { ++saves; };
+    const QString noCode = "Attenzione manca il Codice fiscale della Ditta: identifica chi "
+                           "trasmette le fatture e dà il nome ai file esportati";
+    const QString badLength = "Attenzione il Codice fiscale della Ditta è di 11 o 16 caratteri";
+    const struct {
+        const char* country;
+        const char* code;
+        QString message; // empty: stored
+    } cases[] = {
+        {"IT", "", noCode},
+        {"IT", "0123456789", badLength},
+        {"IT", "012345678901", badLength},
+        {"IT", "01234567897", ""},
+        {"IT", "RSSMRA80A01H501U", ""},
+        {"DE", "123456789", ""},
+        {"", "01234567897", "Attenzione manca la Nazione della Ditta"},
+    };
+    for (const auto& c : cases) {
+        ditta().edit();
+        ditta().setValue("IdPaese", QString(c.country));
+        ditta().setValue("CodFisc", QString(c.code));
+        scripted.clear();
+        const int before = saves;
+        screen.salvaButton()->click();
+        EXPECT_EQ(scripted.messages(), c.message.isEmpty() ? QStringList() : QStringList{c.message})
+            << c.country << c.code;
+        EXPECT_EQ(saves - before, c.message.isEmpty() ? 1 : 0) << c.country << c.code;
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(stored("CodFisc").toString(), c.code);
+        }
+    }
 }
 
 } // namespace

@@ -114,7 +114,6 @@ TEST_F(DocumentFlowTest, UtilityButtonsShowTheirScreensWithoutWaiting) {
     EXPECT_TRUE(about.isVisible());
     EXPECT_EQ(about.archiveLabel()->text(), defaultArchive()) << "the archive in use";
     EXPECT_EQ(about.folderLabel()->text(), programFolder());
-    window().button("btnCaricaDitta")->show();
     click("btnCaricaDitta");
     EXPECT_TRUE(screens->get<DittaWindow>().isVisible());
     EXPECT_FALSE(screens->get<HeaderCedenteEditor>().sellerSelector()->isVisibleTo(

@@ -3,11 +3,13 @@
 #include "ShellFixture.h"
 
 #include "app/ArchiveLocation.h"
+#include "app/FirstSetup.h"
 #include "app/LavoraInReteDialog.h"
 #include "app/PasswordDialog.h"
 #include "documents/BodyEditor.h"
 #include "documents/HeaderEditor.h"
 #include "masterdata/MasterBrowsers.h"
+#include "settings/DittaWindow.h"
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
 #include "support/TestFiles.h"
@@ -108,8 +110,15 @@ TEST_F(ShellTest, PathFileIsReadWithoutItsLineBreakAndRewrittenWhenBlank) {
 
 TEST_F(ShellTest, FreshInstallOffersToCreateTheArchive) {
     prompt.answerQuestion(true);
+    // The setup that follows, skipped step by step.
+    setModalShower([](QDialog& step) {
+        if (QPushButton* skip = step.findChild<QPushButton*>(kSetupSkip))
+            skip->click();
+        return step.result();
+    });
     ASSERT_TRUE(start());
-    ASSERT_EQ(prompt.calls().size(), 1);
+    ASSERT_EQ(prompt.calls().size(), 2);
+    EXPECT_TRUE(prompt.calls()[1].text.contains("Restano da completare"));
     EXPECT_EQ(prompt.calls()[0].title, Prompt::warningTitle());
     EXPECT_TRUE(prompt.calls()[0].text.contains(QDir::toNativeSeparators(defaultArchive())));
     EXPECT_EQ(prompt.calls()[0].byDefault, Prompt::Choice::Yes) << "Enter creates it";
@@ -420,7 +429,8 @@ TEST_F(ShellTest, MainWindowOffersEveryButtonEnabled) {
     EXPECT_EQ(tabs->tabText(0), "Archivio");
     EXPECT_EQ(tabs->tabText(1), "Fatture e Documenti");
     EXPECT_EQ(tabs->tabText(2), "Utility");
-    const QStringList captions = {"Cedente - Prestatore",
+    const QStringList captions = {"Ditta",
+                                  "Cedente - Prestatore",
                                   "Cessionario Committente",
                                   "Rappresentante Fiscale",
                                   "Terzo Intermediario O Sogg. Emittente",
@@ -432,7 +442,6 @@ TEST_F(ShellTest, MainWindowOffersEveryButtonEnabled) {
                                   "Esportazioni",
                                   "Errori di scarto Fattura Elettronica",
                                   "Aggiorna elenco P.A.",
-                                  "Carica ditta",
                                   "Ricarica",
                                   "Elimina",
                                   "Aggiungi",
@@ -446,15 +455,25 @@ TEST_F(ShellTest, MainWindowOffersEveryButtonEnabled) {
         EXPECT_TRUE(found->isEnabled()) << caption.toStdString();
     }
     EXPECT_FALSE(window().button("btnIva")->isHidden()) << "without it no rate can be added";
+    // The firm's screen, where users look for it: the first button of "Archivio", and Ctrl+D.
     QPushButton* ditta = window().button("btnCaricaDitta");
-    EXPECT_TRUE(ditta->isHidden());
+    EXPECT_FALSE(ditta->isHidden());
+    EXPECT_TRUE(tabs->widget(0)->isAncestorOf(ditta));
     window().show();
     window().activateWindow();
     QTRY_VERIFY(window().isActiveWindow());
     QTest::keyClick(&window(), Qt::Key_D, Qt::ControlModifier);
-    EXPECT_FALSE(ditta->isHidden()) << "Ctrl+D shows the firm button";
-    QTest::keyClick(&window(), Qt::Key_D, Qt::ControlModifier);
-    EXPECT_TRUE(ditta->isHidden());
+    auto& firm = screens->get<DittaWindow>();
+    EXPECT_TRUE(firm.isVisible()) << "Ctrl+D opens the firm screen";
+    // It shows what a bookkeeper sets; the server archive is chosen in "Lavora in Rete".
+    for (const char* column :
+         {"NomeHostOnline", "NomeDbOnline", "UtenteDbOnline", "PasswordDbOnline"})
+        EXPECT_EQ(firm.field(column), nullptr) << column;
+    QTest::keyClicks(firm.field("RagSoc"), "Alfa Srl");
+    QTest::keyClicks(firm.field("CodFisc"), "01234567897");
+    firm.salvaButton()->click();
+    EXPECT_EQ(window().windowTitle(), "Brevalto - Alfa Srl") << "named as soon as it is saved";
+    firm.hide();
 
     int clicks = 0;
     window().setButtonAction("btnComuni", [&] { ++clicks; });
