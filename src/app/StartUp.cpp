@@ -410,6 +410,8 @@ bool switchArchive(Screens& screens) {
         if (storedArchiveVersion(dm.connessione()) > requiredArchiveVersion)
             reopenNewerArchiveReadOnly(dm);
         dm.openAllDatasets();
+        // The title names the firm of the archive in use, never that of the one left.
+        window.showFirmInTitle(dm.table(ds::Ditta));
     } catch (const DbError& e) {
         restoreCursor();
         prompt().message(Prompt::errorTitle(), e.text());

@@ -579,7 +579,7 @@ TEST_F(ShellTest, LavoraInReteSwitchesArchiveWithoutTheStartUpChecks) {
     for (const Dataset* d : dm().sharedDatasets())
         EXPECT_TRUE(d->isOpen() || d->isDeferred()) << d->name().toStdString();
     EXPECT_EQ(dm().table("TableDitta").text("RagSoc"), "Rete Srl");
-    EXPECT_EQ(window().windowTitle(), "Brevalto - Prima Srl") << "the caption stays";
+    EXPECT_EQ(window().windowTitle(), "Brevalto - Rete Srl") << "the firm of the archive in use";
     EXPECT_EQ(typer.shown, 0) << "no password is asked";
     EXPECT_TRUE(QFile::exists(otherScript)) << "no update script is run";
     EXPECT_EQ(window().tabs()->currentIndex(), 1);
