@@ -1,6 +1,6 @@
 #include "masterdata/MasterBrowsers.h"
 
-#include "store/Connection.h"
+#include "masterdata/TableEditors.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -83,46 +83,14 @@ ComuniBrowser::ComuniBrowser(DataModule& db, QWidget* parent)
 
 bool ComuniBrowser::canDelete() {
     const QString name = dataset().text(QStringLiteral("Comune"));
-    if (name.isEmpty())
+    const QString users =
+        municipalityUsers(dataset().connection(), name, dataset().value(QStringLiteral("ID")));
+    if (users.isEmpty())
         return true;
-    Connection& c = dataset().connection();
-    const auto count = [&c, &name](const QString& sql, int marks) {
-        return c.scalar(sql, QVariantList(marks, name)).toInt();
-    };
-    // Another row of the same name keeps the parties' pick lists showing it.
-    if (c.scalar(QStringLiteral("select count(*) from Comuni where Comune = ? and ID <> ?"),
-                 {name, dataset().value(QStringLiteral("ID"))})
-            .toInt() > 0)
-        return true;
-    const int parties =
-        count(QStringLiteral("select count(*) from Ditta where Comune = ?"), 1) +
-        count(QStringLiteral("select count(*) from PA_CedentePrestatore where "
-                             "CedentePrestatore_Sede_Comune = ? or "
-                             "CedentePrestatore_StabileOrganizzazione_Comune = ?"),
-              2) +
-        count(QStringLiteral("select count(*) from PA_CessionarioCommittente where "
-                             "CessionarioCommittente_Sede_Comune = ? or "
-                             "CessionarioCommittente_StabileOrganizzazione_Comune = ?"),
-              2);
-    const int documents = count(
-        QStringLiteral("select count(*) from PA_FE_Header where CedentePrestatore_Sede_Comune = ? "
-                       "or CedentePrestatore_StabileOrganizzazione_Comune = ? or "
-                       "CessionarioCommittente_Sede_Comune = ? or "
-                       "CessionarioCommittente_StabileOrganizzazione_Comune = ?"),
-        4);
-    if (parties == 0 && documents == 0)
-        return true;
-    QStringList users;
-    if (parties > 0)
-        users << (parties == 1 ? QStringLiteral("1 anagrafica")
-                               : QStringLiteral("%1 anagrafiche").arg(parties));
-    if (documents > 0)
-        users << (documents == 1 ? QStringLiteral("1 documento")
-                                 : QStringLiteral("%1 documenti").arg(documents));
     prompt().message(Prompt::warningTitle(),
                      QStringLiteral("Il Comune %1 non può essere eliminato: è indicato da %2, "
                                     "che senza di esso non si potrebbero più salvare.")
-                         .arg(name, users.join(QStringLiteral(" e "))));
+                         .arg(name, users));
     return false;
 }
 

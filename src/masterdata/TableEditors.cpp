@@ -1,12 +1,50 @@
 #include "masterdata/TableEditors.h"
 
 #include "documents/VatRules.h"
+#include "store/Connection.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
+#include "store/Prompt.h"
 #include "ui/BoundInputs.h"
 #include "ui/CommonFields.h"
 
 namespace brevalto {
+
+QString municipalityUsers(Connection& c, const QString& name, const QVariant& id) {
+    if (name.isEmpty())
+        return {};
+    const auto count = [&c, &name](const QString& sql, int marks) {
+        return c.scalar(sql, QVariantList(marks, name)).toInt();
+    };
+    if (c.scalar(QStringLiteral("select count(*) from Comuni where Comune = ? and ID <> ?"),
+                 {name, id.isNull() ? QVariant(-1) : id})
+            .toInt() > 0)
+        return {};
+    const int parties =
+        count(QStringLiteral("select count(*) from Ditta where Comune = ?"), 1) +
+        count(QStringLiteral("select count(*) from PA_CedentePrestatore where "
+                             "CedentePrestatore_Sede_Comune = ? or "
+                             "CedentePrestatore_StabileOrganizzazione_Comune = ?"),
+              2) +
+        count(QStringLiteral("select count(*) from PA_CessionarioCommittente where "
+                             "CessionarioCommittente_Sede_Comune = ? or "
+                             "CessionarioCommittente_StabileOrganizzazione_Comune = ?"),
+              2);
+    const int documents = count(
+        QStringLiteral("select count(*) from PA_FE_Header where CedentePrestatore_Sede_Comune = ? "
+                       "or CedentePrestatore_StabileOrganizzazione_Comune = ? or "
+                       "CessionarioCommittente_Sede_Comune = ? or "
+                       "CessionarioCommittente_StabileOrganizzazione_Comune = ?"),
+        4);
+    QStringList users;
+    if (parties > 0)
+        users << (parties == 1 ? QStringLiteral("1 anagrafica")
+                               : QStringLiteral("%1 anagrafiche").arg(parties));
+    if (documents > 0)
+        users << (documents == 1 ? QStringLiteral("1 documento")
+                                 : QStringLiteral("%1 documenti").arg(documents));
+    return users.join(QStringLiteral(" e "));
+}
 
 ComuneEditor::ComuneEditor(DataModule& db, QWidget* parent)
     : FormEditor(db, ds::Comuni, QStringLiteral("ID"), QStringLiteral("Comuni"), parent) {
@@ -42,8 +80,33 @@ ComuneEditor::ComuneEditor(DataModule& db, QWidget* parent)
         setModified(true);
     });
 
-    setRules({{missing("Comune"), QStringLiteral("Attenzione manca la Descrizione del Comune"),
-               QStringLiteral("Comune")}});
+    setRules({
+        {missing("Comune"), QStringLiteral("Attenzione manca la Descrizione del Comune"),
+         QStringLiteral("Comune")},
+    });
+}
+
+bool ComuneEditor::confirmSave() {
+    const QVariant id = dataset().value(QStringLiteral("ID"));
+    if (id.isNull())
+        return true;
+    const QString stored =
+        dataset()
+            .connection()
+            .scalar(QStringLiteral("select Comune from Comuni where ID = ?"), {id})
+            .toString();
+    if (stored.isEmpty() || stored == dataset().text(QStringLiteral("Comune")))
+        return true;
+    const QString users = municipalityUsers(dataset().connection(), stored, id);
+    if (users.isEmpty())
+        return true;
+    prompt().message(Prompt::errorTitle(),
+                     QStringLiteral("Il Comune %1 non può cambiare nome: è indicato da %2, che "
+                                    "senza di esso non si potrebbero più salvare. Per un altro "
+                                    "nome aggiungere un nuovo Comune.")
+                         .arg(stored, users));
+    showField(QStringLiteral("Comune"));
+    return false;
 }
 
 IvaEditor::IvaEditor(DataModule& db, QWidget* parent)

@@ -257,7 +257,7 @@ TEST_F(MasterDataTest, EveryListSearchesSortsAddsAndDeletes) {
     }
 }
 
-TEST_F(MasterDataTest, AMunicipalityInUseIsNotDeleted) {
+TEST_F(MasterDataTest, AMunicipalityInUseIsNeitherDeletedNorRenamed) {
     ComuniBrowser comuni(db);
     Dataset& d = comuni.dataset();
     const auto use = [this](const QString& statement) { sql(statement, {"Qwertopoli"}); };
@@ -307,6 +307,26 @@ TEST_F(MasterDataTest, AMunicipalityInUseIsNotDeleted) {
             EXPECT_EQ(d.text("Comune"), "Qwertopoli") << "the row stays current";
         }
     }
+
+    // Renamed, it would be as gone: kept while in use, free otherwise.
+    sql("delete from Comuni where Comune = 'Qwertopoli'");
+    makeRow("TableComuni", "Comuni", {{"Comune", "Qwertopoli"}});
+    sql("update Ditta set Comune = 'Qwertopoli'");
+    ComuneEditor editor(db);
+    scripted.clear();
+    set(d, {{"Comune", "Qwertopolis"}});
+    EXPECT_FALSE(editor.save());
+    EXPECT_EQ(scripted.messages(),
+              QStringList{"Il Comune Qwertopoli non può cambiare nome: è indicato da 1 "
+                          "anagrafica, che senza di esso non si potrebbero più salvare. Per un "
+                          "altro nome aggiungere un nuovo Comune."});
+    EXPECT_EQ(count("Comuni where Comune = 'Qwertopoli'"), 1);
+    set(d, {{"Comune", "Qwertopoli"}, {"Cap", "12345"}});
+    EXPECT_TRUE(editor.save()) << "its other data change freely";
+    sql("update Ditta set Comune = null");
+    set(d, {{"Comune", "Qwertopolis"}});
+    EXPECT_TRUE(editor.save());
+    EXPECT_EQ(count("Comuni where Comune = 'Qwertopolis'"), 1);
 }
 
 TEST_F(MasterDataTest, TwoSearchBoxesJoinInTheirOrder) {
