@@ -2,6 +2,7 @@
 
 #include "check/Decimal.h"
 #include "check/SchemaValidator.h"
+#include "check/XmlScreen.h"
 #include "check/XmlTree.h"
 
 #include <QHash>
@@ -581,12 +582,29 @@ Findings checkInvoice(const QByteArray& bytes, const Options& options) {
                             {}};
         return findings;
     }
+    // Declarations and entity references are reported and the rest of the file is read without
+    // them; a file nested too deep, or in an encoding the screening cannot read, is not parsed.
+    const XmlScreening screening = screenXml(bytes);
+    for (const XmlHazard& hazard : screening.hazards) {
+        QString message = hazard.text();
+        if (!screening.withoutHazards.isEmpty()) {
+            message.chop(1); // the full stop
+            message += hazard.kind == XmlHazard::Kind::Declaration
+                           ? QStringLiteral("; il resto del file è controllato senza di essa.")
+                           : QStringLiteral("; il resto del file è controllato senza questi "
+                                            "riferimenti.");
+        }
+        findings << Finding{QStringLiteral("00200"), QString(), message, hazard.line, {}, {}};
+    }
+    if (!screening.safe() && screening.withoutHazards.isEmpty())
+        return findings;
+    const QByteArray& parsed = screening.safe() ? bytes : screening.withoutHazards;
     xmlDoc* doc = nullptr;
     QString parseError;
     int parseLine = 0;
     {
         Silence silence;
-        doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
+        doc = xmlReadMemory(parsed.constData(), int(parsed.size()), nullptr, nullptr,
                             XML_PARSE_NONET | XML_PARSE_BIG_LINES);
         parseError = silence.message;
         parseLine = silence.line;

@@ -1,6 +1,7 @@
 #include "render/InvoiceRender.h"
 
 #include "check/Decimal.h"
+#include "check/XmlScreen.h"
 
 #include <QDate>
 #include <QDomDocument>
@@ -724,6 +725,13 @@ RenderedInvoice renderInvoice(const QByteArray& xml, const CodeLists& codes) {
     int column = 0;
     if (xml.trimmed().isEmpty()) {
         out.error = QStringLiteral("Il file è vuoto.");
+        return out;
+    }
+    // Declarations, entities and deep nesting are refused before the parser sees them: they
+    // can make it spend gigabytes and minutes on a file of a few kilobytes.
+    const check::XmlScreening screening = check::screenXml(xml);
+    if (!screening.safe()) {
+        out.error = QStringLiteral("Il file non viene letto. %1").arg(screening.refusal());
         return out;
     }
     if (!dom.setContent(xml, true, &message, &line, &column)) {

@@ -2,6 +2,8 @@
 // which breaks one rule (or, near a tolerance, does not).
 #include "check/Checker.h"
 #include "check/Decimal.h"
+#include "support/BoundedRun.h"
+#include "support/HostileXml.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -12,6 +14,7 @@
 
 using namespace brevalto;
 using namespace brevalto::check;
+using namespace brevalto::test;
 
 namespace {
 
@@ -534,6 +537,114 @@ TEST(CheckerFile, NameEmptinessAndWellFormedness) {
     ASSERT_EQ(broken.size(), 1);
     EXPECT_EQ(broken[0].code, "00200");
     EXPECT_TRUE(broken[0].message.contains("ben formato"));
+}
+
+// Markup no invoice holds is reported before parsing; the rest of the file is checked without it
+// where it can be read past it.
+TEST(CheckerFile, DeclarationsEntitiesAndOddEncodingsAreRefused) {
+    const QByteArray valid = baseInvoice();
+    const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    const auto afterDeclaration = [&](const QByteArray& text) {
+        return replace(declaration, declaration + text);
+    };
+    const Change wrongTax = replace("<Imposta>10.73</Imposta>", "<Imposta>10.00</Imposta>");
+    QByteArray utf16 = "\xFF\xFE";
+    const QString wide =
+        QString::fromUtf8(afterDeclaration("<!DOCTYPE x>\n")(valid)).replace("UTF-8", "UTF-16");
+    utf16.append(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2);
+    struct Case {
+        const char* name;
+        QByteArray xml;
+        QList<QString> codes;
+        QString message; // of the first finding
+        int line;
+    };
+    const QList<Case> cases = {
+        {"doctype only, the rest still checked",
+         all({afterDeclaration("<!DOCTYPE p:FatturaElettronica SYSTEM \"x.dtd\">\n"), wrongTax})(
+             valid),
+         {"00200", "00421"},
+         "Riga 2: dichiarazione <!DOCTYPE non ammessa: una fattura elettronica non ha DOCTYPE né "
+         "dichiarazioni di entità; il resto del file è controllato senza di essa.",
+         2},
+        {"entity declared and used",
+         all({afterDeclaration("<!DOCTYPE x [\n<!ENTITY c \"Consulenza\"> <!-- ] > -->\n]>\n"),
+              replace("<Descrizione>Consulenza", "<Descrizione>&c; &c; &c;")})(valid),
+         {"00200", "00200"},
+         "Riga 2: dichiarazione <!DOCTYPE non ammessa",
+         2},
+        {"entity never declared",
+         replace("<Descrizione>Consulenza", "<Descrizione>Consulenza &euro;")(valid),
+         {"00200"},
+         "Riga 11: riferimento all'entità &euro; non ammesso: sono ammessi solo &amp; &lt; &gt; "
+         "&quot; &apos; e i riferimenti numerici ai caratteri; il resto del file è controllato "
+         "senza questi riferimenti.",
+         11},
+        {"entity in an attribute, left empty",
+         replace("versione=\"FPR12\"", "versione=\"&v;\"")(valid),
+         {"00200", "00200"},
+         "Riga 2: riferimento all'entità &v; non ammesso",
+         2},
+        {"predefined and character references, markup in comments and CDATA",
+         all({afterDeclaration("<!-- <!DOCTYPE x [<!ENTITY e \"e\">]> &e; -->\n"),
+              replace("<Descrizione>Consulenza",
+                      "<Descrizione>Consulenza &amp; &lt;x&gt; &#233;&#x41; &quot;&apos; "
+                      "<![CDATA[ &e; <!DOCTYPE ]]>")})(valid),
+         {},
+         {},
+         0},
+        {"UTF-16 with a doctype", utf16, {"00200"}, "Riga 2: dichiarazione <!DOCTYPE", 2},
+        {"UTF-7",
+         replace("UTF-8", "UTF-7")(valid),
+         {"00200"},
+         "Codifica UTF-7 non ammessa: il file va scritto in UTF-8.",
+         0},
+    };
+    for (const Case& c : cases) {
+        const Findings f = checkInvoice(c.xml, {.today = kToday, .fileName = {}});
+        QList<QString> codes;
+        for (const Finding& finding : f)
+            codes << finding.code;
+        EXPECT_EQ(codes, c.codes) << c.name;
+        if (f.isEmpty() || c.codes.isEmpty())
+            continue;
+        EXPECT_TRUE(f[0].message.startsWith(c.message))
+            << c.name << ": " << f[0].message.toStdString();
+        EXPECT_EQ(f[0].line, c.line) << c.name;
+    }
+    const Findings counted = checkInvoice(cases[1].xml, {.today = kToday, .fileName = {}});
+    ASSERT_EQ(counted.size(), 2);
+    EXPECT_TRUE(counted[1].message.startsWith(
+        "Riga 14: riferimento all'entità &c; non ammesso (3 riferimenti in tutto)"))
+        << counted[1].message.toStdString();
+}
+
+// A 50 KB entity used 50,000 times in a price, and 100,000 nested elements: a child process
+// limited to half a gigabyte more than this one and 20 seconds of processor reads both.
+TEST(CheckerFile, HostileFilesAreReadInBoundedMemoryAndTime) {
+    struct Case {
+        const char* name;
+        QByteArray xml;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{"entity bomb", withEntityBomb(baseInvoice(), "PrezzoUnitario", 50000, 50000),
+               "Riga 2: dichiarazione <!DOCTYPE"},
+          Case{"deep nesting", withDeepNesting(baseInvoice(), "Descrizione", 100000),
+               "Riga 11: elementi annidati oltre 64 livelli: una fattura elettronica ne ha meno "
+               "di 20."}}) {
+        const BoundedRun run = runBounded(
+            [&] {
+                const Findings f = checkInvoice(c.xml, {.today = kToday, .fileName = {}});
+                const bool said = !f.isEmpty() && f[0].code == QLatin1String("00200") &&
+                                  f[0].message.startsWith(QString::fromUtf8(c.message));
+                if (!said)
+                    std::fprintf(stderr, "%s\n", f.value(0).message.toUtf8().constData());
+                return said ? 0 : 1;
+            },
+            512, 20);
+        EXPECT_TRUE(run.exited && run.exitCode == 0) << c.name << ": " << run.describe();
+    }
 }
 
 struct SchemaCase {

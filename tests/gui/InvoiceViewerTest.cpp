@@ -7,6 +7,8 @@
 #include "documents/BodyRegister.h"
 #include "export/FatturaWriter.h"
 #include "store/Prompt.h"
+#include "support/BoundedRun.h"
+#include "support/HostileXml.h"
 #include "ui/ScreenHost.h"
 
 #include <QDir>
@@ -181,6 +183,37 @@ TEST_F(InvoiceViewerTest, FilesThatCannotBeShownAreSaidInAMessage) {
             << prompt.calls()[1].text.toStdString();
     }
     EXPECT_EQ(shown, 0);
+}
+
+// A file that would make a parser spend gigabytes or minutes is refused in a message, in a copy of
+// this test limited to half a gigabyte more and 20 seconds of processor.
+TEST_F(InvoiceViewerTest, HostileFilesAreRefusedInBoundedMemoryAndTime) {
+    onViewer([](InvoiceViewer&) {});
+    struct Case {
+        const char* name;
+        QByteArray xml;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{"entity bomb", withEntityBomb(smallInvoice(), "Numero", 4000, 50000),
+               "IT01234567890_00001.xml: Il file non viene letto. Riga 2: dichiarazione "
+               "<!DOCTYPE non ammessa"},
+          Case{"deep nesting", withDeepNesting(smallInvoice(), "Numero", 100000),
+               "IT01234567890_00001.xml: Il file non viene letto. Riga 4: elementi annidati "
+               "oltre 64 livelli"}}) {
+        const QString path = write("IT01234567890_00001.xml", c.xml);
+        const BoundedRun run = runBounded(
+            [&] {
+                showInvoiceFile(path, nullptr, nullptr);
+                const QStringList said = prompt.messages();
+                return shown == 0 && said.size() == 1 &&
+                               said[0].startsWith(QString::fromUtf8(c.message))
+                           ? 0
+                           : 1;
+            },
+            512, 20);
+        EXPECT_TRUE(run.exited && run.exitCode == 0) << c.name << ": " << run.describe();
+    }
 }
 
 } // namespace

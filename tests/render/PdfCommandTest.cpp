@@ -2,6 +2,8 @@
 #include "../export/ExportTestSupport.h"
 #include "RenderTestSupport.h"
 #include "render/InvoiceRender.h"
+#include "support/BoundedRun.h"
+#include "support/HostileXml.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -142,6 +144,38 @@ TEST(PdfCommand, FilesSignedFilesAndWrongCommandLines) {
         pdfCommand({invoice + ".p7m", "--out", pdf}).out.contains(QStringLiteral("firma integra")));
     EXPECT_TRUE(QFileInfo(pdf).size() > 1000);
     EXPECT_FALSE(QFileInfo::exists(dir.file("nessuna")));
+}
+
+// A 4,000-character entity used 50,000 times in the number, and 100,000 nested elements: the
+// command, limited to a gigabyte of address space and 20 seconds of processor, refuses each and
+// writes no PDF.
+TEST(PdfCommand, HostileFilesAreRefusedInBoundedMemoryAndTime) {
+    const QString program = QStringLiteral(BREVALTO_BINARY_DIR "/brevalto");
+    if (!QFileInfo(program).isExecutable())
+        GTEST_SKIP() << "the program is not built";
+    TempFolder dir;
+    struct Case {
+        const char* name;
+        QByteArray xml;
+        const char* message;
+    };
+    for (const Case& c :
+         {Case{"entity bomb", withEntityBomb(smallInvoice(), "Numero", 4000, 50000),
+               "Il file non viene letto. Riga 2: dichiarazione <!DOCTYPE non ammessa"},
+          Case{"deep nesting", withDeepNesting(smallInvoice(), "Numero", 100000),
+               "Il file non viene letto. Riga 4: elementi annidati oltre 64 livelli"}}) {
+        const QString file = dir.file(QStringLiteral("IT01234567890_00001.xml"));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.xml);
+        f.close();
+        const QString pdf = dir.file(QStringLiteral("copia.pdf"));
+        const BoundedRun run = runBounded(program, {"pdf", file, "--out", pdf}, 1024, 20);
+        EXPECT_TRUE(run.exited && run.exitCode == 1) << c.name << ": " << run.describe();
+        EXPECT_TRUE(QString::fromUtf8(run.err).contains(QString::fromUtf8(c.message)))
+            << c.name << ": " << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(pdf)) << c.name;
+    }
 }
 
 } // namespace
