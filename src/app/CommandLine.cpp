@@ -4,6 +4,7 @@
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
 #include "render/PdfCommand.h"
+#include "store/ArchiveAddress.h"
 #include "store/ArchiveCopy.h"
 #include "store/ArchiveCreator.h"
 #include "store/ArchiveUpgrade.h"
@@ -48,7 +49,7 @@ int createArchiveCommand(const QStringList& args) {
         printLine(stderr, e.text());
         return 1;
     }
-    printLine(stdout, QStringLiteral("Archivio creato: %1").arg(path));
+    printLine(stdout, QStringLiteral("Archivio creato: %1").arg(locationWithoutPassword(path)));
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "settings/RealizzazioneWindow.h"
 
+#include "store/ArchiveAddress.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/Version.h"
 
@@ -31,7 +32,7 @@ void RealizzazioneWindow::showInstallation(const QString& archivePath, bool arch
                                            const QString& programFolder) {
     archive_->setText(archivePath.isEmpty() || !archiveOpen
                           ? QStringLiteral("nessun archivio aperto")
-                          : QDir::toNativeSeparators(archivePath));
+                          : QDir::toNativeSeparators(locationWithoutPassword(archivePath)));
     folder_->setText(QDir::toNativeSeparators(programFolder));
 }
 

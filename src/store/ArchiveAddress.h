@@ -26,11 +26,15 @@ struct ServerAddress {
     QString text;
 };
 
-// Reads a postgresql:// address. Throws DbError with an Italian message naming what is wrong
-// (no database name, a port that is not a number, a malformed percent code).
+// Reads a postgresql:// address, its parts and parameters percent-decoded once. Throws DbError
+// with an Italian message naming what is wrong (no database name, a port that is not a number, a
+// malformed percent code, a parameter the program does not pass on, a parameter value holding a
+// blank, "=", ";", a quote or a backslash); the message shows the address without its password.
 ServerAddress parseServerAddress(const QString& location);
 
-// The location without a password, fit to show and to write to percorsoPa.txt; a file path is
+// The location without a password, fit to show and to write to percorsoPa.txt: a server address
+// written again from its parts (so that no spelling of the password survives), or, when it cannot
+// be read, with the user part cut at its ":" and only the known parameters kept. A file path is
 // returned unchanged.
 QString locationWithoutPassword(const QString& location);
 
