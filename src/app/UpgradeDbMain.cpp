@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QTextStream>
 #include <memory>
 
 namespace {
@@ -77,7 +76,6 @@ int main(int argc, char** argv) {
         QApplication::setStyle(QStringLiteral("Fusion"));
 
     const QString title = QStringLiteral("Aggiornamento archivi");
-    QTextStream out(stdout), err(stderr);
     try {
         const QString path = brevalto::locateArchive(brevalto::programFolder()).archivePath;
         brevalto::Connection connection;
@@ -91,16 +89,14 @@ int main(int argc, char** argv) {
         const QString text = QStringLiteral("Archivio: %1\n%2\n\nAggiornamento terminato: "
                                             "riavviare il programma.")
                                  .arg(shown, report.text());
-        out << text << "\n";
-        out.flush();
+        brevalto::printLine(stdout, text);
         if (window)
             brevalto::prompt().message(title, text);
         return 0;
     } catch (const brevalto::DbError& e) {
         const QString text =
             QStringLiteral("Aggiornamento dell'archivio non riuscito.\n%1").arg(e.text());
-        err << text << "\n";
-        err.flush();
+        brevalto::printLine(stderr, text);
         if (window)
             brevalto::prompt().message(brevalto::Prompt::errorTitle(), text);
         return 1;

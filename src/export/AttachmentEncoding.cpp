@@ -4,6 +4,8 @@
 #include "store/SystemText.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <sys/stat.h>
 
 namespace brevalto {
 
@@ -13,9 +15,37 @@ namespace {
 constexpr qint64 kPieceBytes = 3 * 16 * 1024;
 } // namespace
 
+QString attachableFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw ExportError::abort(
+            QStringLiteral("Attenzione non è più presente il file allegato : ") + path);
+    const QString real = info.canonicalFilePath();
+    for (const char* system : {"/proc", "/sys", "/dev", "/run"}) {
+        const QLatin1String root(system);
+        if (real == root || real.startsWith(root + QLatin1Char('/')))
+            throw ExportError::abort(
+                QStringLiteral(
+                    "Il file allegato %1 è in %2, una cartella del sistema e non un file "
+                    "di dati: non viene allegato. Indicare il file da inviare.")
+                    .arg(QDir::toNativeSeparators(path), root));
+    }
+    if (!QFileInfo(real).isFile())
+        throw ExportError::abort(QStringLiteral("Il file allegato %1 non è un file ordinario (è "
+                                                "una pipe, un dispositivo o un socket): non viene "
+                                                "allegato.")
+                                     .arg(QDir::toNativeSeparators(path)));
+    return real;
+}
+
 Base64Reader::Base64Reader(const QString& path) : path_(path), input_(path) {
     if (!input_.open(QIODevice::ReadOnly))
         fail();
+    struct stat opened {};
+    if (::fstat(input_.handle(), &opened) != 0 || !S_ISREG(opened.st_mode))
+        throw ExportError::abort(
+            QStringLiteral("Il file allegato %1 non è un file ordinario: non viene allegato.")
+                .arg(QDir::toNativeSeparators(path)));
 }
 
 QByteArray Base64Reader::next() {
@@ -32,6 +62,7 @@ QByteArray Base64Reader::next() {
         filled += n;
     }
     piece.truncate(filled);
+    read_ += filled;
     return piece.toBase64();
 }
 

@@ -1,13 +1,13 @@
 #include "export/ConsolePrompt.h"
 
+#include "store/CommandParser.h"
+
 namespace brevalto {
 
 namespace {
 
 void print(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fprintf(stream, "%s\n", bytes.constData());
-    std::fflush(stream);
+    printLine(stream, text);
 }
 
 } // namespace

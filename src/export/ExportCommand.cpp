@@ -26,7 +26,8 @@ CommandSyntax exportSyntax() {
             "Scrive il documento numero NUMERO dell'archivio come file FatturaPA, con lo stesso\n"
             "codice del pulsante \"Esporta xml\". Il file viene prima controllato: se il "
             "controllo\n"
-            "trova errori li elenca e non scrive nulla. Stampa il percorso del file scritto."),
+            "trova errori li elenca e non scrive nulla. Stampa il percorso del file scritto\n"
+            "e, uno per riga, nome, dimensione e percorso di ogni file allegato."),
         .options =
             {
                 {QStringLiteral("archive"),
@@ -158,6 +159,12 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
         return 1;
     }
     printLine(out, QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    // Every file that left with the invoice, one per line: name, size, where it was read.
+    for (const AttachedFile& f : driver.attachedFiles())
+        printLine(out, QStringLiteral("Allegato: %1 (%2 byte) %3")
+                           .arg(escapedControls(f.name))
+                           .arg(f.size)
+                           .arg(escapedControls(QDir::toNativeSeparators(f.path))));
     return 0;
 }
 
@@ -188,9 +195,12 @@ bool sameFile(const QString& a, const QString& b) {
 
 void printFindings(std::FILE* out, const QString& file, const check::Findings& findings) {
     for (const check::Finding& f : findings) {
+        // One line of four columns: a tab or line break inside a field (a file name, a text of
+        // the invoice quoted by the message) would make another.
         QString message = f.message;
         message.replace(u'\t', u' ').replace(u'\n', u' ');
-        printLine(out, file + u'\t' + f.code + u'\t' + f.element + u'\t' + message);
+        printLine(out, escapedControls(file) + u'\t' + escapedControls(f.code) + u'\t' +
+                           escapedControls(f.element) + u'\t' + escapedControls(message));
     }
 }
 

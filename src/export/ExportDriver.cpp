@@ -88,6 +88,16 @@ std::optional<ExportDriver::Outcome> ExportDriver::attempt(const std::function<v
     return std::nullopt;
 }
 
+QString ExportDriver::attachedFilesText(const AttachedFiles& files) {
+    QStringList lines;
+    for (const AttachedFile& f : files)
+        lines << QStringLiteral("%1 (%2 byte): %3")
+                     .arg(f.name)
+                     .arg(f.size)
+                     .arg(QDir::toNativeSeparators(f.path));
+    return lines.join(QLatin1Char('\n'));
+}
+
 std::optional<ExportDriver::Outcome> ExportDriver::vetoedByCheck(const QByteArray& text) {
     lastFindings_.clear();
     if (checkMode_ == CheckMode::Skip)
@@ -97,14 +107,28 @@ std::optional<ExportDriver::Outcome> ExportDriver::vetoedByCheck(const QByteArra
     } catch (const DbError& e) {
         return fail(e.text());
     }
-    if (lastFindings_.isEmpty())
+    // What leaves with the invoice is said before it is written: an attachment path comes from
+    // the archive, which may have been written by someone else.
+    const QString attachments =
+        attached_.isEmpty() ? QString()
+                            : QStringLiteral("\n\nLa fattura contiene questi file allegati:\n") +
+                                  attachedFilesText(attached_);
+    if (lastFindings_.isEmpty()) {
+        if (checkMode_ == CheckMode::Ask && !attached_.isEmpty() &&
+            !prompt_.question(Prompt::warningTitle(),
+                              attachments.mid(2) + QStringLiteral("\n\nScrivere il file?")))
+            return Outcome::Cancelled;
         return std::nullopt;
+    }
     if (checkMode_ == CheckMode::Refuse)
         return abort(QStringLiteral("Il file non è stato scritto: il controllo ha trovato %1 "
                                     "errori per i quali il Sistema di Interscambio scarterebbe la "
                                     "fattura.")
                          .arg(lastFindings_.size()));
-    if (!prompt_.question(Prompt::warningTitle(), findingsQuestion(lastFindings_)))
+    QString question = findingsQuestion(lastFindings_);
+    if (!attachments.isEmpty())
+        question.insert(question.lastIndexOf(QStringLiteral("\n\n")), attachments);
+    if (!prompt_.question(Prompt::warningTitle(), question))
         return Outcome::Cancelled;
     return std::nullopt;
 }
@@ -112,6 +136,7 @@ std::optional<ExportDriver::Outcome> ExportDriver::vetoedByCheck(const QByteArra
 ExportDriver::Outcome ExportDriver::run() {
     lastMessage_.clear();
     lastFindings_.clear();
+    attached_.clear();
     QString name;
     QString folder;
     try {
@@ -136,6 +161,7 @@ ExportDriver::Outcome ExportDriver::run() {
 ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSuccess) {
     lastMessage_.clear();
     lastFindings_.clear();
+    attached_.clear();
     // Before anything is built or opened, so that the reason given is the missing bodies.
     if (const auto stopped = attempt([&] {
             if (!hasBodies())
@@ -146,14 +172,15 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
         // Written as it is built: the text of ten thousand lines is never held whole.
         if (const auto stopped = attempt([&] {
                 writeAtomically(path, [&](QIODevice& file) {
-                    writeInvoiceXml(data_, file); // a refused write throws, naming the file
+                    // A refused write throws, naming the file.
+                    writeInvoiceXml(data_, file, &attached_);
                     return true;
                 });
             }))
             return *stopped;
     } else {
         QByteArray text;
-        if (const auto stopped = attempt([&] { text = buildInvoiceXml(data_); }))
+        if (const auto stopped = attempt([&] { text = buildInvoiceXml(data_, &attached_); }))
             return *stopped;
         if (const auto stopped = vetoedByCheck(text))
             return *stopped;

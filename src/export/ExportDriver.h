@@ -4,6 +4,7 @@
 // when the pre-send check reads it first, otherwise written as it is built) and only then marks
 // the document as exported. Every abort leaves the archive and the disk as they were.
 #include "check/Finding.h"
+#include "export/AttachmentEncoding.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,7 +27,8 @@ public:
 
     // What happens when the pre-send check finds something in the file about to be written.
     enum class CheckMode {
-        Ask,    // the findings are shown and the user asked whether to write anyway (default No)
+        Ask,    // the findings are shown and the user asked whether to write anyway (default No); a
+                // file that attaches files lists them and asks whether to write it
         Refuse, // nothing is written (the command line without --no-check)
         Skip,   // no check
     };
@@ -62,7 +64,13 @@ public:
     // The findings of the last check (empty when it found nothing or did not run).
     const check::Findings& lastFindings() const { return lastFindings_; }
 
+    // The files the last export attached, in the order of the file (empty when it attached
+    // none or stopped before them).
+    const AttachedFiles& attachedFiles() const { return attached_; }
+
     static QString findingsQuestion(const check::Findings& findings);
+    // One line per attached file: its name, size and where it was read.
+    static QString attachedFilesText(const AttachedFiles& files);
 
 private:
     // Runs a step of the export; the outcome when it stopped, its message shown.
@@ -78,6 +86,7 @@ private:
     Prompt& prompt_;
     QString lastMessage_;
     check::Findings lastFindings_;
+    AttachedFiles attached_;
     CheckMode checkMode_ = CheckMode::Skip;
 };
 

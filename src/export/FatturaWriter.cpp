@@ -11,7 +11,7 @@ namespace brevalto {
 
 namespace {
 
-void writeBody(XmlOut& x, DataModule& data, const Row& body) {
+void writeBody(XmlOut& x, DataModule& data, const Row& body, AttachedFiles* attached) {
     const int bodyId = int(body.integer("Id"));
     x.start("FatturaElettronicaBody");
     writeGeneralData(x, data, body, bodyId);
@@ -25,13 +25,13 @@ void writeBody(XmlOut& x, DataModule& data, const Row& body) {
 
     writeVehicles(x, body);
     writePayments(x, data, bodyId);
-    writeAttachments(x, data);
+    writeAttachments(x, data, attached);
     x.end();
 }
 
 } // namespace
 
-void writeInvoiceXml(DataModule& data, QIODevice& device) {
+void writeInvoiceXml(DataModule& data, QIODevice& device, AttachedFiles* attached) {
     Dataset& header = data.table("TablePA_FE_Header");
     Dataset& bodies = data.table("TablePA_Body");
     const Columns headerColumns(header);
@@ -60,17 +60,17 @@ void writeInvoiceXml(DataModule& data, QIODevice& device) {
         x.setBody(QStringLiteral("corpo n. %1, fattura numero \"%2\"")
                       .arg(++ordinal)
                       .arg(body.text("DatiGenerali_Numero")));
-        writeBody(x, data, body);
+        writeBody(x, data, body, attached);
     }
     x.setBody(QString());
     x.endDocument();
 }
 
-QByteArray buildInvoiceXml(DataModule& data) {
+QByteArray buildInvoiceXml(DataModule& data, AttachedFiles* attached) {
     QByteArray text;
     QBuffer buffer(&text);
     buffer.open(QIODevice::WriteOnly);
-    writeInvoiceXml(data, buffer);
+    writeInvoiceXml(data, buffer, attached);
     return text;
 }
 

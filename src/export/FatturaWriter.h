@@ -2,6 +2,8 @@
 // Writes the invoice file: the current document of TablePA_FE_Header and every row of TablePA_Body
 // in the dataset's current order (filter and sort included), each body's child datasets re-queried
 // in turn (the lines, read one at a time, are left to be read when next used).
+#include "export/AttachmentEncoding.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -31,8 +33,9 @@ inline const QString kNoSummariesMessage =
 // Throws ExportError: an abort for a body without lines or VAT summaries, a missing attached file
 // or a text XML cannot carry; a failure for an archive or file-system error (what was written
 // before it is incomplete). After the call TablePA_Body stands on the last body reached.
-void writeInvoiceXml(DataModule& data, QIODevice& device);
+// Every file attached is added to *attached when given.
+void writeInvoiceXml(DataModule& data, QIODevice& device, AttachedFiles* attached = nullptr);
 // The same text in memory.
-QByteArray buildInvoiceXml(DataModule& data);
+QByteArray buildInvoiceXml(DataModule& data, AttachedFiles* attached = nullptr);
 
 } // namespace brevalto

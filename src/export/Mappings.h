@@ -1,6 +1,7 @@
 #pragma once
 // The sections of the invoice file, each written from its rows in schema order. Used by the
 // invoice builder; every function appends to the element that is open on the writer.
+#include "export/AttachmentEncoding.h"
 #include "export/RowAccess.h"
 #include "export/XmlOut.h"
 
@@ -23,7 +24,7 @@ void writeVehicles(XmlOut& x, const Row& body);
 // DatiPagamento, one per payment row, with their instalments.
 void writePayments(XmlOut& x, DataModule& data, int bodyId);
 // Allegati, one per attachment row with a path. Throws an abort when a file is missing.
-void writeAttachments(XmlOut& x, DataModule& data);
+void writeAttachments(XmlOut& x, DataModule& data, AttachedFiles* attached);
 
 // Blocks shared by several parties.
 struct NameColumns {

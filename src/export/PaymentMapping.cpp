@@ -6,8 +6,6 @@
 #include "export/ValueFormat.h"
 #include "store/DataModule.h"
 
-#include <QFileInfo>
-
 namespace brevalto {
 
 void writePayments(XmlOut& x, DataModule& data, int bodyId) {
@@ -61,7 +59,7 @@ void writePayments(XmlOut& x, DataModule& data, int bodyId) {
     }
 }
 
-void writeAttachments(XmlOut& x, DataModule& data) {
+void writeAttachments(XmlOut& x, DataModule& data, AttachedFiles* attached) {
     const Columns attachments(data.table("TablePA_FE_Body_Allegati"));
     for (int i = 0; i < attachments.dataset().rowCount(); ++i) {
         const Row a(attachments, i);
@@ -73,12 +71,12 @@ void writeAttachments(XmlOut& x, DataModule& data) {
         elementIfText(x, "AlgoritmoCompressione", a.text("AlgoritmoCompressione"));
         elementIfText(x, "FormatoAttachment", a.text("FormatoAttachment"));
         elementIfText(x, "DescrizioneAttachment", a.text("DescrizioneAttachment"));
-        if (!QFileInfo(path).isFile())
-            throw ExportError::abort(
-                QStringLiteral("Attenzione non è più presente il file allegato : ") + path);
-        Base64Reader base64(path);
+        const QString file = attachableFile(path);
+        Base64Reader base64(file);
         x.elementInPieces("Attachment", [&] { return base64.next(); });
         x.end();
+        if (attached)
+            attached->append({a.text("NomeAttachment"), file, base64.bytesRead()});
     }
 }
 

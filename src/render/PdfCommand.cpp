@@ -103,7 +103,7 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
             return QFileInfo(files.first()).isFile() ? 1 : 2;
         }
         if (file.isSigned)
-            printLine(out, file.signature.summary());
+            printLine(out, escapedControls(file.signature.summary()));
         xml = file.xml;
     }
     const render::RenderedInvoice invoice = render::renderInvoice(xml, codes);

@@ -26,9 +26,26 @@ std::unique_ptr<QCoreApplication> coreApplicationIfNone() {
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
+QString escapedControls(const QString& text, bool keepLineBreaks) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (keepLineBreaks && (u == u'\n' || u == u'\t'))
+            out += c;
+        else if (u < 0x20 || u == 0x7f)
+            out += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
+        else if (u >= 0x80 && u <= 0x9f)
+            out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
+
 void printLine(std::FILE* stream, const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fprintf(stream, "%s\n", bytes.constData());
+    const QByteArray bytes = (escapedControls(text, true) + QLatin1Char('\n')).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
 }
 
@@ -110,8 +127,8 @@ int CommandParser::parse(const QStringList& words, std::FILE* out, std::FILE* er
     if (!parser_.parse(QStringList{QStringLiteral("brevalto")} + words))
         return fail(err, errorMessage(words));
     if (parser_.isSet(QStringLiteral("help"))) {
-        std::fputs(help().toLocal8Bit().constData(), out);
-        std::fflush(out);
+        const QString text = help();
+        printLine(out, text.endsWith(QLatin1Char('\n')) ? text.chopped(1) : text);
         return 0;
     }
     for (const QCommandLineOption& option : syntax_.options) {

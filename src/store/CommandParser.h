@@ -15,7 +15,16 @@ namespace brevalto {
 // result) only when the caller has none; a plain one opens no window.
 std::unique_ptr<QCoreApplication> coreApplicationIfNone();
 
-// Prints text and a line break on stream in the system's encoding, at once.
+// Text fit for a terminal: every control character (those below a blank, DEL and the C1 codes
+// U+0080 to U+009F) shown as \xNN or \uNNNN, so that a name read from a file, a certificate or an
+// archive cannot change colours or the window title, move the cursor or cut the line. With
+// keepLineBreaks the line breaks and tabs of a message stay as they are; without, they are shown
+// escaped too (a value that must stay on its line).
+QString escapedControls(const QString& text, bool keepLineBreaks = false);
+
+// Prints text, its control characters escaped (line breaks and tabs kept), and a line break on
+// stream in the system's encoding, at once. Every byte goes out: a NUL in the text is shown as
+// \x00 instead of ending it. The one way the commands print.
 void printLine(std::FILE* stream, const QString& text);
 
 struct CommandSyntax {

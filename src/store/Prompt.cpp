@@ -1,5 +1,7 @@
 #include "store/Prompt.h"
 
+#include "store/CommandParser.h"
+
 #include <cstdio>
 
 namespace brevalto {
@@ -12,7 +14,7 @@ Prompt* current = nullptr;
 class FallbackPrompt : public Prompt {
 public:
     void message(const QString& title, const QString& text) override {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+        printLine(stderr, title + QStringLiteral(": ") + text);
     }
     bool question(const QString& title, const QString& text) override {
         message(title, text);

@@ -135,6 +135,39 @@ TEST(ExportQuestion, FindingsAreShownAndTheFileWrittenOnlyOnYes) {
     EXPECT_TRUE(a.exported(doc));
 }
 
+// The screen says which files leave with the invoice before it writes it, alone or after the
+// findings; "No" writes nothing.
+TEST(ExportQuestion, AttachedFilesAreListedBeforeTheFileIsWritten) {
+    ExportArchive a;
+    const QString contract = a.makeFile("contratto.pdf", "%PDF-1.4 prova");
+    const QString listed = QStringLiteral("La fattura contiene questi file allegati:\n"
+                                          "contratto.pdf (14 byte): %1")
+                               .arg(QFileInfo(contract).canonicalFilePath());
+    const int clean = a.addDocument();
+    const int wrongTax = documentWithWrongTax(a);
+    for (const int doc : {clean, wrongTax}) {
+        SCOPED_TRACE(doc);
+        const int body = doc == clean ? a.addCompleteBody(doc)
+                                      : a.read("PA_FE_Body", "PA_FE_Header_Id", doc, "Id").toInt();
+        a.add("PA_FE_Body_Allegati", {{"PA_FE_Body_Id", body},
+                                      {"NomeAttachment", "contratto.pdf"},
+                                      {"PercorsoCompleto", contract}});
+        const QString path = a.folder.file(QStringLiteral("out%1.xml").arg(doc));
+        for (const bool yes : {false, true}) {
+            a.select(doc);
+            ScriptedPrompt prompt;
+            prompt.answerQuestion(yes);
+            EXPECT_EQ(a.exportTo(path, prompt, ExportDriver::CheckMode::Ask),
+                      yes ? ExportDriver::Outcome::Written : ExportDriver::Outcome::Cancelled);
+            ASSERT_FALSE(prompt.calls().isEmpty());
+            const QString question = prompt.calls()[0].text;
+            EXPECT_TRUE(question.contains(listed)) << question.toStdString();
+            EXPECT_EQ(question.contains("00421"), doc == wrongTax);
+            EXPECT_EQ(QFileInfo::exists(path), yes);
+        }
+    }
+}
+
 // Runs a command on the test's archive (closed first, as another process would find it).
 class CommandTest : public ::testing::Test {
 protected:

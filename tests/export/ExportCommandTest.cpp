@@ -2,9 +2,11 @@
 #include "ExportTestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace brevalto {
 namespace {
@@ -46,7 +48,12 @@ TEST_F(ExportCommandTest, WritesTheDefaultNameInThePreferredFolder) {
     // The two bodies' summaries do not add up: the pre-send check is not what this is about.
     EXPECT_EQ(run(base(numero(doc)) << "--no-check"), 0) << err.toStdString();
     const QString expected = QDir(preferred).absoluteFilePath("ITRSSMRA80A01H501U_00001.xml");
-    EXPECT_EQ(out, expected);
+    // The path written, then each body's attached file.
+    const QStringList lines = out.split('\n');
+    ASSERT_EQ(lines.size(), 3) << out.toStdString();
+    EXPECT_EQ(lines[0], expected);
+    EXPECT_TRUE(lines[1].startsWith("Allegato: corpo1.txt (")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("Allegato: corpo2.txt (")) << lines[2].toStdString();
     EXPECT_TRUE(err.isEmpty()) << err.toStdString();
     const QDomDocument x = parseXml(readFile(expected));
     EXPECT_EQ(textsAt(x, "FatturaElettronicaBody/DatiGenerali/DatiGeneraliDocumento/Numero"),
@@ -94,6 +101,78 @@ TEST_F(ExportCommandTest, AbortsPrintTheScreensMessage) {
     EXPECT_TRUE(out.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(path));
     EXPECT_FALSE(a.exported(noLines));
+}
+
+// A customer's name from the archive with terminal control sequences (a new window title,
+// colours) and a NUL: the message that quotes it shows the codes escaped and goes out whole.
+TEST_F(ExportCommandTest, ControlCodesFromTheArchiveArePrintedEscaped) {
+    const int doc = scenarioNoOptionalBlock(a);
+    const QString name = QStringLiteral("Beta\x1b]0;titolo\x07\x1b[31mSpa") + QChar(0) +
+                         QStringLiteral("\u009b2J fine");
+    a.db().exec("update PA_FE_Header set CessionarioCommittente_Denominazione = ? where id = ?",
+                {name, doc});
+    EXPECT_NE(run(base(numero(doc)) << "--out" << a.folder.file("x.xml")), 0);
+    EXPECT_FALSE(err.contains(QChar(0x1b))) << err.toStdString();
+    EXPECT_FALSE(err.contains(QChar(0x9b)));
+    EXPECT_TRUE(err.contains("Beta\\x1b]0;titolo\\x07\\x1b[31mSpa\\x00\\u009b2J fine"))
+        << err.toStdString();
+    EXPECT_TRUE(err.endsWith("Correggerlo prima di esportare.")) << err.toStdString();
+}
+
+// An attachment path comes from the archive, which anyone with the folder may have written: a
+// file of the system's virtual file systems (the process's environment, a device) or anything
+// but a regular file is refused, also behind a symbolic link, and nothing is written; every file
+// attached is named with its size and where it was read.
+TEST_F(ExportCommandTest, AttachmentsAreRegularFilesAndEveryOneIsNamed) {
+    const QString fifo = a.folder.file("tubo");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString toEnviron = a.folder.file("ambiente.txt");
+    QFile::link("/proc/self/environ", toEnviron);
+    const QString contract = a.makeFile("contratto.pdf", "%PDF-1.4 prova");
+    const QString toContract = a.folder.file("collegamento.pdf");
+    QFile::link(contract, toContract);
+
+    const struct {
+        QString path;
+        const char* says; // empty: attached
+    } cases[] = {
+        {"/proc/self/environ", "/proc"},
+        {toEnviron, "/proc"},
+        {"/dev/zero", "/dev"},
+        {"/sys/kernel/uevent_seqnum", "/sys"},
+        {fifo, "non è un file ordinario"},
+        {a.folder.file("sparito.pdf"), "non è più presente"},
+        {toContract, ""},
+        {"/etc/passwd", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const int doc = a.addDocument();
+        const int body = a.addCompleteBody(doc);
+        a.add("PA_FE_Body_Allegati", {{"PA_FE_Body_Id", body},
+                                      {"NomeAttachment", "allegato.txt"},
+                                      {"PercorsoCompleto", c.path}});
+        const QString path = a.folder.file("fattura.xml");
+        QFile::remove(path);
+        const int code = run(base(numero(doc)) << "--out" << path << "--no-check");
+        if (*c.says) {
+            EXPECT_NE(code, 0);
+            EXPECT_TRUE(err.contains(QString::fromUtf8(c.says))) << err.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(path));
+            EXPECT_FALSE(a.exported(doc));
+            continue;
+        }
+        EXPECT_EQ(code, 0) << err.toStdString();
+        const QString real = QFileInfo(c.path).canonicalFilePath();
+        const QStringList lines = out.split('\n');
+        ASSERT_EQ(lines.size(), 2) << out.toStdString();
+        EXPECT_EQ(lines[1], QStringLiteral("Allegato: allegato.txt (%1 byte) %2")
+                                .arg(QFileInfo(real).size())
+                                .arg(real));
+        const QDomDocument x = parseXml(readFile(path));
+        EXPECT_EQ(textsAt(x, "FatturaElettronicaBody/Allegati/Attachment"),
+                  QStringList({QString::fromLatin1(readFile(real).toBase64())}));
+    }
 }
 
 TEST_F(ExportCommandTest, TheDocumentNumberMustNameOneDocument) {
