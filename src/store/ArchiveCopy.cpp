@@ -7,13 +7,13 @@
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/SystemText.h"
+#include "store/WholeFile.h"
+#include "store/WorkFiles.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -254,7 +254,7 @@ CopyReport copyArchive(const QString& from, const QString& to, const CopyProgres
         throw DbError(notAnArchiveMessage(shown(from)));
     const int version = storedArchiveVersion(source);
     if (version < requiredArchiveVersion)
-        throw DbError(olderArchiveMessage(from, version, requiredArchiveVersion));
+        throw DbError(olderArchiveMessage(shown(from), version, requiredArchiveVersion));
     if (version > requiredArchiveVersion)
         throw DbError(newerArchiveMessage() +
                       QStringLiteral(" Per copiarlo usare la versione più recente."));
@@ -271,6 +271,8 @@ CopyReport copyArchive(const QString& from, const QString& to, const CopyProgres
         target.execNative(QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext"));
     } else {
         const QFileInfo info(to);
+        if (info.isSymLink())
+            throw DbError(symbolicLinkMessage(to));
         if (info.exists())
             throw DbError(QStringLiteral("Il file %1 esiste già: per non perderne il contenuto la "
                                          "copia non viene fatta.")
@@ -278,9 +280,9 @@ CopyReport copyArchive(const QString& from, const QString& to, const CopyProgres
         if (!info.absoluteDir().exists())
             throw DbError(QStringLiteral("La cartella %1 non esiste.")
                               .arg(QDir::toNativeSeparators(info.absolutePath())));
-        work = to + QStringLiteral(".%1-%2.copia")
-                        .arg(QCoreApplication::applicationPid())
-                        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+        // What a copy killed before it could clean up left here goes first.
+        removeLeftOverWorkFiles(to, QStringLiteral("copia"));
+        work = workFileBeside(to, QStringLiteral("copia"));
         QFile file(work);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             throw DbError(QStringLiteral("Impossibile creare la copia %1: %2")

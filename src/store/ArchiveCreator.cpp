@@ -7,12 +7,12 @@
 #include "store/ReferenceData.h"
 #include "store/Schema.h"
 #include "store/SystemText.h"
+#include "store/WholeFile.h"
+#include "store/WorkFiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 namespace brevalto {
 
@@ -82,6 +82,8 @@ void createArchive(const QString& path) {
     const QString shown = QDir::toNativeSeparators(path);
     if (path.trimmed().isEmpty())
         throw DbError(QStringLiteral("Indicare il percorso del nuovo archivio."));
+    if (info.isSymLink())
+        throw DbError(symbolicLinkMessage(path));
     if (info.exists())
         throw DbError(QStringLiteral("Il file %1 esiste già: per non perderne il contenuto il "
                                      "nuovo archivio non viene creato.")
@@ -93,10 +95,8 @@ void createArchive(const QString& path) {
     // Built beside the target under a name of its own and moved into place at the end, so that a
     // failure never leaves a half-made archive at the path and two processes creating the same
     // archive at once never share a work file.
-    const QString work =
-        path + QStringLiteral(".%1-%2.creating")
-                   .arg(QCoreApplication::applicationPid())
-                   .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    removeLeftOverWorkFiles(path, QStringLiteral("creating"));
+    const QString work = workFileBeside(path, QStringLiteral("creating"));
     {
         QFile file(work);
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))

@@ -5,10 +5,13 @@
 #include "store/NativeQuery.h"
 #include "store/Schema.h"
 
+#include <sqlite3.h>
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 
 namespace brevalto {
@@ -42,7 +45,7 @@ bool isDamage(const QSqlError& error) {
 
 // SQLITE_READONLY: a write on an archive opened only for reading.
 bool isReadOnlyError(const QSqlError& error) {
-    return error.nativeErrorCode() == QLatin1String("8");
+    return (error.nativeErrorCode().toInt() & 0xff) == 8;
 }
 
 bool isBusy(const QSqlError& error) {
@@ -85,7 +88,87 @@ QString serverOpenMessage(const ServerAddress& a, const QString& detail) {
         .arg(a.text, detail);
 }
 
+QString interruptedWriteMessage(const QString& path) {
+    const QString shown = QDir::toNativeSeparators(path);
+    return QStringLiteral(
+               "L'archivio %1 è rimasto a metà di una modifica: un programma che vi scriveva si è "
+               "interrotto (chiuso a forza, computer spento) e il file %2 conserva quanto serve "
+               "per riportarlo com'era prima della modifica. Finché il ripristino non è fatto "
+               "l'archivio non si può leggere, e il ripristino richiede di poter scrivere nel file "
+               "e nella sua cartella, che per questo utente sono in sola lettura.\n"
+               "Cosa fare: aprire l'archivio una volta con il programma (o con un comando che vi "
+               "scrive) come un utente che può scriverci; il ripristino è automatico. Non "
+               "cancellare il file %2: l'archivio resterebbe danneggiato.")
+        .arg(shown, QDir::toNativeSeparators(path + QStringLiteral("-journal")));
+}
+
+QAtomicInt valueLimitBytes = Connection::kDefaultValueLimit;
+
 } // namespace
+
+void Connection::setValueLimit(int bytes) {
+    valueLimitBytes.storeRelaxed(bytes);
+}
+
+int Connection::valueLimit() {
+    return valueLimitBytes.loadRelaxed();
+}
+
+void Connection::throwIfFailed(const QSqlQuery& query) {
+    if (query.lastError().isValid())
+        fail(query, query.lastQuery());
+}
+
+QString Connection::oversizedValueMessage(const QString& sql) {
+    sqlite3* db = sqliteHandle(database());
+    const int limit = db ? sqlite3_limit(db, SQLITE_LIMIT_LENGTH, -1) : valueLimit();
+    const QString tail =
+        QStringLiteral("più di quanto una colonna dell'archivio possa contenere (%1 byte). Il "
+                       "valore non è stato letto. L'archivio non è stato scritto dal programma o "
+                       "è stato alterato: correggere o eliminare la riga con un altro strumento, "
+                       "o ripristinare una copia di sicurezza.")
+            .arg(limit);
+    // The size of each value is read from the row's header, without reading the value.
+    for (const TableDef& table : archiveSchema()) {
+        if (!db || !sql.contains(QRegularExpression(
+                       QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(table.name)),
+                       QRegularExpression::CaseInsensitiveOption)))
+            continue;
+        QSqlQuery columns(database());
+        QSqlQuery rows(database());
+        if (!columns.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table.name))))
+            continue;
+        QList<QByteArray> names;
+        while (columns.next())
+            names << columns.value(1).toString().toUtf8();
+        rows.setForwardOnly(true);
+        if (!rows.exec(QStringLiteral("SELECT rowid FROM %1").arg(quoteIdentifier(table.name))))
+            continue;
+        const QByteArray tableName = table.name.toUtf8();
+        while (rows.next()) {
+            const qint64 rowid = rows.value(0).toLongLong();
+            for (const QByteArray& column : std::as_const(names)) {
+                sqlite3_blob* blob = nullptr;
+                if (sqlite3_blob_open(db, "main", tableName.constData(), column.constData(), rowid,
+                                      0, &blob) != SQLITE_OK) {
+                    sqlite3_blob_close(blob);
+                    continue;
+                }
+                const int bytes = sqlite3_blob_bytes(blob);
+                sqlite3_blob_close(blob);
+                if (bytes > limit)
+                    return QStringLiteral("La tabella %1 ha nella riga %2 (colonna %3) un valore "
+                                          "di %4 byte, ")
+                               .arg(table.name)
+                               .arg(rowid)
+                               .arg(QString::fromUtf8(column))
+                               .arg(bytes) +
+                           tail;
+            }
+        }
+    }
+    return QStringLiteral("Una lettura dell'archivio ha dato un valore ") + tail;
+}
 
 Connection::Connection()
     : name_(QStringLiteral("brevalto-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {}
@@ -101,27 +184,38 @@ void Connection::open(const QString& path) {
         openServer(path);
         return;
     }
+    openFile(path);
+}
+
+void Connection::openFile(const QString& path) {
     dialect_ = SqlDialect::Sqlite;
     location_ = path;
     const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(path);
     if (path.trimmed().isEmpty())
         throw DbError(QStringLiteral("Non è stato indicato alcun archivio."));
     if (info.isDir())
-        throw DbError(QStringLiteral("Il percorso %1 è una cartella, non un archivio.")
-                          .arg(QDir::toNativeSeparators(path)));
+        throw DbError(QStringLiteral("Il percorso %1 è una cartella, non un archivio.").arg(shown));
     if (!info.exists())
-        throw DbError(QStringLiteral("Impossibile trovare l'archivio %1.")
-                          .arg(QDir::toNativeSeparators(path)));
+        throw DbError(QStringLiteral("Impossibile trovare l'archivio %1.").arg(shown));
+    // Checked before the file is opened: reading a named pipe waits for a writer forever.
+    if (!info.isFile())
+        throw DbError(QStringLiteral("Il percorso %1 non è un file ordinario (è una pipe, un "
+                                     "dispositivo o un socket): un archivio è un file. Indicare "
+                                     "il file dell'archivio.")
+                          .arg(shown));
     if (!info.isReadable())
-        throw DbError(QStringLiteral("L'archivio %1 non è leggibile: mancano i permessi.")
-                          .arg(QDir::toNativeSeparators(path)));
+        throw DbError(
+            QStringLiteral("L'archivio %1 non è leggibile: mancano i permessi.").arg(shown));
     if (!readOnly_ && !info.isWritable())
         throw DbError(QStringLiteral("L'archivio %1 è in sola lettura: il programma ha bisogno "
                                      "di scriverci. Controllare i permessi del file.")
-                          .arg(QDir::toNativeSeparators(path)));
+                          .arg(shown));
     if (!looksLikeSqlite(path))
         throw DbError(QStringLiteral("Il file %1 non è un archivio del programma o è danneggiato.")
-                          .arg(QDir::toNativeSeparators(path)));
+                          .arg(shown));
+    if (readOnly_)
+        recoverInterruptedWrite(path);
 
     QSqlDatabase db = QSqlDatabase::contains(name_) ? QSqlDatabase::database(name_, false)
                                                     : QSqlDatabase::addDatabase("QSQLITE", name_);
@@ -132,8 +226,10 @@ void Connection::open(const QString& path) {
     db.setConnectOptions(options);
     if (!db.open())
         throw DbError(QStringLiteral("Impossibile aprire l'archivio %1: %2")
-                          .arg(QDir::toNativeSeparators(path), describe(db.lastError())));
+                          .arg(shown, describe(db.lastError())));
     path_ = path;
+    if (sqlite3* handle = sqliteHandle(db))
+        sqlite3_limit(handle, SQLITE_LIMIT_LENGTH, valueLimit());
     try {
         execNative(QStringLiteral("PRAGMA foreign_keys = OFF"));
         execNative(QStringLiteral("PRAGMA synchronous = FULL"));
@@ -143,14 +239,52 @@ void Connection::open(const QString& path) {
         if (!readOnly_ && mode.next() &&
             mode.value(0).toString().compare("wal", Qt::CaseInsensitive) == 0)
             execNative(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        // A view in place of one of the program's tables could compute anything (a recursive
+        // query that never ends, values of any size) whenever the table is read.
+        QSqlQuery views =
+            execNative(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'view'"));
+        while (views.next()) {
+            const QString name = views.value(0).toString();
+            if (findTable(name))
+                throw DbError(QStringLiteral("%1 non è una tabella ma una vista (view): in un "
+                                             "archivio del programma è sempre una tabella. "
+                                             "L'archivio non è stato scritto dal programma o è "
+                                             "stato alterato: ripristinare una copia di "
+                                             "sicurezza.")
+                                  .arg(name));
+        }
+        throwIfFailed(views);
     } catch (const DbError& e) {
         close();
-        throw DbError(QStringLiteral("Impossibile aprire l'archivio %1: %2")
-                          .arg(QDir::toNativeSeparators(path), e.text()),
+        if (readOnly_ && e.kind() == DbError::Kind::ReadOnly &&
+            QFileInfo::exists(path + QStringLiteral("-journal")))
+            throw DbError(interruptedWriteMessage(path), e.kind());
+        throw DbError(QStringLiteral("Impossibile aprire l'archivio %1: %2").arg(shown, e.text()),
                       e.kind());
     }
 }
 
+void Connection::recoverInterruptedWrite(const QString& path) {
+    // A journal left by a writer that was killed holds the pages as they were before its
+    // transaction; SQLite puts them back at the next open that may write, but a read-only open
+    // refuses the file until then ("attempt to write a readonly database"). When the file and its
+    // folder may be written, an open for writing that only reads does that roll-back now.
+    const QFileInfo journal(path + QStringLiteral("-journal"));
+    if (!journal.exists() || journal.size() == 0 || !QFileInfo(path).isWritable() ||
+        !QFileInfo(QFileInfo(path).absolutePath()).isWritable())
+        return;
+    const QString name = name_ + QStringLiteral("-ripristino");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout_));
+        if (db.open()) {
+            QSqlQuery(db).exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+}
 void Connection::openServer(const QString& location) {
     const ServerAddress a = parseServerAddress(location);
     dialect_ = SqlDialect::Postgres;
@@ -351,6 +485,9 @@ void Connection::fail(const QSqlError& error, const QString& sql) {
             kind = DbError::Kind::Conflict;
         else if (state == QLatin1String("25006"))
             kind = DbError::Kind::ReadOnly;
+    } else if ((error.nativeErrorCode().toInt() & 0xff) == 18) {
+        // SQLITE_TOOBIG: a value longer than valueLimit(), refused before it was read.
+        throw DbError(oversizedValueMessage(sql));
     } else if (isBusy(error)) {
         kind = DbError::Kind::Busy;
     } else if (isDamage(error)) {

@@ -49,8 +49,12 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing archive. Throws DbError with a message for the user when the path is a
-    // folder, the file is missing, is not an archive, cannot be written or is locked; for a server
-    // address when it is malformed, the server cannot be reached or refuses the user.
+    // folder or anything but a regular file (a named pipe would never give an answer), the file
+    // is missing, is not an archive, cannot be written or is locked, or one of the program's
+    // tables is a view; for a server address when it is malformed, the server cannot be reached
+    // or refuses the user. A write that was cut off (the journal of a program killed while it
+    // wrote) is rolled back first, also for reading only, when the file may be written; when it
+    // may not, the message says what happened and what to do.
     void open(const QString& path);
     SqlDialect dialect() const { return dialect_; }
     bool isServer() const { return dialect_ == SqlDialect::Postgres; }
@@ -66,6 +70,17 @@ public:
     bool isReadOnly() const { return readOnly_; }
     void close();
     bool isOpen() const;
+
+    // The most bytes one text or blob of an archive file may hold: the engine refuses a longer
+    // value (stored or computed) before it is read into memory, and the error names the table,
+    // row and column that hold it. Applies to the archives opened after the call.
+    static constexpr int kDefaultValueLimit = 1 << 20;
+    static void setValueLimit(int bytes);
+    static int valueLimit();
+
+    // Throws the DbError of a query whose reading stopped on an error: a loop over its rows
+    // would otherwise end as if every row had been read.
+    void throwIfFailed(const QSqlQuery& query);
     // The archive's path, or its server address without password.
     QString path() const { return path_; }
 
@@ -140,6 +155,11 @@ public:
 
 private:
     void openServer(const QString& location);
+    void openFile(const QString& path);
+    void recoverInterruptedWrite(const QString& path);
+    // What is said when a value is longer than valueLimit(): the table, row and column found among
+    // the program's tables that sql names.
+    QString oversizedValueMessage(const QString& sql);
     void reconnectIfLost();
     QSqlQuery run(const QString& sql, const QVariantList& values);
     static bool isRetryable(const DbError& e) { return e.kind() == DbError::Kind::Conflict; }

@@ -403,6 +403,7 @@ void Dataset::readCompleteRows(const QString& sql,
         QVector<QVariant> values = valuesOf(again, 1);
         take(again.value(0).toLongLong(), values);
     }
+    connection_.throwIfFailed(again);
 }
 
 // A partial row whose row no longer exists (another workstation deleted it): what was read
@@ -502,6 +503,7 @@ void Dataset::readThroughDriver(const Translated& translated, const RowSink& tak
         row.rowid = withRowIds ? query.value(0).toLongLong() : 0;
         take(std::move(row));
     }
+    connection_.throwIfFailed(query);
 }
 
 void Dataset::deferOpen() {

@@ -2,6 +2,8 @@
 
 #include "store/SystemText.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
 
@@ -12,8 +14,32 @@ QString failureReason(const QIODevice& device) {
     return italianReason(code != 0 ? qt_error_string(code) : device.errorString());
 }
 
+namespace {
+
+QString symbolicLinkReason(const QString& path) {
+    const QFileInfo info(path);
+    return QStringLiteral("è un collegamento simbolico%1: un file nuovo non viene scritto "
+                          "attraverso un collegamento. Indicare il percorso di un file vero")
+        .arg(info.exists() ? QString()
+                           : QStringLiteral(" a un file che non esiste (%1)")
+                                 .arg(QDir::toNativeSeparators(info.symLinkTarget())));
+}
+
+} // namespace
+
+QString symbolicLinkMessage(const QString& path) {
+    return QStringLiteral("Il percorso %1 %2.")
+        .arg(QDir::toNativeSeparators(path), symbolicLinkReason(path));
+}
+
 bool writeWholeFile(const QString& path, const std::function<bool(QIODevice&)>& write,
                     QString* why) {
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.exists()) {
+        if (why)
+            *why = symbolicLinkReason(path);
+        return false;
+    }
     QSaveFile file(path); // uncommitted, it is discarded with its temporary file
     errno = 0;
     if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && write(file) && file.commit())

@@ -2,13 +2,18 @@
 // cannot decode, archives the commands must refuse and two commands racing on one path.
 #include "store/ArchiveUpgrade.h"
 #include "store/Connection.h"
+#include "store/WorkFiles.h"
 #include "support/TestFiles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace brevalto;
 
@@ -309,6 +314,176 @@ TEST_F(CommandLineTest, ReadingCommandsTakeAReadOnlyArchive) {
     const Outcome r = run(exe, {"export", "--archive", archive, "--document", "1", "--out",
                                 folder.file("fattura.xml")});
     EXPECT_TRUE(r.err.contains("sola lettura")) << r.err.toStdString();
+}
+
+// What a hostile archive file can hold stops no command for good: a named pipe (which would make
+// every reader wait for a writer forever) and a program table replaced by a view that never ends
+// are refused at once with a message, by every command that takes an archive.
+TEST_F(CommandLineTest, APipeOrAViewForATableIsRefusedByEveryCommand) {
+    SKIP_ON_SERVER("file dell'archivio");
+    const QString pipe = folder.file("tubo.mdb");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString endless = test::copyOfNewArchive(folder, "vista.mdb");
+    {
+        Connection c;
+        c.open(endless);
+        c.execNative("INSERT INTO PA_FE_Header (Numero) VALUES (1)");
+        c.execNative("INSERT INTO PA_FE_Body (PA_FE_Header_Id) SELECT Id FROM PA_FE_Header");
+        c.execNative("DROP TABLE PA_FE_Body_DatiBeniServizi_DettaglioLinee");
+        c.execNative("CREATE VIEW PA_FE_Body_DatiBeniServizi_DettaglioLinee AS WITH RECURSIVE "
+                     "r(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM r) SELECT n AS Id, n AS "
+                     "PA_FE_Body_Id, 'riga' AS Descrizione FROM r");
+    }
+    QFile(folder.file("uffici.txt")).open(QIODevice::WriteOnly);
+    const struct {
+        QString archive;
+        const char* says;
+    } archives[] = {
+        {pipe, "non è un file ordinario"},
+        {endless, "PA_FE_Body_DatiBeniServizi_DettaglioLinee non è una tabella ma una vista"},
+    };
+    for (const auto& a : archives) {
+        for (const QStringList& command :
+             {QStringList{"check", "--archive", a.archive, "--document", "1"},
+              QStringList{"export", "--archive", a.archive, "--document", "1", "--out",
+                          folder.file("fattura.xml")},
+              QStringList{"pdf", "--archive", a.archive, "--document", "1", "--out",
+                          folder.file("copia.pdf")},
+              QStringList{"copy-archive", a.archive, folder.file("copia.mdb")},
+              QStringList{"import-ipa", "--archive", a.archive, folder.file("uffici.txt")}}) {
+            SCOPED_TRACE((command.first() + " " + a.archive).toStdString());
+            const Outcome r = run(exe, command);
+            EXPECT_GT(r.code, 0) << r.err.toStdString();
+            EXPECT_TRUE(r.err.contains(QString::fromUtf8(a.says))) << r.err.toStdString();
+        }
+    }
+    EXPECT_FALSE(QFile::exists(folder.file("fattura.xml")));
+    EXPECT_FALSE(QFile::exists(folder.file("copia.pdf")));
+    EXPECT_FALSE(QFile::exists(folder.file("copia.mdb")));
+}
+
+// A program killed while it wrote leaves its journal beside the archive. The commands that only
+// read put the archive back as it was when they may write the file; when they may not, they say
+// what happened and what to do instead of SQLite's "attempt to write a readonly database".
+TEST_F(CommandLineTest, TheReadingCommandsRecoverOrExplainAnInterruptedWrite) {
+    SKIP_ON_SERVER("file dell'archivio");
+    const QString source = test::copyOfNewArchive(folder, "fonte.mdb");
+    // The archive and its journal as a killed writer leaves them: copied while the write
+    // transaction holds them, without its locks.
+    const auto interrupted = [&](const QString& name) {
+        const QString path = folder.file(name);
+        Connection c;
+        c.open(source);
+        // A small page cache spills the changed pages into the file before the commit: the
+        // journal is then complete and needed (hot) to put the file back.
+        c.execNative("PRAGMA cache_size = 10");
+        c.begin();
+        c.execNative("UPDATE Comuni SET Comune = 'X'");
+        EXPECT_TRUE(QFile::copy(source, path));
+        EXPECT_TRUE(QFile::copy(source + "-journal", path + "-journal"));
+        c.rollback();
+        return path;
+    };
+    const QStringList commands[] = {
+        {"check", "--archive", "%1", "--document", "1"},
+        {"pdf", "--archive", "%1", "--document", "1", "--out", folder.file("copia.pdf")},
+        {"copy-archive", "%1", folder.file("copia.mdb")},
+    };
+    for (QStringList command : commands) {
+        SCOPED_TRACE(command.first().toStdString());
+        QFile::remove(folder.file("copia.mdb"));
+        const QString archive = interrupted("interrotto.mdb");
+        command.replaceInStrings("%1", archive);
+        const Outcome r = run(exe, command);
+        EXPECT_FALSE(r.err.contains("readonly")) << r.err.toStdString();
+        if (command.first() == "copy-archive")
+            EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        else
+            EXPECT_TRUE(r.err.contains("Nessun documento ha il numero 1")) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(archive + "-journal"));
+        Connection c;
+        c.setReadOnly(true);
+        c.open(archive);
+        EXPECT_EQ(c.scalar("SELECT count(*) FROM Comuni WHERE Comune = 'X'").toInt(), 0);
+        c.close();
+        QFile::remove(archive);
+    }
+
+    // A user who may not write the file: the archive stays as it is, and the message says why.
+    QStringList runAs;
+    if (geteuid() == 0) {
+        if (QStandardPaths::findExecutable("runuser").isEmpty())
+            GTEST_SKIP() << "running as root without runuser";
+        runAs = {"-u", "nobody", "--", exe};
+        QFile(folder.path())
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                            QFile::ReadOther | QFile::ExeOther);
+    }
+    const QString archive = interrupted("sola-lettura.mdb");
+    QFile(archive).setPermissions(QFile::ReadOwner | QFile::ReadOther);
+    for (QStringList command : commands) {
+        SCOPED_TRACE(command.first().toStdString());
+        command.replaceInStrings("%1", archive);
+        const Outcome r = runAs.isEmpty() ? run(exe, command) : run("runuser", runAs + command);
+        EXPECT_GT(r.code, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8("è rimasto a metà di una modifica")) &&
+                    r.err.contains("Non cancellare il file"))
+            << r.err.toStdString();
+        EXPECT_TRUE(QFile::exists(archive + "-journal"));
+    }
+}
+
+// Work files of a copy-archive or create-archive that was killed are removed by the next run
+// on the same machine; a work file of a process still running is left alone.
+TEST_F(CommandLineTest, LeftOversOfKilledRunsAreRemovedByTheNext) {
+    SKIP_ON_SERVER("file dell'archivio");
+    const QString source = test::copyOfNewArchive(folder, "fonte.mdb");
+    QProcess ended; // a process that has ended: the number it ran under
+    ended.start("/bin/sh", {"-c", "echo $$"});
+    ASSERT_TRUE(ended.waitForFinished());
+    const qint64 dead = ended.readAllStandardOutput().trimmed().toLongLong();
+    ASSERT_GT(dead, 0);
+    for (const auto& [command, suffix] :
+         {std::pair{QStringList{"copy-archive", source}, QString("copia")},
+          std::pair{QStringList{"create-archive"}, QString("creating")}}) {
+        SCOPED_TRACE(command.first().toStdString());
+        const QString target = folder.file(command.first() + ".mdb");
+        const QString killed = workFileBeside(target, suffix, dead);
+        const QString running = workFileBeside(target, suffix, QCoreApplication::applicationPid());
+        for (const QString& file : {killed, killed + "-journal", running}) {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(64 * 1024, 'x'));
+        }
+        const Outcome r = run(exe, QStringList(command) << target);
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(killed));
+        EXPECT_FALSE(QFile::exists(killed + "-journal"));
+        EXPECT_TRUE(QFile::exists(running));
+        EXPECT_TRUE(QFile::exists(target));
+    }
+}
+
+// A dangling symbolic link given as the archive to make is refused: the archive would be made
+// wherever the link points.
+TEST_F(CommandLineTest, ADanglingLinkIsNoTarget) {
+    SKIP_ON_SERVER("file dell'archivio");
+    const QString source = test::copyOfNewArchive(folder, "fonte.mdb");
+    const QString elsewhere = folder.file("altrove.mdb");
+    const QString link = folder.file("collegamento.mdb");
+    ASSERT_TRUE(QFile::link(elsewhere, link));
+    for (const QStringList& command :
+         {QStringList{"create-archive", link}, QStringList{"copy-archive", source, link}}) {
+        SCOPED_TRACE(command.first().toStdString());
+        const Outcome r = run(exe, command);
+        EXPECT_EQ(r.code, 1) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("collegamento simbolico a un file che non esiste"))
+            << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(elsewhere));
+        EXPECT_TRUE(QFileInfo(link).isSymLink());
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(), 2)
+        << QDir(folder.path()).entryList(QDir::Files | QDir::System).join(' ').toStdString();
 }
 
 } // namespace

@@ -51,4 +51,23 @@ TEST(WholeFileTest, ReplacesAFileWholeOrLeavesItAsItWas) {
     }
 }
 
+// A symbolic link that points at no file is not written through: the file would appear
+// wherever the link points. A link to an existing file is that file, replaced as usual.
+TEST(WholeFileTest, ADanglingSymbolicLinkIsRefused) {
+    test::TempFolder folder;
+    const QString elsewhere = folder.file("altrove/segreto.txt");
+    QDir().mkpath(folder.file("altrove"));
+    const QString link = folder.file("fattura.xml");
+    ASSERT_TRUE(QFile::link(elsewhere, link));
+    QString why;
+    EXPECT_FALSE(writeWholeFile(link, "x", &why));
+    EXPECT_TRUE(why.contains("collegamento simbolico a un file che non esiste"))
+        << why.toStdString();
+    EXPECT_FALSE(QFile::exists(elsewhere));
+
+    ASSERT_TRUE(writeWholeFile(elsewhere, "prima", &why));
+    EXPECT_TRUE(writeWholeFile(link, "dopo", &why)) << why.toStdString();
+    EXPECT_EQ(contentOf(elsewhere), "dopo");
+}
+
 } // namespace
