@@ -106,6 +106,12 @@ UpgradeReport upgradeArchive(Connection& connection) {
             }
         }
 
+        // Before version 4 the list and the XML export shared one mark: what it holds counts as
+        // listed, or the first list would repeat every invoice ever exported.
+        if (report.columnsAdded.contains(QStringLiteral("PA_FE_Header.EsportatoElenco")))
+            connection.execNative(
+                QStringLiteral("UPDATE PA_FE_Header SET EsportatoElenco = 1 WHERE Esportato <> 0"));
+
         addMissingIndexes(connection, report);
         // New tables of a server archive get their trigger of the change counter too.
         installChangeCounter(connection);

@@ -5,7 +5,9 @@
 // transmission progressive ever given (opzioni.UltimoProgressivoInvio), started from the highest
 // Document number the archive holds. Version 3 has an index on every parent key the program
 // filters or joins on (TableDef::indexed) and records when the directory of public
-// administrations was loaded.
+// administrations was loaded. Version 4 gives the invoice list its own mark on the Documents
+// (PA_FE_Header.EsportatoElenco), started from the mark the list and the XML export shared
+// before, so that the first list after the upgrade does not repeat years of invoices.
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +16,7 @@ namespace brevalto {
 class Connection;
 
 // The archive version this program needs (opzioni.VerBaseDati).
-constexpr int requiredArchiveVersion = 3;
+constexpr int requiredArchiveVersion = 4;
 
 struct UpgradeReport {
     QStringList tablesAdded;  // table names

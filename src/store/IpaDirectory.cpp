@@ -13,6 +13,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 
 namespace brevalto::ipa {
@@ -21,13 +22,24 @@ namespace {
 
 const QString kTable = QStringLiteral("PA_Amministrazioni_FatturaElettronica");
 
-// Streams the records of a delimited text (see parseDelimited).
+// "Il file uo.csv", or "Il testo" when the text has no file.
+QString fileWords(const QString& fileName) {
+    return fileName.isEmpty()
+               ? QStringLiteral("Il testo")
+               : QStringLiteral("Il file %1").arg(QDir::toNativeSeparators(fileName));
+}
+
+// Streams the records of a delimited text (see parseDelimited), refusing what no directory file
+// holds: a quoted field never closed, one running over more than kMaxFieldBreaks line breaks, and
+// a wanted field longer than kMaxFieldLength. Each refusal names the line where the field (its
+// quote) opened.
 class Reader {
 public:
-    Reader(const QString& text, QChar delimiter) : text_(text), delimiter_(delimiter) {}
+    Reader(const QString& text, QChar delimiter, const QString& fileName = QString())
+        : text_(text), delimiter_(delimiter), fileName_(fileName) {}
 
     // The next record; false at the end of the text. Unquoted fields are cut out of the text in
-    // one piece; only quoted ones are assembled.
+    // one piece; only quoted ones are assembled. Throws FileError.
     bool next(QStringList& fields) {
         const qsizetype n = text_.size();
         const QChar* s = text_.constData();
@@ -35,6 +47,8 @@ public:
             return c == QLatin1Char('\r') || c == QLatin1Char('\n');
         };
         const auto skipLineEnd = [&] {
+            if (pos_ < n && (s[pos_] == QLatin1Char('\r') || s[pos_] == QLatin1Char('\n')))
+                ++line_;
             if (pos_ < n && s[pos_] == QLatin1Char('\r'))
                 ++pos_;
             if (pos_ < n && s[pos_] == QLatin1Char('\n'))
@@ -46,12 +60,34 @@ public:
                 continue;
             }
             fields.clear();
+            recordLine_ = line_;
             for (;;) {
+                const qsizetype column = fields.size();
+                const bool wanted = column >= wanted_.size() || wanted_[column];
                 if (pos_ < n && s[pos_] == QLatin1Char('"')) {
+                    const qint64 opened = line_;
+                    int breaks = 0;
                     QString field;
                     qsizetype start = ++pos_;
+                    bool closed = false;
                     while (pos_ < n) {
-                        if (s[pos_] != QLatin1Char('"')) {
+                        const QChar c = s[pos_];
+                        if (c == QLatin1Char('\n') ||
+                            (c == QLatin1Char('\r') &&
+                             (pos_ + 1 >= n || s[pos_ + 1] != QLatin1Char('\n')))) {
+                            ++line_;
+                            if (++breaks > kMaxFieldBreaks)
+                                throw FileError(
+                                    QStringLiteral("%1 non è un elenco valido: il campo tra "
+                                                   "virgolette aperto alla riga %2 prosegue per "
+                                                   "più di %3 righe (le virgolette non si "
+                                                   "chiudono dove il campo finisce).")
+                                        .arg(fileWords(fileName_))
+                                        .arg(opened)
+                                        .arg(kMaxFieldBreaks + 1),
+                                    false);
+                        }
+                        if (c != QLatin1Char('"')) {
                             ++pos_;
                             continue;
                         }
@@ -63,26 +99,38 @@ public:
                             continue;
                         }
                         start = ++pos_;
+                        closed = true;
                         break;
                     }
-                    if (pos_ >= n && start < n)
-                        field.append(s + start, n - start); // no closing quote
+                    if (!closed)
+                        throw FileError(QStringLiteral("%1 non è un elenco valido: alla riga %2 "
+                                                       "si aprono le virgolette di un campo che "
+                                                       "non si chiudono più.")
+                                            .arg(fileWords(fileName_))
+                                            .arg(opened),
+                                        false);
+                    breaksInQuotes_ += breaks;
+                    if (breaks > 0 && firstBreakLine_ == 0)
+                        firstBreakLine_ = opened;
                     // Anything between the closing quote and the delimiter is kept as it is.
                     start = pos_;
                     while (pos_ < n && s[pos_] != delimiter_ && !lineEnd(s[pos_]))
                         ++pos_;
                     field.append(s + start, pos_ - start);
+                    if (wanted)
+                        checkLength(field.size(), opened, true);
                     fields << field;
                 } else {
                     const qsizetype start = pos_;
                     while (pos_ < n && s[pos_] != delimiter_ && !lineEnd(s[pos_]))
                         ++pos_;
                     // Columns nobody reads are not copied.
-                    const qsizetype column = fields.size();
-                    if (column < wanted_.size() && !wanted_[column])
+                    if (!wanted) {
                         fields << QString();
-                    else
+                    } else {
+                        checkLength(pos_ - start, line_, false);
                         fields << QString(s + start, pos_ - start);
+                    }
                 }
                 if (pos_ < n && s[pos_] == delimiter_) {
                     ++pos_;
@@ -96,13 +144,45 @@ public:
         return false;
     }
     qsizetype position() const { return pos_; }
+    // The line (from 1) on which the last record read starts.
+    qint64 recordLine() const { return recordLine_; }
+    // The lines of the text read so far (a line break at the very end starts no new line).
+    qint64 lines() const {
+        const bool endsInBreak =
+            pos_ >= text_.size() && !text_.isEmpty() &&
+            (text_.back() == QLatin1Char('\n') || text_.back() == QLatin1Char('\r'));
+        return endsInBreak ? line_ - 1 : line_;
+    }
+    // Line breaks inside quoted fields so far, and the line of the first field holding one.
+    qint64 breaksInQuotes() const { return breaksInQuotes_; }
+    qint64 firstBreakLine() const { return firstBreakLine_; }
     // The columns whose text is wanted; the others read as empty. Every column when not set.
     void setWanted(const QList<bool>& wanted) { wanted_ = wanted; }
 
 private:
+    void checkLength(qsizetype length, qint64 line, bool quoted) const {
+        if (length <= kMaxFieldLength)
+            return;
+        throw FileError(
+            QStringLiteral("%1 non è un elenco valido: %2 alla riga %3 è lungo %4 "
+                           "caratteri, più dei %5 che un campo dell'elenco può "
+                           "avere.")
+                .arg(fileWords(fileName_), quoted ? QStringLiteral("il campo tra virgolette aperto")
+                                                  : QStringLiteral("un campo"))
+                .arg(line)
+                .arg(length)
+                .arg(kMaxFieldLength),
+            false);
+    }
+
     const QString& text_;
     QChar delimiter_;
+    QString fileName_;
     qsizetype pos_ = 0;
+    qint64 line_ = 1;
+    qint64 recordLine_ = 0;
+    qint64 breaksInQuotes_ = 0;
+    qint64 firstBreakLine_ = 0;
     QList<bool> wanted_;
 };
 
@@ -115,7 +195,40 @@ QString readText(const QString& path, const QString& what) {
         throw FileError(QStringLiteral("Impossibile leggere il file %1 (%2): %3")
                             .arg(shown, what, italianReason(file.errorString())),
                         true);
-    QByteArray bytes = file.readAll();
+    // Read in pieces, each line measured as it comes: a line longer than any row of the
+    // directory is refused before the rest of it is read (a file of one 2 GB line never fills
+    // the memory).
+    QByteArray bytes;
+    qint64 line = 1;
+    qint64 lineLength = 0;
+    char previous = 0;
+    for (;;) {
+        const QByteArray piece = file.read(1 << 20);
+        if (piece.isEmpty()) {
+            if (file.error() != QFileDevice::NoError)
+                throw FileError(QStringLiteral("Impossibile leggere il file %1 (%2): %3")
+                                    .arg(shown, what, italianReason(file.errorString())),
+                                true);
+            break;
+        }
+        for (const char c : piece) {
+            if (c == '\n' || c == '\r') {
+                if (c == '\r' || previous != '\r')
+                    ++line;
+                lineLength = 0;
+            } else if (++lineLength > kMaxLineLength) {
+                throw FileError(QStringLiteral("Il file %1 (%2) non è un elenco valido: la riga "
+                                               "%3 è lunga più di %4 caratteri, oltre ogni riga "
+                                               "degli elenchi di IndicePA.")
+                                    .arg(QFileInfo(path).fileName(), what)
+                                    .arg(line)
+                                    .arg(kMaxLineLength),
+                                false);
+            }
+            previous = c;
+        }
+        bytes += piece;
+    }
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     QStringDecoder utf8(QStringDecoder::Utf8);
@@ -219,9 +332,36 @@ struct Ente {
     QString cf;
 };
 
+// Only the columns the directory takes are read (and measured).
+QList<bool> wantedColumns(const QStringList& headingRow, const Columns& columns) {
+    QList<bool> wanted(headingRow.size(), false);
+    for (const int column : columns) {
+        if (column >= 0)
+            wanted[column] = true;
+    }
+    return wanted;
+}
+
+// A few quoted fields may go on to another line; when many do, the file's rows are not where its
+// lines are (a stray quote pairs with one far away), and the file is refused.
+void checkRowsFollowLines(const Reader& reader, const QString& path, int rows) {
+    const qint64 allowed = std::max<qint64>(kMaxFieldBreaks, reader.lines() / 100);
+    if (reader.breaksInQuotes() <= allowed)
+        return;
+    throw FileError(QStringLiteral("%1 non è un elenco valido: ha %2 righe ma se ne leggono solo "
+                                   "%3, perché %4 a capo cadono dentro campi tra virgolette (il "
+                                   "primo aperto alla riga %5).")
+                        .arg(fileWords(QFileInfo(path).fileName()))
+                        .arg(reader.lines())
+                        .arg(rows)
+                        .arg(reader.breaksInQuotes())
+                        .arg(reader.firstBreakLine()),
+                    false);
+}
+
 QHash<QString, Ente> readEnti(const QString& path) {
     const QString text = readText(path, QStringLiteral("amministrazioni"));
-    Reader reader(text, delimiterOf(text));
+    Reader reader(text, delimiterOf(text), QFileInfo(path).fileName());
     QStringList fields;
     if (!reader.next(fields))
         throw FileError(refusal(path, QStringLiteral("l'elenco delle amministrazioni"),
@@ -240,14 +380,18 @@ QHash<QString, Ente> readEnti(const QString& path) {
                                                "ufficio"),
                                 headingRow),
                         false);
+    reader.setWanted(wantedColumns(headingRow, c));
     QHash<QString, Ente> enti;
+    int rows = 1;
     while (reader.next(fields)) {
+        ++rows;
         const QString code = value(fields, c, IpaCode).toLower();
         if (code.isEmpty() || enti.contains(code))
             continue;
         enti.insert(code, {value(fields, c, EnteName), value(fields, c, Tipologia),
                            value(fields, c, EnteCf)});
     }
+    checkRowsFollowLines(reader, path, rows);
     return enti;
 }
 
@@ -393,7 +537,7 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
         entiPath.isEmpty() ? QHash<QString, Ente>() : readEnti(entiPath);
     const QChar delimiter = delimiterOf(text);
     report.layout = delimiter == QLatin1Char('\t') ? QStringLiteral("TAB") : QStringLiteral("CSV");
-    Reader reader(text, delimiter);
+    Reader reader(text, delimiter, QFileInfo(officesPath).fileName());
     QStringList fields;
     reader.next(fields);
     const QStringList headingRow = fields;
@@ -410,12 +554,7 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                     headingRow),
             false);
 
-    QList<bool> wanted(headingRow.size(), false);
-    for (const int column : c) {
-        if (column >= 0)
-            wanted[column] = true;
-    }
-    reader.setWanted(wanted);
+    reader.setWanted(wantedColumns(headingRow, c));
 
     ComuniIndex comuni(connection);
     QStringList files{QFileInfo(officesPath).fileName()};
@@ -523,6 +662,7 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                                       .arg(code, insert.lastError().text()));
                 ++report.imported;
             }
+            checkRowsFollowLines(reader, officesPath, report.read + 1);
             if (table)
                 connection.execNative(createIndexSql(*table, column, connection.dialect()));
             recordLoad(connection, files.join(QLatin1String(" + ")));

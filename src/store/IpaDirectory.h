@@ -20,6 +20,21 @@ class Connection;
 
 namespace ipa {
 
+// What no file of the directory holds, and so refuses a file (the previous directory kept):
+// - a line longer than kMaxLineLength characters (bytes, as read): a row is some twenty fields
+//   of codes, names and an address, a few hundred characters; 64 Ki leaves a wide margin for
+//   columns a later release adds and is checked while the file is read, so a file of one 2 GB
+//   line is refused after its first 64 KiB instead of being read whole;
+// - a field the directory stores longer than kMaxFieldLength characters: names of offices and
+//   administrations and addresses are far shorter (the finder copies 80 and 60 of them);
+// - a quoted field going on over more than kMaxFieldBreaks line breaks, or never closed: a stray
+//   quote would otherwise swallow the rows after it into one field;
+// - more line breaks inside quoted fields than kMaxFieldBreaks or one line in a hundred of the
+//   file, whichever is more: the rows read would be far fewer than the file's lines.
+constexpr qsizetype kMaxLineLength = 65536;
+constexpr qsizetype kMaxFieldLength = 1000;
+constexpr int kMaxFieldBreaks = 4;
+
 // A file that cannot be read, or that is not one of the directory's files. unreadable tells the
 // two apart (the command line answers them with different exit codes).
 class FileError : public std::runtime_error {
@@ -70,7 +85,8 @@ LastLoad lastLoad(Connection& connection);
 QString lastLoadText(Connection& connection);
 
 // Splits a delimited text into records of fields: a quoted field may hold the delimiter, doubled
-// quotes and line breaks; lines end in LF, CRLF or CR; blank lines give no record.
+// quotes and up to kMaxFieldBreaks line breaks; lines end in LF, CRLF or CR; blank lines give no
+// record. Throws FileError for a quote never closed or a field over the limits above.
 QList<QStringList> parseDelimited(const QString& text, QChar delimiter);
 
 } // namespace ipa

@@ -56,6 +56,8 @@ QList<TableDef> documentTables() {
                    {K::Long, {"Numero"}},
                    {K::Date, {"Data"}},
                    {K::YesNo, {"Esportato"}},
+                   // Listed in an invoice list for the accounts (apart from the XML export).
+                   {K::YesNo, {"EsportatoElenco"}},
                    {K::Text,
                     {"DatiTrasmissione_IdPaese", "DatiTrasmissione_IdCodice",
                      "DatiTrasmissione_ProgressivoInvio", "DatiTrasmissione_FormatoTrasmissione",

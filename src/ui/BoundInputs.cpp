@@ -179,11 +179,23 @@ QString BoundNumberEdit::format(const QVariant& value, bool integer) {
         return {};
     if (integer)
         return QString::number(value.toLongLong());
-    // Never a thousands separator: "1.234" would read back as 1,234 under the rule above.
+    // Never a thousands separator, which could read back as a decimal mark.
     QString text = QString::number(value.toDouble(), 'f', QLocale::FloatingPointShortest);
     if (QLocale().decimalPoint() == QLatin1String(","))
         text.replace(QLatin1Char('.'), QLatin1Char(','));
+    else if (pointsAreThousands(text))
+        text += QLatin1Char('0'); // "1.125" would read back as 1125
     return text;
+}
+
+void BoundNumberEdit::focusOutEvent(QFocusEvent* event) {
+    CheckedLineEdit::focusOutEvent(event);
+    QVariant value;
+    if (isInvalid() || !parse(text(), integer_, &value))
+        return;
+    const QString shown = format(value, integer_);
+    if (shown != text())
+        setText(shown); // not an edit: the row already holds this value
 }
 
 QString BoundNumberEdit::invalidMessage() const {

@@ -90,22 +90,26 @@ private:
     int heldPosition_ = -1;
 };
 
-// A number typed with either "," or "." as the decimal mark; empty means null. Shown without
-// thousands separators, with the locale's decimal mark, so that the shown text reads back as the
-// same value. An amount may carry a euro sign, which is dropped.
+// A number read by parseNumberText ("," or "." as the decimal mark, "1.250" is 1250); empty means
+// null. Shown without thousands separators, with the locale's decimal mark, so that the shown text
+// reads back as the same value; on leaving the field the text becomes the value read ("1.250"
+// shows 1250), so the user sees what was understood. An amount may carry a euro sign, which is
+// dropped.
 class BoundNumberEdit : public CheckedLineEdit {
     Q_OBJECT
 public:
     BoundNumberEdit(Dataset* dataset, const QString& column, bool integer,
                     QWidget* parent = nullptr);
     static bool parse(const QString& text, bool integer, QVariant* value);
-    // The text shown for a value: no thousands separator, the locale's "," or ".".
+    // The text shown for a value: no thousands separator, the locale's "," or "."; a "." that
+    // parse() would take for a thousands mark gets a trailing 0 ("1.1250" for 1.125).
     static QString format(const QVariant& value, bool integer);
 
 protected:
     bool read(const QString& text, QVariant* value) const override {
         return parse(text, integer_, value);
     }
+    void focusOutEvent(QFocusEvent* event) override;
     QString show(const QVariant& value) const override { return format(value, integer_); }
     QString invalidMessage() const override;
 

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace brevalto {
 
@@ -32,7 +33,7 @@ EsportazioniWindow::EsportazioniWindow(DataModule& db, QWidget* parent)
 
     auto* run = new QPushButton(tr("Esporta"), this);
     run->setObjectName(QStringLiteral("btnEsportazioni"));
-    run->setToolTip(tr("Scrive le fatture non ancora esportate in un file csv"));
+    run->setToolTip(tr("Scrive in un file csv le fatture non ancora elencate"));
     run->setAutoDefault(false);
     connect(run, &QPushButton::clicked, this, guard([this] { esporta(); }));
     auto* back = new QPushButton(tr("Indietro"), this);
@@ -41,7 +42,8 @@ EsportazioniWindow::EsportazioniWindow(DataModule& db, QWidget* parent)
     connect(back, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* about = new QLabel(tr("Scrive in un file csv, per la contabilità, le fatture non ancora "
-                                "esportate, e le segna come esportate."),
+                                "elencate in un file precedente, e le segna come elencate "
+                                "(l'esportazione in XML non conta)."),
                              this);
     about->setWordWrap(true);
     auto* form = new QGridLayout;
@@ -95,6 +97,14 @@ void EsportazioniWindow::esporta() {
     if (!prompt().question(Prompt::warningTitle(),
                            tr("Sei sicuro di voler Esportare le fatture ?")))
         return;
+    // With one seller every Document of the archive is the firm's.
+    const std::optional<qint64> seller =
+        studio ? std::optional<qint64>(seller_->currentData().toLongLong()) : std::nullopt;
+    const elenco::Listing listing = elenco::build(db_.connessione(), seller);
+    if (listing.invoices == 0) {
+        prompt().message(Prompt::warningTitle(), tr("Nessuna fattura da esportare"));
+        return;
+    }
     QString folder = opzioni.text(QStringLiteral("CartellaEsportazioneDocumenti"));
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = programFolder();
@@ -103,11 +113,6 @@ void EsportazioniWindow::esporta() {
                                                tr("Files Csv (*.csv)"));
     if (path.isEmpty())
         return;
-    const qint64 seller = studio
-                              ? seller_->currentData().toLongLong()
-                              : opzioni.value(QStringLiteral("CedentePrestatore_Id")).toLongLong();
-
-    const elenco::Listing listing = elenco::build(db_.connessione(), seller);
     if (!listing.unrepresentable.isEmpty() &&
         !prompt().question(
             Prompt::warningTitle(),
@@ -120,7 +125,7 @@ void EsportazioniWindow::esporta() {
     if (!writeWholeFile(path, elenco::encode(listing.text), &error)) {
         prompt().message(Prompt::errorTitle(),
                          tr("Impossibile scrivere il file %1: %2\nNessuna fattura è stata segnata "
-                            "come esportata.")
+                            "come già elencata.")
                              .arg(path, error));
         return;
     }
@@ -129,10 +134,11 @@ void EsportazioniWindow::esporta() {
     } catch (const DbError& e) {
         prompt().message(Prompt::errorTitle(),
                          tr("Il file %1 è stato scritto, ma le fatture non sono state segnate come "
-                            "esportate: %2")
+                            "già elencate: %2")
                              .arg(path, e.text()));
         return;
     }
+    // The Documents' rows in memory take the new marks, so that saving one never clears them.
     Dataset& headers = db_.table(ds::PA_FE_Header);
     const QVariant current = headers.value(QStringLiteral("ID"));
     headers.requery();

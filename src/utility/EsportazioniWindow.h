@@ -1,7 +1,9 @@
 #pragma once
-// "Esportazioni" (TfrmEsportazioni): the invoices of one seller not yet exported, written to a
-// ";"-separated file for the accounts, then their Documents marked exported. The file is written
-// whole or not at all, and only the Documents that went into it are marked, after it is on disk.
+// "Esportazioni" (TfrmEsportazioni): the invoices not yet listed (of the chosen seller when the
+// firm keeps several, of every Document otherwise), written to a ";"-separated file for the
+// accounts, then their Documents marked listed; the XML export's own mark plays no part. Nothing
+// to list is said and writes no file. The file is written whole or not at all, and only the
+// Documents that went into it are marked, after it is on disk.
 #include <QDialog>
 
 class QComboBox;

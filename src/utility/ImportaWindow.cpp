@@ -17,9 +17,9 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -88,6 +88,7 @@ ImportaWindow::ImportaWindow(DataModule& db, QWidget* parent)
         b->setGeometry(x, kButtonTop, std::max(kButtonWidth, b->sizeHint().width()), 28);
         b->installEventFilter(this);
         buttons_.insert(QLatin1String(def.name), b);
+        order_ << QLatin1String(def.name);
         x += b->width() + 10;
     }
     buttons_.value(importa::kDescrizione)->setVisible(false); // shown at the first activation
@@ -96,15 +97,8 @@ ImportaWindow::ImportaWindow(DataModule& db, QWidget* parent)
     fixedBox_->setObjectName(QStringLiteral("Edit1"));
     fixedBox_->setAccessibleName(tr("Valore fisso"));
     fixedBox_->hide();
-    connect(fixedBox_, &QLineEdit::textEdited, this, [this](const QString& text) {
-        // A "." typed is the workstation's decimal mark.
-        const QString mark = QLocale().decimalPoint();
-        if (mark != QLatin1String(".") && text.contains(QLatin1Char('.'))) {
-            const int pos = fixedBox_->cursorPosition();
-            fixedBox_->setText(QString(text).replace(QLatin1String("."), mark));
-            fixedBox_->setCursorPosition(pos);
-        }
-    });
+    // A fixed value is taken as typed: a number is read later by the same rule as the file's
+    // fields ("1.250" is a thousand two hundred and fifty), and a description keeps its points.
     connect(fixedBox_, &QLineEdit::editingFinished, this, &ImportaWindow::fineValoreFisso);
 
     menu_ = new QMenu(this);
@@ -116,6 +110,11 @@ ImportaWindow::ImportaWindow(DataModule& db, QWidget* parent)
 
     auto* separator = new BoundLineEdit(opzioni, QStringLiteral("ImportaCarattereDivisorio"), this);
     separator->setMaximumWidth(60);
+    // One character is the separator: a key typed replaces the one the box holds.
+    separator->setMaxLength(1);
+    separator->setToolTip(tr("Il carattere che separa i campi di ogni riga del file"));
+    separator->installEventFilter(this);
+    separatorBox_ = separator;
     auto* separatorLabel = new QLabel(tr("Carattere Divisorio"), this);
     separatorLabel->setBuddy(separator);
     auto* tab = new QPushButton(tr("Car. Tab"), this);
@@ -165,20 +164,35 @@ void ImportaWindow::showEvent(QShowEvent* event) {
         return;
     activated_ = true;
     buttons_.value(importa::kDescrizione)->setVisible(true);
+    // The column order is always the one the buttons show, left to right. A stored order puts
+    // the buttons it names first, in its order, and the others after them; without one the
+    // buttons stay as laid out.
     const QVariant stored = db_.table(ds::Opzioni).value(QStringLiteral("ImportaStringa"));
-    order_ = importa::columnOrder(stored);
-    if (stored.isNull())
-        return; // the buttons stay where they are
-    for (int n = 0; n < order_.size(); ++n) {
-        if (QPushButton* b = buttons_.value(order_[n]))
-            b->move(10 + 70 * n, kButtonTop);
+    if (!stored.isNull()) {
+        QStringList names;
+        for (const QString& name : importa::columnOrder(stored)) {
+            if (buttons_.contains(name) && !names.contains(name))
+                names << name;
+        }
+        for (const ColumnDef& def : kColumns) {
+            if (!names.contains(QLatin1String(def.name)))
+                names << QLatin1String(def.name);
+        }
+        for (int n = 0; n < names.size(); ++n)
+            buttons_.value(names[n])->move(10 + 70 * n, kButtonTop);
     }
-    // With every button in the stored order, space them by their widths (the order stays).
-    if (order_.size() == buttons_.size())
-        ordina();
+    ordina();
 }
 
 bool ImportaWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == separatorBox_) {
+        if (event->type() == QEvent::KeyPress) {
+            const QString typed = static_cast<QKeyEvent*>(event)->text();
+            if (!typed.isEmpty() && typed.at(0).isPrint())
+                separatorBox_->selectAll();
+        }
+        return QDialog::eventFilter(watched, event);
+    }
     if (watched == area_) {
         switch (event->type()) {
         case QEvent::DragEnter:

@@ -1,7 +1,8 @@
 #pragma once
 // "Importa Dati da file esterno" (TfrmImporta): the lines of a delimited text file become lines of
 // the body being edited. Four column buttons, dragged into the order of the file's fields, say
-// which field is which; a button may carry a fixed value instead (right button). The separator,
+// which field is which, and the fields are read in exactly the order they show, left to right; a
+// button may carry a fixed value instead (right button). The separator,
 // the headings option and the column order are kept in opzioni. The import is all or nothing.
 #include <QDialog>
 #include <QHash>
@@ -63,6 +64,7 @@ private:
     QString lastClicked_;
     QPoint dragStart_;
     QLineEdit* fixedBox_;
+    QLineEdit* separatorBox_;
     QMenu* menu_;
     bool activated_ = false;
 };

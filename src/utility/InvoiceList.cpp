@@ -40,8 +40,7 @@ const QString kSelect = QStringLiteral(
     "PA_FE_Body.DatiGenerali_Divisa, PA_FE_Body.DatiGenerali_Data, PA_FE_Body.DatiGenerali_Numero, "
     "PA_FE_Body.ImportoTotaleDocumento, PA_FE_Body.Arrotondamento, PA_FE_Header.id "
     "FROM PA_FE_Body INNER JOIN PA_FE_Header ON PA_FE_Body.PA_FE_Header_Id = PA_FE_Header.id "
-    "where (PA_FE_Header.Esportato = false or PA_FE_Header.Esportato is null) and "
-    "PA_FE_Header.CedentePrestatore_Id= ? "
+    "where (PA_FE_Header.EsportatoElenco = 0 or PA_FE_Header.EsportatoElenco is null)%1 "
     "ORDER BY  PA_FE_Body.DatiGenerali_Data, PA_FE_Body.DatiGenerali_Numero");
 
 // Column positions of kSelect.
@@ -103,13 +102,40 @@ QString numberText(const QVariant& value, const QLocale& locale) {
     return text;
 }
 
+// The columns that hold numbers the list writes itself (date, total, rounding): never quoted or
+// neutralised, so that "-0,01" stays a number for the spreadsheet.
+bool isNumberColumn(int field) {
+    return field == 0 || field == 4 || field == 6;
+}
+
 } // namespace
 
-Listing build(Connection& connection, qint64 sellerId, const QLocale& locale) {
+QString csvField(const QString& text) {
+    QString out = text;
+    // A spreadsheet takes a cell starting with one of these as a formula (a tab or CR before
+    // one too): a quote in front makes it text.
+    if (!out.isEmpty()) {
+        const QChar first = out.at(0);
+        if (first == QLatin1Char('=') || first == QLatin1Char('+') || first == QLatin1Char('-') ||
+            first == QLatin1Char('@') || first == QLatin1Char('\t') || first == QLatin1Char('\r'))
+            out.prepend(QLatin1Char('\''));
+    }
+    if (out.contains(QLatin1Char(';')) || out.contains(QLatin1Char('"')) ||
+        out.contains(QLatin1Char('\n')) || out.contains(QLatin1Char('\r'))) {
+        out.replace(QLatin1String("\""), QLatin1String("\"\""));
+        out = QLatin1Char('"') + out + QLatin1Char('"');
+    }
+    return out;
+}
+
+Listing build(Connection& connection, std::optional<qint64> sellerId, const QLocale& locale) {
     Listing out;
     const QStringList headings = headingLine().split(QLatin1Char(';'));
     out.text = headingLine() + QLatin1Char('\n');
-    QSqlQuery q = connection.exec(kSelect, {sellerId});
+    const QString sellerFilter =
+        sellerId ? QStringLiteral(" and PA_FE_Header.CedentePrestatore_Id = ?") : QString();
+    const QVariantList sellerValue = sellerId ? QVariantList{*sellerId} : QVariantList{};
+    QSqlQuery q = connection.exec(kSelect.arg(sellerFilter), sellerValue);
     while (q.next()) {
         const auto text = [&q](int col) { return q.value(col).toString(); };
         const QStringList fields = {
@@ -144,7 +170,7 @@ Listing build(Connection& connection, qint64 sellerId, const QLocale& locale) {
                 out.unrepresentable << Unrepresentable{
                     QStringLiteral("fattura n. %1 del %2").arg(fields[1], fields[0]),
                     headings.value(i), wide};
-            out.text += fields[i] + QLatin1Char(';');
+            out.text += (isNumberColumn(i) ? fields[i] : csvField(fields[i])) + QLatin1Char(';');
         }
         out.text += QLatin1Char('\n');
         ++out.invoices;
@@ -152,12 +178,15 @@ Listing build(Connection& connection, qint64 sellerId, const QLocale& locale) {
         if (!out.documents.contains(document))
             out.documents << document;
     }
-    // The seller's Documents without any invoice are marked with the listed ones.
+    // With invoices to list, the seller's Documents without any invoice are marked with them.
+    if (out.invoices == 0)
+        return out;
     QSqlQuery empty = connection.exec(
-        QStringLiteral("select id from PA_FE_Header where (Esportato = false or Esportato is "
-                       "null) and CedentePrestatore_Id = ? and not exists (select * from "
-                       "PA_FE_Body where PA_FE_Body.PA_FE_Header_Id = PA_FE_Header.id)"),
-        {sellerId});
+        QStringLiteral("select id from PA_FE_Header where (EsportatoElenco = 0 or "
+                       "EsportatoElenco is null)%1 and not exists (select * from PA_FE_Body "
+                       "where PA_FE_Body.PA_FE_Header_Id = PA_FE_Header.id)")
+            .arg(sellerId ? QStringLiteral(" and CedentePrestatore_Id = ?") : QString()),
+        sellerValue);
     while (empty.next())
         out.documents << empty.value(0).toLongLong();
     return out;
@@ -187,7 +216,7 @@ void markExported(Connection& connection, const QList<qint64>& documents) {
             QStringList ids;
             for (const qint64 id : documents.mid(i, 500))
                 ids << QString::number(id);
-            connection.exec(QStringLiteral("UPDATE PA_FE_Header SET Esportato = True where "
+            connection.exec(QStringLiteral("UPDATE PA_FE_Header SET EsportatoElenco = 1 where "
                                            "id in (%1)")
                                 .arg(ids.join(QLatin1Char(','))));
         }

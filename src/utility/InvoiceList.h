@@ -1,12 +1,15 @@
 #pragma once
-// The invoice list export without its screen: the invoices (bodies) of one seller's Documents not
-// yet exported, one ";"-separated line each, in a one-byte-per-character text; and the marking of
-// exactly the Documents that went into the file.
+// The invoice list export without its screen: the invoices (bodies) of the Documents not yet
+// listed, one ";"-separated line each, in a one-byte-per-character text; and the marking of exactly
+// the Documents that went into the file. The list keeps its own mark
+// (PA_FE_Header.EsportatoElenco): exporting a Document as XML does not take it off the list, nor
+// listing it mark it exported.
 #include <QByteArray>
 #include <QDate>
 #include <QList>
 #include <QLocale>
 #include <QString>
+#include <optional>
 
 namespace brevalto {
 class Connection;
@@ -35,11 +38,20 @@ struct Listing {
     QList<Unrepresentable> unrepresentable;
 };
 
-// Reads the seller's invoices whose Document is not exported yet (a Document never marked counts
-// as not exported), ordered by date and number, and writes their lines: dates in the locale's
-// short format with a four-digit year, amounts in general format with the locale's decimal mark
-// (null is 0), texts as stored (null is empty). Throws DbError.
-Listing build(Connection& connection, qint64 sellerId, const QLocale& locale = QLocale());
+// A text field of the list as a spreadsheet reads it back as the same text: quoted when it holds
+// ";", a quote or a line break (inner quotes doubled), and with a "'" in front when it starts
+// with "=", "+", "-", "@", a tab or a CR, which a spreadsheet would take for a formula. Any other
+// text is written as it is.
+QString csvField(const QString& text);
+
+// Reads the invoices whose Document is not listed yet (a Document never marked counts as not
+// listed), of one seller or, without one, of every Document of the archive (the firm's own use,
+// one seller), ordered by date and number, and writes their lines: dates in the locale's short
+// format with a four-digit year, amounts in general format with the locale's decimal mark (null
+// is 0), texts through csvField (null is empty). Without any invoice to list, documents is empty
+// too. Throws DbError.
+Listing build(Connection& connection, std::optional<qint64> sellerId,
+              const QLocale& locale = QLocale());
 
 // The text as one byte per character: the character's code for Latin-1, "?" for any other.
 QByteArray encode(const QString& text);
@@ -47,7 +59,7 @@ QByteArray encode(const QString& text);
 // What a list of unrepresentable values tells the user (one line each, at most ten).
 QString describe(const QList<Unrepresentable>& values);
 
-// Marks the Documents exported, all in one transaction. Throws DbError (nothing marked then).
+// Marks the Documents listed, all in one transaction. Throws DbError (nothing marked then).
 void markExported(Connection& connection, const QList<qint64>& documents);
 
 } // namespace brevalto::elenco

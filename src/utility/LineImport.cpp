@@ -11,7 +11,7 @@ namespace brevalto::importa {
 
 QStringList columnOrder(const QVariant& importaStringa) {
     if (importaStringa.isNull())
-        return {kPrezzo, kDescrizione};
+        return {kDescrizione, kPrezzo, kAliquotaIva, kQuantita};
     QStringList order = importaStringa.toString().split(QLatin1Char('|'));
     if (!order.isEmpty() && order.last().isEmpty())
         order.removeLast(); // every name is followed by "|"
@@ -101,6 +101,9 @@ std::optional<PlainNumber> readPlain(QStringView text) {
         }
     }
     if (count == 0 || count > 15)
+        return std::nullopt;
+    // "1.250" is a thousand two hundred and fifty: the general reading knows the thousands mark.
+    if (mark >= 0 && text[mark] == QLatin1Char('.') && pointsAreThousands(text))
         return std::nullopt;
     out.scale = mark < 0 ? 0 : int(text.size() - mark - 1);
     const auto [end, error] = std::from_chars(buffer, buffer + text.size(), out.value);

@@ -19,7 +19,7 @@ inline const QString kAliquotaIva = QStringLiteral("AliquotaIva");
 inline const QString kQuantita = QStringLiteral("Quantita");
 
 // The column order stored in opzioni.ImportaStringa: names each followed by "|". A null setting
-// means "Prezzo|Descrizione|" (price first, then description).
+// means the order the import screen shows at first: description, price, VAT rate, quantity.
 QStringList columnOrder(const QVariant& importaStringa);
 QString columnOrderText(const QStringList& order);
 
@@ -55,9 +55,9 @@ struct Parsed {
 // The lines of the text as the settings read them. Per line: the price loses every euro sign and
 // every blank ("€ 1 250,00" is 1250), the quantity its euro signs, the rate is trimmed, the
 // description is cut to 1000 characters; a field missing from a short line is empty. Numbers are
-// read as the screens read them ("," or "." as decimal mark). A line without a price, or whose
-// price, quantity or rate is not a number, refuses the whole file. An empty quantity is 1. The
-// total is price × quantity, rounded half up to cents.
+// read as the screens read them (parseNumberText: "," or "." as decimal mark, "1.250" is 1250). A
+// line without a price, or whose price, quantity or rate is not a number, refuses the whole file.
+// An empty quantity is 1. The total is price × quantity, rounded half up to cents.
 Parsed parse(const QString& text, const Settings& settings);
 
 } // namespace brevalto::importa

@@ -1,6 +1,7 @@
 // The utilities without their screens: reading a line-import file, adding a batch of lines all or
 // nothing, and the invoice list's exact bytes and marks, on real archives.
 #include "documents/ChildRows.h"
+#include "store/ArchiveUpgrade.h"
 #include "store/DataModule.h"
 #include "store/NumberText.h"
 #include "store/Prompt.h"
@@ -41,13 +42,13 @@ TEST(LineImportTest, ReadsTheFileAsTheColumnButtonsSay) {
          {},
          QString::fromUtf8("Viti inox;10;€ 1,50;22\n"),
          {{"Viti inox", 10.0, 1.5, 15.0, 22.0}}},
-        {"without a stored order: price, then description; quantity 1",
+        {"without a stored order: description, price, rate, quantity, as the screen shows",
          ";",
          false,
          none,
          {},
-         "12,5;Bulloni;7;22\n",
-         {{"Bulloni", 1.0, 12.5, 12.5, none}}},
+         "Bulloni;12,5;22;7\n",
+         {{"Bulloni", 7.0, 12.5, 87.5, 22.0}}},
         {"headings: exactly the first line skipped, CR LF endings",
          ";",
          true,
@@ -97,6 +98,15 @@ TEST(LineImportTest, ReadsTheFileAsTheColumnButtonsSay) {
          {},
          "1 250,00;3\n0,1;3",
          {{none, 3.0, 1250.0, 3750.0, none}, {none, 3.0, 0.1, 0.3, none}}},
+        {"a point before three digits is the Italian thousands mark",
+         ";",
+         false,
+         "Descrizione|Prezzo|Quantita|",
+         {},
+         "Toner;1.250;2\nCarta;12.5;1.000\nPenne;0.500;3",
+         {{"Toner", 2.0, 1250.0, 2500.0, none},
+          {"Carta", 1000.0, 12.5, 12500.0, none},
+          {"Penne", 3.0, 0.5, 1.5, none}}},
         {"blank lines are skipped, a null separator is |",
          "",
          false,
@@ -170,9 +180,16 @@ TEST(LineImportTest, NumbersAndTotalsMatchTheGeneralReading) {
                                 "123456789012345",
                                 "1234567890123456",
                                 "1.250,50",
+                                "1.250",
+                                "12.500",
+                                "1.250.000",
+                                "0.500",
+                                "12.5",
+                                "999.9999",
                                 "€ 1 250,00",
                                 "0,1000000000000000055511"};
-    const QStringList quantities = {"", "3", "0,5", "2,333", "1.000,5", "99999,99999", "0"};
+    const QStringList quantities = {"",        "3",     "0,5",         "2,333",
+                                    "1.000,5", "1.000", "99999,99999", "0"};
     const importa::Settings s{";", false, {"Prezzo", "Quantita"}, {}};
     for (const QString& price : prices) {
         for (const QString& quantity : quantities) {
@@ -307,14 +324,15 @@ TEST_F(LinesBatchTest, AddsEveryLineNumberedAfterTheLastOrNone) {
 
 class InvoiceListTest : public LinesBatchTest {
 protected:
-    int document(int seller, const QVariant& exported, const QString& name) {
-        sql("insert into PA_FE_Header (CedentePrestatore_Id, Esportato, "
+    // A Document of the seller; listed: the list's own mark, xml: the XML export's.
+    int document(int seller, const QVariant& listed, const QString& name, const QVariant& xml = 0) {
+        sql("insert into PA_FE_Header (CedentePrestatore_Id, EsportatoElenco, Esportato, "
             "CessionarioCommittente_Denominazione, CessionarioCommittente_IdCodice, "
             "CessionarioCommittente_Sede_Indirizzo, CessionarioCommittente_Sede_CAP, "
             "CessionarioCommittente_Sede_Comune, CessionarioCommittente_Sede_Provincia, "
-            "CessionarioCommittente_Sede_Nazione) values (?, ?, ?, '01234567890', 'Via Po 1', "
+            "CessionarioCommittente_Sede_Nazione) values (?, ?, ?, ?, '01234567890', 'Via Po 1', "
             "'10100', 'Torino', 'TO', 'IT')",
-            {seller, exported, name});
+            {seller, listed, xml, name});
         return scalar("select max(ID) from PA_FE_Header").toInt();
     }
     void invoice(int header, const QString& date, const QString& number, const QVariant& total,
@@ -324,7 +342,11 @@ protected:
             "Arrotondamento) values (?, 'TD01', 'EUR', ?, ?, ?, ?)",
             {header, date, number, total, rounding});
     }
-    bool exported(int header) {
+    bool listed(int header) {
+        return scalar(QString("select EsportatoElenco from PA_FE_Header where ID = %1").arg(header))
+            .toBool();
+    }
+    bool xmlExported(int header) {
         return scalar(QString("select Esportato from PA_FE_Header where ID = %1").arg(header))
             .toBool();
     }
@@ -333,12 +355,13 @@ protected:
 TEST_F(InvoiceListTest, WritesTheSellersPendingInvoicesByteForByteAndMarksOnlyThose) {
     sql("delete from PA_FE_Body");
     sql("delete from PA_FE_Header");
-    const int two = document(7, 0, QString::fromUtf8("Caffè Società"));
+    // Exported as XML, never listed: the list still owes it to the accounts.
+    const int two = document(7, 0, QString::fromUtf8("Caffè Società"), 1);
     invoice(two, "2026-03-05", "12", 122.0, -0.01);
     invoice(two, "2026-03-02", "11", 15.5);
-    const int done = document(7, 1, "Già esportato");
+    const int done = document(7, 1, "Già elencato");
     invoice(done, "2026-01-01", "1", 10.0);
-    const int empty = document(7, QVariant(), "Senza fatture"); // never marked: not exported
+    const int empty = document(7, QVariant(), "Senza fatture"); // never marked: not listed
     const int other = document(8, 0, "Altro cedente");
     invoice(other, "2026-03-01", "3", 1.0);
 
@@ -357,14 +380,97 @@ TEST_F(InvoiceListTest, WritesTheSellersPendingInvoicesByteForByteAndMarksOnlyTh
     const int late = document(7, 0, "Aggiunto da un'altra postazione");
     invoice(late, "2026-03-06", "13", 1.0);
     elenco::markExported(db.connessione(), listing.documents);
-    EXPECT_TRUE(exported(two));
-    EXPECT_TRUE(exported(empty)) << "the seller's documents without invoices go with them";
-    EXPECT_FALSE(exported(other));
-    EXPECT_FALSE(exported(late)) << "not in the file, not marked";
+    EXPECT_TRUE(listed(two));
+    EXPECT_TRUE(listed(empty)) << "the seller's documents without invoices go with them";
+    EXPECT_FALSE(listed(other));
+    EXPECT_FALSE(listed(late)) << "not in the file, not marked";
+    EXPECT_FALSE(xmlExported(empty)) << "the XML export's mark is its own";
 
+    // Without a seller (the firm's own use) every Document not yet listed is the firm's.
+    const elenco::Listing firm = elenco::build(db.connessione(), std::nullopt);
+    EXPECT_EQ(firm.invoices, 2);
+    EXPECT_TRUE(firm.documents.contains(other) && firm.documents.contains(late));
+
+    // Nothing to list: nothing to mark either, not even a Document without invoices.
+    document(99, 0, "Solo intestazione");
     const elenco::Listing none = elenco::build(db.connessione(), 99);
-    EXPECT_EQ(elenco::encode(none.text), elenco::headingLine().toLatin1() + "\n");
+    EXPECT_EQ(none.invoices, 0);
     EXPECT_TRUE(none.documents.isEmpty());
+}
+
+// Texts go into the file as a spreadsheet reads them back: the separator, quotes and line breaks
+// inside a value quoted, a formula's first character neutralised; numbers and plain texts as ever.
+TEST_F(InvoiceListTest, TextsThatASpreadsheetWouldSplitOrRunAreQuotedOrNeutralised) {
+    const struct {
+        QString text;
+        QString written;
+    } cases[] = {
+        {"Rossi Srl", "Rossi Srl"},
+        {"", ""},
+        {"O'Brien", "O'Brien"},
+        {"Via Roma; 1;X", "\"Via Roma; 1;X\""},
+        {"Bar \"Sport\"", "\"Bar \"\"Sport\"\"\""},
+        {"riga\nseconda", "\"riga\nseconda\""},
+        {"=cmd|' /C calc'!A0", "'=cmd|' /C calc'!A0"},
+        {"+39 06 1234", "'+39 06 1234"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\t=1+1", "'\t=1+1"},
+        {"\r=1+1", "\"'\r=1+1\""},
+        {"=HYPERLINK(\"http://x\";\"y\")", "\"'=HYPERLINK(\"\"http://x\"\";\"\"y\"\")\""},
+        {"a=b", "a=b"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(elenco::csvField(c.text), c.written) << c.text.toStdString();
+
+    // Through the whole list: the customer's name and address keep the columns in place, the
+    // negative rounding stays a number.
+    sql("delete from PA_FE_Header");
+    const int hostile = document(7, 0, "=cmd|' /C calc'!A0");
+    sql("update PA_FE_Header set CessionarioCommittente_Sede_Indirizzo = 'Via Roma; 1;X\nfine' "
+        "where ID = ?",
+        {hostile});
+    invoice(hostile, "2026-03-05", "-5", 10.0, -0.5);
+    const QByteArray bytes = elenco::encode(
+        elenco::build(db.connessione(), 7, QLocale(QLocale::Italian, QLocale::Italy)).text);
+    EXPECT_EQ(bytes, elenco::headingLine().toLatin1() +
+                         "\n05/03/2026;'-5;TD01;EUR;10;;-0,5;01234567890;;'=cmd|' /C calc'!A0;;;;;"
+                         "\"Via Roma; 1;X\nfine\";;10100;Torino;TO;IT;\n");
+}
+
+// An archive of the previous version had one mark for both: what it marked counts as listed, so
+// the first list after the upgrade holds only what was never exported.
+TEST_F(InvoiceListTest, TheUpgradeStartsTheListsMarkFromTheSharedOne) {
+    db.closeAllDatasets();
+    sql("delete from PA_FE_Header");
+    sql("ALTER TABLE PA_FE_Header DROP COLUMN EsportatoElenco");
+    sql(QString("UPDATE opzioni SET VerBaseDati = %1").arg(requiredArchiveVersion - 1));
+    const auto add = [this](const QVariant& exported, const QString& number) {
+        sql("insert into PA_FE_Header (CedentePrestatore_Id, Esportato) values (7, ?)", {exported});
+        const int id = scalar("select max(ID) from PA_FE_Header").toInt();
+        invoice(id, "2026-03-05", number, 1.0);
+        return id;
+    };
+    const int old = add(1, "1");
+    const int pending = add(0, "2");
+    const int never = add(QVariant(), "3");
+
+    const UpgradeReport report = upgradeArchive(db.connessione());
+    EXPECT_EQ(report.columnsAdded, QStringList{"PA_FE_Header.EsportatoElenco"});
+    EXPECT_EQ(report.version, requiredArchiveVersion);
+    EXPECT_TRUE(listed(old));
+    EXPECT_FALSE(listed(pending));
+    EXPECT_FALSE(listed(never));
+    const elenco::Listing listing = elenco::build(db.connessione(), std::nullopt);
+    EXPECT_EQ(listing.invoices, 2);
+    EXPECT_EQ(listing.documents, (QList<qint64>{pending, never}));
+
+    // A second run adds nothing and leaves the marks the list has set since.
+    elenco::markExported(db.connessione(), listing.documents);
+    sql("update PA_FE_Header set EsportatoElenco = 0 where ID = ?", {old});
+    EXPECT_TRUE(upgradeArchive(db.connessione()).columnsAdded.isEmpty());
+    EXPECT_FALSE(listed(old));
+    EXPECT_TRUE(listed(never));
 }
 
 TEST_F(InvoiceListTest, NamesWhatTheOneByteFormatCannotCarry) {

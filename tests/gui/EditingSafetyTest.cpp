@@ -26,7 +26,7 @@ const QString kLines = "PA_FE_Body_DatiBeniServizi_DettaglioLinee";
 class EditingSafetyTest : public test::BodyFixture {
 protected:
     void TearDown() override {
-        QLocale::setDefault(QLocale::c());
+        useItalianFormats(); // as every screen test runs
         test::BodyFixture::TearDown();
     }
     Dataset& lines() { return table(linee::kLinesDataset); }
@@ -54,7 +54,8 @@ TEST_F(EditingSafetyTest, NumbersReadBackAsTheValueTheyShowUnderEveryLocale) {
         QVariantList values;
     };
     const QList<Field> fields{
-        {"PrezzoUnitario", {1234.0, 1234.5, 0.125, -7.25, 1250000.0, 12345678.12345678}},
+        {"PrezzoUnitario",
+         {1234.0, 1234.5, 0.125, 1.125, -7.25, 1250000.0, 12345678.12345678, 999.999}},
         {"Quantita", {1250.0, 0.5, 3.0}},
         {"NumeroLinea", {1234, 9999, 7}},
     };
@@ -78,13 +79,30 @@ TEST_F(EditingSafetyTest, NumbersReadBackAsTheValueTheyShowUnderEveryLocale) {
             }
         }
     }
-    // Either mark reads as the decimal one, and a thousands mark beside it is dropped.
+    // Either mark reads as the decimal one, and a thousands mark beside it is dropped; a point
+    // that can only be a thousands mark (three digits after it, a first group of one to three
+    // digits not starting with 0, no comma) is one, as Italians write and spreadsheets save.
     QLocale::setDefault(QLocale("it_IT"));
-    for (const auto& [typed, value] : QList<QPair<QString, double>>{
-             {"1.250", 1.25}, {"1,250", 1.25}, {"1.234,5", 1234.5}, {"1,234.5", 1234.5}}) {
-        type(screen, "PrezzoUnitario", typed);
-        EXPECT_EQ(lines().number("PrezzoUnitario"), value) << typed.toStdString();
+    const struct {
+        QString column;
+        QString typed;
+        double value;
+    } typed[] = {
+        {"PrezzoUnitario", "1.250", 1250},      {"PrezzoUnitario", "12.500", 12500},
+        {"PrezzoUnitario", "1.250,50", 1250.5}, {"PrezzoUnitario", "1.250.000", 1250000},
+        {"PrezzoUnitario", "-1.250", -1250},    {"PrezzoUnitario", " 1.250 ", 1250},
+        {"PrezzoUnitario", "12.5", 12.5},       {"PrezzoUnitario", "0.500", 0.5},
+        {"PrezzoUnitario", "1250.500", 1250.5}, {"PrezzoUnitario", "1.2500", 1.25},
+        {"PrezzoUnitario", "1,250", 1.25},      {"PrezzoUnitario", "1.234,5", 1234.5},
+        {"PrezzoUnitario", "1,234.5", 1234.5},  {"Quantita", "2.000", 2000},
+    };
+    for (const auto& c : typed) {
+        type(screen, c.column, c.typed);
+        EXPECT_EQ(lines().number(c.column), c.value) << c.typed.toStdString();
     }
+    // Two points that are not both thousands marks are no number.
+    type(screen, "PrezzoUnitario", "1.25.3");
+    EXPECT_TRUE(qobject_cast<CheckedLineEdit*>(screen.field("PrezzoUnitario"))->isInvalid());
     lines().cancel();
 }
 
@@ -132,6 +150,24 @@ TEST_F(EditingSafetyTest, WrongNumbersAndDatesStayFramedAndAreNamedOnSave) {
     EXPECT_FALSE(qobject_cast<CheckedLineEdit*>(screen.field("PrezzoUnitario"))->isInvalid());
     EXPECT_EQ(leave(screen), "");
     EXPECT_EQ(stored("PrezzoUnitario", id).toDouble(), 60.5);
+
+    // Leaving a number field shows the value read, so a point taken as a thousands mark is seen.
+    screen.show();
+    screen.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&screen));
+    for (const auto& [column, typed, shown] :
+         QList<std::tuple<QString, QString, QString>>{{"PrezzoUnitario", "1.250", "1250"},
+                                                      {"PrezzoUnitario", "0.500", "0,5"},
+                                                      {"Quantita", "1.250,50", "1250,5"},
+                                                      {"PrezzoTotale", "12.500", "12500"}}) {
+        QLineEdit* input = edit(screen, column);
+        input->setFocus();
+        type(screen, column, typed);
+        EXPECT_EQ(input->text(), typed) << "kept while typing";
+        screen.field("UnitaMisura")->setFocus();
+        EXPECT_EQ(input->text(), shown) << typed.toStdString();
+    }
+    lines().cancel();
     screen.hide();
 }
 

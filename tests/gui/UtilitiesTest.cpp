@@ -5,6 +5,7 @@
 
 #include "documents/BodyEditor.h"
 #include "documents/VatRules.h"
+#include "export/ExportTestSupport.h"
 #include "ui/DataGrid.h"
 #include "utility/DettaglioVeloceWindow.h"
 #include "utility/ErroriBrowser.h"
@@ -27,6 +28,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <algorithm>
 
 using namespace brevalto;
 using brevalto::test::BodyFixture;
@@ -197,7 +199,9 @@ public:
 TEST_F(ImportaTest, TheExampleWithHeadingsAFixedRateAndTheStoredOrder) {
     EXPECT_EQ(window->windowTitle(), "Importa Dati da file esterno");
     EXPECT_FALSE(window->isModal());
-    EXPECT_EQ(window->columnOrder(), QStringList({"Prezzo", "Descrizione"})) << "none stored";
+    EXPECT_EQ(window->columnOrder(),
+              QStringList({"Descrizione", "Prezzo", "AliquotaIva", "Quantita"}))
+        << "none stored: the order shown";
     arrange({"Descrizione", "Quantita", "Prezzo", "AliquotaIva"});
     EXPECT_EQ(window->columnOrder(),
               QStringList({"Descrizione", "Quantita", "Prezzo", "AliquotaIva"}));
@@ -245,6 +249,66 @@ TEST_F(ImportaTest, TheExampleWithHeadingsAFixedRateAndTheStoredOrder) {
         EXPECT_GT(window->columnButton(name)->x(), left) << name;
         left = window->columnButton(name)->x();
     }
+}
+
+// The fields are read in the order the buttons show, before any is dragged and with an old stored
+// order that names only some; the separator box keeps what was typed from one opening to the next.
+TEST_F(ImportaTest, ReadsTheOrderShownAndKeepsTheSeparatorAsTyped) {
+    const auto shownOrder = [this] {
+        QList<QPushButton*> buttons;
+        for (const char* name : {"Descrizione", "Prezzo", "AliquotaIva", "Quantita"})
+            buttons << window->columnButton(name);
+        std::sort(buttons.begin(), buttons.end(),
+                  [](QPushButton* a, QPushButton* b) { return a->x() < b->x(); });
+        QStringList names;
+        for (QPushButton* b : buttons) {
+            EXPECT_TRUE(b->isVisible()) << b->objectName().toStdString();
+            names << b->objectName();
+        }
+        return names;
+    };
+    EXPECT_EQ(shownOrder(), QStringList({"Descrizione", "Prezzo", "AliquotaIva", "Quantita"}));
+    EXPECT_EQ(window->columnOrder(), shownOrder());
+    setSeparator(";");
+    EXPECT_EQ(importa(file("Toner stampante laser;45,90;22;2\n")),
+              QStringList({"importazione terminata con successo !"}));
+    EXPECT_EQ(stored(), (QList<QVariantList>{{1, "Toner stampante laser", 2.0, 45.9, 91.8, 22.0}}));
+    const QStringList refused = importa(file("45,90;Toner;22;2\n"));
+    ASSERT_EQ(refused.size(), 1);
+    EXPECT_TRUE(refused[0].contains("Prezzo unitario non valido: Toner"))
+        << refused[0].toStdString();
+    EXPECT_EQ(scalar("select ImportaStringa from opzioni").toString(),
+              "Descrizione|Prezzo|AliquotaIva|Quantita|");
+
+    // Closed and opened again, and in the next run of the program: the separator as typed.
+    buttonOf(*window, "spdIndietro")->click();
+    EXPECT_FALSE(window->isVisible());
+    window->show();
+    auto* box = window->findChild<QLineEdit*>("ImportaCarattereDivisorio");
+    EXPECT_EQ(box->text(), ";");
+    window = std::make_unique<ImportaWindow>(db);
+    window->show();
+    box = window->findChild<QLineEdit*>("ImportaCarattereDivisorio");
+    EXPECT_EQ(box->text(), ";");
+    // Typing a separator into the box replaces the one it holds.
+    box->setFocus();
+    box->end(false);
+    QTest::keyClicks(box, "|");
+    EXPECT_EQ(box->text(), "|");
+    buttonOf(*window, "spdIndietro")->click();
+    EXPECT_EQ(scalar("select ImportaCarattereDivisorio from opzioni").toString(), "|");
+
+    // An order stored with only some names: those first, the others after, read as shown.
+    sql("update opzioni set ImportaStringa = 'Prezzo|Descrizione|', "
+        "ImportaCarattereDivisorio = ';'");
+    table("TableOpzioni").requery();
+    window = std::make_unique<ImportaWindow>(db);
+    window->show();
+    EXPECT_EQ(shownOrder(), QStringList({"Prezzo", "Descrizione", "AliquotaIva", "Quantita"}));
+    EXPECT_EQ(window->columnOrder(), shownOrder());
+    EXPECT_EQ(importa(file("3,5;Viti;10;4\n")),
+              QStringList({"importazione terminata con successo !"}));
+    EXPECT_EQ(stored().last(), (QVariantList{2, "Viti", 4.0, 3.5, 14.0, 10.0}));
 }
 
 TEST_F(ImportaTest, TabWindows1252AndABadLineThatAddsNothing) {
@@ -317,7 +381,8 @@ public:
         BodyFixture::SetUp();
         sql("delete from PA_FE_Body");
         sql("delete from PA_FE_Header");
-        sql("update opzioni set CedentePrestatore_Id = 1, StudioCommerciale = 0");
+        // As on a fresh archive: one seller, and no standard seller in the options.
+        sql("update opzioni set CedentePrestatore_Id = NULL, StudioCommerciale = 0");
         table("TableOpzioni").requery();
         window = std::make_unique<EsportazioniWindow>(db);
         window->show();
@@ -336,8 +401,9 @@ public:
             {id, QString::number(id)});
         return id;
     }
-    bool exported(int id) {
-        return scalar(QString("select Esportato from PA_FE_Header where ID = %1").arg(id)).toBool();
+    bool listed(int id) {
+        return scalar(QString("select EsportatoElenco from PA_FE_Header where ID = %1").arg(id))
+            .toBool();
     }
     QStringList esporta(const QList<bool>& answers, const QString& path) {
         scripted.clear();
@@ -349,6 +415,13 @@ public:
         buttonOf(*window, "btnEsportazioni")->click();
         return scripted.messages();
     }
+    // "Esporta" when there is nothing to list: the question, then the message alone.
+    QStringList esportaNothing() {
+        scripted.clear();
+        scripted.answerQuestion(true);
+        buttonOf(*window, "btnEsportazioni")->click();
+        return scripted.messages();
+    }
     QByteArray read(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(nessun file)");
@@ -357,6 +430,7 @@ public:
 };
 
 TEST_F(EsportazioniTest, WritesTheFileThenMarksExactlyItsDocuments) {
+    // One seller: every Document is the firm's, whatever seller key it carries.
     const int mine = document(1, QString::fromUtf8("Società Bianchi"));
     const int other = document(2, "Altro");
     const QString path = folder.file("elenco.csv");
@@ -368,13 +442,81 @@ TEST_F(EsportazioniTest, WritesTheFileThenMarksExactlyItsDocuments) {
     const QByteArray bytes = read(path);
     EXPECT_TRUE(bytes.startsWith(elenco::headingLine().toLatin1() + "\n"));
     EXPECT_TRUE(bytes.contains(";Societ\xE0 Bianchi;"));
-    EXPECT_EQ(bytes.count('\n'), 2);
-    EXPECT_TRUE(exported(mine));
-    EXPECT_FALSE(exported(other));
+    EXPECT_TRUE(bytes.contains(";Altro;"));
+    EXPECT_EQ(bytes.count('\n'), 3);
+    EXPECT_TRUE(listed(mine));
+    EXPECT_TRUE(listed(other));
 
-    // Nothing pending: a heading-only file.
-    EXPECT_EQ(esporta({true}, path), QStringList({"Fatture esportate con successo !"}));
-    EXPECT_EQ(read(path), elenco::headingLine().toLatin1() + "\n");
+    // Nothing left to list: said, and no file asked for or written.
+    EXPECT_EQ(esportaNothing(), QStringList({"Nessuna fattura da esportare"}));
+    EXPECT_EQ(scripted.calls().size(), 2);
+    EXPECT_EQ(read(path), bytes);
+
+    // Several sellers: only the chosen seller's Documents.
+    sql("insert into PA_CedentePrestatore (CedentePrestatore_Denominazione) values ('Alfa')");
+    sql("insert into PA_CedentePrestatore (CedentePrestatore_Denominazione) values ('Beta')");
+    const int alfa = scalar("select CedentePrestatore_Id from PA_CedentePrestatore where "
+                            "CedentePrestatore_Denominazione = 'Alfa'")
+                         .toInt();
+    const int beta = scalar("select CedentePrestatore_Id from PA_CedentePrestatore where "
+                            "CedentePrestatore_Denominazione = 'Beta'")
+                         .toInt();
+    sql("update opzioni set StudioCommerciale = 1");
+    table("TableOpzioni").requery();
+    table("TablePA_CedentePrestatore").requery();
+    const int ofAlfa = document(alfa, "Cliente di Alfa");
+    const int ofBeta = document(beta, "Cliente di Beta");
+    window->hide();
+    window->show(); // the seller list is read when the screen is shown
+    window->sellerSelector()->setCurrentIndex(window->sellerSelector()->findText("Beta"));
+    const QString betaPath = folder.file("beta.csv");
+    EXPECT_EQ(esporta({true}, betaPath), QStringList({"Fatture esportate con successo !"}));
+    EXPECT_TRUE(read(betaPath).contains(";Cliente di Beta;"));
+    EXPECT_EQ(read(betaPath).count('\n'), 2);
+    EXPECT_TRUE(listed(ofBeta));
+    EXPECT_FALSE(listed(ofAlfa));
+}
+
+// The XML export of a Document does not take it off the list: the accounts get it all the same.
+TEST(EsportazioniAfterXmlTest, TheListHoldsTheInvoicesExportedAsXml) {
+    test::ExportArchive archive;
+    archive.data.connessione().exec(
+        "update opzioni set CedentePrestatore_Id = NULL, StudioCommerciale = 0");
+    const int doc = archive.addDocument();
+    archive.addCompleteBody(doc, {{"DatiGenerali_Numero", "FT-7"}});
+    archive.select(doc);
+    test::ScriptedPrompt exportPrompt;
+    ASSERT_EQ(archive.exportTo(archive.folder.file("IT01234567890_00001.xml"), exportPrompt),
+              ExportDriver::Outcome::Written)
+        << exportPrompt.messages().join("\n").toStdString();
+    ASSERT_TRUE(archive.exported(doc));
+
+    archive.data.openAllDatasets();
+    test::ScriptedPrompt scripted;
+    setPrompt(&scripted);
+    {
+        EsportazioniWindow window(archive.data);
+        window.show();
+        const QString path = archive.folder.file("elenco.csv");
+        scripted.answerQuestion(true);
+        scripted.answerSaveFile(path);
+        buttonOf(window, "btnEsportazioni")->click();
+        EXPECT_EQ(scripted.messages(), QStringList({"Fatture esportate con successo !"}));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        EXPECT_EQ(bytes.count('\n'), 2);
+        EXPECT_TRUE(bytes.contains(";FT-7;")) << bytes.toStdString();
+        EXPECT_TRUE(archive.exported(doc)) << "the XML export's mark stays";
+        EXPECT_TRUE(archive.read("PA_FE_Header", "id", doc, "EsportatoElenco").toBool());
+
+        scripted.clear();
+        scripted.answerQuestion(true);
+        buttonOf(window, "btnEsportazioni")->click();
+        EXPECT_EQ(scripted.messages(), QStringList({"Nessuna fattura da esportare"}));
+        EXPECT_EQ(scripted.pendingAnswers(), 0);
+    }
+    setPrompt(nullptr);
 }
 
 TEST_F(EsportazioniTest, AFailedWriteOrAnAnswerNoMarksNothing) {
@@ -384,8 +526,8 @@ TEST_F(EsportazioniTest, AFailedWriteOrAnAnswerNoMarksNothing) {
     const QStringList failed = esporta({true, true}, folder.file("manca/elenco.csv"));
     ASSERT_EQ(failed.size(), 1);
     EXPECT_TRUE(failed[0].startsWith("Impossibile scrivere il file"));
-    EXPECT_TRUE(failed[0].contains("Nessuna fattura è stata segnata come esportata."));
-    EXPECT_FALSE(exported(euro));
+    EXPECT_TRUE(failed[0].contains("Nessuna fattura è stata segnata come già elencata."));
+    EXPECT_FALSE(listed(euro));
     EXPECT_TRUE(scripted.calls()[2].text.contains(
         QString::fromUtf8("fattura n. %1 del 05/03/2026, Cessionario:RagioneSociale: €").arg(euro)))
         << scripted.calls()[2].text.toStdString();
@@ -393,12 +535,12 @@ TEST_F(EsportazioniTest, AFailedWriteOrAnAnswerNoMarksNothing) {
     const QString path = folder.file("elenco.csv");
     EXPECT_TRUE(esporta({true, false}, path).isEmpty()) << "stopped at the euro sign";
     EXPECT_FALSE(QFile::exists(path));
-    EXPECT_FALSE(exported(euro));
+    EXPECT_FALSE(listed(euro));
     EXPECT_TRUE(esporta({false}, path).isEmpty());
 
     EXPECT_EQ(esporta({true, true}, path), QStringList({"Fatture esportate con successo !"}));
     EXPECT_TRUE(read(path).contains(";Bar ? Sport;"));
-    EXPECT_TRUE(exported(euro));
+    EXPECT_TRUE(listed(euro));
 
     // Several sellers: one must be chosen first.
     sql("update opzioni set StudioCommerciale = 1");

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace brevalto;
@@ -227,6 +228,111 @@ TEST_F(IpaDirectoryTest, PreviousDirectoryKeptOnRefusalFailureAndCancel) {
               1);
 }
 
+// A file of offices: the heading, then rows "Unnnnn,ufficio n,Via n" (n from 1); change(n, row)
+// may rewrite a row.
+QByteArray officesFile(int rows, const std::function<QByteArray(int, QByteArray)>& change = {}) {
+    QByteArray text = "Codice_uni_uo,Descrizione_uo,Indirizzo\n";
+    for (int n = 1; n <= rows; ++n) {
+        QByteArray row = "U" + QByteArray::number(n).rightJustified(5, '0') + ",ufficio " +
+                         QByteArray::number(n) + ",Via " + QByteArray::number(n);
+        if (change)
+            row = change(n, row);
+        text += row + "\n";
+    }
+    return text;
+}
+
+// A stray quote, an overlong field or line: the file is refused naming the line, and the
+// directory loaded before stays whole, instead of some rows going in and the rest vanishing into
+// one field.
+TEST_F(IpaDirectoryTest, AStrayQuoteOrAnOverlongFieldOrLineRefusesTheFile) {
+    ipa::importDirectory(connection, write("prima.csv", officesFile(100)));
+    const QMap<QString, QString> before = directory();
+    ASSERT_EQ(before.size(), 100);
+    const QByteArray longField(ipa::kMaxFieldLength + 1, 'x');
+    const QByteArray longLine(ipa::kMaxLineLength + 1, 'y');
+    const struct {
+        const char* name;
+        QByteArray text;
+        QString says;
+    } cases[] = {
+        {"quote opened in row 5, never closed",
+         officesFile(1000,
+                     [](int n, QByteArray row) {
+                         return n == 5 ? row.replace(",ufficio", ",\"ufficio") : row;
+                     }),
+         "il campo tra virgolette aperto alla riga 6 prosegue per più di 5 righe"},
+        {"quote opened in the last field, never closed",
+         officesFile(
+             1000,
+             [](int n, QByteArray row) { return n == 5 ? row.replace(",Via", ",\"Via") : row; }),
+         "il campo tra virgolette aperto alla riga 6 prosegue per più di 5 righe"},
+        {"quote opened near the end, never closed",
+         officesFile(
+             10,
+             [](int n, QByteArray row) { return n == 9 ? row.replace(",Via", ",\"Via") : row; }),
+         "alla riga 10 si aprono le virgolette di un campo che non si chiudono più"},
+        {"quote opened in row 5 closed by another in row 500",
+         officesFile(1000,
+                     [](int n, QByteArray row) {
+                         return n == 5 || n == 500 ? row.replace(",Via", ",\"Via") : row;
+                     }),
+         "il campo tra virgolette aperto alla riga 6 prosegue per più di 5 righe"},
+        {"a field longer than a field of the directory",
+         officesFile(10,
+                     [&](int n, QByteArray row) {
+                         return n == 7 ? row.replace("ufficio 7", longField) : row;
+                     }),
+         QString("un campo alla riga 8 è lungo %1 caratteri, più dei %2")
+             .arg(ipa::kMaxFieldLength + 1)
+             .arg(ipa::kMaxFieldLength)},
+        {"a quoted field too long",
+         officesFile(10,
+                     [&](int n, QByteArray row) {
+                         return n == 2 ? row.replace("ufficio 2", "\"" + longField + "\"") : row;
+                     }),
+         "il campo tra virgolette aperto alla riga 3 è lungo"},
+        {"a line longer than any row",
+         officesFile(
+             10, [&](int n, QByteArray row) { return n == 3 ? row + ",altro," + longLine : row; }),
+         QString("la riga 4 è lunga più di %1 caratteri").arg(ipa::kMaxLineLength)},
+        {"many quoted fields running onto the next line",
+         officesFile(40,
+                     [](int n, QByteArray row) {
+                         return n % 2 ? row.replace(",Via", ",\"Via\n") + "\"" : row;
+                     }),
+         "ha 61 righe ma se ne leggono solo 41, perché 20 a capo cadono dentro campi tra "
+         "virgolette (il primo aperto alla riga 2)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            ipa::importDirectory(connection, write("uo.csv", c.text));
+            ADD_FAILURE() << "file imported";
+        } catch (const ipa::FileError& e) {
+            EXPECT_FALSE(e.unreadable());
+            EXPECT_TRUE(e.text().startsWith("Il file uo.csv")) << e.text().toStdString();
+            EXPECT_TRUE(e.text().contains(c.says)) << e.text().toStdString();
+        }
+        EXPECT_EQ(directory(), before);
+    }
+    // The administrations' file is read by the same rules.
+    const QString enti = write("enti.csv", "Codice_IPA,Denominazione_ente\nc_1,\"Ente\n");
+    EXPECT_THROW(ipa::importDirectory(connection, write("uo.csv", officesFile(3)), enti),
+                 ipa::FileError);
+
+    // A quoted field may go on to the next line, and a field of the longest length goes in.
+    const ipa::ImportReport report = ipa::importDirectory(
+        connection, write("uo.csv", officesFile(10, [&](int n, QByteArray row) {
+                              if (n == 4)
+                                  return row.replace(",Via 4", ",\"Via 4\npiano 2\"");
+                              return n == 5 ? row.replace("ufficio 5", longField.mid(1)) : row;
+                          })));
+    EXPECT_EQ(report.imported, 10);
+    EXPECT_EQ(report.skipped(), 0);
+    EXPECT_TRUE(directory()["U00004"].contains("Via 4\npiano 2"));
+}
+
 // An archive of version 2 gets the record of the load and the index when upgraded.
 TEST_F(IpaDirectoryTest, UpgradeAddsTheLoadRecordAndTheIndex) {
     connection.execNative("DROP INDEX ix_PA_Amministrazioni_FatturaElettronica_Comune_Id");
@@ -234,7 +340,7 @@ TEST_F(IpaDirectoryTest, UpgradeAddsTheLoadRecordAndTheIndex) {
     connection.execNative("ALTER TABLE opzioni DROP COLUMN ElencoPA_File");
     connection.execNative("UPDATE opzioni SET VerBaseDati = 2");
     const UpgradeReport report = upgradeArchive(connection);
-    EXPECT_EQ(report.version, 3);
+    EXPECT_EQ(report.version, requiredArchiveVersion);
     EXPECT_EQ(report.columnsAdded,
               (QStringList{"opzioni.ElencoPA_Aggiornato", "opzioni.ElencoPA_File"}));
     EXPECT_TRUE(
@@ -261,6 +367,7 @@ TEST(IpaDelimitedTest, QuotedFieldsAndLineEnds) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(ipa::parseDelimited(QString::fromUtf8(c.text), c.delimiter), c.records);
     }
+    EXPECT_THROW(ipa::parseDelimited("a,\"b\nc,d\n", ','), ipa::FileError);
 }
 
 // The command line: exit codes and what it prints.
@@ -272,6 +379,8 @@ TEST_F(IpaDirectoryTest, CommandLine) {
     const QString offices = write("uo.csv", "Codice_uni_uo,Descrizione_uo\nAAAAAA,primo\n");
     const QString wrong = write("altro.csv", "Nome,Cognome\n");
     const QString notArchive = write("vuoto.mdb", "");
+    const QString stray =
+        write("virgolette.csv", "Codice_uni_uo,Descrizione_uo\nAAAAAA,\"primo\nBBBBBB,secondo\n");
     const struct {
         QStringList args;
         int code;
@@ -286,6 +395,7 @@ TEST_F(IpaDirectoryTest, CommandLine) {
         {{"--archive"}, 2, "Manca il valore di --archive."},
         {{"--archive", archive, folder.file("manca.csv")}, 2, "non esiste"},
         {{"--archive", archive, wrong}, 1, "non sono riconosciute"},
+        {{"--archive", archive, stray}, 1, "alla riga 2 si aprono le virgolette"},
         {{"--archive", notArchive, offices}, 1, "L'elenco precedente è rimasto invariato."},
     };
     for (const auto& c : cases) {
