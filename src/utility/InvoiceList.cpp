@@ -102,10 +102,11 @@ QString numberText(const QVariant& value, const QLocale& locale) {
     return text;
 }
 
-// The columns that hold numbers the list writes itself (date, total, rounding): never quoted or
-// neutralised, so that "-0,01" stays a number for the spreadsheet.
+// The columns of amounts (total, rounding), which the list writes itself from numbers: never
+// quoted or neutralised, so that "-0,01" stays a number for the spreadsheet. A date is a text:
+// one the archive holds in no date format is written as stored.
 bool isNumberColumn(int field) {
-    return field == 0 || field == 4 || field == 6;
+    return field == 4 || field == 6;
 }
 
 } // namespace

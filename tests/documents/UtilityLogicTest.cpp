@@ -436,6 +436,10 @@ TEST_F(InvoiceListTest, TextsThatASpreadsheetWouldSplitOrRunAreQuotedOrNeutralis
     EXPECT_EQ(bytes, elenco::headingLine().toLatin1() +
                          "\n05/03/2026;'-5;TD01;EUR;10;;-0,5;01234567890;;'=cmd|' /C calc'!A0;;;;;"
                          "\"Via Roma; 1;X\nfine\";;10100;Torino;TO;IT;\n");
+    // A date the archive holds as some other text is a text like the others.
+    sql("update PA_FE_Body set DatiGenerali_Data = '=1+1;x' where PA_FE_Header_Id = ?", {hostile});
+    EXPECT_TRUE(
+        elenco::encode(elenco::build(db.connessione(), 7).text).contains("\n\"'=1+1;x\";'-5;"));
 }
 
 // An archive of the previous version had one mark for both: what it marked counts as listed, so
