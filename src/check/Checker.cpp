@@ -634,4 +634,21 @@ Findings checkInvoice(const QByteArray& bytes, const Options& options) {
     return findings;
 }
 
+Findings checkSignedInvoice(const SignedFile& file, const Options& options) {
+    Findings findings;
+    if (!file.intact)
+        findings << Finding{QStringLiteral("00102"),
+                            QString(),
+                            QStringLiteral("Firma di %1 non integra: il contenuto è stato "
+                                           "modificato dopo la firma, o la firma è danneggiata.")
+                                .arg(file.signer.isEmpty()
+                                         ? QStringLiteral("firmatario sconosciuto")
+                                         : file.signer),
+                            0,
+                            {},
+                            {}};
+    findings << checkInvoice(file.content, options);
+    return findings;
+}
+
 } // namespace brevalto::check

@@ -4,6 +4,7 @@
 // (00106), the official 1.2.3 schema (00200, 00201) and the content rules 00400-00476. The schema
 // ships inside the program; nothing is read from the network.
 #include "check/Finding.h"
+#include "check/SignedFile.h"
 
 #include <QByteArray>
 #include <QDate>
@@ -21,5 +22,9 @@ struct Options {
 
 // Findings in file order: naming first, then schema errors, then content rules body by body.
 Findings checkInvoice(const QByteArray& bytes, const Options& options = {});
+
+// The content of an opened signed file, checked as the same file unsigned; a signature that does
+// not match its content comes first, as 00102 naming the signer.
+Findings checkSignedInvoice(const SignedFile& file, const Options& options = {});
 
 } // namespace brevalto::check

@@ -25,11 +25,11 @@ namespace {
 CommandSyntax checkSyntax() {
     return {
         .name = QStringLiteral("check"),
-        .synopsis = QStringLiteral("[--date AAAA-MM-GG] FILE.xml...\n"
+        .synopsis = QStringLiteral("[--date AAAA-MM-GG] FILE.xml|FILE.xml.p7m...\n"
                                    "[--date AAAA-MM-GG] --archive PERCORSO --document NUMERO"),
         .description = QStringLiteral(
-            "Controlla prima dell'invio file FatturaPA (anche ricevuti dai fornitori) oppure un\n"
-            "documento dell'archivio, senza scrivere nulla. Stampa una riga\n"
+            "Controlla prima dell'invio file FatturaPA (anche firmati o ricevuti dai fornitori)\n"
+            "oppure un documento dell'archivio, senza scrivere nulla. Stampa una riga\n"
             "FILE<TAB>CODICE<TAB>ELEMENTO<TAB>MESSAGGIO per ogni errore trovato. Esce con 0 se\n"
             "nessun file ha errori, 1 se qualcuno ne ha, 2 per una riga di comando errata o un\n"
             "file che non si può leggere."),
@@ -98,8 +98,11 @@ int checkFiles(const Arguments& a, std::FILE* out, std::FILE* err) {
     int result = 0;
     for (const QString& path : a.files) {
         const QString shown = QDir::toNativeSeparators(path);
-        if (!path.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive)) {
-            printLine(err, QStringLiteral("%1: si possono controllare solo file .xml.").arg(shown));
+        const bool isSigned = check::isSignedName(path);
+        if (!isSigned && !path.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive)) {
+            printLine(
+                err,
+                QStringLiteral("%1: si possono controllare solo file .xml e .xml.p7m.").arg(shown));
             result = 2;
             continue;
         }
@@ -112,8 +115,22 @@ int checkFiles(const Arguments& a, std::FILE* out, std::FILE* err) {
             result = 2;
             continue;
         }
-        const check::Findings findings = check::checkInvoice(
-            file.readAll(), {.today = a.today, .fileName = QFileInfo(path).fileName()});
+        const check::Options options{.today = a.today, .fileName = QFileInfo(path).fileName()};
+        check::Findings findings;
+        if (isSigned) {
+            // The content is checked as the same file unsigned; the signature's state goes to the
+            // error output, and a signature that does not match is a finding.
+            const check::SignedFile signedFile = check::openSigned(file.readAll());
+            if (!signedFile.opened) {
+                printLine(err, QStringLiteral("%1: %2").arg(shown, signedFile.error));
+                result = 2;
+                continue;
+            }
+            printLine(err, QStringLiteral("%1: %2").arg(shown, signedFile.summary()));
+            findings = check::checkSignedInvoice(signedFile, options);
+        } else {
+            findings = check::checkInvoice(file.readAll(), options);
+        }
         printFindings(out, shown, findings);
         if (!findings.isEmpty() && result == 0)
             result = 1;

@@ -17,13 +17,13 @@ InvoiceFile readInvoiceFile(const QString& path) {
         return result;
     }
     const QByteArray bytes = file.readAll();
-    if (!isSignedName(path)) {
+    if (!check::isSignedName(path)) {
         result.xml = bytes;
         result.ok = true;
         return result;
     }
     result.isSigned = true;
-    result.signature = openSigned(bytes);
+    result.signature = check::openSigned(bytes);
     if (!result.signature.opened) {
         result.error =
             QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), result.signature.error);

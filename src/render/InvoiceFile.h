@@ -1,7 +1,7 @@
 #pragma once
 // Reads an invoice file from disk: a plain ".xml", or a signed ".p7m" whose content is taken out
 // of the envelope and whose signature is checked.
-#include "render/SignedFile.h"
+#include "check/SignedFile.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,7 +14,7 @@ struct InvoiceFile {
     QString error;
     QByteArray xml;
     bool isSigned = false;
-    SignedFile signature; // when isSigned
+    check::SignedFile signature; // when isSigned
 };
 
 InvoiceFile readInvoiceFile(const QString& path);

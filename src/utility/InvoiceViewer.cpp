@@ -221,7 +221,7 @@ void showInvoiceFile(const QString& path, DataModule* db, QWidget* parent) {
         return;
     }
     QString name = QFileInfo(path).fileName();
-    if (render::isSignedName(name))
+    if (check::isSignedName(name))
         name.chop(4);
     const check::Findings findings =
         check::checkInvoice(file.xml, {.today = QDate(), .fileName = name});

@@ -1,14 +1,16 @@
 // The pre-send check on the export: every scenario the export writes passes it; the archive's
 // own checks (reused progressive, reused number); the export's question and the command line's
-// refusal; "brevalto check" on files and on a Document.
+// refusal; "brevalto check" on files, signed files and a Document.
 #include "ExportTestSupport.h"
 #include "export/CheckCommand.h"
 #include "export/DocumentCheck.h"
 #include "export/ExportCommand.h"
 #include "export/FatturaWriter.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <cstdio>
 #include <gtest/gtest.h>
 
@@ -244,6 +246,74 @@ TEST_F(CommandTest, CheckOfFilesPrintsOneLinePerFindingAndTellsByExitCode) {
         EXPECT_EQ(run(checkCommand, args), 2) << args.join(' ').toStdString();
         EXPECT_FALSE(err.isEmpty());
     }
+}
+
+// A signed file is checked on its content exactly as the same file unsigned, in every form a
+// signed file arrives in; a content changed after signing is one finding more, naming the signer.
+TEST_F(CommandTest, CheckOfSignedFilesChecksTheirContent) {
+    const int doc = scenarioNoOptionalBlock(a);
+    a.select(doc);
+    QByteArray xml = buildInvoiceXml(a.data);
+    xml.replace("<Data>2024-01-15</Data>", "<Data>2024-03-01</Data>"); // a date after --date
+    const QString plain = a.makeFile("IT01234567890_00002.xml", xml);
+    const auto openssl = [&](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral("openssl"), args);
+        p.waitForFinished(60000);
+        EXPECT_EQ(p.exitCode(), 0)
+            << args.join(' ').toStdString() << p.readAllStandardError().toStdString();
+        return p.readAllStandardOutput();
+    };
+    const QString key = a.folder.file("k.pem");
+    const QString cert = a.folder.file("c.pem");
+    openssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key, "-out", cert, "-subj",
+             "/CN=Giulia Neri", "-days", "2"});
+    const QStringList sign = {"cms", "-sign",   "-binary", "-nodetach", "-in",
+                              plain, "-signer", cert,      "-inkey",    key};
+    const QByteArray der = openssl(sign + QStringList{"-outform", "DER"});
+    // -stream writes BER with indefinite lengths, as the exchange system's own example has.
+    const QByteArray ber = openssl(sign + QStringList{"-outform", "DER", "-stream"});
+    ASSERT_TRUE(ber.startsWith("\x30\x80")) << "not BER with an indefinite length";
+    const QByteArray pem = openssl(sign + QStringList{"-outform", "PEM"});
+    QByteArray lines = der.toBase64();
+    for (qsizetype i = 76; i < lines.size(); i += 78)
+        lines.insert(i, "\r\n");
+    QByteArray tampered = der;
+    const qsizetype description = tampered.indexOf("<Descrizione>") + 13;
+    ASSERT_GT(description, 13);
+    tampered[description] = tampered[description] == 'X' ? 'Y' : 'X';
+
+    ASSERT_EQ(run(checkCommand, {"--date", "2024-02-01", plain}), 1);
+    const QString expected = out;
+    ASSERT_TRUE(expected.contains("\t00403\t")) << expected.toStdString();
+    struct Case {
+        const char* form;
+        QByteArray bytes;
+        const char* signature; // the end of the state on the error output
+    };
+    for (const Case& c :
+         {Case{"DER", der, "firma integra"}, Case{"BER", ber, "firma integra"},
+          Case{"base64", der.toBase64(), "firma integra"},
+          Case{"base64 in lines", lines, "firma integra"}, Case{"PEM", pem, "firma integra"},
+          Case{"tampered", tampered, "firma non integra"}}) {
+        QDir(a.folder.path()).mkdir(c.form);
+        const QString path =
+            a.makeFile(QString::fromUtf8(c.form) + "/IT01234567890_00002.xml.p7m", c.bytes);
+        EXPECT_EQ(run(checkCommand, {"--date", "2024-02-01", path}), 1) << c.form;
+        QString same = expected;
+        same.replace(plain, path);
+        if (c.bytes == tampered)
+            same.prepend(path + "\t00102\t\tFirma di Giulia Neri non integra: il contenuto è stato "
+                                "modificato dopo la firma, o la firma è danneggiata.\n");
+        EXPECT_EQ(out, same) << c.form;
+        EXPECT_TRUE(err.startsWith(path + ": Firmato da Giulia Neri il ")) << err.toStdString();
+        EXPECT_TRUE(err.trimmed().endsWith(QString::fromUtf8(c.signature))) << err.toStdString();
+    }
+    // A signed file that cannot be opened cannot be read.
+    const QString broken = a.makeFile("IT01234567890_00003.xml.p7m", der.left(der.size() / 2));
+    EXPECT_EQ(run(checkCommand, {broken}), 2);
+    EXPECT_TRUE(err.startsWith(broken + ": Il file non è un documento firmato leggibile"))
+        << err.toStdString();
 }
 
 TEST_F(CommandTest, CheckOfADocumentWritesNothing) {

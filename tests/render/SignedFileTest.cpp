@@ -1,4 +1,4 @@
-#include "render/SignedFile.h"
+#include "check/SignedFile.h"
 #include "RenderTestSupport.h"
 #include "render/InvoiceFile.h"
 #include "support/TestFiles.h"
@@ -66,7 +66,7 @@ TEST_F(SignedFileTest, SignedContentSignerAndIntegrity) {
     alteredContent.replace("100.00", "900.00");
     for (const Case& c : {Case{"DER", der, true, kInvoice}, Case{"base64", wrapped, true, kInvoice},
                           Case{"altered", altered, false, alteredContent}}) {
-        const render::SignedFile signedFile = render::openSigned(c.bytes);
+        const check::SignedFile signedFile = check::openSigned(c.bytes);
         ASSERT_TRUE(signedFile.opened) << c.name << ": " << signedFile.error.toStdString();
         EXPECT_EQ(signedFile.content, c.content) << c.name;
         EXPECT_EQ(signedFile.signer, QStringLiteral("Mario Rossi")) << c.name;
@@ -97,7 +97,7 @@ TEST_F(SignedFileTest, CorruptOrUnsignedFilesAreRefusedClearly) {
           Case{"empty", QByteArray(), "vuoto"},
           Case{"signature without the invoice", read(QStringLiteral("detached.p7m")),
                "non contiene la fattura"}}) {
-        const render::SignedFile signedFile = render::openSigned(c.bytes);
+        const check::SignedFile signedFile = check::openSigned(c.bytes);
         EXPECT_FALSE(signedFile.opened) << c.name;
         EXPECT_TRUE(signedFile.error.contains(QString::fromUtf8(c.message)))
             << c.name << ": " << signedFile.error.toStdString();

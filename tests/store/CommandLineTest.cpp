@@ -101,7 +101,8 @@ TEST_F(CommandLineTest, HelpAndVersion) {
         {{"export", "--help"},
          {"Uso: brevalto export --archive PERCORSO", "--no-check", "--out FILE"}},
         {{"check", "-h"},
-         {"Uso: brevalto check [--date AAAA-MM-GG] FILE.xml...", "--date AAAA-MM-GG", "FILE.xml"}},
+         {"Uso: brevalto check [--date AAAA-MM-GG] FILE.xml|FILE.xml.p7m...", "--date AAAA-MM-GG",
+          "FILE.xml"}},
         {{"help", "export"}, {"Uso: brevalto export"}},
     };
     for (const auto& c : cases) {

@@ -1,4 +1,4 @@
-#include "render/SignedFile.h"
+#include "check/SignedFile.h"
 
 #include <memory>
 #include <openssl/asn1.h>
@@ -8,7 +8,7 @@
 #include <openssl/objects.h>
 #include <openssl/x509.h>
 
-namespace brevalto::render {
+namespace brevalto::check {
 
 namespace {
 
@@ -148,4 +148,4 @@ SignedFile openSigned(const QByteArray& bytes) {
     return result;
 }
 
-} // namespace brevalto::render
+} // namespace brevalto::check

@@ -7,7 +7,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace brevalto::render {
+namespace brevalto::check {
 
 struct SignedFile {
     // False when the bytes are not a signed envelope with content; error says why in Italian.
@@ -29,4 +29,4 @@ bool isSignedName(const QString& path);
 
 SignedFile openSigned(const QByteArray& bytes);
 
-} // namespace brevalto::render
+} // namespace brevalto::check
