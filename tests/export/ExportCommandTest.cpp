@@ -107,14 +107,17 @@ TEST_F(ExportCommandTest, AbortsPrintTheScreensMessage) {
 // colours) and a NUL: the message that quotes it shows the codes escaped and goes out whole.
 TEST_F(ExportCommandTest, ControlCodesFromTheArchiveArePrintedEscaped) {
     const int doc = scenarioNoOptionalBlock(a);
-    const QString name = QStringLiteral("Beta\x1b]0;titolo\x07\x1b[31mSpa") + QChar(0) +
-                         QStringLiteral("\u009b2J fine");
+    // A server's texts cannot hold a NUL; an archive file's can.
+    const QString nul = onServer() ? QString() : QString(QChar(0));
+    const QString name =
+        QStringLiteral("Beta\x1b]0;titolo\x07\x1b[31mSpa") + nul + QStringLiteral("\u009b2J fine");
     a.db().exec("update PA_FE_Header set CessionarioCommittente_Denominazione = ? where id = ?",
                 {name, doc});
     EXPECT_NE(run(base(numero(doc)) << "--out" << a.folder.file("x.xml")), 0);
     EXPECT_FALSE(err.contains(QChar(0x1b))) << err.toStdString();
     EXPECT_FALSE(err.contains(QChar(0x9b)));
-    EXPECT_TRUE(err.contains("Beta\\x1b]0;titolo\\x07\\x1b[31mSpa\\x00\\u009b2J fine"))
+    EXPECT_TRUE(err.contains("Beta\\x1b]0;titolo\\x07\\x1b[31mSpa" +
+                             QString(nul.isEmpty() ? "" : "\\x00") + "\\u009b2J fine"))
         << err.toStdString();
     EXPECT_TRUE(err.endsWith("Correggerlo prima di esportare.")) << err.toStdString();
 }

@@ -317,6 +317,19 @@ TEST_F(CommandLineTest, ReadingCommandsTakeAReadOnlyArchive) {
     EXPECT_TRUE(r.err.contains("sola lettura")) << r.err.toStdString();
 }
 
+// An address typed with a password is printed without it.
+TEST_F(CommandLineTest, CreateArchivePrintsTheAddressWithoutItsPassword) {
+    if (!test::onServer() || test::serverAddress().isEmpty())
+        GTEST_SKIP() << "solo nella prova sul server";
+    const QString address = test::newServerDatabase();
+    QString withPassword = address;
+    withPassword.replace(withPassword.indexOf('@'), 1, ":S3cretPW@");
+    const Outcome r = run(exe, {"create-archive", withPassword + "?%70assword=S3cretPW"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.trimmed(), "Archivio creato: " + address);
+    EXPECT_FALSE((r.out + r.err).contains("S3cret"));
+}
+
 // What a hostile archive file can hold stops no command for good: a named pipe (which would make
 // every reader wait for a writer forever) and a program table replaced by a view that never ends
 // are refused at once with a message, by every command that takes an archive.
