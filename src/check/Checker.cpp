@@ -1,6 +1,7 @@
 #include "check/Checker.h"
 
 #include "check/Decimal.h"
+#include "check/LineDiscounts.h"
 #include "check/SchemaValidator.h"
 #include "check/XmlScreen.h"
 #include "check/XmlTree.h"
@@ -230,8 +231,8 @@ private:
         }
     }
 
-    // 00423: PrezzoTotale = (PrezzoUnitario with each discount and surcharge applied in order)
-    // × Quantita, within a cent of the exact value.
+    // 00423: PrezzoTotale = (PrezzoUnitario with each discount and surcharge applied in order, as
+    // the screens apply them) × Quantita, within a cent of the exact value.
     void checkLineTotal(xmlNode* line) {
         xmlNode* totalNode = child(line, "PrezzoTotale");
         const auto total = number(totalNode);
@@ -246,25 +247,11 @@ private:
                 return;
             quantity = *q;
         }
-        Decimal price = *unitPrice;
-        for (xmlNode* discount : children(line, "ScontoMaggiorazione")) {
-            const bool surcharge = trimmedAt(discount, "Tipo") == QLatin1String("MG");
-            // With both a percentage and an amount only the first one written counts.
-            xmlNode* first = nullptr;
-            for (xmlNode* n = discount->children; n && !first; n = n->next) {
-                if (n->type == XML_ELEMENT_NODE &&
-                    (xmlStrEqual(n->name, reinterpret_cast<const xmlChar*>("Percentuale")) ||
-                     xmlStrEqual(n->name, reinterpret_cast<const xmlChar*>("Importo"))))
-                    first = n;
-            }
-            const auto value = number(first);
-            if (!value)
-                continue;
-            const bool isPercent =
-                xmlStrEqual(first->name, reinterpret_cast<const xmlChar*>("Percentuale"));
-            const Decimal step = isPercent ? (price * *value).percent() : *value;
-            price = surcharge ? price + step : price - step;
-        }
+        QList<LineDiscount<Decimal>> discounts;
+        for (xmlNode* discount : children(line, "ScontoMaggiorazione"))
+            discounts.append({trimmedAt(discount, "Tipo"), number(child(discount, "Percentuale")),
+                              number(child(discount, "Importo"))});
+        const Decimal price = discountedPrice(*unitPrice, discounts);
         const Decimal expected = price * quantity;
         if ((*total - expected).abs() > kCent)
             add("00423", totalNode,

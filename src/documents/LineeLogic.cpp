@@ -1,5 +1,6 @@
 #include "documents/LineeLogic.h"
 
+#include "check/LineDiscounts.h"
 #include "documents/ChildRows.h"
 #include "store/DataModule.h"
 #include "store/NativeQuery.h"
@@ -22,20 +23,13 @@ std::optional<Decimal> lineTotal(const QVariant& quantity, const QVariant& unitP
                                  const QList<ScontoLinea>& discounts) {
     if (unitPrice.isNull())
         return std::nullopt;
-    Decimal price = Decimal::fromVariant(unitPrice);
-    for (const ScontoLinea& d : discounts) {
-        Decimal step;
-        if (!d.importo.isNull())
-            step = Decimal::fromVariant(d.importo);
-        else if (!d.percentuale.isNull())
-            step = (price * Decimal::fromVariant(d.percentuale)).percent();
-        else
-            continue;
-        if (d.tipo == QLatin1String("SC"))
-            price = price - step;
-        else if (d.tipo == QLatin1String("MG"))
-            price = price + step;
-    }
+    const auto value = [](const QVariant& v) {
+        return v.isNull() ? std::nullopt : std::optional<Decimal>(Decimal::fromVariant(v));
+    };
+    QList<check::LineDiscount<Decimal>> steps;
+    for (const ScontoLinea& d : discounts)
+        steps.append({d.tipo, value(d.percentuale), value(d.importo)});
+    const Decimal price = check::discountedPrice(Decimal::fromVariant(unitPrice), steps);
     const Decimal times =
         quantity.isNull() ? Decimal::fromText(QStringLiteral("1")) : Decimal::fromVariant(quantity);
     return (price * times).rounded(2);

@@ -332,13 +332,26 @@ QList<Case> cases() {
                "48.75", "48.75", "10.73"),
          {},
          {}},
-        {"percentageBeforeAmountCounts",
+        // A block with both a percentage and an amount counts its amount, written first or not:
+        // the exchange system's worked example, 410.5612 a unit (the percentage would give
+        // 410.557975), then a total that only the percentage would explain.
+        {"blockWithBothCountsItsAmount",
+         line1("100.00", "500.00",
+               sc("8.50") +
+                   "<ScontoMaggiorazione><Tipo>SC</Tipo><Percentuale>5.15</Percentuale><Importo>"
+                   "23.56</Importo></ScontoMaggiorazione><ScontoMaggiorazione><Tipo>SC</Tipo>"
+                   "<Importo>15.00</Importo></ScontoMaggiorazione>" +
+                   sc("2.00"),
+               "41056.12", "41056.12", "9032.35"),
+         {},
+         {}},
+        {"blockWithBothIgnoresItsPercentage",
          line1("2.00", "25.00",
                "<ScontoMaggiorazione><Tipo>SC</Tipo><Percentuale>2.50</Percentuale><Importo>"
                "10.00</Importo></ScontoMaggiorazione>",
                "48.75", "48.75", "10.73"),
-         {},
-         {}},
+         {"00423"},
+         kGoods + "DettaglioLinee[1]/PrezzoTotale"},
         {"surcharge",
          line1("", "25.00",
                "<ScontoMaggiorazione><Tipo>MG</Tipo><Percentuale>10.00</Percentuale>"
