@@ -672,6 +672,17 @@ private:
 
 } // namespace
 
+const QString kSignatureNotIntact =
+    QStringLiteral("FIRMA NON INTEGRA: il contenuto è stato modificato dopo la firma");
+
+void warnSignatureNotIntact(RenderedInvoice& invoice) {
+    // Every page's foot says it too, for a page that travels without the first.
+    invoice.document.footer = QStringLiteral("FIRMA NON INTEGRA — ") + invoice.document.footer;
+    invoice.document.alertFirst(
+        kSignatureNotIntact +
+        QStringLiteral(". Questa copia mostra il contenuto com'è ora, non quello firmato."));
+}
+
 QString italianAmount(const QString& raw) {
     static const QRegularExpression number(QStringLiteral("^([-+]?)(\\d+)(?:\\.(\\d*))?$"));
     const QString trimmed = raw.trimmed();

@@ -36,6 +36,11 @@ struct RenderedInvoice {
 
 RenderedInvoice renderInvoice(const QByteArray& xml, const CodeLists& codes = CodeLists::shipped());
 
+// What the copy of a signed file says, above everything else on its first page and at the foot
+// of every page, when the signature does not match the content.
+extern const QString kSignatureNotIntact;
+void warnSignatureNotIntact(RenderedInvoice& invoice);
+
 // An amount as the file writes it ("1234.5") in Italian ("1.234,50"); at least two decimals,
 // never rounded. A text that is no number comes back as it is.
 QString italianAmount(const QString& text);

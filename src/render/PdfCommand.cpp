@@ -20,17 +20,22 @@ namespace {
 CommandSyntax pdfSyntax() {
     return {
         .name = QStringLiteral("pdf"),
-        .synopsis = QStringLiteral("FILE.xml|FILE.xml.p7m --out FILE.pdf\n"
+        .synopsis = QStringLiteral("FILE.xml|FILE.xml.p7m --out FILE.pdf [--even-if-tampered]\n"
                                    "--archive PERCORSO --document NUMERO --out FILE.pdf"),
         .description = QStringLiteral(
             "Scrive la copia leggibile di una fattura elettronica, anche firmata, o di un\n"
-            "documento dell'archivio come verrebbe esportato. Non apre finestre."),
+            "documento dell'archivio come verrebbe esportato. Non apre finestre. Un file firmato\n"
+            "il cui contenuto è stato modificato dopo la firma non viene stampato, se non con\n"
+            "--even-if-tampered: allora la prima pagina lo dice."),
         .options = {{QStringLiteral("out"), QStringLiteral("il file PDF da scrivere"),
                      QStringLiteral("FILE.pdf")},
                     {QStringLiteral("archive"), QStringLiteral("l'archivio del documento"),
                      QStringLiteral("PERCORSO")},
                     {QStringLiteral("document"), QStringLiteral("il numero del documento"),
-                     QStringLiteral("NUMERO")}},
+                     QStringLiteral("NUMERO")},
+                    {QStringLiteral("even-if-tampered"),
+                     QStringLiteral("scrive la copia anche se la firma non è integra (con "
+                                    "l'avviso sulla prima pagina)")}},
         .positionalName = QStringLiteral("FILE"),
         .positionalHelp = QStringLiteral("il file FatturaPA (.xml o .xml.p7m)"),
     };
@@ -77,6 +82,7 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     }
 
     QByteArray xml;
+    bool tampered = false;
     render::CodeLists codes = render::CodeLists::shipped();
     if (fromArchive) {
         DataModule data;
@@ -104,13 +110,25 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         }
         if (file.isSigned)
             printLine(out, escapedControls(file.signature.summary()));
+        if (file.isSigned && !file.signature.intact) {
+            tampered = true;
+            if (!parser.isSet(QStringLiteral("even-if-tampered"))) {
+                printLine(err, render::kSignatureNotIntact +
+                                   QStringLiteral(". Nessun PDF scritto; per averlo comunque, con "
+                                                  "l'avviso sulla prima pagina, aggiungere "
+                                                  "--even-if-tampered."));
+                return 1;
+            }
+        }
         xml = file.xml;
     }
-    const render::RenderedInvoice invoice = render::renderInvoice(xml, codes);
+    render::RenderedInvoice invoice = render::renderInvoice(xml, codes);
     if (!invoice.ok) {
         printLine(err, invoice.error);
         return 1;
     }
+    if (tampered)
+        render::warnSignatureNotIntact(invoice);
     QString error;
     const int pages = invoice.document.writePdf(target, &error);
     if (pages == 0) {

@@ -2,6 +2,7 @@
 #include "store/WholeFile.h"
 
 #include <QBuffer>
+#include <QColor>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -12,6 +13,7 @@
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace brevalto::render {
@@ -48,6 +50,10 @@ void PrintDocument::space() {
     blocks.append(textBlock(Block::Kind::Space, {}));
 }
 
+void PrintDocument::alertFirst(const QString& text) {
+    blocks.prepend(textBlock(Block::Kind::Alert, text));
+}
+
 Block& PrintDocument::table(QList<Column> columns, bool showHeader) {
     Block block;
     block.kind = Block::Kind::Table;
@@ -59,14 +65,131 @@ Block& PrintDocument::table(QList<Column> columns, bool showHeader) {
 
 namespace {
 
-enum FontRole { Body, BodyBold, TitleFont, HeadingFont, FooterFont, FontCount };
+enum FontRole { Body, BodyBold, TitleFont, HeadingFont, FooterFont, AlertFont, FontCount };
+
+// How a text reaches the page. Qt's PDF output names every glyph in the text layer by a character
+// the font maps to that glyph, which goes wrong twice:
+// - a ligature ("fi" drawn as one glyph) is named by its compatibility character U+FB01, so a
+//   copied "ufficio" reads "uﬃcio" and a search for it fails. Latin, Greek, Cyrillic, Armenian
+//   and the common characters (digits, punctuation, symbols) need no shaping, so they are laid out
+//   unshaped, which forms no ligatures; other scripts (Arabic joins its letters) stay shaped.
+// - only characters up to U+FFFF are named; beyond them (emoji, mathematical letters) a glyph is
+//   drawn that cannot be copied or found. Those, and characters no installed font can draw (which
+//   would otherwise vanish or show as an empty box), become U+FFFD "�", drawn and copied alike.
+class Typesetter {
+public:
+    static constexpr char16_t kPlaceholder = 0xFFFD;
+
+    Typesetter(const QFont& font, QPaintDevice* device) : shaped_(font), device_(device) {
+        flat_ = shaped_;
+        flat_.setStyleStrategy(
+            QFont::StyleStrategy(flat_.styleStrategy() | QFont::PreferNoShaping));
+    }
+
+    // The text as it is drawn: composed accents, a placeholder for what cannot be drawn or copied.
+    static QString drawable(const QString& s, const QFontMetricsF& metrics) {
+        const QString composed = s.normalized(QString::NormalizationForm_C);
+        QString out;
+        out.reserve(composed.size());
+        for (const char32_t c : composed.toUcs4()) {
+            // Spaces and format marks (joiners, direction marks) draw nothing on purpose.
+            const bool unseen = QChar::isSpace(c) || QChar::category(c) == QChar::Other_Format;
+            if (c > 0xFFFF || (!unseen && !metrics.inFontUcs4(c)))
+                out += QChar(kPlaceholder);
+            else
+                out += QChar(char16_t(c));
+        }
+        return out;
+    }
+
+    // A one-line layout of the text, unwrapped when width is negative.
+    std::unique_ptr<QTextLayout> layout(const QString& s, double width = -1) const {
+        auto layout = std::make_unique<QTextLayout>(s, shaped_, device_);
+        layout->setFormats(flatRanges(s));
+        QTextOption option;
+        option.setWrapMode(width < 0 ? QTextOption::NoWrap
+                                     : QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout->setTextOption(option);
+        layout->setCacheEnabled(true);
+        layout->beginLayout();
+        for (QTextLine l = layout->createLine(); l.isValid(); l = layout->createLine())
+            l.setLineWidth(width < 0 ? 1e9 : width);
+        layout->endLayout();
+        return layout;
+    }
+
+    double width(const QString& s) const {
+        if (s.isEmpty())
+            return 0;
+        const auto l = layout(s);
+        return l->lineCount() > 0 ? l->lineAt(0).naturalTextWidth() : 0;
+    }
+
+    // Draws one line of text with its baseline at the point.
+    void draw(QPainter& painter, QPointF baseline, const QString& s) const {
+        if (s.isEmpty())
+            return;
+        const auto l = layout(s);
+        if (l->lineCount() == 0)
+            return;
+        l->draw(&painter, QPointF(baseline.x(), baseline.y() - l->lineAt(0).ascent()));
+    }
+
+private:
+    static bool needsShaping(char32_t c) {
+        switch (QChar::script(c)) {
+        case QChar::Script_Latin:
+        case QChar::Script_Greek:
+        case QChar::Script_Cyrillic:
+        case QChar::Script_Armenian:
+            return false;
+        default:
+            return true;
+        }
+    }
+    static bool followsNeighbour(char32_t c) {
+        const QChar::Script script = QChar::script(c);
+        return script == QChar::Script_Common || script == QChar::Script_Inherited;
+    }
+
+    // The stretches laid out unshaped. Digits, spaces, punctuation and accents belong to the
+    // stretch before them, so that a word in a shaped script is never cut in two.
+    QList<QTextLayout::FormatRange> flatRanges(const QString& s) const {
+        QList<QTextLayout::FormatRange> ranges;
+        bool flat = true;
+        qsizetype i = 0;
+        for (const char32_t c : s.toUcs4()) {
+            const qsizetype units = c > 0xFFFF ? 2 : 1;
+            if (!followsNeighbour(c))
+                flat = !needsShaping(c);
+            if (flat) {
+                if (!ranges.isEmpty() && ranges.last().start + ranges.last().length == i) {
+                    ranges.last().length += int(units);
+                } else {
+                    QTextLayout::FormatRange r;
+                    r.start = int(i);
+                    r.length = int(units);
+                    r.format.setFont(flat_);
+                    ranges.append(r);
+                }
+            }
+            i += units;
+        }
+        return ranges;
+    }
+
+    QFont shaped_;
+    QFont flat_;
+    QPaintDevice* device_;
+};
 
 struct Op {
-    enum class Kind { Text, Fill, Line };
+    enum class Kind { Text, Fill, Line, Frame };
     Kind kind;
     QRectF rect; // Text: the point is rect.topLeft() (baseline), Line: from topLeft to bottomRight
     QString text;
     int font = Body;
+    QColor color = Qt::black; // Text and Frame: the ink, Fill: the paint
 };
 
 using Page = std::vector<Op>;
@@ -88,8 +211,11 @@ public:
         fonts_[TitleFont] = make(13, true);
         fonts_[HeadingFont] = make(10, true);
         fonts_[FooterFont] = make(7, false);
-        for (int i = 0; i < FontCount; ++i)
+        fonts_[AlertFont] = make(10, true);
+        for (int i = 0; i < FontCount; ++i) {
             metrics_.emplace_back(fonts_[i], &device);
+            type_.emplace_back(fonts_[i], &device);
+        }
         width_ = device.width();
         footerHeight_ = metrics_[FooterFont].lineSpacing() + 3 * mm_;
         pageHeight_ = device.height() - footerHeight_;
@@ -97,6 +223,8 @@ public:
 
     const QFont& font(int role) const { return fonts_[role]; }
     const QFontMetricsF& metrics(int role) const { return metrics_[role]; }
+    const Typesetter& type(int role) const { return type_[role]; }
+    QString drawable(const QString& s) const { return Typesetter::drawable(s, metrics_[Body]); }
     double footerTop() const { return pageHeight_ + 2 * mm_; }
     double width() const { return width_; }
 
@@ -130,6 +258,9 @@ public:
                 textLines(block.text, Body, 0, width_);
                 y_ += 0.8 * mm_;
                 break;
+            case Block::Kind::Alert:
+                alert(block.text);
+                break;
             case Block::Kind::Space:
                 y_ += 3 * mm_;
                 break;
@@ -151,35 +282,51 @@ private:
         if (y_ > 0 && y_ + height > pageHeight_)
             newPage();
     }
-    void text(double x, double top, const QString& s, int role) {
-        pages_.back().push_back(
-            {Op::Kind::Text, QRectF(QPointF(x, top + metrics_[role].ascent()), QSizeF()), s, role});
+    void text(double x, double top, const QString& s, int role, QColor color = Qt::black) {
+        pages_.back().push_back({Op::Kind::Text,
+                                 QRectF(QPointF(x, top + metrics_[role].ascent()), QSizeF()), s,
+                                 role, color});
     }
     void line(QPointF from, QPointF to) {
         pages_.back().push_back({Op::Kind::Line, QRectF(from, to), {}, Body});
     }
-    void fill(const QRectF& r) { pages_.back().push_back({Op::Kind::Fill, r, {}, Body}); }
+    void fill(const QRectF& r, QColor color = QColor(228, 228, 228)) {
+        pages_.back().push_back({Op::Kind::Fill, r, {}, Body, color});
+    }
+
+    // A framed warning in red across the page.
+    void alert(const QString& s) {
+        const double pad = 2 * mm_;
+        const QStringList lines = wrap(s, AlertFont, width_ - 2 * pad);
+        const double ls = metrics_[AlertFont].lineSpacing();
+        const double h = lines.size() * ls + 2 * pad;
+        ensure(h);
+        const QRectF box(0, y_, width_, h);
+        fill(box, QColor(253, 228, 228));
+        pages_.back().push_back({Op::Kind::Frame, box, {}, Body, QColor(183, 28, 28)});
+        double top = y_ + pad;
+        for (const QString& l : lines) {
+            text(pad, top, l, AlertFont, QColor(183, 28, 28));
+            top += ls;
+        }
+        y_ += h + 2 * mm_;
+    }
 
     // The lines a text takes in the given width: at its own line breaks, at word boundaries,
     // and inside a word that is wider than the column.
     QStringList wrap(const QString& s, int role, double width) const {
         QStringList out;
-        const QFontMetricsF& fm = metrics_[role];
-        for (const QString& part : s.split(QLatin1Char('\n'))) {
-            if (fm.horizontalAdvance(part) <= width) {
+        const Typesetter& type = type_[role];
+        for (const QString& part : drawable(s).split(QLatin1Char('\n'))) {
+            if (type.width(part) <= width) {
                 out << part;
                 continue;
             }
-            QTextLayout layout(part, fonts_[role], &device_);
-            QTextOption option;
-            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            layout.setTextOption(option);
-            layout.beginLayout();
-            for (QTextLine l = layout.createLine(); l.isValid(); l = layout.createLine()) {
-                l.setLineWidth(width);
+            const auto layout = type.layout(part, width);
+            for (int i = 0; i < layout->lineCount(); ++i) {
+                const QTextLine l = layout->lineAt(i);
                 out << part.mid(l.textStart(), l.textLength()).trimmed();
             }
-            layout.endLayout();
         }
         return out;
     }
@@ -210,9 +357,9 @@ private:
             for (const Row& row : block.rows) {
                 if (qsizetype(i) >= row.cells.size())
                     continue;
-                const QFontMetricsF& fm = metrics_[row.bold ? BodyBold : Body];
-                for (const QString& part : row.cells[i].split(QLatin1Char('\n')))
-                    need[i] = std::max(need[i], fm.horizontalAdvance(part) + 2 * pad + 1);
+                const Typesetter& type = type_[row.bold ? BodyBold : Body];
+                for (const QString& part : drawable(row.cells[i]).split(QLatin1Char('\n')))
+                    need[i] = std::max(need[i], type.width(part) + 2 * pad + 1);
             }
         }
         std::vector<double> w(n);
@@ -269,7 +416,7 @@ private:
                 for (int k = from; k < from + count && k < cell.size(); ++k) {
                     double tx = x[i] + pad;
                     if (right)
-                        tx = x[i] + w[i] - pad - metrics_[role].horizontalAdvance(cell[k]);
+                        tx = x[i] + w[i] - pad - type_[role].width(cell[k]);
                     text(tx, y_ + pad + (k - from) * ls, cell[k], role);
                 }
             }
@@ -317,6 +464,7 @@ private:
     double mm_ = 1;
     QFont fonts_[FontCount];
     std::vector<QFontMetricsF> metrics_;
+    std::vector<Typesetter> type_;
     double width_ = 0;
     double footerHeight_ = 0;
     double pageHeight_ = 0;
@@ -334,44 +482,48 @@ int PrintDocument::paint(QPagedPaintDevice& device) const {
     const std::vector<Page> pages = layout.run(blocks);
     const int total = int(pages.size());
     const QPen rule(QColor(150, 150, 150), 0);
-    const QBrush shade(QColor(228, 228, 228));
     for (int p = 0; p < total; ++p) {
         if (p > 0)
             device.newPage();
-        int current = -1;
         for (const Op& op : pages[p]) {
             switch (op.kind) {
             case Op::Kind::Text:
-                if (op.font != current) {
-                    painter.setFont(layout.font(op.font));
-                    current = op.font;
-                }
-                painter.setPen(Qt::black);
-                painter.drawText(op.rect.topLeft(), op.text);
+                painter.setPen(op.color);
+                layout.type(op.font).draw(painter, op.rect.topLeft(), op.text);
                 break;
             case Op::Kind::Fill:
-                painter.fillRect(op.rect, shade);
+                painter.fillRect(op.rect, op.color);
                 break;
             case Op::Kind::Line:
                 painter.setPen(rule);
                 painter.drawLine(op.rect.topLeft(), op.rect.bottomRight());
                 break;
+            case Op::Kind::Frame:
+                painter.setPen(QPen(op.color, 0.5 * device.logicalDpiY() / 25.4));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(op.rect);
+                break;
             }
         }
-        painter.setFont(layout.font(FooterFont));
-        painter.setPen(Qt::black);
+        const Typesetter& type = layout.type(FooterFont);
         const QFontMetricsF& fm = layout.metrics(FooterFont);
         const QString number = QStringLiteral("Pagina %1 di %2").arg(p + 1).arg(total);
-        const double numberWidth = fm.horizontalAdvance(number);
+        const double numberWidth = type.width(number);
         const double base = layout.footerTop() + fm.ascent();
-        painter.setPen(QPen(QColor(150, 150, 150), 0));
+        painter.setPen(rule);
         painter.drawLine(QPointF(0, layout.footerTop() - 0.5 * fm.height() / 2),
                          QPointF(layout.width(), layout.footerTop() - 0.5 * fm.height() / 2));
         painter.setPen(Qt::black);
-        painter.drawText(
-            QPointF(0, base),
-            fm.elidedText(footer, Qt::ElideRight, layout.width() - numberWidth - fm.height()));
-        painter.drawText(QPointF(layout.width() - numberWidth, base), number);
+        // The title is cut short, with an ellipsis, where it would reach the page number.
+        const double room = layout.width() - numberWidth - fm.height();
+        QString title = layout.drawable(footer);
+        if (type.width(title) > room) {
+            while (!title.isEmpty() && type.width(title + QChar(0x2026)) > room)
+                title.chop(1);
+            title = title.trimmed() + QChar(0x2026);
+        }
+        type.draw(painter, QPointF(0, base), title);
+        type.draw(painter, QPointF(layout.width() - numberWidth, base), number);
     }
     painter.end();
     return total;

@@ -3,7 +3,9 @@
 // it out on A4 pages and paints it on any paged device: a QPdfWriter for the command line, a
 // QPrinter for the print preview and the printer. Table headers are repeated at the top of every
 // page a table runs onto, long words are broken inside their column (nothing runs past the right
-// edge) and each page carries the document's title and "Pagina N di M" at its foot.
+// edge) and each page carries the document's title and "Pagina N di M" at its foot. What no
+// installed font can draw is drawn as "�" rather than left out, and the PDF's text layer holds
+// the characters of the text, never a ligature's compatibility character.
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -28,9 +30,9 @@ struct Row {
 };
 
 struct Block {
-    enum class Kind { Title, Heading, Subheading, Paragraph, Table, Space };
+    enum class Kind { Title, Heading, Subheading, Paragraph, Table, Space, Alert };
     Kind kind = Kind::Paragraph;
-    QString text;          // Title, Heading, Subheading, Paragraph
+    QString text;          // Title, Heading, Subheading, Paragraph, Alert
     QList<Column> columns; // Table
     QList<Row> rows;       // Table
     bool showHeader = true;
@@ -48,6 +50,8 @@ public:
     void subheading(const QString& text);
     void paragraph(const QString& text);
     void space();
+    // A warning in red, framed, across the page, put before everything else in the document.
+    void alertFirst(const QString& text);
     // Starts a table; add its rows with row().
     Block& table(QList<Column> columns, bool showHeader = true);
 

@@ -139,9 +139,21 @@ InvoiceViewer::~InvoiceViewer() {
 }
 
 void InvoiceViewer::setSignature(const QString& summary, bool intact) {
-    signature_->setText(summary);
-    signature_->setStyleSheet(intact ? QStringLiteral("color: #1b5e20; font-weight: bold;")
-                                     : QStringLiteral("color: #b71c1c; font-weight: bold;"));
+    if (intact) {
+        signature_->setText(summary);
+        signature_->setStyleSheet(QStringLiteral("color: #1b5e20; font-weight: bold;"));
+    } else {
+        signature_->setText(render::kSignatureNotIntact + QLatin1Char('\n') + summary);
+        signature_->setStyleSheet(
+            QStringLiteral("color: #b71c1c; background: #fde4e4; border: 2px solid #b71c1c; "
+                           "padding: 6px; font-weight: bold; font-size: 13pt;"));
+        // The copy printed or saved from here says it too, on its first page.
+        const QList<render::Block>& blocks = invoice_.document.blocks;
+        if (blocks.isEmpty() || blocks.first().kind != render::Block::Kind::Alert) {
+            render::warnSignatureNotIntact(invoice_);
+            preview_->updatePreview();
+        }
+    }
     signature_->show();
 }
 

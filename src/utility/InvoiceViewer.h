@@ -26,7 +26,8 @@ public:
                   QWidget* parent = nullptr);
     ~InvoiceViewer() override;
 
-    // The signature line of a signed file; intact colours it.
+    // The signature line of a signed file; intact colours it. A signature that does not match the
+    // content is said in large letters above the preview and on the first page of the copy.
     void setSignature(const QString& summary, bool intact);
     // The pre-send check's findings; an empty list says "Nessun errore rilevato".
     void setFindings(const check::Findings& findings);

@@ -3,6 +3,7 @@
 // with its check and its attachments; refused files said in a message.
 #include "utility/InvoiceViewer.h"
 #include "../export/ExportTestSupport.h"
+#include "../render/RenderTestSupport.h"
 #include "documents/BodyEditor.h"
 #include "documents/BodyRegister.h"
 #include "export/FatturaWriter.h"
@@ -164,6 +165,36 @@ TEST_F(InvoiceViewerTest, ApriFatturaShowsASignedFileWithItsCheckAndAttachments)
               ExportDriver::Outcome::Written);
     showInvoiceFile(folder.file("IT01234567890_00001.xml"), nullptr, nullptr);
     EXPECT_EQ(shown, 2);
+}
+
+// A signed file changed after signing: the window says so in large letters, and the copy saved
+// from it says so first thing on its first page.
+TEST_F(InvoiceViewerTest, ATamperedSignedFileIsSaidAboveThePreviewAndInTheCopy) {
+    const QString plain = write("IT01234567890_00017.xml", ligatureInvoice());
+    sign(plain, plain + ".p7m");
+    QByteArray bytes = readFile(plain + ".p7m");
+    const qsizetype name = bytes.indexOf("Officina Raffinata");
+    ASSERT_GT(name, 0);
+    bytes[name] = 'A';
+    const QString tampered = write("IT01234567890_00017.xml.p7m", bytes);
+    const QString warning =
+        QStringLiteral("FIRMA NON INTEGRA: il contenuto è stato modificato dopo la firma");
+    const QString pdf = folder.file("copia.pdf");
+    onViewer([&](InvoiceViewer& viewer) {
+        EXPECT_TRUE(viewer.signatureLabel()->isVisibleTo(&viewer));
+        EXPECT_TRUE(viewer.signatureLabel()->text().startsWith(warning + "\nFirmato da Luca Verdi"))
+            << viewer.signatureLabel()->text().toStdString();
+        EXPECT_TRUE(viewer.signatureLabel()->text().endsWith(QStringLiteral("firma non integra")));
+        prompt.answerSaveFile(pdf);
+        viewer.findChild<QPushButton*>("spdSalvaPdf")->click();
+    });
+    prompt.answerOpenFile(tampered);
+    apriFattura(nullptr, nullptr);
+    ASSERT_EQ(shown, 1);
+    const QStringList pages = pdfPages(readFile(pdf));
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_TRUE(pages[0].startsWith(warning)) << pages[0].toStdString();
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Afficina Raffinata")));
 }
 
 TEST_F(InvoiceViewerTest, FilesThatCannotBeShownAreSaidInAMessage) {

@@ -176,6 +176,36 @@ TEST(InvoiceRender, NumbersAreNeverBroken) {
             << number << "\nin: " << pages[0].toStdString();
 }
 
+// What is copied out of the PDF is what the file says: letter pairs a font draws as one glyph
+// come out as their letters (a search for "ufficio@pec" finds it), an Arabic name is there, and
+// what the text layer cannot carry (an emoji) or no font can draw is a visible "�", never nothing.
+TEST(InvoiceRender, TheTextLayerHoldsTheWordsAsWritten) {
+    QByteArray xml = ligatureInvoice();
+    // A character no font has (unassigned), beside the seller's name.
+    xml.replace("Baffi snc", QStringLiteral("Baffi snc \u0378").toUtf8());
+    const render::RenderedInvoice invoice = renderInvoice(xml);
+    ASSERT_TRUE(invoice.ok) << invoice.error.toStdString();
+    const QByteArray pdf = invoice.document.pdf();
+    const QString text = pdfPages(pdf).join(QLatin1Char(' '));
+    for (const QChar c : text)
+        EXPECT_FALSE(c.unicode() >= 0xFB00 && c.unicode() <= 0xFB06)
+            << "ligature U+" << QString::number(c.unicode(), 16).toStdString() << " in "
+            << text.toStdString();
+    for (const char* words :
+         {"ufficio@pec.affidabile.it", "fatture.ufficio@officinaflli.it",
+          "Officina Raffinata Fratelli Baffi snc \uFFFD", "Via del Fiume Affluente 5",
+          "00020 Affile (RM) IT", "Piazza del Fiordaliso", "Codice fiscale: MHMLAI80A01Z330X",
+          "Filtri in fibra, soffietto e flangia per ufficio",
+          "Consegna differita, fattura riepilogativa", "Effendi \uFFFD"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(words)))
+            << words << "\nin: " << text.toStdString();
+    // Arabic is drawn joined: the text layer holds its contextual forms, which read back as the
+    // letters of the name.
+    const QString laidOut = pdfPages(pdf, false).join(QLatin1Char(' '));
+    EXPECT_TRUE(laidOut.normalized(QString::NormalizationForm_KC).contains(QStringLiteral("محمد")))
+        << laidOut.toStdString();
+}
+
 TEST(InvoiceRender, WhatIsNoInvoiceIsSaidInItalian) {
     struct Case {
         QByteArray bytes;

@@ -178,5 +178,62 @@ TEST(PdfCommand, HostileFilesAreRefusedInBoundedMemoryAndTime) {
     }
 }
 
+// A signed file whose content was changed after signing is not printed as an ordinary invoice:
+// no PDF unless asked for, and then its first page says so above everything else.
+TEST(PdfCommand, ATamperedSignedFileSaysSoOnTheFirstPage) {
+    TempFolder dir;
+    const QString invoice = dir.file(QStringLiteral("IT01234567890_00017.xml"));
+    {
+        QFile f(invoice);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(ligatureInvoice());
+    }
+    ASSERT_EQ(run(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", dir.file("key.pem"),
+                   "-out", dir.file("cert.pem"), "-subj", "/CN=Anna Bianchi", "-days", "2"}),
+              0);
+    const QString intact = invoice + ".p7m";
+    ASSERT_EQ(
+        run(QStringLiteral("openssl"), {"cms", "-sign", "-binary", "-nodetach", "-in", invoice,
+                                        "-signer", dir.file("cert.pem"), "-inkey",
+                                        dir.file("key.pem"), "-outform", "DER", "-out", intact}),
+        0);
+    // One byte of the signed content changed: the amount 100.00 becomes 900.00.
+    QByteArray bytes = readFile(intact);
+    const qsizetype price = bytes.indexOf("<PrezzoTotale>100.00");
+    ASSERT_GT(price, 0);
+    bytes[price + qsizetype(strlen("<PrezzoTotale>"))] = '9';
+    const QString tampered = dir.file(QStringLiteral("modificata.xml.p7m"));
+    {
+        QFile f(tampered);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    const QString warning =
+        QStringLiteral("FIRMA NON INTEGRA: il contenuto è stato modificato dopo la firma");
+    const QString pdf = dir.file(QStringLiteral("copia.pdf"));
+
+    Result r = pdfCommand({tampered, "--out", pdf});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(r.err.contains(warning)) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("--even-if-tampered"))) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+
+    r = pdfCommand({tampered, "--out", pdf, "--even-if-tampered"});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("firma non integra"))) << r.out.toStdString();
+    QStringList pages = pdfPages(readFile(pdf));
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_TRUE(pages[0].startsWith(warning)) << pages[0].toStdString();
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("900,00"))) << pages[0].toStdString();
+
+    r = pdfCommand({intact, "--out", pdf});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    pages = pdfPages(readFile(pdf));
+    ASSERT_FALSE(pages.isEmpty());
+    EXPECT_FALSE(pages.join(' ').contains(QStringLiteral("FIRMA NON INTEGRA")));
+    EXPECT_TRUE(pdfCommand({"--help"}).out.contains(QStringLiteral("--even-if-tampered")));
+}
+
 } // namespace
 } // namespace brevalto
