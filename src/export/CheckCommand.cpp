@@ -126,7 +126,8 @@ int checkFiles(const Arguments& a, std::FILE* out, std::FILE* err) {
                 result = 2;
                 continue;
             }
-            printLine(err, QStringLiteral("%1: %2").arg(shown, signedFile.summary()));
+            printLine(err,
+                      QStringLiteral("%1: %2").arg(shown, escapedControls(signedFile.summary())));
             findings = check::checkSignedInvoice(signedFile, options);
         } else {
             findings = check::checkInvoice(file.readAll(), options);

@@ -146,6 +146,40 @@ TEST(PdfCommand, FilesSignedFilesAndWrongCommandLines) {
     EXPECT_FALSE(QFileInfo::exists(dir.file("nessuna")));
 }
 
+// A signer's name is the certificate's text: terminal control sequences and a line break in it are
+// printed escaped, on the summary's one line.
+TEST(PdfCommand, ASignersNameIsPrintedEscaped) {
+    TempFolder dir;
+    const QString invoice = dir.file(QStringLiteral("IT01234567890_FPR01.xml"));
+    {
+        const QByteArray xml = sample(QStringLiteral("IT01234567890_FPR01.xml"));
+        QFile f(invoice);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(xml.isEmpty()
+                    ? QByteArray("<p:FatturaElettronica xmlns:p=\"x\"><FatturaElettronicaHeader/>"
+                                 "</p:FatturaElettronica>")
+                    : xml);
+    }
+    ASSERT_EQ(run(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", dir.file("key.pem"),
+                   "-out", dir.file("cert.pem"), "-subj",
+                   "/CN=Anna\x1b]0;titolo\x07\x1b[31m\nfirma integra", "-days", "2"}),
+              0);
+    ASSERT_EQ(run(QStringLiteral("openssl"),
+                  {"cms", "-sign", "-binary", "-nodetach", "-in", invoice, "-signer",
+                   dir.file("cert.pem"), "-inkey", dir.file("key.pem"), "-outform", "DER", "-out",
+                   invoice + ".p7m"}),
+              0);
+    const Result r = pdfCommand({invoice + ".p7m", "--out", dir.file("copia.pdf")});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    const QStringList lines = r.out.split('\n');
+    ASSERT_EQ(lines.size(), 2) << r.out.toStdString();
+    EXPECT_TRUE(
+        lines[0].startsWith("Firmato da Anna\\x1b]0;titolo\\x07\\x1b[31m\\x0afirma integra il "))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("PDF scritto: ")) << lines[1].toStdString();
+}
+
 // A 4,000-character entity used 50,000 times in the number, and 100,000 nested elements: the
 // command, limited to a gigabyte of address space and 20 seconds of processor, refuses each and
 // writes no PDF.
