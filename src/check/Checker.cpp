@@ -463,18 +463,24 @@ private:
             }
         }
 
+        // A rate with lines but no summary has a taxable amount of 0 against its lines, as the
+        // exchange system counts it (besides 00419 and 00443).
         for (const auto& [key, t] : byRate) {
-            if (!t.firstSummary)
-                continue; // already 00443
             const Decimal expected = t.lines + t.cassa + t.rounding;
-            if ((t.taxable - expected).abs() > kEuro)
-                add("00422", child(t.firstSummary, "ImponibileImporto"),
-                    QStringLiteral(
-                        "ImponibileImporto per l'aliquota %1%: %2 diverso da PrezzoTotale "
-                        "delle linee %3 + ImportoContributoCassa %4 + Arrotondamento %5 "
-                        "= %6 (tolleranza 1 euro).")
-                        .arg(it(t.rate), it(t.taxable), it(t.lines), it(t.cassa), it(t.rounding),
-                             it(expected)));
+            if ((t.taxable - expected).abs() <= kEuro)
+                continue;
+            xmlNode* where = t.firstSummary ? child(t.firstSummary, "ImponibileImporto") : nullptr;
+            for (const auto& [rate, node] : usedRates) {
+                if (!where && rate.key() == key)
+                    where = node;
+            }
+            add("00422", where,
+                QStringLiteral("ImponibileImporto per l'aliquota %1%: %2%3 diverso da PrezzoTotale "
+                               "delle linee %4 + ImportoContributoCassa %5 + Arrotondamento %6 "
+                               "= %7 (tolleranza 1 euro).")
+                    .arg(it(t.rate), it(t.taxable),
+                         t.firstSummary ? QString() : QStringLiteral(" (nessun DatiRiepilogo)"),
+                         it(t.lines), it(t.cassa), it(t.rounding), it(expected)));
         }
     }
 
@@ -523,17 +529,32 @@ void checkFileName(const QString& name, Findings& findings) {
     static const QRegularExpression country(QStringLiteral("^[A-Z]{2}"));
     if (name.isEmpty())
         return;
-    if (!valid.match(name).hasMatch() || !country.match(name).hasMatch())
-        findings << Finding{QStringLiteral("00001"),
-                            QString(),
-                            QStringLiteral("Nome file \"%1\" non valido: deve essere codice paese, "
-                                           "identificativo fiscale del trasmittente, \"_\", "
-                                           "progressivo di al massimo 5 caratteri alfanumerici ed "
-                                           "estensione .xml (es. IT01234567890_00001.xml).")
-                                .arg(name),
-                            0,
-                            {},
-                            {}};
+    if (valid.match(name).hasMatch() && country.match(name).hasMatch()) {
+        // An Italian transmitter is named by its VAT number (11 characters) or its tax code (16).
+        const QString id = name.mid(2, name.indexOf(u'_') - 2);
+        if (name.startsWith(QLatin1String("IT")) && id.size() != 11 && id.size() != 16)
+            findings << Finding{QStringLiteral("00001"),
+                                QString(),
+                                QStringLiteral("Nome file \"%1\" non valido: l'identificativo "
+                                               "italiano %2 ha %3 caratteri, ne servono 11 "
+                                               "(partita IVA) o 16 (codice fiscale).")
+                                    .arg(name, id)
+                                    .arg(id.size()),
+                                0,
+                                {},
+                                {}};
+        return;
+    }
+    findings << Finding{QStringLiteral("00001"),
+                        QString(),
+                        QStringLiteral("Nome file \"%1\" non valido: deve essere codice paese, "
+                                       "identificativo fiscale del trasmittente, \"_\", "
+                                       "progressivo di al massimo 5 caratteri alfanumerici ed "
+                                       "estensione .xml (es. IT01234567890_00001.xml).")
+                            .arg(name),
+                        0,
+                        {},
+                        {}};
 }
 
 struct Silence {

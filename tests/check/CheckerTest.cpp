@@ -240,6 +240,13 @@ QList<Case> cases() {
                                   "</AliquotaIVA></DettaglioLinee>\n"),
          {"00419", "00443"},
          kGoods.chopped(1)},
+        {"rateWithLinesButNoSummary",
+         replace(kLine2, kLine2 + "<DettaglioLinee><NumeroLinea>3</NumeroLinea><Descrizione>Libro"
+                                  "</Descrizione><PrezzoUnitario>50.00</PrezzoUnitario>"
+                                  "<PrezzoTotale>50.00</PrezzoTotale><AliquotaIVA>4.00"
+                                  "</AliquotaIVA></DettaglioLinee>\n"),
+         {"00419", "00443", "00422"},
+         kGoods.chopped(1)},
         {"splitPaymentWithReverseCharge",
          all({replace("<Natura>N1</Natura></DettaglioLinee>",
                       "<Natura>N6.1</Natura></DettaglioLinee>"),
@@ -411,7 +418,7 @@ QList<Case> cases() {
               replace(kSummary2, "<DatiRiepilogo><AliquotaIVA>4.00</AliquotaIVA>"
                                  "<ImponibileImporto>0.00</ImponibileImporto><Imposta>0.00"
                                  "</Imposta></DatiRiepilogo>\n")}),
-         {"00443"},
+         {"00443", "00422"},
          kGoods + "DettaglioLinee[2]/AliquotaIVA"},
         {"lineNatureWithoutSummary",
          replace("<Natura>N1</Natura></DettaglioLinee>", "<Natura>N4</Natura></DettaglioLinee>"),
@@ -538,8 +545,14 @@ TEST(CheckerFile, NameEmptinessAndWellFormedness) {
     const QByteArray valid = baseInvoice();
     const Options named{.today = kToday, .fileName = QStringLiteral("IT01234567890_0000A.xml")};
     EXPECT_TRUE(checkInvoice(valid, named).isEmpty());
+    for (const char* good :
+         {"ITRSSMRA80A01H501U_00001.xml", "DE123456789_00001.xml", "IT01234567890_00001.xml.p7m"})
+        EXPECT_TRUE(
+            checkInvoice(valid, {.today = kToday, .fileName = QString::fromLatin1(good)}).isEmpty())
+            << good;
     for (const char* bad : {"fattura.xml", "IT01234567890-00001.xml", "IT01234567890_000001.xml",
-                            "01234567890_00001.xml", "IT01234567890_00001.txt"}) {
+                            "01234567890_00001.xml", "IT01234567890_00001.txt",
+                            "IT0123456789_00001.xml", "IT012345678901_00001.xml"}) {
         const Findings f =
             checkInvoice(valid, {.today = kToday, .fileName = QString::fromLatin1(bad)});
         EXPECT_EQ(distinctCodes(f), QList<QString>{"00001"}) << bad;
