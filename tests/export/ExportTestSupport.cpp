@@ -478,7 +478,7 @@ int scenarioEveryOptionalBlock(ExportArchive& a) {
                                  {"DataInizioPeriodo", QDate(2024, 1, 1)},
                                  {"DataFinePeriodo", QDate(2024, 1, 31)},
                                  {"PrezzoUnitario", 10.12345678},
-                                 {"PrezzoTotale", 13.66666665},
+                                 {"PrezzoTotale", 12.93518517}, // (10.12345678 - 1.50) × 1.5
                                  {"Ritenuta", "si"},
                                  {"RiferimentoAmministrazione", "RIGA-1"}});
     const QString lineKey = QStringLiteral("PA_FE_Body_DatiBeniServizi_DettaglioLinee_Id");
