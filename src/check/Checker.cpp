@@ -77,13 +77,13 @@ private:
                     .arg(format, versione));
         xmlNode* codeNode = descend(header_, "DatiTrasmissione/CodiceDestinatario");
         const QString code = text(codeNode).trimmed();
-        if (format == QLatin1String("FPA12") && code.size() == 7)
+        if (format == QLatin1String("FPA12") && characters(code) == 7)
             add("00427", codeNode,
                 QStringLiteral("CodiceDestinatario %1 di 7 caratteri non ammesso per una fattura "
                                "alla pubblica amministrazione (FPA12): serve il codice ufficio di "
                                "6 caratteri.")
                     .arg(code));
-        if (format == QLatin1String("FPR12") && code.size() == 6)
+        if (format == QLatin1String("FPR12") && characters(code) == 6)
             add("00427", codeNode,
                 QStringLiteral("CodiceDestinatario %1 di 6 caratteri non ammesso per una fattura "
                                "tra privati (FPR12): serve un codice di 7 caratteri.")
@@ -532,14 +532,14 @@ void checkFileName(const QString& name, Findings& findings) {
     if (valid.match(name).hasMatch() && country.match(name).hasMatch()) {
         // An Italian transmitter is named by its VAT number (11 characters) or its tax code (16).
         const QString id = name.mid(2, name.indexOf(u'_') - 2);
-        if (name.startsWith(QLatin1String("IT")) && id.size() != 11 && id.size() != 16)
+        if (name.startsWith(QLatin1String("IT")) && characters(id) != 11 && characters(id) != 16)
             findings << Finding{QStringLiteral("00001"),
                                 QString(),
                                 QStringLiteral("Nome file \"%1\" non valido: l'identificativo "
                                                "italiano %2 ha %3 caratteri, ne servono 11 "
                                                "(partita IVA) o 16 (codice fiscale).")
                                     .arg(name, id)
-                                    .arg(id.size()),
+                                    .arg(characters(id)),
                                 0,
                                 {},
                                 {}};

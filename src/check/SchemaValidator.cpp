@@ -195,7 +195,7 @@ QString schemaMessageInItalian(const QString& raw) {
                      t.captured(1) == QLatin1String("BasicLatin")
                          ? QStringLiteral(", senza lettere accentate né simboli speciali")
                          : QString())
-                .arg(m.captured(1).size());
+                .arg(characters(m.captured(1)));
         // Texts of Latin letters, accented ones included:
         // "[\p{IsBasicLatin}\p{IsLatin-1Supplement}]{1,80}".
         static const QRegularExpression latin(QStringLiteral(
@@ -205,10 +205,10 @@ QString schemaMessageInItalian(const QString& raw) {
             return QStringLiteral("il valore '%1' %2 deve contenere da %3 a %4 caratteri "
                                   "dell'alfabeto latino, anche accentati (non simboli come €); "
                                   "ne ha %5.")
-                .arg(m.captured(1).left(80) +
-                         (m.captured(1).size() > 80 ? QStringLiteral("…") : QString()),
+                .arg(leftCharacters(m.captured(1), 80) +
+                         (characters(m.captured(1)) > 80 ? QStringLiteral("…") : QString()),
                      what, l.captured(1), l.captured(2))
-                .arg(m.captured(1).size());
+                .arg(characters(m.captured(1)));
         return QStringLiteral("il valore '%1' %2 non ha la forma richiesta.")
             .arg(m.captured(1), what);
     }

@@ -123,4 +123,18 @@ int lineOf(const xmlNode* node) {
     return node ? int(xmlGetLineNo(node)) : 0;
 }
 
+qsizetype characters(QStringView text) {
+    qsizetype count = 0;
+    for (const QChar c : text)
+        count += c.isLowSurrogate() ? 0 : 1;
+    return count;
+}
+
+QString leftCharacters(const QString& text, qsizetype count) {
+    qsizetype units = 0;
+    for (qsizetype seen = 0; units < text.size() && seen < count; ++seen)
+        units += text[units].isHighSurrogate() && units + 1 < text.size() ? 2 : 1;
+    return text.left(units);
+}
+
 } // namespace brevalto::check

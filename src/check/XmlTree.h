@@ -25,4 +25,10 @@ QString elementPath(const xmlNode* node);
 // Line of the element in the file (0 when unknown).
 int lineOf(const xmlNode* node);
 
+// The characters of a text as the schema counts them: one for each, though a character beyond
+// the first 65,536 (an emoji) takes two UTF-16 units in a QString.
+qsizetype characters(QStringView text);
+// The first count characters of a text, never half of one.
+QString leftCharacters(const QString& text, qsizetype count);
+
 } // namespace brevalto::check

@@ -711,6 +711,22 @@ TEST(CheckerSchema, CommonErrorsInPlainItalian) {
          replace("<Descrizione>Consulenza</Descrizione>",
                  "<Descrizione>Consulenza 10 \xe2\x82\xac</Descrizione>"),
          kGoods + "DettaglioLinee[1]/Descrizione", "(non simboli come €); ne ha 15"},
+        // Lengths in characters, as the schema counts them, though an emoji is two UTF-16 units;
+        // a long value is cut after its 80th character, never inside one.
+        {"emojiInLatinText",
+         replace("<Descrizione>Consulenza</Descrizione>",
+                 "<Descrizione>"
+                 "\xf0\x9f\x85\xb2\xf0\x9f\x85\xb0\xf0\x9f\x86\x84\xf0\x9f\x86\x82\xf0\x9f\x85\xb0"
+                 "\xf0\x9f\x85\xbb\xf0\x9f\x85\xb4</Descrizione>"),
+         kGoods + "DettaglioLinee[1]/Descrizione", "ne ha 7"},
+        {"emojiInBasicLatinText",
+         replace("<Numero>FT-12</Numero>", "<Numero>FT\xf0\x9f\x85\xb2\xf0\x9f\x85\xb0</Numero>"),
+         kGeneral + "Numero", "(ne ha 4)"},
+        {"emojiAtTheCut",
+         replace("<Descrizione>Consulenza</Descrizione>",
+                 "<Descrizione>" + QByteArray(79, 'x') + "\xf0\x9f\x85\xb2yy</Descrizione>"),
+         kGoods + "DettaglioLinee[1]/Descrizione",
+         QString(79, u'x') + QString::fromUtf8("\xf0\x9f\x85\xb2…' dell'elemento Descrizione")},
         {"namespacedChild",
          [](QByteArray text) {
              return text.replace("FatturaElettronicaHeader>", "p:FatturaElettronicaHeader>");
