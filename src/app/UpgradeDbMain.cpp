@@ -2,14 +2,10 @@
 // in "percorsoPa.txt" is older than it needs; adds every missing table and column, records the
 // new archive version and tells what it did, in a window when there is a display and always on
 // the terminal.
-#include "app/ArchiveLocation.h"
-#include "store/ArchiveCheck.h"
+#include "app/UpgradeRun.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/CommandParser.h"
-#include "store/Connection.h"
-#include "store/DbError.h"
 #include "store/ProgramFolder.h"
-#include "store/Prompt.h"
 #include "store/Version.h"
 
 #include <QApplication>
@@ -75,30 +71,5 @@ int main(int argc, char** argv) {
     if (window)
         QApplication::setStyle(QStringLiteral("Fusion"));
 
-    const QString title = QStringLiteral("Aggiornamento archivi");
-    try {
-        const QString path = brevalto::locateArchive(brevalto::programFolder()).archivePath;
-        brevalto::Connection connection;
-        connection.open(path);
-        // Only an archive of the program is upgraded: an empty file or another program's
-        // database would otherwise become an empty archive. A damaged or newer one is left alone.
-        brevalto::requireUsableArchive(connection, brevalto::requiredArchiveVersion);
-        const brevalto::UpgradeReport report = brevalto::upgradeArchive(connection);
-        const QString shown = QDir::toNativeSeparators(connection.path()); // never a password
-        connection.close();
-        const QString text = QStringLiteral("Archivio: %1\n%2\n\nAggiornamento terminato: "
-                                            "riavviare il programma.")
-                                 .arg(shown, report.text());
-        brevalto::printLine(stdout, text);
-        if (window)
-            brevalto::prompt().message(title, text);
-        return 0;
-    } catch (const brevalto::DbError& e) {
-        const QString text =
-            QStringLiteral("Aggiornamento dell'archivio non riuscito.\n%1").arg(e.text());
-        brevalto::printLine(stderr, text);
-        if (window)
-            brevalto::prompt().message(brevalto::Prompt::errorTitle(), text);
-        return 1;
-    }
+    return brevalto::runArchiveUpgrade(window);
 }

@@ -573,6 +573,12 @@ struct Silence {
 
 } // namespace
 
+Findings checkFileName(const QString& name) {
+    Findings findings;
+    checkFileName(name, findings);
+    return findings;
+}
+
 Findings checkInvoice(const QByteArray& bytes, const Options& options) {
     Findings findings;
     checkFileName(options.fileName, findings);

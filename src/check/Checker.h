@@ -27,4 +27,7 @@ Findings checkInvoice(const QByteArray& bytes, const Options& options = {});
 // not match its content comes first, as 00102 naming the signer.
 Findings checkSignedInvoice(const SignedFile& file, const Options& options = {});
 
+// The naming rule alone (00001) on a file name without folder.
+Findings checkFileName(const QString& name);
+
 } // namespace brevalto::check

@@ -56,6 +56,7 @@ BodyEditor::BodyEditor(DataModule& db, QWidget* parent)
              QStringLiteral("Trasporto"), QStringLiteral("Altro"), QStringLiteral("Allegati")});
     annullaButton()->setToolTip(QStringLiteral("Torna indietro senza salvare"));
     buildFields();
+    setIncludedBlocks(bodyBlocks());
     buildSections();
     buildRules();
 

@@ -187,9 +187,12 @@ void BodyRegister::controlla(QDate today) {
 void BodyRegister::anteprima() {
     QByteArray xml;
     QString pdfName;
+    check::Findings findings;
     const bool built = buildInMemory([&] {
         xml = buildInvoiceXml(db_);
         pdfName = ExportDriver(db_, prompt()).proposedFileName();
+        // The preview lists what the check finds, data left out of the file included.
+        findings = checkDocumentText(db_, xml);
     });
     if (!built)
         return;
@@ -202,6 +205,7 @@ void BodyRegister::anteprima() {
         return;
     }
     InvoiceViewer viewer(std::move(invoice), pdfName + QStringLiteral(".pdf"), this);
+    viewer.setFindings(findings);
     showModal(viewer);
 }
 

@@ -1,6 +1,7 @@
 #include "documents/HeaderPartyEditors.h"
 
 #include "documents/PartyColumns.h"
+#include "export/IncludedBlocks.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "ui/BoundInputs.h"
@@ -115,6 +116,7 @@ HeaderCedenteEditor::HeaderCedenteEditor(DataModule& db, QWidget* parent)
         {.label = "Fax", .column = p + "Contatti_Fax", .help = "1.2.5.2", .tab = 4},
     });
     finishForm();
+    setIncludedBlocks(headerBlocks());
 
     connect(lookup(p + "Id"), &BoundLookup::picked, this, &HeaderCedenteEditor::copySeller);
     bindMunicipality(p + "Sede_Comune", p + "Sede_CAP", p + "Sede_Provincia", p + "Sede_Nazione");
@@ -258,6 +260,7 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
         {.label = "Nome", .column = rf + "_Nome", .help = "1.4.4.3", .tab = 2},
     });
     finishForm();
+    setIncludedBlocks(headerBlocks());
 
     avanti_ = addToolButton(QStringLiteral("spdAvanti"), QStringLiteral("Avanti"));
     connect(avanti_, &QPushButton::clicked, this, &HeaderCessionarioEditor::avanti);
@@ -280,6 +283,14 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
     });
 
     connect(lookup(p + "ID"), &BoundLookup::picked, this, &HeaderCessionarioEditor::copyBuyer);
+    // A customer deleted from the archive still names the Document's own copy of its data.
+    lookup(p + "ID")->missingText = [this, p] {
+        const Dataset& header = dataset();
+        QString name = header.text(p + "Denominazione").trimmed();
+        if (name.isEmpty())
+            name = (header.text(p + "Cognome") + u' ' + header.text(p + "Nome")).trimmed();
+        return name.isEmpty() ? QString() : QStringLiteral("%1 (non più in archivio)").arg(name);
+    };
     bindMunicipality(p + "Sede_Comune", p + "Sede_CAP", p + "Sede_Provincia", p + "Sede_Nazione");
     bindMunicipality(p + "StabileOrganizzazione_Comune", p + "StabileOrganizzazione_CAP",
                      p + "StabileOrganizzazione_Provincia", p + "StabileOrganizzazione_Nazione");
@@ -437,6 +448,7 @@ HeaderSoggettoEditor::HeaderSoggettoEditor(DataModule& db, const Shape& shape, Q
         {.label = "Cod. Eori", .column = p + "CodEORI", .help = help(".1.3.5")},
     });
     finishForm();
+    setIncludedBlocks(headerBlocks());
 
     const QString flag = shape.flag;
     const auto included = [this, flag](Test test) { return inBlock(flag, std::move(test)); };

@@ -173,11 +173,19 @@ bool creaAutomaticamente(DataModule& db, bool ask) {
             .toInt();
     if (lines == 0)
         return false;
-    if (ask &&
-        !prompt().question(Prompt::warningTitle(),
-                           QStringLiteral("Sei sicuro di voler creare automaticamente i dati di "
-                                          "riepilogo? La procedura cancellerà tutti i dati di "
-                                          "riepilogo !")))
+    // Only summaries already there can be lost: with none the build just runs.
+    const int existing =
+        db.connessione()
+            .scalar(QStringLiteral("select count(*) from %1 where PA_FE_Body_Id = %2")
+                        .arg(kTable)
+                        .arg(body))
+            .toInt();
+    if (ask && existing > 0 &&
+        prompt().ask(Prompt::warningTitle(),
+                     QStringLiteral("Sei sicuro di voler creare automaticamente i dati di "
+                                    "riepilogo? La procedura sostituirà i dati di riepilogo "
+                                    "presenti con quelli calcolati dalle righe !"),
+                     false, Prompt::Choice::Yes) != Prompt::Choice::Yes)
         return false;
     Dataset& summaries = db.table(kDataset);
     bool built = true;
@@ -206,7 +214,11 @@ bool creaAutomaticamente(DataModule& db, bool ask) {
         question = QStringLiteral("Il Totale Documento %1 differisce da imponibili più imposte "
                                   "dei riepiloghi (%2): si vuole impostarlo a %2 ?")
                        .arg(QLocale().toString(current.toDouble(), 'f', 2), amount);
-    if (!question.isEmpty() && prompt().question(Prompt::warningTitle(), question)) {
+    // Filling an empty total loses nothing: Yes is the default there. A total that differs was
+    // typed by someone: replacing it waits for a Yes.
+    const Prompt::Choice byDefault = current.isNull() ? Prompt::Choice::Yes : Prompt::Choice::No;
+    if (!question.isEmpty() &&
+        prompt().ask(Prompt::warningTitle(), question, false, byDefault) == Prompt::Choice::Yes) {
         bodies.edit();
         bodies.setValue(QStringLiteral("ImportoTotaleDocumento"), total->toDouble());
     }

@@ -44,7 +44,8 @@ bool outOfDate(DataModule& db, int bodyId);
 // Taxable amounts plus taxes of the body's stored summaries; nothing when it has none.
 std::optional<Decimal> summariesTotal(DataModule& db, int bodyId);
 
-// "Crea automaticamente" for the current body: asks first (nothing when the body has no lines),
+// "Crea automaticamente" for the current body: asks first when the body has summaries to replace
+// (Yes by default; nothing at all happens when the body has no lines),
 // then replaces the body's summaries in one transaction and re-queries the summary dataset. When a
 // step fails the body keeps the summaries it had and the error is shown. When built and the
 // body's "Totale Documento" is empty, proposes the summaries' total and, once confirmed, puts it in

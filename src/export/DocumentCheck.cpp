@@ -2,6 +2,7 @@
 
 #include "check/Checker.h"
 #include "export/FatturaWriter.h"
+#include "export/IncludedBlocks.h"
 #include "export/ValueFormat.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
@@ -184,10 +185,54 @@ void locateFields(check::Findings& findings) {
     }
 }
 
-check::Findings checkDocumentText(DataModule& data, const QByteArray& xml, QDate today) {
+QString documentFileName(DataModule& data) {
+    const Dataset& header = data.table(ds::PA_FE_Header);
+    const QString progressive =
+        header.text(QStringLiteral("DatiTrasmissione_ProgressivoInvio")).left(5);
+    return header.text(QStringLiteral("DatiTrasmissione_IdPaese")).trimmed() +
+           UpperCase(header.text(QStringLiteral("DatiTrasmissione_IdCodice")).trimmed()) +
+           QLatin1Char('_') + PadProgressive(progressive) + QStringLiteral(".xml");
+}
+
+check::Findings fileNameFindings(DataModule& data, const QString& fileName) {
+    const Dataset& header = data.table(ds::PA_FE_Header);
+    const QString country = header.text(QStringLiteral("DatiTrasmissione_IdPaese")).trimmed();
+    const QString code = header.text(QStringLiteral("DatiTrasmissione_IdCodice")).trimmed();
+    check::Findings findings = check::checkFileName(fileName);
+    const bool countryWrong = country.size() != 2;
+    if (findings.isEmpty() && (code.isEmpty() || countryWrong ||
+                               !fileName.startsWith(country + code + u'_', Qt::CaseInsensitive))) {
+        findings << check::Finding{
+            QStringLiteral("00001"),
+            QString(),
+            QStringLiteral("Nome file \"%1\" non valido: deve iniziare con il codice paese e "
+                           "l'identificativo del trasmittente riportati nel file (%2), ad esempio "
+                           "%3.")
+                .arg(fileName, country + code, documentFileName(data)),
+            0,
+            {},
+            {}};
+    }
+    // The name is made of the transmitter's data: that is where it is corrected.
+    for (check::Finding& f : findings) {
+        if (code.isEmpty())
+            f.message += QStringLiteral(" Manca il Codice Fiscale del trasmittente.");
+        f.screen = QStringLiteral("Dati Trasmissione");
+        f.field = code.isEmpty() ? QStringLiteral("Codice Fiscale")
+                  : countryWrong ? QStringLiteral("Nazione")
+                                 : QString();
+    }
+    return findings;
+}
+
+check::Findings checkDocumentText(DataModule& data, const QByteArray& xml, QDate today,
+                                  const QString& fileName) {
     check::Findings findings = check::checkInvoice(xml, {.today = today, .fileName = {}});
     findings << archiveFindings(data);
     locateFields(findings);
+    findings << excludedBlockFindings(data);
+    findings =
+        fileNameFindings(data, fileName.isEmpty() ? documentFileName(data) : fileName) + findings;
     return findings;
 }
 

@@ -3,8 +3,9 @@
 // export's own code (nothing is written), the bytes go through the checker, and the archive adds
 // what only it knows: a ProgressivoInvio already used by another exported Document (the file
 // would have the same name, 00002) and an invoice number already used in the same year by another
-// Document of the same seller (00404). Every finding names the screen and field that hold its
-// value, where the archive has one.
+// Document of the same seller (00404); and, as warnings (isWarning), the blocks that hold data
+// left out of the file because their "Includi" is not ticked. Every finding names the screen and
+// field that hold its value, where the archive has one.
 #include "check/Finding.h"
 
 #include <QByteArray>
@@ -14,11 +15,22 @@ namespace brevalto {
 
 class DataModule;
 
-// Builds and checks the current Document of TablePA_FE_Header with the bodies of TablePA_Body.
-// Throws ExportError and DbError as buildInvoiceXml does. today: see check::Options.
+// Builds and checks the current Document of TablePA_FE_Header with the bodies of TablePA_Body,
+// the file name included (the one the export proposes). Throws ExportError and DbError as
+// buildInvoiceXml does. today: see check::Options.
 check::Findings checkCurrentDocument(DataModule& data, QDate today = {});
-// The same on a file text already built for the current Document.
-check::Findings checkDocumentText(DataModule& data, const QByteArray& xml, QDate today = {});
+// The same on a file text already built for the current Document, to be written under fileName
+// (without folder; empty: the name the export proposes).
+check::Findings checkDocumentText(DataModule& data, const QByteArray& xml, QDate today = {},
+                                  const QString& fileName = {});
+
+// The name the export gives the current Document's file: the transmitter's country code and
+// upper-case code, as the file carries them in DatiTrasmissione/IdTrasmittente, "_", the
+// five-character progressive, ".xml". The exchange system reads the sender from the name.
+QString documentFileName(DataModule& data);
+// The naming rule (00001) for a file of the current Document: the format, and the transmitter
+// the file carries at the start of the name. Empty when the name is right.
+check::Findings fileNameFindings(DataModule& data, const QString& fileName);
 
 // The archive's own findings for the current Document.
 check::Findings archiveFindings(DataModule& data);

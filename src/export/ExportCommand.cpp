@@ -1,6 +1,7 @@
 #include "export/ExportCommand.h"
 
 #include "export/ConsolePrompt.h"
+#include "export/DocumentCheck.h"
 #include "export/ExportDriver.h"
 #include "export/FatturaWriter.h"
 #include "store/ArchiveCheck.h"
@@ -147,6 +148,12 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
                       .arg(QDir::toNativeSeparators(path)));
         return 1;
     }
+    // The name the exchange system reads the sender from: a wrong one is never written.
+    if (driver.badFileName(path)) {
+        printFindings(out, QDir::toNativeSeparators(path),
+                      fileNameFindings(data, QFileInfo(path).fileName()));
+        return 1;
+    }
     if (QFileInfo::exists(path) && !a.force) {
         printLine(err, QStringLiteral("Il file %1 esiste già: usare --force per sostituirlo.")
                            .arg(QDir::toNativeSeparators(path)));
@@ -158,6 +165,8 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
         printFindings(out, QDir::toNativeSeparators(path), driver.lastFindings());
         return 1;
     }
+    // Data left out of the file (warnings only, or the file would not be written) are said.
+    printFindings(err, QDir::toNativeSeparators(path), driver.lastFindings());
     printLine(out, QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     // Every file that left with the invoice, one per line: name, size, where it was read.
     for (const AttachedFile& f : driver.attachedFiles())

@@ -3,6 +3,7 @@
 #include "export/DocumentCheck.h"
 #include "export/ExportError.h"
 #include "export/FatturaWriter.h"
+#include "export/IncludedBlocks.h"
 #include "export/ValueFormat.h"
 #include "store/DataModule.h"
 #include "store/ProgramFolder.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <functional>
 
 namespace brevalto {
@@ -43,11 +45,23 @@ bool ExportDriver::hasBodies() const {
 }
 
 QString ExportDriver::proposedFileName() const {
-    const Dataset& firm = data_.table("TableDitta");
-    const Dataset& header = data_.table("TablePA_FE_Header");
-    const QString progressive = header.text("DatiTrasmissione_ProgressivoInvio").left(5);
-    return firm.text("IdPaese") + UpperCase(firm.text("CodFisc")) + QLatin1Char('_') +
-           PadProgressive(progressive) + QStringLiteral(".xml");
+    return documentFileName(data_);
+}
+
+std::optional<ExportDriver::Outcome> ExportDriver::badFileName(const QString& path) {
+    check::Findings findings;
+    try {
+        findings = fileNameFindings(data_, QFileInfo(path).fileName());
+    } catch (const DbError& e) {
+        return fail(e.text());
+    }
+    if (findings.isEmpty())
+        return std::nullopt;
+    return abort(QStringLiteral("Il file non è stato scritto: il Sistema di Interscambio lo "
+                                "scarterebbe per il nome.\n\n%1\n\nIl nome si compone dai dati "
+                                "del trasmittente (\"Dati Trasmissione\": Nazione e Codice "
+                                "Fiscale) e dal Progressivo Invio.")
+                     .arg(findings.constFirst().message));
 }
 
 QString ExportDriver::preferredFolder() const {
@@ -70,10 +84,15 @@ ExportDriver::Outcome ExportDriver::fail(const QString& text) {
 }
 
 QString ExportDriver::findingsQuestion(const check::Findings& findings) {
+    const qsizetype warnings = std::count_if(findings.cbegin(), findings.cend(), isWarning);
+    if (warnings == findings.size())
+        return QStringLiteral("Il controllo ha trovato dati che non saranno nel file:\n\n%1\n\n"
+                              "Scrivere comunque il file?")
+            .arg(findingsText(findings));
     return QStringLiteral("Il controllo ha trovato %1 errori per i quali il Sistema di "
                           "Interscambio scarterebbe la fattura:\n\n%2\n\nScrivere comunque il "
                           "file?")
-        .arg(findings.size())
+        .arg(findings.size() - warnings)
         .arg(findingsText(findings));
 }
 
@@ -120,11 +139,17 @@ std::optional<ExportDriver::Outcome> ExportDriver::vetoedByCheck(const QByteArra
             return Outcome::Cancelled;
         return std::nullopt;
     }
-    if (checkMode_ == CheckMode::Refuse)
+    const qsizetype errors = lastFindings_.size() -
+                             std::count_if(lastFindings_.cbegin(), lastFindings_.cend(), isWarning);
+    if (checkMode_ == CheckMode::Refuse) {
+        // Data left out of the file are said, but do not stop a file the exchange system takes.
+        if (errors == 0)
+            return std::nullopt;
         return abort(QStringLiteral("Il file non è stato scritto: il controllo ha trovato %1 "
                                     "errori per i quali il Sistema di Interscambio scarterebbe la "
                                     "fattura.")
-                         .arg(lastFindings_.size()));
+                         .arg(errors));
+    }
     QString question = findingsQuestion(lastFindings_);
     if (!attachments.isEmpty())
         question.insert(question.lastIndexOf(QStringLiteral("\n\n")), attachments);
@@ -147,12 +172,17 @@ ExportDriver::Outcome ExportDriver::run() {
     } catch (const DbError& e) {
         return fail(e.text());
     }
+    // A name the exchange system would refuse is not even proposed.
+    if (const auto stopped = badFileName(name))
+        return *stopped;
     if (folder.isEmpty())
         folder = programFolder();
 
     const QString path = prompt_.saveFileName(kDialogTitle, folder, name, kDialogFilter);
     if (path.isEmpty())
         return Outcome::Cancelled;
+    if (const auto stopped = badFileName(path))
+        return *stopped;
     if (QFileInfo::exists(path) && !prompt_.question(Prompt::warningTitle(), kOverwriteQuestion))
         return Outcome::Cancelled;
     return exportTo(path);

@@ -49,8 +49,12 @@ public:
 
     // True when TablePA_Body holds at least one body.
     bool hasBodies() const;
-    // Country code and upper-case tax code of the firm, "_", the five-character progressive.
+    // The transmitter's country code and upper-case code as the file carries them, "_", the
+    // five-character progressive (see documentFileName).
     QString proposedFileName() const;
+    // Shows why a file of this Document may not be written at path (the naming rule), and gives
+    // Aborted then; nothing when the name is right.
+    std::optional<Outcome> badFileName(const QString& path);
     // The preferred export folder when it exists, otherwise empty.
     QString preferredFolder() const;
 

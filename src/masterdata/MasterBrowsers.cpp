@@ -5,6 +5,7 @@
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "ui/EditorBase.h"
+#include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
 
 namespace brevalto {
@@ -56,6 +57,33 @@ CessionariBrowser::CessionariBrowser(DataModule& db, QWidget* parent)
            .layoutName = "frmGriglia_CessionarioCommittente",
            .readsListedColumns = true},
           parent) {}
+
+bool CessionariBrowser::elimina() {
+    if (dataset().isEmpty())
+        return false;
+    QString question = definition().deleteQuestion;
+    int documents = 0;
+    if (!guarded([&] {
+            documents = db_.connessione()
+                            .scalar(QStringLiteral("select count(*) from PA_FE_Header where "
+                                                   "CessionarioCommittente_ID = ?"),
+                                    {dataset().value(definition().keyColumn)})
+                            .toInt();
+        }))
+        return false;
+    if (documents > 0)
+        question = (documents == 1
+                        ? QStringLiteral("Il Cessionario - Committente è indicato in 1 documento, "
+                                         "che conserva la propria copia dei suoi dati.")
+                        : QStringLiteral("Il Cessionario - Committente è indicato in %1 "
+                                         "documenti, che conservano la propria copia dei suoi "
+                                         "dati.")
+                              .arg(documents)) +
+                   QStringLiteral("\n\n") + question;
+    if (!prompt().question(Prompt::warningTitle(), question))
+        return false;
+    return guarded([this] { deleteCurrent(); });
+}
 
 ComuniBrowser::ComuniBrowser(DataModule& db, QWidget* parent)
     : BrowserBase(db,

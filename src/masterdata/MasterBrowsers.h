@@ -18,6 +18,10 @@ class CessionariBrowser : public BrowserBase {
     Q_OBJECT
 public:
     explicit CessionariBrowser(DataModule& db, QWidget* parent = nullptr);
+
+    // Asks first; a customer that Documents name is deleted only once the question has said how
+    // many (they keep their own copy of its data).
+    bool elimina() override;
 };
 
 // "Comuni" (TfrmGrigliaComuni). A municipality that parties or Documents name is not deleted:

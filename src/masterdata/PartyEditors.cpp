@@ -1,5 +1,6 @@
 #include "masterdata/PartyEditors.h"
 
+#include "export/IncludedBlocks.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -269,6 +270,7 @@ CedenteEditor::CedenteEditor(DataModule& db, QWidget* parent)
          .noSpaces = true},
     });
     finishForm();
+    setIncludedBlocks(headerBlocks());
     // Six tabs: wide enough that every caption shows without scroll arrows.
     setMinimumWidth(qMax(minimumWidth(), tabs()->tabBar()->sizeHint().width() + 40));
     bindMunicipality(p + "Sede_Comune", p + "Sede_CAP", p + "Sede_Provincia", p + "Sede_Nazione");
@@ -379,6 +381,7 @@ CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
         {.label = "Nome", .column = rf + "_Nome", .help = "1.4.4.3", .maxLength = 60, .tab = 2},
     });
     finishForm();
+    setIncludedBlocks(headerBlocks());
     field(destinatario)
         ->setToolTip(QStringLiteral("Codice univoco dell'ufficio destinatario: per una pubblica "
                                     "amministrazione si trova nell'Indice delle Pubbliche "
@@ -490,11 +493,9 @@ void CessionarioEditor::setFinder(std::function<void()> showFinder) {
 }
 
 void CessionarioEditor::cercaPa() {
-    if (showFinder_ &&
-        prompt().question(Prompt::warningTitle(),
-                          QStringLiteral("Attenzione la ricerca del cliente della pubblica "
-                                         "amministrazione potrebbe sovrascrivere i dati di questo "
-                                         "cliente ! Vuoi proseguire ?")))
+    // Searching loses nothing: the finder names what the chosen office would replace, and asks,
+    // before it copies anything.
+    if (showFinder_)
         showFinder_();
     db().table(ds::PA_fatturazioneElettronica).close();
 }

@@ -417,6 +417,10 @@ void BoundLookup::refresh() {
     }
     setCurrentIndex(found);
     showRetired(found);
+    // Only an open list can tell that the key is gone.
+    setPlaceholderText(found < 0 && !v.isNull() && list_ && list_->isOpen() && missingText
+                           ? missingText()
+                           : QString());
     refreshing_ = false;
 }
 

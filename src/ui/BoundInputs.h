@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <functional>
 
 #include "store/Dataset.h"
 
@@ -184,6 +185,9 @@ public:
     // Keys no longer valid for a new choice: their items are shown marked "non più valida" and
     // only while the row holds them; they cannot be picked.
     void setRetired(const QStringList& keys);
+    // The text shown when the row holds a key the list no longer has (a record deleted since):
+    // without it the input shows nothing. Asked at each refresh.
+    std::function<QString()> missingText;
 Q_SIGNALS:
     void edited();
     // A row of the list was picked; the list dataset stands on it.

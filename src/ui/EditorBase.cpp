@@ -155,6 +155,110 @@ QWidget* EditorBase::makeInput(const Field& field) {
     return input;
 }
 
+namespace {
+
+// Runs action after every user change of a bound input.
+void onUserEdit(QWidget* input, QObject* context, const std::function<void()>& action) {
+    if (auto* e = qobject_cast<BoundLineEdit*>(input))
+        QObject::connect(e, &BoundLineEdit::edited, context, action);
+    else if (auto* n = qobject_cast<BoundNumberEdit*>(input))
+        QObject::connect(n, &BoundNumberEdit::edited, context, action);
+    else if (auto* d = qobject_cast<BoundDateEdit*>(input))
+        QObject::connect(d, &BoundDateEdit::edited, context, action);
+    else if (auto* m = qobject_cast<BoundMemo*>(input))
+        QObject::connect(m, &BoundMemo::edited, context, action);
+    else if (auto* c = qobject_cast<BoundCheckBox*>(input))
+        QObject::connect(c, &BoundCheckBox::edited, context, action);
+    else if (auto* l = qobject_cast<BoundLookup*>(input))
+        QObject::connect(l, &BoundLookup::edited, context, action);
+}
+
+} // namespace
+
+void EditorBase::setIncludedBlocks(const QList<IncludedBlock>& blocks) {
+    for (const IncludedBlock& block : blocks) {
+        auto* box = qobject_cast<BoundCheckBox*>(field(block.flag));
+        if (!box)
+            continue;
+        includedBlocks_ << block;
+        for (const QString& column : block.columns)
+            if (QWidget* input = field(column))
+                onUserEdit(input, this, [this, flag = block.flag] { includeBlock(flag); });
+        connect(box, &BoundCheckBox::edited, this, [this, block] {
+            if (!dataset().flag(block.flag))
+                offerToClear(block);
+        });
+    }
+}
+
+void EditorBase::refreshInput(const QString& column) {
+    if (auto* binding = dynamic_cast<Binding*>(field(column)))
+        binding->refresh();
+}
+
+void EditorBase::includeBlock(const QString& flag) {
+    Dataset& row = dataset();
+    QString current = flag;
+    while (!current.isEmpty()) {
+        if (!row.flag(current)) {
+            if (row.state() == Dataset::State::Browse)
+                row.edit();
+            row.setValue(current, true);
+            refreshInput(current);
+            markModified();
+        }
+        QString parent;
+        for (const IncludedBlock& block : std::as_const(includedBlocks_))
+            if (block.flag == current)
+                parent = block.parent;
+        current = parent;
+    }
+}
+
+void EditorBase::offerToClear(const IncludedBlock& block) {
+    Dataset& row = dataset();
+    QList<IncludedBlock> cleared{block};
+    for (const IncludedBlock& inner : std::as_const(includedBlocks_))
+        if (inner.parent == block.flag)
+            cleared << inner;
+    const int position = row.position();
+    if (position < 0)
+        return;
+    // The edit buffer is what the inputs show: it is what the question is about.
+    bool holds = false;
+    for (const IncludedBlock& b : std::as_const(cleared))
+        for (const QString& column : b.columns)
+            if (!column.endsWith(QLatin1String("IdPaese")) &&
+                !column.endsWith(QLatin1String("Nazione")) && row.hasColumn(column) &&
+                !row.value(column).toString().trimmed().isEmpty())
+                holds = true;
+    if (!holds)
+        return;
+    const Prompt::Choice answer = prompt().ask(
+        Prompt::warningTitle(),
+        tr("Il blocco «%1» contiene dati che, senza «Includi», non saranno nel file.\n\n"
+           "Cancellarli? (No: restano nella scheda)")
+            .arg(block.caption),
+        false, Prompt::Choice::No);
+    if (answer != Prompt::Choice::Yes)
+        return;
+    if (row.state() == Dataset::State::Browse)
+        row.edit();
+    for (const IncludedBlock& b : std::as_const(cleared)) {
+        if (b.flag != block.flag) {
+            row.setValue(b.flag, false);
+            refreshInput(b.flag);
+        }
+        for (const QString& column : b.columns) {
+            if (!row.hasColumn(column))
+                continue;
+            row.setValue(column, QVariant());
+            refreshInput(column);
+        }
+    }
+    markModified();
+}
+
 void EditorBase::addFields(const QList<Field>& fields) {
     for (const Field& def : fields) {
         if (tabLayouts_.isEmpty())

@@ -4,6 +4,8 @@
 // (condition, message, field). The base builds the form, keeps the "modified" and "save failed"
 // flags, runs the rules, saves through the shared routines and offers "Indietro", "Salva" (hidden)
 // and "Annulla" (shown only for a row just added).
+#include "export/IncludedBlocks.h"
+
 #include <QDialog>
 #include <QList>
 #include <QMap>
@@ -116,6 +118,11 @@ protected:
     void addWidget(int tab, QWidget* widget, int stretch = 0);
     void setRules(QList<Rule> rules) { rules_ = std::move(rules); }
     void setWarnings(QList<Warning> warnings) { warnings_ = std::move(warnings); }
+    // Blocks written only while their "Includi" check box is ticked (those whose inputs are on
+    // this screen): typing into or picking for one of their inputs ticks the block (and the block
+    // it sits in); unticking a block that holds data asks whether to clear it (No by default: the
+    // data stay, left out of the file).
+    void setIncludedBlocks(const QList<IncludedBlock>& blocks);
     // The title of the rules' messages ("Messaggio di errore" unless a screen says otherwise).
     void setErrorTitle(const QString& title) { errorTitle_ = title; }
     // Runs before the rules (derived values) and after them (the row is about to be stored).
@@ -140,6 +147,11 @@ protected:
 
 private:
     QWidget* makeInput(const Field& def);
+    // A user change to an input of the block: ticks it and the blocks it sits in.
+    void includeBlock(const QString& flag);
+    // The block was unticked by the user: offers to clear what it and its inner blocks hold.
+    void offerToClear(const IncludedBlock& block);
+    void refreshInput(const QString& column);
     // A change not yet stored: the modified flag, or the row's edit buffer changed by code.
     bool hasUnsavedChanges() const;
     // True when this screen edits a row of a Document another workstation has deleted.
@@ -161,6 +173,7 @@ private:
     FieldNavigator* navigator_;
     bool modified_ = false;
     bool saveFailed_ = false;
+    QList<IncludedBlock> includedBlocks_;
 };
 
 } // namespace brevalto

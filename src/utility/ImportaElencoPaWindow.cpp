@@ -31,14 +31,21 @@ ImportaElencoPaWindow::ImportaElencoPaWindow(DataModule& db, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     resize(720, 260);
 
+    // Where the files come from, as an address the user can open or copy.
     auto* intro = new QLabel(
         QStringLiteral(
-            "Scaricare da IndicePA (sezione Open Data) il file delle unità organizzative "
-            "con servizio di fatturazione elettronica (CSV) oppure il vecchio "
-            "serv_fatt.txt; il file degli enti, facoltativo, aggiunge la denominazione "
-            "e la tipologia dell'amministrazione. L'elenco attuale viene sostituito."),
+            "Scaricare dai dati aperti di IndicePA, pubblicati su <a href=\"%1\">%1</a>, il "
+            "file delle unità organizzative con servizio di fatturazione elettronica (CSV) "
+            "oppure il vecchio serv_fatt.txt; il file degli enti, facoltativo, aggiunge la "
+            "denominazione e la tipologia dell'amministrazione. L'elenco attuale viene "
+            "sostituito.")
+            .arg(QStringLiteral("https://indicepa.gov.it/ipa-dati/")),
         this);
+    intro->setObjectName(QStringLiteral("lblIstruzioni"));
     intro->setWordWrap(true);
+    intro->setTextFormat(Qt::RichText);
+    intro->setOpenExternalLinks(true);
+    intro->setTextInteractionFlags(Qt::TextBrowserInteraction);
     status_->setObjectName(QStringLiteral("lblElenco"));
 
     offices_->setObjectName(QStringLiteral("edtFileUffici"));

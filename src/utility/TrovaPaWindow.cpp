@@ -59,13 +59,14 @@ TrovaPaWindow::TrovaPaWindow(DataModule& db, QWidget* parent)
                       .objectName = QStringLiteral("frmTrovaPA"),
                       .dataset = ds::PA_fatturazioneElettronica,
                       .keyColumn = QStringLiteral("codice_univoco"),
-                      .columns = {{"Comune", "Comune", 130},
-                                  {"DescrizionePA", "Descrizione P.A. ", 260},
-                                  {"DescrizioneUfficio", "Ufficio", 220},
+                      // Together narrower than the window, so that every column shows.
+                      .columns = {{"Comune", "Comune", 110},
+                                  {"DescrizionePA", "Descrizione P.A. ", 220},
+                                  {"DescrizioneUfficio", "Ufficio", 190},
                                   {"codice_univoco", "Cod.Univoco", 80},
-                                  {"tipologia_istat", "Tipologia", 160},
-                                  {"indirizzo", "Indirizzo", 200},
-                                  {"cf", "cod.fiscale", 100},
+                                  {"tipologia_istat", "Tipologia", 130},
+                                  {"indirizzo", "Indirizzo", 170},
+                                  {"cf", "cod.fiscale", 95},
                                   {"Provincia", "Prov.", 45}},
                       .tools = {{"spdAvanti", "Avanti", BrowserAction::Modifica,
                                  "Copia l'ufficio scelto nel Cessionario committente"},
@@ -161,10 +162,12 @@ void TrovaPaWindow::cerca() {
     Dataset& result = dataset();
     result.close();
     if (directoryEmpty(db_)) {
+        // Nothing is lost by importing into an empty directory: Yes is the default.
         if (openImport &&
-            prompt().question(Prompt::warningTitle(),
-                              QStringLiteral("L'elenco delle amministrazioni è vuoto: importarlo "
-                                             "da un file scaricato da IndicePA?")))
+            prompt().ask(Prompt::warningTitle(),
+                         QStringLiteral("L'elenco delle amministrazioni è vuoto: importarlo "
+                                        "da un file scaricato da IndicePA?"),
+                         false, Prompt::Choice::Yes) == Prompt::Choice::Yes)
             openImport();
         refreshStatus();
         if (directoryEmpty(db_))
@@ -197,32 +200,53 @@ void TrovaPaWindow::modifica() {
     Dataset& result = dataset();
     if (!result.isOpen() || result.isEmpty())
         return;
-    if (!prompt().question(Prompt::warningTitle(),
-                           QStringLiteral("Posso sovrascrivere i dati della PA scelta con quelli "
-                                          "del Cessionario committente ? Vuoi proseguire ?")))
-        return;
     Dataset& customer = db_.table(ds::PA_CessionarioCommittente);
     if (!customer.isOpen() || customer.isEmpty())
         return;
     const QString p = QStringLiteral("CessionarioCommittente_");
     const QString name = result.text(QStringLiteral("DescrizionePA")).left(80);
-    customer.edit();
-    // A value the directory does not know never erases what the customer already has.
-    const auto set = [&](const QString& column, const QString& value) {
-        if (!value.isEmpty())
-            customer.setValue(p + column, value);
+    // What the office puts into the customer. A value the directory does not know never erases
+    // what the customer already has. The province follows the municipality it belongs to.
+    const struct {
+        QString column;
+        QString label;
+        QString value;
+    } copies[] = {
+        {QStringLiteral("Denominazione"), QStringLiteral("Rag. Sociale"), name},
+        {QStringLiteral("NominativoVisualizzato"), QStringLiteral("Nominativo visualizzato"), name},
+        {QStringLiteral("NominativoDocumenti"), QStringLiteral("Nominativo nei documenti"), name},
+        {QStringLiteral("Sede_Indirizzo"), QStringLiteral("Indirizzo"),
+         result.text(QStringLiteral("indirizzo")).left(60)},
+        {QStringLiteral("Sede_Comune"), QStringLiteral("Comune"),
+         result.text(QStringLiteral("Comune"))},
+        {QStringLiteral("Sede_Provincia"), QStringLiteral("Provincia"),
+         result.text(QStringLiteral("Provincia"))},
+        {QStringLiteral("Sede_CAP"), QStringLiteral("CAP"), result.text(QStringLiteral("cap"))},
+        {QStringLiteral("CodiceFiscale"), QStringLiteral("Codice Fiscale"),
+         result.text(QStringLiteral("cf"))},
+        {QStringLiteral("CodiceUnivocoUfficio"), QStringLiteral("Codice Destinatario"),
+         result.text(QStringLiteral("codice_univoco"))},
     };
-    set(QStringLiteral("Denominazione"), name);
-    set(QStringLiteral("NominativoVisualizzato"), name);
-    set(QStringLiteral("NominativoDocumenti"), name);
-    set(QStringLiteral("Sede_Comune"), result.text(QStringLiteral("Comune")));
-    // The province follows the municipality it belongs to.
-    set(QStringLiteral("Sede_Provincia"), result.text(QStringLiteral("Provincia")));
-    set(QStringLiteral("Sede_CAP"), result.text(QStringLiteral("cap")));
-    set(QStringLiteral("CodiceFiscale"), result.text(QStringLiteral("cf")));
-    set(QStringLiteral("CodiceUnivocoUfficio"), result.text(QStringLiteral("codice_univoco")));
+    // Only a value the customer holds and the office changes can be lost: those are named, and
+    // the copy (what the user came for) is the default answer.
+    QStringList replaced;
+    for (const auto& copy : copies) {
+        const QString before = customer.text(p + copy.column);
+        if (!copy.value.isEmpty() && !before.isEmpty() && before != copy.value)
+            replaced << QStringLiteral("%1: «%2» diventa «%3»").arg(copy.label, before, copy.value);
+    }
+    if (!replaced.isEmpty() &&
+        prompt().ask(Prompt::warningTitle(),
+                     QStringLiteral("I dati del Cessionario committente saranno sostituiti con "
+                                    "quelli dell'ufficio scelto:\n\n%1\n\nVuoi proseguire ?")
+                         .arg(replaced.join(u'\n')),
+                     false, Prompt::Choice::Yes) != Prompt::Choice::Yes)
+        return;
+    customer.edit();
+    for (const auto& copy : copies)
+        if (!copy.value.isEmpty())
+            customer.setValue(p + copy.column, copy.value);
     customer.setValue(p + QStringLiteral("PubblicaAmministrazione"), true);
-    set(QStringLiteral("Sede_Indirizzo"), result.text(QStringLiteral("indirizzo")).left(60));
     QString error;
     if (!SaveRecord(customer, kCustomerKey, &error)) {
         prompt().message(Prompt::errorTitle(),

@@ -30,8 +30,9 @@ public:
     void cerca();
     // "reset": empties the boxes, closes the result and clears its filter.
     void reset();
-    // "Avanti" and double click: after a question copies the current office into the customer
-    // and closes; asks nothing when there is no result.
+    // "Avanti" and double click: copies the current office into the customer and closes. When
+    // the copy replaces values the customer holds it names them and asks first (Yes by default);
+    // asks nothing when there is no result.
     void modifica() override;
 
     // Opens the directory import (set by the program; the finder offers it when the directory is

@@ -116,7 +116,7 @@ TEST(AttachmentEncodingTest, ConcurrentExportsKeepTheirOwnAttachments) {
 
     QByteArray alone[2];
     for (int d = 0; d < 2; ++d) {
-        const QString out = a.folder.file(QStringLiteral("solo%1.xml").arg(d));
+        const QString out = a.folder.file(QStringLiteral("ITRSSMRA80A01H501U_S%1.xml").arg(d));
         finish(startExport(a.programDir, archive, numbers[d], out));
         alone[d] = readFile(out);
         ASSERT_TRUE(alone[d].contains("<Attachment>")) << d;
@@ -128,7 +128,8 @@ TEST(AttachmentEncodingTest, ConcurrentExportsKeepTheirOwnAttachments) {
         QString out[2];
         QProcess* running[2];
         for (int d = 0; d < 2; ++d) {
-            out[d] = a.folder.file(QStringLiteral("insieme%1-%2.xml").arg(d).arg(round));
+            out[d] =
+                a.folder.file(QStringLiteral("ITRSSMRA80A01H501U_I%1%2.xml").arg(d).arg(round));
             running[d] = startExport(a.programDir, archive, numbers[d], out[d]);
         }
         for (int d = 0; d < 2; ++d)

@@ -6,6 +6,7 @@
 #include "export/DocumentCheck.h"
 #include "export/ExportCommand.h"
 #include "export/FatturaWriter.h"
+#include "export/IncludedBlocks.h"
 
 #include <QDir>
 #include <QFile>
@@ -98,6 +99,56 @@ TEST(ArchiveCheck, NumberReusedInTheSameYearBySameSeller) {
         locateFields(const_cast<check::Findings&>(f));
         EXPECT_EQ(f[0].screen, "Corpo della fattura - Dati Generali");
         EXPECT_EQ(f[0].field, "Numero");
+    }
+}
+
+// Data typed into a block whose "Includi" is not ticked never reach the file: the check says so
+// as a warning naming the block; the file is still one the exchange system takes.
+TEST(ArchiveCheck, DataLeftOutOfTheFileArePointedOut) {
+    const QString leftOut = "contiene dati ma «Includi» non è spuntato: quei dati non saranno "
+                            "nel file.";
+    const struct {
+        const char* what;
+        QVariantMap header;
+        QVariantMap body;
+        QStringList expected; // element: message
+    } cases[] = {
+        {"seller's contacts",
+         {{"CedentePrestatore_Iscrizione_Contatti", false},
+          {"CedentePrestatore_Contatti_Email", "info@alfa.it"}},
+         {},
+         {"FatturaElettronicaHeader: Il blocco «Contatti del Cedente» " + leftOut}},
+        {"transport",
+         {},
+         {{"DatiTrasporto", false}, {"NumeroColli", 3}},
+         {"FatturaElettronicaBody[1]/DatiGenerali: Il blocco «Dati Trasporto» " + leftOut}},
+        {"carrier inside a transport left out",
+         {},
+         {{"DatiTrasporto", false},
+          {"DatiAnagraficiVettore", true},
+          {"Vettore_Denominazione", "Rapidi"}},
+         {"FatturaElettronicaBody[1]/DatiGenerali: Il blocco «Dati Vettore» contiene dati ma "
+          "«Includi» di «Dati Trasporto» non è spuntato: quei dati non saranno nel file."}},
+        {"transport included", {}, {{"DatiTrasporto", true}, {"NumeroColli", 3}}, {}},
+        {"a country alone", {}, {{"DatiTrasporto", false}, {"Resa_Nazione", "IT"}}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ExportArchive a;
+        const int doc = a.addDocument(c.header);
+        a.addCompleteBody(doc, c.body);
+        a.select(doc);
+        QStringList found;
+        for (const check::Finding& f : checkCurrentDocument(a.data)) {
+            EXPECT_TRUE(isWarning(f)) << f.code.toStdString() << f.message.toStdString();
+            found << f.element + ": " + f.message;
+        }
+        EXPECT_EQ(found, c.expected);
+        // The command line's export still writes the file.
+        ScriptedPrompt prompt;
+        EXPECT_EQ(a.exportTo(a.folder.file("ITRSSMRA80A01H501U_00001.xml"), prompt,
+                             ExportDriver::CheckMode::Refuse),
+                  ExportDriver::Outcome::Written);
     }
 }
 
@@ -200,7 +251,7 @@ protected:
 
 TEST_F(CommandTest, ExportRefusesAFileWithFindingsUnlessNoCheck) {
     const int doc = documentWithWrongTax(a);
-    const QString path = a.folder.file("IT01234567890_00001.xml");
+    const QString path = a.folder.file("ITRSSMRA80A01H501U_00001.xml");
     const QStringList args = {"--archive", archive, "--document", QString::number(numero(doc)),
                               "--out",     path};
     EXPECT_EQ(run(exportCommand, args), 1);
@@ -326,6 +377,68 @@ TEST_F(CommandTest, CheckOfADocumentWritesNothing) {
         run(checkCommand, {"--archive", archive, "--document", QString::number(numero(wrong))}), 1);
     EXPECT_TRUE(out.contains("\t00421\t")) << out.toStdString();
     EXPECT_FALSE(a.exported(wrong));
+}
+
+// The file is named after the transmitter the file carries: the check of a Document applies the
+// naming rule to that name, and the export writes no file under a name that breaks it.
+TEST_F(CommandTest, TheFileNameFollowsTheTransmitter) {
+    const struct {
+        const char* country;
+        const char* code;
+        const char* name; // the name the file would get
+        bool valid;
+    } cases[] = {
+        {"IT", "rssmra80a01h501u", "ITRSSMRA80A01H501U_00001.xml", true},
+        {"IT", "", "IT_00001.xml", false},
+        {"IT", "RSS MRA", "ITRSS MRA_00001.xml", false},
+        {"", "RSSMRA80A01H501U", "RSSMRA80A01H501U_00001.xml", false},
+    };
+    // The firm's record says nothing about the name any more.
+    a.db().exec("update Ditta set CodFisc = '', IdPaese = 'IT'");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int doc = scenarioNoOptionalBlock(a);
+        a.update("PA_FE_Header", "id", doc,
+                 {{"DatiTrasmissione_IdPaese", c.country},
+                  {"DatiTrasmissione_IdCodice", c.code},
+                  {"DatiTrasmissione_ProgressivoInvio", "1"}});
+        const QStringList document = {"--archive", archive, "--document",
+                                      QString::number(numero(doc))};
+        EXPECT_EQ(run(checkCommand, document), c.valid ? 0 : 1) << out.toStdString();
+        if (!c.valid) {
+            EXPECT_TRUE(out.startsWith(QString(c.name) + "\t00001\t\tNome file"))
+                << out.toStdString();
+        }
+
+        const QString work = a.folder.file(QString(c.name) + "-cartella");
+        QDir().mkpath(work);
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(work);
+        const int code = run(exportCommand, document);
+        QDir::setCurrent(before);
+        EXPECT_EQ(code, c.valid ? 0 : 1) << err.toStdString();
+        EXPECT_EQ(QDir(work).entryList(QDir::Files), c.valid ? QStringList{c.name} : QStringList());
+        EXPECT_EQ(a.exported(doc), c.valid);
+        if (!c.valid) {
+            EXPECT_TRUE(err.startsWith("Il file non è stato scritto")) << err.toStdString();
+        }
+        a.update("PA_FE_Header", "id", doc, {{"Esportato", true}}); // out of the next case's way
+    }
+
+    // A name of one's choosing must carry the same transmitter.
+    const int doc = scenarioNoOptionalBlock(a);
+    const QStringList document = {"--archive", archive, "--document", QString::number(numero(doc))};
+    for (const char* name : {"fattura.xml", "IT01234567890_00001.xml"}) {
+        const QString path = a.folder.file(name);
+        EXPECT_EQ(run(exportCommand, document + QStringList{"--out", path, "--no-check"}), 1);
+        EXPECT_TRUE(out.startsWith(path + "\t00001\t")) << out.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path));
+    }
+    EXPECT_FALSE(a.exported(doc));
+    const QString right = a.folder.file("ITRSSMRA80A01H501U_A0001.xml");
+    EXPECT_EQ(run(exportCommand, document + QStringList{"--out", right, "--no-check"}), 0)
+        << err.toStdString();
+    EXPECT_TRUE(a.exported(doc));
 }
 
 } // namespace

@@ -75,7 +75,7 @@ TEST_F(ExportCommandTest, WithoutAPreferredFolderWritesInTheCurrentOne) {
 
 TEST_F(ExportCommandTest, AnExistingFileIsReplacedOnlyWithForce) {
     const int doc = scenarioNoOptionalBlock(a);
-    const QString path = a.makeFile("scelta.xml", "vecchio");
+    const QString path = a.makeFile("ITRSSMRA80A01H501U_00009.xml", "vecchio");
     EXPECT_NE(run(base(numero(doc)) << "--out" << path), 0);
     EXPECT_TRUE(err.contains("--force")) << err.toStdString();
     EXPECT_EQ(readFile(path), "vecchio");
@@ -92,7 +92,7 @@ TEST_F(ExportCommandTest, AbortsPrintTheScreensMessage) {
     const int empty = a.addDocument();
     const int noLines = a.addDocument();
     a.addBody(noLines);
-    const QString path = a.folder.file("x.xml");
+    const QString path = a.folder.file("ITRSSMRA80A01H501U_00009.xml");
 
     EXPECT_NE(run(base(numero(empty)) << "--out" << path), 0);
     EXPECT_EQ(err, "Inserire il corpo della fattura prima di poter procedere!");
@@ -113,7 +113,8 @@ TEST_F(ExportCommandTest, ControlCodesFromTheArchiveArePrintedEscaped) {
         QStringLiteral("Beta\x1b]0;titolo\x07\x1b[31mSpa") + nul + QStringLiteral("\u009b2J fine");
     a.db().exec("update PA_FE_Header set CessionarioCommittente_Denominazione = ? where id = ?",
                 {name, doc});
-    EXPECT_NE(run(base(numero(doc)) << "--out" << a.folder.file("x.xml")), 0);
+    EXPECT_NE(run(base(numero(doc)) << "--out" << a.folder.file("ITRSSMRA80A01H501U_00009.xml")),
+              0);
     EXPECT_FALSE(err.contains(QChar(0x1b))) << err.toStdString();
     EXPECT_FALSE(err.contains(QChar(0x9b)));
     EXPECT_TRUE(err.contains("Beta\\x1b]0;titolo\\x07\\x1b[31mSpa" +
@@ -155,7 +156,7 @@ TEST_F(ExportCommandTest, AttachmentsAreRegularFilesAndEveryOneIsNamed) {
         a.add("PA_FE_Body_Allegati", {{"PA_FE_Body_Id", body},
                                       {"NomeAttachment", "allegato.txt"},
                                       {"PercorsoCompleto", c.path}});
-        const QString path = a.folder.file("fattura.xml");
+        const QString path = a.folder.file("ITRSSMRA80A01H501U_00009.xml");
         QFile::remove(path);
         const int code = run(base(numero(doc)) << "--out" << path << "--no-check");
         if (*c.says) {

@@ -16,7 +16,7 @@ namespace {
 using namespace test;
 using Outcome = ExportDriver::Outcome;
 
-const QString kSaved = "salvata.xml";
+const QString kSaved = "ITRSSMRA80A01H501U_00001.xml";
 
 class ExportDriverTest : public ::testing::Test {
 protected:
@@ -33,6 +33,7 @@ protected:
     ScriptedPrompt prompt;
 };
 
+// The name follows the transmitter the file carries, whatever the firm's record holds.
 TEST_F(ExportDriverTest, ProposedFileName) {
     const struct {
         const char* country;
@@ -46,10 +47,13 @@ TEST_F(ExportDriverTest, ProposedFileName) {
         {"IT", "RSSMRA80A01H501U", "", "ITRSSMRA80A01H501U_00000.xml"},
         {"IT", "RSSMRA80A01H501U", QVariant(), "ITRSSMRA80A01H501U_00000.xml"},
         {"it", "x", "1", "itX_00001.xml"}, // the country code as stored
+        {"IT", "", "1", "IT_00001.xml"},
     };
+    a.db().exec("update Ditta set IdPaese = 'IT', CodFisc = '01234567890'");
     for (const auto& c : cases) {
-        a.db().exec("update Ditta set IdPaese = ?, CodFisc = ?", {c.country, c.taxCode});
-        const int doc = a.addDocument({{"DatiTrasmissione_ProgressivoInvio", c.progressive}});
+        const int doc = a.addDocument({{"DatiTrasmissione_IdPaese", c.country},
+                                       {"DatiTrasmissione_IdCodice", c.taxCode},
+                                       {"DatiTrasmissione_ProgressivoInvio", c.progressive}});
         a.select(doc);
         EXPECT_EQ(ExportDriver(a.data, prompt).proposedFileName(), c.expected);
     }
@@ -127,13 +131,32 @@ TEST_F(ExportDriverTest, AfterAnExportTheLinesAreThoseOfTheLastBody) {
     EXPECT_EQ(a.data.table("TablePA_FE_Body_DatiBeniServizi_DettaglioLinee").rowCount(), 2);
 }
 
-// The chosen path is used as typed: no extension is added.
-TEST_F(ExportDriverTest, ThePathIsUsedAsTyped) {
+// A name the exchange system would refuse, proposed or chosen, is never written: the reason is
+// shown and the Document stays as it was.
+TEST_F(ExportDriverTest, ANameThatBreaksTheNamingRuleIsNotWritten) {
     const int doc = scenarioNoOptionalBlock(a);
-    prompt.answerSaveFile(a.folder.file("fattura"));
-    EXPECT_EQ(run(doc), Outcome::Written);
-    EXPECT_TRUE(QFileInfo(a.folder.file("fattura")).isFile());
-    EXPECT_FALSE(QFileInfo::exists(a.folder.file("fattura.xml")));
+    for (const char* chosen : {"ITRSSMRA80A01H501U_00001", "fattura.xml", "IT01234567890_00001.xml",
+                               "ITRSSMRA80A01H501U_000001.xml"}) {
+        SCOPED_TRACE(chosen);
+        prompt.clear();
+        prompt.answerSaveFile(a.folder.file(chosen));
+        EXPECT_EQ(run(doc), Outcome::Aborted);
+        ASSERT_EQ(prompt.messages().size(), 1);
+        EXPECT_TRUE(prompt.messages().first().startsWith(
+            QString("Il file non è stato scritto: il Sistema di Interscambio lo scarterebbe per il "
+                    "nome.\n\nNome file \"%1\" non valido")
+                .arg(chosen)))
+            << prompt.messages().first().toStdString();
+    }
+    // Without the transmitter's code the name is refused before anything is asked.
+    a.update("PA_FE_Header", "id", doc, {{"DatiTrasmissione_IdCodice", ""}});
+    prompt.clear();
+    EXPECT_EQ(run(doc), Outcome::Aborted);
+    ASSERT_EQ(prompt.calls().size(), 1);
+    EXPECT_TRUE(prompt.messages().first().contains("\"IT_00001.xml\" non valido"));
+    EXPECT_TRUE(prompt.messages().first().contains("Manca il Codice Fiscale del trasmittente"));
+    EXPECT_EQ(filesIn(a.folder.path()).filter(".xml"), QStringList());
+    EXPECT_FALSE(a.exported(doc));
 }
 
 TEST_F(ExportDriverTest, OverwriteQuestion) {
@@ -198,8 +221,8 @@ TEST_F(ExportDriverTest, AFaultyBodyAbortsTheWholeExport) {
                                           {"NomeAttachment", "sparito.pdf"},
                                           {"PercorsoCompleto", a.folder.file("sparito.pdf")}});
 
-        const QString fresh = a.folder.file("nuovo.xml");
-        const QString old = a.makeFile("vecchio.xml", "contenuto precedente");
+        const QString fresh = a.folder.file("ITRSSMRA80A01H501U_00002.xml");
+        const QString old = a.makeFile("ITRSSMRA80A01H501U_00003.xml", "contenuto precedente");
         for (const QString& path : {fresh, old}) {
             prompt.clear();
             prompt.answerSaveFile(path);
@@ -212,7 +235,7 @@ TEST_F(ExportDriverTest, AFaultyBodyAbortsTheWholeExport) {
         EXPECT_FALSE(QFileInfo::exists(fresh));
         EXPECT_EQ(readFile(old), "contenuto precedente");
         EXPECT_EQ(QDir(a.folder.path()).entryList({"*.xml*"}, QDir::Files | QDir::Hidden),
-                  QStringList({"vecchio.xml"}));
+                  QStringList({"ITRSSMRA80A01H501U_00003.xml"}));
         EXPECT_FALSE(a.exported(doc));
         EXPECT_FALSE(a.data.table("TablePA_FE_Header").flag("Esportato"));
     }
@@ -237,11 +260,11 @@ TEST_F(ExportDriverTest, ControlCharactersAbortTheExport) {
 // A failed write is reported as an error and leaves the flag as it was.
 TEST_F(ExportDriverTest, AFolderThatDoesNotExist) {
     const int doc = scenarioNoOptionalBlock(a);
-    prompt.answerSaveFile(a.folder.file("manca/fattura.xml"));
+    prompt.answerSaveFile(a.folder.file("manca/" + kSaved));
     EXPECT_EQ(run(doc), Outcome::Failed);
     ASSERT_EQ(prompt.messages().size(), 1);
     EXPECT_EQ(prompt.calls().last().title, "Messaggio di errore");
-    EXPECT_TRUE(prompt.messages().first().contains("fattura.xml"));
+    EXPECT_TRUE(prompt.messages().first().contains(kSaved));
     EXPECT_FALSE(a.exported(doc));
 }
 
@@ -251,7 +274,7 @@ TEST_F(ExportDriverTest, AFolderWithoutWritePermission) {
     const int doc = scenarioNoOptionalBlock(a);
     const QString locked = a.folder.file("sola-lettura");
     QDir().mkpath(locked);
-    const QString old = locked + "/fattura.xml";
+    const QString old = locked + "/" + kSaved;
     QFile::copy(a.makeFile("tmp", "vecchio"), old);
     QFile(locked).setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     prompt.answerSaveFile(old);

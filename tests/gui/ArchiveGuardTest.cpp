@@ -5,8 +5,8 @@
 
 #include "masterdata/MasterBrowsers.h"
 #include "store/ArchiveCheck.h"
-#include "store/DamageCheck.h"
 #include "store/ArchiveUpgrade.h"
+#include "store/DamageCheck.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -12,10 +12,13 @@
 #include "ui/BoundInputs.h"
 #include "ui/ScreenHost.h"
 
+#include <QCheckBox>
 #include <QDate>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace brevalto;
@@ -259,8 +262,8 @@ TEST_F(BodyEditorTest, SummariesLeftBehindByTheLinesAreOfferedForRebuildOnLeavin
     db.requeryBodyChildren();
     editor.createSummaries = [this] { riepilogo::creaAutomaticamente(db); };
     editor.refreshActions();
-    // Built, and the document total proposed: 122.00, accepted.
-    scripted.answerQuestion(true);
+    // Built without a question (there were no summaries to lose), and the document total
+    // proposed: 122.00, accepted.
     scripted.answerQuestion(true);
     editor.createSummariesButton()->click();
     EXPECT_TRUE(scripted.calls().last().text.contains(QLocale().toString(122.0, 'f', 2)));
@@ -381,6 +384,56 @@ TEST_F(BodyEditorTest, CarrierAndMunicipalityPicksFillTheBody) {
     EXPECT_EQ(body().text("Resa_CAP"), "99999");
     EXPECT_EQ(body().text("Resa_Provincia"), "ZZ");
     EXPECT_EQ(body().text("Resa_Nazione"), "IT");
+}
+
+// Typing into or picking for a block with an "Includi" ticks it, and the block it sits in;
+// unticking one that holds data asks whether to clear it (No by default: the data stay).
+TEST_F(BodyEditorTest, WhatIsTypedIntoABlockIncludesIt) {
+    sql("insert into Vettori (Denominazione, Nome, Cognome) values ('Rapidi', 'Ugo', 'Neri')");
+    db.table("TableVettori").requery();
+    const auto ticked = [this] {
+        QStringList on;
+        for (const char* flag : {"DatiTrasporto", "DatiAnagraficiVettore", "IndirizzoResa",
+                                 "FatturaPrincipale", "DatiVeicoli"})
+            if (body().flag(flag))
+                on << flag;
+        return on;
+    };
+    const auto typeInto = [this](const char* column, const QString& text) {
+        auto* input = qobject_cast<QLineEdit*>(editor.field(column));
+        ASSERT_NE(input, nullptr) << column;
+        QTest::keyClicks(input, text);
+    };
+    ASSERT_EQ(ticked(), QStringList());
+    pick(editor, "Vettore_ID", "Rapidi - Neri Ugo");
+    EXPECT_EQ(ticked(), QStringList({"DatiTrasporto", "DatiAnagraficiVettore"}));
+    typeInto("Resa_Indirizzo", "Via Roma");
+    typeInto("NumeroFatturaPrincipale", "7");
+    EXPECT_EQ(ticked(), QStringList({"DatiTrasporto", "DatiAnagraficiVettore", "IndirizzoResa",
+                                     "FatturaPrincipale"}));
+    EXPECT_TRUE(qobject_cast<QCheckBox*>(editor.field("IndirizzoResa"))->isChecked());
+
+    // Unticking the transport: No keeps what it holds, left out; Yes clears it with the carrier
+    // and the delivery address inside it.
+    auto* transport = qobject_cast<QCheckBox*>(editor.field("DatiTrasporto"));
+    scripted.answerQuestion(false);
+    transport->click();
+    ASSERT_EQ(scripted.calls().size(), 1);
+    EXPECT_EQ(scripted.calls()[0].text,
+              "Il blocco «Dati Trasporto» contiene dati che, senza «Includi», non saranno nel "
+              "file.\n\nCancellarli? (No: restano nella scheda)");
+    EXPECT_EQ(scripted.calls()[0].byDefault, Prompt::Choice::No);
+    EXPECT_EQ(body().text("Vettore_Denominazione"), "Rapidi");
+    transport->click(); // ticked again: nothing asked
+    scripted.answerQuestion(true);
+    transport->click();
+    EXPECT_EQ(ticked(), QStringList({"FatturaPrincipale"}));
+    EXPECT_TRUE(body().isNull("Vettore_ID"));
+    EXPECT_EQ(body().text("Vettore_Denominazione"), "");
+    EXPECT_EQ(body().text("Resa_Indirizzo"), "");
+    EXPECT_EQ(qobject_cast<QLineEdit*>(editor.field("Resa_Indirizzo"))->text(), "");
+    EXPECT_EQ(body().text("NumeroFatturaPrincipale"), "7");
+    EXPECT_EQ(scripted.pendingAnswers(), 0);
 }
 
 TEST_F(BodyEditorTest, AddingGivesEachSectionItsStartValuesAndScreenFlags) {

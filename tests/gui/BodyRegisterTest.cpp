@@ -31,6 +31,9 @@ protected:
         db.connessione().open(test::copyOfNewArchive(folder));
         db.openAllDatasets();
         setPrompt(&scripted);
+        // The firm's tax code becomes the Document's transmitter, which names its file.
+        db.connessione().exec("update Ditta set CodFisc = '01234567890', IdPaese = 'IT'");
+        db.table("TableDitta").requery();
         ASSERT_TRUE(documents.aggiungi());
         reg.setBodyEditor(&editor);
     }

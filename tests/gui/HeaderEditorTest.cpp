@@ -4,6 +4,7 @@
 #include "documents/HeaderEditor.h"
 #include "documents/DocumentRegister.h"
 #include "documents/HeaderPartyEditors.h"
+#include "masterdata/MasterBrowsers.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
@@ -118,6 +119,63 @@ protected:
     HeaderTerzoIntermediarioEditor terzo{db};
     HeaderCessionarioEditor cessionario{db};
 };
+
+// Deleting a customer that Documents name says how many do (they keep their copy of its data);
+// the Document's customer picker then shows that copy instead of nothing.
+TEST_F(HeaderEditorTest, ADeletedCustomerIsNamedByTheDocumentsCopy) {
+    const QString p = "CessionarioCommittente_";
+    sql("insert into PA_CessionarioCommittente (CessionarioCommittente_Denominazione, "
+        "CessionarioCommittente_NominativoVisualizzato) values ('Bianchi Spa', 'Bianchi Spa'), "
+        "('Verdi Srl', 'Verdi Srl')");
+    const int bianchi =
+        db.connessione()
+            .scalar("select CessionarioCommittente_ID from PA_CessionarioCommittente where "
+                    "CessionarioCommittente_Denominazione = 'Bianchi Spa'")
+            .toInt();
+    sql("update PA_FE_Header set CessionarioCommittente_ID = ?, "
+        "CessionarioCommittente_Denominazione = 'Bianchi Spa'",
+        {bianchi});
+    sql("insert into PA_FE_Header (Numero, CessionarioCommittente_ID) values (99, ?)", {bianchi});
+    const int document = h().integer("ID");
+    h().requery();
+    ASSERT_TRUE(h().locate("ID", document));
+
+    CessionariBrowser customers(db);
+    Dataset& list = customers.dataset();
+    list.requery();
+    const QString plain = "Sei sicuro di voler eliminare il Cessionario - Committente ?";
+    const struct {
+        const char* name;
+        QString question;
+    } cases[] = {
+        {"Verdi Srl", plain},
+        {"Bianchi Spa", "Il Cessionario - Committente è indicato in 2 documenti, che conservano "
+                        "la propria copia dei suoi dati.\n\n" +
+                            plain},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(list.locate(p + "Denominazione", c.name));
+        scripted.clear();
+        scripted.answerQuestion(false);
+        EXPECT_FALSE(customers.elimina());
+        ASSERT_EQ(scripted.calls().size(), 1);
+        EXPECT_EQ(scripted.calls()[0].text, c.question);
+    }
+    scripted.answerQuestion(true);
+    EXPECT_TRUE(customers.elimina());
+    EXPECT_EQ(db.connessione()
+                  .scalar("select count(*) from PA_CessionarioCommittente where "
+                          "CessionarioCommittente_ID = ?",
+                          {bianchi})
+                  .toInt(),
+              0);
+
+    BoundLookup* picker = cessionario.lookup(p + "ID");
+    picker->refreshList();
+    EXPECT_EQ(picker->currentIndex(), -1);
+    EXPECT_EQ(picker->placeholderText(), "Bianchi Spa (non più in archivio)");
+    EXPECT_EQ(h().text(p + "Denominazione"), "Bianchi Spa");
+}
 
 TEST_F(HeaderEditorTest, SellerPickCopiesTheSellerAndSwitchesItsBlocks) {
     // The Document uses contacts; the seller picked has none, but an establishment.

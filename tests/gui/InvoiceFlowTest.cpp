@@ -56,10 +56,10 @@ void pick(BoundLookup* list, const QString& shown) {
     Q_EMIT list->activated(index);
 }
 
+// The firm's record is left as a fresh archive has it (no tax code): the transmitter typed on the
+// header names the file.
 TEST_F(InvoiceFlowTest, AnInvoiceMadeThroughTheScreensExportsToAValidFile) {
     makeArchive();
-    sql(defaultArchive(), "update Ditta set RagSoc = 'Rossi Srl', CodFisc = '01234567897', "
-                          "IdPaese = 'IT', Tel = '0612345678', Email = 'info@rossi.example'");
     sql(defaultArchive(),
         "insert into PA_CedentePrestatore (CedentePrestatore_IdPaese, CedentePrestatore_IdCodice, "
         "CedentePrestatore_Denominazione, CedentePrestatore_RegimeFiscale, "
@@ -78,7 +78,7 @@ TEST_F(InvoiceFlowTest, AnInvoiceMadeThroughTheScreensExportsToAValidFile) {
         "'Bianchi Spa')");
     ASSERT_TRUE(start());
 
-    const QString file = folder.file("fattura.xml");
+    const QString file = folder.file("IT01234567897_00001.xml");
     HeaderEditor& header = screens->get<HeaderEditor>();
     HeaderCessionarioEditor& customer = screens->get<HeaderCessionarioEditor>();
     BodyRegister& bodies = screens->get<BodyRegister>();
@@ -114,6 +114,7 @@ TEST_F(InvoiceFlowTest, AnInvoiceMadeThroughTheScreensExportsToAValidFile) {
     setModalShower([&](QDialog& screen) {
         shown << screen.objectName();
         if (&screen == &header) {
+            type(header.field("DatiTrasmissione_IdCodice"), "01234567897");
             header.avanti(); // saves the header, opens the customer screen
             header.indietro();
         } else if (&screen == &customer) {
@@ -126,13 +127,17 @@ TEST_F(InvoiceFlowTest, AnInvoiceMadeThroughTheScreensExportsToAValidFile) {
             EXPECT_EQ(prompt.messages().last(), BodyRegister::kNoFindingsMessage);
             prompt.answerSaveFile(file);
             bodies.esportaXml();
+            for (const ScriptedPrompt::Call& call : prompt.calls()) {
+                if (call.kind == ScriptedPrompt::Kind::SaveFile) {
+                    EXPECT_EQ(call.fileName, "IT01234567897_00001.xml");
+                }
+            }
             bodies.accept();
         } else if (&screen == &body) {
             type(body.field("DatiGenerali_Numero"), "2026/17");
             for (current = 0; current < typed.size(); ++current)
                 EXPECT_TRUE(body.addSectionRow(linesDataset)); // opens the line screen
-            prompt.answerQuestion(true); // "Crea automaticamente" asks before rebuilding
-            prompt.answerQuestion(true); // and proposes the document total
+            prompt.answerQuestion(true); // the build proposes the document total
             body.createSummariesButton()->click();
             body.indietro();
         } else if (&screen == lines) {

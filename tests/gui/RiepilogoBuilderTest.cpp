@@ -4,14 +4,12 @@
 #include "DocumentiBodyFixture.h"
 #include "documents/RiepilogoEditor.h"
 
+#include <QLocale>
 #include <QPushButton>
 
 using namespace brevalto;
 
 namespace {
-
-const QString kQuestion = "Sei sicuro di voler creare automaticamente i dati di riepilogo? La "
-                          "procedura cancellerà tutti i dati di riepilogo !";
 
 class RiepilogoBuilderTest : public test::BodyFixture {
 public:
@@ -44,10 +42,11 @@ public:
         out.sort();
         return out;
     }
-    // "Crea automaticamente", answering its question and, when asked, declining the proposed
-    // document total.
+    // "Crea automaticamente", answering its question (asked only when the body has summaries to
+    // replace) and, when asked, declining the proposed document total.
     bool build(bool yes = true, bool totalAsked = true) {
-        scripted.answerQuestion(yes);
+        if (count(riepilogo::kTable, QString("PA_FE_Body_Id = %1").arg(body)) > 0)
+            scripted.answerQuestion(yes);
         if (yes && totalAsked)
             scripted.answerQuestion(false);
         return riepilogo::creaAutomaticamente(db);
@@ -110,7 +109,6 @@ TEST_F(RiepilogoBuilderTest, OneSummaryPerRateWithLinesAndFund) {
         c.setUp(*this);
         EXPECT_TRUE(build()) << c.name;
         EXPECT_EQ(summaries(), c.expected) << c.name;
-        EXPECT_EQ(scripted.calls().value(scripted.calls().size() - 2).text, kQuestion);
     }
 }
 
@@ -165,6 +163,49 @@ TEST_F(RiepilogoBuilderTest, AFailureMidwayKeepsTheSummariesThereWere) {
     EXPECT_EQ(summaries(), QStringList{"22//100.00/22.00/I"});
     EXPECT_EQ(count(riepilogo::kTable, QString("PA_FE_Body_Id = %1").arg(body)), 1);
     EXPECT_EQ(db.connessione().transactionDepth(), 0);
+}
+
+// Asked only when something can be lost, with the helpful answer as the default: no question
+// before the first build, an empty total filled on Enter, a typed total replaced only on Yes.
+TEST_F(RiepilogoBuilderTest, QuestionsAskWhatCanBeLostAndDefaultToTheHelpfulAnswer) {
+    using Choice = Prompt::Choice;
+    rates({{22, "", "Iva 22"}});
+    line(1, 100.0, 22);
+    const QString rebuild = "Sei sicuro di voler creare automaticamente i dati di riepilogo? La "
+                            "procedura sostituirà i dati di riepilogo presenti con quelli "
+                            "calcolati dalle righe !";
+    // Amounts as the locale writes them, as the questions do.
+    const QString total = QLocale().toString(122.0, 'f', 2);
+    const QString empty = "Il Totale Documento è vuoto: si vuole impostarlo a " + total +
+                          " (imponibili più imposte dei riepiloghi) ?";
+    const QString differs = "Il Totale Documento " + QLocale().toString(999.0, 'f', 2) +
+                            " differisce da imponibili più imposte dei riepiloghi (" + total +
+                            "): si vuole impostarlo a " + total + " ?";
+    const struct {
+        QVariant total; // the body's total before the build
+        QList<std::pair<QString, Choice>> asked;
+    } cases[] = {
+        {QVariant(), {{empty, Choice::Yes}}},                         // first build
+        {QVariant(), {{rebuild, Choice::Yes}, {empty, Choice::Yes}}}, // built before
+        {122.0, {{rebuild, Choice::Yes}}},                            // total right
+        {999.0, {{rebuild, Choice::Yes}, {differs, Choice::No}}},     // total typed
+    };
+    for (const auto& c : cases) {
+        Dataset& bodies = table("TablePA_Body");
+        bodies.edit();
+        bodies.setValue("ImportoTotaleDocumento", c.total);
+        bodies.post();
+        scripted.clear();
+        for (qsizetype i = 0; i < c.asked.size(); ++i)
+            scripted.answerQuestion(true);
+        EXPECT_TRUE(riepilogo::creaAutomaticamente(db));
+        QList<std::pair<QString, Choice>> asked;
+        for (const auto& call : scripted.calls())
+            asked << std::pair{call.text, call.byDefault};
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(bodies.value("ImportoTotaleDocumento").toDouble(), 122.0);
+        bodies.post();
+    }
 }
 
 TEST_F(RiepilogoBuilderTest, SummaryScreenCalcolaAndRules) {

@@ -6,6 +6,7 @@
 #include "app/FirstSetup.h"
 #include "app/LavoraInReteDialog.h"
 #include "app/PasswordDialog.h"
+#include "app/UpgradeRun.h"
 #include "documents/BodyEditor.h"
 #include "documents/HeaderEditor.h"
 #include "masterdata/MasterBrowsers.h"
@@ -17,14 +18,19 @@
 #include "ui/DataGrid.h"
 #include "ui/ScreenHost.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 using namespace brevalto;
 using brevalto::test::ShellTest;
@@ -321,6 +327,55 @@ TEST_F(ShellTest, UpgradeProgramBringsTheArchiveToTheCurrentVersion) {
     EXPECT_TRUE(dm().table("TableDitta").hasColumn("Internet"));
     EXPECT_GT(dm().table("TableErroriScartoFatturazioneElettronica").rowCount(), 0)
         << "a table added by the upgrade gets the shipped catalogue";
+}
+
+// Started by the program, UpgradeDb's terminal is seen by nobody: with a display its result, or
+// why it failed, shows in a window, and the prompt there was before comes back afterwards.
+TEST_F(ShellTest, UpgradeDbWithADisplayAnswersInAWindow) {
+    const QString archive = makeArchive();
+    const bool homeSet = qEnvironmentVariableIsSet("BREVALTO_HOME");
+    const QByteArray home = qgetenv("BREVALTO_HOME");
+    qputenv("BREVALTO_HOME", QFileInfo(archive).absolutePath().toUtf8());
+    const struct {
+        std::function<void()> prepare;
+        QString title;
+        QString start;
+        int code;
+    } cases[] = {
+        {[&] {
+             sql(archive, "UPDATE opzioni SET VerBaseDati = 0");
+             sql(archive, "DROP TABLE PA_Errori");
+         },
+         "Aggiornamento archivi", "Archivio: " + QDir::toNativeSeparators(archive), 0},
+        {[&] {
+             QFile::remove(archive);
+             writeFile(archive, QByteArray());
+         },
+         "Messaggio di errore", "Aggiornamento dell'archivio non riuscito.", 1},
+    };
+    for (const auto& c : cases) {
+        c.prepare();
+        QStringList boxes;
+        std::function<void()> closeBox = [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes << box->windowTitle() << box->text();
+                box->accept();
+            } else {
+                QTimer::singleShot(10, closeBox);
+            }
+        };
+        QTimer::singleShot(0, closeBox);
+        EXPECT_EQ(runArchiveUpgrade(true), c.code);
+        ASSERT_EQ(boxes.size(), 2) << c.title.toStdString();
+        EXPECT_EQ(boxes[0], c.title);
+        EXPECT_TRUE(boxes[1].startsWith(c.start)) << boxes[1].toStdString();
+        EXPECT_EQ(&brevalto::prompt(), &prompt);
+    }
+    if (homeSet)
+        qputenv("BREVALTO_HOME", home);
+    else
+        qunsetenv("BREVALTO_HOME");
+    EXPECT_TRUE(prompt.calls().isEmpty());
 }
 
 TEST_F(ShellTest, UpdateScriptRunsOnceWithOrWithoutFinalSeparator) {

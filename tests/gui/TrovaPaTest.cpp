@@ -168,8 +168,9 @@ TEST_F(TrovaPaTest, EachCriterionAloneAndCombined) {
     EXPECT_TRUE(finder.findChild<QLabel*>("lblElenco")->text().startsWith("Elenco aggiornato al"));
 }
 
-// "Cerca P.A." in the customer editor: a question, the finder, the copy after a second question,
-// cut to the lengths of the customer's columns, stored, and shown by the editor.
+// "Cerca P.A." in the customer editor: the finder at once (searching loses nothing), the copy
+// after a question that names each value the office replaces (Yes by default), cut to the
+// lengths of the customer's columns, stored, and shown by the editor.
 TEST_F(TrovaPaTest, CercaPaCopiesTheOfficeIntoTheCustomer) {
     loadDirectory();
     makeCustomer();
@@ -182,7 +183,6 @@ TEST_F(TrovaPaTest, CercaPaCopiesTheOfficeIntoTheCustomer) {
     });
     ASSERT_TRUE(editor.cercaPaButton()->isEnabled());
 
-    // No to the first question: the finder is not shown.
     int shown = 0;
     std::function<void(TrovaPaWindow&)> scenario;
     setModalShower([&](QDialog& screen) {
@@ -191,24 +191,31 @@ TEST_F(TrovaPaTest, CercaPaCopiesTheOfficeIntoTheCustomer) {
         scenario(finder);
         return finder.result();
     });
-    scripted.answerQuestion(false);
-    editor.cercaPaButton()->click();
-    EXPECT_EQ(shown, 0);
 
     // "Avanti" on an empty result asks nothing; No to the copy leaves the customer as it was.
     scenario = [&](TrovaPaWindow& f) {
         EXPECT_EQ(search(f, {"nessuno"}), QStringList{});
-        const int before = int(scripted.calls().size());
         f.findChild<QPushButton*>("spdAvanti")->click();
-        EXPECT_EQ(scripted.calls().size(), before);
+        EXPECT_TRUE(scripted.calls().isEmpty());
         EXPECT_EQ(search(f, {"", "", "cccccc"}), QStringList{"CCCCCC"});
         scripted.answerQuestion(false);
         f.findChild<QPushButton*>("spdAvanti")->click();
         f.findChild<QPushButton*>("spdIndietro")->click();
     };
-    scripted.answerQuestion(true);
     editor.cercaPaButton()->click();
     EXPECT_EQ(shown, 1);
+    ASSERT_EQ(scripted.calls().size(), 1);
+    EXPECT_EQ(scripted.calls()[0].text,
+              "I dati del Cessionario committente saranno sostituiti con quelli dell'ufficio "
+              "scelto:\n\n"
+              "Rag. Sociale: «Vecchio nome» diventa «" +
+                  kLongName.left(80) +
+                  "»\n"
+                  "Comune: «Torino» diventa «Roma»\n"
+                  "Provincia: «TO» diventa «RM»\n"
+                  "CAP: «10121» diventa «00187»\n\n"
+                  "Vuoi proseguire ?");
+    EXPECT_EQ(scripted.calls()[0].byDefault, Prompt::Choice::Yes);
     EXPECT_EQ(stored("Denominazione"), "Vecchio nome");
     EXPECT_EQ(stored("CodiceUnivocoUfficio"), "");
     EXPECT_FALSE(db.table("TablePA_fatturazioneElettronica").isOpen());
@@ -220,13 +227,10 @@ TEST_F(TrovaPaTest, CercaPaCopiesTheOfficeIntoTheCustomer) {
         Q_EMIT f.grid()->rowActivated(); // a double click
     };
     scripted.clear();
-    scripted.answerQuestion(true);
     editor.cercaPaButton()->click();
     EXPECT_EQ(shown, 2);
     EXPECT_EQ(finder.result(), QDialog::Accepted);
-    ASSERT_EQ(scripted.calls().size(), 2);
-    EXPECT_EQ(scripted.calls()[1].text, "Posso sovrascrivere i dati della PA scelta con quelli "
-                                        "del Cessionario committente ? Vuoi proseguire ?");
+    EXPECT_EQ(scripted.calls().size(), 1);
     ASSERT_GT(kLongName.size(), 80);
     ASSERT_GT(kLongAddress.size(), 60);
     EXPECT_EQ(stored("Denominazione"), kLongName.left(80));
@@ -251,11 +255,41 @@ TEST_F(TrovaPaTest, CercaPaCopiesTheOfficeIntoTheCustomer) {
         scripted.answerQuestion(true);
         f.modifica();
     };
-    scripted.answerQuestion(true);
     editor.cercaPaButton()->click();
     EXPECT_EQ(stored("CodiceUnivocoUfficio"), "DDDDDD");
     EXPECT_EQ(stored("Sede_Comune"), "Roma");
     EXPECT_EQ(stored("Sede_CAP"), "00187");
+
+    // A customer with nothing the office would replace: copied without a question.
+    db.connessione().exec("update PA_CessionarioCommittente set CessionarioCommittente_"
+                          "Denominazione = null, CessionarioCommittente_NominativoVisualizzato = "
+                          "null, CessionarioCommittente_NominativoDocumenti = null, "
+                          "CessionarioCommittente_Sede_Indirizzo = null, CessionarioCommittente_"
+                          "Sede_Comune = null, CessionarioCommittente_Sede_Provincia = null, "
+                          "CessionarioCommittente_Sede_CAP = null, CessionarioCommittente_"
+                          "CodiceFiscale = null, CessionarioCommittente_CodiceUnivocoUfficio = "
+                          "null");
+    db.table("TablePA_CessionarioCommittente").requery();
+    scripted.clear();
+    scenario = [&](TrovaPaWindow& f) {
+        EXPECT_EQ(search(f, {"", "", "bbbbbb"}), QStringList{"BBBBBB"});
+        f.modifica();
+    };
+    editor.cercaPaButton()->click();
+    EXPECT_TRUE(scripted.calls().isEmpty()) << scripted.messages().join('|').toStdString();
+    EXPECT_EQ(stored("Denominazione"), "Roma Capitale");
+    EXPECT_EQ(stored("CodiceUnivocoUfficio"), "BBBBBB");
+}
+
+// Every column of the finder's grid shows in its window, without scrolling sideways.
+TEST_F(TrovaPaTest, TheGridFitsItsWindow) {
+    TrovaPaWindow finder(db);
+    finder.show();
+    int widths = 0;
+    for (int c = 0; c < finder.grid()->model()->columnCount(); ++c)
+        widths += finder.grid()->columnWidth(c);
+    EXPECT_LE(widths, finder.grid()->viewport()->width());
+    finder.hide();
 }
 
 // An empty directory: the finder offers the import; the import screen loads the file, reports,
@@ -277,6 +311,7 @@ TEST_F(TrovaPaTest, EmptyDirectoryOffersTheImport) {
     ASSERT_EQ(scripted.calls().size(), 1);
     EXPECT_EQ(scripted.calls()[0].text, "L'elenco delle amministrazioni è vuoto: importarlo da "
                                         "un file scaricato da IndicePA?");
+    EXPECT_EQ(scripted.calls()[0].byDefault, Prompt::Choice::Yes);
     EXPECT_FALSE(finder.dataset().isOpen());
 
     scripted.clear();
@@ -291,6 +326,10 @@ TEST_F(TrovaPaTest, EmptyDirectoryOffersTheImport) {
     ASSERT_TRUE(finder.dataset().isOpen());
     EXPECT_EQ(finder.dataset().rowCount(), 2);
     EXPECT_TRUE(importer.findChild<QLabel*>("lblElenco")->text().contains("(file uo.csv)"));
+    // The screen says where the files are published.
+    EXPECT_TRUE(importer.findChild<QLabel*>("lblIstruzioni")
+                    ->text()
+                    .contains("https://indicepa.gov.it/ipa-dati/"));
 
     // A file that is not the directory: refused, the directory kept.
     scripted.clear();
