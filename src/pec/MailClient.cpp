@@ -147,7 +147,28 @@ MailClient::MailClient(MailAccount account, const std::atomic<bool>* cancel)
 
 MailClient::~MailClient() = default;
 
+bool isPlainAddress(const QString& address) {
+    static const QRegularExpression plain(QStringLiteral(
+        R"(^[A-Za-z0-9!#$%&'*+/=?^_`{|}~.\-]+@[A-Za-z0-9](?:[A-Za-z0-9\-.]*[A-Za-z0-9])?$)"));
+    return plain.match(address).hasMatch();
+}
+
+namespace {
+
+void requirePlainAddresses(const QStringList& addresses) {
+    for (const QString& address : addresses)
+        if (!isPlainAddress(address.trimmed()))
+            throw MailError(MailError::Kind::Other,
+                            QStringLiteral("Invio: l'indirizzo \"%1\" non è valido.")
+                                .arg(address.simplified()));
+}
+
+} // namespace
+
 void MailClient::send(const QStringList& recipients, const QByteArray& message) {
+    QStringList addresses = recipients;
+    addresses << account_.address;
+    requirePlainAddresses(addresses);
     Handle h;
     setCommon(h.curl, h.error, account_, cancel_);
     const QByteArray url = smtpUrl(account_.smtp);
@@ -181,6 +202,7 @@ void MailClient::send(const QStringList& recipients, const QByteArray& message) 
 }
 
 void MailClient::checkSmtp() {
+    requirePlainAddresses({account_.address});
     Handle h;
     setCommon(h.curl, h.error, account_, cancel_);
     const QByteArray url = smtpUrl(account_.smtp);

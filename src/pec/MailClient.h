@@ -85,6 +85,10 @@ private:
     std::unique_ptr<Handle> imap_;
 };
 
+// True for a plain address "name@domain": no spaces, angle brackets, quotes or control
+// characters, which would let an address write headers or server commands of its own.
+bool isPlainAddress(const QString& address);
+
 // Composes a message carrying one file as its attachment, the file's name as subject. The new
 // message's Message-ID (without angle brackets) goes to *messageId.
 QByteArray composeMessage(const QString& from, const QString& to, const QString& fileName,

@@ -194,11 +194,17 @@ TEST(PecMail, FailuresAreSaidInItalian) {
     MailAccount account;
     if (!mailServerAccount(&account))
         return;
+    {
+        MailClient client(account);
+        EXPECT_NO_THROW(client.checkSmtp());
+        EXPECT_NO_THROW(client.checkImap());
+    }
     struct Case {
         const char* name;
         std::function<void(MailAccount&)> change;
         MailError::Kind kind;
         const char* words;
+        bool imapToo = true;
     } cases[] = {
         {"password errata", [](MailAccount& a) { a.password = QStringLiteral("sbagliata"); },
          MailError::Kind::Login, "utente o password errati"},
@@ -213,6 +219,13 @@ TEST(PecMail, FailuresAreSaidInItalian) {
         // The servers' own certificate, not trusted: what a forged server looks like.
         {"certificato non valido", [](MailAccount& a) { a.caFile.clear(); }, MailError::Kind::Tls,
          "TLS"},
+        // An address that would add a recipient or a header of its own is refused before any
+        // connection (IMAP does not use it).
+        {"indirizzo con a capo",
+         [](MailAccount& a) {
+             a.address = QStringLiteral("pec@brevalto.test>\r\nRCPT TO:<altro@example.com");
+         },
+         MailError::Kind::Other, "non è valido", false},
         // TLS from the start on a port that waits for STARTTLS.
         {"porta senza TLS",
          [](MailAccount& a) {
@@ -226,14 +239,19 @@ TEST(PecMail, FailuresAreSaidInItalian) {
         MailAccount a = account;
         c.change(a);
         MailClient client(a);
-        for (int server = 0; server < 2; ++server) {
-            SCOPED_TRACE(server == 0 ? "SMTP" : "IMAP");
+        // Sending, reading, and the connection test of each server.
+        for (int step = 0; step < (c.imapToo ? 4 : 2); ++step) {
+            SCOPED_TRACE(step);
             try {
-                if (server == 0)
+                if (step == 0)
                     client.send({QStringLiteral("sdi01@pec.fatturapa.it")},
                                 "From: <a@b>\r\nSubject: x\r\n\r\nx\r\n");
-                else
+                else if (step == 1)
+                    client.checkSmtp();
+                else if (step == 2)
                     client.inbox();
+                else
+                    client.checkImap();
                 ADD_FAILURE() << "nessun errore";
             } catch (const MailError& e) {
                 EXPECT_EQ(e.kind(), c.kind) << e.message().toStdString();
