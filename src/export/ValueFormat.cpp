@@ -131,8 +131,13 @@ QString FormatSchemaDecimal(double value, int maxLength) {
         return text;
     }
     const qsizetype point = text.indexOf(QLatin1Char('.'));
-    if (point >= 0 && text.size() - point - 1 > maxDecimals)
+    if (point >= 0 && text.size() - point - 1 > maxDecimals) {
         text.truncate(point + 1 + maxDecimals);
+        // Zeros the cut leaves at the end are dropped (down to two decimals): the value is
+        // written as the same value without the digits cut is.
+        while (text.size() - point - 1 > 2 && text.endsWith(QLatin1Char('0')))
+            text.chop(1);
+    }
     return text;
 }
 

@@ -7,7 +7,8 @@
 // filters or joins on (TableDef::indexed) and records when the directory of public
 // administrations was loaded. Version 4 gives the invoice list its own mark on the Documents
 // (PA_FE_Header.EsportatoElenco), started from the mark the list and the XML export shared
-// before, so that the first list after the upgrade does not repeat years of invoices.
+// before, so that the first list after the upgrade does not repeat years of invoices. Version 6
+// records the invoice file an imported Document came from (PA_FE_Header.Importato).
 #include <QString>
 #include <QStringList>
 
@@ -16,7 +17,7 @@ namespace brevalto {
 class Connection;
 
 // The archive version this program needs (opzioni.VerBaseDati).
-constexpr int requiredArchiveVersion = 4;
+constexpr int requiredArchiveVersion = 6;
 
 struct UpgradeReport {
     QStringList tablesAdded;  // table names

@@ -58,6 +58,9 @@ QList<TableDef> documentTables() {
                    {K::YesNo, {"Esportato"}},
                    // Listed in an invoice list for the accounts (apart from the XML export).
                    {K::YesNo, {"EsportatoElenco"}},
+                   // The name of the invoice file the Document was imported from; empty for a
+                   // Document made here.
+                   {K::Text, {"Importato"}},
                    {K::Text,
                     {"DatiTrasmissione_IdPaese", "DatiTrasmissione_IdCodice",
                      "DatiTrasmissione_ProgressivoInvio", "DatiTrasmissione_FormatoTrasmissione",
