@@ -17,8 +17,9 @@ void initCurl() {
 }
 
 size_t appendTo(char* data, size_t size, size_t count, void* out) {
-    static_cast<QByteArray*>(out)->append(data, qsizetype(size * count));
-    return size * count;
+    const size_t bytes = size * count;
+    static_cast<QByteArray*>(out)->append(data, static_cast<qsizetype>(bytes));
+    return bytes;
 }
 
 struct Upload {
@@ -28,7 +29,8 @@ struct Upload {
 
 size_t readFrom(char* buffer, size_t size, size_t count, void* in) {
     auto* up = static_cast<Upload*>(in);
-    const qsizetype n = qMin(qsizetype(size * count), up->data->size() - up->offset);
+    const size_t room = size * count;
+    const qsizetype n = qMin(static_cast<qsizetype>(room), up->data->size() - up->offset);
     memcpy(buffer, up->data->constData() + up->offset, size_t(n));
     up->offset += n;
     return size_t(n);
