@@ -3,6 +3,7 @@
 #include "app/ImportIpaCommand.h"
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
+#include "import/ImportCommand.h"
 #include "render/PdfCommand.h"
 #include "store/ArchiveAddress.h"
 #include "store/ArchiveCopy.h"
@@ -108,6 +109,8 @@ const Subcommand kSubcommands[] = {
      [](const QStringList& args) { return runExportCommand(args); }},
     {"check", "controlla file FatturaPA o un documento dell'archivio prima dell'invio",
      [](const QStringList& args) { return runCheckCommand(args); }},
+    {"import-xml", "importa fatture FatturaPA (anche firmate) come documenti dell'archivio",
+     [](const QStringList& args) { return runImportXmlCommand(args); }},
     {"import-ipa", "importa l'elenco delle pubbliche amministrazioni scaricato da IndicePA",
      [](const QStringList& args) { return runImportIpaCommand(args); }},
     {"pdf", "scrive la copia leggibile di una fattura (file o documento dell'archivio) in PDF",

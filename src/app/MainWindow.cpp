@@ -145,6 +145,7 @@ QWidget* MainWindow::buildDocumentsPage() {
         {"spdElimina", "Elimina", QStyle::SP_TrashIcon},
         {"spdInserisci", "Aggiungi", QStyle::SP_FileIcon},
         {"spdModifica", "Modifica", QStyle::SP_FileDialogDetailedView},
+        {"spdImportaXml", "Importa fattura xml…", QStyle::SP_DialogOpenButton},
     };
     for (const auto& def : buttons) {
         QPushButton* b = makeButton(QString::fromLatin1(def.name), tr(def.caption), documentsPage_);

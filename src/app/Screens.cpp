@@ -13,6 +13,7 @@
 #include "documents/PagamentoEditors.h"
 #include "documents/RiepilogoBuilder.h"
 #include "documents/RiepilogoEditor.h"
+#include "import/ImportAction.h"
 #include "masterdata/GridLayout.h"
 #include "masterdata/MasterBrowsers.h"
 #include "masterdata/PartyEditors.h"
@@ -284,6 +285,8 @@ void Screens::wireScreens() {
     w.setButtonAction(QStringLiteral("spdElimina"), [&reg] { reg.elimina(); });
     w.setButtonAction(QStringLiteral("spdInserisci"), [&reg] { reg.aggiungi(); });
     w.setButtonAction(QStringLiteral("spdModifica"), [&reg] { reg.modifica(); });
+    w.setButtonAction(QStringLiteral("spdImportaXml"),
+                      [this] { importInvoiceFromRegister(*dataModule_, prompt()); });
     QObject::connect(w.documentGrid(), &DataGrid::rowActivated, &w,
                      guard([&reg] { reg.modifica(); }));
 

@@ -875,7 +875,8 @@ QString ImportResult::summary() const {
     if (!imported()) {
         lines << QStringLiteral("%1: non importato, %2").arg(shown, error);
         for (const check::Finding& f : findings)
-            lines << QStringLiteral("  %1 %2 %3").arg(f.code, f.element, f.message).simplified();
+            lines << QStringLiteral("  ") +
+                         QStringLiteral("%1 %2 %3").arg(f.code, f.element, f.message).simplified();
         return lines.join(QLatin1Char('\n'));
     }
     lines << QStringLiteral("%1: importato come documento n. %2 (%3 %4).")

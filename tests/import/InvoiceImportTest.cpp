@@ -1,5 +1,7 @@
 #include "import/InvoiceImport.h"
 
+#include "import/ImportCommand.h"
+
 #include "export/ExportTestSupport.h"
 
 #include <QDir>
@@ -281,6 +283,50 @@ TEST(ImportSignedTest, SignedFileImportedTamperedRefused) {
         importInvoiceFile(b.data, b.makeFile(QStringLiteral("alterato.xml.p7m"), tampered));
     EXPECT_EQ(refused.outcome, ImportResult::Outcome::Refused) << refused.summary().toStdString();
     EXPECT_EQ(b.db().scalar("select count(*) from PA_FE_Header").toInt(), 1);
+}
+
+// The command imports every file it can, prints each summary and says with its exit code whether
+// all went in (0), one was refused (1) or the command line or a file was wrong (2).
+TEST(ImportCommandTest, ImportsPrintsAndExitsAsTheOtherCommands) {
+    ExportArchive a;
+    a.exportDocument(scenarioNoOptionalBlock(a), QStringLiteral("f.xml"));
+    const QString good = a.folder.file(QStringLiteral("f.xml"));
+    const QString invalid = a.makeFile(QStringLiteral("g.xml"), "<p:FatturaElettronica "
+                                                                "xmlns:p=\"urn:x\"/>");
+    TempFolder folder;
+    const QString archive = copyOfNewArchive(folder);
+    struct Case {
+        const char* name;
+        QStringList args;
+        int code;
+        const char* out;
+        const char* err;
+        int documents; // in the archive afterwards
+    };
+    const QList<Case> cases = {
+        {"imported", {"--archive", archive, good}, 0, "importato come documento n. 1", "", 1},
+        {"one refused",
+         {"--archive", archive, invalid, good},
+         1,
+         "documento n. 2",
+         "g.xml: non importato",
+         2},
+        {"missing file", {"--archive", archive, folder.file("manca.xml")}, 2, "", "non esiste", 2},
+        {"no archive", {good}, 2, "", "--archive", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        EXPECT_EQ(runImportXmlCommand(c.args, out, err), c.code);
+        const QString printed = readAndClose(out);
+        const QString complaints = readAndClose(err);
+        EXPECT_TRUE(printed.contains(QLatin1String(c.out))) << printed.toStdString();
+        EXPECT_TRUE(complaints.contains(QLatin1String(c.err))) << complaints.toStdString();
+        Connection db;
+        db.open(archive);
+        EXPECT_EQ(db.scalar("select count(*) from PA_FE_Header").toInt(), c.documents);
+    }
 }
 
 } // namespace
