@@ -10,6 +10,7 @@
 #include "store/Prompt.h"
 #include "store/WholeFile.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -183,6 +184,8 @@ ExportDriver::Outcome ExportDriver::run() {
         return Outcome::Cancelled;
     if (const auto stopped = badFileName(path))
         return *stopped;
+    if (!confirmExportedAgain(path))
+        return Outcome::Cancelled;
     if (QFileInfo::exists(path) && !prompt_.question(Prompt::warningTitle(), kOverwriteQuestion))
         return Outcome::Cancelled;
     return exportTo(path);
@@ -223,21 +226,55 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
     return markExported(path, showSuccess);
 }
 
+QString ExportDriver::exportedAgainQuestion() const {
+    const Dataset& header = data_.table("TablePA_FE_Header");
+    const QDateTime when = header.value("DataEsportazione").toDateTime();
+    const QString file = header.text("FileEsportazione");
+    const QString said =
+        when.isValid() && !file.isEmpty()
+            ? QStringLiteral("La fattura è già stata esportata il %1 alle %2 nel file %3.")
+                  .arg(when.toString(QStringLiteral("dd/MM/yyyy")),
+                       when.toString(QStringLiteral("HH:mm")), file)
+            : QStringLiteral("La fattura è già stata esportata (quando e in quale file non è "
+                             "registrato).");
+    return said + QStringLiteral("\n\nUn file già inviato al Sistema di Interscambio viene "
+                                 "scartato se inviato di nuovo. Esportarla ancora?");
+}
+
+bool ExportDriver::confirmExportedAgain(const QString& path) {
+    const Dataset& header = data_.table("TablePA_FE_Header");
+    if (!header.flag("Esportato"))
+        return true;
+    // The same file once more: the question about replacing it says enough.
+    const QString chosen = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (header.text("FileEsportazione") == chosen && QFileInfo::exists(path))
+        return true;
+    return prompt_.question(Prompt::warningTitle(), exportedAgainQuestion());
+}
+
 ExportDriver::Outcome ExportDriver::markExported(const QString& path, bool showSuccess) {
     // The document counts as exported only once its file is safely on disk.
     Dataset& header = data_.table("TablePA_FE_Header");
     const bool wasEditing =
         header.state() == Dataset::State::Edit || header.state() == Dataset::State::Insert;
     const QVariant before = header.value("Esportato");
+    const QVariant beforeDate = header.value("DataEsportazione");
+    const QVariant beforeFile = header.value("FileEsportazione");
     try {
         header.edit();
         header.setValue("Esportato", true);
+        // Remembered so that a later export can say when and where this one went.
+        header.setValue("DataEsportazione", QDateTime::currentDateTime());
+        header.setValue("FileEsportazione",
+                        QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
         header.post();
     } catch (const DbError& e) {
         try {
-            if (wasEditing)
+            if (wasEditing) {
                 header.setValue("Esportato", before);
-            else
+                header.setValue("DataEsportazione", beforeDate);
+                header.setValue("FileEsportazione", beforeFile);
+            } else
                 header.cancel();
         } catch (const DbError&) {
         }

@@ -43,8 +43,8 @@ public:
     // Skip until set: the body register asks, the command line refuses.
     void setCheckMode(CheckMode mode) { checkMode_ = mode; }
 
-    // The whole action of the body register: checks, save dialog, overwrite question, export
-    // (with the pre-send check of exportTo).
+    // The whole action of the body register: checks, save dialog, the question of a document
+    // already exported, overwrite question, export (with the pre-send check of exportTo).
     Outcome run();
 
     // True when TablePA_Body holds at least one body.
@@ -73,6 +73,8 @@ public:
     const AttachedFiles& attachedFiles() const { return attached_; }
 
     static QString findingsQuestion(const check::Findings& findings);
+    // "La fattura è già stata esportata il … nel file …": the question of a second export.
+    QString exportedAgainQuestion() const;
     // One line per attached file: its name, size and where it was read.
     static QString attachedFilesText(const AttachedFiles& files);
 
@@ -81,7 +83,11 @@ private:
     std::optional<Outcome> attempt(const std::function<void()>& work);
     // Checks the text; an outcome when the findings stop the export.
     std::optional<Outcome> vetoedByCheck(const QByteArray& text);
+    // Marks the document exported, with when and into which file.
     Outcome markExported(const QString& path, bool showSuccess);
+    // An exported document going to another file (or to one no longer there): asks first, saying
+    // when and where it went (No by default). True to go on.
+    bool confirmExportedAgain(const QString& path);
 
     Outcome abort(const QString& text);
     Outcome fail(const QString& text);

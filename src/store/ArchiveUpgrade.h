@@ -9,6 +9,8 @@
 // (PA_FE_Header.EsportatoElenco), started from the mark the list and the XML export shared
 // before, so that the first list after the upgrade does not repeat years of invoices. Version 6
 // records the invoice file an imported Document came from (PA_FE_Header.Importato).
+// Version 7 records when and into which file each Document was last exported
+// (PA_FE_Header.DataEsportazione and FileEsportazione), so that a second export can say so.
 #include <QString>
 #include <QStringList>
 
@@ -17,7 +19,7 @@ namespace brevalto {
 class Connection;
 
 // The archive version this program needs (opzioni.VerBaseDati).
-constexpr int requiredArchiveVersion = 6;
+constexpr int requiredArchiveVersion = 7;
 
 struct UpgradeReport {
     QStringList tablesAdded;  // table names

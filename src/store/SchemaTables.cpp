@@ -61,6 +61,9 @@ QList<TableDef> documentTables() {
                    // The name of the invoice file the Document was imported from; empty for a
                    // Document made here.
                    {K::Text, {"Importato"}},
+                   // When and into which file the XML export last wrote the Document.
+                   {K::Date, {"DataEsportazione"}},
+                   {K::Memo, {"FileEsportazione"}},
                    {K::Text,
                     {"DatiTrasmissione_IdPaese", "DatiTrasmissione_IdCodice",
                      "DatiTrasmissione_ProgressivoInvio", "DatiTrasmissione_FormatoTrasmissione",

@@ -3,6 +3,7 @@
 #include "store/Dataset.h"
 #include "store/ProgramFolder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <csignal>
@@ -157,6 +158,63 @@ TEST_F(ExportDriverTest, ANameThatBreaksTheNamingRuleIsNotWritten) {
     EXPECT_TRUE(prompt.messages().first().contains("Manca il Codice Fiscale del trasmittente"));
     EXPECT_EQ(filesIn(a.folder.path()).filter(".xml"), QStringList());
     EXPECT_FALSE(a.exported(doc));
+}
+
+// An exported Document going to another file asks first, saying when and where it went; the
+// same file again only asks to replace it.
+TEST_F(ExportDriverTest, ASecondExportSaysWhenAndWhereTheFirstWent) {
+    const int doc = scenarioNoOptionalBlock(a);
+    const QString first = a.folder.file(kSaved);
+    QDir().mkpath(a.folder.file("altra"));
+    const QString second = a.folder.file("altra/" + kSaved);
+    prompt.answerSaveFile(first);
+    ASSERT_EQ(run(doc), Outcome::Written);
+    const QDateTime when = a.read("PA_FE_Header", "id", doc, "DataEsportazione").toDateTime();
+    EXPECT_LE(qAbs(when.secsTo(QDateTime::currentDateTime())), 60);
+    EXPECT_EQ(a.read("PA_FE_Header", "id", doc, "FileEsportazione").toString(),
+              QDir::toNativeSeparators(first));
+    const QString question =
+        QString("La fattura è già stata esportata il %1 alle %2 nel file %3.\n\nUn file già "
+                "inviato al Sistema di Interscambio viene scartato se inviato di nuovo. "
+                "Esportarla ancora?")
+            .arg(when.toString("dd/MM/yyyy"), when.toString("HH:mm"),
+                 QDir::toNativeSeparators(first));
+
+    // Another folder: asked, No by default; No writes nothing.
+    prompt.clear();
+    prompt.answerSaveFile(second);
+    prompt.answerQuestion(false);
+    EXPECT_EQ(run(doc), Outcome::Cancelled);
+    ASSERT_EQ(prompt.calls().size(), 2);
+    EXPECT_EQ(prompt.calls()[1].kind, ScriptedPrompt::Kind::Question);
+    EXPECT_EQ(prompt.calls()[1].text, question);
+    EXPECT_FALSE(QFileInfo::exists(second));
+
+    // The same file: only the question about replacing it.
+    prompt.clear();
+    prompt.answerSaveFile(first);
+    prompt.answerQuestion(true);
+    EXPECT_EQ(run(doc), Outcome::Written);
+    EXPECT_EQ(prompt.calls()[1].text, ExportDriver::kOverwriteQuestion);
+
+    // Yes: written, and the record follows the new file.
+    prompt.clear();
+    prompt.answerSaveFile(second);
+    prompt.answerQuestion(true);
+    EXPECT_EQ(run(doc), Outcome::Written);
+    EXPECT_TRUE(QFileInfo::exists(second));
+    EXPECT_EQ(a.read("PA_FE_Header", "id", doc, "FileEsportazione").toString(),
+              QDir::toNativeSeparators(second));
+
+    // A Document marked exported by an older program: said without a date or a file.
+    a.update("PA_FE_Header", "id", doc,
+             {{"DataEsportazione", QVariant()}, {"FileEsportazione", QVariant()}});
+    prompt.clear();
+    prompt.answerSaveFile(a.folder.file("altra/ITRSSMRA80A01H501U_00002.xml"));
+    prompt.answerQuestion(false);
+    EXPECT_EQ(run(doc), Outcome::Cancelled);
+    EXPECT_TRUE(prompt.calls()[1].text.startsWith(
+        "La fattura è già stata esportata (quando e in quale file non è registrato)."));
 }
 
 TEST_F(ExportDriverTest, OverwriteQuestion) {
