@@ -46,5 +46,4 @@ public:
     using FormEditor::FormEditor;
 };
 
-
 } // namespace brevalto

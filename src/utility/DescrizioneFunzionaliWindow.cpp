@@ -1,8 +1,8 @@
 #include "utility/DescrizioneFunzionaliWindow.h"
 
 #include "store/Dataset.h"
-#include "store/SqlText.h"
 #include "store/Prompt.h"
+#include "store/SqlText.h"
 #include "ui/ScreenHost.h"
 
 #include <QFormLayout>

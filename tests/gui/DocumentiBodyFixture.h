@@ -4,10 +4,10 @@
 // that play the modal screens the code under test opens.
 #include "documents/DocumentiForm.h"
 #include "store/DataModule.h"
+#include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/BoundInputs.h"
-#include "store/Prompt.h"
 #include "ui/ScreenHost.h"
 
 #include <QDialog>
