@@ -5,6 +5,7 @@
 #include "export/ExportCommand.h"
 #include "import/ImportCommand.h"
 #include "render/PdfCommand.h"
+#include "sdi/SignCommand.h"
 #include "store/ArchiveAddress.h"
 #include "store/ArchiveCopy.h"
 #include "store/ArchiveCreator.h"
@@ -115,6 +116,8 @@ const Subcommand kSubcommands[] = {
      [](const QStringList& args) { return runImportIpaCommand(args); }},
     {"pdf", "scrive la copia leggibile di una fattura (file o documento dell'archivio) in PDF",
      [](const QStringList& args) { return runPdfCommand(args); }},
+    {"sign", "firma un file FatturaPA (CAdES, .p7m) con un certificato o una carta di firma",
+     [](const QStringList& args) { return sdi::runSignCommand(args); }},
 };
 
 const Subcommand* findSubcommand(const QString& name) {

@@ -9,6 +9,7 @@
 #include "export/FatturaWriter.h"
 #include "masterdata/GridLayout.h"
 #include "render/InvoiceRender.h"
+#include "sdi/SigningSettings.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -43,6 +44,9 @@ Browser bodyRegisterDefinition() {
                   {.objectName = "spdEsportaXml",
                    .caption = "Esporta xml",
                    .hint = "Crea il documento XML"},
+                  {.objectName = "spdFirma",
+                   .caption = "Firma",
+                   .hint = "Crea il documento XML e lo firma digitalmente (.p7m)"},
                   {.objectName = "spdControlla",
                    .caption = "Controlla",
                    .hint = "Controlla la fattura prima dell'invio"},
@@ -66,6 +70,8 @@ BodyRegister::BodyRegister(DataModule& db, QWidget* parent)
     : BrowserBase(db, bodyRegisterDefinition(), parent) {
     connect(button(QStringLiteral("spdEsportaXml")), &QPushButton::clicked, this,
             guard([this] { esportaXml(); }));
+    connect(button(QStringLiteral("spdFirma")), &QPushButton::clicked, this,
+            guard([this] { firma(); }));
     connect(button(QStringLiteral("spdControlla")), &QPushButton::clicked, this,
             guard([this] { controlla(); }));
     connect(button(QStringLiteral("spdAnteprima")), &QPushButton::clicked, this,
@@ -127,6 +133,30 @@ bool BodyRegister::elimina() {
 }
 
 void BodyRegister::esportaXml() {
+    if (!documentStillThere())
+        return;
+    ExportDriver driver(db_, prompt());
+    driver.setCheckMode(ExportDriver::CheckMode::Ask);
+    driver.run();
+}
+
+void BodyRegister::firma() {
+    const sdi::SigningKey key = sdi::loadSigningKey();
+    if (!key.incomplete().isEmpty()) {
+        prompt().message(Prompt::warningTitle(),
+                         QStringLiteral("Impostare prima la chiave di firma: Utility, Opzioni, "
+                                        "Firma digitale."));
+        return;
+    }
+    if (!documentStillThere())
+        return;
+    ExportDriver driver(db_, prompt());
+    driver.setCheckMode(ExportDriver::CheckMode::Ask);
+    driver.setSigning(ExportDriver::Signing{key});
+    driver.run();
+}
+
+bool BodyRegister::documentStillThere() {
     bool gone = false;
     try {
         gone = db_.documentGone();
@@ -137,11 +167,9 @@ void BodyRegister::esportaXml() {
         // Another workstation deleted the Document: there is nothing left to export.
         prompt().message(Prompt::errorTitle(), DataModule::documentGoneText());
         db_.dropGoneDocument();
-        return;
+        return false;
     }
-    ExportDriver driver(db_, prompt());
-    driver.setCheckMode(ExportDriver::CheckMode::Ask);
-    driver.run();
+    return true;
 }
 
 bool BodyRegister::buildInMemory(const std::function<void()>& build) {

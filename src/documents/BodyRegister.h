@@ -32,6 +32,10 @@ public:
     bool elimina() override;
     // "Esporta xml".
     void esportaXml();
+    // "Firma": checked, exported and signed in one step with the key of this workstation (the
+    // options' "Firma digitale"), the password or PIN asked; then whether to keep the unsigned
+    // file.
+    void firma();
     // "Controlla": the pre-send check of the Document's file, built in memory and never written;
     // the findings in a window, or "Nessun errore rilevato". today: see check::Options.
     void controlla(QDate today = {});
@@ -51,6 +55,8 @@ protected:
     void openNewRow() override;
 
 private:
+    // False, after saying so, when another workstation deleted the Document.
+    bool documentStillThere();
     // Runs build (which builds the Document's file in memory) and puts the register back on the
     // body it was on; says why when there is no body or the file cannot be built.
     bool buildInMemory(const std::function<void()>& build);

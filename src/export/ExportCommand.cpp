@@ -4,6 +4,7 @@
 #include "export/DocumentCheck.h"
 #include "export/ExportDriver.h"
 #include "export/FatturaWriter.h"
+#include "sdi/SignCommand.h"
 #include "store/ArchiveCheck.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/CommandParser.h"
@@ -19,31 +20,37 @@ namespace brevalto {
 namespace {
 
 CommandSyntax exportSyntax() {
+    QList<QCommandLineOption> options = {
+        {QStringLiteral("archive"), QStringLiteral("l'archivio da cui leggere il documento"),
+         QStringLiteral("PERCORSO")},
+        {QStringLiteral("document"), QStringLiteral("il numero del documento"),
+         QStringLiteral("NUMERO")},
+        {QStringLiteral("out"),
+         QStringLiteral("il file da scrivere (se manca: il nome proposto nella cartella "
+                        "delle opzioni)"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("force"), QStringLiteral("sostituisce un file già esistente")},
+        {QStringLiteral("no-check"), QStringLiteral("scrive il file anche se il controllo "
+                                                    "trova errori")},
+        {QStringLiteral("sign"), QStringLiteral("firma anche il file (FILE.p7m accanto a FILE), "
+                                                "con --pkcs12 o --pkcs11-module e --token")},
+    };
+    options << sdi::signingKeyOptions();
     return {
         .name = QStringLiteral("export"),
         .synopsis = QStringLiteral(
-            "--archive PERCORSO --document NUMERO [--out FILE] [--force] [--no-check]"),
+            "--archive PERCORSO --document NUMERO [--out FILE] [--force] [--no-check] "
+            "[--sign (--pkcs12 FILE | --pkcs11-module LIBRERIA --token ETICHETTA)]"),
         .description = QStringLiteral(
             "Scrive il documento numero NUMERO dell'archivio come file FatturaPA, con lo stesso\n"
             "codice del pulsante \"Esporta xml\". Il file viene prima controllato: se il "
             "controllo\n"
             "trova errori li elenca e non scrive nulla. Stampa il percorso del file scritto\n"
-            "e, uno per riga, nome, dimensione e percorso di ogni file allegato."),
-        .options =
-            {
-                {QStringLiteral("archive"),
-                 QStringLiteral("l'archivio da cui leggere il documento"),
-                 QStringLiteral("PERCORSO")},
-                {QStringLiteral("document"), QStringLiteral("il numero del documento"),
-                 QStringLiteral("NUMERO")},
-                {QStringLiteral("out"),
-                 QStringLiteral("il file da scrivere (se manca: il nome proposto nella cartella "
-                                "delle opzioni)"),
-                 QStringLiteral("FILE")},
-                {QStringLiteral("force"), QStringLiteral("sostituisce un file già esistente")},
-                {QStringLiteral("no-check"), QStringLiteral("scrive il file anche se il controllo "
-                                                            "trova errori")},
-            },
+            "e, uno per riga, nome, dimensione e percorso di ogni file allegato.\n"
+            "Con --sign lo firma anche (CAdES, FILE.p7m accanto a FILE; la password o il PIN\n"
+            "come per \"brevalto sign\") e stampa il percorso del file firmato subito dopo\n"
+            "quello del file; se la firma non riesce non scrive nulla."),
+        .options = options,
     };
 }
 
@@ -53,6 +60,7 @@ struct Arguments {
     QString out;
     bool force = false;
     bool noCheck = false;
+    std::optional<sdi::SigningKey> signingKey;
 };
 
 // Reads the arguments into a; returns -1 to go on, otherwise the exit code (help or a wrong
@@ -76,6 +84,20 @@ int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err)
         return parser.fail(err, QStringLiteral("Indicare il file da scrivere con --out."));
     if (a.document.isEmpty())
         return parser.fail(err, QStringLiteral("Indicare il numero del documento con --document."));
+    sdi::SigningKey key;
+    const QString wrongKey = sdi::signingKeyFrom(parser, &key);
+    if (parser.isSet(QStringLiteral("sign"))) {
+        if (!wrongKey.isEmpty())
+            return parser.fail(err, wrongKey);
+        a.signingKey = key;
+    } else {
+        for (const QCommandLineOption& option : sdi::signingKeyOptions()) {
+            if (parser.isSet(option.names().constFirst()))
+                return parser.fail(
+                    err,
+                    QStringLiteral("--%1 vale solo con --sign.").arg(option.names().constFirst()));
+        }
+    }
     return -1;
 }
 
@@ -111,6 +133,14 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
     const int parsed = parse(args, a, out, err);
     if (parsed >= 0)
         return parsed;
+
+    // The password or PIN before anything is opened: without it nothing can be signed.
+    std::optional<QString> secret;
+    if (a.signingKey) {
+        secret = sdi::commandLineSecret(*a.signingKey, err);
+        if (!secret)
+            return 2;
+    }
 
     ConsolePrompt prompt(err);
     DataModule data;
@@ -154,13 +184,20 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
                       fileNameFindings(data, QFileInfo(path).fileName()));
         return 1;
     }
-    if (QFileInfo::exists(path) && !a.force) {
-        printLine(err, QStringLiteral("Il file %1 esiste già: usare --force per sostituirlo.")
-                           .arg(QDir::toNativeSeparators(path)));
-        return 1;
+    QStringList targets{path};
+    if (a.signingKey)
+        targets << sdi::signedFileName(path);
+    for (const QString& written : targets) {
+        if (QFileInfo::exists(written) && !a.force) {
+            printLine(err, QStringLiteral("Il file %1 esiste già: usare --force per sostituirlo.")
+                               .arg(QDir::toNativeSeparators(written)));
+            return 1;
+        }
     }
     driver.setCheckMode(a.noCheck ? ExportDriver::CheckMode::Skip
                                   : ExportDriver::CheckMode::Refuse);
+    if (a.signingKey)
+        driver.setSigning(ExportDriver::Signing{*a.signingKey, [&] { return secret; }});
     if (driver.exportTo(path, false) != ExportDriver::Outcome::Written) {
         printFindings(out, QDir::toNativeSeparators(path), driver.lastFindings());
         return 1;
@@ -168,6 +205,8 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
     // Data left out of the file (warnings only, or the file would not be written) are said.
     printFindings(err, QDir::toNativeSeparators(path), driver.lastFindings());
     printLine(out, QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    if (!driver.signedPath().isEmpty())
+        printLine(out, QDir::toNativeSeparators(QFileInfo(driver.signedPath()).absoluteFilePath()));
     // Every file that left with the invoice, one per line: name, size, where it was read.
     for (const AttachedFile& f : driver.attachedFiles())
         printLine(out, QStringLiteral("Allegato: %1 (%2 byte) %3")

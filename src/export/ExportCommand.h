@@ -23,11 +23,13 @@ bool sameFile(const QString& a, const QString& b);
 void printFindings(std::FILE* out, const QString& file, const check::Findings& findings);
 
 // brevalto export --archive PATH --document NUMERO [--out FILE] [--force] [--no-check]
+//                [--sign (--pkcs12 FILE | --pkcs11-module LIB --token LABEL)]
 // Exports one document without any window, through the same code as the screen. args are the
 // words after "export". Prints the path written and returns 0; on any abort or error prints the
 // message and returns 1 (2 for a wrong command line). The file is checked first: with findings
 // they are printed (one "FILE<TAB>CODE<TAB>ELEMENT<TAB>MESSAGE" line each) and nothing is
-// written, unless --no-check is given.
+// written, unless --no-check is given. With --sign the file is also signed (FILE.p7m beside it,
+// also printed); a failed signature writes nothing.
 int runExportCommand(const QStringList& args);
 // The same, printing to the given streams.
 int runExportCommand(const QStringList& args, std::FILE* out, std::FILE* err);

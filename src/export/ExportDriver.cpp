@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -26,6 +27,8 @@ const QString ExportDriver::kOverwriteQuestion =
 const QString ExportDriver::kSuccessMessage = QStringLiteral(
     "Fattura esportata con successo ! Adesso è necessario verificarla sul sito ministeriale eppoi "
     "apporre la firma digitale al documento prima inviarlo tramite PEC !");
+
+const QString ExportDriver::kSecretTitle = QStringLiteral("Firma digitale");
 
 namespace {
 
@@ -186,21 +189,116 @@ ExportDriver::Outcome ExportDriver::run() {
         return *stopped;
     if (!confirmExportedAgain(path))
         return Outcome::Cancelled;
-    if (QFileInfo::exists(path) && !prompt_.question(Prompt::warningTitle(), kOverwriteQuestion))
+    const bool present =
+        QFileInfo::exists(path) || (signing_ && QFileInfo::exists(sdi::signedFileName(path)));
+    if (present && !prompt_.question(Prompt::warningTitle(), kOverwriteQuestion))
         return Outcome::Cancelled;
-    return exportTo(path);
+    if (!signing_)
+        return exportTo(path);
+    const Outcome outcome = exportTo(path, false);
+    if (outcome == Outcome::Written)
+        askKeepUnsigned(path);
+    return outcome;
+}
+
+void ExportDriver::askKeepUnsigned(const QString& path) {
+    const QString question =
+        QStringLiteral("Fattura esportata e firmata nel file %1.\n\nTenere anche il file non "
+                       "firmato %2?")
+            .arg(QDir::toNativeSeparators(signedPath_), QDir::toNativeSeparators(path));
+    if (prompt_.question(Prompt::warningTitle(), question))
+        return;
+    QFile unsigned_(path);
+    if (!unsigned_.remove())
+        prompt_.message(Prompt::errorTitle(),
+                        QStringLiteral("Il file non firmato %1 non è stato eliminato: %2")
+                            .arg(QDir::toNativeSeparators(path), unsigned_.errorString()));
+}
+
+std::optional<ExportDriver::Outcome> ExportDriver::sign(const QByteArray& text,
+                                                        QByteArray* envelope) {
+    const sdi::SigningKey& key = signing_->key;
+    const QString missing = key.incomplete();
+    if (!missing.isEmpty())
+        return abort(missing);
+    std::optional<QString> secret;
+    if (signing_->secret) {
+        secret = signing_->secret();
+    } else {
+        bool ok = false;
+        const QString label =
+            key.kind == sdi::SigningKey::Kind::Pkcs12
+                ? QStringLiteral("Password del certificato %1:")
+                      .arg(QDir::toNativeSeparators(key.file))
+                : QStringLiteral("PIN della carta «%1»:").arg(key.token.trimmed());
+        const QString typed = prompt_.text(kSecretTitle, label, true, &ok);
+        if (ok)
+            secret = typed;
+    }
+    if (!secret)
+        return Outcome::Cancelled;
+    sdi::SignResult result = sdi::signContent(text, key, *secret);
+    if (result.failure == sdi::SignFailure::Expired) {
+        if (!prompt_.question(Prompt::warningTitle(), sdi::expiredQuestion(result.expiredOn)))
+            return Outcome::Cancelled;
+        result = sdi::signContent(text, key, *secret, {.allowExpired = true});
+    }
+    secret->fill(QChar(u'\0'));
+    if (!result.ok())
+        return fail(
+            QStringLiteral("La fattura non è stata firmata né scritta. %1").arg(result.message));
+    *envelope = result.envelope;
+    return std::nullopt;
+}
+
+ExportDriver::Outcome ExportDriver::exportSigned(const QString& path, bool showSuccess) {
+    QByteArray text;
+    if (const auto stopped = attempt([&] { text = buildInvoiceXml(data_, &attached_); }))
+        return *stopped;
+    if (const auto stopped = vetoedByCheck(text))
+        return *stopped;
+    QByteArray envelope;
+    if (const auto stopped = sign(text, &envelope))
+        return *stopped;
+    // The signed file first: when the plain one cannot be written after it, the signed one is
+    // taken back, so that no signed file stands without the export it belongs to.
+    const QString signedPath = sdi::signedFileName(path);
+    if (const auto stopped = attempt([&] {
+            writeAtomically(signedPath, [&](QIODevice& file) {
+                return file.write(envelope) == envelope.size();
+            });
+        }))
+        return *stopped;
+    if (const auto stopped = attempt([&] {
+            writeAtomically(path, [&](QIODevice& file) { return file.write(text) == text.size(); });
+        })) {
+        QFile::remove(signedPath);
+        return *stopped;
+    }
+    const Outcome outcome = markExported(signedPath, false);
+    if (outcome != Outcome::Written)
+        return outcome;
+    signedPath_ = signedPath;
+    if (showSuccess)
+        prompt_.message(Prompt::warningTitle(),
+                        QStringLiteral("Fattura esportata e firmata con successo nel file %1.")
+                            .arg(QDir::toNativeSeparators(signedPath)));
+    return outcome;
 }
 
 ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSuccess) {
     lastMessage_.clear();
     lastFindings_.clear();
     attached_.clear();
+    signedPath_.clear();
     // Before anything is built or opened, so that the reason given is the missing bodies.
     if (const auto stopped = attempt([&] {
             if (!hasBodies())
                 throw ExportError::abort(fattura::kNoBodiesMessage);
         }))
         return *stopped;
+    if (signing_)
+        return exportSigned(path, showSuccess);
     if (checkMode_ == CheckMode::Skip) {
         // Written as it is built: the text of ten thousand lines is never held whole.
         if (const auto stopped = attempt([&] {
@@ -246,9 +344,12 @@ bool ExportDriver::confirmExportedAgain(const QString& path) {
     if (!header.flag("Esportato"))
         return true;
     // The same file once more: the question about replacing it says enough.
-    const QString chosen = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (header.text("FileEsportazione") == chosen && QFileInfo::exists(path))
-        return true;
+    // A signed export records its signed file, beside the one chosen.
+    for (const QString& file : {path, sdi::signedFileName(path)}) {
+        const QString chosen = QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
+        if (header.text("FileEsportazione") == chosen && QFileInfo::exists(file))
+            return true;
+    }
     return prompt_.question(Prompt::warningTitle(), exportedAgainQuestion());
 }
 

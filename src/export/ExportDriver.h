@@ -3,8 +3,11 @@
 // file name, asks where to save through the Prompt, writes the file atomically (built in memory
 // when the pre-send check reads it first, otherwise written as it is built) and only then marks
 // the document as exported. Every abort leaves the archive and the disk as they were.
+// With a signing key it also signs the file ("Firma"): the signed "….xml.p7m" is written beside
+// the ".xml" only when the signature succeeded, and the document is recorded with it.
 #include "check/Finding.h"
 #include "export/AttachmentEncoding.h"
+#include "sdi/Signer.h"
 
 #include <QByteArray>
 #include <QString>
@@ -37,14 +40,26 @@ public:
     static const QString kDialogFilter;
     static const QString kOverwriteQuestion;
     static const QString kSuccessMessage;
+    static const QString kSecretTitle;
+
+    // The key that signs every file this driver writes.
+    struct Signing {
+        sdi::SigningKey key;
+        // The password or PIN, or nullopt when the user gave none (cancelled). Unset: asked
+        // through the prompt each time, never kept.
+        std::function<std::optional<QString>()> secret = {};
+    };
 
     ExportDriver(DataModule& data, Prompt& prompt);
 
     // Skip until set: the body register asks, the command line refuses.
     void setCheckMode(CheckMode mode) { checkMode_ = mode; }
+    // Signs what is exported from now on (nullopt: plain export, the default).
+    void setSigning(std::optional<Signing> signing) { signing_ = std::move(signing); }
 
     // The whole action of the body register: checks, save dialog, the question of a document
-    // already exported, overwrite question, export (with the pre-send check of exportTo).
+    // already exported, overwrite question, export (with the pre-send check of exportTo). When
+    // signing, the user is then asked whether to keep the unsigned file beside the signed one.
     Outcome run();
 
     // True when TablePA_Body holds at least one body.
@@ -60,8 +75,12 @@ public:
 
     // Builds and checks the file and writes it to path (replacing any file there), then marks the
     // document exported and, when asked, shows the success message. Shows every abort and
-    // failure; findings of the check are handled as the check mode says.
+    // failure; findings of the check are handled as the check mode says. When signing, the file
+    // is signed before anything is written (an expired certificate is used only after the user
+    // agreed), then path and its ".p7m" are written.
     Outcome exportTo(const QString& path, bool showSuccess = true);
+    // The signed file of the last Written outcome; empty when it was not signed.
+    QString signedPath() const { return signedPath_; }
 
     // The message shown for the last Aborted or Failed outcome.
     QString lastMessage() const { return lastMessage_; }
@@ -88,6 +107,10 @@ private:
     // An exported document going to another file (or to one no longer there): asks first, saying
     // when and where it went (No by default). True to go on.
     bool confirmExportedAgain(const QString& path);
+    // The envelope of text, or an outcome when the signature did not happen.
+    std::optional<Outcome> sign(const QByteArray& text, QByteArray* envelope);
+    Outcome exportSigned(const QString& path, bool showSuccess);
+    void askKeepUnsigned(const QString& path);
 
     Outcome abort(const QString& text);
     Outcome fail(const QString& text);
@@ -98,6 +121,8 @@ private:
     check::Findings lastFindings_;
     AttachedFiles attached_;
     CheckMode checkMode_ = CheckMode::Skip;
+    std::optional<Signing> signing_;
+    QString signedPath_;
 };
 
 } // namespace brevalto

@@ -1,5 +1,6 @@
 #include "settings/OpzioniWindow.h"
 
+#include "settings/FirmaWindow.h"
 #include "store/ArchiveAddress.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
@@ -7,6 +8,7 @@
 #include "store/Saving.h"
 #include "store/TextFields.h"
 #include "ui/BoundInputs.h"
+#include "ui/ScreenHost.h"
 
 #include <QComboBox>
 #include <QDesktopServices>
@@ -105,6 +107,19 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
             setTabOrder(previous, w);
         previous = w;
     }
+
+    // The signing key belongs to the workstation, not to the archive's row: its own screen.
+    auto* firma = new QPushButton(QStringLiteral("Imposta..."));
+    firma->setObjectName(QStringLiteral("btnFirmaDigitale"));
+    firma->setToolTip(QStringLiteral("La chiave con cui \"Firma\" firma le fatture su questo "
+                                     "computer"));
+    grid->addWidget(firma, grid->rowCount(), 1, Qt::AlignLeft);
+    addRow(page, QStringLiteral("Firma digitale"), firma);
+    setTabOrder(previous, firma);
+    connect(firma, &QPushButton::clicked, this, [this] {
+        FirmaWindow window(this);
+        showModal(window);
+    });
 
     setMinimumWidth(540);
     if (auto* salva = findChild<QPushButton*>(QStringLiteral("spdSalva")))

@@ -1,0 +1,189 @@
+#include "sdi/SignCommand.h"
+
+#include "store/CommandParser.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <cstring>
+#include <termios.h>
+#include <unistd.h>
+
+namespace brevalto::sdi {
+
+namespace {
+
+const QString kPkcs12 = QStringLiteral("pkcs12");
+const QString kModule = QStringLiteral("pkcs11-module");
+const QString kToken = QStringLiteral("token");
+
+CommandSyntax signSyntax() {
+    QList<QCommandLineOption> options = {
+        {QStringLiteral("out"),
+         QStringLiteral("il file firmato da scrivere (se manca: FILE.xml.p7m accanto al file)"),
+         QStringLiteral("FILE")},
+        {QStringLiteral("force"), QStringLiteral("sostituisce un file firmato già esistente")},
+    };
+    options << signingKeyOptions();
+    return {
+        .name = QStringLiteral("sign"),
+        .synopsis = QStringLiteral("FILE.xml [--out FILE.xml.p7m] [--force] "
+                                   "(--pkcs12 FILE | --pkcs11-module LIBRERIA --token ETICHETTA)"),
+        .description = QStringLiteral(
+            "Firma il file con firma CAdES (.p7m), con il certificato di un file PKCS#12\n"
+            "(.pfx, .p12) o con la carta di firma tramite il suo modulo PKCS#11. La password o\n"
+            "il PIN si leggono dalla variabile d'ambiente BREVALTO_SIGN_PIN; se manca, vengono\n"
+            "chiesti senza mostrarli quando c'è un terminale. Se la firma non riesce non\n"
+            "scrive nulla. Stampa il percorso del file firmato."),
+        .options = options,
+        .positionalName = QStringLiteral("FILE.xml"),
+        .positionalHelp = QStringLiteral("il file da firmare"),
+    };
+}
+
+// Reads one line from the terminal on standard input with its echo off.
+// The echo goes off before the question is shown: what is typed as soon as it appears is never
+// echoed, nor thrown away by the switch.
+std::optional<QString> askWithoutEcho(const QString& question, std::FILE* err) {
+    termios saved{};
+    const bool canHide = tcgetattr(STDIN_FILENO, &saved) == 0;
+    if (canHide) {
+        termios hidden = saved;
+        hidden.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
+    }
+    std::fputs(QString(question + QStringLiteral(": ")).toLocal8Bit().constData(), err);
+    std::fflush(err);
+    char buffer[1024] = {};
+    const bool read = std::fgets(buffer, sizeof buffer, stdin) != nullptr;
+    if (canHide)
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    std::fputs("\n", err);
+    if (!read)
+        return std::nullopt;
+    std::size_t length = std::strlen(buffer);
+    while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r'))
+        --length;
+    const QString secret = QString::fromLocal8Bit(buffer, qsizetype(length));
+    std::memset(buffer, 0, sizeof buffer);
+    return secret;
+}
+
+} // namespace
+
+QList<QCommandLineOption> signingKeyOptions() {
+    return {
+        {kPkcs12, QStringLiteral("firma con il certificato di questo file PKCS#12 (.pfx, .p12)"),
+         QStringLiteral("FILE")},
+        {kModule,
+         QStringLiteral("firma con la carta raggiunta da questo modulo PKCS#11 (per le carte CNS "
+                        "più comuni /usr/lib/x86_64-linux-gnu/opensc-pkcs11.so)"),
+         QStringLiteral("LIBRERIA")},
+        {kToken, QStringLiteral("l'etichetta della carta con cui firmare"),
+         QStringLiteral("ETICHETTA")},
+    };
+}
+
+QString signingKeyFrom(const CommandParser& parser, SigningKey* key) {
+    const bool file = parser.isSet(kPkcs12);
+    const bool module = parser.isSet(kModule);
+    const bool token = parser.isSet(kToken);
+    if (file && (module || token))
+        return QStringLiteral("Indicare --pkcs12 oppure --pkcs11-module con --token, non "
+                              "entrambi.");
+    if (file) {
+        if (parser.value(kPkcs12).trimmed().isEmpty())
+            return QStringLiteral("Indicare il file del certificato con --pkcs12.");
+        *key = {.kind = SigningKey::Kind::Pkcs12, .file = parser.value(kPkcs12)};
+        return QString();
+    }
+    if (module || token) {
+        if (!module || parser.value(kModule).trimmed().isEmpty())
+            return QStringLiteral("Indicare il modulo PKCS#11 della carta con --pkcs11-module.");
+        if (!token || parser.value(kToken).trimmed().isEmpty())
+            return QStringLiteral("Indicare l'etichetta della carta con --token.");
+        *key = {.kind = SigningKey::Kind::Pkcs11,
+                .module = parser.value(kModule),
+                .token = parser.value(kToken)};
+        return QString();
+    }
+    return QStringLiteral("Indicare la chiave di firma: --pkcs12 FILE oppure --pkcs11-module "
+                          "LIBRERIA --token ETICHETTA.");
+}
+
+std::optional<QString> commandLineSecret(const SigningKey& key, std::FILE* err) {
+    if (qEnvironmentVariableIsSet(kSecretVariable))
+        return qEnvironmentVariable(kSecretVariable);
+    if (isatty(STDIN_FILENO)) {
+        const QString question =
+            key.kind == SigningKey::Kind::Pkcs12
+                ? QStringLiteral("Password del certificato %1")
+                      .arg(QDir::toNativeSeparators(key.file))
+                : QStringLiteral("PIN della carta «%1»").arg(key.token.trimmed());
+        if (auto secret = askWithoutEcho(question, err))
+            return secret;
+    }
+    printLine(err, QStringLiteral("Indicare %1 nella variabile d'ambiente %2: non c'è un "
+                                  "terminale da cui chiederlo.")
+                       .arg(key.kind == SigningKey::Kind::Pkcs12
+                                ? QStringLiteral("la password del certificato")
+                                : QStringLiteral("il PIN della carta"),
+                            QString::fromLatin1(kSecretVariable)));
+    return std::nullopt;
+}
+
+int runSignCommand(const QStringList& args) {
+    return runSignCommand(args, stdout, stderr);
+}
+
+int runSignCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
+    const auto app = coreApplicationIfNone();
+    CommandParser parser(signSyntax());
+    const int parsed = parser.parse(args, out, err);
+    if (parsed >= 0)
+        return parsed;
+    const QStringList words = parser.positionalArguments();
+    if (words.size() != 1 || words.constFirst().trimmed().isEmpty())
+        return parser.fail(err, words.isEmpty() ? QStringLiteral("Indicare il file da firmare.")
+                                                : QStringLiteral("Indicare un solo file da "
+                                                                 "firmare."));
+    if (parser.isSet(QStringLiteral("out")) &&
+        parser.value(QStringLiteral("out")).trimmed().isEmpty())
+        return parser.fail(err, QStringLiteral("Indicare il file firmato da scrivere con --out."));
+    SigningKey key;
+    const QString wrongKey = signingKeyFrom(parser, &key);
+    if (!wrongKey.isEmpty())
+        return parser.fail(err, wrongKey);
+
+    const QString in = words.constFirst();
+    const QString target = parser.isSet(QStringLiteral("out")) ? parser.value(QStringLiteral("out"))
+                                                               : signedFileName(in);
+    const QString shownTarget = QDir::toNativeSeparators(target);
+    if (!QFileInfo(in).isFile()) {
+        printLine(
+            err,
+            QStringLiteral("Il file da firmare %1 non esiste.").arg(QDir::toNativeSeparators(in)));
+        return 1;
+    }
+    if (QFileInfo(target).isDir()) {
+        printLine(err, QStringLiteral("%1 è una cartella: indicare il nome del file da scrivere.")
+                           .arg(shownTarget));
+        return 1;
+    }
+    if (QFileInfo::exists(target) && !parser.isSet(QStringLiteral("force"))) {
+        printLine(err, QStringLiteral("Il file %1 esiste già: usare --force per sostituirlo.")
+                           .arg(shownTarget));
+        return 1;
+    }
+    const std::optional<QString> secret = commandLineSecret(key, err);
+    if (!secret)
+        return 2;
+    const SignResult result = signFile(in, target, key, *secret);
+    if (!result.ok()) {
+        printLine(err, escapedControls(result.message));
+        return 1;
+    }
+    printLine(out, QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()));
+    return 0;
+}
+
+} // namespace brevalto::sdi
