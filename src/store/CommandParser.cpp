@@ -31,9 +31,8 @@ QString escapedControls(const QString& text, bool keepLineBreaks) {
     out.reserve(text.size());
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (keepLineBreaks && (u == u'\n' || u == u'\t'))
-            out += c;
-        else if (u < 0x20 || u == 0x7f)
+        const bool keptBreak = keepLineBreaks && (u == u'\n' || u == u'\t');
+        if (!keptBreak && (u < 0x20 || u == 0x7f))
             out += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
         else if (u >= 0x80 && u <= 0x9f)
             out += QStringLiteral("\\u%1").arg(uint(u), 4, 16, QLatin1Char('0'));

@@ -98,7 +98,7 @@ public:
                             start = pos_;
                             continue;
                         }
-                        start = ++pos_;
+                        ++pos_;
                         closed = true;
                         break;
                     }
