@@ -8,6 +8,7 @@
 #include "store/DataModule.h"
 #include "store/DbError.h"
 #include "store/ProgramFolder.h"
+#include "store/StoredValue.h"
 #include "store/SystemText.h"
 
 #include <QDate>
@@ -33,20 +34,6 @@ struct Refusal {
     QString text;
 };
 
-// Values as the archive layer stores them: dates as ISO text, flags as 1/0.
-QVariant storageValue(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::QDate:
-        return v.toDate().toString(Qt::ISODate);
-    case QMetaType::QDateTime:
-        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    case QMetaType::Bool:
-        return v.toBool() ? 1 : 0;
-    default:
-        return v;
-    }
-}
-
 int insertRow(Connection& db, const QString& table, const QVariantMap& values) {
     QStringList columns;
     QVariantList bound;
@@ -54,7 +41,7 @@ int insertRow(Connection& db, const QString& table, const QVariantMap& values) {
         if (it.value().isNull())
             continue;
         columns << it.key();
-        bound << storageValue(it.value());
+        bound << storedValue(it.value());
     }
     const QString sql =
         QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")

@@ -2,6 +2,7 @@
 
 #include "store/Dataset.h"
 #include "store/ProgramFolder.h"
+#include "store/StoredValue.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,19 +15,6 @@
 namespace brevalto::test {
 
 namespace {
-
-QVariant storageValue(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::QDate:
-        return v.toDate().toString(Qt::ISODate);
-    case QMetaType::QDateTime:
-        return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    case QMetaType::Bool:
-        return v.toBool() ? 1 : 0;
-    default:
-        return v;
-    }
-}
 
 QVariantMap merged(QVariantMap base, const QVariantMap& overrides) {
     for (auto it = overrides.begin(); it != overrides.end(); ++it)
@@ -56,7 +44,7 @@ int ExportArchive::add(const QString& table, const QVariantMap& values) {
     for (auto it = values.begin(); it != values.end(); ++it) {
         columns << it.key();
         marks << QStringLiteral("?");
-        bound << storageValue(it.value());
+        bound << storedValue(it.value());
     }
     QSqlQuery q = db().execNative(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                           .arg(table, columns.join(", "), marks.join(", ")) +
@@ -71,7 +59,7 @@ void ExportArchive::update(const QString& table, const QString& keyColumn, int i
     QVariantList bound;
     for (auto it = values.begin(); it != values.end(); ++it) {
         sets << it.key() + QStringLiteral(" = ?");
-        bound << storageValue(it.value());
+        bound << storedValue(it.value());
     }
     bound << id;
     db().execNative(
