@@ -3,9 +3,9 @@
 // into a scratch table, side by side in the same run.
 #include "Bench.h"
 
+#include "logic/LineImport.h"
 #include "store/ArchiveCreator.h"
 #include "store/DataModule.h"
-#include "utility/LineImport.h"
 
 #include <QFile>
 #include <QProcess>

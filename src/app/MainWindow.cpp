@@ -2,12 +2,12 @@
 
 #include "app/Screens.h"
 #include "app/StartUp.h"
+#include "documents/InvoiceViewer.h"
 #include "store/Dataset.h"
 #include "store/DbError.h"
 #include "store/Prompt.h"
 #include "ui/DataGrid.h"
 #include "ui/GuardedAction.h"
-#include "utility/InvoiceViewer.h"
 
 #include <QAction>
 #include <QApplication>

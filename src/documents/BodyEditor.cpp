@@ -1,8 +1,8 @@
 #include "documents/BodyEditor.h"
 
-#include "documents/LineeLogic.h"
-#include "documents/RiepilogoBuilder.h"
-#include "documents/VatRules.h"
+#include "logic/LineeLogic.h"
+#include "logic/RiepilogoBuilder.h"
+#include "logic/VatRules.h"
 #include "store/DatasetNames.h"
 
 #include "documents/AllegatiEditor.h"

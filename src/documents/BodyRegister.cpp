@@ -3,6 +3,7 @@
 #include "documents/BodyEditor.h"
 #include "documents/BodySections.h"
 #include "documents/FindingsWindow.h"
+#include "documents/InvoiceViewer.h"
 #include "export/DocumentCheck.h"
 #include "export/ExportDriver.h"
 #include "export/ExportError.h"
@@ -16,7 +17,6 @@
 #include "ui/DataGrid.h"
 #include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
-#include "utility/InvoiceViewer.h"
 
 #include <QCoreApplication>
 #include <QDate>

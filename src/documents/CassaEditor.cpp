@@ -2,7 +2,7 @@
 
 #include "documents/BodySections.h"
 #include "documents/RateRules.h"
-#include "documents/VatRules.h"
+#include "logic/VatRules.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "ui/CommonFields.h"

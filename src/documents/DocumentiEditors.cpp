@@ -1,5 +1,6 @@
 #include "documents/DocumentiEditors.h"
 
+#include "documents/CercaLineePicker.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -7,7 +8,6 @@
 #include "ui/CommonFields.h"
 #include "ui/DataGrid.h"
 #include "ui/ScreenHost.h"
-#include "utility/CercaLineePicker.h"
 
 #include <QPushButton>
 

@@ -2,7 +2,7 @@
 // What the body's section screens share: fields above an optional set of tabs (the tabs carry the
 // grids of second-level rows), tests on the text a field shows, and grids of sub-rows with their
 // delete, add and open buttons.
-#include "documents/ChildRows.h"
+#include "logic/ChildRows.h"
 #include "ui/FormEditor.h"
 
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "documents/HeaderEditor.h"
 
-#include "documents/DocumentRegister.h"
 #include "documents/HeaderPartyEditors.h"
+#include "logic/DocumentRegister.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "ui/BoundInputs.h"

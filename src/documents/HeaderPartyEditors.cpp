@@ -1,7 +1,7 @@
 #include "documents/HeaderPartyEditors.h"
 
-#include "documents/PartyColumns.h"
 #include "export/IncludedBlocks.h"
+#include "logic/PartyColumns.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "ui/BoundInputs.h"

@@ -1,8 +1,8 @@
 #include "documents/LineeEditors.h"
 
-#include "documents/LineeLogic.h"
 #include "documents/RateRules.h"
-#include "documents/VatRules.h"
+#include "logic/LineeLogic.h"
+#include "logic/VatRules.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "ui/BoundInputs.h"

@@ -1,6 +1,6 @@
 #include "documents/PagamentoEditors.h"
 
-#include "documents/PagamentoProposal.h"
+#include "logic/PagamentoProposal.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "ui/CommonFields.h"

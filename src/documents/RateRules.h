@@ -1,7 +1,7 @@
 #pragma once
 // The two checks every screen with a VAT rate makes (line, pension fund, summary): a rate the
 // format cannot hold, and a zero rate without its nature.
-#include "documents/VatRules.h"
+#include "logic/VatRules.h"
 #include "store/Dataset.h"
 #include "ui/FormEditor.h"
 

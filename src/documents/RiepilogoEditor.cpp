@@ -1,8 +1,8 @@
 #include "documents/RiepilogoEditor.h"
 
 #include "documents/RateRules.h"
-#include "documents/RiepilogoBuilder.h"
-#include "documents/VatRules.h"
+#include "logic/RiepilogoBuilder.h"
+#include "logic/VatRules.h"
 #include "store/DataModule.h"
 #include "ui/CommonFields.h"
 

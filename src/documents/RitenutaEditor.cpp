@@ -1,12 +1,12 @@
 #include "documents/RitenutaEditor.h"
 
 #include "documents/BodySections.h"
+#include "documents/CausaliPagamentoPicker.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/SqlText.h"
 #include "ui/CommonFields.h"
 #include "ui/ScreenHost.h"
-#include "utility/CausaliPagamentoPicker.h"
 
 #include <QPushButton>
 

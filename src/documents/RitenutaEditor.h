@@ -1,8 +1,8 @@
 #pragma once
 // "Dati Ritenuta" (TfrmModifica_PA_Body_DatiRitenuta): one withholding row of the current body.
 // Its reason must be one of the payment reason codes; "Cerca" picks one from their list.
+#include "documents/CausaliPagamentoPicker.h"
 #include "ui/FormEditor.h"
-#include "utility/CausaliPagamentoPicker.h"
 
 class QPushButton;
 

@@ -1,7 +1,7 @@
 #include "documents/ScontoEditor.h"
 
 #include "documents/BodySections.h"
-#include "documents/VatRules.h"
+#include "logic/VatRules.h"
 #include "store/DatasetNames.h"
 #include "ui/CommonFields.h"
 

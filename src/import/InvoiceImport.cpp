@@ -3,7 +3,7 @@
 #include "check/Checker.h"
 #include "check/XmlScreen.h"
 #include "check/XmlTree.h"
-#include "documents/DocumentRegister.h"
+#include "logic/DocumentRegister.h"
 #include "render/InvoiceFile.h"
 #include "store/DataModule.h"
 #include "store/DbError.h"

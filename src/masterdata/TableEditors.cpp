@@ -1,6 +1,6 @@
 #include "masterdata/TableEditors.h"
 
-#include "documents/VatRules.h"
+#include "logic/VatRules.h"
 #include "store/Connection.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Pick lists and field blocks that many screens share: the FatturaPA code lists, countries,
 // provinces and municipalities, and the six fields of an address.
-#include "documents/VatRules.h"
+#include "logic/VatRules.h"
 #include "store/DatasetNames.h"
 #include "ui/EditorBase.h"
 

@@ -1,7 +1,7 @@
 #include "utility/DettaglioVeloceWindow.h"
 
-#include "documents/LineeLogic.h"
-#include "documents/VatRules.h"
+#include "logic/LineeLogic.h"
+#include "logic/VatRules.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/NumberText.h"

@@ -1,12 +1,12 @@
 #include "utility/EsportazioniWindow.h"
 
+#include "logic/InvoiceList.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/ProgramFolder.h"
 #include "store/Prompt.h"
 #include "store/WholeFile.h"
 #include "ui/GuardedAction.h"
-#include "utility/InvoiceList.h"
 
 #include <QComboBox>
 #include <QDate>

@@ -1,6 +1,7 @@
 #include "utility/ImportaWindow.h"
 
-#include "documents/LineeLogic.h"
+#include "logic/LineImport.h"
+#include "logic/LineeLogic.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -8,7 +9,6 @@
 #include "store/SystemText.h"
 #include "ui/BoundInputs.h"
 #include "ui/GuardedAction.h"
-#include "utility/LineImport.h"
 
 #include <QApplication>
 #include <QDrag>

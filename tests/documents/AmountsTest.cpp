@@ -1,9 +1,9 @@
 // Exact decimal amounts and the line total the exchange system recomputes: the cascade of
 // discounts and surcharges, amounts before percentages, half-up rounding, and values that binary
 // floating point gets wrong.
-#include "documents/Decimal.h"
-#include "documents/LineeLogic.h"
-#include "documents/VatRules.h"
+#include "logic/Decimal.h"
+#include "logic/LineeLogic.h"
+#include "logic/VatRules.h"
 
 #include <gtest/gtest.h>
 

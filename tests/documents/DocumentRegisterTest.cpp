@@ -1,6 +1,6 @@
 // The register of Documents on a real archive: numbering, the snapshot of the firm and of the
 // parties, deleting with every body row (or nothing at all), and two workstations adding at once.
-#include "documents/DocumentRegister.h"
+#include "logic/DocumentRegister.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"

@@ -1,14 +1,14 @@
 // The utilities without their screens: reading a line-import file, adding a batch of lines all or
 // nothing, and the invoice list's exact bytes and marks, on real archives.
-#include "documents/ChildRows.h"
+#include "logic/ChildRows.h"
+#include "logic/InvoiceList.h"
+#include "logic/LineImport.h"
 #include "store/ArchiveUpgrade.h"
 #include "store/DataModule.h"
 #include "store/NumberText.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
-#include "utility/InvoiceList.h"
-#include "utility/LineImport.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

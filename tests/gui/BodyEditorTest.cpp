@@ -3,8 +3,8 @@
 // values, flags given to their screens, second-level rows, deletes, batch adds, user defaults).
 #include "documents/BodyEditor.h"
 #include "documents/BodyRegister.h"
-#include "documents/DocumentRegister.h"
-#include "documents/RiepilogoBuilder.h"
+#include "logic/DocumentRegister.h"
+#include "logic/RiepilogoBuilder.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"

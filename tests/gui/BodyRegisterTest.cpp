@@ -3,8 +3,8 @@
 // sort.
 #include "documents/BodyRegister.h"
 #include "documents/BodyEditor.h"
-#include "documents/DocumentRegister.h"
 #include "documents/FindingsWindow.h"
+#include "logic/DocumentRegister.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"

@@ -2,7 +2,7 @@
 // line numbers, the screens' rules and "Annulla" taking the line references along.
 #include "documents/DocumentiEditors.h"
 #include "DocumentiBodyFixture.h"
-#include "utility/CercaLineePicker.h"
+#include "documents/CercaLineePicker.h"
 
 using namespace brevalto;
 

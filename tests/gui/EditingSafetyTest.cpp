@@ -6,7 +6,7 @@
 #include "documents/BodyRegister.h"
 #include "documents/HeaderEditor.h"
 #include "documents/LineeEditors.h"
-#include "documents/LineeLogic.h"
+#include "logic/LineeLogic.h"
 #include "ui/DataGrid.h"
 #include "ui/Translations.h"
 

@@ -2,8 +2,8 @@
 #include "ShellFixture.h"
 
 #include "app/Screens.h"
-#include "documents/DocumentRegister.h"
 #include "documents/HeaderEditor.h"
+#include "logic/DocumentRegister.h"
 #include "ui/FieldHelp.h"
 #include "utility/DescrizioneFunzionaliWindow.h"
 

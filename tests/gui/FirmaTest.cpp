@@ -5,7 +5,7 @@
 #include "check/SignedFile.h"
 #include "documents/BodyEditor.h"
 #include "documents/BodyRegister.h"
-#include "documents/DocumentRegister.h"
+#include "logic/DocumentRegister.h"
 #include "sdi/SigningSettings.h"
 #include "settings/FirmaWindow.h"
 #include "settings/OpzioniWindow.h"

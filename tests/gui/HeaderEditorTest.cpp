@@ -2,8 +2,8 @@
 // party into the Document, the municipality picks, every screen's save rules, the walk from the
 // header to the buyer and on, and "Annulla" right after a Document was added.
 #include "documents/HeaderEditor.h"
-#include "documents/DocumentRegister.h"
 #include "documents/HeaderPartyEditors.h"
+#include "logic/DocumentRegister.h"
 #include "masterdata/MasterBrowsers.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"

@@ -8,7 +8,7 @@
 #include "documents/HeaderEditor.h"
 #include "documents/HeaderPartyEditors.h"
 #include "documents/LineeEditors.h"
-#include "documents/LineeLogic.h"
+#include "logic/LineeLogic.h"
 #include "ui/BoundInputs.h"
 #include "ui/ScreenHost.h"
 

@@ -1,7 +1,7 @@
 // The readable invoice on screen: "Anteprima" of a Document of the archive (the file the export
 // would write, never written) with "Salva PDF"; "Apri fattura…" of a received file, signed or not,
 // with its check and its attachments; refused files said in a message.
-#include "utility/InvoiceViewer.h"
+#include "documents/InvoiceViewer.h"
 #include "../export/ExportTestSupport.h"
 #include "../render/RenderTestSupport.h"
 #include "documents/BodyEditor.h"

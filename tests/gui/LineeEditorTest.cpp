@@ -2,8 +2,8 @@
 // nature question, the sub-rows and "Annulla" for a line just added.
 #include "DocumentiBodyFixture.h"
 #include "documents/LineeEditors.h"
-#include "documents/LineeLogic.h"
-#include "documents/VatRules.h"
+#include "logic/LineeLogic.h"
+#include "logic/VatRules.h"
 #include "ui/DataGrid.h"
 
 #include <QClipboard>

@@ -2,7 +2,7 @@
 // search, sort, "Aggiungi"/"Annulla" and "Elimina"; each editor's save rules in order; the
 // municipality and province picks; the customer's display names; the check-digit and duplicate
 // warnings; an archive that refuses a save or a delete.
-#include "documents/VatRules.h"
+#include "logic/VatRules.h"
 #include "masterdata/MasterBrowsers.h"
 #include "masterdata/PartyEditors.h"
 #include "masterdata/TableEditors.h"

@@ -2,7 +2,7 @@
 // instalment's rules, the term that cannot be left without an instalment, and "Annulla".
 #include "DocumentiBodyFixture.h"
 #include "documents/PagamentoEditors.h"
-#include "documents/PagamentoProposal.h"
+#include "logic/PagamentoProposal.h"
 
 using namespace brevalto;
 

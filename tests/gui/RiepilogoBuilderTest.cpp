@@ -1,6 +1,6 @@
 // The VAT summaries built from the lines and pension-fund rows, on a real archive; the build is
 // all or nothing; the summary screen's "calcola" and rules.
-#include "documents/RiepilogoBuilder.h"
+#include "logic/RiepilogoBuilder.h"
 #include "DocumentiBodyFixture.h"
 #include "documents/RiepilogoEditor.h"
 

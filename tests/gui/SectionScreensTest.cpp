@@ -5,16 +5,16 @@
 #include "documents/BodyEditor.h"
 #include "documents/BodyRegister.h"
 #include "documents/CassaEditor.h"
-#include "documents/DocumentRegister.h"
+#include "documents/CausaliPagamentoPicker.h"
 #include "documents/RitenutaEditor.h"
-#include "documents/VatRules.h"
+#include "logic/DocumentRegister.h"
+#include "logic/VatRules.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 #include "ui/DataGrid.h"
 #include "ui/ScreenHost.h"
-#include "utility/CausaliPagamentoPicker.h"
 
 #include <QFile>
 #include <QLineEdit>

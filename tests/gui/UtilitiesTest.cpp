@@ -4,15 +4,15 @@
 #include "ShellFixture.h"
 
 #include "documents/BodyEditor.h"
-#include "documents/VatRules.h"
 #include "export/ExportTestSupport.h"
+#include "logic/InvoiceList.h"
+#include "logic/VatRules.h"
 #include "ui/DataGrid.h"
 #include "utility/DettaglioVeloceWindow.h"
 #include "utility/ErroriBrowser.h"
 #include "utility/EsportazioniWindow.h"
 #include "utility/GuidaWindow.h"
 #include "utility/ImportaWindow.h"
-#include "utility/InvoiceList.h"
 
 #include <QApplication>
 #include <QCheckBox>

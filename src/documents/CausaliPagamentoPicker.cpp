@@ -1,4 +1,4 @@
-#include "utility/CausaliPagamentoPicker.h"
+#include "documents/CausaliPagamentoPicker.h"
 #include "store/DatasetNames.h"
 
 namespace brevalto {

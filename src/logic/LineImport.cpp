@@ -1,4 +1,4 @@
-#include "utility/LineImport.h"
+#include "logic/LineImport.h"
 
 #include "store/NumberText.h"
 

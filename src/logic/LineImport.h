@@ -2,7 +2,7 @@
 // The line import without its screen: a delimited text file read into invoice lines. The file is
 // read whole and every line checked before anything is stored, so that a file with one bad line
 // adds nothing and the user learns which line of the file (its number and text) is wrong and why.
-#include "documents/LineeLogic.h"
+#include "logic/LineeLogic.h"
 
 #include <QByteArray>
 #include <QHash>

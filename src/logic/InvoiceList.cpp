@@ -1,4 +1,4 @@
-#include "utility/InvoiceList.h"
+#include "logic/InvoiceList.h"
 
 #include "store/Connection.h"
 

@@ -1,7 +1,7 @@
-#include "documents/RiepilogoBuilder.h"
+#include "logic/RiepilogoBuilder.h"
 
-#include "documents/ChildRows.h"
-#include "documents/VatRules.h"
+#include "logic/ChildRows.h"
+#include "logic/VatRules.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"

@@ -1,6 +1,6 @@
-#include "documents/PagamentoProposal.h"
+#include "logic/PagamentoProposal.h"
 
-#include "documents/RiepilogoBuilder.h"
+#include "logic/RiepilogoBuilder.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Saving.h"

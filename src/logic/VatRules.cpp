@@ -1,6 +1,6 @@
-#include "documents/VatRules.h"
+#include "logic/VatRules.h"
 
-#include "documents/Decimal.h"
+#include "logic/Decimal.h"
 #include "store/DataModule.h"
 
 namespace brevalto::vat {

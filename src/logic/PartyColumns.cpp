@@ -1,4 +1,4 @@
-#include "documents/PartyColumns.h"
+#include "logic/PartyColumns.h"
 
 #include "store/Dataset.h"
 

@@ -1,4 +1,4 @@
-#include "documents/ChildRows.h"
+#include "logic/ChildRows.h"
 
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"

@@ -1,4 +1,4 @@
-#include "documents/Decimal.h"
+#include "logic/Decimal.h"
 
 #include <QLocale>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "utility/CercaLineePicker.h"
+#include "documents/CercaLineePicker.h"
 #include "store/DatasetNames.h"
 
 namespace brevalto {

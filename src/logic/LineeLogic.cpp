@@ -1,7 +1,7 @@
-#include "documents/LineeLogic.h"
+#include "logic/LineeLogic.h"
 
 #include "check/LineDiscounts.h"
-#include "documents/ChildRows.h"
+#include "logic/ChildRows.h"
 #include "store/DataModule.h"
 #include "store/NativeQuery.h"
 #include "store/Saving.h"

@@ -1,4 +1,4 @@
-#include "utility/InvoiceViewer.h"
+#include "documents/InvoiceViewer.h"
 
 #include "check/Checker.h"
 #include "render/InvoiceFile.h"

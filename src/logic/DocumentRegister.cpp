@@ -1,6 +1,6 @@
-#include "documents/DocumentRegister.h"
+#include "logic/DocumentRegister.h"
 
-#include "documents/PartyColumns.h"
+#include "logic/PartyColumns.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
