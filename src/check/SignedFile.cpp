@@ -56,16 +56,24 @@ QByteArray unwrapBase64(const QByteArray& bytes) {
     return decoded ? *decoded : QByteArray();
 }
 
-QString nameOf(X509* certificate) {
-    X509_NAME* subject = X509_get_subject_name(certificate);
+// The common name of a certificate's subject or issuer, or the whole name when it has none.
+QString nameText(X509_NAME* name) {
     char buffer[512] = {};
-    if (X509_NAME_get_text_by_NID(subject, NID_commonName, buffer, sizeof buffer) > 0)
+    if (X509_NAME_get_text_by_NID(name, NID_commonName, buffer, sizeof buffer) > 0)
         return QString::fromUtf8(buffer);
     std::unique_ptr<BIO, FreeBio> out(BIO_new(BIO_s_mem()));
-    X509_NAME_print_ex(out.get(), subject, 0, XN_FLAG_ONELINE & ~ASN1_STRFLGS_ESC_MSB);
+    X509_NAME_print_ex(out.get(), name, 0, XN_FLAG_ONELINE & ~ASN1_STRFLGS_ESC_MSB);
     char* data = nullptr;
     const long size = BIO_get_mem_data(out.get(), &data);
     return QString::fromUtf8(data, size);
+}
+
+QDateTime utcTime(const ASN1_TIME* time) {
+    std::tm tm{};
+    if (!time || ASN1_TIME_to_tm(time, &tm) != 1)
+        return {};
+    return QDateTime(QDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday),
+                     QTime(tm.tm_hour, tm.tm_min, tm.tm_sec), Qt::UTC);
 }
 
 QDateTime signingTime(CMS_SignerInfo* info) {
@@ -76,11 +84,11 @@ QDateTime signingTime(CMS_SignerInfo* info) {
     ASN1_TYPE* value = X509_ATTRIBUTE_get0_type(attribute, 0);
     if (!value || (value->type != V_ASN1_UTCTIME && value->type != V_ASN1_GENERALIZEDTIME))
         return {};
-    std::tm tm{};
-    if (ASN1_TIME_to_tm(reinterpret_cast<const ASN1_TIME*>(value->value.asn1_string), &tm) != 1)
-        return {};
-    return QDateTime(QDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday),
-                     QTime(tm.tm_hour, tm.tm_min, tm.tm_sec), Qt::UTC);
+    return utcTime(reinterpret_cast<const ASN1_TIME*>(value->value.asn1_string));
+}
+
+QString italianDay(const QDateTime& utc) {
+    return utc.toLocalTime().toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 } // namespace
@@ -98,6 +106,24 @@ QString SignedFile::summary() const {
         text += QStringLiteral(" il %1").arg(
             signedAt.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm")));
     text += intact ? QStringLiteral(" — firma integra") : QStringLiteral(" — firma non integra");
+    return text;
+}
+
+bool SignedFile::signedOutsideValidity() const {
+    return signedAt.isValid() && validFrom.isValid() && validTo.isValid() &&
+           (signedAt < validFrom || signedAt > validTo);
+}
+
+QString SignedFile::certificateSummary() const {
+    if (!validFrom.isValid() && !validTo.isValid() && issuer.isEmpty())
+        return {};
+    QString text = QStringLiteral("Certificato rilasciato da %1")
+                       .arg(issuer.isEmpty() ? QStringLiteral("(ente sconosciuto)") : issuer);
+    if (validFrom.isValid() && validTo.isValid())
+        text +=
+            QStringLiteral(", valido dal %1 al %2").arg(italianDay(validFrom), italianDay(validTo));
+    if (signedOutsideValidity())
+        text += QStringLiteral(" — non era valido alla data della firma");
     return text;
 }
 
@@ -134,7 +160,10 @@ SignedFile openSigned(const QByteArray& bytes) {
     for (int i = 0; certificates && i < sk_X509_num(certificates.get()); ++i) {
         X509* certificate = sk_X509_value(certificates.get(), i);
         if (CMS_SignerInfo_cert_cmp(first, certificate) == 0) {
-            result.signer = nameOf(certificate);
+            result.signer = nameText(X509_get_subject_name(certificate));
+            result.issuer = nameText(X509_get_issuer_name(certificate));
+            result.validFrom = utcTime(X509_get0_notBefore(certificate));
+            result.validTo = utcTime(X509_get0_notAfter(certificate));
             break;
         }
     }

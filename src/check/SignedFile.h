@@ -18,10 +18,20 @@ struct SignedFile {
     QString signer;
     // Signing time the signer declared; invalid when the signature carries none.
     QDateTime signedAt;
+    // The signer's certificate: common name (or whole name) of its issuer and its validity, UTC;
+    // empty and invalid when the file does not carry the certificate.
+    QString issuer;
+    QDateTime validFrom;
+    QDateTime validTo;
     bool intact = false;
 
     // "Firmato da Mario Rossi il 10/12/2026 17:05 — firma integra".
     QString summary() const;
+    // "Certificato rilasciato da Alfa CA, valido dal 01/01/2026 al 31/12/2028"; empty without a
+    // certificate. Says it too when the signing time falls outside the validity.
+    QString certificateSummary() const;
+    // The signing time fell outside the certificate's validity (both known).
+    bool signedOutsideValidity() const;
 };
 
 // True when the file name says the file is signed (".p7m", any letter case).

@@ -138,22 +138,23 @@ InvoiceViewer::~InvoiceViewer() {
     delete printer_;
 }
 
-void InvoiceViewer::setSignature(const QString& summary, bool intact) {
-    if (intact) {
-        signature_->setText(summary);
+void InvoiceViewer::setSignature(const check::SignedFile& signature) {
+    QString text = signature.summary();
+    const QString certificate = signature.certificateSummary();
+    if (!certificate.isEmpty())
+        text += QLatin1Char('\n') + certificate;
+    if (signature.intact) {
+        signature_->setText(text);
         signature_->setStyleSheet(QStringLiteral("color: #1b5e20; font-weight: bold;"));
     } else {
-        signature_->setText(render::kSignatureNotIntact + QLatin1Char('\n') + summary);
+        signature_->setText(render::kSignatureNotIntact + QLatin1Char('\n') + text);
         signature_->setStyleSheet(
             QStringLiteral("color: #b71c1c; background: #fde4e4; border: 2px solid #b71c1c; "
                            "padding: 6px; font-weight: bold; font-size: 13pt;"));
-        // The copy printed or saved from here says it too, on its first page.
-        const QList<render::Block>& blocks = invoice_.document.blocks;
-        if (blocks.isEmpty() || blocks.first().kind != render::Block::Kind::Alert) {
-            render::warnSignatureNotIntact(invoice_);
-            preview_->updatePreview();
-        }
     }
+    // The copy printed or saved from here says it too, on its first page.
+    render::showSignature(invoice_, signature);
+    preview_->updatePreview();
     signature_->show();
 }
 
@@ -244,7 +245,7 @@ void showInvoiceFile(const QString& path, DataModule* db, QWidget* parent) {
     viewer.setWindowTitle(
         QStringLiteral("%1 — %2").arg(QFileInfo(path).fileName(), viewer.windowTitle()));
     if (file.isSigned)
-        viewer.setSignature(file.signature.summary(), file.signature.intact);
+        viewer.setSignature(file.signature);
     viewer.setFindings(findings);
     showModal(viewer);
 }

@@ -4,6 +4,7 @@
 // opened from disk the window also shows who signed it (for a .p7m) and the findings of the
 // pre-send check.
 #include "check/Finding.h"
+#include "check/SignedFile.h"
 #include "render/InvoiceRender.h"
 
 #include <QDialog>
@@ -26,9 +27,10 @@ public:
                   QWidget* parent = nullptr);
     ~InvoiceViewer() override;
 
-    // The signature line of a signed file; intact colours it. A signature that does not match the
-    // content is said in large letters above the preview and on the first page of the copy.
-    void setSignature(const QString& summary, bool intact);
+    // The signature of a signed file: who signed it, when, with which certificate, above the
+    // preview and on the first page of the copy. A signature that does not match the content is
+    // said in large letters above the preview and first thing on the copy.
+    void setSignature(const check::SignedFile& signature);
     // The pre-send check's findings; an empty list says "Nessun errore rilevato".
     void setFindings(const check::Findings& findings);
 

@@ -683,6 +683,50 @@ void warnSignatureNotIntact(RenderedInvoice& invoice) {
         QStringLiteral(". Questa copia mostra il contenuto com'è ora, non quello firmato."));
 }
 
+void showSignature(RenderedInvoice& invoice, const check::SignedFile& signature) {
+    QStringList signer;
+    signer << QStringLiteral("Firmato da %1")
+                  .arg(signature.signer.isEmpty() ? QStringLiteral("(firmatario sconosciuto)")
+                                                  : signature.signer);
+    const QDateTime when = signature.signedAt.toLocalTime();
+    signer << (signature.signedAt.isValid() ? QStringLiteral("il %1 alle %2")
+                                                  .arg(when.toString(QStringLiteral("dd/MM/yyyy")),
+                                                       when.toString(QStringLiteral("HH:mm")))
+                                            : QStringLiteral("Data della firma non indicata"));
+    signer << (signature.intact ? QStringLiteral("Firma integra: il contenuto è quello firmato")
+                                : kSignatureNotIntact);
+    QStringList certificate;
+    if (signature.certificateSummary().isEmpty()) {
+        certificate << QStringLiteral("Il file non contiene il certificato del firmatario");
+    } else {
+        certificate << QStringLiteral("Rilasciato da %1")
+                           .arg(signature.issuer.isEmpty() ? QStringLiteral("(ente sconosciuto)")
+                                                           : signature.issuer);
+        if (signature.validFrom.isValid() && signature.validTo.isValid())
+            certificate << QStringLiteral("Valido dal %1 al %2")
+                               .arg(signature.validFrom.toLocalTime().toString(
+                                        QStringLiteral("dd/MM/yyyy")),
+                                    signature.validTo.toLocalTime().toString(
+                                        QStringLiteral("dd/MM/yyyy")));
+        if (signature.signedOutsideValidity())
+            certificate << QStringLiteral("Non era valido alla data della firma");
+    }
+    Block block;
+    block.kind = Block::Kind::Table;
+    block.columns = {{QStringLiteral("Firma digitale")},
+                     {QStringLiteral("Certificato del firmatario")}};
+    block.rows = {Row{{signer.join(QLatin1Char('\n')), certificate.join(QLatin1Char('\n'))},
+                      !signature.intact}};
+    QList<Block>& blocks = invoice.document.blocks;
+    // Below the title, so that it is read before the parties.
+    qsizetype title = 0;
+    while (title < blocks.size() && blocks[title].kind != Block::Kind::Title)
+        ++title;
+    blocks.insert(title < blocks.size() ? title + 1 : 0, block);
+    if (!signature.intact)
+        warnSignatureNotIntact(invoice);
+}
+
 QString italianAmount(const QString& raw) {
     static const QRegularExpression number(QStringLiteral("^([-+]?)(\\d+)(?:\\.(\\d*))?$"));
     const QString trimmed = raw.trimmed();

@@ -4,6 +4,7 @@
 // data, and for each invoice of the file its lines, VAT summary, withholding, pension fund, stamp
 // duty, payment terms, linked documents, causali, attachments and totals. Codes are shown with
 // their words from the code lists.
+#include "check/SignedFile.h"
 #include "render/CodeLists.h"
 #include "render/PrintDocument.h"
 
@@ -40,6 +41,11 @@ RenderedInvoice renderInvoice(const QByteArray& xml, const CodeLists& codes = Co
 // of every page, when the signature does not match the content.
 extern const QString kSignatureNotIntact;
 void warnSignatureNotIntact(RenderedInvoice& invoice);
+
+// The signature of a signed file on the first page of its copy, below the title: who signed it
+// and when, the certificate's issuer and validity, and whether the signature matches the content
+// (when it does not, also the warning above). Called once per copy.
+void showSignature(RenderedInvoice& invoice, const check::SignedFile& signature);
 
 // An amount as the file writes it ("1234.5") in Italian ("1.234,50"); at least two decimals,
 // never rounded. A text that is no number comes back as it is.

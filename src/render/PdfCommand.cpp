@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <optional>
 
 namespace brevalto {
 
@@ -82,7 +83,7 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     }
 
     QByteArray xml;
-    bool tampered = false;
+    std::optional<check::SignedFile> signature;
     render::CodeLists codes = render::CodeLists::shipped();
     if (fromArchive) {
         DataModule data;
@@ -108,10 +109,11 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
             printLine(err, file.error);
             return QFileInfo(files.first()).isFile() ? 1 : 2;
         }
-        if (file.isSigned)
+        if (file.isSigned) {
             printLine(out, escapedControls(file.signature.summary()));
+            signature = file.signature;
+        }
         if (file.isSigned && !file.signature.intact) {
-            tampered = true;
             if (!parser.isSet(QStringLiteral("even-if-tampered"))) {
                 printLine(err, render::kSignatureNotIntact +
                                    QStringLiteral(". Nessun PDF scritto; per averlo comunque, con "
@@ -127,8 +129,8 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
         printLine(err, invoice.error);
         return 1;
     }
-    if (tampered)
-        render::warnSignatureNotIntact(invoice);
+    if (signature)
+        render::showSignature(invoice, *signature);
     QString error;
     const int pages = invoice.document.writePdf(target, &error);
     if (pages == 0) {

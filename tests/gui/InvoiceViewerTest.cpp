@@ -4,9 +4,12 @@
 #include "documents/InvoiceViewer.h"
 #include "../export/ExportTestSupport.h"
 #include "../render/RenderTestSupport.h"
+#include "../sdi/SigningTestSupport.h"
 #include "documents/BodyEditor.h"
 #include "documents/BodyRegister.h"
 #include "export/FatturaWriter.h"
+#include "render/PdfCommand.h"
+#include "sdi/Signer.h"
 #include "store/Prompt.h"
 #include "support/BoundedRun.h"
 #include "support/HostileXml.h"
@@ -20,6 +23,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace brevalto {
@@ -137,7 +141,7 @@ TEST_F(InvoiceViewerTest, ApriFatturaShowsASignedFileWithItsCheckAndAttachments)
         EXPECT_TRUE(viewer.signatureLabel()->isVisibleTo(&viewer));
         EXPECT_TRUE(viewer.signatureLabel()->text().startsWith(
             QStringLiteral("Firmato da Luca Verdi il ")));
-        EXPECT_TRUE(viewer.signatureLabel()->text().endsWith(QStringLiteral("firma integra")));
+        EXPECT_TRUE(viewer.signatureLabel()->text().contains(QStringLiteral("— firma integra\n")));
         ASSERT_GE(viewer.findingsTable()->rowCount(), 1);
         bool totalFinding = false;
         for (int row = 0; row < viewer.findingsTable()->rowCount(); ++row)
@@ -157,6 +161,8 @@ TEST_F(InvoiceViewerTest, ApriFatturaShowsASignedFileWithItsCheckAndAttachments)
     // The exported file itself, unsigned: no signature line, and the check finds nothing.
     onViewer([&](InvoiceViewer& viewer) {
         EXPECT_FALSE(viewer.signatureLabel()->isVisibleTo(&viewer));
+        EXPECT_FALSE(
+            pdfPages(viewer.invoice().document.pdf()).join(' ').contains("Firma digitale"));
         EXPECT_EQ(viewer.findingsTable()->rowCount(), 0);
         EXPECT_TRUE(viewer.checkLabel()->text().endsWith(QStringLiteral("Nessun errore rilevato")));
         EXPECT_TRUE(viewer.attachmentList()->isHidden());
@@ -184,7 +190,8 @@ TEST_F(InvoiceViewerTest, ATamperedSignedFileIsSaidAboveThePreviewAndInTheCopy) 
         EXPECT_TRUE(viewer.signatureLabel()->isVisibleTo(&viewer));
         EXPECT_TRUE(viewer.signatureLabel()->text().startsWith(warning + "\nFirmato da Luca Verdi"))
             << viewer.signatureLabel()->text().toStdString();
-        EXPECT_TRUE(viewer.signatureLabel()->text().endsWith(QStringLiteral("firma non integra")));
+        EXPECT_TRUE(
+            viewer.signatureLabel()->text().contains(QStringLiteral("— firma non integra\n")));
         prompt.answerSaveFile(pdf);
         viewer.findChild<QPushButton*>("spdSalvaPdf")->click();
     });
@@ -195,6 +202,78 @@ TEST_F(InvoiceViewerTest, ATamperedSignedFileIsSaidAboveThePreviewAndInTheCopy) 
     ASSERT_FALSE(pages.isEmpty());
     EXPECT_TRUE(pages[0].startsWith(warning)) << pages[0].toStdString();
     EXPECT_TRUE(pages[0].contains(QStringLiteral("Afficina Raffinata")));
+}
+
+// A file the program signed with a certificate an authority issued: the window, its copy and the
+// pdf command's copy say on the first page who signed it and when, the certificate's issuer and
+// validity, and whether the signature matches the content.
+TEST_F(InvoiceViewerTest, ASignedFileShowsItsSignerAndCertificateOnThePage) {
+    const TestCertificate authority = makeCertificate(
+        folder, "ca", {.commonName = "Alfa Firma Qualificata CA", .validToDays = 3650});
+    const TestCertificate mario = makeCertificate(folder, "mario", {.issuedBy = &authority});
+    const sdi::SigningKey key{.kind = sdi::SigningKey::Kind::Pkcs12,
+                              .file = makePkcs12(folder, mario, "segreta")};
+    const QString plain = write("IT01234567890_00017.xml", ligatureInvoice());
+    const sdi::SignResult signature = sdi::signFile(plain, plain + ".p7m", key, "segreta");
+    ASSERT_TRUE(signature.ok()) << signature.message.toStdString();
+    QByteArray bytes = readFile(plain + ".p7m");
+    const qsizetype name = bytes.indexOf("Officina Raffinata");
+    ASSERT_GT(name, 0);
+    bytes[name] = 'A';
+    const QString tampered = write("modificata.xml.p7m", bytes);
+
+    const auto day = [](int days) {
+        return QDateTime::currentDateTimeUtc().addDays(days).toLocalTime().toString("dd/MM/yyyy");
+    };
+    const QDateTime signedAt = check::openSigned(readFile(plain + ".p7m")).signedAt.toLocalTime();
+    ASSERT_TRUE(signedAt.isValid());
+    const QString when =
+        "il " + signedAt.toString("dd/MM/yyyy") + " alle " + signedAt.toString("HH:mm");
+    const QString validity = "Valido dal " + day(-1) + " al " + day(365);
+    const QString notIntact = render::kSignatureNotIntact;
+    struct Case {
+        QString path;
+        bool intact;
+    };
+    for (const Case& c : {Case{plain + ".p7m", true}, Case{tampered, false}}) {
+        SCOPED_TRACE(c.intact ? "intact" : "changed after signing");
+        const bool intact = c.intact;
+        const auto onPage = [&](const QString& page) {
+            for (const QString& said :
+                 {QStringLiteral("Firma digitale"), QStringLiteral("Firmato da Mario Rossi"), when,
+                  QStringLiteral("Rilasciato da Alfa Firma Qualificata CA"), validity})
+                EXPECT_TRUE(page.contains(said))
+                    << said.toStdString() << "\nin: " << page.toStdString();
+            if (intact) {
+                EXPECT_TRUE(page.contains("Firma integra: il contenuto è quello firmato"));
+                EXPECT_FALSE(page.contains("FIRMA NON INTEGRA"));
+            } else {
+                EXPECT_TRUE(page.startsWith(notIntact)) << page.toStdString();
+                EXPECT_GE(page.count(notIntact), 2) << "the warning and the signature's own line";
+            }
+        };
+        onViewer([&](InvoiceViewer& viewer) {
+            EXPECT_TRUE(viewer.signatureLabel()->text().contains(
+                "Certificato rilasciato da Alfa Firma Qualificata CA, valido dal " + day(-1) +
+                " al " + day(365)))
+                << viewer.signatureLabel()->text().toStdString();
+            const QStringList pages = pdfPages(viewer.invoice().document.pdf());
+            ASSERT_FALSE(pages.isEmpty());
+            onPage(pages[0]);
+        });
+        showInvoiceFile(c.path, nullptr, nullptr);
+
+        const QString pdf = folder.file("copia.pdf");
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        EXPECT_EQ(runPdfCommand({c.path, "--out", pdf, "--even-if-tampered"}, out, err), 0)
+            << readAndClose(err).toStdString();
+        readAndClose(out);
+        const QStringList pages = pdfPages(readFile(pdf));
+        ASSERT_FALSE(pages.isEmpty());
+        onPage(pages[0]);
+    }
+    EXPECT_EQ(shown, 2);
 }
 
 TEST_F(InvoiceViewerTest, FilesThatCannotBeShownAreSaidInAMessage) {

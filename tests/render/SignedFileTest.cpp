@@ -73,6 +73,10 @@ TEST_F(SignedFileTest, SignedContentSignerAndIntegrity) {
         EXPECT_TRUE(signedFile.signedAt.isValid()) << c.name;
         EXPECT_LE(qAbs(signedFile.signedAt.secsTo(QDateTime::currentDateTimeUtc())), 600) << c.name;
         EXPECT_EQ(signedFile.intact, c.intact) << c.name;
+        // Self-signed: the issuer is the signer; valid from now for two days.
+        EXPECT_EQ(signedFile.issuer, QStringLiteral("Mario Rossi")) << c.name;
+        EXPECT_LE(qAbs(signedFile.validFrom.secsTo(QDateTime::currentDateTimeUtc())), 600);
+        EXPECT_EQ(signedFile.validFrom.daysTo(signedFile.validTo), 2) << c.name;
         EXPECT_TRUE(signedFile.summary().startsWith(QStringLiteral("Firmato da Mario Rossi il ")));
         EXPECT_TRUE(signedFile.summary().endsWith(c.intact ? QStringLiteral("— firma integra")
                                                            : QStringLiteral("— firma non integra")))

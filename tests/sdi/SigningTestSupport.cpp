@@ -96,10 +96,23 @@ TestCertificate makeCertificate(const TempFolder& folder, const QString& base,
                                reinterpret_cast<const unsigned char*>("IT"), -1, -1, 0);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
                                reinterpret_cast<const unsigned char*>(cn.constData()), -1, -1, 0);
-    X509_set_issuer_name(cert.get(), name);
+    std::unique_ptr<X509, FreeCert> issuerCert;
+    std::unique_ptr<EVP_PKEY, FreeKey> issuerKey;
+    if (shape.issuedBy) {
+        std::unique_ptr<BIO, FreeBio> certIn(
+            BIO_new_file(QFile::encodeName(shape.issuedBy->certPem).constData(), "r"));
+        std::unique_ptr<BIO, FreeBio> keyIn(
+            BIO_new_file(QFile::encodeName(shape.issuedBy->keyPem).constData(), "r"));
+        if (certIn && keyIn) {
+            issuerCert.reset(PEM_read_bio_X509(certIn.get(), nullptr, nullptr, nullptr));
+            issuerKey.reset(PEM_read_bio_PrivateKey(keyIn.get(), nullptr, nullptr, nullptr));
+        }
+        EXPECT_TRUE(issuerCert && issuerKey) << "the issuer's certificate and key";
+    }
+    X509_set_issuer_name(cert.get(), issuerCert ? X509_get_subject_name(issuerCert.get()) : name);
     addExtension(cert.get(), NID_key_usage,
                  shape.nonRepudiation ? "critical,nonRepudiation" : "critical,digitalSignature");
-    EXPECT_GT(X509_sign(cert.get(), key.get(), EVP_sha256()), 0);
+    EXPECT_GT(X509_sign(cert.get(), issuerKey ? issuerKey.get() : key.get(), EVP_sha256()), 0);
     writePem(result.keyPem, [&](BIO* out) {
         return PEM_write_bio_PrivateKey(out, key.get(), nullptr, nullptr, 0, nullptr, nullptr);
     });

@@ -15,18 +15,22 @@ namespace brevalto::test {
 // SoftHSM2's module as Debian installs it.
 extern const QString kSoftHsmModule;
 
+// A key (key.pem) and a certificate (cert.pem).
+struct TestCertificate {
+    QString keyPem;
+    QString certPem;
+};
+
 struct CertificateShape {
     QString commonName = QStringLiteral("Mario Rossi");
     int validFromDays = -1; // days from today
     int validToDays = 365;
     bool nonRepudiation = true;
+    // The certificate authority that issues it; none: self-signed.
+    const TestCertificate* issuedBy = nullptr;
 };
 
-// A key (key.pem) and a self-signed certificate (cert.pem) named base in folder.
-struct TestCertificate {
-    QString keyPem;
-    QString certPem;
-};
+// A key and a certificate of the given shape named base in folder.
 TestCertificate makeCertificate(const TempFolder& folder, const QString& base,
                                 const CertificateShape& shape = {});
 
