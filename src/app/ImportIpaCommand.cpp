@@ -1,7 +1,5 @@
 #include "app/ImportIpaCommand.h"
 
-#include "store/ArchiveCheck.h"
-#include "store/ArchiveUpgrade.h"
 #include "store/CommandParser.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
@@ -38,36 +36,34 @@ int runImportIpaCommand(const QStringList& args, std::FILE* out, std::FILE* err)
     const int parsed = parser.parse(args, out, err);
     if (parsed >= 0)
         return parsed;
-    const QString archivePath = parser.value(QStringLiteral("archive"));
-    if (archivePath.trimmed().isEmpty())
-        return parser.fail(err, QStringLiteral("Indicare l'archivio con --archive."));
-    const QStringList files = parser.positionalArguments();
-    if (files.isEmpty())
-        return parser.fail(err,
-                           QStringLiteral("Indicare il file degli uffici scaricato da IndicePA."));
-    if (files.size() > 2)
-        return parser.fail(err, QStringLiteral("Troppi file: indicare il file degli uffici e, "
-                                               "facoltativo, quello degli enti."));
-    for (const QString& file : files) {
-        if (file.trimmed().isEmpty())
-            return parser.fail(err, QStringLiteral("Il nome di un file è vuoto."));
-    }
+    if (const int wrong = parser.requireArchive(err); wrong >= 0)
+        return wrong;
+    if (const int wrong = parser.requireFiles(
+            err, QStringLiteral("Indicare il file degli uffici scaricato da IndicePA."), 2,
+            QStringLiteral("Troppi file: indicare il file degli uffici e, facoltativo, quello "
+                           "degli enti."));
+        wrong >= 0)
+        return wrong;
 
+    const auto refused = [&](const QString& why, int code) {
+        printLine(err, why);
+        printLine(err, QStringLiteral("L'elenco precedente è rimasto invariato."));
+        return code;
+    };
     Connection connection;
+    const QString openError =
+        openCommandArchive(connection, parser.value(QStringLiteral("archive")));
+    if (!openError.isEmpty())
+        return refused(openError, 1);
+    const QStringList files = parser.positionalArguments();
     try {
-        connection.open(archivePath);
-        requireCurrentArchive(connection, requiredArchiveVersion);
         const ipa::ImportReport report = ipa::importDirectory(connection, files[0], files.value(1));
         printLine(out, report.text());
         printLine(out, ipa::lastLoadText(connection));
     } catch (const ipa::FileError& e) {
-        printLine(err, e.text());
-        printLine(err, QStringLiteral("L'elenco precedente è rimasto invariato."));
-        return e.unreadable() ? 2 : 1;
+        return refused(e.text(), e.unreadable() ? 2 : 1);
     } catch (const DbError& e) {
-        printLine(err, e.text());
-        printLine(err, QStringLiteral("L'elenco precedente è rimasto invariato."));
-        return 1;
+        return refused(e.text(), 1);
     }
     return 0;
 }

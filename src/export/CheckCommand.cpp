@@ -75,23 +75,16 @@ int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err)
                 QStringLiteral("La data \"%1\" non è valida: scriverla AAAA-MM-GG.").arg(date));
     }
     if (parser.isSet(QStringLiteral("archive")) || parser.isSet(QStringLiteral("document"))) {
-        if (a.archive.isEmpty())
-            return parser.fail(err, QStringLiteral("Indicare l'archivio con --archive."));
-        if (a.document.isEmpty())
-            return parser.fail(err,
-                               QStringLiteral("Indicare il numero del documento con --document."));
+        if (const int wrong = parser.requireArchive(err); wrong >= 0)
+            return wrong;
+        if (const int wrong = parser.requireDocument(err); wrong >= 0)
+            return wrong;
         if (!a.files.isEmpty())
             return parser.fail(err, QStringLiteral("Indicare i file da controllare oppure un "
                                                    "documento dell'archivio, non entrambi."));
         return -1;
     }
-    if (a.files.isEmpty())
-        return parser.fail(err, QStringLiteral("Indicare almeno un file da controllare."));
-    for (const QString& file : std::as_const(a.files)) {
-        if (file.trimmed().isEmpty())
-            return parser.fail(err, QStringLiteral("Il nome di un file è vuoto."));
-    }
-    return -1;
+    return parser.requireFiles(err, QStringLiteral("Indicare almeno un file da controllare."));
 }
 
 int checkFiles(const Arguments& a, std::FILE* out, std::FILE* err) {

@@ -5,10 +5,9 @@
 #include "export/ExportDriver.h"
 #include "export/FatturaWriter.h"
 #include "sdi/SignCommand.h"
-#include "store/ArchiveCheck.h"
-#include "store/ArchiveUpgrade.h"
 #include "store/CommandParser.h"
 #include "store/DataModule.h"
+#include "store/DbError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -78,12 +77,12 @@ int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err)
     a.out = parser.value(QStringLiteral("out"));
     a.force = parser.isSet(QStringLiteral("force"));
     a.noCheck = parser.isSet(QStringLiteral("no-check"));
-    if (a.archive.isEmpty())
-        return parser.fail(err, QStringLiteral("Indicare l'archivio con --archive."));
+    if (const int wrong = parser.requireArchive(err); wrong >= 0)
+        return wrong;
     if (parser.isSet(QStringLiteral("out")) && a.out.trimmed().isEmpty())
         return parser.fail(err, QStringLiteral("Indicare il file da scrivere con --out."));
-    if (a.document.isEmpty())
-        return parser.fail(err, QStringLiteral("Indicare il numero del documento con --document."));
+    if (const int wrong = parser.requireDocument(err); wrong >= 0)
+        return wrong;
     sdi::SigningKey key;
     const QString wrongKey = sdi::signingKeyFrom(parser, &key);
     if (parser.isSet(QStringLiteral("sign"))) {
@@ -220,10 +219,10 @@ int run(const QStringList& args, std::FILE* out, std::FILE* err) {
 
 QString openDocument(DataModule& data, const QString& path, const QString& numberText,
                      bool readOnly) {
+    const QString openError = openCommandArchive(data.connessione(), path, readOnly);
+    if (!openError.isEmpty())
+        return openError;
     try {
-        data.connessione().setReadOnly(readOnly);
-        data.connessione().open(path);
-        requireCurrentArchive(data.connessione(), requiredArchiveVersion);
         for (const char* name : {"TableDitta", "TableOpzioni", "TablePA_FE_Header"})
             data.table(name).open();
         const QString error = selectDocument(data, numberText);

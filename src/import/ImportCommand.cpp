@@ -1,11 +1,8 @@
 #include "import/ImportCommand.h"
 
 #include "import/InvoiceImport.h"
-#include "store/ArchiveCheck.h"
-#include "store/ArchiveUpgrade.h"
 #include "store/CommandParser.h"
 #include "store/DataModule.h"
-#include "store/DbError.h"
 #include "store/SystemText.h"
 
 #include <QDir>
@@ -44,28 +41,23 @@ int runImportXmlCommand(const QStringList& args, std::FILE* out, std::FILE* err)
     const int parsed = parser.parse(args, out, err);
     if (parsed >= 0)
         return parsed;
-    const QString archivePath = parser.value(QStringLiteral("archive"));
-    if (archivePath.trimmed().isEmpty())
-        return parser.fail(err, QStringLiteral("Indicare l'archivio con --archive."));
-    const QStringList files = parser.positionalArguments();
-    if (files.isEmpty())
-        return parser.fail(err, QStringLiteral("Indicare almeno una fattura da importare."));
-    for (const QString& file : files) {
-        if (file.trimmed().isEmpty())
-            return parser.fail(err, QStringLiteral("Il nome di un file è vuoto."));
-    }
+    if (const int wrong = parser.requireArchive(err); wrong >= 0)
+        return wrong;
+    if (const int wrong =
+            parser.requireFiles(err, QStringLiteral("Indicare almeno una fattura da importare."));
+        wrong >= 0)
+        return wrong;
 
     DataModule data;
-    try {
-        data.connessione().open(archivePath);
-        requireCurrentArchive(data.connessione(), requiredArchiveVersion);
-    } catch (const DbError& e) {
-        printLine(err, e.text());
+    const QString openError =
+        openCommandArchive(data.connessione(), parser.value(QStringLiteral("archive")));
+    if (!openError.isEmpty()) {
+        printLine(err, openError);
         return 2;
     }
 
     int result = 0;
-    for (const QString& path : files) {
+    for (const QString& path : parser.positionalArguments()) {
         QFile file(path);
         if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
             printLine(err, QStringLiteral("Impossibile leggere il file %1: %2")

@@ -53,23 +53,27 @@ int runPdfCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     const int parsed = parser.parse(args, out, err);
     if (parsed >= 0)
         return parsed;
-    const auto usageError = [&](const QString& message) { return parser.fail(err, message); };
     const QStringList files = parser.positionalArguments();
     const QString target = parser.value(QStringLiteral("out"));
     const bool fromArchive =
         parser.isSet(QStringLiteral("archive")) || parser.isSet(QStringLiteral("document"));
     if (target.trimmed().isEmpty())
-        return usageError(QStringLiteral("Indicare il file PDF da scrivere con --out."));
-    if (fromArchive && !files.isEmpty())
-        return usageError(
-            QStringLiteral("Indicare un file oppure --archive e --document, non entrambi."));
-    if (!fromArchive && files.size() != 1)
-        return usageError(files.isEmpty() ? QStringLiteral("Indicare il file della fattura.")
-                                          : QStringLiteral("Indicare un solo file per volta."));
-    if (fromArchive && parser.value(QStringLiteral("archive")).trimmed().isEmpty())
-        return usageError(QStringLiteral("Indicare l'archivio con --archive."));
-    if (fromArchive && parser.value(QStringLiteral("document")).trimmed().isEmpty())
-        return usageError(QStringLiteral("Indicare il numero del documento con --document."));
+        return parser.fail(err, QStringLiteral("Indicare il file PDF da scrivere con --out."));
+    if (fromArchive) {
+        if (!files.isEmpty())
+            return parser.fail(
+                err,
+                QStringLiteral("Indicare un file oppure --archive e --document, non entrambi."));
+        if (const int wrong = parser.requireArchive(err); wrong >= 0)
+            return wrong;
+        if (const int wrong = parser.requireDocument(err); wrong >= 0)
+            return wrong;
+    } else if (const int wrong =
+                   parser.requireFiles(err, QStringLiteral("Indicare il file della fattura."), 1,
+                                       QStringLiteral("Indicare un solo file per volta."));
+               wrong >= 0) {
+        return wrong;
+    }
     // The PDF never goes over what it is made from.
     const QString source = fromArchive ? parser.value(QStringLiteral("archive")) : files.first();
     if (sameFile(target, source)) {

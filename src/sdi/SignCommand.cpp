@@ -141,11 +141,11 @@ int runSignCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     const int parsed = parser.parse(args, out, err);
     if (parsed >= 0)
         return parsed;
-    const QStringList words = parser.positionalArguments();
-    if (words.size() != 1 || words.constFirst().trimmed().isEmpty())
-        return parser.fail(err, words.isEmpty() ? QStringLiteral("Indicare il file da firmare.")
-                                                : QStringLiteral("Indicare un solo file da "
-                                                                 "firmare."));
+    if (const int wrong =
+            parser.requireFiles(err, QStringLiteral("Indicare il file da firmare."), 1,
+                                QStringLiteral("Indicare un solo file da firmare."));
+        wrong >= 0)
+        return wrong;
     if (parser.isSet(QStringLiteral("out")) &&
         parser.value(QStringLiteral("out")).trimmed().isEmpty())
         return parser.fail(err, QStringLiteral("Indicare il file firmato da scrivere con --out."));
@@ -154,7 +154,7 @@ int runSignCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     if (!wrongKey.isEmpty())
         return parser.fail(err, wrongKey);
 
-    const QString in = words.constFirst();
+    const QString in = parser.positionalArguments().constFirst();
     const QString target = parser.isSet(QStringLiteral("out")) ? parser.value(QStringLiteral("out"))
                                                                : signedFileName(in);
     const QString shownTarget = QDir::toNativeSeparators(target);

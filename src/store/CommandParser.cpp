@@ -1,4 +1,8 @@
 #include "store/CommandParser.h"
+#include "store/ArchiveCheck.h"
+#include "store/ArchiveUpgrade.h"
+#include "store/Connection.h"
+#include "store/DbError.h"
 
 #include <QRegularExpression>
 
@@ -98,6 +102,43 @@ int CommandParser::fail(std::FILE* err, const QString& message) const {
     printLine(err, message);
     printLine(err, usage());
     return 2;
+}
+
+int CommandParser::requireArchive(std::FILE* err) const {
+    if (value(QStringLiteral("archive")).trimmed().isEmpty())
+        return fail(err, QStringLiteral("Indicare l'archivio con --archive."));
+    return -1;
+}
+
+int CommandParser::requireDocument(std::FILE* err) const {
+    if (value(QStringLiteral("document")).trimmed().isEmpty())
+        return fail(err, QStringLiteral("Indicare il numero del documento con --document."));
+    return -1;
+}
+
+int CommandParser::requireFiles(std::FILE* err, const QString& none, int most,
+                                const QString& tooMany) const {
+    const QStringList files = positionalArguments();
+    if (files.isEmpty())
+        return fail(err, none);
+    if (most > 0 && files.size() > most)
+        return fail(err, tooMany);
+    for (const QString& file : files) {
+        if (file.trimmed().isEmpty())
+            return fail(err, QStringLiteral("Il nome di un file è vuoto."));
+    }
+    return -1;
+}
+
+QString openCommandArchive(Connection& connection, const QString& path, bool readOnly) {
+    try {
+        connection.setReadOnly(readOnly);
+        connection.open(path);
+        requireCurrentArchive(connection, requiredArchiveVersion);
+    } catch (const DbError& e) {
+        return e.text();
+    }
+    return QString();
 }
 
 QString CommandParser::errorMessage(const QStringList& words) const {

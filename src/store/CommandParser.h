@@ -58,12 +58,30 @@ public:
     // Prints message and the usage on err; returns 2, the code of a wrong command line.
     int fail(std::FILE* err, const QString& message) const;
 
+    // The checks of the words the commands share. Each returns -1 when the words are right;
+    // otherwise it fails() with its message and returns 2. A blank value counts as missing.
+    // --archive PERCORSO: "Indicare l'archivio con --archive.".
+    int requireArchive(std::FILE* err) const;
+    // --document NUMERO: "Indicare il numero del documento con --document.".
+    int requireDocument(std::FILE* err) const;
+    // The words after the options, files: at least one (none says so), at most most when it is
+    // above 0 (tooMany says so), and none with a blank name.
+    int requireFiles(std::FILE* err, const QString& none, int most = 0,
+                     const QString& tooMany = {}) const;
+
 private:
     QString errorMessage(const QStringList& words) const;
 
     CommandSyntax syntax_;
     QCommandLineParser parser_;
 };
+
+class Connection;
+
+// Opens the archive at path for a command, refusing one the program cannot work on (another
+// version, damaged, not an archive); readOnly for a command that only reads. Returns the message
+// to print when that fails, empty when the archive is open. Throws nothing.
+QString openCommandArchive(Connection& connection, const QString& path, bool readOnly = false);
 
 // The options' part of a --help text: one line per option with its names, value and description.
 QString optionsHelp(const QList<QCommandLineOption>& options);
