@@ -4,6 +4,7 @@
 #include "export/ExportError.h"
 #include "export/FatturaWriter.h"
 #include "export/IncludedBlocks.h"
+#include "export/SentFiles.h"
 #include "export/ValueFormat.h"
 #include "store/DataModule.h"
 #include "store/ProgramFolder.h"
@@ -381,6 +382,15 @@ ExportDriver::Outcome ExportDriver::markExported(const QString& path, bool showS
         }
         return fail(QStringLiteral("Il file %1 è stato scritto, ma non è stato possibile segnare "
                                    "il documento come esportato: %2")
+                        .arg(QDir::toNativeSeparators(path), e.text()));
+    }
+    // The name is kept so that the exchange system's notifications find their Document.
+    try {
+        recordSentFile(data_.connessione(), header.integer("id"), path);
+    } catch (const DbError& e) {
+        return fail(QStringLiteral("Il file %1 è stato scritto, ma non è stato possibile "
+                                   "registrarne il nome: le notifiche che lo riguardano non "
+                                   "troveranno il documento. %2")
                         .arg(QDir::toNativeSeparators(path), e.text()));
     }
     if (showSuccess)

@@ -11,6 +11,8 @@
 // records the invoice file an imported Document came from (PA_FE_Header.Importato).
 // Version 7 records when and into which file each Document was last exported
 // (PA_FE_Header.DataEsportazione and FileEsportazione), so that a second export can say so.
+// Version 8 keeps the name of every file written for each Document and the exchange system's
+// notifications about them (SdI_Invii, SdI_Notifiche, SdI_Errori).
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +21,7 @@ namespace brevalto {
 class Connection;
 
 // The archive version this program needs (opzioni.VerBaseDati).
-constexpr int requiredArchiveVersion = 7;
+constexpr int requiredArchiveVersion = 8;
 
 struct UpgradeReport {
     QStringList tablesAdded;  // table names

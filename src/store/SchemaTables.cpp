@@ -269,6 +269,32 @@ QList<TableDef> documentTables() {
                     {{K::Text,
                       {"NomeAttachment", "AlgoritmoCompressione", "FormatoAttachment",
                        "DescrizioneAttachment", "PercorsoCompleto"}}});
+
+    // The life of a Document after its export. Every file written for it (a re-issue writes a
+    // new one under a new name), every message of the exchange system about those files (kept
+    // whole, base64, with the document's key empty while it links to none), and each error of a
+    // rejection.
+    t << table("SdI_Invii",
+               {{K::AutoNumber, {"Id"}},
+                {K::Long, {"PA_FE_Header_Id"}},
+                {K::Text, {"NomeFile"}},
+                {K::Date, {"DataInvio"}}},
+               {"PA_FE_Header_Id"});
+    t << table("SdI_Notifiche",
+               {{K::AutoNumber, {"Id"}},
+                {K::Long, {"PA_FE_Header_Id"}},
+                {K::Text,
+                 {"Tipo", "NomeFileNotifica", "NomeFileInviato", "IdentificativoSdI", "MessageId",
+                  "Esito"}},
+                {K::Date, {"DataOra", "Caricata"}},
+                {K::Memo, {"Descrizione", "Note", "Contenuto"}}},
+               {"PA_FE_Header_Id", "IdentificativoSdI"});
+    t << table("SdI_Errori",
+               {{K::AutoNumber, {"Id"}},
+                {K::Long, {"SdI_Notifiche_Id"}},
+                {K::Text, {"Codice"}},
+                {K::Memo, {"Descrizione", "Suggerimento"}}},
+               {"SdI_Notifiche_Id"});
     return t;
 }
 

@@ -106,6 +106,9 @@ TEST(SchemaTest, EveryTableHasItsKeyFirst) {
         {"Iva", "Id", ColumnKind::AutoNumber},
         {"DettaglioVeloce", "Id", ColumnKind::AutoNumber},
         {"PA_ModalitaPagamento", "Id", ColumnKind::AutoNumber},
+        {"SdI_Invii", "Id", ColumnKind::AutoNumber},
+        {"SdI_Notifiche", "Id", ColumnKind::AutoNumber},
+        {"SdI_Errori", "Id", ColumnKind::AutoNumber},
     };
     for (const Key& key : keys) {
         const TableDef* table = findTable(QString::fromLatin1(key.table));
