@@ -5,6 +5,7 @@
 #include "export/ExportCommand.h"
 #include "import/ImportCommand.h"
 #include "render/PdfCommand.h"
+#include "receipts/SdiCommands.h"
 #include "sdi/SignCommand.h"
 #include "store/ArchiveAddress.h"
 #include "store/ArchiveCopy.h"
@@ -118,6 +119,10 @@ const Subcommand kSubcommands[] = {
      [](const QStringList& args) { return runPdfCommand(args); }},
     {"sign", "firma un file FatturaPA (CAdES, .p7m) con un certificato o una carta di firma",
      [](const QStringList& args) { return sdi::runSignCommand(args); }},
+    {"notifiche", "carica le notifiche del Sistema di Interscambio e le collega ai documenti",
+     [](const QStringList& args) { return receipts::runNotificheCommand(args); }},
+    {"stato", "stampa lo stato di ogni documento presso il Sistema di Interscambio",
+     [](const QStringList& args) { return receipts::runStatoCommand(args); }},
 };
 
 const Subcommand* findSubcommand(const QString& name) {

@@ -103,6 +103,9 @@ int otherDocumentWithNumber(DataModule& data, int headerId, const QString& count
         "WHERE h.id <> ? AND h.CedentePrestatore_IdPaese = ? AND h.CedentePrestatore_IdCodice = ? "
         "AND b.DatiGenerali_Numero = ? AND substr(b.DatiGenerali_Data, 1, 4) = ? "
         "AND CASE WHEN coalesce(b.DatiGenerali_TipoDocumento, '') = 'TD04' THEN 1 ELSE 0 END = ? "
+        // A Document whose last outcome is a rejection was never issued: its number is free.
+        "AND coalesce((SELECT n.Tipo FROM SdI_Notifiche n WHERE n.PA_FE_Header_Id = h.id AND "
+        "n.Tipo IN ('NS', 'RC', 'MC', 'NE', 'DT', 'AT') ORDER BY n.Id DESC LIMIT 1), '') <> 'NS' "
         "ORDER BY h.Numero LIMIT 1",
         {headerId, country, code, numero, year, creditNote ? 1 : 0});
     return q.next() ? q.value(0).toInt() : 0;

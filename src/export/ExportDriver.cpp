@@ -296,6 +296,11 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
     if (const auto stopped = attempt([&] {
             if (!hasBodies())
                 throw ExportError::abort(fattura::kNoBodiesMessage);
+            // An invoice the exchange system has issued is never sent a second time by mistake.
+            const QString issued = alreadyIssuedMessage(
+                data_.connessione(), data_.table("TablePA_FE_Header").integer("id"));
+            if (!issued.isEmpty())
+                throw ExportError::abort(issued);
         }))
         return *stopped;
     if (signing_)

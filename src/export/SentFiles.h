@@ -13,4 +13,10 @@ class Connection;
 void recordSentFile(Connection& connection, int headerId, const QString& path,
                     const QDateTime& when = QDateTime::currentDateTime());
 
+// Why the Document must not be exported again, in Italian, or an empty text: its invoice counts
+// as issued (delivered, in the customer's reserved area, answered by the administration or
+// attested) or the exchange system is still trying to deliver it. Read from the latest of the
+// exchange system's messages about it; a rejection leaves it free. Throws DbError.
+QString alreadyIssuedMessage(Connection& connection, int headerId);
+
 } // namespace brevalto

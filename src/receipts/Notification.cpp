@@ -1,7 +1,7 @@
 #include "receipts/Notification.h"
 
+#include "check/SignedFile.h"
 #include "check/XmlScreen.h"
-#include "render/SignedFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -320,8 +320,8 @@ ReadNotification readPlainOrSigned(const QByteArray& bytes, const QString& name,
             return failure(QStringLiteral("Archivio zip dentro un archivio zip."));
         return readZip(bytes, depth);
     }
-    if (render::isSignedName(name) || !looksLikeXml(bytes)) {
-        const render::SignedFile signedFile = render::openSigned(bytes);
+    if (check::isSignedName(name) || !looksLikeXml(bytes)) {
+        const check::SignedFile signedFile = check::openSigned(bytes);
         if (!signedFile.opened)
             return failure(looksLikeXml(bytes) ? signedFile.error
                                                : QStringLiteral("Il file non è XML né una busta "

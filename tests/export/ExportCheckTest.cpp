@@ -69,6 +69,8 @@ TEST(ArchiveCheck, NumberReusedInTheSameYearBySameSeller) {
         QVariantMap otherHeader;
         QVariantMap otherBody;
         bool duplicate;
+        // The exchange system's messages about the other Document, in the order received.
+        QStringList otherOutcomes = {};
     };
     const QList<Case> cases = {
         {"sameYear", {}, {{"DatiGenerali_Data", QDate(2024, 12, 31)}}, true},
@@ -76,6 +78,9 @@ TEST(ArchiveCheck, NumberReusedInTheSameYearBySameSeller) {
         {"otherSeller", {{"CedentePrestatore_IdCodice", "11111111111"}}, {}, false},
         {"creditNoteAgainstInvoice", {}, {{"DatiGenerali_TipoDocumento", "TD04"}}, false},
         {"otherNumber", {}, {{"DatiGenerali_Numero", "8"}}, false},
+        {"otherRejected", {}, {}, false, {"NS"}},
+        {"otherRejectedThenDelivered", {}, {}, true, {"NS", "RC"}},
+        {"otherDeliveredInTheReservedArea", {}, {}, true, {"MC"}},
     };
     for (const Case& c : cases) {
         ExportArchive a;
@@ -83,6 +88,11 @@ TEST(ArchiveCheck, NumberReusedInTheSameYearBySameSeller) {
         QVariantMap body{{"DatiGenerali_Numero", "7"}};
         body.insert(c.otherBody);
         a.addCompleteBody(other, body);
+        for (const QString& type : c.otherOutcomes)
+            a.add("SdI_Notifiche", {{"PA_FE_Header_Id", other},
+                                    {"Tipo", type},
+                                    {"IdentificativoSdI", "100"},
+                                    {"MessageId", type}});
         const int doc = a.addDocument();
         a.addCompleteBody(doc, {{"DatiGenerali_Numero", "6"}});
         a.addCompleteBody(doc, {{"DatiGenerali_Numero", "7"}});
