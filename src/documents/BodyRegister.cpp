@@ -4,6 +4,7 @@
 #include "documents/BodySections.h"
 #include "documents/FindingsWindow.h"
 #include "documents/InvoiceViewer.h"
+#include "documents/SdiActions.h"
 #include "export/DocumentCheck.h"
 #include "export/ExportDriver.h"
 #include "export/ExportError.h"
@@ -52,7 +53,16 @@ Browser bodyRegisterDefinition() {
                    .hint = "Controlla la fattura prima dell'invio"},
                   {.objectName = "spdAnteprima",
                    .caption = "Anteprima",
-                   .hint = "Anteprima di stampa della fattura",
+                   .hint = "Anteprima di stampa della fattura"},
+                  {.objectName = "spdNotifiche",
+                   .caption = "Notifiche…",
+                   .hint = "Carica le notifiche del Sistema di Interscambio"},
+                  {.objectName = "spdStatoSdi",
+                   .caption = "Stato SdI",
+                   .hint = "Stato e notifiche del documento presso il Sistema di Interscambio"},
+                  {.objectName = "spdReinvia",
+                   .caption = "Reinvia",
+                   .hint = "Scrive di nuovo un documento scartato con un nuovo nome di file",
                    .stretchAfter = true},
                   {"SpeedButton1", "Esci programma", BrowserAction::Custom, "Esci"}},
         .searchBoxes = {{"Tipo Doc.", "DatiGenerali_TipoDocumento"},
@@ -76,6 +86,20 @@ BodyRegister::BodyRegister(DataModule& db, QWidget* parent)
             guard([this] { controlla(); }));
     connect(button(QStringLiteral("spdAnteprima")), &QPushButton::clicked, this,
             guard([this] { anteprima(); }));
+    connect(button(QStringLiteral("spdNotifiche")), &QPushButton::clicked, this,
+            guard([this] { caricaNotifiche(db_, prompt()); }));
+    connect(button(QStringLiteral("spdStatoSdi")), &QPushButton::clicked, this, guard([this] {
+                try {
+                    prompt().message(
+                        QStringLiteral("Stato SdI"),
+                        documentLifeText(
+                            db_, db_.table("TablePA_FE_Header").integer(QStringLiteral("id"))));
+                } catch (const DbError& e) {
+                    prompt().message(Prompt::errorTitle(), e.text());
+                }
+            }));
+    connect(button(QStringLiteral("spdReinvia")), &QPushButton::clicked, this,
+            guard([this] { reinvia(db_, prompt()); }));
     connect(button(QStringLiteral("SpeedButton1")), &QPushButton::clicked, this,
             guard([this] { esciProgramma(); }));
     installGridLayoutMenu(*grid(), definition().layoutName, db);

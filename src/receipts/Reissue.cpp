@@ -89,6 +89,7 @@ ReissueResult reissue(DataModule& data, Prompt& prompt, const QString& folder,
     const QString path = QDir(folder).filePath(driver.proposedFileName());
     if (driver.exportTo(path, false) != ExportDriver::Outcome::Written) {
         result.message = driver.lastMessage();
+        result.shown = true;
         return result;
     }
     result.written = true;

@@ -24,6 +24,7 @@ struct ReissueResult {
     QString fileName;        // the new file's name
     QDate deadline;          // the re-issue deadline (five days from the rejection)
     bool creditNote = false; // the Document may not be sent again: a credit note is the way
+    bool shown = false;      // the export ran and showed its own messages
 };
 
 // Gives the current Document of data (TablePA_FE_Header, bodies loaded) a new progressive and
