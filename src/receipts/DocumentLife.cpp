@@ -88,10 +88,18 @@ int documentNumber(Connection& connection, int headerId) {
         .toInt();
 }
 
-LoadedFile loadOne(Connection& connection, const QString& path, const QDateTime& now) {
+// The number and the state after loading of the Document a loaded file links to.
+void describeDocument(Connection& connection, LoadedFile& loaded) {
+    if (loaded.headerId <= 0)
+        return;
+    loaded.number = documentNumber(connection, loaded.headerId);
+    loaded.state = stateText(documentStatus(connection, loaded.headerId).state);
+}
+
+LoadedFile loadOne(Connection& connection, const QString& path, const ReadNotification& read,
+                   const QDateTime& now) {
     LoadedFile result;
     result.path = path;
-    const ReadNotification read = readNotificationFile(path);
     if (!read.ok) {
         result.why = read.error;
         return result;
@@ -380,7 +388,7 @@ QList<LoadedFile> loadNotifications(Connection& connection, const QStringList& p
     }
     for (const QString& path : notificationFiles(paths)) {
         try {
-            results.append(loadOne(connection, path, now));
+            results.append(loadOne(connection, path, readNotificationFile(path), now));
         } catch (const DbError& e) {
             LoadedFile failed;
             failed.path = path;
@@ -393,13 +401,51 @@ QList<LoadedFile> loadNotifications(Connection& connection, const QStringList& p
     } catch (const DbError&) {
         // The waiting ones stay as they are and are tried again with the next load.
     }
-    for (LoadedFile& r : results) {
-        if (r.headerId <= 0)
-            continue;
-        r.number = documentNumber(connection, r.headerId);
-        r.state = stateText(documentStatus(connection, r.headerId).state);
-    }
+    for (LoadedFile& r : results)
+        describeDocument(connection, r);
     return results;
+}
+
+LoadedFile loadNotification(Connection& connection, const QByteArray& bytes,
+                            const QString& fileName, const QDateTime& now) {
+    LoadedFile result;
+    try {
+        connection.inTransaction([&] { linkWaiting(connection); });
+    } catch (const DbError&) {
+        // The waiting ones are tried again with the next load.
+    }
+    try {
+        result = loadOne(connection, fileName, readNotification(bytes, fileName), now);
+    } catch (const DbError& e) {
+        result.path = fileName;
+        result.why = e.text();
+        return result;
+    }
+    describeDocument(connection, result);
+    return result;
+}
+
+void recordSending(Connection& connection, int headerId, const QString& fileName,
+                   const QDateTime& when, const QString& channel, const QString& messageId) {
+    const QString name = QFileInfo(fileName).fileName();
+    connection.inTransaction([&] {
+        QSqlQuery found = connection.execNative(
+            QStringLiteral("SELECT Id FROM SdI_Invii WHERE PA_FE_Header_Id = ? AND "
+                           "lower(NomeFile) = lower(?) ORDER BY Id DESC"),
+            {headerId, name});
+        if (found.next()) {
+            connection.execNative(QStringLiteral("UPDATE SdI_Invii SET DataInvio = ?, Canale = ?, "
+                                                 "MessageId = ? WHERE Id = ?"),
+                                  {storedDate(when), channel, messageId, found.value(0)});
+        } else {
+            connection.execNative(QStringLiteral("INSERT INTO SdI_Invii (PA_FE_Header_Id, "
+                                                 "NomeFile, DataInvio, Canale, MessageId) VALUES "
+                                                 "(?, ?, ?, ?, ?)"),
+                                  {headerId, name, storedDate(when), channel, messageId});
+        }
+        // Notifications that came before the sending was recorded find their Document now.
+        linkWaiting(connection);
+    });
 }
 
 QString derivedFileName(Connection& connection, int headerId) {
@@ -429,12 +475,14 @@ DocumentStatus documentStatus(Connection& connection, int headerId) {
         header.value(2).toString().compare(QLatin1String("FPA12"), Qt::CaseInsensitive) == 0;
 
     QSqlQuery sent = connection.execNative(
-        QStringLiteral("SELECT NomeFile, DataInvio FROM SdI_Invii WHERE PA_FE_Header_Id = ? "
-                       "ORDER BY Id DESC"),
+        QStringLiteral("SELECT NomeFile, DataInvio, Canale, MessageId FROM SdI_Invii WHERE "
+                       "PA_FE_Header_Id = ? ORDER BY Id DESC"),
         {headerId});
     if (sent.next()) {
         s.fileName = sent.value(0).toString();
         s.date = parseSdiDate(sent.value(1).toString());
+        s.channel = sent.value(2).toString();
+        s.messageId = sent.value(3).toString();
     } else if (exported) {
         s.fileName = derivedFileName(connection, headerId);
     } else {

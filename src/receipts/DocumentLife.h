@@ -10,6 +10,7 @@
 // once.
 #include "receipts/Notification.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -46,7 +47,9 @@ struct DocumentStatus {
     int headerId = 0;
     int number = 0;
     bool publicAdministration = false;
-    QString fileName; // the file last written for the Document; empty when never exported
+    QString fileName;  // the file last written for the Document; empty when never exported
+    QString channel;   // how that file was sent ("PEC", ...), empty when only written
+    QString messageId; // the id of the message that carried it, when known
     State state = State::ToSend;
     QDateTime date;    // of the notification the state comes from (of the export for Inviata)
     QStringList codes; // a rejection's error codes
@@ -98,6 +101,21 @@ struct LoadedFile {
 // The notification files among paths: files as given, folders searched with their subfolders for
 // names ending ".xml", ".p7m" or ".zip" (any letter case), in name order.
 QStringList notificationFiles(const QStringList& paths);
+
+// Loads one notification from its bytes and its file's name (the name tells a zip or a signed
+// file and is listed as the notification's file), as loadNotifications does for a file on disk:
+// for messages that arrive by mail. Never throws: an archive error comes back as an unreadable
+// result with its reason.
+LoadedFile loadNotification(Connection& connection, const QByteArray& bytes,
+                            const QString& fileName,
+                            const QDateTime& now = QDateTime::currentDateTime());
+
+// Records that the Document's file fileName (a path or a name; the name is kept) was sent on
+// when, through channel ("PEC", ...) in the message messageId: the Document is Inviata until a
+// notification about that file arrives. The record of a file already written is completed, a
+// file not yet recorded is added. Throws DbError.
+void recordSending(Connection& connection, int headerId, const QString& fileName,
+                   const QDateTime& when, const QString& channel, const QString& messageId);
 
 // Loads each file in its own transaction: a file that cannot be read or stored is reported and
 // the others go on. DbError is thrown only when the archive cannot be read at all.

@@ -271,13 +271,13 @@ QList<TableDef> documentTables() {
                        "DescrizioneAttachment", "PercorsoCompleto"}}});
 
     // The life of a Document after its export. Every file written for it (a re-issue writes a
-    // new one under a new name), every message of the exchange system about those files (kept
-    // whole, base64, with the document's key empty while it links to none), and each error of a
-    // rejection.
+    // new one under a new name) and how it was sent, every message of the exchange system about
+    // those files (kept whole, base64, with the document's key empty while it links to none), and
+    // each error of a rejection.
     t << table("SdI_Invii",
                {{K::AutoNumber, {"Id"}},
                 {K::Long, {"PA_FE_Header_Id"}},
-                {K::Text, {"NomeFile"}},
+                {K::Text, {"NomeFile", "Canale", "MessageId"}},
                 {K::Date, {"DataInvio"}}},
                {"PA_FE_Header_Id"});
     t << table("SdI_Notifiche",

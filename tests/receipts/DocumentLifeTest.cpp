@@ -193,6 +193,47 @@ TEST_F(DocumentLifeTest, AFolderOfNotificationsSetsEveryDocumentsState) {
     EXPECT_TRUE(history[0].text().contains("Errore 00311: 1.1.4 non valido"));
 }
 
+// Messages that come by mail: a sending recorded with its channel and message id, notifications
+// loaded from their bytes, and one that came before its sending was recorded.
+TEST_F(DocumentLifeTest, SendingsAndNotificationsFromMail) {
+    const int doc = exported("00002", "IT01234567890_00002.xml");
+    const QDateTime sentAt(QDate(2026, 3, 1), QTime(9, 30));
+    recordSending(a.db(), doc, a.folder.file("IT01234567890_00002.xml"), sentAt, "PEC",
+                  "<opec1@pec.example.it>");
+    DocumentStatus s = status(doc);
+    EXPECT_EQ(state(s), "Inviata");
+    EXPECT_EQ(s.fileName, "IT01234567890_00002.xml");
+    EXPECT_EQ(s.date, sentAt);
+    EXPECT_EQ(s.channel, "PEC");
+    EXPECT_EQ(s.messageId, "<opec1@pec.example.it>");
+    EXPECT_EQ(a.db().scalar("select count(*) from SdI_Invii").toInt(), 1);
+
+    const QByteArray rc = sdiSample("IT01234567890_00002_RC_001.xml");
+    LoadedFile r = loadNotification(a.db(), rc, "IT01234567890_00002_RC_001.xml");
+    EXPECT_EQ(r.resultText(), "collegata");
+    EXPECT_EQ(r.headerId, doc);
+    EXPECT_EQ(r.state, "Consegnata");
+    EXPECT_EQ(loadNotification(a.db(), rc, "IT01234567890_00002_RC_001.xml").resultText(),
+              "già nota");
+    r = loadNotification(a.db(), "<RicevutaConsegna>", "IT01234567890_00002_RC_002.xml");
+    EXPECT_EQ(r.resultText(), "illeggibile");
+    EXPECT_FALSE(r.why.isEmpty());
+
+    // The signed file of a Document sent by another way: its receipt waits, then links when the
+    // sending is recorded.
+    const int other = a.addDocument();
+    const QByteArray early = edited("IT01234567890_00002_RC_001.xml",
+                                    {{"IT01234567890_00002.xml", "IT01234567890_00003.xml.p7m"},
+                                     {"5000000002", "5000000003"},
+                                     {"9000000002", "9000000003"}});
+    EXPECT_EQ(loadNotification(a.db(), early, "IT01234567890_00003_RC_001.xml").resultText(),
+              "non collegata");
+    EXPECT_EQ(state(status(other)), "Da inviare");
+    recordSending(a.db(), other, "IT01234567890_00003.xml.p7m", sentAt, "PEC", "<opec2@x>");
+    EXPECT_TRUE(unlinkedNotifications(a.db()).isEmpty());
+    EXPECT_EQ(state(status(other)), "Consegnata");
+}
+
 // An archive of the version before: the upgrade adds the tables, and a Document exported before
 // (its file never recorded) still links by the name the export gave it.
 TEST_F(DocumentLifeTest, AnArchiveOfThePreviousVersionIsUpgradedAndItsExportsLink) {
