@@ -106,6 +106,8 @@ InvoiceViewer::InvoiceViewer(render::RenderedInvoice invoice, const QString& pdf
     sideLayout->addWidget(attachmentsCaption);
     sideLayout->addWidget(attachments_);
     sideLayout->addWidget(saveAttachment_);
+    // Without findings the caption stays at the top instead of floating in the middle.
+    sideLayout->addStretch();
     if (invoice_.attachments.isEmpty()) {
         attachmentsCaption->hide();
         attachments_->hide();
@@ -236,8 +238,12 @@ void showInvoiceFile(const QString& path, DataModule* db, QWidget* parent) {
     QString name = QFileInfo(path).fileName();
     if (check::isSignedName(name))
         name.chop(4);
-    const check::Findings findings =
-        check::checkInvoice(file.xml, {.today = QDate(), .fileName = name});
+    // A signed file is checked as the exchange system checks it: a signature that does not match
+    // the content is a reason to reject it, as "brevalto check" says.
+    const check::Options options{.today = QDate(), .fileName = name};
+    const check::Findings findings = file.isSigned
+                                         ? check::checkSignedInvoice(file.signature, options)
+                                         : check::checkInvoice(file.xml, options);
     QString pdfName = name;
     if (pdfName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
         pdfName.chop(4);

@@ -70,8 +70,8 @@ FirmaWindow::FirmaWindow(QWidget* parent)
     auto* note = new QLabel(
         QStringLiteral(
             "La password del certificato o il PIN della carta vengono chiesti a ogni firma e non "
-            "vengono mai conservati. Per le carte CNS più comuni il modulo è quello di OpenSC "
-            "(%1).")
+            "vengono mai conservati.\nPer le carte CNS più comuni il modulo è quello di OpenSC:\n"
+            "%1")
             .arg(kOpenScModule));
     note->setWordWrap(true);
 
@@ -86,7 +86,13 @@ FirmaWindow::FirmaWindow(QWidget* parent)
     connect(annullaButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(pickFile_, &QToolButton::clicked, this, &FirmaWindow::scegliFile);
     connect(pickModule_, &QToolButton::clicked, this, &FirmaWindow::scegliModulo);
-    connect(kind_, &QComboBox::currentIndexChanged, this, &FirmaWindow::showKind);
+    connect(kind_, &QComboBox::currentIndexChanged, this, [this] {
+        // A card chosen with no module yet gets OpenSC's, which reads the common cards, as a
+        // value the user sees and can change (not only as a grey hint that is not saved).
+        if (kind_->currentIndex() == 1 && module_->text().trimmed().isEmpty())
+            module_->setText(kOpenScModule);
+        showKind();
+    });
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);

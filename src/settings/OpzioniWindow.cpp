@@ -28,7 +28,7 @@ namespace {
 const QString kFolder = QStringLiteral("CartellaEsportazioneDocumenti");
 
 // Places widget in the grid of page at the next row, with a caption, as the field table does.
-void addRow(QWidget* page, const QString& caption, QWidget* widget) {
+void addRow(QWidget* page, const QString& caption, QWidget* widget, Qt::Alignment alignment = {}) {
     auto* grid = qobject_cast<QGridLayout*>(page->layout());
     // EditorBase::addWidget has put the widget on a row of its own, across the grid.
     const int row = grid->rowCount() - 1;
@@ -36,7 +36,7 @@ void addRow(QWidget* page, const QString& caption, QWidget* widget) {
     auto* label = new QLabel(caption);
     label->setBuddy(widget);
     grid->addWidget(label, row, 0);
-    grid->addWidget(widget, row, 1);
+    grid->addWidget(widget, row, 1, alignment);
 }
 
 } // namespace
@@ -114,7 +114,8 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
     firma->setToolTip(QStringLiteral("La chiave con cui \"Firma\" firma le fatture su questo "
                                      "computer"));
     grid->addWidget(firma, grid->rowCount(), 1, Qt::AlignLeft);
-    addRow(page, QStringLiteral("Firma digitale"), firma);
+    // A button of its own size, not the width of the inputs above it.
+    addRow(page, QStringLiteral("Firma digitale"), firma, Qt::AlignLeft);
     setTabOrder(previous, firma);
     connect(firma, &QPushButton::clicked, this, [this] {
         FirmaWindow window(this);

@@ -74,7 +74,9 @@ TEST_F(FirmaTest, TheKeyIsChosenUnderTheOptionsAndRememberedOnThisComputer) {
         EXPECT_EQ(scripted.messages().value(0),
                   "Indicare il file del certificato di firma (.pfx, .p12).");
 
+        // A card: OpenSC's module is proposed as a value, not left as a hint that is not saved.
         firma->kindList()->setCurrentIndex(1);
+        EXPECT_EQ(firma->moduleBox()->text(), FirmaWindow::kOpenScModule);
         EXPECT_TRUE(firma->moduleBox()->isEnabled());
         EXPECT_FALSE(firma->fileBox()->isEnabled());
         scripted.answerOpenFile(test::kSoftHsmModule);

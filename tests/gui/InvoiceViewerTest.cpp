@@ -192,6 +192,10 @@ TEST_F(InvoiceViewerTest, ATamperedSignedFileIsSaidAboveThePreviewAndInTheCopy) 
             << viewer.signatureLabel()->text().toStdString();
         EXPECT_TRUE(
             viewer.signatureLabel()->text().contains(QStringLiteral("— firma non integra\n")));
+        // The exchange system would reject it for that first.
+        ASSERT_GE(viewer.findingsTable()->rowCount(), 1);
+        EXPECT_EQ(viewer.findingsTable()->item(0, 0)->text(), QStringLiteral("00102"));
+        EXPECT_TRUE(viewer.findingsTable()->item(0, 2)->text().contains("Luca Verdi"));
         prompt.answerSaveFile(pdf);
         viewer.findChild<QPushButton*>("spdSalvaPdf")->click();
     });
