@@ -1,5 +1,6 @@
 #include "export/ExportDriver.h"
 
+#include "check/SignedFile.h"
 #include "export/DocumentCheck.h"
 #include "export/ExportError.h"
 #include "export/FatturaWriter.h"
@@ -327,7 +328,36 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
             }))
             return *stopped;
     }
-    return markExported(path, showSuccess);
+    const Outcome outcome = markExported(path, showSuccess);
+    if (outcome == Outcome::Written)
+        removeStaleSigned(path);
+    return outcome;
+}
+
+void ExportDriver::removeStaleSigned(const QString& path) {
+    const QString signedPath = sdi::signedFileName(path);
+    if (!QFileInfo(signedPath).isFile())
+        return;
+    QFile plain(path);
+    QFile signedFile(signedPath);
+    if (!plain.open(QIODevice::ReadOnly) || !signedFile.open(QIODevice::ReadOnly))
+        return;
+    const check::SignedFile earlier = check::openSigned(signedFile.readAll());
+    signedFile.close();
+    if (earlier.opened && earlier.content == plain.readAll())
+        return;
+    const QString shown = QDir::toNativeSeparators(signedPath);
+    if (QFile::remove(signedPath))
+        prompt_.message(Prompt::warningTitle(),
+                        QStringLiteral("Il file firmato %1, di un'esportazione precedente, non "
+                                       "corrispondeva più alla fattura ed è stato eliminato.")
+                            .arg(shown));
+    else
+        prompt_.message(Prompt::errorTitle(),
+                        QStringLiteral("Il file firmato %1, di un'esportazione precedente, non "
+                                       "corrisponde più alla fattura e non è stato possibile "
+                                       "eliminarlo: non inviarlo.")
+                            .arg(shown));
 }
 
 QString ExportDriver::exportedAgainQuestion() const {

@@ -111,6 +111,10 @@ private:
     std::optional<Outcome> sign(const QByteArray& text, QByteArray* envelope);
     Outcome exportSigned(const QString& path, bool showSuccess);
     void askKeepUnsigned(const QString& path);
+    // A signed file left beside path by an earlier signed export holds what was exported then:
+    // when that is not what path now holds, it is removed (and said), so that it is never sent
+    // in place of the new file.
+    void removeStaleSigned(const QString& path);
 
     Outcome abort(const QString& text);
     Outcome fail(const QString& text);

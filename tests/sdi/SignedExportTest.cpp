@@ -154,6 +154,52 @@ TEST_F(SignedExportTest, AFailedOrRefusedSignatureWritesNothingAndLeavesTheDocum
     EXPECT_TRUE(a.exported(doc));
 }
 
+// A plain export over a Document exported and signed before: the signed file beside it holds the
+// earlier content; it goes when the content changed (never sent in place of the new file), and
+// stays when the file written is the one it signed.
+TEST_F(SignedExportTest, APlainExportRemovesAStaleSignedFileBesideIt) {
+    const sdi::SigningKey key{.kind = sdi::SigningKey::Kind::Pkcs12,
+                              .file = makePkcs12(a.folder, mario, "segreta")};
+    for (const bool changed : {false, true}) {
+        SCOPED_TRACE(changed ? "content changed" : "same content");
+        const int doc = newDocument();
+        QDir(out).removeRecursively();
+        QDir().mkpath(out);
+        prompt.clear();
+        prompt.answerSaveFile(xml);
+        prompt.answerText("segreta");
+        prompt.answerQuestion(true); // keep the unsigned file
+        ASSERT_EQ(run(doc, key), Outcome::Written) << prompt.messages().join("\n").toStdString();
+        const QByteArray signedBytes = readBytes(xml + ".p7m");
+        if (changed)
+            a.db().exec("update PA_FE_Body_DatiBeniServizi_DettaglioLinee set Descrizione = "
+                        "'Consulenza rivista' where PA_FE_Body_Id in (select Id from PA_FE_Body "
+                        "where PA_FE_Header_Id = ?)",
+                        {doc});
+
+        prompt.clear();
+        prompt.answerSaveFile(xml);
+        prompt.answerQuestion(true); // replace the file there
+        a.select(doc);
+        ExportDriver plain(a.data, prompt);
+        plain.setCheckMode(ExportDriver::CheckMode::Ask);
+        ASSERT_EQ(plain.run(), Outcome::Written) << prompt.messages().join("\n").toStdString();
+        EXPECT_EQ(prompt.pendingAnswers(), 0);
+        EXPECT_EQ(a.read("PA_FE_Header", "id", doc, "FileEsportazione").toString(),
+                  QDir::toNativeSeparators(QFileInfo(xml).absoluteFilePath()));
+        if (changed) {
+            EXPECT_TRUE(readBytes(xml).contains("Consulenza rivista"));
+            EXPECT_FALSE(QFileInfo::exists(xml + ".p7m"));
+            ASSERT_FALSE(prompt.messages().isEmpty());
+            EXPECT_TRUE(prompt.messages().last().contains("non corrispondeva più"))
+                << prompt.messages().last().toStdString();
+        } else {
+            EXPECT_EQ(readBytes(xml + ".p7m"), signedBytes);
+            EXPECT_EQ(check::openSigned(signedBytes).content, readBytes(xml));
+        }
+    }
+}
+
 class ExportSignCommandTest : public SignedExportTest {
 protected:
     void TearDown() override { qunsetenv(sdi::kSecretVariable); }
