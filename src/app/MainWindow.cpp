@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -146,6 +147,7 @@ QWidget* MainWindow::buildDocumentsPage() {
         {"spdInserisci", "Aggiungi", QStyle::SP_FileIcon},
         {"spdModifica", "Modifica", QStyle::SP_FileDialogDetailedView},
         {"spdImportaXml", "Importa fattura xml…", QStyle::SP_DialogOpenButton},
+        {"spdNotifiche", "Notifiche…", QStyle::SP_FileDialogContentsView},
     };
     for (const auto& def : buttons) {
         QPushButton* b = makeButton(QString::fromLatin1(def.name), tr(def.caption), documentsPage_);
@@ -154,6 +156,13 @@ QWidget* MainWindow::buildDocumentsPage() {
         tools->addWidget(b);
     }
     tools->addStretch();
+    // Which Documents the register lists, by their state at the exchange system.
+    auto* sdiLabel = new QLabel(tr("Stato SdI:"), documentsPage_);
+    sdiFilter_ = new QComboBox(documentsPage_);
+    sdiFilter_->setObjectName(QStringLiteral("cmbStatoSdi"));
+    sdiLabel->setBuddy(sdiFilter_);
+    tools->addWidget(sdiLabel);
+    tools->addWidget(sdiFilter_);
 
     documentGrid_ = new DataGrid(documentsPage_);
     documentGrid_->setObjectName(QStringLiteral("DBGrid1"));
@@ -161,6 +170,7 @@ QWidget* MainWindow::buildDocumentsPage() {
         {QStringLiteral("Numero"), tr("Numero"), 80},
         {QStringLiteral("Data"), tr("Data"), 100},
         {QStringLiteral("CessionarioCommittente_NominativoVisualizzato"), tr("Denominazione"), 420},
+        {QStringLiteral("StatoSdI"), tr("Stato SdI"), 280},
     });
     documentGrid_->horizontalHeader()->setStretchLastSection(true);
 

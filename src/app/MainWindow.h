@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <functional>
 
+class QComboBox;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
@@ -41,6 +42,8 @@ public:
     // The documents tab, for the register that fills it: grid and its tool buttons.
     QWidget* documentsPage() const { return documentsPage_; }
     DataGrid* documentGrid() const { return documentGrid_; }
+    // The register's choice of Documents by their state at the exchange system.
+    QComboBox* sdiFilter() const { return sdiFilter_; }
 
     // The start-up sequence; returns true when the program is ready for work.
     bool runStartUp();
@@ -66,6 +69,7 @@ private:
     QPlainTextEdit* archivePathBox_ = nullptr;
     QWidget* documentsPage_ = nullptr;
     DataGrid* documentGrid_ = nullptr;
+    QComboBox* sdiFilter_ = nullptr;
     bool startUpDone_ = false;
 };
 

@@ -9,8 +9,10 @@
 #include "documents/HeaderEditor.h"
 #include "documents/HeaderPartyEditors.h"
 #include "documents/LineeEditors.h"
+#include "documents/NotificheWindow.h"
 #include "documents/PagamentoEditors.h"
 #include "documents/RiepilogoEditor.h"
+#include "documents/SdiRegister.h"
 #include "import/ImportAction.h"
 #include "logic/DocumentRegister.h"
 #include "logic/RiepilogoBuilder.h"
@@ -239,6 +241,12 @@ void Screens::registerScreens() {
         finder->openImport = [this] { showModal(get<ImportaElencoPaWindow>()); };
         return finder;
     });
+    add<NotificheWindow>("TfrmNotifiche", [=, &db, this] {
+        auto* window = new NotificheWindow(db, owner);
+        QObject::connect(window, &NotificheWindow::notificationsLoaded, owner,
+                         [this] { sdiRegister_->refresh(); });
+        return window;
+    });
     add<ImportaElencoPaWindow>("TfrmImportaElencoPA",
                                [=, &db] { return new ImportaElencoPaWindow(db, owner); });
     add<ErroreDettaglioWindow>("TfrmDettaglioErroriFatturazioneElettronica",
@@ -289,6 +297,9 @@ void Screens::wireScreens() {
                       [this] { importInvoiceFromRegister(*dataModule_, prompt()); });
     QObject::connect(w.documentGrid(), &DataGrid::rowActivated, &w,
                      guard([&reg] { reg.modifica(); }));
+    sdiRegister_ = new SdiRegister(*dataModule_, *w.documentGrid(), *w.sdiFilter(), &w);
+    w.setButtonAction(QStringLiteral("spdNotifiche"),
+                      [this] { showModal(get<NotificheWindow>()); });
 
     // Archive tab: the master-data lists and editors.
     wireMasterData();

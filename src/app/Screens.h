@@ -21,6 +21,7 @@ namespace brevalto {
 
 class DamageCheck;
 class DocumentRegister;
+class SdiRegister;
 
 class DataGrid;
 class DataModule;
@@ -42,6 +43,8 @@ public:
     DataModule& dataModule() const { return *dataModule_; } // form_DB
     // The register of documents behind the main window's "Fatture e Documenti" tab.
     DocumentRegister& documents() const { return *documents_; }
+    // The register's "Stato SdI" column and filter.
+    SdiRegister& sdiRegister() const { return *sdiRegister_; }
     // The damage check of the archive in use, run in the background once it is opened.
     DamageCheck& damageCheck() const { return *damageCheck_; }
 
@@ -112,6 +115,7 @@ private:
     QHash<std::type_index, int> byType_;
     // Not a screen: the register logic behind the main window's documents tab.
     std::unique_ptr<DocumentRegister> documents_;
+    SdiRegister* sdiRegister_ = nullptr; // owned by the main window
     std::unique_ptr<DamageCheck> damageCheck_;
 
     QList<QPair<QString, QPointer<DataGrid>>> layoutGrids_;

@@ -5,6 +5,7 @@
 #include "documents/FindingsWindow.h"
 #include "documents/InvoiceViewer.h"
 #include "documents/SdiActions.h"
+#include "documents/StatoSdiWindow.h"
 #include "export/DocumentCheck.h"
 #include "export/ExportDriver.h"
 #include "export/ExportError.h"
@@ -89,14 +90,8 @@ BodyRegister::BodyRegister(DataModule& db, QWidget* parent)
     connect(button(QStringLiteral("spdNotifiche")), &QPushButton::clicked, this,
             guard([this] { caricaNotifiche(db_, prompt()); }));
     connect(button(QStringLiteral("spdStatoSdi")), &QPushButton::clicked, this, guard([this] {
-                try {
-                    prompt().message(
-                        QStringLiteral("Stato SdI"),
-                        documentLifeText(
-                            db_, db_.table("TablePA_FE_Header").integer(QStringLiteral("id"))));
-                } catch (const DbError& e) {
-                    prompt().message(Prompt::errorTitle(), e.text());
-                }
+                StatoSdiWindow window(db_, this);
+                showModal(window);
             }));
     connect(button(QStringLiteral("spdReinvia")), &QPushButton::clicked, this,
             guard([this] { reinvia(db_, prompt()); }));

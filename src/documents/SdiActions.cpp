@@ -17,16 +17,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("Notifiche SdI");
 
-QString errorTitle(DataModule& db, const QString& code) {
-    try {
-        return db.connessione()
-            .scalar(QStringLiteral("select Titolo from PA_Errori where Codice = ?"), {code})
-            .toString();
-    } catch (const DbError&) {
-        return QString();
-    }
-}
-
 } // namespace
 
 QString notificationsSummary(const QList<receipts::LoadedFile>& loaded) {
@@ -67,41 +57,6 @@ void caricaNotifiche(DataModule& db, Prompt& prompt) {
     } catch (const DbError& e) {
         prompt.message(Prompt::errorTitle(), e.text());
     }
-}
-
-QString documentLifeText(DataModule& db, int headerId, QDate today) {
-    const receipts::DocumentStatus status = receipts::documentStatus(db.connessione(), headerId);
-    QStringList lines;
-    lines << QStringLiteral("Stato SdI: %1").arg(receipts::stateText(status.state));
-    if (!status.fileName.isEmpty())
-        lines << QStringLiteral("File: %1").arg(status.fileName);
-    if (status.deadline.isValid()) {
-        const int left = status.daysLeft(today);
-        lines << (status.state == receipts::State::Rejected
-                      ? QStringLiteral("Da reinviare entro il %1 (%2).")
-                      : QStringLiteral("L'amministrazione può rispondere fino al %1 (%2)."))
-                     .arg(status.deadline.toString(QStringLiteral("dd/MM/yyyy")),
-                          left >= 0 ? QStringLiteral("%1 giorni").arg(left)
-                                    : QStringLiteral("termine passato"));
-    }
-    if (status.state == receipts::State::TransmittedNotDelivered)
-        lines << QStringLiteral("Inviare all'amministrazione la fattura e l'attestazione per "
-                                "altre vie (posta elettronica certificata, consegna a mano).");
-    const QList<receipts::HistoryEntry> history =
-        receipts::documentHistory(db.connessione(), headerId);
-    if (history.isEmpty())
-        lines << QStringLiteral("\nNessuna notifica caricata.");
-    for (const receipts::HistoryEntry& e : history) {
-        QString text = e.text();
-        for (const receipts::HistoryError& error : e.errors) {
-            const QString title = errorTitle(db, error.code);
-            if (!title.isEmpty())
-                text.replace(QStringLiteral("Errore %1:").arg(error.code),
-                             QStringLiteral("Errore %1 (%2):").arg(error.code, title));
-        }
-        lines << QString() << text;
-    }
-    return lines.join(QLatin1Char('\n'));
 }
 
 void reinvia(DataModule& db, Prompt& prompt) {

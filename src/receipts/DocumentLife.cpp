@@ -272,6 +272,57 @@ QString DocumentStatus::whyNotResend() const {
     }
 }
 
+QString stateWithDeadline(const DocumentStatus& status, const QDate& today) {
+    const QString state = stateText(status.state);
+    if (!status.deadline.isValid())
+        return state;
+    const int left = status.daysLeft(today);
+    const bool rejected = status.state == State::Rejected;
+    if (left < 0)
+        return state + (rejected ? QStringLiteral(": termine di reinvio passato")
+                                 : QStringLiteral(": termine per l'esito passato"));
+    const QString days = left == 0   ? QStringLiteral("oggi")
+                         : left == 1 ? QStringLiteral("1 giorno")
+                                     : QStringLiteral("%1 giorni").arg(left);
+    return state +
+           (rejected ? QStringLiteral(": reinviare entro %1") : QStringLiteral(": esito entro %1"))
+               .arg(days);
+}
+
+QList<QPair<StateGroup, QString>> stateGroups() {
+    return {{StateGroup::All, QStringLiteral("Tutte")},
+            {StateGroup::ToSend, QStringLiteral("Da inviare")},
+            {StateGroup::Awaiting, QStringLiteral("In attesa di esito")},
+            {StateGroup::Rejected, QStringLiteral("Scartate")},
+            {StateGroup::Done, QStringLiteral("Consegnate o accettate")},
+            {StateGroup::NotDelivered, QStringLiteral("Non recapitate")},
+            {StateGroup::Refused, QStringLiteral("Rifiutate")}};
+}
+
+bool inGroup(const DocumentStatus& status, StateGroup group) {
+    switch (group) {
+    case StateGroup::All:
+        return true;
+    case StateGroup::ToSend:
+        return status.state == State::ToSend;
+    case StateGroup::Awaiting:
+        // An administration's delivered invoice waits for its answer while the term runs.
+        return status.state == State::Sent || status.state == State::NotDelivered ||
+               (status.state == State::Delivered && status.publicAdministration);
+    case StateGroup::Rejected:
+        return status.state == State::Rejected;
+    case StateGroup::Done:
+        return (status.state == State::Delivered && !status.publicAdministration) ||
+               status.state == State::Accepted || status.state == State::TermsExpired;
+    case StateGroup::NotDelivered:
+        return status.state == State::InReservedArea ||
+               status.state == State::TransmittedNotDelivered;
+    case StateGroup::Refused:
+        return status.state == State::Refused;
+    }
+    return false;
+}
+
 QString HistoryEntry::text() const {
     NotificationType t;
     const bool known = typeFromCode(type, &t);
@@ -460,31 +511,35 @@ QString derivedFileName(Connection& connection, int headerId) {
            QStringLiteral(".xml");
 }
 
-DocumentStatus documentStatus(Connection& connection, int headerId) {
-    DocumentStatus s;
-    s.headerId = headerId;
-    QSqlQuery header = connection.execNative(
-        QStringLiteral("SELECT Numero, Esportato, DatiTrasmissione_FormatoTrasmissione FROM "
-                       "PA_FE_Header WHERE id = ?"),
-        {headerId});
-    if (!header.next())
-        return s;
-    s.number = header.value(0).toInt();
-    const bool exported = header.value(1).toInt() != 0;
-    s.publicAdministration =
-        header.value(2).toString().compare(QLatin1String("FPA12"), Qt::CaseInsensitive) == 0;
+namespace {
 
-    QSqlQuery sent = connection.execNative(
-        QStringLiteral("SELECT NomeFile, DataInvio, Canale, MessageId FROM SdI_Invii WHERE "
-                       "PA_FE_Header_Id = ? ORDER BY Id DESC"),
-        {headerId});
-    if (sent.next()) {
-        s.fileName = sent.value(0).toString();
-        s.date = parseSdiDate(sent.value(1).toString());
-        s.channel = sent.value(2).toString();
-        s.messageId = sent.value(3).toString();
-    } else if (exported) {
-        s.fileName = derivedFileName(connection, headerId);
+// What the state of one Document is worked out from.
+struct StatusFacts {
+    int headerId = 0;
+    int number = 0;
+    bool exported = false;
+    bool publicAdministration = false;
+    QString derivedName; // the name the export proposes, for a Document exported before
+    bool sent = false;   // a file of it is recorded
+    QString fileName;
+    QDateTime sentDate;
+    QString channel;
+    QString messageId;
+    QList<HistoryEntry> history; // oldest first
+};
+
+DocumentStatus statusFrom(const StatusFacts& f) {
+    DocumentStatus s;
+    s.headerId = f.headerId;
+    s.number = f.number;
+    s.publicAdministration = f.publicAdministration;
+    if (f.sent) {
+        s.fileName = f.fileName;
+        s.date = f.sentDate;
+        s.channel = f.channel;
+        s.messageId = f.messageId;
+    } else if (f.exported) {
+        s.fileName = f.derivedName;
     } else {
         s.state = State::ToSend;
         return s;
@@ -494,16 +549,16 @@ DocumentStatus documentStatus(Connection& connection, int headerId) {
     // Only the messages about the file last written count: a rejected file's history stays with
     // the Document, its re-issue starts again from Inviata.
     const QString current = nameKey(s.fileName);
-    QList<HistoryEntry> about;
-    for (const HistoryEntry& e : documentHistory(connection, headerId)) {
+    QList<const HistoryEntry*> about;
+    for (const HistoryEntry& e : f.history) {
         if (nameKey(e.sentFile) == current)
-            about.append(e);
+            about.append(&e);
     }
     auto last = [&](const QStringList& types) -> const HistoryEntry* {
         const HistoryEntry* found = nullptr;
-        for (const HistoryEntry& e : std::as_const(about)) {
-            if (types.contains(e.type))
-                found = &e;
+        for (const HistoryEntry* e : std::as_const(about)) {
+            if (types.contains(e->type))
+                found = e;
         }
         return found;
     };
@@ -534,16 +589,117 @@ DocumentStatus documentStatus(Connection& connection, int headerId) {
     return s;
 }
 
+const QString kHeaderFacts = QStringLiteral(
+    "SELECT id, Numero, Esportato, DatiTrasmissione_FormatoTrasmissione, "
+    "DatiTrasmissione_IdPaese, DatiTrasmissione_IdCodice, DatiTrasmissione_ProgressivoInvio FROM "
+    "PA_FE_Header");
+
+StatusFacts headerFacts(const QSqlQuery& q) {
+    StatusFacts f;
+    f.headerId = q.value(0).toInt();
+    f.number = q.value(1).toInt();
+    f.exported = q.value(2).toInt() != 0;
+    f.publicAdministration =
+        q.value(3).toString().compare(QLatin1String("FPA12"), Qt::CaseInsensitive) == 0;
+    f.derivedName = q.value(4).toString().trimmed() + UpperCase(q.value(5).toString().trimmed()) +
+                    QLatin1Char('_') + PadProgressive(q.value(6).toString().left(5)) +
+                    QStringLiteral(".xml");
+    return f;
+}
+
+void readSent(StatusFacts& f, const QSqlQuery& q) {
+    f.sent = true;
+    f.fileName = q.value(1).toString();
+    f.sentDate = parseSdiDate(q.value(2).toString());
+    f.channel = q.value(3).toString();
+    f.messageId = q.value(4).toString();
+}
+
+const QString kSentFacts =
+    QStringLiteral("SELECT PA_FE_Header_Id, NomeFile, DataInvio, Canale, MessageId FROM SdI_Invii");
+
+} // namespace
+
+DocumentStatus documentStatus(Connection& connection, int headerId) {
+    QSqlQuery header =
+        connection.execNative(kHeaderFacts + QStringLiteral(" WHERE id = ?"), {headerId});
+    if (!header.next()) {
+        DocumentStatus s;
+        s.headerId = headerId;
+        return s;
+    }
+    StatusFacts f = headerFacts(header);
+    QSqlQuery sent = connection.execNative(
+        kSentFacts + QStringLiteral(" WHERE PA_FE_Header_Id = ? ORDER BY Id DESC"), {headerId});
+    if (sent.next())
+        readSent(f, sent);
+    if (f.sent || f.exported)
+        f.history = documentHistory(connection, headerId);
+    return statusFrom(f);
+}
+
+QHash<int, DocumentStatus> documentStatusMap(Connection& connection) {
+    QHash<int, StatusFacts> facts;
+    QSqlQuery headers = connection.execNative(kHeaderFacts);
+    while (headers.next()) {
+        StatusFacts f = headerFacts(headers);
+        facts.insert(f.headerId, f);
+    }
+    // The last file recorded for each Document wins.
+    QSqlQuery sent = connection.execNative(kSentFacts + QStringLiteral(" ORDER BY Id"));
+    while (sent.next()) {
+        const auto found = facts.find(sent.value(0).toInt());
+        if (found != facts.end())
+            readSent(found.value(), sent);
+    }
+    // The messages without their files, and the codes of the rejections: what the states need.
+    QHash<int, HistoryEntry*> rejections;
+    QSqlQuery messages = connection.execNative(
+        QStringLiteral("SELECT Id, PA_FE_Header_Id, Tipo, NomeFileInviato, Esito, DataOra, "
+                       "Caricata FROM SdI_Notifiche WHERE PA_FE_Header_Id IS NOT NULL ORDER BY "
+                       "Id"));
+    while (messages.next()) {
+        const auto found = facts.find(messages.value(1).toInt());
+        if (found == facts.end())
+            continue;
+        HistoryEntry e;
+        e.id = messages.value(0).toInt();
+        e.type = messages.value(2).toString();
+        e.sentFile = messages.value(3).toString();
+        e.outcome = messages.value(4).toString();
+        e.date = parseSdiDate(messages.value(5).toString());
+        e.loaded = parseSdiDate(messages.value(6).toString());
+        found.value().history.append(e);
+    }
+    for (StatusFacts& f : facts) {
+        for (HistoryEntry& e : f.history) {
+            if (e.type == QLatin1String("NS"))
+                rejections.insert(e.id, &e);
+        }
+    }
+    if (!rejections.isEmpty()) {
+        QSqlQuery errors = connection.execNative(QStringLiteral(
+            "SELECT e.SdI_Notifiche_Id, e.Codice FROM SdI_Errori e JOIN SdI_Notifiche n ON n.Id = "
+            "e.SdI_Notifiche_Id WHERE n.Tipo = 'NS' ORDER BY e.Id"));
+        while (errors.next()) {
+            if (HistoryEntry* e = rejections.value(errors.value(0).toInt()))
+                e->errors.append({errors.value(1).toString(), QString(), QString()});
+        }
+    }
+    QHash<int, DocumentStatus> statuses;
+    statuses.reserve(facts.size());
+    for (const StatusFacts& f : std::as_const(facts))
+        statuses.insert(f.headerId, statusFrom(f));
+    return statuses;
+}
+
 QList<DocumentStatus> documentStatuses(Connection& connection) {
-    QList<int> ids;
-    QSqlQuery q =
-        connection.execNative(QStringLiteral("SELECT id FROM PA_FE_Header ORDER BY Numero, id"));
-    while (q.next())
-        ids << q.value(0).toInt();
-    QList<DocumentStatus> all;
-    for (int id : std::as_const(ids))
-        all.append(documentStatus(connection, id));
-    return all;
+    const QHash<int, DocumentStatus> all = documentStatusMap(connection);
+    QList<DocumentStatus> list = all.values();
+    std::sort(list.begin(), list.end(), [](const DocumentStatus& a, const DocumentStatus& b) {
+        return a.number != b.number ? a.number < b.number : a.headerId < b.headerId;
+    });
+    return list;
 }
 
 QList<HistoryEntry> documentHistory(Connection& connection, int headerId) {

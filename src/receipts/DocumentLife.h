@@ -13,7 +13,9 @@
 #include <QByteArray>
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -62,6 +64,24 @@ struct DocumentStatus {
     // Why the Document must not be sent again, in Italian; empty when it may.
     QString whyNotResend() const;
 };
+
+// The state as a register shows it: with the days left where a term runs ("Scartata: reinviare
+// entro 3 giorni", "Consegnata: esito entro 12 giorni") or that it has passed.
+QString stateWithDeadline(const DocumentStatus& status, const QDate& today);
+
+// The groups a register filters the Documents by.
+enum class StateGroup {
+    All,          // Tutte
+    ToSend,       // Da inviare
+    Awaiting,     // In attesa di esito: sent without answer, an administration still to answer
+    Rejected,     // Scartate: to correct and send again
+    Done,         // Consegnate o accettate: delivered, accepted, terms expired
+    NotDelivered, // Non recapitate: in the reserved area, or attested (the user tells or sends)
+    Refused,      // Rifiutate dall'amministrazione
+};
+// The groups in the order a list offers them, with their names.
+QList<QPair<StateGroup, QString>> stateGroups();
+bool inGroup(const DocumentStatus& status, StateGroup group);
 
 struct HistoryError {
     QString code;
@@ -123,7 +143,10 @@ QList<LoadedFile> loadNotifications(Connection& connection, const QStringList& p
                                     const QDateTime& now = QDateTime::currentDateTime());
 
 DocumentStatus documentStatus(Connection& connection, int headerId);
+// Every Document's, by Numero: read in a few queries whatever the number of Documents.
 QList<DocumentStatus> documentStatuses(Connection& connection);
+// The same by the Document's key, for a register that shows each row's state.
+QHash<int, DocumentStatus> documentStatusMap(Connection& connection);
 // Oldest first.
 QList<HistoryEntry> documentHistory(Connection& connection, int headerId);
 // Notifications that link to no Document, oldest first.

@@ -466,6 +466,28 @@ bool Dataset::matchesFilter(const Row& row) const {
     return filter_->matches(row.values, row.partial ? &eagerSlot_ : nullptr);
 }
 
+bool Dataset::passesRowTest(int i) const {
+    if (!rowTest_)
+        return true;
+    const int column = columnIndex(rowTestColumn_);
+    return column < 0 || rowTest_(cell(i, column));
+}
+
+void Dataset::setRowTest(const QString& column, std::function<bool(const QVariant&)> test) {
+    if (test && state_ != State::Inactive && columnIndex(column) < 0)
+        throw DbError(QStringLiteral("La colonna %1 non esiste in %2.").arg(column, name_));
+    settle();
+    rowTestColumn_ = column;
+    rowTest_ = std::move(test);
+    if (state_ == State::Inactive)
+        return;
+    rebuildView();
+    setCursor(0);
+    bof_ = true;
+    eof_ = view_.isEmpty();
+    notifyRows();
+}
+
 const QVariant& Dataset::cell(int row, int column) const {
     const Row& r = rows_[row];
     if (!r.partial)
@@ -660,7 +682,7 @@ void Dataset::rebuildView() {
     view_.clear();
     view_.reserve(rows_.size());
     for (int i = 0; i < rows_.size(); ++i) {
-        if (!filter_ || matchesFilter(rows_[i]))
+        if ((!filter_ || matchesFilter(rows_[i])) && passesRowTest(i))
             view_ << i;
     }
     const QList<QPair<int, bool>> keys = sortKeys(sortText_);
@@ -1059,7 +1081,7 @@ void Dataset::narrowFilter(const QString& filter) {
     QVector<int> kept;
     kept.reserve(view_.size());
     for (const int i : std::as_const(view_)) {
-        if (matchesFilter(rows_[i]))
+        if (matchesFilter(rows_[i]) && passesRowTest(i))
             kept << i;
     }
     view_ = std::move(kept);

@@ -142,6 +142,11 @@ public:
     // further): only the rows now visible are tested, and their order is kept, so a keystroke
     // costs the rows it can still match rather than the whole table.
     void narrowFilter(const QString& filter);
+    // A test on one column's value besides the text filter, for a choice the filter syntax cannot
+    // say (a register showing the rows whose keys are in a set worked out elsewhere): a row is
+    // shown when both pass. An empty test (the default) passes every row. The column should be
+    // one read at open (an eager one). Throws DbError for an unknown column.
+    void setRowTest(const QString& column, std::function<bool(const QVariant&)> test);
     // Client-side sort: "col ASC" or "col DESC", several joined by commas; empty for query order.
     QString sort() const { return sortText_; }
     void setSort(const QString& sort);
@@ -195,6 +200,8 @@ private:
     // that fails leaves the rows shown as they were.
     void completeRowsFor(const RowFilter* filter, const QString& sort);
     bool matchesFilter(const Row& row) const;
+    // The row test on the row at index i of rows_.
+    bool passesRowTest(int i) const;
     QList<QPair<int, bool>> sortKeys(const QString& sort) const; // (column, descending)
     void readThroughDriver(const Translated& translated, const RowSink& take);
     QVariant fromStorage(int column, const QVariant& stored) const;
@@ -229,6 +236,8 @@ private:
 
     QString filterText_;
     std::unique_ptr<RowFilter> filter_;
+    QString rowTestColumn_;
+    std::function<bool(const QVariant&)> rowTest_;
     QString sortText_;
     int controlsDisabled_ = 0;
     bool deferred_ = false;

@@ -82,7 +82,9 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const {
     const int column = dataset_->columnIndex(columns_[index.column()].field);
     QVariant value;
     try {
-        value = dataset_->valueAt(index.row(), column);
+        value = column < 0 && computedValue
+                    ? computedValue(index.row(), columns_[index.column()].field)
+                    : dataset_->valueAt(index.row(), column);
     } catch (const DbError&) {
         // A row whose other columns could not be read from the archive shows empty here; the
         // next paint reads again, and the screen that opens the row says what went wrong.
@@ -217,7 +219,7 @@ void DataGrid::onTitleClicked(int section) {
     const QList<GridColumn>& cols = model_->columns();
     if (section < 0 || section >= cols.size())
         return;
-    if (sortOnTitleClick_ && dataset())
+    if (sortOnTitleClick_ && dataset() && dataset()->hasColumn(cols[section].field))
         guarded([&] { dataset()->setSort(toggledSort(dataset()->sort(), cols[section].field)); });
     Q_EMIT titleClicked(cols[section].field);
 }

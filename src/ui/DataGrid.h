@@ -38,6 +38,10 @@ public:
     // column's value; false refuses it (the screen says why). Without it the text is stored.
     void setEditable(bool on) { editable_ = on; }
     std::function<bool(const QString& field, const QString& text, QVariant* value)> readCell;
+    // The value of a column the dataset does not have (a register's column worked out from other
+    // tables), by row of the view; without it such a column shows empty. Title clicks do not
+    // sort on it.
+    std::function<QVariant(int row, const QString& field)> computedValue;
     // The background of a row (a QColor), or an invalid value for the grid's own.
     std::function<QVariant(int row)> rowBackground;
 

@@ -3,14 +3,19 @@
 // "Reinvia" writes the rejected Document again and the state starts over.
 #include "documents/BodyEditor.h"
 #include "documents/BodyRegister.h"
+#include "documents/StatoSdiWindow.h"
 #include "export/ExportTestSupport.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
+#include "ui/ScreenHost.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <gtest/gtest.h>
 
 namespace brevalto {
@@ -30,13 +35,19 @@ TEST(SdiScreensTest, LoadReadTheHistoryAndReissueFromTheBodies) {
                                    {"DatiTrasmissione_IdCodice", "01234567890"}});
     a.addCompleteBody(doc);
     a.exportDocument(doc, "IT01234567890_00001.xml");
+    // Another invoice of the same seller with the same number, issued: the check's 00404.
+    const int other = a.addDocument({{"DatiTrasmissione_ProgressivoInvio", "00009"},
+                                     {"DatiTrasmissione_IdCodice", "01234567890"}});
+    a.addCompleteBody(other);
+    a.exportDocument(other, "IT01234567890_00009.xml");
     const QString inbox = a.folder.file("posta");
     const QString again = a.folder.file("nuovi");
     QDir().mkpath(inbox);
     QDir().mkpath(again);
     QFile ns(QDir(inbox).filePath("IT01234567890_00001_NS_001.xml"));
     ASSERT_TRUE(ns.open(QIODevice::WriteOnly));
-    ns.write(sample("IT01234567890_00001_NS_001.xml"));
+    ns.write(sample("IT01234567890_00001_NS_001.xml")
+                 .replace("<Codice>00200</Codice>", "<Codice>00404</Codice>"));
     ns.close();
     QFile broken(QDir(inbox).filePath("rotta.xml"));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
@@ -61,13 +72,48 @@ TEST(SdiScreensTest, LoadReadTheHistoryAndReissueFromTheBodies) {
     EXPECT_TRUE(summary.contains("Illeggibili: 1"));
     EXPECT_TRUE(summary.contains("rotta.xml (illeggibile): "));
 
-    click("spdStatoSdi");
-    const QString history = prompt.messages().last();
-    EXPECT_TRUE(history.contains("Stato SdI: Scartata")) << history.toStdString();
-    EXPECT_TRUE(history.contains("Da reinviare entro il 07/03/2026"));
-    EXPECT_TRUE(history.contains("Errore 00311 (1.1.4 <CodiceDestinatario> non valido): "));
-    EXPECT_TRUE(history.contains("Notifica di scarto del 02/03/2026"));
+    // The history screen: the state with its deadline, the notification in words, each error
+    // with its catalogue title and, for the code the check finds in the Document, where to
+    // correct it.
+    auto stateScreen = [&](const std::function<void(StatoSdiWindow&)>& look) {
+        bool shown = false;
+        setModalShower([&](QDialog& d) {
+            auto* w = dynamic_cast<StatoSdiWindow*>(&d);
+            EXPECT_NE(w, nullptr);
+            if (w) {
+                w->today = [] { return QDate(2026, 3, 5); };
+                w->reload();
+                look(*w);
+            }
+            shown = true;
+            return 0;
+        });
+        click("spdStatoSdi");
+        setModalShower({});
+        EXPECT_TRUE(shown);
+    };
+    stateScreen([](StatoSdiWindow& w) {
+        const QString state = w.stateLabel()->text();
+        EXPECT_TRUE(state.contains("Stato SdI: Scartata")) << state.toStdString();
+        EXPECT_TRUE(state.contains("entro il 07/03/2026 (2 giorni)")) << state.toStdString();
+        ASSERT_EQ(w.history()->rowCount(), 1);
+        EXPECT_EQ(w.history()->item(0, 1)->text(), "Notifica di scarto");
+        EXPECT_TRUE(w.detail()->toPlainText().contains("Notifica di scarto del 02/03/2026"));
+        EXPECT_TRUE(w.detail()->toPlainText().contains("entro 5 giorni, con un nuovo nome"));
+        ASSERT_EQ(w.errors()->rowCount(), 2);
+        EXPECT_EQ(w.errors()->item(0, 0)->text(), "00311");
+        EXPECT_EQ(w.errors()->item(0, 1)->text(), "1.1.4 <CodiceDestinatario> non valido");
+        EXPECT_TRUE(w.errors()->item(0, 2)->text().contains("Codice Destinatario B2B ABC1234"));
+        EXPECT_EQ(w.errors()->item(0, 3)->text(), "");
+        EXPECT_EQ(w.errors()->item(1, 0)->text(), "00404");
+        EXPECT_TRUE(w.errors()->item(1, 3)->text().startsWith(
+            "Corpo della fattura - Dati Generali, campo Numero (Numero 1 già usato"))
+            << w.errors()->item(1, 3)->text().toStdString();
+    });
 
+    // The other invoice's number was the mistake; corrected, the re-issue passes the check.
+    a.db().execNative("UPDATE PA_FE_Body SET DatiGenerali_Numero = '2' WHERE PA_FE_Header_Id = ?",
+                      {other});
     prompt.answerFolder(again);
     click("spdReinvia");
     const QStringList written = QDir(again).entryList(QDir::Files);
@@ -76,10 +122,12 @@ TEST(SdiScreensTest, LoadReadTheHistoryAndReissueFromTheBodies) {
     EXPECT_TRUE(prompt.messages().last().contains(written[0]))
         << prompt.messages().last().toStdString();
 
-    click("spdStatoSdi");
-    EXPECT_TRUE(prompt.messages().last().contains("Stato SdI: Inviata"));
-    // The rejection stays in the history.
-    EXPECT_TRUE(prompt.messages().last().contains("Notifica di scarto"));
+    stateScreen([](StatoSdiWindow& w) {
+        EXPECT_TRUE(w.stateLabel()->text().contains("Stato SdI: Inviata"));
+        // The rejection stays in the history.
+        ASSERT_EQ(w.history()->rowCount(), 1);
+        EXPECT_EQ(w.history()->item(0, 2)->text(), "IT01234567890_00001.xml.p7m");
+    });
 
     // Sent again before any answer: not a second time.
     click("spdReinvia");
