@@ -1,5 +1,7 @@
 #include "export/ValueFormat.h"
 
+#include "check/Decimal.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -9,59 +11,64 @@ namespace {
 
 constexpr int kSignificantDigits = 15;
 
-// The general format of a non-zero finite value with 15 significant digits.
-QString generalFormat(double value) {
-    // d.dddddddddddddde±x: the 15 digits correctly rounded, independent of the locale.
+// A non-zero finite value to 15 significant digits, correctly rounded (independent of the
+// locale): the digits without trailing zeros, the power of ten of the first, the sign.
+struct Significant {
+    std::string digits;
+    int exponent = 0;
+    bool negative = false;
+
+    // The same value as an exact decimal number.
+    Decimal decimal() const {
+        std::int64_t units = 0;
+        for (const char c : digits)
+            units = units * 10 + (c - '0');
+        int scale = int(digits.size()) - 1 - exponent;
+        for (; scale < 0; ++scale)
+            units *= 10;
+        return Decimal(negative ? -units : units, scale);
+    }
+};
+
+Significant significant(double value) {
+    // d.dddddddddddddde±x
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
                                       std::chars_format::scientific, kSignificantDigits - 1);
     const std::string_view text(buffer, result.ptr - buffer);
-
+    Significant out;
     std::size_t at = 0;
-    const bool negative = text[0] == '-';
-    if (negative)
+    out.negative = text[0] == '-';
+    if (out.negative)
         ++at;
-    std::string digits;
     const std::size_t ePos = text.find('e');
     for (std::size_t i = at; i < ePos; ++i) {
         if (text[i] != '.')
-            digits += text[i];
+            out.digits += text[i];
     }
-    int exponent = 0;
     std::from_chars(text.data() + ePos + 1 + (text[ePos + 1] == '+' ? 1 : 0),
-                    text.data() + text.size(), exponent);
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
+                    text.data() + text.size(), out.exponent);
+    while (out.digits.size() > 1 && out.digits.back() == '0')
+        out.digits.pop_back();
+    return out;
+}
 
+// The general format of a non-zero finite value with 15 significant digits: fixed notation from
+// 0.00001 up to 15 integer digits, exponent notation outside.
+QString generalFormat(double value) {
+    const Significant s = significant(value);
+    if (s.exponent >= -5 && s.exponent < kSignificantDigits)
+        return s.decimal().toString();
     std::string out;
-    if (negative)
+    if (s.negative)
         out += '-';
-    // digits[0] is the digit of 10^exponent.
-    if (exponent >= -5 && exponent < kSignificantDigits) {
-        if (exponent >= 0) {
-            const std::size_t integerDigits = std::size_t(exponent) + 1;
-            if (digits.size() <= integerDigits) {
-                out += digits;
-                out.append(integerDigits - digits.size(), '0');
-            } else {
-                out += digits.substr(0, integerDigits);
-                out += '.';
-                out += digits.substr(integerDigits);
-            }
-        } else {
-            out += "0.";
-            out.append(std::size_t(-exponent - 1), '0');
-            out += digits;
-        }
-    } else {
-        out += digits[0];
-        if (digits.size() > 1) {
-            out += '.';
-            out += digits.substr(1);
-        }
-        out += 'E';
-        out += std::to_string(exponent);
+    out += s.digits[0];
+    if (s.digits.size() > 1) {
+        out += '.';
+        out += s.digits.substr(1);
     }
+    out += 'E';
+    out += std::to_string(s.exponent);
     return QString::fromLatin1(out.data(), qsizetype(out.size()));
 }
 
@@ -122,13 +129,10 @@ QString FormatSchemaDecimal(double value, int maxLength) {
     if (text.contains(QLatin1Char('E'))) {
         if (std::abs(value) >= 1)
             return text; // too large for any field: left as the length rule gives it
-        const double scale = std::pow(10.0, maxDecimals);
-        const double cut = std::trunc(value * scale) / scale;
-        text = cut == 0 ? QStringLiteral("0.00") : QString::number(cut, 'f', maxDecimals);
-        while (text.size() - text.indexOf(QLatin1Char('.')) - 1 > 2 &&
-               text.endsWith(QLatin1Char('0')))
-            text.chop(1);
-        return text;
+        // Below 0.00001: the digits past the field's decimals cut off, which leaves at least six
+        // decimals or nothing.
+        const Decimal cut = significant(value).decimal().truncated(maxDecimals);
+        return cut.isZero() ? QStringLiteral("0.00") : cut.toString();
     }
     const qsizetype point = text.indexOf(QLatin1Char('.'));
     if (point >= 0 && text.size() - point - 1 > maxDecimals) {

@@ -4,7 +4,6 @@
 
 #include <QStringDecoder>
 #include <QVarLengthArray>
-#include <charconv>
 #include <optional>
 
 namespace brevalto::importa {
@@ -70,64 +69,29 @@ bool readNumber(const QString& caption, const QString& text, QVariant* value, QS
     return false;
 }
 
-// A plain number of the file ("1250", "12,5", "0.25") read without building any string: its
-// digits as an integer and the count of decimals. Only for at most 15 digits, which a double
-// holds exactly in decimal: its value is then the one the general reading gives, and the
-// integer is exact for the total. Anything else (signs, thousands marks, blanks, euro signs,
-// more digits) goes the general way.
-struct PlainNumber {
-    qint64 digits = 0;
-    int scale = 0;
-    double value = 0;
-};
-
-std::optional<PlainNumber> readPlain(QStringView text) {
+// A plain number of the file ("1250", "12,5", "0.25"): digits with at most one decimal mark and
+// at most 15 digits, read in place without building any string. Its double is then the one the
+// general reading gives. Anything else (signs, thousands marks, blanks, euro signs, more digits)
+// goes the general way.
+std::optional<Decimal> readPlain(QStringView text) {
     if (text.isEmpty() || text.size() > 16)
         return std::nullopt;
-    char buffer[17];
-    PlainNumber out;
     int count = 0, mark = -1;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c >= u'0' && c <= u'9') {
-            out.digits = out.digits * 10 + (c - u'0');
+        if (c >= u'0' && c <= u'9')
             ++count;
-            buffer[i] = char(c);
-        } else if ((c == u',' || c == u'.') && mark < 0) {
+        else if ((c == u',' || c == u'.') && mark < 0)
             mark = int(i);
-            buffer[i] = '.';
-        } else {
+        else
             return std::nullopt;
-        }
     }
     if (count == 0 || count > 15)
         return std::nullopt;
     // "1.250" is a thousand two hundred and fifty: the general reading knows the thousands mark.
     if (mark >= 0 && text[mark] == QLatin1Char('.') && pointsAreThousands(text))
         return std::nullopt;
-    out.scale = mark < 0 ? 0 : int(text.size() - mark - 1);
-    const auto [end, error] = std::from_chars(buffer, buffer + text.size(), out.value);
-    if (error != std::errc() || end != buffer + text.size())
-        return std::nullopt;
-    return out;
-}
-
-// price × quantity rounded half up to cents, as lineTotal() computes it, for two plain numbers;
-// nothing when the cents do not fit a double exactly.
-std::optional<double> plainTotal(const PlainNumber& price, const PlainNumber& quantity) {
-    __int128 product = __int128(price.digits) * quantity.digits;
-    int scale = price.scale + quantity.scale;
-    for (; scale < 2; ++scale)
-        product *= 10;
-    if (scale > 2) {
-        __int128 unit = 1;
-        for (int i = 2; i < scale; ++i)
-            unit *= 10;
-        product = (product + unit / 2) / unit;
-    }
-    if (product > (__int128(1) << 53))
-        return std::nullopt;
-    return double(qint64(product)) / 100.0;
+    return Decimal::fromText(text);
 }
 
 // The fields of a line, up to the last one the column order reads.
@@ -258,17 +222,17 @@ Parsed parse(const QString& text, const Settings& settings) {
         }
         linee::NewLine row;
         QString reason;
-        std::optional<PlainNumber> plainPrice, plainQuantity, plainRate;
+        std::optional<Decimal> plainPrice, plainQuantity, plainRate;
         // The plain numbers the file normally holds are read in place; the rest the general way.
         const auto read = [&reason](const QString& caption, QStringView field, QVariant* value,
-                                    std::optional<PlainNumber>* plain) {
+                                    std::optional<Decimal>* plain) {
             if (field.isEmpty()) {
                 *value = QVariant();
                 return true;
             }
             *plain = readPlain(field);
             if (*plain) {
-                *value = (*plain)->value;
+                *value = (*plain)->toDouble();
                 return true;
             }
             return readNumber(caption, field.toString(), value, &reason);
@@ -294,14 +258,13 @@ Parsed parse(const QString& text, const Settings& settings) {
         }
         if (row.quantita.isNull()) {
             row.quantita = 1.0;
-            plainQuantity = PlainNumber{1, 0, 1.0};
+            plainQuantity = Decimal(1, 0);
         }
         row.descrizione = descrizione.isEmpty() ? QVariant() : QVariant(descrizione.toString());
-        std::optional<double> total;
-        if (plainPrice && plainQuantity)
-            total = plainTotal(*plainPrice, *plainQuantity);
-        row.prezzoTotale =
-            total ? *total : linee::lineTotal(row.quantita, row.prezzoUnitario, {})->toDouble();
+        // price × quantity rounded half up to cents, as lineTotal() computes it.
+        row.prezzoTotale = plainPrice && plainQuantity
+                               ? (*plainPrice * *plainQuantity).rounded(2).toDouble()
+                               : linee::lineTotal(row.quantita, row.prezzoUnitario, {})->toDouble();
         const QStringView shown = line.left(200);
         QString source;
         source.reserve(20 + shown.size());

@@ -26,12 +26,11 @@ std::optional<Decimal> lineTotal(const QVariant& quantity, const QVariant& unitP
     const auto value = [](const QVariant& v) {
         return v.isNull() ? std::nullopt : std::optional<Decimal>(Decimal::fromVariant(v));
     };
-    QList<check::LineDiscount<Decimal>> steps;
+    QList<check::LineDiscount> steps;
     for (const ScontoLinea& d : discounts)
         steps.append({d.tipo, value(d.percentuale), value(d.importo)});
     const Decimal price = check::discountedPrice(Decimal::fromVariant(unitPrice), steps);
-    const Decimal times =
-        quantity.isNull() ? Decimal::fromText(QStringLiteral("1")) : Decimal::fromVariant(quantity);
+    const Decimal times = quantity.isNull() ? Decimal(1, 0) : Decimal::fromVariant(quantity);
     return (price * times).rounded(2);
 }
 

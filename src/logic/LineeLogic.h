@@ -2,7 +2,7 @@
 // The invoice lines without their screens: numbering, the line total and the add and delete of
 // a line with its article codes, discounts and other data. The quick lines and the line import
 // add lines through addLine() with a BatchInsertScope, so no screen is involved.
-#include "logic/Decimal.h"
+#include "check/Decimal.h"
 #include "store/DatasetNames.h"
 
 #include <QList>

@@ -3,7 +3,7 @@
 // (rate, nature) pair they use, whether or not the VAT-rate table lists it (the table only lends
 // its descriptions), with taxable amount and tax in exact decimals rounded half up. Also tells
 // whether the stored summaries still match the lines, and the document total they give.
-#include "logic/Decimal.h"
+#include "check/Decimal.h"
 #include "store/DatasetNames.h"
 
 #include <QList>

@@ -1,6 +1,6 @@
 #include "logic/VatRules.h"
 
-#include "logic/Decimal.h"
+#include "check/Decimal.h"
 #include "store/DataModule.h"
 
 namespace brevalto::vat {
@@ -13,8 +13,8 @@ bool isImpossibleRate(const QVariant& rate) {
     if (rate.isNull())
         return false;
     const Decimal r = Decimal::fromVariant(rate);
-    static const Decimal one = Decimal::fromText(QStringLiteral("1"));
-    static const Decimal hundred = Decimal::fromText(QStringLiteral("100"));
+    static const Decimal one = Decimal(1, 0);
+    static const Decimal hundred = Decimal(100, 0);
     return (!r.isZero() && r < one) || r > hundred || r.rounded(2) != r;
 }
 

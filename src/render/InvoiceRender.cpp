@@ -12,8 +12,6 @@ namespace brevalto::render {
 
 namespace {
 
-using check::Decimal;
-
 // Element children by local name (the root carries a prefix, its children none).
 QList<QDomElement> kids(const QDomElement& parent, const QString& name) {
     QList<QDomElement> out;
@@ -542,7 +540,7 @@ private:
         return total;
     }
 
-    static QString amountOf(const Decimal& d) { return italianAmount(d.key()); }
+    static QString amountOf(const Decimal& d) { return italianAmount(d.toString()); }
 
     void totals(const QDomElement& b, const QDomElement& g, const QDomElement& goods) {
         const QList<QDomElement> summaries = kids(goods, QStringLiteral("DatiRiepilogo"));

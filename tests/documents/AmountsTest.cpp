@@ -1,7 +1,7 @@
 // Exact decimal amounts and the line total the exchange system recomputes: the cascade of
 // discounts and surcharges, amounts before percentages, half-up rounding, and values that binary
 // floating point gets wrong.
-#include "logic/Decimal.h"
+#include "check/Decimal.h"
 #include "logic/LineeLogic.h"
 #include "logic/VatRules.h"
 
@@ -46,6 +46,26 @@ TEST(DecimalTest, ArithmeticAndRoundingAreExact) {
     bool ok = true;
     Decimal::fromText("12a", &ok);
     EXPECT_FALSE(ok);
+}
+
+// Amounts stored as doubles, rounded to cents: halves away from zero, and large amounts (beyond
+// what 32 bits of cents hold) as well as small ones.
+TEST(DecimalTest, StoredDoublesRoundHalfAwayFromZeroInCents) {
+    const struct {
+        double in, out;
+    } cases[] = {{0.125, 0.13},
+                 {-0.125, -0.13},
+                 {2.5, 2.5},
+                 {0.004, 0.0},
+                 {10.125, 10.13},
+                 {21474836.47, 21474836.47},
+                 {98765432.125, 98765432.13},
+                 {-50000000.125, -50000000.13}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Decimal::fromDouble(c.in).rounded(2), Decimal::fromDouble(c.out)) << c.in;
+    EXPECT_EQ(Decimal::fromDouble(2.5).rounded(0).toString(), "3");
+    EXPECT_EQ(Decimal::fromDouble(-2.5).rounded(0).toString(), "-3");
+    EXPECT_EQ(Decimal::fromDouble(0.49).rounded(0).toString(), "0");
 }
 
 TEST(LineTotalTest, DiscountsInOrderAsTheExchangeSystemRecomputes) {

@@ -85,6 +85,9 @@ TEST(ValueFormatTest, FormatSchemaDecimalKeepsToTheSchemaTypes) {
         {0.000001, 15, "0.00"},
         {-0.000001, 15, "0.00"},
         {1e-9, 21, "0.00"},
+        // Cut in decimal: 3e-8 × 10^8 is 2.9999999999999996 in binary, which a cut there makes 2.
+        {3e-8, 21, "0.00000003"},
+        {-1.2e-7, 21, "-0.00000012"},
         {0, 15, "0.00"},
         {123456.78, 15, "123456.78"},
     };

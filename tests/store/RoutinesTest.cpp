@@ -1,7 +1,6 @@
 // The shared routines: cursor placement after deletes and saves, and the text and number helpers.
 #include "store/Connection.h"
 #include "store/Dataset.h"
-#include "store/Rounding.h"
 #include "store/Saving.h"
 #include "store/Schema.h"
 #include "store/SqlText.h"
@@ -88,24 +87,6 @@ TEST_F(RepositionTest, FailedSavesRecoverAndReportTheError) {
     EXPECT_FALSE(SaveRecord(iva, "Id", &error));
     EXPECT_EQ(iva.integer("Id"), 2) << "back on the same row after the re-query";
     EXPECT_EQ(iva.text("Descrizione"), "riga 2");
-}
-
-TEST(Routines, RoundHalfAwayFromZeroInCents) {
-    const struct {
-        double in, out;
-    } cases[] = {{0.125, 0.13},
-                 {-0.125, -0.13},
-                 {2.5, 2.5},
-                 {0.004, 0.0},
-                 {10.125, 10.13},
-                 {21474836.47, 21474836.47},
-                 {98765432.125, 98765432.13},
-                 {-50000000.125, -50000000.13}};
-    for (const auto& c : cases)
-        EXPECT_NEAR(RoundTo2(c.in), c.out, 1e-9) << c.in;
-    EXPECT_EQ(RoundHalfAway(2.5), 3);
-    EXPECT_EQ(RoundHalfAway(-2.5), -3);
-    EXPECT_EQ(RoundHalfAway(0.49), 0);
 }
 
 TEST(Routines, TextHelpers) {
