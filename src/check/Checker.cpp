@@ -2,6 +2,7 @@
 
 #include "check/Decimal.h"
 #include "check/LineDiscounts.h"
+#include "check/RecipientCode.h"
 #include "check/SchemaValidator.h"
 #include "check/XmlScreen.h"
 #include "check/XmlTree.h"
@@ -76,13 +77,13 @@ private:
                     .arg(format, versione));
         xmlNode* codeNode = descend(header_, "DatiTrasmissione/CodiceDestinatario");
         const QString code = text(codeNode).trimmed();
-        if (format == QLatin1String("FPA12") && characters(code) == 7)
+        if (format == QLatin1String("FPA12") && isOtherKindOfRecipientCode(true, code))
             add("00427", codeNode,
                 QStringLiteral("CodiceDestinatario %1 di 7 caratteri non ammesso per una fattura "
                                "alla pubblica amministrazione (FPA12): serve il codice ufficio di "
                                "6 caratteri.")
                     .arg(code));
-        if (format == QLatin1String("FPR12") && characters(code) == 6)
+        if (format == QLatin1String("FPR12") && isOtherKindOfRecipientCode(false, code))
             add("00427", codeNode,
                 QStringLiteral("CodiceDestinatario %1 di 6 caratteri non ammesso per una fattura "
                                "tra privati (FPR12): serve un codice di 7 caratteri.")

@@ -36,8 +36,8 @@ AllegatiEditor::AllegatiEditor(DataModule& db, QWidget* parent)
         {missing(QStringLiteral("PercorsoCompleto")),
          QStringLiteral("Attenzione manca il Percorso dell'allegato"),
          QStringLiteral("PercorsoCompleto")},
-        {[this] {
-             const QFileInfo file(shown(QStringLiteral("PercorsoCompleto")));
+        {[this](const RowValues& row) {
+             const QFileInfo file(row.text(QStringLiteral("PercorsoCompleto")));
              return !file.exists() || !file.isFile();
          },
          QStringLiteral("Attenzione il File non risulta esistere nel percorso definito !"),

@@ -147,24 +147,9 @@ void BodyEditor::buildFields() {
          .column = "Vettore_ID",
          .tab = t,
          .list = PickList{"TableVettori", "Id", "Nominativo"}},
-        {.label = "Nazione",
-         .column = "Vettore_IdPaese",
-         .help = "2.1.9.1.1.1",
-         .tab = t,
-         .list = kCountries},
-        {.label = "P.Iva", .column = "Vettore_IdCodice", .help = "2.1.9.1.1.2", .tab = t},
-        {.label = "Codice Fiscale",
-         .column = "Vettore_CodiceFiscale",
-         .help = "2.1.9.1.2",
-         .tab = t},
-        {.label = "Rag. Sociale",
-         .column = "Vettore_Denominazione",
-         .help = "2.1.9.1.3.1",
-         .tab = t},
-        {.label = "Nome", .column = "Vettore_Nome", .help = "2.1.9.1.3.2", .tab = t},
-        {.label = "Cognome", .column = "Vettore_Cognome", .help = "2.1.9.1.3.3", .tab = t},
-        {.label = "Titolo", .column = "Vettore_Titolo", .help = "2.1.9.1.3.4", .tab = t},
-        {.label = "Cod. Eori", .column = "Vettore_CodEORI", .help = "2.1.9.1.3.5", .tab = t},
+    });
+    addFields(identityFields(party::bodyCarrier(), t));
+    addFields({
         {.label = "N° Lic. guida",
          .column = "Vettore_NumeroLicenzaGuida",
          .help = "2.1.9.1.4",
@@ -429,98 +414,76 @@ void BodyEditor::buildSections() {
 }
 
 void BodyEditor::buildRules() {
-    const auto lengthBetween = [this](const QString& column, int min, int max) {
-        return [this, column, min, max] { return length(column) >= min && length(column) <= max; };
-    };
-    const auto carrier = [this](Test test) {
-        return [this, test] {
-            return dataset().flag(QStringLiteral("DatiTrasporto")) &&
-                   dataset().flag(QStringLiteral("DatiAnagraficiVettore")) && test();
+    const auto lengthBetween = [](const QString& column, int min, int max) {
+        return [column, min, max](const RowValues& row) {
+            return row.length(column) >= min && row.length(column) <= max;
         };
     };
     const QString resa = QStringLiteral("IndirizzoResa");
     const QString principale = QStringLiteral("FatturaPrincipale");
     const QString veicoli = QStringLiteral("DatiVeicoli");
-    setRules({
-        {missing(QStringLiteral("DatiGenerali_TipoDocumento")),
-         QStringLiteral("Attenzione manca il tipo di documento"),
-         QStringLiteral("DatiGenerali_TipoDocumento")},
-        {missing(QStringLiteral("DatiGenerali_Divisa")),
-         QStringLiteral("Attenzione manca la Divisa"), QStringLiteral("DatiGenerali_Divisa")},
-        {missing(QStringLiteral("DatiGenerali_Data")), QStringLiteral("Attenzione manca la Data"),
-         QStringLiteral("DatiGenerali_Data")},
-        {missing(QStringLiteral("DatiGenerali_Numero")),
-         QStringLiteral("Attenzione manca il numero di Documento"),
-         QStringLiteral("DatiGenerali_Numero")},
-        {[this] {
-             static const QRegularExpression digit(QStringLiteral("[0-9]"));
-             return !shown(QStringLiteral("DatiGenerali_Numero")).contains(digit);
-         },
-         QStringLiteral("Attenzione il numero di Documento deve contenere almeno una cifra"),
-         QStringLiteral("DatiGenerali_Numero")},
-        {[this] {
-             const QString art = shown(QStringLiteral("Art73"));
-             return !art.isEmpty() && art.toUpper() != QLatin1String("SI");
-         },
-         QStringLiteral(
-             "Attenzione il solo valore per l'Art.73 e' di SI altrimenti lasciare vuoto!"),
-         QStringLiteral("Art73")},
-        {inBlock(QStringLiteral("DatiGenerali_DatiBollo"),
-                 [this] {
-                     return shown(QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")) !=
-                            QLatin1String("SI");
-                 }),
-         QStringLiteral("Attenzione Il Bollo Virtuale deve essere impostato a SI"),
-         QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")},
-        {carrier(missing(QStringLiteral("Vettore_IdPaese"))),
-         QStringLiteral("Attenzione manca la Nazionalità del vettore"),
-         QStringLiteral("Vettore_IdPaese")},
-        {carrier(missing(QStringLiteral("Vettore_IdCodice"))),
-         QStringLiteral("Attenzione manca l'identificativo fiscale del vettore"),
-         QStringLiteral("Vettore_IdCodice")},
-        // No field takes the focus: the tab is shown when the rule fails.
-        {carrier([this] {
-             return shown(QStringLiteral("Vettore_Nome")).isEmpty() &&
-                    shown(QStringLiteral("Vettore_Cognome")).isEmpty() &&
-                    shown(QStringLiteral("Vettore_Denominazione")).isEmpty();
-         }),
-         QStringLiteral("Attenzione manca la Ragione sociale oppure Nome e Cognome del Vettore"),
-         QString(), Trasporto},
-        {carrier(lengthBetween(QStringLiteral("Vettore_CodiceFiscale"), 1, 10)),
-         QStringLiteral("Attenzione il Codice fiscale deve essere di almeno 11 caratteri"),
-         QStringLiteral("Vettore_CodiceFiscale")},
-        {carrier(lengthBetween(QStringLiteral("Vettore_Titolo"), 1, 1)),
-         QStringLiteral("Attenzione il Titolo deve essere di almeno 2 caratteri"),
-         QStringLiteral("Vettore_Titolo")},
-        {carrier(lengthBetween(QStringLiteral("Vettore_CodEORI"), 1, 12)),
-         QStringLiteral("Attenzione il codice EORI deve essere di almeno 13 caratteri"),
-         QStringLiteral("Vettore_CodEORI")},
-        {inBlock(resa, missing(QStringLiteral("Resa_Indirizzo"))),
-         QStringLiteral("Attenzione manca l'indirizzo della Resa"),
-         QStringLiteral("Resa_Indirizzo")},
-        {inBlock(resa, missing(QStringLiteral("Resa_CAP"))),
-         QStringLiteral("Attenzione manca il CAP della Resa"), QStringLiteral("Resa_CAP")},
-        {inBlock(resa, lengthBetween(QStringLiteral("Resa_CAP"), 1, 1)),
-         QStringLiteral("Attenzione il CAP della Resa deve essere di almeno 2 caratteri"),
-         QStringLiteral("Resa_CAP")},
-        {inBlock(resa, missing(QStringLiteral("Resa_Comune"))),
-         QStringLiteral("Attenzione manca il Comune della Resa"), QStringLiteral("Resa_Comune")},
-        {inBlock(resa, missing(QStringLiteral("Resa_Nazione"))),
-         QStringLiteral("Attenzione manca la Nazionalità del comune di Resa"),
-         QStringLiteral("Resa_Nazione")},
-        {inBlock(principale, missing(QStringLiteral("NumeroFatturaPrincipale"))),
-         QStringLiteral("Attenzione manca il numero di fattura principale"),
-         QStringLiteral("NumeroFatturaPrincipale")},
-        {inBlock(principale, missing(QStringLiteral("DataFatturaPrincipale"))),
-         QStringLiteral("Attenzione manca la data di fattura principale"),
-         QStringLiteral("DataFatturaPrincipale")},
-        {inBlock(veicoli, missing(QStringLiteral("DatiVeicoli_Data"))),
-         QStringLiteral("Attenzione manca la data di immatricolazione veicolo"),
-         QStringLiteral("DatiVeicoli_Data")},
-        {inBlock(veicoli, missing(QStringLiteral("DatiVeicoli_TotalePercorso"))),
-         QStringLiteral("Attenzione manca il totale percorso dal veicolo"),
-         QStringLiteral("DatiVeicoli_TotalePercorso")},
-    });
+    setRules(
+        QList<Rule>{
+            {missing(QStringLiteral("DatiGenerali_TipoDocumento")),
+             QStringLiteral("Attenzione manca il tipo di documento"),
+             QStringLiteral("DatiGenerali_TipoDocumento")},
+            {missing(QStringLiteral("DatiGenerali_Divisa")),
+             QStringLiteral("Attenzione manca la Divisa"), QStringLiteral("DatiGenerali_Divisa")},
+            {missing(QStringLiteral("DatiGenerali_Data")),
+             QStringLiteral("Attenzione manca la Data"), QStringLiteral("DatiGenerali_Data")},
+            {missing(QStringLiteral("DatiGenerali_Numero")),
+             QStringLiteral("Attenzione manca il numero di Documento"),
+             QStringLiteral("DatiGenerali_Numero")},
+            {[](const RowValues& row) {
+                 static const QRegularExpression digit(QStringLiteral("[0-9]"));
+                 return !row.text(QStringLiteral("DatiGenerali_Numero")).contains(digit);
+             },
+             QStringLiteral("Attenzione il numero di Documento deve contenere almeno una cifra"),
+             QStringLiteral("DatiGenerali_Numero")},
+            {[](const RowValues& row) {
+                 const QString art = row.text(QStringLiteral("Art73"));
+                 return !art.isEmpty() && art.toUpper() != QLatin1String("SI");
+             },
+             QStringLiteral(
+                 "Attenzione il solo valore per l'Art.73 e' di SI altrimenti lasciare vuoto!"),
+             QStringLiteral("Art73")},
+            {inBlock(QStringLiteral("DatiGenerali_DatiBollo"),
+                     [](const RowValues& row) {
+                         return row.text(QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")) !=
+                                QLatin1String("SI");
+                     }),
+             QStringLiteral("Attenzione Il Bollo Virtuale deve essere impostato a SI"),
+             QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")},
+        } +
+        identityRules(party::bodyCarrier()) +
+        QList<Rule>{
+            {inBlock(resa, missing(QStringLiteral("Resa_Indirizzo"))),
+             QStringLiteral("Attenzione manca l'indirizzo della Resa"),
+             QStringLiteral("Resa_Indirizzo")},
+            {inBlock(resa, missing(QStringLiteral("Resa_CAP"))),
+             QStringLiteral("Attenzione manca il CAP della Resa"), QStringLiteral("Resa_CAP")},
+            {inBlock(resa, lengthBetween(QStringLiteral("Resa_CAP"), 1, 1)),
+             QStringLiteral("Attenzione il CAP della Resa deve essere di almeno 2 caratteri"),
+             QStringLiteral("Resa_CAP")},
+            {inBlock(resa, missing(QStringLiteral("Resa_Comune"))),
+             QStringLiteral("Attenzione manca il Comune della Resa"),
+             QStringLiteral("Resa_Comune")},
+            {inBlock(resa, missing(QStringLiteral("Resa_Nazione"))),
+             QStringLiteral("Attenzione manca la Nazionalità del comune di Resa"),
+             QStringLiteral("Resa_Nazione")},
+            {inBlock(principale, missing(QStringLiteral("NumeroFatturaPrincipale"))),
+             QStringLiteral("Attenzione manca il numero di fattura principale"),
+             QStringLiteral("NumeroFatturaPrincipale")},
+            {inBlock(principale, missing(QStringLiteral("DataFatturaPrincipale"))),
+             QStringLiteral("Attenzione manca la data di fattura principale"),
+             QStringLiteral("DataFatturaPrincipale")},
+            {inBlock(veicoli, missing(QStringLiteral("DatiVeicoli_Data"))),
+             QStringLiteral("Attenzione manca la data di immatricolazione veicolo"),
+             QStringLiteral("DatiVeicoli_Data")},
+            {inBlock(veicoli, missing(QStringLiteral("DatiVeicoli_TotalePercorso"))),
+             QStringLiteral("Attenzione manca il totale percorso dal veicolo"),
+             QStringLiteral("DatiVeicoli_TotalePercorso")},
+        });
 }
 
 bool BodyEditor::confirmSave() {
@@ -745,19 +708,11 @@ void BodyEditor::pickCarrier() {
         return;
     Dataset& body = dataset();
     body.edit();
-    const std::pair<const char*, const char*> copies[] = {
-        {"IdPaese", "Vettore_IdPaese"},
-        {"IdCodice", "Vettore_IdCodice"},
-        {"CodiceFiscale", "Vettore_CodiceFiscale"},
-        {"Denominazione", "Vettore_Denominazione"},
-        {"Nome", "Vettore_Nome"},
-        {"Cognome", "Vettore_Cognome"},
-        {"Titolo", "Vettore_Titolo"},
-        {"CodEORI", "Vettore_CodEORI"},
-        {"NumeroLicenzaGuida", "Vettore_NumeroLicenzaGuida"},
-    };
-    for (const auto& [from, to] : copies)
-        body.setValue(QLatin1String(to), carriers.text(QLatin1String(from)));
+    const QStringList from = party::carrier().columns() + QStringList{"NumeroLicenzaGuida"};
+    const QStringList to =
+        party::bodyCarrier().columns() + QStringList{"Vettore_NumeroLicenzaGuida"};
+    for (qsizetype i = 0; i < from.size(); ++i)
+        body.setValue(to[i], carriers.text(from[i]));
     setModified(true);
 }
 

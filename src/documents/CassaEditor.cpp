@@ -55,7 +55,7 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
              QStringLiteral("Attenzione manca l'Aliquota della cassa"), QStringLiteral("AlCassa")},
             // Not a check: a contribution subject to VAT has no nature, which is cleared silently
             // before the remaining checks run.
-            {[this] {
+            {[this](const RowValues&) {
                  if (!vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
                      !dataset().isNull(QStringLiteral("Natura"))) {
                      dataset().edit();
@@ -69,8 +69,8 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
              QStringLiteral("ImportoContributoCassa")},
             {missing(QStringLiteral("AliquotaIva")),
              QStringLiteral("Attenzione manca l'Aliquota Iva"), QStringLiteral("AliquotaIva")},
-            {[this] {
-                 const QString r = shown(QStringLiteral("Ritenuta"));
+            {[this](const RowValues& row) {
+                 const QString r = row.text(QStringLiteral("Ritenuta"));
                  return !r.isEmpty() && r.toUpper() != QLatin1String("SI");
              },
              QStringLiteral(
@@ -79,7 +79,9 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
         } +
         rateRules(*this) +
         QList<Rule>{
-            {[this] { return vat::isRetiredNature(dataset().text(QStringLiteral("Natura"))); },
+            {[this](const RowValues&) {
+                 return vat::isRetiredNature(dataset().text(QStringLiteral("Natura")));
+             },
              vat::kRetiredNatureMessage, QStringLiteral("Natura")},
         });
 }

@@ -17,7 +17,9 @@ CausaliEditor::CausaliEditor(DataModule& db, QWidget* parent)
                 .help = "2.1.1.11",
                 .maxLength = 255}});
     setMinimumWidth(520);
-    setRules({{[this] { return shown(QStringLiteral("Descrizione")).isEmpty(); },
+    setRules({{[this](const RowValues& row) {
+                   return row.text(QStringLiteral("Descrizione")).isEmpty();
+               },
                QStringLiteral("Attenzione manca la Descrizione"), QStringLiteral("Descrizione")}});
 }
 

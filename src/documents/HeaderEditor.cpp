@@ -84,13 +84,19 @@ HeaderEditor::HeaderEditor(DataModule& db, QWidget* parent)
     connect(terzoLink_, &QLabel::linkActivated, this, &HeaderEditor::openTerzoIntermediario);
 
     setRules({
-        {[this] { return isEmpty(QStringLiteral("DatiTrasmissione_ProgressivoInvio")); },
+        {[this](const RowValues& row) {
+             return row.isEmpty(QStringLiteral("DatiTrasmissione_ProgressivoInvio"));
+         },
          QStringLiteral("Attenzione manca il Progressivo Invio"),
          QStringLiteral("DatiTrasmissione_ProgressivoInvio")},
-        {[this] { return isEmpty(QStringLiteral("DatiTrasmissione_IdCodice")); },
+        {[this](const RowValues& row) {
+             return row.isEmpty(QStringLiteral("DatiTrasmissione_IdCodice"));
+         },
          QStringLiteral("Attenzione manca il Codice Fiscale"),
          QStringLiteral("DatiTrasmissione_IdCodice")},
-        {[this] { return isEmpty(QStringLiteral("DatiTrasmissione_IdPaese")); },
+        {[this](const RowValues& row) {
+             return row.isEmpty(QStringLiteral("DatiTrasmissione_IdPaese"));
+         },
          QStringLiteral("Attenzione manca la Nazione"), QStringLiteral("DatiTrasmissione_IdPaese")},
     });
 }

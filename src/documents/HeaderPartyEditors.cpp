@@ -14,19 +14,6 @@
 
 namespace brevalto {
 
-namespace {
-
-const QString kNamesMissing =
-    QStringLiteral("Attenzione manca la Ragione sociale oppure Nome e Cognome");
-const QString kCodiceFiscaleShort =
-    QStringLiteral("Attenzione il Codice fiscale deve essere di almeno 11 caratteri");
-const QString kTitoloShort =
-    QStringLiteral("Attenzione il Titolo deve essere di almeno 2 caratteri");
-const QString kEoriShort =
-    QStringLiteral("Attenzione il codice EORI deve essere di almeno 13 caratteri");
-
-} // namespace
-
 // --- seller ---
 
 HeaderCedenteEditor::HeaderCedenteEditor(DataModule& db, QWidget* parent)
@@ -36,24 +23,19 @@ HeaderCedenteEditor::HeaderCedenteEditor(DataModule& db, QWidget* parent)
     beginForm({QStringLiteral("Albo Professionale"), QStringLiteral("Sede"),
                QStringLiteral("Stabile Organizzazione"), QStringLiteral("Iscrizione REA"),
                QStringLiteral("Contatti")});
-    addTop({
-        {.label = "Cambia Cedente - Prestatore",
-         .column = p + "Id",
-         .list = PickList{"TablePA_CedentePrestatore", p + "Id", "Nominativo"}},
-        {.label = "Nazione", .column = p + "IdPaese", .help = "1.2.1.1.1", .list = kCountries},
-        {.label = "P.Iva", .column = p + "IdCodice", .help = "1.2.1.1.2"},
-        {.label = "Codice Fiscale", .column = p + "CodiceFiscale", .help = "1.2.1.2"},
-        {.label = "Rag. Sociale", .column = p + "Denominazione", .help = "1.2.1.3.1"},
-        {.label = "Nome", .column = p + "Nome", .help = "1.2.1.3.2"},
-        {.label = "Cognome", .column = p + "Cognome", .help = "1.2.1.3.3"},
-        {.label = "Titolo", .column = p + "Titolo", .help = "1.2.1.3.4"},
-        {.label = "Cod. Eori", .column = p + "CodOERI", .help = "1.2.1.3.5"},
-        {.label = "Regime fiscale",
-         .column = p + "RegimeFiscale",
-         .help = "1.2.1.8",
-         .list = codeList("TablePA_RegimeFiscale")},
-        {.label = "Rif. Amministraz.", .column = p + "RiferimentoAmministrazione", .help = "1.2.6"},
-    });
+    addTop(QList<Field>{{.label = "Cambia Cedente - Prestatore",
+                         .column = p + "Id",
+                         .list = PickList{"TablePA_CedentePrestatore", p + "Id", "Nominativo"}}} +
+           identityFields(party::seller()) +
+           QList<Field>{
+               {.label = "Regime fiscale",
+                .column = p + "RegimeFiscale",
+                .help = "1.2.1.8",
+                .list = codeList("TablePA_RegimeFiscale")},
+               {.label = "Rif. Amministraz.",
+                .column = p + "RiferimentoAmministrazione",
+                .help = "1.2.6"},
+           });
     addTabbed({
         {.label = "Albo Profess.", .column = p + "AlboProfessionale", .help = "1.2.1.4"},
         {.label = "Provincia albo",
@@ -123,55 +105,7 @@ HeaderCedenteEditor::HeaderCedenteEditor(DataModule& db, QWidget* parent)
     bindMunicipality(p + "StabileOrganizzazione_Comune", p + "StabileOrganizzazione_CAP",
                      p + "StabileOrganizzazione_Provincia", p + "StabileOrganizzazione_Nazione");
 
-    const QString so = p + "StabileOrganizzazione";
-    const QString rea = p + "Iscrizione_REA";
-    const QString contatti = p + "Iscrizione_Contatti";
-    setRules(
-        QList<Rule>{
-            {missing(p + "IdCodice"), QStringLiteral("Attenzione manca la Partita Iva"),
-             p + "IdCodice"},
-            {missing(p + "IdPaese"), QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"},
-            {missing(p + "RegimeFiscale"), QStringLiteral("Attenzione manca il regime fiscale"),
-             p + "RegimeFiscale"},
-            {[this, p] {
-                 return isEmpty(p + "Denominazione") && isEmpty(p + "Cognome") &&
-                        isEmpty(p + "Nome");
-             },
-             kNamesMissing, QString()},
-            {missing(p + "Sede_Indirizzo"),
-             QStringLiteral("Attenzione manca l'Indirizzo della Sede"), p + "Sede_Indirizzo"},
-            {missing(p + "Sede_CAP"), QStringLiteral("Attenzione manca il Cap della Sede"),
-             p + "Sede_CAP"},
-            {missing(p + "Sede_Comune"), QStringLiteral("Attenzione manca il Comune della Sede"),
-             p + "Sede_Comune"},
-            {missing(p + "Sede_Nazione"), QStringLiteral("Attenzione manca la Nazione della Sede"),
-             p + "Sede_Nazione"},
-            {tooShort(p + "CodiceFiscale", 11), kCodiceFiscaleShort, p + "CodiceFiscale"},
-            {tooShort(p + "Titolo", 2), kTitoloShort, p + "Titolo"},
-            {tooShort(p + "CodOERI", 13), kEoriShort, p + "CodOERI"},
-            {[this, p] { return length(p + "Sede_CAP") <= 4; },
-             QStringLiteral("Attenzione il CAP della sede deve essere di almeno 5 caratteri"),
-             p + "Sede_CAP"}} +
-        stableOrganizationRules(so) +
-        QList<Rule>{
-            {inBlock(rea, missing(rea + "_Ufficio")), QStringLiteral("Attenzione manca l'Ufficio "),
-             rea + "_Ufficio"},
-            {inBlock(rea, missing(rea + "_NumeroREA")),
-             QStringLiteral("Attenzione manca il Numero REA"), rea + "_NumeroREA"},
-            {inBlock(rea, missing(rea + "_StatoLiquidazione")),
-             QStringLiteral("Attenzione manca lo stato di liquidazione "),
-             rea + "_StatoLiquidazione"},
-            {inBlock(contatti, tooShort(p + "Contatti_Telefono", 5)),
-             QStringLiteral(
-                 "Attenzione il telefono del contatto deve essere di almeno 5 Caratteri !"),
-             p + "Contatti_Telefono"},
-            {inBlock(contatti, tooShort(p + "Contatti_Fax", 5)),
-             QStringLiteral("Attenzione il fax del contatto deve essere di almeno 5 Caratteri !"),
-             p + "Contatti_Fax"},
-            {inBlock(contatti, tooShort(p + "Contatti_Email", 5)),
-             QStringLiteral("Attenzione l'Email del contatto deve essere di almeno 5 Caratteri !"),
-             p + "Contatti_Email"},
-        });
+    setRules(sellerRules());
 }
 
 QWidget* HeaderCedenteEditor::sellerSelector() const {
@@ -207,34 +141,28 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
     const QString p = QStringLiteral("CessionarioCommittente_");
     beginForm({QStringLiteral("Sede"), QStringLiteral("Stabile Organizzazione"),
                QStringLiteral("Rappresentante fiscale")});
-    addTop({
-        {.label = "Cessionario - Committente",
-         .column = p + "ID",
-         .list =
-             PickList{"TablePA_CessionarioCommittente", p + "ID", p + "NominativoVisualizzato"}},
-        {.label = "Nazione", .column = p + "IdPaese", .help = "1.4.1.1.1", .list = kCountries},
-        {.label = "P.Iva", .column = p + "IdCodice", .help = "1.4.1.1.2"},
-        {.label = "Codice Fiscale", .column = p + "CodiceFiscale", .help = "1.4.1.2"},
-        {.label = "Rag. Sociale", .column = p + "Denominazione", .help = "1.4.1.3.1"},
-        {.label = "Nome", .column = p + "Nome", .help = "1.4.1.3.2"},
-        {.label = "Cognome", .column = p + "Cognome", .help = "1.4.1.3.3"},
-        {.label = "Titolo", .column = p + "Titolo", .help = "1.4.1.3.4"},
-        {.label = "Cod. Eori", .column = p + "CodEORI", .help = "1.4.1.3.5"},
-        // Letters and digits, upper case: 6 for a public administration's office, 7 otherwise.
-        {.label = "Codice destinatario",
-         .column = "DatiTrasmissione_CodiceDestinatario",
-         .help = "1.1.4",
-         .upperCase = true,
-         .pattern = QStringLiteral("[A-Za-z0-9]*")},
-        {.label = "Pec", .column = p + "Pec", .help = "1.1.6"},
-        {.label = "Pubblica Amministrazione",
-         .column = p + "PubblicaAmministrazione",
-         .control = FieldControl::Check},
-        {.label = "Formato Trasmissione",
-         .column = "DatiTrasmissione_FormatoTrasmissione",
-         .help = "1.1.3",
-         .readOnly = true},
-    });
+    addTop(
+        QList<Field>{{.label = "Cessionario - Committente",
+                      .column = p + "ID",
+                      .list = PickList{"TablePA_CessionarioCommittente", p + "ID",
+                                       p + "NominativoVisualizzato"}}} +
+        identityFields(party::buyer()) +
+        QList<Field>{
+            // Letters and digits, upper case: 6 for a public administration's office, 7 otherwise.
+            {.label = "Codice destinatario",
+             .column = "DatiTrasmissione_CodiceDestinatario",
+             .help = "1.1.4",
+             .upperCase = true,
+             .pattern = QStringLiteral("[A-Za-z0-9]*")},
+            {.label = "Pec", .column = p + "Pec", .help = "1.1.6"},
+            {.label = "Pubblica Amministrazione",
+             .column = p + "PubblicaAmministrazione",
+             .control = FieldControl::Check},
+            {.label = "Formato Trasmissione",
+             .column = "DatiTrasmissione_FormatoTrasmissione",
+             .help = "1.1.3",
+             .readOnly = true},
+        });
     addTabbed(addressFields(p + "Sede_", QStringLiteral("1.4.2"), 0));
     addTabbed({{.label = "Includi",
                 .column = p + "StabileOrganizzazione",
@@ -249,16 +177,8 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
          .control = FieldControl::Check,
          .help = "1.4.4",
          .tab = 2},
-        {.label = "Nazione",
-         .column = rf + "_Nazione",
-         .help = "1.4.4.1.1",
-         .tab = 2,
-         .list = kCountries},
-        {.label = "P.Iva", .column = rf + "_IdCodice", .help = "1.4.4.1.2", .tab = 2},
-        {.label = "Rag. Sociale", .column = rf + "_Denominazione", .help = "1.4.4.2", .tab = 2},
-        {.label = "Cognome", .column = rf + "_Cognome", .help = "1.4.4.4", .tab = 2},
-        {.label = "Nome", .column = rf + "_Nome", .help = "1.4.4.3", .tab = 2},
     });
+    addTabbed(buyerRepresentativeFields(2));
     finishForm();
     setIncludedBlocks(headerBlocks());
 
@@ -295,71 +215,7 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
     bindMunicipality(p + "StabileOrganizzazione_Comune", p + "StabileOrganizzazione_CAP",
                      p + "StabileOrganizzazione_Provincia", p + "StabileOrganizzazione_Nazione");
 
-    const auto italian = [this](const QString& country) {
-        return shown(country) == QLatin1String("Italia");
-    };
-    const QString so = p + "StabileOrganizzazione";
-    const QString pa = p + "PubblicaAmministrazione";
-    const QString destinatario = QStringLiteral("DatiTrasmissione_CodiceDestinatario");
-    setRules(
-        QList<Rule>{
-            // Checked before the VAT-number flag is derived (beforeRules), and only this one.
-            {[this, p] { return !isEmpty(p + "IdCodice") && isEmpty(p + "IdPaese"); },
-             QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"},
-            {[this, p] { return isEmpty(p + "IdCodice") && isEmpty(p + "CodiceFiscale"); },
-             QStringLiteral("Attenzione Manca o il codice fiscale oppure la partita Iva"),
-             p + "IdCodice"},
-            {[this, p] {
-                 return isEmpty(p + "Denominazione") && isEmpty(p + "Cognome") &&
-                        isEmpty(p + "Nome");
-             },
-             kNamesMissing, QString()},
-            {missing(p + "Sede_Indirizzo"), QStringLiteral("Attenzione manca l'Indirizzo"),
-             p + "Sede_Indirizzo"},
-            {missing(p + "Sede_CAP"), QStringLiteral("Attenzione manca il Cap"), p + "Sede_CAP"},
-            {missing(p + "Sede_Comune"), QStringLiteral("Attenzione manca il Comune"),
-             p + "Sede_Comune"},
-            {missing(p + "Sede_Nazione"), QStringLiteral("Attenzione manca la Nazione"),
-             p + "Sede_Nazione"},
-            {tooShort(p + "CodiceFiscale", 11), kCodiceFiscaleShort, p + "CodiceFiscale"},
-            {tooShort(p + "Titolo", 2), kTitoloShort, p + "Titolo"},
-            {tooShort(p + "CodEORI", 13), kEoriShort, p + "CodEORI"},
-            // Foreign postcodes may be shorter.
-            {[=, this] { return tooShort(p + "Sede_CAP", 5)() && italian(p + "Sede_Nazione"); },
-             QStringLiteral("Attenzione il codice CAP deve essere di almeno 5 caratteri"),
-             p + "Sede_CAP"}} +
-        stableOrganizationRules(so) +
-        QList<Rule>{
-            {inBlock(rf, missing(rf + "_IdCodice")),
-             QStringLiteral("Attenzione manca la partita iva"), rf + "_IdCodice"},
-            {inBlock(rf, missing(rf + "_Nazione")), QStringLiteral("Attenzione manca la Nazione"),
-             rf + "_Nazione"},
-            {inBlock(rf,
-                     [this, rf] {
-                         return isEmpty(rf + "_Denominazione") && isEmpty(rf + "_Cognome") &&
-                                isEmpty(rf + "_Nome");
-                     }),
-             kNamesMissing, rf + "_Denominazione"},
-            {[=, this] { return dataset().flag(pa) && isEmpty(destinatario); },
-             QStringLiteral("Attenzione manca il codice destinatario - codice univoco"),
-             destinatario},
-            {[=, this] {
-                 return !dataset().flag(pa) && isEmpty(destinatario) && isEmpty(p + "Pec");
-             },
-             QStringLiteral("Attenzione manca il codice destinatario accreditato sdi - o la pec"),
-             p + "Pec"},
-            {[=, this] { return dataset().flag(pa) && length(destinatario) != 6; },
-             QStringLiteral("Attenzione il codice destinatario di una Pubblica Amministrazione "
-                            "(codice univoco ufficio) deve essere di 6 caratteri"),
-             destinatario},
-            {[=, this] {
-                 return !dataset().flag(pa) && length(destinatario) != 0 &&
-                        length(destinatario) != 7;
-             },
-             QStringLiteral("Attenzione il codice destinatario deve essere di 7 caratteri "
-                            "(0000000 per chi riceve con la PEC o non è accreditato)"),
-             destinatario},
-        });
+    setRules(buyerRules(QStringLiteral("DatiTrasmissione_CodiceDestinatario")));
 }
 
 void HeaderCessionarioEditor::setAddCustomer(std::function<void()> add) {
@@ -368,22 +224,19 @@ void HeaderCessionarioEditor::setAddCustomer(std::function<void()> add) {
 }
 
 void HeaderCessionarioEditor::beforeRules() {
-    // Whether the buyer is identified by VAT number follows the number itself; it is set even
-    // when a later rule stops the save, but not when the country of that number is missing.
-    const QString vat = QStringLiteral("CessionarioCommittente_IdCodice");
-    if (!isEmpty(vat) && isEmpty(QStringLiteral("CessionarioCommittente_IdPaese")))
+    // Set even when a later rule stops the save.
+    const std::optional<bool> byVat = identifiedByVat(DatasetRow(dataset()));
+    if (!byVat)
         return;
     dataset().edit();
-    dataset().setValue(QStringLiteral("CessionarioCommittente_IdFiscaleIva"), !isEmpty(vat));
+    dataset().setValue(QStringLiteral("CessionarioCommittente_IdFiscaleIva"), *byVat);
 }
 
 bool HeaderCessionarioEditor::confirmSave() {
     dataset().edit();
-    dataset().setValue(
-        QStringLiteral("DatiTrasmissione_FormatoTrasmissione"),
-        dataset().flag(QStringLiteral("CessionarioCommittente_PubblicaAmministrazione"))
-            ? QStringLiteral("FPA12")
-            : QStringLiteral("FPR12"));
+    dataset().setValue(QStringLiteral("DatiTrasmissione_FormatoTrasmissione"),
+                       transmissionFormat(dataset().flag(
+                           QStringLiteral("CessionarioCommittente_PubblicaAmministrazione"))));
     return true;
 }
 
@@ -420,78 +273,36 @@ void HeaderCessionarioEditor::copyBuyer() {
                 {QStringLiteral("CessionarioCommittente_PubblicaAmministrazione"),
                  QStringLiteral("CessionarioCommittente_Pec")});
     header.setValue(QStringLiteral("DatiTrasmissione_FormatoTrasmissione"),
-                    buyer.flag(QStringLiteral("CessionarioCommittente_PubblicaAmministrazione"))
-                        ? QStringLiteral("FPA12")
-                        : QStringLiteral("FPR12"));
+                    transmissionFormat(buyer.flag(
+                        QStringLiteral("CessionarioCommittente_PubblicaAmministrazione"))));
     setModified(true);
 }
 
 // --- fiscal representative and intermediary ---
 
-HeaderSoggettoEditor::HeaderSoggettoEditor(DataModule& db, const Shape& shape, QWidget* parent)
-    : HeaderForm(db, shape.caption, parent) {
-    const QString& p = shape.prefix;
-    const auto help = [&shape](const char* tail) { return shape.helpRoot + QLatin1String(tail); };
+HeaderSoggettoEditor::HeaderSoggettoEditor(DataModule& db, const QString& caption,
+                                           const PartyBlock& block, QWidget* parent)
+    : HeaderForm(db, caption, parent) {
     beginForm();
-    addTop({
-        {.label = "Includi",
-         .column = shape.flag,
-         .control = FieldControl::Check,
-         .help = shape.helpRoot},
-        {.label = "Nazione", .column = p + "IdPaese", .help = help(".1.1.1"), .list = kCountries},
-        {.label = "P.Iva", .column = p + "IdCodice", .help = help(".1.1.2")},
-        {.label = "Codice Fiscale", .column = p + "CodiceFiscale", .help = help(".1.2")},
-        {.label = "Rag. Sociale", .column = p + "Denominazione", .help = help(".1.3.1")},
-        {.label = "Nome", .column = p + "Nome", .help = help(".1.3.2")},
-        {.label = "Cognome", .column = p + "Cognome", .help = help(".1.3.3")},
-        {.label = "Titolo", .column = p + "Titolo", .help = help(".1.3.4")},
-        {.label = "Cod. Eori", .column = p + "CodEORI", .help = help(".1.3.5")},
-    });
+    addTop(QList<Field>{{.label = "Includi",
+                         .column = block.flags.constFirst(),
+                         .control = FieldControl::Check,
+                         .help = block.helpRoot.left(block.helpRoot.lastIndexOf(u'.'))}} +
+           identityFields(block));
     finishForm();
     setIncludedBlocks(headerBlocks());
-
-    const QString flag = shape.flag;
-    const auto included = [this, flag](Test test) { return inBlock(flag, std::move(test)); };
-    QList<Rule> rules;
-    if (shape.vatRequired) {
-        rules << Rule{included([this, p] { return isEmpty(p + "IdCodice"); }),
-                      QStringLiteral("Attenzione manca la Partita Iva"), p + "IdCodice"};
-        rules << Rule{included([this, p] { return isEmpty(p + "IdPaese"); }),
-                      QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"};
-    } else {
-        // An intermediary identified by tax code alone needs no country.
-        rules << Rule{
-            included([this, p] { return !isEmpty(p + "IdCodice") && isEmpty(p + "IdPaese"); }),
-            QStringLiteral("Attenzione manca la Nazione"), p + "IdPaese"};
-    }
-    rules << Rule{included([this, p] {
-                      return isEmpty(p + "Denominazione") && isEmpty(p + "Cognome") &&
-                             isEmpty(p + "Nome");
-                  }),
-                  kNamesMissing, p + "Denominazione"};
-    rules << Rule{included(tooShort(p + "CodiceFiscale", 11)), kCodiceFiscaleShort,
-                  p + "CodiceFiscale"};
-    rules << Rule{included(tooShort(p + "Titolo", 2)), kTitoloShort, p + "Titolo"};
-    rules << Rule{included(tooShort(p + "CodEORI", 13)), kEoriShort, p + "CodEORI"};
-    setRules(rules);
+    setRules(identityRules(block));
 }
 
 HeaderRappresentanteEditor::HeaderRappresentanteEditor(DataModule& db, QWidget* parent)
-    : HeaderSoggettoEditor(
-          db,
-          {QStringLiteral("Rappresentante Fiscale"), QStringLiteral("RappresentanteFiscale"),
-           QStringLiteral("RappresentanteFiscale_DatiAnagrafici_"), QStringLiteral("1.3"), true},
-          parent) {
+    : HeaderSoggettoEditor(db, QStringLiteral("Rappresentante Fiscale"), party::representative(),
+                           parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Header_RappresentanteFiscale"));
 }
 
 HeaderTerzoIntermediarioEditor::HeaderTerzoIntermediarioEditor(DataModule& db, QWidget* parent)
-    : HeaderSoggettoEditor(db,
-                           {QStringLiteral("Terzo Intermediario o Soggetto Emittente"),
-                            QStringLiteral("TerzoIntermediarioOSoggettoEmittente"),
-                            QStringLiteral("TerzoIntermediarioOSoggettoEmittente_"),
-                            QStringLiteral("1.5"), false},
-                           parent) {
+    : HeaderSoggettoEditor(db, QStringLiteral("Terzo Intermediario o Soggetto Emittente"),
+                           party::intermediary(), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Header_TerzoIntermediario"));
 }
 

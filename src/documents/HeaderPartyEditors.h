@@ -3,6 +3,7 @@
 // (columns of the current TablePA_FE_Header row); the seller and buyer screens copy a party from
 // the master data when one is picked, after which the copy is edited freely.
 #include "documents/HeaderForm.h"
+#include "logic/Parties.h"
 
 #include <functional>
 
@@ -56,18 +57,12 @@ private:
 };
 
 // The seller's fiscal representative and the intermediary share one screen shape: an "Includi"
-// switch and eight personal-data fields, checked only when the switch is on.
+// switch and a party's identity fields, checked only when the switch is on.
 class HeaderSoggettoEditor : public HeaderForm {
     Q_OBJECT
 protected:
-    struct Shape {
-        QString caption;
-        QString flag;     // the "Includi" column
-        QString prefix;   // prefix of the eight columns
-        QString helpRoot; // FatturaPA block number: 1.3 or 1.5
-        bool vatRequired; // the representative must have a VAT number
-    };
-    HeaderSoggettoEditor(DataModule& db, const Shape& shape, QWidget* parent);
+    HeaderSoggettoEditor(DataModule& db, const QString& caption, const PartyBlock& block,
+                         QWidget* parent);
 };
 
 // "Rappresentante Fiscale" (TfrmModifica_PA_Header_RappresentanteFiscale).

@@ -60,7 +60,7 @@ LineeScontiEditor::LineeScontiEditor(DataModule& db, QWidget* parent)
     finishForm();
     setRules({{missing(QStringLiteral("Tipo")), QStringLiteral("Attenzione manca il Tipo"),
                QStringLiteral("Tipo")},
-              {[this] {
+              {[this](const RowValues&) {
                    return vat::lacksPercentageAndAmount(
                        dataset().value(QStringLiteral("Percentuale")),
                        dataset().value(QStringLiteral("Importo")));

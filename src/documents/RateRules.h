@@ -10,11 +10,13 @@ namespace brevalto {
 inline QList<Rule> rateRules(const FormEditor& screen) {
     const FormEditor* s = &screen;
     return {
-        {[s] { return vat::isImpossibleRate(s->dataset().value(QStringLiteral("AliquotaIva"))); },
+        {[s](const RowValues&) {
+             return vat::isImpossibleRate(s->dataset().value(QStringLiteral("AliquotaIva")));
+         },
          vat::kImpossibleRateMessage, QStringLiteral("AliquotaIva")},
-        {[s] {
+        {[s](const RowValues& row) {
              return vat::isZeroRate(s->dataset().value(QStringLiteral("AliquotaIva"))) &&
-                    s->shown(QStringLiteral("Natura")).isEmpty();
+                    row.isEmpty(QStringLiteral("Natura"));
          },
          QStringLiteral("Attenzione con Iva a Zero è necessario specificare la natura !"),
          QStringLiteral("Natura")},

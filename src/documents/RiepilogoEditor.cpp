@@ -69,26 +69,27 @@ RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
              QStringLiteral("Imposta")},
         } +
         rateRules(*this) +
-        QList<Rule>{
-            {[this] {
-                 return !vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
-                        !dataset().text(QStringLiteral("Natura")).isEmpty();
-             },
-             QStringLiteral(
-                 "Attenzione con aliquota IVA diversa da zero non deve essere presente il "
-                 "campo Natura !"),
-             QStringLiteral("Natura")},
-            {[this] { return vat::isRetiredNature(dataset().text(QStringLiteral("Natura"))); },
-             vat::kRetiredNatureMessage, QStringLiteral("Natura")},
-            {[this] {
-                 return vat::isReverseCharge(dataset().text(QStringLiteral("Natura"))) &&
-                        dataset().text(QStringLiteral("EsigibilitaIva")).toUpper() ==
-                            QLatin1String("S");
-             },
-             QStringLiteral(
-                 "Attenzione con la natura N6 (inversione contabile) l'esigibilità IVA non "
-                 "può essere S (scissione dei pagamenti): usare I"),
-             QStringLiteral("EsigibilitaIva")}});
+        QList<Rule>{{[this](const RowValues&) {
+                         return !vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
+                                !dataset().text(QStringLiteral("Natura")).isEmpty();
+                     },
+                     QStringLiteral(
+                         "Attenzione con aliquota IVA diversa da zero non deve essere presente il "
+                         "campo Natura !"),
+                     QStringLiteral("Natura")},
+                    {[this](const RowValues&) {
+                         return vat::isRetiredNature(dataset().text(QStringLiteral("Natura")));
+                     },
+                     vat::kRetiredNatureMessage, QStringLiteral("Natura")},
+                    {[this](const RowValues&) {
+                         return vat::isReverseCharge(dataset().text(QStringLiteral("Natura"))) &&
+                                dataset().text(QStringLiteral("EsigibilitaIva")).toUpper() ==
+                                    QLatin1String("S");
+                     },
+                     QStringLiteral(
+                         "Attenzione con la natura N6 (inversione contabile) l'esigibilità IVA non "
+                         "può essere S (scissione dei pagamenti): usare I"),
+                     QStringLiteral("EsigibilitaIva")}});
 }
 
 void RiepilogoEditor::calcola() {

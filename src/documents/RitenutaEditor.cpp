@@ -53,7 +53,9 @@ RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
         {missing(QStringLiteral("CausalePagamento")),
          QStringLiteral("Attenzione manca la causale della ritenuta"),
          QStringLiteral("CausalePagamento")},
-        {[this] { return !isKnownReason(this->db(), shown(QStringLiteral("CausalePagamento"))); },
+        {[this](const RowValues& row) {
+             return !isKnownReason(this->db(), row.text(QStringLiteral("CausalePagamento")));
+         },
          QStringLiteral("Attenzione il codice inserito per la Causale relativa alle ritenute non è "
                         "conforme ai codici da poter utilizzare!"),
          QStringLiteral("CausalePagamento")},

@@ -29,9 +29,9 @@ ScontoEditor::ScontoEditor(DataModule& db, QWidget* parent)
          .maxLength = 15},
     });
     setMinimumWidth(480);
-    setRules({{[this] { return shown(QStringLiteral("Tipo")).isEmpty(); },
+    setRules({{[this](const RowValues& row) { return row.text(QStringLiteral("Tipo")).isEmpty(); },
                QStringLiteral("Attenzione manca il Tipo"), QStringLiteral("Tipo")},
-              {[this] {
+              {[this](const RowValues&) {
                    return vat::lacksPercentageAndAmount(
                        dataset().value(QStringLiteral("Percentuale")),
                        dataset().value(QStringLiteral("Importo")));

@@ -3,6 +3,7 @@
 #include "logic/PartyColumns.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
+#include "store/PartyIdentity.h"
 #include "store/Prompt.h"
 #include "store/Saving.h"
 
@@ -98,14 +99,14 @@ void DocumentRegister::fillNewDocument(Dataset& header, int number) {
     header.setValue(QStringLiteral("RappresentanteFiscale"), hasRepresentative);
     if (hasRepresentative)
         copyColumns(header, representative,
-                    anagraficaColumns(QStringLiteral("RappresentanteFiscale_DatiAnagrafici_")));
+                    identityColumns(QStringLiteral("RappresentanteFiscale_DatiAnagrafici_")));
 
     const bool hasIntermediary =
         intermediary.flag(QStringLiteral("TerzoIntermediarioOSoggettoEmittente"));
     header.setValue(QStringLiteral("TerzoIntermediarioOSoggettoEmittente"), hasIntermediary);
     if (hasIntermediary)
         copyColumns(header, intermediary,
-                    anagraficaColumns(QStringLiteral("TerzoIntermediarioOSoggettoEmittente_")));
+                    identityColumns(QStringLiteral("TerzoIntermediarioOSoggettoEmittente_")));
 
     header.setValue(QStringLiteral("Esportato"), false);
 }

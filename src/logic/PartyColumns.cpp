@@ -1,32 +1,22 @@
 #include "logic/PartyColumns.h"
 
 #include "store/Dataset.h"
+#include "store/PartyIdentity.h"
 
 namespace brevalto {
 
 const QStringList& sellerColumns() {
-    static const QStringList columns = {
-        "CedentePrestatore_Id",
-        "CedentePrestatore_IdPaese",
-        "CedentePrestatore_IdCodice",
-        "CedentePrestatore_CodiceFiscale",
-        "CedentePrestatore_Denominazione",
-        "CedentePrestatore_Nome",
-        "CedentePrestatore_Cognome",
-        "CedentePrestatore_Titolo",
-        "CedentePrestatore_CodOERI",
-        "CedentePrestatore_AlboProfessionale",
-        "CedentePrestatore_ProvinciaAlbo",
-        "CedentePrestatore_NumeroIscrizioneAlbo",
-        "CedentePrestatore_DataIscrizioneAlbo",
-        "CedentePrestatore_RegimeFiscale",
-        "CedentePrestatore_Sede_Indirizzo",
-        "CedentePrestatore_Sede_NumeroCivico",
-        "CedentePrestatore_Sede_CAP",
-        "CedentePrestatore_Sede_Comune",
-        "CedentePrestatore_Sede_Provincia",
-        "CedentePrestatore_Sede_Nazione",
-    };
+    static const QStringList columns =
+        QStringList{"CedentePrestatore_Id"} +
+        identityColumns(QStringLiteral("CedentePrestatore_"), QStringLiteral("CodOERI")) +
+        QStringList{
+            "CedentePrestatore_AlboProfessionale",    "CedentePrestatore_ProvinciaAlbo",
+            "CedentePrestatore_NumeroIscrizioneAlbo", "CedentePrestatore_DataIscrizioneAlbo",
+            "CedentePrestatore_RegimeFiscale",        "CedentePrestatore_Sede_Indirizzo",
+            "CedentePrestatore_Sede_NumeroCivico",    "CedentePrestatore_Sede_CAP",
+            "CedentePrestatore_Sede_Comune",          "CedentePrestatore_Sede_Provincia",
+            "CedentePrestatore_Sede_Nazione",
+        };
     return columns;
 }
 
@@ -52,23 +42,21 @@ const QList<OptionalBlock>& sellerBlocks() {
 }
 
 const QStringList& buyerColumns() {
-    static const QStringList columns = {
-        "CessionarioCommittente_IdPaese",
-        "CessionarioCommittente_CodiceFiscale",
-        "CessionarioCommittente_NominativoVisualizzato",
-        "CessionarioCommittente_NominativoDocumenti",
-        "CessionarioCommittente_Denominazione",
-        "CessionarioCommittente_Nome",
-        "CessionarioCommittente_Cognome",
-        "CessionarioCommittente_Titolo",
-        "CessionarioCommittente_CodEORI",
-        "CessionarioCommittente_Sede_Indirizzo",
-        "CessionarioCommittente_Sede_NumeroCivico",
-        "CessionarioCommittente_Sede_CAP",
-        "CessionarioCommittente_Sede_Comune",
-        "CessionarioCommittente_Sede_Provincia",
-        "CessionarioCommittente_Sede_Nazione",
-    };
+    static const QStringList columns = [] {
+        // The VAT number is copied on its own.
+        QStringList list = identityColumns(QStringLiteral("CessionarioCommittente_"));
+        list.removeOne(QStringLiteral("CessionarioCommittente_IdCodice"));
+        return list + QStringList{
+                          "CessionarioCommittente_NominativoVisualizzato",
+                          "CessionarioCommittente_NominativoDocumenti",
+                          "CessionarioCommittente_Sede_Indirizzo",
+                          "CessionarioCommittente_Sede_NumeroCivico",
+                          "CessionarioCommittente_Sede_CAP",
+                          "CessionarioCommittente_Sede_Comune",
+                          "CessionarioCommittente_Sede_Provincia",
+                          "CessionarioCommittente_Sede_Nazione",
+                      };
+    }();
     return columns;
 }
 
@@ -89,14 +77,6 @@ const QList<OptionalBlock>& buyerBlocks() {
           "CessionarioCommittente_RappresentanteFiscale_IdCodice"}},
     };
     return blocks;
-}
-
-QStringList anagraficaColumns(const QString& prefix) {
-    QStringList columns;
-    for (const char* tail : {"IdPaese", "IdCodice", "CodiceFiscale", "Denominazione", "Nome",
-                             "Cognome", "Titolo", "CodEORI"})
-        columns << prefix + QLatin1String(tail);
-    return columns;
 }
 
 void copyColumns(Dataset& target, const Dataset& source, const QStringList& columns) {

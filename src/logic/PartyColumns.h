@@ -23,10 +23,8 @@ const QList<OptionalBlock>& sellerBlocks();
 // The buyer's identity and head office (the VAT number is copied on its own).
 const QStringList& buyerColumns();
 // The buyer's permanent establishment and fiscal representative, copied with their flags.
+// (The identity columns of every party: store/PartyIdentity.h.)
 const QList<OptionalBlock>& buyerBlocks();
-// The eight personal-data columns of a fiscal representative or intermediary: prefix + IdPaese,
-// IdCodice, CodiceFiscale, Denominazione, Nome, Cognome, Titolo, CodEORI.
-QStringList anagraficaColumns(const QString& prefix);
 
 // target[column] := source[column] for each column; target must be in edit state.
 void copyColumns(Dataset& target, const Dataset& source, const QStringList& columns);

@@ -19,64 +19,6 @@ namespace brevalto {
 
 // --- what the party editors share ---
 
-PartyEditor::Identity PartyEditor::identity(const QString& prefix, const QString& eoriColumn) {
-    return {prefix + "IdPaese",       prefix + "IdCodice", prefix + "CodiceFiscale",
-            prefix + "Denominazione", prefix + "Cognome",  prefix + "Nome",
-            prefix + "Titolo",        prefix + eoriColumn};
-}
-
-QList<Field> PartyEditor::identityFields(const Identity& id, const QString& helpRoot) {
-    const auto help = [&helpRoot](const char* tail) { return helpRoot + QLatin1String(tail); };
-    return {
-        {.label = "Nazione", .column = id.country, .help = help(".1.1"), .list = kCountries},
-        {.label = "P.Iva",
-         .column = id.vat,
-         .help = help(".1.2"),
-         .maxLength = 28,
-         .upperCase = true,
-         .noSpaces = true},
-        {.label = "Codice Fiscale",
-         .column = id.taxCode,
-         .help = help(".2"),
-         .maxLength = 16,
-         .upperCase = true,
-         .noSpaces = true},
-        {.label = "Rag. Sociale", .column = id.name, .help = help(".3.1"), .maxLength = 80},
-        {.label = "Cognome", .column = id.surname, .help = help(".3.3"), .maxLength = 60},
-        {.label = "Nome", .column = id.firstName, .help = help(".3.2"), .maxLength = 60},
-        {.label = "Titolo", .column = id.title, .help = help(".3.4"), .maxLength = 10},
-        {.label = "Cod. Eori",
-         .column = id.eori,
-         .help = help(".3.5"),
-         .maxLength = 17,
-         .upperCase = true},
-    };
-}
-
-Rule PartyEditor::namesMissing(const Identity& id, int tab) const {
-    return {[this, id] { return isEmpty(id.name) && isEmpty(id.surname) && isEmpty(id.firstName); },
-            QStringLiteral("Attenzione manca la Ragione sociale oppure Nome e Cognome"), QString(),
-            tab};
-}
-
-QList<Rule> PartyEditor::lengthRules(const Identity& id) const {
-    return {
-        {tooShort(id.taxCode, 11),
-         QStringLiteral("Attenzione il Codice fiscale deve essere di almeno 11 caratteri"),
-         id.taxCode},
-        {tooShort(id.title, 2),
-         QStringLiteral("Attenzione il Titolo deve essere di almeno 2 caratteri"), id.title},
-        {tooShort(id.eori, 13),
-         QStringLiteral("Attenzione il codice EORI deve essere di almeno 13 caratteri"), id.eori},
-    };
-}
-
-QList<Rule> PartyEditor::whileFlag(const QString& flag, QList<Rule> rules) const {
-    for (Rule& rule : rules)
-        rule.fails = inBlock(flag, rule.fails);
-    return rules;
-}
-
 bool PartyEditor::store(QString* error) {
     return SaveNewRecord(dataset(), keyColumn_, error);
 }
@@ -93,36 +35,54 @@ QString PartyEditor::storedText(const QString& column) const {
         .toString();
 }
 
-QList<Warning> PartyEditor::identityWarnings(const Identity& id, const QString& duplicateOf) const {
+QList<Warning> PartyEditor::identityWarnings(const PartyBlock& block,
+                                             const QString& duplicateOf) const {
+    using F = IdentityField;
+    const QString vatColumn = block.column(F::Vat), country = block.column(F::Country),
+                  taxCode = block.column(F::TaxCode);
+    const auto included = [this, flags = block.flags] {
+        for (const QString& flag : flags) {
+            if (!dataset().flag(flag))
+                return false;
+        }
+        return true;
+    };
     QList<Warning> warnings{
-        {[this, id]() -> QString {
+        {[=, this]() -> QString {
              // Only Italian VAT numbers have a check digit to test.
-             const QString vat = dataset().text(id.vat);
-             if (vat.isEmpty() || dataset().text(id.country) != QLatin1String("IT") ||
-                 IsValidPartitaIva(vat) || vat == storedText(id.vat))
+             const QString vat = dataset().text(vatColumn);
+             if (!included() || vat.isEmpty() || dataset().text(country) != QLatin1String("IT") ||
+                 IsValidPartitaIva(vat) || vat == storedText(vatColumn))
                  return {};
              return QStringLiteral("Attenzione la Partita Iva %1 non sembra valida: salvare "
                                    "comunque?")
                  .arg(vat);
          },
-         id.vat},
-        {[this, id]() -> QString {
-             const QString code = dataset().text(id.taxCode);
-             if (code.isEmpty() || IsValidCodiceFiscale(code) || code == storedText(id.taxCode))
+         vatColumn},
+        {[=, this]() -> QString {
+             const QString code = dataset().text(taxCode);
+             if (!included() || code.isEmpty() || IsValidCodiceFiscale(code) ||
+                 code == storedText(taxCode))
                  return {};
              return QStringLiteral("Attenzione il Codice fiscale %1 non sembra valido: salvare "
                                    "comunque?")
                  .arg(code);
          },
-         id.taxCode},
+         taxCode},
     };
     if (!duplicateOf.isEmpty())
-        warnings << Warning{[this, id, duplicateOf] { return duplicateQuestion(id, duplicateOf); },
-                            id.vat};
+        warnings << Warning{
+            [this, block, duplicateOf] { return duplicateQuestion(block, duplicateOf); },
+            vatColumn};
     return warnings;
 }
 
-QString PartyEditor::duplicateQuestion(const Identity& id, const QString& party) const {
+QString PartyEditor::duplicateQuestion(const PartyBlock& block, const QString& party) const {
+    using F = IdentityField;
+    const struct {
+        QString country, vat, taxCode, name, surname, firstName;
+    } id{block.column(F::Country), block.column(F::Vat),     block.column(F::TaxCode),
+         block.column(F::Name),    block.column(F::Surname), block.column(F::FirstName)};
     const Dataset& row = dataset();
     const QString country = row.text(id.country), vat = row.text(id.vat),
                   code = row.text(id.taxCode);
@@ -170,21 +130,20 @@ CedenteEditor::CedenteEditor(DataModule& db, QWidget* parent)
                   QStringLiteral("Cedente - Prestatore"), parent) {
     setObjectName(QStringLiteral("frmModificaCedentePrestatore"));
     const QString p = QStringLiteral("CedentePrestatore_");
-    const Identity id = identity(p, QStringLiteral("CodOERI"));
+    const PartyBlock block = party::seller();
     beginForm({QStringLiteral("Albo Professionale"), QStringLiteral("   Sede   "),
                QStringLiteral("Stabile Organizzazione"), QStringLiteral("Iscrizione REA"),
                QStringLiteral("   Contatti   "), QStringLiteral("Dati predefiniti bancari")});
-    addTop(identityFields(id, QStringLiteral("1.2.1")) +
-           QList<Field>{
-               {.label = "Regime fiscale",
-                .column = p + "RegimeFiscale",
-                .help = "1.2.1.8",
-                .list = codeList("TablePA_RegimeFiscale")},
-               {.label = "Rif. Amministraz.",
-                .column = p + "RiferimentoAmministrazione",
-                .help = "1.2.6",
-                .maxLength = 20},
-           });
+    addTop(identityFields(block) + QList<Field>{
+                                       {.label = "Regime fiscale",
+                                        .column = p + "RegimeFiscale",
+                                        .help = "1.2.1.8",
+                                        .list = codeList("TablePA_RegimeFiscale")},
+                                       {.label = "Rif. Amministraz.",
+                                        .column = p + "RiferimentoAmministrazione",
+                                        .help = "1.2.6",
+                                        .maxLength = 20},
+                                   });
     addTabbed({
         {.label = "Albo Profession.",
          .column = p + "AlboProfessionale",
@@ -276,54 +235,8 @@ CedenteEditor::CedenteEditor(DataModule& db, QWidget* parent)
     bindMunicipality(p + "Sede_Comune", p + "Sede_CAP", p + "Sede_Provincia", p + "Sede_Nazione");
     bindMunicipality(so + "_Comune", so + "_CAP", so + "_Provincia", so + "_Nazione");
 
-    const int sede = 1;
-    setRules(
-        QList<Rule>{
-            {missing(id.vat), QStringLiteral("Attenzione manca la Partita Iva"), id.vat},
-            {missing(id.country), QStringLiteral("Attenzione manca la Nazione"), id.country},
-            {missing(p + "RegimeFiscale"), QStringLiteral("Attenzione manca il regime fiscale"),
-             p + "RegimeFiscale"},
-            namesMissing(id),
-            {missing(p + "Sede_Indirizzo"),
-             QStringLiteral("Attenzione manca l'Indirizzo della Sede"), p + "Sede_Indirizzo", sede},
-            {missing(p + "Sede_CAP"), QStringLiteral("Attenzione manca il Cap della Sede"),
-             p + "Sede_CAP", sede},
-            // Whatever the nation: the FatturaPA postcode has five digits.
-            {tooShort(p + "Sede_CAP", 5),
-             QStringLiteral("Attenzione il CAP della sede deve essere di almeno 5 caratteri"),
-             p + "Sede_CAP", sede},
-            {missing(p + "Sede_Comune"), QStringLiteral("Attenzione manca il Comune della Sede"),
-             p + "Sede_Comune", sede},
-            {missing(p + "Sede_Nazione"), QStringLiteral("Attenzione manca la Nazione della Sede"),
-             p + "Sede_Nazione", sede},
-        } +
-        lengthRules(id) + stableOrganizationRules(so, true) +
-        whileFlag(rea,
-                  {
-                      {missing(rea + "_Ufficio"), QStringLiteral("Attenzione manca l'Ufficio "),
-                       rea + "_Ufficio"},
-                      {missing(rea + "_NumeroREA"),
-                       QStringLiteral("Attenzione manca il Numero REA"), rea + "_NumeroREA"},
-                      {missing(rea + "_StatoLiquidazione"),
-                       QStringLiteral("Attenzione manca lo stato di liquidazione "),
-                       rea + "_StatoLiquidazione"},
-                  }) +
-        whileFlag(contatti,
-                  {
-                      {tooShort(p + "Contatti_Telefono", 5),
-                       QStringLiteral("Attenzione il telefono del contatto deve essere di almeno "
-                                      "5 Caratteri !"),
-                       p + "Contatti_Telefono"},
-                      {tooShort(p + "Contatti_Fax", 5),
-                       QStringLiteral(
-                           "Attenzione il fax del contatto deve essere di almeno 5 Caratteri !"),
-                       p + "Contatti_Fax"},
-                      {tooShort(p + "Contatti_Email", 5),
-                       QStringLiteral("Attenzione l'Email del contatto deve essere di almeno 5 "
-                                      "Caratteri !"),
-                       p + "Contatti_Email"},
-                  }));
-    setWarnings(identityWarnings(id, QStringLiteral("il Cedente - Prestatore")));
+    setRules(sellerRules());
+    setWarnings(identityWarnings(block, QStringLiteral("il Cedente - Prestatore")));
 }
 
 // --- customer ---
@@ -333,12 +246,12 @@ CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
                   QStringLiteral("Cessionario - Committente"), parent) {
     setObjectName(QStringLiteral("frmModificaCessionarioCommittente"));
     const QString p = QStringLiteral("CessionarioCommittente_");
-    const Identity id = identity(p);
+    const PartyBlock block = party::buyer();
     beginForm({QStringLiteral("  Sede  "), QStringLiteral("  Stabile Organizzazione  "),
                QStringLiteral("  Rappresentante fiscale")});
     const QString destinatario = p + "CodiceUnivocoUfficio";
     const QString pa = p + "PubblicaAmministrazione";
-    addTop(identityFields(id, QStringLiteral("1.4.1")) +
+    addTop(identityFields(block) +
            QList<Field>{
                {.label = "Codice Destinatario",
                 .column = destinatario,
@@ -354,32 +267,8 @@ CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
     addTabbed({{.label = "Includi", .column = so, .control = FieldControl::Check, .tab = 1}});
     addTabbed(addressFields(so + "_", QStringLiteral("1.4.3"), 1));
     const QString rf = p + "RappresentanteFiscale";
-    addTabbed({
-        {.label = "Includi", .column = rf, .control = FieldControl::Check, .tab = 2},
-        {.label = "Nazione",
-         .column = rf + "_Nazione",
-         .help = "1.4.4.1.1",
-         .tab = 2,
-         .list = kCountries},
-        {.label = "P.Iva",
-         .column = rf + "_IdCodice",
-         .help = "1.4.4.1.2",
-         .maxLength = 28,
-         .tab = 2,
-         .upperCase = true,
-         .noSpaces = true},
-        {.label = "Rag. Sociale",
-         .column = rf + "_Denominazione",
-         .help = "1.4.4.2",
-         .maxLength = 80,
-         .tab = 2},
-        {.label = "Cognome",
-         .column = rf + "_Cognome",
-         .help = "1.4.4.4",
-         .maxLength = 60,
-         .tab = 2},
-        {.label = "Nome", .column = rf + "_Nome", .help = "1.4.4.3", .maxLength = 60, .tab = 2},
-    });
+    addTabbed({{.label = "Includi", .column = rf, .control = FieldControl::Check, .tab = 2}});
+    addTabbed(buyerRepresentativeFields(2));
     finishForm();
     setIncludedBlocks(headerBlocks());
     field(destinatario)
@@ -395,93 +284,17 @@ CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
     cercaPa_->setEnabled(false);
     connect(cercaPa_, &QPushButton::clicked, this, guard([this] { cercaPa(); }));
 
-    const int sede = 0;
-    const auto italian = [this](const QString& country) {
-        return shown(country) == QLatin1String("Italia");
-    };
-    setRules(
-        QList<Rule>{
-            // A customer without VAT number needs no nation here.
-            {[this, id] { return !isEmpty(id.vat) && isEmpty(id.country); },
-             QStringLiteral("Attenzione manca la Nazione"), id.country},
-            namesMissing(id),
-            {missing(p + "Sede_Indirizzo"), QStringLiteral("Attenzione manca l'Indirizzo"),
-             p + "Sede_Indirizzo", sede},
-            {missing(p + "Sede_CAP"), QStringLiteral("Attenzione manca il Cap"), p + "Sede_CAP",
-             sede},
-            {missing(p + "Sede_Comune"), QStringLiteral("Attenzione manca il Comune"),
-             p + "Sede_Comune", sede},
-            {missing(p + "Sede_Nazione"), QStringLiteral("Attenzione manca la Nazione"),
-             p + "Sede_Nazione", sede},
-        } +
-        lengthRules(id) +
-        QList<Rule>{
-            // The file's postcode has five digits whatever the nation; a foreign address that has
-            // none of its kind takes 00000.
-            {[=, this] { return tooShort(p + "Sede_CAP", 5)() && italian(p + "Sede_Nazione"); },
-             QStringLiteral("Attenzione il codice CAP deve essere di almeno 5 caratteri"),
-             p + "Sede_CAP", sede},
-            {tooShort(p + "Sede_CAP", 5),
-             QStringLiteral("Attenzione il CAP deve essere di 5 cifre anche per un indirizzo "
-                            "estero: se non ne ha uno di 5 cifre indicare 00000"),
-             p + "Sede_CAP", sede},
-        } +
-        stableOrganizationRules(so, true) +
-        whileFlag(rf,
-                  {
-                      {missing(rf + "_IdCodice"), QStringLiteral("Attenzione manca la Partita Iva"),
-                       rf + "_IdCodice", 2},
-                      {missing(rf + "_Nazione"), QStringLiteral("Attenzione manca la Nazione"),
-                       rf + "_Nazione", 2},
-                      {[this, rf] {
-                           return isEmpty(rf + "_Denominazione") && isEmpty(rf + "_Cognome") &&
-                                  isEmpty(rf + "_Nome");
-                       },
-                       QStringLiteral("Attenzione manca la Ragione sociale oppure Nome e Cognome"),
-                       QString(), 2},
-                  }) +
-        QList<Rule>{
-            {[=, this] { return dataset().flag(pa) && isEmpty(destinatario); },
-             QStringLiteral("Attenzione manca il codice destinatario - codice univoco"),
-             destinatario},
-            // The exchange system delivers by code: 6 characters name a public administration's
-            // office, 7 a recipient's channel.
-            {[=, this] { return dataset().flag(pa) && length(destinatario) != 6; },
-             QStringLiteral("Attenzione il codice univoco ufficio di una pubblica amministrazione "
-                            "è di 6 caratteri"),
-             destinatario},
-            {[=, this] {
-                 return !dataset().flag(pa) && !isEmpty(destinatario) && length(destinatario) != 7;
-             },
-             QStringLiteral("Attenzione il codice destinatario è di 7 caratteri (quello di 6 "
-                            "caratteri di un ufficio vale solo per una Pubblica Amministrazione)"),
-             destinatario},
-            {[=, this] {
-                 return !dataset().flag(pa) && isEmpty(destinatario) && isEmpty(p + "Pec");
-             },
-             QStringLiteral("Attenzione manca il codice destinatario accreditato sdi - o la pec"),
-             p + "Pec"},
-        });
-    setWarnings(identityWarnings(id, QStringLiteral("il Cessionario - Committente")));
+    setRules(buyerRules(destinatario));
+    setWarnings(identityWarnings(block, QStringLiteral("il Cessionario - Committente")));
 }
 
 bool CessionarioEditor::confirmSave() {
-    // The names the customer is listed under (with the tax code of a person, to tell namesakes
-    // apart) and printed under.
-    const QString p = QStringLiteral("CessionarioCommittente_");
+    const QString p = party::buyer().prefix;
+    const CustomerNames names = customerNames(DatasetRow(dataset()));
     Dataset& row = dataset();
     row.edit();
-    QString name;
-    if (length(p + "Denominazione") < 2) {
-        name = shown(p + "Cognome") + QLatin1Char(' ') + shown(p + "Nome");
-        row.setValue(p + "NominativoDocumenti", name);
-        if (!isEmpty(p + "CodiceFiscale"))
-            name += QStringLiteral(" - ") + shown(p + "CodiceFiscale");
-    } else {
-        name = shown(p + "Denominazione");
-        row.setValue(p + "NominativoDocumenti", name);
-    }
-    row.setValue(p + "NominativoVisualizzato", name);
+    row.setValue(p + "NominativoDocumenti", names.printed);
+    row.setValue(p + "NominativoVisualizzato", names.listed);
     return true;
 }
 
@@ -501,51 +314,25 @@ void CessionarioEditor::cercaPa() {
 }
 
 SoggettoEditor::SoggettoEditor(DataModule& db, const QString& datasetName, const QString& key,
-                               const QString& caption, const QString& flag, const QString& prefix,
-                               const QString& helpRoot, bool vatRequired, QWidget* parent)
-    : PartyEditor(db, datasetName, key, caption, parent), flag_(flag) {
-    const Identity id = identity(prefix);
+                               const QString& caption, const PartyBlock& block, QWidget* parent)
+    : PartyEditor(db, datasetName, key, caption, parent), flag_(block.flags.constFirst()) {
     beginForm();
-    addTop(QList<Field>{{.label = "Includi", .column = flag, .control = FieldControl::Check}} +
-           identityFields(id, helpRoot));
+    addTop(QList<Field>{{.label = "Includi", .column = flag_, .control = FieldControl::Check}} +
+           identityFields(block));
     finishForm();
-
-    QList<Rule> rules;
-    if (vatRequired) {
-        rules << Rule{missing(id.vat), QStringLiteral("Attenzione manca la Partita Iva"), id.vat};
-        rules << Rule{missing(id.country), QStringLiteral("Attenzione manca la Nazione"),
-                      id.country};
-    } else {
-        // An intermediary identified by tax code alone needs no country.
-        rules << Rule{[this, id] { return !isEmpty(id.vat) && isEmpty(id.country); },
-                      QStringLiteral("Attenzione manca la Nazione"), id.country};
-    }
-    rules << namesMissing(id);
-    setRules(whileFlag(flag, rules + lengthRules(id)));
-    QList<Warning> warnings = identityWarnings(id);
-    for (Warning& warning : warnings) {
-        warning.question = [this, flag, ask = warning.question]() -> QString {
-            return dataset().flag(flag) ? ask() : QString();
-        };
-    }
-    setWarnings(warnings);
+    setRules(identityRules(block));
+    setWarnings(identityWarnings(block));
 }
 
 RappresentanteFiscaleEditor::RappresentanteFiscaleEditor(DataModule& db, QWidget* parent)
     : SoggettoEditor(db, ds::PA_RappresentanteFiscale, QStringLiteral("RappresentanteFiscale_id"),
-                     QStringLiteral("Rappresentante Fiscale"),
-                     QStringLiteral("RappresentanteFiscale"),
-                     QStringLiteral("RappresentanteFiscale_DatiAnagrafici_"),
-                     QStringLiteral("1.3.1"), true, parent) {
+                     QStringLiteral("Rappresentante Fiscale"), party::representative(), parent) {
     setObjectName(QStringLiteral("frmModificaRappresentanteFiscale"));
 }
 
 TerzoIntermediarioEditor::TerzoIntermediarioEditor(DataModule& db, QWidget* parent)
     : SoggettoEditor(db, ds::PA_TerzoIntermediarioOSoggettoEmittente, QStringLiteral("id"),
-                     QStringLiteral("Terzo Intermediario"),
-                     QStringLiteral("TerzoIntermediarioOSoggettoEmittente"),
-                     QStringLiteral("TerzoIntermediarioOSoggettoEmittente_"),
-                     QStringLiteral("1.5.1"), false, parent) {
+                     QStringLiteral("Terzo Intermediario"), party::intermediary(), parent) {
     setObjectName(QStringLiteral("frmModificaTerzoIntermediario"));
 }
 
@@ -554,21 +341,15 @@ TerzoIntermediarioEditor::TerzoIntermediarioEditor(DataModule& db, QWidget* pare
 VettoreEditor::VettoreEditor(DataModule& db, QWidget* parent)
     : PartyEditor(db, ds::Vettori, QStringLiteral("ID"), QStringLiteral("Vettori"), parent) {
     setObjectName(QStringLiteral("frmModificaVettori"));
-    const Identity id = identity(QString());
+    const PartyBlock block = party::carrier();
     beginForm();
-    addTop(identityFields(id, QStringLiteral("2.1.9.1")) +
-           QList<Field>{{.label = "N° Lic. guida",
-                         .column = "NumeroLicenzaGuida",
-                         .help = "2.1.9.1.4",
-                         .maxLength = 20}});
+    addTop(identityFields(block) + QList<Field>{{.label = "N° Lic. guida",
+                                                 .column = "NumeroLicenzaGuida",
+                                                 .help = "2.1.9.1.4",
+                                                 .maxLength = 20}});
     finishForm();
-    setRules(QList<Rule>{
-                 {missing(id.vat), QStringLiteral("Attenzione manca la Partita Iva"), id.vat},
-                 {missing(id.country), QStringLiteral("Attenzione manca la Nazione"), id.country},
-                 namesMissing(id),
-             } +
-             lengthRules(id));
-    setWarnings(identityWarnings(id));
+    setRules(identityRules(block));
+    setWarnings(identityWarnings(block));
 }
 
 } // namespace brevalto

@@ -58,19 +58,19 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
                                     "il nome ai file esportati"));
     // The firm is the transmitter of every new Document: its country and tax code identify it
     // and name the files.
-    const auto text = [this](const char* column) {
-        return dataset().text(QString::fromLatin1(column)).trimmed();
+    const auto text = [](const RowValues& row, const char* column) {
+        return row.text(QString::fromLatin1(column)).trimmed();
     };
     setRules({
-        {[text] { return text("IdPaese").isEmpty(); },
+        {[text](const RowValues& row) { return text(row, "IdPaese").isEmpty(); },
          QStringLiteral("Attenzione manca la Nazione della Ditta"), QStringLiteral("IdPaese")},
-        {[text] { return text("CodFisc").isEmpty(); },
+        {[text](const RowValues& row) { return text(row, "CodFisc").isEmpty(); },
          QStringLiteral("Attenzione manca il Codice fiscale della Ditta: identifica chi trasmette "
                         "le fatture e dà il nome ai file esportati"),
          QStringLiteral("CodFisc")},
-        {[text] {
-             const qsizetype length = text("CodFisc").size();
-             return text("IdPaese") == QLatin1String("IT") && length != 11 && length != 16;
+        {[text](const RowValues& row) {
+             const qsizetype length = text(row, "CodFisc").size();
+             return text(row, "IdPaese") == QLatin1String("IT") && length != 11 && length != 16;
          },
          QStringLiteral("Attenzione il Codice fiscale della Ditta è di 11 o 16 caratteri"),
          QStringLiteral("CodFisc")},

@@ -1,5 +1,6 @@
 // The archive's tables, written out close to the way the invoice format names its blocks: one
 // cell per group of columns of the same kind.
+#include "store/PartyIdentity.h"
 #include "store/Schema.h"
 
 namespace brevalto {
@@ -75,10 +76,9 @@ QList<TableDef> documentTables() {
                      "DPBeneficiario", "DPIban", "DPIstitutoFinanziario"}},
                    // Seller copy.
                    {K::Long, {"CedentePrestatore_Id"}},
-                   {K::Text,
-                    {"CedentePrestatore_IdPaese", "_IdCodice", "_CodiceFiscale", "_Denominazione",
-                     "_Nome", "_Cognome", "_Titolo", "_CodOERI", "_AlboProfessionale",
-                     "_ProvinciaAlbo", "_NumeroIscrizioneAlbo"}},
+                   {K::Text, identityColumns("CedentePrestatore_", "CodOERI") +
+                                 QStringList{"CedentePrestatore_AlboProfessionale",
+                                             "_ProvinciaAlbo", "_NumeroIscrizioneAlbo"}},
                    {K::Date, {"CedentePrestatore_DataIscrizioneAlbo"}},
                    {K::Text, {"CedentePrestatore_RegimeFiscale"}},
                    {K::Text,
@@ -101,15 +101,11 @@ QList<TableDef> documentTables() {
                    {K::Text, {"CedentePrestatore_RiferimentoAmministrazione"}},
                    // Seller's fiscal representative copy.
                    {K::YesNo, {"RappresentanteFiscale"}},
-                   {K::Text,
-                    {"RappresentanteFiscale_DatiAnagrafici_IdPaese", "_IdCodice", "_CodiceFiscale",
-                     "_Denominazione", "_Nome", "_Cognome", "_Titolo", "_CodEORI"}},
+                   {K::Text, identityColumns("RappresentanteFiscale_DatiAnagrafici_")},
                    // Buyer copy.
                    {K::Long, {"CessionarioCommittente_ID"}},
                    {K::YesNo, {"CessionarioCommittente_IdFiscaleIva"}},
-                   {K::Text,
-                    {"CessionarioCommittente_IdPaese", "_IdCodice", "_CodiceFiscale",
-                     "_Denominazione", "_Nome", "_Cognome", "_Titolo", "_CodEORI"}},
+                   {K::Text, identityColumns("CessionarioCommittente_")},
                    {K::Text,
                     {"CessionarioCommittente_Sede_Indirizzo", "_NumeroCivico", "_CAP", "_Comune",
                      "_Provincia", "_Nazione"}},
@@ -130,9 +126,7 @@ QList<TableDef> documentTables() {
                    {K::YesNo,
                     {"TerzoIntermediarioOSoggettoEmittente",
                      "TerzoIntermediarioOSoggettoEmittente_IdFiscaleIVA"}},
-                   {K::Text,
-                    {"TerzoIntermediarioOSoggettoEmittente_IdPaese", "_IdCodice", "_CodiceFiscale",
-                     "_Denominazione", "_Nome", "_Cognome", "_Titolo", "_CodEORI"}},
+                   {K::Text, identityColumns("TerzoIntermediarioOSoggettoEmittente_")},
                },
                // The register lists Documents by number; numbering reads the highest.
                {"Numero"});
@@ -152,10 +146,7 @@ QList<TableDef> documentTables() {
             {K::Text, {"Art73"}},
             {K::YesNo, {"DatiTrasporto", "DatiAnagraficiVettore"}},
             {K::Long, {"Vettore_ID"}},
-            {K::Text,
-             {"Vettore_IdPaese", "Vettore_IdCodice", "Vettore_CodiceFiscale",
-              "Vettore_Denominazione", "Vettore_Nome", "Vettore_Cognome", "Vettore_Titolo",
-              "Vettore_CodEORI", "Vettore_NumeroLicenzaGuida"}},
+            {K::Text, identityColumns("Vettore_") + QStringList{"Vettore_NumeroLicenzaGuida"}},
             {K::Text, {"MezzoTrasporto", "CausaleTrasporto"}},
             {K::Long, {"NumeroColli"}},
             {K::Text, {"Descrizione", "UnitaMisuraPeso"}},
@@ -344,10 +335,9 @@ QList<TableDef> masterTables() {
     t << table("PA_CedentePrestatore",
                {
                    {K::AutoNumber, {"CedentePrestatore_Id"}},
-                   {K::Text,
-                    {"CedentePrestatore_IdPaese", "_IdCodice", "_CodiceFiscale", "_Denominazione",
-                     "_Nome", "_Cognome", "_Titolo", "_CodOERI", "_AlboProfessionale",
-                     "_ProvinciaAlbo", "_NumeroIscrizioneAlbo"}},
+                   {K::Text, identityColumns("CedentePrestatore_", "CodOERI") +
+                                 QStringList{"CedentePrestatore_AlboProfessionale",
+                                             "_ProvinciaAlbo", "_NumeroIscrizioneAlbo"}},
                    {K::Date, {"CedentePrestatore_DataIscrizioneAlbo"}},
                    {K::Text, {"CedentePrestatore_RegimeFiscale"}},
                    {K::Text,
@@ -370,9 +360,7 @@ QList<TableDef> masterTables() {
     t << table("PA_CessionarioCommittente",
                {
                    {K::AutoNumber, {"CessionarioCommittente_ID"}},
-                   {K::Text,
-                    {"CessionarioCommittente_IdPaese", "_IdCodice", "_CodiceFiscale",
-                     "_Denominazione", "_Nome", "_Cognome", "_Titolo", "_CodEORI"}},
+                   {K::Text, identityColumns("CessionarioCommittente_")},
                    {K::Text,
                     {"CessionarioCommittente_Sede_Indirizzo", "_NumeroCivico", "_CAP", "_Comune",
                      "_Provincia", "_Nazione"}},
@@ -395,19 +383,14 @@ QList<TableDef> masterTables() {
     t << table("PA_RappresentanteFiscale",
                {{K::AutoNumber, {"RappresentanteFiscale_id"}},
                 {K::YesNo, {"RappresentanteFiscale"}},
-                {K::Text,
-                 {"RappresentanteFiscale_DatiAnagrafici_IdPaese", "_IdCodice", "_CodiceFiscale",
-                  "_Denominazione", "_Nome", "_Cognome", "_Titolo", "_CodEORI"}}});
+                {K::Text, identityColumns("RappresentanteFiscale_DatiAnagrafici_")}});
     t << table("PA_TerzoIntermediarioOSoggettoEmittente",
                {{K::AutoNumber, {"id"}},
                 {K::YesNo, {"TerzoIntermediarioOSoggettoEmittente"}},
-                {K::Text,
-                 {"TerzoIntermediarioOSoggettoEmittente_IdPaese", "_IdCodice", "_CodiceFiscale",
-                  "_Denominazione", "_Nome", "_Cognome", "_Titolo", "_CodEORI"}}});
-    t << table("Vettori", {{K::AutoNumber, {"Id"}},
-                           {K::Text,
-                            {"IdPaese", "IdCodice", "CodiceFiscale", "Denominazione", "Nome",
-                             "Cognome", "Titolo", "CodEORI", "NumeroLicenzaGuida"}}});
+                {K::Text, identityColumns("TerzoIntermediarioOSoggettoEmittente_")}});
+    t << table("Vettori",
+               {{K::AutoNumber, {"Id"}},
+                {K::Text, identityColumns(QString()) + QStringList{"NumeroLicenzaGuida"}}});
 
     t << table("Nazioni", {{K::Long, {"IDNazione"}}, {K::Text, {"SIGLA", "DENOMINAZ"}}});
     t << table("Regioni", {{K::Long, {"IDRegione"}}, {K::Text, {"Descrizione"}}});

@@ -395,6 +395,19 @@ void BoundLookup::showRetired(int current) {
         rows->setRowHidden(r, r != current && retired_.contains(list_->valueAt(r, key).toString()));
 }
 
+bool BoundLookup::holds(const QString& key) {
+    if (list_ && list_->isDeferred())
+        refreshList();
+    if (!list_ || !list_->isOpen())
+        return false;
+    const int column = list_->columnIndex(keyColumn_);
+    for (int r = 0; r < list_->rowCount(); ++r) {
+        if (list_->valueAt(r, column).toString() == key)
+            return true;
+    }
+    return false;
+}
+
 void BoundLookup::refresh() {
     refreshing_ = true;
     int found = -1;

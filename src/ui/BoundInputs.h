@@ -182,6 +182,8 @@ public:
     // A list whose opening was deferred is opened here.
     void refreshList();
     void showPopup() override;
+    // The list has a row with this key (a list whose opening was deferred is opened).
+    bool holds(const QString& key);
     // Keys no longer valid for a new choice: their items are shown marked "non più valida" and
     // only while the row holds them; they cannot be picked.
     void setRetired(const QStringList& keys);

@@ -1,6 +1,7 @@
 #pragma once
 // Pick lists and field blocks that many screens share: the FatturaPA code lists, countries,
 // provinces and municipalities, and the six fields of an address.
+#include "logic/Parties.h"
 #include "logic/VatRules.h"
 #include "store/DatasetNames.h"
 #include "ui/EditorBase.h"
@@ -60,6 +61,42 @@ inline QList<Field> addressFields(const QString& prefix, const QString& block, i
          .help = help(5),
          .tab = tab,
          .list = kProvinces},
+    };
+}
+
+// A party's eight identity fields (logic/Parties.h) on a tab, in the order of the invoice format.
+inline QList<Field> identityFields(const PartyBlock& block, int tab = 0) {
+    QList<Field> fields;
+    for (const IdentityFieldDef& def : identityFieldDefs()) {
+        Field field{.label = QString::fromUtf8(def.label),
+                    .column = block.column(def.field),
+                    .help = block.help(def.field),
+                    .maxLength = def.maxLength,
+                    .tab = tab,
+                    .upperCase = def.upperCase,
+                    .noSpaces = def.noSpaces};
+        if (def.field == IdentityField::Country)
+            field.list = kCountries;
+        fields << field;
+    }
+    return fields;
+}
+
+// The fields of a buyer's own fiscal representative, on a tab.
+inline QList<Field> buyerRepresentativeFields(int tab) {
+    const QStringList c = party::buyerRepresentativeColumns();
+    return {
+        {.label = "Nazione", .column = c[0], .help = "1.4.4.1.1", .tab = tab, .list = kCountries},
+        {.label = "P.Iva",
+         .column = c[1],
+         .help = "1.4.4.1.2",
+         .maxLength = 28,
+         .tab = tab,
+         .upperCase = true,
+         .noSpaces = true},
+        {.label = "Rag. Sociale", .column = c[2], .help = "1.4.4.2", .maxLength = 80, .tab = tab},
+        {.label = "Cognome", .column = c[3], .help = "1.4.4.4", .maxLength = 60, .tab = tab},
+        {.label = "Nome", .column = c[4], .help = "1.4.4.3", .maxLength = 60, .tab = tab},
     };
 }
 

@@ -20,6 +20,26 @@
 
 namespace brevalto {
 
+namespace {
+
+// The row a screen's rules read: the dataset's values, where a pick list's value counts only when
+// the list holds it (a code the list does not offer is no value).
+class ScreenRow : public RowValues {
+public:
+    explicit ScreenRow(const EditorBase& screen) : screen_(screen) {}
+    QString text(const QString& column) const override {
+        const QString value = screen_.dataset().text(column);
+        auto* list = qobject_cast<BoundLookup*>(screen_.field(column));
+        return value.isEmpty() || !list || list->holds(value) ? value : QString();
+    }
+    bool flag(const QString& column) const override { return screen_.dataset().flag(column); }
+
+private:
+    const EditorBase& screen_;
+};
+
+} // namespace
+
 EditorBase::EditorBase(DataModule& db, const QString& datasetName, const QString& keyColumn,
                        const QString& caption, QWidget* parent)
     : QDialog(parent), keyColumn_(keyColumn), db_(db), dataset_(&db.table(datasetName)),
@@ -320,6 +340,13 @@ void EditorBase::fail(const QString& message, const QString& column, int tab) {
     showField(column, tab);
 }
 
+void EditorBase::fail(const Rule& rule) {
+    int tab = rule.focusTab;
+    if (tab < 0 && rule.focusColumn.isEmpty() && !rule.showColumn.isEmpty())
+        tab = inputTabs_.value(rule.showColumn.toLower(), -1);
+    fail(rule.message, rule.focusColumn, tab);
+}
+
 void EditorBase::showField(const QString& column, int tab) {
     const QString key = column.toLower();
     if (tab >= 0)
@@ -362,11 +389,9 @@ bool EditorBase::save() {
         return false;
     }
     beforeRules();
-    for (const Rule& rule : std::as_const(rules_)) {
-        if (rule.fails()) {
-            fail(rule.message, rule.focusColumn, rule.focusTab);
-            return false;
-        }
+    if (const Rule* failed = firstFailure(rules_, ScreenRow(*this))) {
+        fail(*failed);
+        return false;
     }
     for (const Warning& warning : std::as_const(warnings_)) {
         const QString question = warning.question();

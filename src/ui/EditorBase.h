@@ -5,6 +5,7 @@
 // flags, runs the rules, saves through the shared routines and offers "Indietro", "Salva" (hidden)
 // and "Annulla" (shown only for a row just added).
 #include "export/IncludedBlocks.h"
+#include "logic/RowRules.h"
 
 #include <QDialog>
 #include <QList>
@@ -53,14 +54,9 @@ struct Field {
     QString pattern = {};
 };
 
-// One save rule: when fails() holds, the save stops with message, the field's tab is shown and
-// the field focused. A rule about no single field names the tab to show instead.
-struct Rule {
-    std::function<bool()> fails;
-    QString message;
-    QString focusColumn = {};
-    int focusTab = -1;
-};
+// One save rule, a function over the values of the row (logic/RowRules.h): when it fails, the save
+// stops with its message, the field's tab is shown and the field focused.
+using Rule = RowRule;
 
 // A save warning, asked once the rules passed: when question() gives a text, the user answers it
 // Yes/No; No stops the save as a failed rule does, showing the field. For what is probably wrong
@@ -136,6 +132,7 @@ protected:
     // Asked before "Annulla" deletes anything; true by default. A No keeps the screen open.
     virtual bool confirmAnnulla() { return true; }
     void fail(const QString& message, const QString& column, int tab = -1);
+    void fail(const Rule& rule);
     // Shows the field's tab (or the tab given) and focuses the field.
     void showField(const QString& column, int tab = -1);
     // The shared "modified" hook of every bound input.

@@ -167,43 +167,4 @@ void FormEditor::fillFromMunicipality(const QString& cap, const QString& provinc
     setModified(true);
 }
 
-FormEditor::Test FormEditor::missing(const QString& column) const {
-    return [this, column] { return isEmpty(column); };
-}
-
-FormEditor::Test FormEditor::tooShort(const QString& column, int min) const {
-    return [this, column, min] { return length(column) > 0 && length(column) < min; };
-}
-
-FormEditor::Test FormEditor::inBlock(const QString& flag, Test test) const {
-    return [this, flag, test] { return dataset().flag(flag) && test(); };
-}
-
-QList<Rule> FormEditor::stableOrganizationRules(const QString& so,
-                                                bool anyCountryFiveDigits) const {
-    // Foreign postcodes may be shorter; a postcode of an unknown country is taken as Italian.
-    const auto shortPostcode = [this, so, anyCountryFiveDigits] {
-        const QString country = shown(so + "_Nazione");
-        return length(so + "_CAP") < 5 &&
-               (anyCountryFiveDigits || country.isEmpty() || country == QLatin1String("Italia"));
-    };
-    return {
-        {inBlock(so, missing(so + "_Indirizzo")),
-         QStringLiteral("Attenzione manca l'Indirizzo dello Stabile dell'organizzazione"),
-         so + "_Indirizzo"},
-        {inBlock(so, missing(so + "_CAP")),
-         QStringLiteral("Attenzione manca il Cap dello Stabile dell'organizzazione"), so + "_CAP"},
-        {inBlock(so, shortPostcode),
-         QStringLiteral("Attenzione il Cap dello Stabile dell'organizzazione deve essere di almeno "
-                        "5 Caratteri !"),
-         so + "_CAP"},
-        {inBlock(so, missing(so + "_Comune")),
-         QStringLiteral("Attenzione manca il Comune dello Stabile dell'organizzazione"),
-         so + "_Comune"},
-        {inBlock(so, missing(so + "_Nazione")),
-         QStringLiteral("Attenzione manca la Nazione dello Stabile dell'organizzazione"),
-         so + "_Nazione"},
-    };
-}
-
 } // namespace brevalto

@@ -50,17 +50,15 @@ protected:
     // Rules call a field "empty" when the text it shows has length 0.
     bool isEmpty(const QString& column) const { return shown(column).isEmpty(); }
     int length(const QString& column) const { return int(shown(column).size()); }
-    using Test = std::function<bool()>;
-    Test missing(const QString& column) const;
+    // The tests rules are written with (logic/RowRules.h): over the row's values, never a widget.
+    using Test = RowTest;
+    static Test missing(const QString& column) { return rules::missing(column); }
     // Given but shorter than min: an empty field is another rule's business.
-    Test tooShort(const QString& column, int min) const;
+    static Test tooShort(const QString& column, int min) { return rules::tooShort(column, min); }
     // A test that applies only while the block's flag is on.
-    Test inBlock(const QString& flag, Test test) const;
-    // The rules of a stable organisation's address (block is the prefix of its columns, whose
-    // flag column it names), checked while its flag is on. A short postcode is accepted for a
-    // foreign country unless anyCountryFiveDigits.
-    QList<Rule> stableOrganizationRules(const QString& block,
-                                        bool anyCountryFiveDigits = false) const;
+    static Test inBlock(const QString& flag, Test test) {
+        return rules::whileOn({flag}, std::move(test));
+    }
 
 private:
     int topPage_ = -1;

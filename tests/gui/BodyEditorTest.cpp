@@ -151,7 +151,7 @@ TEST_F(BodyEditorTest, SaveRulesInOrder) {
          {{"DatiTrasporto", false}, {"DatiAnagraficiVettore", true}},
          ""},
         {"carrier country", carrier + QList<QPair<QString, QVariant>>{{vettore + "IdPaese", ""}},
-         "Attenzione manca la Nazionalità del vettore", BodyEditor::Trasporto},
+         "Attenzione manca la Nazione del Vettore", BodyEditor::Trasporto},
         {"carrier names",
          carrier + QList<QPair<QString, QVariant>>{{vettore + "Denominazione", ""}},
          "Attenzione manca la Ragione sociale oppure Nome e Cognome del Vettore",

@@ -80,8 +80,11 @@ public:
     static void type(EditorBase& screen, const QString& column, const QString& text) {
         QWidget* input = screen.field(column);
         ASSERT_TRUE(input) << column.toStdString();
-        if (auto* edit = qobject_cast<QLineEdit*>(input))
-            edit->clear();
+        // Emptied as a user does, so that the row loses its value too.
+        if (auto* edit = qobject_cast<QLineEdit*>(input)) {
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+        }
         QTest::keyClicks(input, text);
     }
     static void pick(EditorBase& screen, const QString& column, const QString& text) {

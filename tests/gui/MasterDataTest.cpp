@@ -523,7 +523,15 @@ TEST_F(MasterDataTest, CustomerRules) {
              {{p + "IdPaese", QVariant()}},
              "Attenzione manca la Nazione",
              p + "IdPaese"},
-            {"no VAT number, no country", {{p + "IdPaese", QVariant()}, {p + "IdCodice", ""}}, ""},
+            {"no VAT number, no country",
+             {{p + "IdPaese", QVariant()}, {p + "IdCodice", ""}},
+             "Attenzione Manca o il codice fiscale oppure la partita Iva",
+             p + "IdCodice"},
+            {"tax code only, no country",
+             {{p + "IdPaese", QVariant()},
+              {p + "IdCodice", ""},
+              {p + "CodiceFiscale", "RSSMRA80A01H501U"}},
+             ""},
             {"no name",
              {{p + "Denominazione", ""}},
              "Attenzione manca la Ragione sociale oppure Nome e Cognome"},
@@ -584,18 +592,18 @@ TEST_F(MasterDataTest, CustomerRules) {
              ""},
             {"public administration with a recipient code",
              {{p + "PubblicaAmministrazione", true}, {p + "CodiceUnivocoUfficio", "ABC1234"}},
-             "Attenzione il codice univoco ufficio di una pubblica amministrazione è di 6 "
-             "caratteri",
+             "Attenzione il codice destinatario di una Pubblica Amministrazione (codice univoco "
+             "ufficio) deve essere di 6 caratteri",
              p + "CodiceUnivocoUfficio"},
             {"public administration with a short office code",
              {{p + "PubblicaAmministrazione", true}, {p + "CodiceUnivocoUfficio", "UFA"}},
-             "Attenzione il codice univoco ufficio di una pubblica amministrazione è di 6 "
-             "caratteri",
+             "Attenzione il codice destinatario di una Pubblica Amministrazione (codice univoco "
+             "ufficio) deve essere di 6 caratteri",
              p + "CodiceUnivocoUfficio"},
             {"private customer with an office code",
              {{p + "CodiceUnivocoUfficio", "UFABCD"}},
-             "Attenzione il codice destinatario è di 7 caratteri (quello di 6 caratteri di un "
-             "ufficio vale solo per una Pubblica Amministrazione)",
+             "Attenzione il codice destinatario deve essere di 7 caratteri (0000000 per chi riceve "
+             "con la PEC o non è accreditato)",
              p + "CodiceUnivocoUfficio"},
             {"private customer without an exchange channel",
              {{p + "CodiceUnivocoUfficio", "0000000"}},
@@ -806,7 +814,9 @@ TEST_F(MasterDataTest, CustomerNamesForListsAndDocuments) {
         {"X", "", "", "", " ", " "},
     };
     for (const auto& c : cases) {
-        set(row, {{p + "Denominazione", c.name},
+        set(row, {{p + "IdPaese", "IT"},
+                  {p + "IdCodice", "12345678903"},
+                  {p + "Denominazione", c.name},
                   {p + "Cognome", c.surname},
                   {p + "Nome", c.firstName},
                   {p + "CodiceFiscale", c.taxCode},

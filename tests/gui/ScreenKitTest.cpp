@@ -39,8 +39,9 @@ public:
              .list = {"TableNazioni", "SIGLA", "DENOMINAZ"}},
             {.label = "Nome", .column = "Nome", .maxLength = 60, .tab = 1},
         });
-        setRules({{[this] { return dataset().text("Denominazione").trimmed().isEmpty(); },
-                   "Attenzione manca la Denominazione", "Denominazione"}});
+        setRules(
+            {{[](const RowValues& row) { return row.text("Denominazione").trimmed().isEmpty(); },
+              "Attenzione manca la Denominazione", "Denominazione"}});
     }
 };
 
