@@ -1,8 +1,6 @@
 #include "receipts/SdiCommands.h"
 
 #include "receipts/DocumentLife.h"
-#include "store/ArchiveCheck.h"
-#include "store/ArchiveUpgrade.h"
 #include "store/CommandParser.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
@@ -24,17 +22,6 @@ QString cell(QString text) {
     return text.replace(u'\t', u' ').replace(u'\n', u' ').replace(u'\r', u' ');
 }
 
-QString openArchive(Connection& connection, const QString& path, bool readOnly) {
-    try {
-        connection.setReadOnly(readOnly);
-        connection.open(path);
-        requireCurrentArchive(connection, requiredArchiveVersion);
-    } catch (const DbError& e) {
-        return e.text();
-    }
-    return QString();
-}
-
 } // namespace
 
 int runNotificheCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
@@ -54,12 +41,14 @@ int runNotificheCommand(const QStringList& args, std::FILE* out, std::FILE* err)
     const int parsed = parser.parse(args, out, err);
     if (parsed >= 0)
         return parsed;
+    if (const int wrong = parser.requireArchive(err); wrong >= 0)
+        return wrong;
+    if (const int wrong = parser.requireFiles(
+            err, QStringLiteral("Indicare i file delle notifiche o una cartella."));
+        wrong >= 0)
+        return wrong;
     const QString archive = parser.value(QStringLiteral("archive"));
-    if (archive.isEmpty())
-        return parser.fail(err, QStringLiteral("Indicare l'archivio con --archive."));
     const QStringList paths = parser.positionalArguments();
-    if (paths.isEmpty())
-        return parser.fail(err, QStringLiteral("Indicare i file delle notifiche o una cartella."));
     for (const QString& path : paths) {
         if (!QFileInfo::exists(path)) {
             printLine(err, QStringLiteral("%1 non esiste.").arg(QDir::toNativeSeparators(path)));
@@ -68,7 +57,7 @@ int runNotificheCommand(const QStringList& args, std::FILE* out, std::FILE* err)
     }
 
     Connection connection;
-    const QString error = openArchive(connection, archive, false);
+    const QString error = openCommandArchive(connection, archive, false);
     if (!error.isEmpty()) {
         printLine(err, error);
         return 1;
@@ -113,9 +102,9 @@ int runStatoCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     if (!parser.positionalArguments().isEmpty())
         return parser.fail(err, QStringLiteral("Argomento sconosciuto: %1")
                                     .arg(parser.positionalArguments().constFirst()));
+    if (const int wrong = parser.requireArchive(err); wrong >= 0)
+        return wrong;
     const QString archive = parser.value(QStringLiteral("archive"));
-    if (archive.isEmpty())
-        return parser.fail(err, QStringLiteral("Indicare l'archivio con --archive."));
     int number = 0;
     const bool oneDocument = parser.isSet(QStringLiteral("document"));
     if (oneDocument) {
@@ -127,7 +116,7 @@ int runStatoCommand(const QStringList& args, std::FILE* out, std::FILE* err) {
     }
 
     Connection connection;
-    const QString error = openArchive(connection, archive, true);
+    const QString error = openCommandArchive(connection, archive, true);
     if (!error.isEmpty()) {
         printLine(err, error);
         return 1;
