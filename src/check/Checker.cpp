@@ -4,6 +4,7 @@
 #include "check/LineDiscounts.h"
 #include "check/RecipientCode.h"
 #include "check/SchemaValidator.h"
+#include "check/SummaryTax.h"
 #include "check/XmlScreen.h"
 #include "check/XmlTree.h"
 
@@ -370,7 +371,7 @@ private:
         const auto tax = number(taxNode);
         if (!rate || !taxable || !tax)
             return;
-        const Decimal expected = (*rate * *taxable).percent().rounded(2);
+        const Decimal expected = summaryTax(*taxable, *rate);
         if ((*tax - expected).abs() > kCent)
             add("00421", taxNode,
                 QStringLiteral("Imposta %1 diversa da AliquotaIVA %2% × ImponibileImporto %3 = %4 "

@@ -1,5 +1,6 @@
 #include "documents/RiepilogoEditor.h"
 
+#include "check/SummaryTax.h"
 #include "documents/RateRules.h"
 #include "logic/RiepilogoBuilder.h"
 #include "logic/VatRules.h"
@@ -98,10 +99,9 @@ void RiepilogoEditor::calcola() {
         return;
     Dataset& row = dataset();
     row.edit();
-    const Decimal tax = (Decimal::fromVariant(row.value(QStringLiteral("ImponibileImporto"))) *
-                         Decimal::fromVariant(row.value(QStringLiteral("AliquotaIva"))))
-                            .percent()
-                            .rounded(2);
+    const Decimal tax =
+        summaryTax(Decimal::fromVariant(row.value(QStringLiteral("ImponibileImporto"))),
+                   Decimal::fromVariant(row.value(QStringLiteral("AliquotaIva"))));
     row.setValue(QStringLiteral("Imposta"), tax.toDouble());
     setModified(true);
 }

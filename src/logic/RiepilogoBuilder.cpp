@@ -1,5 +1,6 @@
 #include "logic/RiepilogoBuilder.h"
 
+#include "check/SummaryTax.h"
 #include "logic/ChildRows.h"
 #include "logic/VatRules.h"
 #include "store/DataModule.h"
@@ -83,7 +84,7 @@ QList<Summary> expectedSummaries(DataModule& db, int bodyId) {
     QList<Summary> out;
     for (const Group& g : std::as_const(groups)) {
         const Decimal taxable = g.sum.rounded(2);
-        out << Summary{g.rate, g.nature, taxable, (g.rate * taxable).percent().rounded(2)};
+        out << Summary{g.rate, g.nature, taxable, summaryTax(taxable, g.rate)};
     }
     std::sort(out.begin(), out.end(), [](const Summary& a, const Summary& b) {
         return a.rate != b.rate ? a.rate < b.rate : a.nature < b.nature;

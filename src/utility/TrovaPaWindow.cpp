@@ -1,5 +1,6 @@
 #include "utility/TrovaPaWindow.h"
 
+#include "logic/Parties.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/IpaDirectory.h"
@@ -205,6 +206,14 @@ void TrovaPaWindow::modifica() {
         return;
     const QString p = QStringLiteral("CessionarioCommittente_");
     const QString name = result.text(QStringLiteral("DescrizionePA")).left(80);
+    // The names the customer is then listed and printed under, as its own screen computes them.
+    ValueRow renamed;
+    for (const char* column : {"Cognome", "Nome", "CodiceFiscale"})
+        renamed.set(p + column, customer.text(p + column));
+    renamed.set(p + "Denominazione", name);
+    if (!result.text(QStringLiteral("cf")).isEmpty())
+        renamed.set(p + "CodiceFiscale", result.text(QStringLiteral("cf")));
+    const CustomerNames names = customerNames(renamed);
     // What the office puts into the customer. A value the directory does not know never erases
     // what the customer already has. The province follows the municipality it belongs to.
     const struct {
@@ -213,8 +222,10 @@ void TrovaPaWindow::modifica() {
         QString value;
     } copies[] = {
         {QStringLiteral("Denominazione"), QStringLiteral("Rag. Sociale"), name},
-        {QStringLiteral("NominativoVisualizzato"), QStringLiteral("Nominativo visualizzato"), name},
-        {QStringLiteral("NominativoDocumenti"), QStringLiteral("Nominativo nei documenti"), name},
+        {QStringLiteral("NominativoVisualizzato"), QStringLiteral("Nominativo visualizzato"),
+         names.listed},
+        {QStringLiteral("NominativoDocumenti"), QStringLiteral("Nominativo nei documenti"),
+         names.printed},
         {QStringLiteral("Sede_Indirizzo"), QStringLiteral("Indirizzo"),
          result.text(QStringLiteral("indirizzo")).left(60)},
         {QStringLiteral("Sede_Comune"), QStringLiteral("Comune"),
