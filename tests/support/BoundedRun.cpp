@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -15,9 +16,20 @@ namespace brevalto::test {
 
 namespace {
 
+// AddressSanitizer reserves terabytes of address space for its shadow memory at start-up, so
+// under it the address space cannot be limited: an exec'd child gets the same bound on its
+// resident memory from the sanitizer itself, a forked body only its processor time.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool addressSanitizer = true;
+#else
+constexpr bool addressSanitizer = false;
+#endif
+
 void limit(rlim_t bytes, int seconds) {
-    const rlimit memory{bytes, bytes};
-    setrlimit(RLIMIT_AS, &memory);
+    if (!addressSanitizer) {
+        const rlimit memory{bytes, bytes};
+        setrlimit(RLIMIT_AS, &memory);
+    }
     const rlimit cpu{rlim_t(seconds), rlim_t(seconds)};
     setrlimit(RLIMIT_CPU, &cpu);
     alarm(unsigned(seconds) * 3);
@@ -70,6 +82,11 @@ BoundedRun runBounded(const QString& program, const QStringList& args, int megab
         dup2(out, 1);
         dup2(err, 2);
         limit(rlim_t(megabytes) << 20, seconds);
+        if (addressSanitizer) {
+            const QByteArray options =
+                qgetenv("ASAN_OPTIONS") + ":hard_rss_limit_mb=" + QByteArray::number(megabytes);
+            setenv("ASAN_OPTIONS", options.constData(), 1);
+        }
         execv(argv[0], argv.data());
         _exit(127);
     }
