@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include "app/ImportIpaCommand.h"
+#include "channel/PecCommand.h"
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
 #include "import/ImportCommand.h"
@@ -123,6 +124,8 @@ const Subcommand kSubcommands[] = {
      [](const QStringList& args) { return receipts::runNotificheCommand(args); }},
     {"stato", "stampa lo stato di ogni documento presso il Sistema di Interscambio",
      [](const QStringList& args) { return receipts::runStatoCommand(args); }},
+    {"pec", "invia i documenti per posta certificata (PEC) e ne riceve ricevute e notifiche",
+     [](const QStringList& args) { return channel::runPecCommand(args); }},
 };
 
 const Subcommand* findSubcommand(const QString& name) {

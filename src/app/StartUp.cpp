@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "app/PasswordDialog.h"
 #include "app/Screens.h"
+#include "documents/PecActions.h"
 #include "masterdata/GridLayout.h"
 #include "store/ArchiveAddress.h"
 #include "store/ArchiveCatalog.h"
@@ -27,6 +28,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace brevalto {
 
@@ -385,6 +387,10 @@ StartUp::Outcome StartUp::runSteps() {
     if (archiveCreated_) {
         restoreCursor();
         guarded([this] { runFirstSetup(screens_); });
+    } else {
+        // The mailboxes that ask for it are read once the window is up.
+        QTimer::singleShot(0, &window,
+                           [&dm, &window] { guarded([&] { riceviPec(dm, &window, true); }); });
     }
     return Outcome::Ready;
 }

@@ -4,6 +4,7 @@
 #include "documents/BodySections.h"
 #include "documents/FindingsWindow.h"
 #include "documents/InvoiceViewer.h"
+#include "documents/PecActions.h"
 #include "documents/SdiActions.h"
 #include "documents/StatoSdiWindow.h"
 #include "export/DocumentCheck.h"
@@ -49,6 +50,14 @@ Browser bodyRegisterDefinition() {
                   {.objectName = "spdFirma",
                    .caption = "Firma",
                    .hint = "Crea il documento XML e lo firma digitalmente (.p7m)"},
+                  {.objectName = "spdInvia",
+                   .caption = "Invia",
+                   .hint = "Invia il file della fattura al Sistema di Interscambio per posta "
+                           "certificata (PEC)"},
+                  {.objectName = "spdRicevi",
+                   .caption = "Ricevi",
+                   .hint = "Legge la casella PEC: ricevute del gestore e notifiche del Sistema di "
+                           "Interscambio"},
                   {.objectName = "spdControlla",
                    .caption = "Controlla",
                    .hint = "Controlla la fattura prima dell'invio"},
@@ -83,6 +92,10 @@ BodyRegister::BodyRegister(DataModule& db, QWidget* parent)
             guard([this] { esportaXml(); }));
     connect(button(QStringLiteral("spdFirma")), &QPushButton::clicked, this,
             guard([this] { firma(); }));
+    connect(button(QStringLiteral("spdInvia")), &QPushButton::clicked, this,
+            guard([this] { invia(); }));
+    connect(button(QStringLiteral("spdRicevi")), &QPushButton::clicked, this,
+            guard([this] { riceviPec(db_, this); }));
     connect(button(QStringLiteral("spdControlla")), &QPushButton::clicked, this,
             guard([this] { controlla(); }));
     connect(button(QStringLiteral("spdAnteprima")), &QPushButton::clicked, this,
@@ -173,6 +186,12 @@ void BodyRegister::firma() {
     driver.setCheckMode(ExportDriver::CheckMode::Ask);
     driver.setSigning(ExportDriver::Signing{key});
     driver.run();
+}
+
+void BodyRegister::invia() {
+    if (!documentStillThere())
+        return;
+    inviaDocumenti(db_, {db_.table(ds::PA_FE_Header).integer(QStringLiteral("id"))}, this);
 }
 
 bool BodyRegister::documentStillThere() {

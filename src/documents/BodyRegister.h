@@ -36,6 +36,9 @@ public:
     // options' "Firma digitale"), the password or PIN asked; then whether to keep the unsigned
     // file.
     void firma();
+    // "Invia": the Document's exported file (the signed one when there is one) to the exchange
+    // system by certified mail; "Ricevi" reads the mailbox (documents/PecActions.h).
+    void invia();
     // "Controlla": the pre-send check of the Document's file, built in memory and never written;
     // the findings in a window, or "Nessun errore rilevato". today: see check::Options.
     void controlla(QDate today = {});

@@ -4,8 +4,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <cstring>
-#include <termios.h>
 #include <unistd.h>
 
 namespace brevalto::sdi {
@@ -38,34 +36,6 @@ CommandSyntax signSyntax() {
         .positionalName = QStringLiteral("FILE.xml"),
         .positionalHelp = QStringLiteral("il file da firmare"),
     };
-}
-
-// Reads one line from the terminal on standard input with its echo off.
-// The echo goes off before the question is shown: what is typed as soon as it appears is never
-// echoed, nor thrown away by the switch.
-std::optional<QString> askWithoutEcho(const QString& question, std::FILE* err) {
-    termios saved{};
-    const bool canHide = tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (canHide) {
-        termios hidden = saved;
-        hidden.c_lflag &= ~tcflag_t(ECHO);
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
-    }
-    std::fputs(QString(question + QStringLiteral(": ")).toLocal8Bit().constData(), err);
-    std::fflush(err);
-    char buffer[1024] = {};
-    const bool read = std::fgets(buffer, sizeof buffer, stdin) != nullptr;
-    if (canHide)
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-    std::fputs("\n", err);
-    if (!read)
-        return std::nullopt;
-    std::size_t length = std::strlen(buffer);
-    while (length > 0 && (buffer[length - 1] == '\n' || buffer[length - 1] == '\r'))
-        --length;
-    const QString secret = QString::fromLocal8Bit(buffer, qsizetype(length));
-    std::memset(buffer, 0, sizeof buffer);
-    return secret;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "settings/OpzioniWindow.h"
 
 #include "settings/FirmaWindow.h"
+#include "settings/PecWindow.h"
 #include "store/ArchiveAddress.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
@@ -8,6 +9,7 @@
 #include "store/Saving.h"
 #include "store/TextFields.h"
 #include "ui/BoundInputs.h"
+#include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
 
 #include <QComboBox>
@@ -121,6 +123,19 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
         FirmaWindow window(this);
         showModal(window);
     });
+
+    // The certified-mail box belongs to the archive (to each seller when there are several).
+    auto* pec = new QPushButton(QStringLiteral("Imposta..."));
+    pec->setObjectName(QStringLiteral("btnPec"));
+    pec->setToolTip(QStringLiteral("La casella da cui \"Invia\" spedisce le fatture al Sistema di "
+                                   "Interscambio e in cui \"Ricevi\" legge le risposte"));
+    grid->addWidget(pec, grid->rowCount(), 1, Qt::AlignLeft);
+    addRow(page, QStringLiteral("Posta certificata (PEC)"), pec);
+    setTabOrder(firma, pec);
+    connect(pec, &QPushButton::clicked, this, guard([this] {
+                PecWindow window(this->db(), this);
+                showModal(window);
+            }));
 
     setMinimumWidth(540);
     if (auto* salva = findChild<QPushButton*>(QStringLiteral("spdSalva")))

@@ -13,6 +13,10 @@
 // (PA_FE_Header.DataEsportazione and FileEsportazione), so that a second export can say so.
 // Version 8 keeps the name of every file written for each Document and the exchange system's
 // notifications about them (SdI_Invii, SdI_Notifiche, SdI_Errori).
+// Version 9 keeps the certified-mail account of the firm or of each seller (never its password),
+// the messages sent with Documents' files, the provider's receipts about them and the
+// Message-IDs of the mailbox's messages already used (PEC_Account, PEC_Invii, PEC_Ricevute,
+// PEC_Messaggi).
 #include <QString>
 #include <QStringList>
 
@@ -21,7 +25,7 @@ namespace brevalto {
 class Connection;
 
 // The archive version this program needs (opzioni.VerBaseDati).
-constexpr int requiredArchiveVersion = 8;
+constexpr int requiredArchiveVersion = 9;
 
 struct UpgradeReport {
     QStringList tablesAdded;  // table names

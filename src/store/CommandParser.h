@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace brevalto {
 
@@ -49,6 +50,8 @@ public:
 
     bool isSet(const QString& name) const { return parser_.isSet(name); }
     QString value(const QString& name) const { return parser_.value(name); }
+    // Every value of an option given more than once, in order.
+    QStringList values(const QString& name) const { return parser_.values(name); }
     QStringList positionalArguments() const { return parser_.positionalArguments(); }
 
     // "Uso: PROGRAM NAME SYNOPSIS" (one line per synopsis line).
@@ -85,5 +88,9 @@ QString openCommandArchive(Connection& connection, const QString& path, bool rea
 
 // The options' part of a --help text: one line per option with its names, value and description.
 QString optionsHelp(const QList<QCommandLineOption>& options);
+
+// Asks question on err and reads one line from the terminal on standard input with its echo off
+// (a password, a PIN); nullopt when nothing could be read.
+std::optional<QString> askWithoutEcho(const QString& question, std::FILE* err);
 
 } // namespace brevalto

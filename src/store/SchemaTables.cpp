@@ -449,10 +449,49 @@ QList<TableDef> masterTables() {
     return t;
 }
 
+// Certified mail: the account of each seller (no password: it is asked once per program run),
+// every message sent with a Document's file, the provider's receipts about them, and the
+// Message-IDs of the messages of the mailbox already used, so that reading it again records
+// nothing twice.
+QList<TableDef> pecTables() {
+    QList<TableDef> t;
+    t << table("PEC_Account",
+               {{K::AutoNumber, {"Id"}},
+                {K::Long, {"CedentePrestatore_Id"}},
+                {K::Text,
+                 {"Indirizzo", "Utente", "ServerSmtp", "SicurezzaSmtp", "ServerImap",
+                  "IndirizzoSdI", "IndirizzoSdIProposto"}},
+                {K::Long, {"PortaSmtp", "PortaImap"}},
+                {K::Memo, {"FileCertificati"}},
+                {K::YesNo, {"RiceviAllAvvio"}}},
+               {"CedentePrestatore_Id"});
+    t << table("PEC_Invii",
+               {{K::AutoNumber, {"Id"}},
+                {K::Long, {"PA_FE_Header_Id", "PEC_Account_Id"}},
+                {K::Text, {"NomeFile", "MessageId", "Mittente", "Destinatario"}},
+                {K::Date, {"DataInvio"}}},
+               {"PA_FE_Header_Id", "MessageId"});
+    t << table("PEC_Ricevute",
+               {{K::AutoNumber, {"Id"}},
+                {K::Long, {"PEC_Invii_Id", "PA_FE_Header_Id"}},
+                {K::Text, {"Tipo", "MessageId"}},
+                {K::Date, {"DataOra"}},
+                {K::Memo, {"Testo"}}},
+               {"PEC_Invii_Id", "PA_FE_Header_Id"});
+    t << table("PEC_Messaggi",
+               {{K::AutoNumber, {"Id"}},
+                {K::Long, {"PEC_Account_Id"}},
+                {K::Text, {"MessageId"}},
+                {K::Date, {"Elaborato"}},
+                {K::Memo, {"Oggetto", "Esito"}}},
+               {"MessageId"});
+    return t;
+}
+
 } // namespace
 
 const QList<TableDef>& archiveSchema() {
-    static const QList<TableDef> tables = documentTables() + masterTables();
+    static const QList<TableDef> tables = documentTables() + masterTables() + pecTables();
     return tables;
 }
 

@@ -109,6 +109,10 @@ TEST(SchemaTest, EveryTableHasItsKeyFirst) {
         {"SdI_Invii", "Id", ColumnKind::AutoNumber},
         {"SdI_Notifiche", "Id", ColumnKind::AutoNumber},
         {"SdI_Errori", "Id", ColumnKind::AutoNumber},
+        {"PEC_Account", "Id", ColumnKind::AutoNumber},
+        {"PEC_Invii", "Id", ColumnKind::AutoNumber},
+        {"PEC_Ricevute", "Id", ColumnKind::AutoNumber},
+        {"PEC_Messaggi", "Id", ColumnKind::AutoNumber},
     };
     for (const Key& key : keys) {
         const TableDef* table = findTable(QString::fromLatin1(key.table));
