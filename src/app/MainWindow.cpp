@@ -169,8 +169,8 @@ QWidget* MainWindow::buildDocumentsPage() {
     documentGrid_->setColumns({
         {QStringLiteral("Numero"), tr("Numero"), 80},
         {QStringLiteral("Data"), tr("Data"), 100},
-        {QStringLiteral("CessionarioCommittente_NominativoVisualizzato"), tr("Denominazione"), 420},
-        {QStringLiteral("StatoSdI"), tr("Stato SdI"), 280},
+        {QStringLiteral("CessionarioCommittente_NominativoVisualizzato"), tr("Denominazione"), 300},
+        {QStringLiteral("StatoSdI"), tr("Stato SdI"), 260},
     });
     documentGrid_->horizontalHeader()->setStretchLastSection(true);
 

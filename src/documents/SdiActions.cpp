@@ -1,6 +1,7 @@
 #include "documents/SdiActions.h"
 
 #include "export/ExportDriver.h"
+#include "logic/CreditNote.h"
 #include "receipts/DocumentLife.h"
 #include "receipts/Reissue.h"
 #include "store/DataModule.h"
@@ -68,10 +69,24 @@ void reinvia(DataModule& db, Prompt& prompt) {
             receipts::documentStatus(db.connessione(), headerId);
         if (status.state != receipts::State::Rejected) {
             const QString why = status.whyNotResend();
-            prompt.message(Prompt::warningTitle(),
-                           why.isEmpty() ? QStringLiteral("Il documento non è mai stato inviato: "
-                                                          "usare \"Esporta xml\".")
-                                         : why);
+            if (why.isEmpty()) {
+                prompt.message(Prompt::warningTitle(),
+                               QStringLiteral("Il documento non è mai stato inviato: usare "
+                                              "\"Esporta xml\"."));
+            } else if (!status.issued()) {
+                prompt.message(Prompt::warningTitle(), why);
+            } else if (prompt.question(Prompt::warningTitle(),
+                                       why +
+                                           QStringLiteral("\n\nPreparare ora una nota di "
+                                                          "credito collegata a questa fattura?"))) {
+                const int number = addCreditNote(db);
+                prompt.message(kTitle,
+                               QStringLiteral("Creato il documento n. %1: una nota di credito "
+                                              "(TD04) che richiama la fattura nei Dati Fatture "
+                                              "Collegate. Scriverne il numero e le linee prima di "
+                                              "esportarla.")
+                                   .arg(number));
+            }
             return;
         }
     } catch (const DbError& e) {

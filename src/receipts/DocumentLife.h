@@ -61,6 +61,12 @@ struct DocumentStatus {
     }
     // True when the Document may get a new file: never sent, or rejected.
     bool canReissue() const { return state == State::Rejected; }
+    // True when the invoice counts as issued (delivered, in the reserved area, answered by the
+    // administration, expired, attested): a credit note, not a new file, corrects it.
+    bool issued() const {
+        return state != State::ToSend && state != State::Sent && state != State::Rejected &&
+               state != State::NotDelivered;
+    }
     // Why the Document must not be sent again, in Italian; empty when it may.
     QString whyNotResend() const;
 };

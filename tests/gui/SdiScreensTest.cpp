@@ -5,6 +5,7 @@
 #include "documents/BodyRegister.h"
 #include "documents/StatoSdiWindow.h"
 #include "export/ExportTestSupport.h"
+#include "receipts/DocumentLife.h"
 #include "store/Prompt.h"
 #include "support/ScriptedPrompt.h"
 #include "ui/ScreenHost.h"
@@ -134,6 +135,70 @@ TEST(SdiScreensTest, LoadReadTheHistoryAndReissueFromTheBodies) {
     EXPECT_TRUE(prompt.messages().last().contains("non ha ancora un esito"));
     EXPECT_EQ(QDir(again).entryList(QDir::Files).size(), 1);
     setPrompt(nullptr);
+}
+
+// A delivered invoice is not written again: Reinvia says why and, asked, prepares the credit note
+// that corrects it, a new Document that refers to the invoice; the register stays on the invoice.
+TEST(SdiScreensTest, AnIssuedInvoiceGetsACreditNoteInsteadOfANewFile) {
+    ExportArchive a;
+    const int doc =
+        a.addDocument({{"DatiTrasmissione_ProgressivoInvio", "00002"},
+                       {"DatiTrasmissione_IdCodice", "01234567890"},
+                       {"CessionarioCommittente_NominativoVisualizzato", "Rossi Mario"}});
+    a.addCompleteBody(doc, {{"DatiGenerali_Numero", "A/17"}});
+    a.exportDocument(doc, "IT01234567890_00002.xml");
+    const QString rc = a.folder.file("IT01234567890_00002_RC_001.xml");
+    QFile f(rc);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(sample("IT01234567890_00002_RC_001.xml"));
+    f.close();
+    receipts::loadNotifications(a.db(), {rc});
+
+    a.select(doc);
+    ScriptedPrompt prompt;
+    setPrompt(&prompt);
+    BodyRegister reg(a.data);
+    QPushButton* reinvia = reg.findChild<QPushButton*>("spdReinvia");
+    ASSERT_NE(reinvia, nullptr);
+
+    prompt.answerQuestion(false);
+    reinvia->click();
+    EXPECT_EQ(a.db().scalar("select count(*) from PA_FE_Header").toInt(), 1);
+
+    prompt.answerQuestion(true);
+    reinvia->click();
+    ASSERT_EQ(a.db().scalar("select count(*) from PA_FE_Header").toInt(), 2);
+    setPrompt(nullptr);
+    int asked = 0;
+    for (const ScriptedPrompt::Call& c : prompt.calls())
+        asked += c.kind == ScriptedPrompt::Kind::Question &&
+                 c.text.contains("inviarla di nuovo la duplicherebbe") &&
+                 c.text.contains("Preparare ora una nota di credito");
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(prompt.messages().last().contains("nota di credito (TD04)"))
+        << prompt.messages().last().toStdString();
+    const int note = a.db().scalar("select id from PA_FE_Header where id <> ?", {doc}).toInt();
+    EXPECT_EQ(a.db()
+                  .scalar("select CessionarioCommittente_NominativoVisualizzato from PA_FE_Header "
+                          "where id = ?",
+                          {note})
+                  .toString(),
+              "Rossi Mario");
+    EXPECT_EQ(a.db().scalar("select Esportato from PA_FE_Header where id = ?", {note}).toInt(), 0);
+    EXPECT_EQ(a.db()
+                  .scalar("select DatiGenerali_TipoDocumento from PA_FE_Body where "
+                          "PA_FE_Header_Id = ?",
+                          {note})
+                  .toString(),
+              "TD04");
+    EXPECT_EQ(a.db()
+                  .scalar("select c.IdDocumento from PA_FE_Body_DatiFattureCollegate c join "
+                          "PA_FE_Body b on b.Id = c.PA_FE_Body_Id where b.PA_FE_Header_Id = ?",
+                          {note})
+                  .toString(),
+              "A/17");
+    EXPECT_EQ(a.data.table("TablePA_FE_Header").integer("id"), doc);
+    EXPECT_EQ(receipts::stateText(receipts::documentStatus(a.db(), note).state), "Da inviare");
 }
 
 } // namespace
