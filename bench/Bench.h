@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <variant>
+#include <vector>
 
 namespace brevalto::bench {
 
@@ -30,6 +32,33 @@ QString sourceFolder();
 // Peak resident memory of the process so far, in MB.
 double peakMemoryMb();
 void report(const QString& what, double value, const QString& unit);
+// Figures of repeated runs of one side of a comparison.
+struct Runs {
+    std::vector<double> ms;
+    std::vector<double> peakMb; // whole processes only
+    double median() const;
+    double medianPeakMb() const;
+    // "median m ms (min a, max b)"
+    QString spread() const;
+};
+// A whole process: the program and its arguments, with NAME=VALUE pairs added to the environment;
+// run through /usr/bin/time for its peak memory (a child of this process would otherwise count
+// this process's peak). A pipeline runs through /bin/sh -c. A run that ends with an exit code not
+// listed fails.
+struct Command {
+    QStringList command;
+    QStringList environment = {};
+    QList<int> exitCodes = {0};
+};
+// Each side n times, interleaved (A B A B ...): whatever else loads the machine weighs on both
+// sides alike. A side is a whole process or a function run in this process. Negative times mark
+// a failed run.
+using Side = std::variant<Command, std::function<void()>>;
+std::vector<Runs> interleaved(int n, const std::vector<Side>& sides);
+// "what: median mine ms (min, max) against median reference ms (min, max), ratio r (goal at
+// most g)" on one line.
+void compareRuns(const QString& what, const Runs& mine, const Runs& reference, double goal);
+
 // The pre-send check of a file, in process and as "brevalto check" beside xmllint.
 void measureCheck(const QString& file);
 // The address of an empty database `name` made anew on the PostgreSQL server whose address is in

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QTemporaryFile>
 #include <QTextStream>
 #include <algorithm>
 #include <vector>
@@ -76,6 +77,89 @@ void compare(const QString& what, double mine, double reference, double goal) {
                                .arg(reference, 0, 'f', 1)
                                .arg(reference > 0 ? mine / reference : 0.0, 0, 'f', 2)
                                .arg(goal, 0, 'f', 1);
+}
+
+double Runs::median() const {
+    std::vector<double> sorted = ms;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted.empty() ? 0 : sorted[sorted.size() / 2];
+}
+
+double Runs::medianPeakMb() const {
+    std::vector<double> sorted = peakMb;
+    std::sort(sorted.begin(), sorted.end());
+    return sorted.empty() ? 0 : sorted[sorted.size() / 2];
+}
+
+QString Runs::spread() const {
+    if (ms.empty())
+        return QStringLiteral("no runs");
+    const auto [low, high] = std::minmax_element(ms.begin(), ms.end());
+    return QStringLiteral("median %1 ms (min %2, max %3, %4 runs)")
+        .arg(median(), 0, 'f', 1)
+        .arg(*low, 0, 'f', 1)
+        .arg(*high, 0, 'f', 1)
+        .arg(ms.size());
+}
+
+namespace {
+
+// One run of a whole process through /usr/bin/time: its time, and its peak memory in MB.
+std::pair<double, double> runProcess(const Command& c) {
+    QTemporaryFile memory;
+    memory.open();
+    QProcess process;
+    process.setProcessEnvironment(childEnvironment(c.environment));
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    process.start(QStringLiteral("/usr/bin/time"),
+                  QStringList{QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"),
+                              memory.fileName()} +
+                      c.command);
+    const bool ended = process.waitForFinished(600000);
+    const double ms = timer.nsecsElapsed() / 1e6;
+    if (!ended || process.exitStatus() != QProcess::NormalExit ||
+        !c.exitCodes.contains(process.exitCode()))
+        return {-1, 0};
+    QFile peak(memory.fileName());
+    peak.open(QIODevice::ReadOnly);
+    return {ms, peak.readAll().trimmed().split('\n').last().toDouble() / 1024.0};
+}
+
+} // namespace
+
+std::vector<Runs> interleaved(int n, const std::vector<Side>& sides) {
+    std::vector<Runs> runs(sides.size());
+    for (int i = 0; i < n; ++i) {
+        for (size_t s = 0; s < sides.size(); ++s) {
+            if (const auto* c = std::get_if<Command>(&sides[s])) {
+                const auto [ms, mb] = runProcess(*c);
+                runs[s].ms.push_back(ms);
+                runs[s].peakMb.push_back(mb);
+            } else {
+                QElapsedTimer timer;
+                timer.start();
+                std::get<std::function<void()>>(sides[s])();
+                runs[s].ms.push_back(timer.nsecsElapsed() / 1e6);
+            }
+        }
+    }
+    return runs;
+}
+
+void compareRuns(const QString& what, const Runs& mine, const Runs& reference, double goal) {
+    const bool failed =
+        std::any_of(mine.ms.begin(), mine.ms.end(), [](double v) { return v < 0; }) ||
+        std::any_of(reference.ms.begin(), reference.ms.end(), [](double v) { return v < 0; });
+    QTextStream(stdout) << QStringLiteral("%1: %2 against %3, ratio %4 (goal at most %5)%6\n")
+                               .arg(what, mine.spread(), reference.spread())
+                               .arg(reference.median() > 0 ? mine.median() / reference.median()
+                                                           : 0.0,
+                                    0, 'f', 2)
+                               .arg(goal, 0, 'f', 1)
+                               .arg(failed ? QStringLiteral(" FAILED RUNS") : QString());
 }
 
 QString sourceFolder() {

@@ -1,5 +1,6 @@
 #include "check/Checker.h"
 
+#include "check/CheckTree.h"
 #include "check/Decimal.h"
 #include "check/LineDiscounts.h"
 #include "check/RecipientCode.h"
@@ -12,9 +13,15 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlschemas.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
+#include <memory>
+#include <new>
+#include <optional>
 
 namespace brevalto::check {
 
@@ -27,56 +34,164 @@ QString it(const Decimal& d) {
     return d.toItalian(2);
 }
 
-std::optional<Decimal> number(const xmlNode* node) {
+std::optional<Decimal> number(const Node* node) {
     if (!node)
         return std::nullopt;
     return Decimal::parse(text(node));
 }
 
-bool isSi(const xmlNode* node) {
+bool isSi(const Node* node) {
     return node && text(node).trimmed() == QLatin1String("SI");
 }
 
-QString trimmedAt(const xmlNode* parent, const char* path) {
+QString trimmedAt(const Node* parent, const char* path) {
     return textAt(parent, path).trimmed();
 }
 
-// The content rules of the SdI that need no outside database, over one parsed file.
+// A finding whose element path is finished once the part of the file it names is read: the
+// path of `anchor` (a node kept to the end), then what `finding.element` already holds (the
+// path below it, for a node let go before the end).
+struct Pending {
+    Finding finding;
+    const Node* anchor = nullptr;
+};
+
+Finding resolved(Pending p) {
+    const QString above = elementPath(p.anchor);
+    if (p.finding.element.isEmpty())
+        p.finding.element = above;
+    else if (!above.isEmpty())
+        p.finding.element = above + u'/' + p.finding.element;
+    return p.finding;
+}
+
+// What the rules need of the lines of one body, gathered line by line as the file is read (each
+// line is let go once read), in the order the rules give their findings.
+struct BodyLines {
+    bool typeKnown = false;             // the body's TipoDocumento was read before its lines
+    std::vector<Pending> zeroRate;      // 00474 for a TD21, the lines with AliquotaIVA 0
+    std::optional<Pending> withholding; // 00411, the first line with Ritenuta SI
+    std::vector<Pending> rules;         // 00400, 00401, 00424, 00445, 00438, 00423 line by line
+    struct Rate {
+        Decimal rate; // the last written form of the rate
+        Decimal lines;
+    };
+    std::map<QString, Rate> rates;
+    // The first line of each rate and of each nature: where 00443, 00444 and 00422 point.
+    std::vector<std::pair<Decimal, Pending>> firstRates;
+    std::vector<std::pair<QString, Pending>> firstNatures;
+};
+
+// The content rules of the SdI that need no outside database. The lines of each body are read
+// as they come (line()); the rest once the whole file is read (run()).
 class ContentRules {
 public:
-    ContentRules(xmlNode* root, QDate today) : root_(root), today_(today) {}
+    explicit ContentRules(QDate today) : today_(today) {}
 
-    Findings run() {
+    // One line of a body (the line's DatiBeniServizi is its parent, the body above it).
+    void line(Node* lineNode) {
+        const Node* goods = lineNode->parent;
+        BodyLines& facts = lines_[goods->parent];
+        const Node* typeNode =
+            descend(goods->parent, "DatiGenerali/DatiGeneraliDocumento/TipoDocumento");
+        const Node* general = descend(goods->parent, "DatiGenerali/DatiGeneraliDocumento");
+        facts.typeKnown = general != nullptr;
+        anchorLine_ = lineNode;
+        sink_ = &facts.rules;
+
+        Node* rateNode = child(lineNode, "AliquotaIVA");
+        const auto rate = number(rateNode);
+        // TD21 (00474): known here in any file the schema accepts, otherwise kept for the end.
+        if (rate && rate->isZero() &&
+            (!facts.typeKnown || text(typeNode).trimmed() == QLatin1String("TD21")))
+            facts.zeroRate.push_back(
+                pending("00474", rateNode,
+                        QStringLiteral("Con TipoDocumento TD21 non sono "
+                                       "ammesse linee con AliquotaIVA 0,00.")));
+        if (!facts.withholding && isSi(child(lineNode, "Ritenuta")))
+            facts.withholding = pending(
+                "00411", child(lineNode, "Ritenuta"),
+                QStringLiteral("Linea soggetta a ritenuta (Ritenuta SI) ma manca DatiRitenuta "
+                               "nei dati generali del documento."));
+
+        checkRateAndNature(lineNode, "AliquotaIVA", "00400", "00401",
+                           QStringLiteral("Linea %1").arg(trimmedAt(lineNode, "NumeroLinea")));
+        checkDiscounts(lineNode, "00438");
+        checkLineTotal(lineNode);
+
+        if (Node* n = child(lineNode, "Natura")) {
+            const QString nature = text(n).trimmed();
+            const bool seen = std::any_of(facts.firstNatures.cbegin(), facts.firstNatures.cend(),
+                                          [&](const auto& f) { return f.first == nature; });
+            if (!nature.isEmpty() && !seen)
+                facts.firstNatures.emplace_back(nature, pending("", n, QString()));
+        }
+        if (rate) {
+            const QString key = rate->toString();
+            const auto found = facts.rates.find(key);
+            if (found == facts.rates.end())
+                facts.firstRates.emplace_back(*rate, pending("", rateNode, QString()));
+            BodyLines::Rate& r = facts.rates[key];
+            r.rate = *rate;
+            if (const auto v = number(child(lineNode, "PrezzoTotale")))
+                r.lines = r.lines + *v;
+        }
+        anchorLine_ = nullptr;
+        sink_ = nullptr;
+    }
+
+    Findings run(Node* root) {
+        root_ = root;
         header_ = child(root_, "FatturaElettronicaHeader");
         checkTransmission();
         checkParties();
-        const std::vector<xmlNode*> bodies = children(root_, "FatturaElettronicaBody");
-        for (xmlNode* body : bodies)
+        const std::vector<Node*> bodies = children(root_, "FatturaElettronicaBody");
+        for (Node* body : bodies)
             checkBody(body);
         checkDuplicatesInLot(bodies);
-        return findings_;
+        Findings findings;
+        for (Pending& p : findings_)
+            findings << resolved(std::move(p));
+        return findings;
     }
 
 private:
-    void add(const char* code, const xmlNode* node, const QString& message) {
-        findings_ << Finding{
-            QString::fromLatin1(code), elementPath(node), message, lineOf(node), {}, {}};
+    // A finding on node: within the line being read, its path below the line's DatiBeniServizi
+    // now (the line is let go after); elsewhere the whole path once the file is read.
+    Pending pending(const char* code, const Node* node, const QString& message) const {
+        if (anchorLine_ && node && isInside(node, anchorLine_))
+            return {Finding{QString::fromLatin1(code),
+                            elementPathBelow(node, anchorLine_->parent),
+                            message,
+                            lineOf(node),
+                            {},
+                            {}},
+                    anchorLine_->parent};
+        return {Finding{QString::fromLatin1(code), QString(), message, lineOf(node), {}, {}}, node};
+    }
+
+    void add(const char* code, const Node* node, const QString& message) {
+        (sink_ ? *sink_ : findings_).push_back(pending(code, node, message));
+    }
+    void add(const Pending& p) { findings_.push_back(p); }
+    // A finding at a place noted earlier.
+    void add(Pending place, const char* code, const QString& message) {
+        place.finding.code = QString::fromLatin1(code);
+        place.finding.message = message;
+        findings_.push_back(std::move(place));
     }
 
     // 00427, 00428.
     void checkTransmission() {
-        xmlNode* formatNode = descend(header_, "DatiTrasmissione/FormatoTrasmissione");
+        Node* formatNode = descend(header_, "DatiTrasmissione/FormatoTrasmissione");
         const QString format = text(formatNode).trimmed();
-        xmlChar* attribute = xmlGetProp(root_, reinterpret_cast<const xmlChar*>("versione"));
-        const QString versione =
-            attribute ? QString::fromUtf8(reinterpret_cast<const char*>(attribute)) : QString();
-        xmlFree(attribute);
+        const QString versione = QString::fromUtf8(root_->versione);
         if (formatNode && !format.isEmpty() && !versione.isEmpty() && format != versione)
             add("00428", formatNode,
                 QStringLiteral("FormatoTrasmissione %1 diverso dall'attributo versione %2 della "
                                "radice.")
                     .arg(format, versione));
-        xmlNode* codeNode = descend(header_, "DatiTrasmissione/CodiceDestinatario");
+        Node* codeNode = descend(header_, "DatiTrasmissione/CodiceDestinatario");
         const QString code = text(codeNode).trimmed();
         if (format == QLatin1String("FPA12") && isOtherKindOfRecipientCode(true, code))
             add("00427", codeNode,
@@ -93,13 +208,13 @@ private:
 
     // 00417, 00476.
     void checkParties() {
-        xmlNode* buyer = descend(header_, "CessionarioCommittente/DatiAnagrafici");
+        Node* buyer = descend(header_, "CessionarioCommittente/DatiAnagrafici");
         if (buyer && !child(buyer, "IdFiscaleIVA") && !child(buyer, "CodiceFiscale"))
             add("00417", buyer,
                 QStringLiteral("Il cessionario/committente non ha né IdFiscaleIVA né "
                                "CodiceFiscale: almeno uno dei due è obbligatorio."));
         const QString sellerCountry = sellerCountry_();
-        xmlNode* buyerCountryNode = descend(buyer, "IdFiscaleIVA/IdPaese");
+        Node* buyerCountryNode = descend(buyer, "IdFiscaleIVA/IdPaese");
         const QString buyerCountry = text(buyerCountryNode).trimmed();
         if (!sellerCountry.isEmpty() && !buyerCountry.isEmpty() &&
             sellerCountry != QLatin1String("IT") && buyerCountry != QLatin1String("IT"))
@@ -113,7 +228,7 @@ private:
         return trimmedAt(header_, "CedentePrestatore/DatiAnagrafici/IdFiscaleIVA/IdPaese");
     }
     QString sellerVat() const {
-        const xmlNode* id = descend(header_, "CedentePrestatore/DatiAnagrafici/IdFiscaleIVA");
+        const Node* id = descend(header_, "CedentePrestatore/DatiAnagrafici/IdFiscaleIVA");
         return id ? trimmedAt(id, "IdPaese") + trimmedAt(id, "IdCodice") : QString();
     }
     QString sellerCode() const {
@@ -123,7 +238,7 @@ private:
         return trimmedAt(header_, "CedentePrestatore/DatiAnagrafici/CodiceFiscale");
     }
     QString buyerVat() const {
-        const xmlNode* id = descend(header_, "CessionarioCommittente/DatiAnagrafici/IdFiscaleIVA");
+        const Node* id = descend(header_, "CessionarioCommittente/DatiAnagrafici/IdFiscaleIVA");
         return id ? trimmedAt(id, "IdPaese") + trimmedAt(id, "IdCodice") : QString();
     }
     QString buyerTaxCode() const {
@@ -142,8 +257,7 @@ private:
     }
 
     // 00471-00475 for one body.
-    void checkDocumentType(const QString& type, xmlNode* typeNode,
-                           const std::vector<xmlNode*>& lines) {
+    void checkDocumentType(const QString& type, Node* typeNode, const BodyLines& lines) {
         static const QSet<QString> differentSubjects = {"TD16", "TD17", "TD18",
                                                         "TD19", "TD20", "TD29"};
         static const QSet<QString> foreignSeller = {"TD17", "TD18", "TD19", "TD28"};
@@ -172,14 +286,8 @@ private:
                                "IdPaese %1 non ammesso.")
                     .arg(country));
         if (type == QLatin1String("TD21")) {
-            for (xmlNode* line : lines) {
-                xmlNode* rateNode = child(line, "AliquotaIVA");
-                const auto rate = number(rateNode);
-                if (rate && rate->isZero())
-                    add("00474", rateNode,
-                        QStringLiteral("Con TipoDocumento TD21 non sono ammesse linee con "
-                                       "AliquotaIVA 0,00."));
-            }
+            for (const Pending& p : lines.zeroRate)
+                add(p);
         }
         if (buyerVatNeeded.contains(type) &&
             !descend(header_, "CessionarioCommittente/DatiAnagrafici/IdFiscaleIVA"))
@@ -190,10 +298,10 @@ private:
     }
 
     // 00400/00401 (lines), 00413/00414 (cassa), 00429/00430 (summaries), 00424 and 00445 for all.
-    void checkRateAndNature(xmlNode* block, const char* rateName, const char* zeroCode,
+    void checkRateAndNature(Node* block, const char* rateName, const char* zeroCode,
                             const char* nonZeroCode, const QString& where) {
-        xmlNode* rateNode = child(block, rateName);
-        xmlNode* natureNode = child(block, "Natura");
+        Node* rateNode = child(block, rateName);
+        Node* natureNode = child(block, "Natura");
         const auto rate = number(rateNode);
         const QString nature = text(natureNode).trimmed();
         if (rate) {
@@ -222,8 +330,8 @@ private:
     }
 
     // 00437 (document) and 00438 (line): a discount or surcharge needs a percentage or amount.
-    void checkDiscounts(xmlNode* parent, const char* code) {
-        for (xmlNode* discount : children(parent, "ScontoMaggiorazione")) {
+    void checkDiscounts(Node* parent, const char* code) {
+        for (Node* discount : children(parent, "ScontoMaggiorazione")) {
             if (child(discount, "Tipo") && !child(discount, "Percentuale") &&
                 !child(discount, "Importo"))
                 add(code, discount,
@@ -234,13 +342,13 @@ private:
 
     // 00423: PrezzoTotale = (PrezzoUnitario with each discount and surcharge applied in order, as
     // the screens apply them) × Quantita, within a cent of the exact value.
-    void checkLineTotal(xmlNode* line) {
-        xmlNode* totalNode = child(line, "PrezzoTotale");
+    void checkLineTotal(Node* line) {
+        Node* totalNode = child(line, "PrezzoTotale");
         const auto total = number(totalNode);
         const auto unitPrice = number(child(line, "PrezzoUnitario"));
         if (!total || !unitPrice)
             return;
-        xmlNode* quantityNode = child(line, "Quantita");
+        Node* quantityNode = child(line, "Quantita");
         Decimal quantity(1, 0);
         if (quantityNode) {
             const auto q = number(quantityNode);
@@ -249,7 +357,7 @@ private:
             quantity = *q;
         }
         QList<LineDiscount> discounts;
-        for (xmlNode* discount : children(line, "ScontoMaggiorazione"))
+        for (Node* discount : children(line, "ScontoMaggiorazione"))
             discounts.append({trimmedAt(discount, "Tipo"), number(child(discount, "Percentuale")),
                               number(child(discount, "Importo"))});
         const Decimal price = discountedPrice(*unitPrice, discounts);
@@ -271,21 +379,23 @@ private:
         Decimal lines;    // Σ DettaglioLinee/PrezzoTotale
         Decimal cassa;    // Σ DatiCassaPrevidenziale/ImportoContributoCassa
         Decimal rounding; // Σ DatiRiepilogo/Arrotondamento
-        xmlNode* firstSummary = nullptr;
+        Node* firstSummary = nullptr;
         bool fromLinesOrCassa = false;
     };
 
-    void checkBody(xmlNode* body) {
-        xmlNode* general = descend(body, "DatiGenerali/DatiGeneraliDocumento");
-        xmlNode* goods = child(body, "DatiBeniServizi");
-        const std::vector<xmlNode*> lines = children(goods, "DettaglioLinee");
-        const std::vector<xmlNode*> summaries = children(goods, "DatiRiepilogo");
-        const std::vector<xmlNode*> cassa = children(general, "DatiCassaPrevidenziale");
-        xmlNode* typeNode = child(general, "TipoDocumento");
+    void checkBody(Node* body) {
+        Node* general = descend(body, "DatiGenerali/DatiGeneraliDocumento");
+        Node* goods = child(body, "DatiBeniServizi");
+        static const BodyLines none;
+        const auto read = lines_.find(body);
+        const BodyLines& lines = read == lines_.end() ? none : read->second;
+        const std::vector<Node*> summaries = children(goods, "DatiRiepilogo");
+        const std::vector<Node*> cassa = children(general, "DatiCassaPrevidenziale");
+        Node* typeNode = child(general, "TipoDocumento");
         const QString type = text(typeNode).trimmed();
 
         // 00403, 00418: dates.
-        xmlNode* dateNode = child(general, "Data");
+        Node* dateNode = child(general, "Data");
         const QDate date = QDate::fromString(text(dateNode).trimmed(), Qt::ISODate);
         if (date.isValid() && date > today_)
             add("00403", dateNode,
@@ -294,7 +404,7 @@ private:
                     .arg(date.toString(QStringLiteral("dd/MM/yyyy")),
                          today_.toString(QStringLiteral("dd/MM/yyyy"))));
         if (type == QLatin1String("TD04") && date.isValid()) {
-            for (xmlNode* linked : children(child(body, "DatiGenerali"), "DatiFattureCollegate")) {
+            for (Node* linked : children(child(body, "DatiGenerali"), "DatiFattureCollegate")) {
                 const QDate linkedDate = QDate::fromString(trimmedAt(linked, "Data"), Qt::ISODate);
                 if (linkedDate.isValid() && date < linkedDate)
                     add("00418", dateNode,
@@ -307,7 +417,7 @@ private:
         }
 
         // 00425.
-        xmlNode* numberNode = child(general, "Numero");
+        Node* numberNode = child(general, "Numero");
         static const QRegularExpression digit(QStringLiteral("[0-9]"));
         if (numberNode && !text(numberNode).contains(digit))
             add("00425", numberNode,
@@ -320,15 +430,9 @@ private:
 
         // 00411, 00415: withholding.
         const bool withholding = child(general, "DatiRitenuta") != nullptr;
-        for (xmlNode* line : lines) {
-            if (!withholding && isSi(child(line, "Ritenuta"))) {
-                add("00411", child(line, "Ritenuta"),
-                    QStringLiteral("Linea soggetta a ritenuta (Ritenuta SI) ma manca DatiRitenuta "
-                                   "nei dati generali del documento."));
-                break;
-            }
-        }
-        for (xmlNode* block : cassa) {
+        if (!withholding && lines.withholding)
+            add(*lines.withholding);
+        for (Node* block : cassa) {
             if (!withholding && isSi(child(block, "Ritenuta"))) {
                 add("00415", child(block, "Ritenuta"),
                     QStringLiteral("Contributo cassa soggetto a ritenuta (Ritenuta SI) ma manca "
@@ -337,17 +441,13 @@ private:
             }
         }
 
-        for (xmlNode* line : lines) {
-            checkRateAndNature(line, "AliquotaIVA", "00400", "00401",
-                               QStringLiteral("Linea %1").arg(trimmedAt(line, "NumeroLinea")));
-            checkDiscounts(line, "00438");
-            checkLineTotal(line);
-        }
-        for (xmlNode* block : cassa)
+        for (const Pending& p : lines.rules)
+            add(p);
+        for (Node* block : cassa)
             checkRateAndNature(
                 block, "AliquotaIVA", "00413", "00414",
                 QStringLiteral("Contributo cassa %1").arg(trimmedAt(block, "TipoCassa")));
-        for (xmlNode* summary : summaries) {
+        for (Node* summary : summaries) {
             checkRateAndNature(summary, "AliquotaIVA", "00429", "00430",
                                QStringLiteral("Riepilogo"));
             checkSummaryTax(summary);
@@ -364,10 +464,10 @@ private:
 
     // 00421: Imposta = AliquotaIVA × ImponibileImporto / 100 rounded half-up to the cent; a
     // difference of one cent is tolerated.
-    void checkSummaryTax(xmlNode* summary) {
+    void checkSummaryTax(Node* summary) {
         const auto rate = number(child(summary, "AliquotaIVA"));
         const auto taxable = number(child(summary, "ImponibileImporto"));
-        xmlNode* taxNode = child(summary, "Imposta");
+        Node* taxNode = child(summary, "Imposta");
         const auto tax = number(taxNode);
         if (!rate || !taxable || !tax)
             return;
@@ -380,20 +480,20 @@ private:
     }
 
     // 00419, 00443, 00444, 00422.
-    void checkSummariesAgainstLines(xmlNode* goods, const std::vector<xmlNode*>& lines,
-                                    const std::vector<xmlNode*>& cassa,
-                                    const std::vector<xmlNode*>& summaries) {
+    void checkSummariesAgainstLines(Node* goods, const BodyLines& lines,
+                                    const std::vector<Node*>& cassa,
+                                    const std::vector<Node*>& summaries) {
         std::map<QString, RateTotals> byRate;
         QSet<QString> summaryNatures;
-        QList<QPair<QString, xmlNode*>> usedNatures;
+        std::vector<std::pair<QString, Pending>> usedNatures = lines.firstNatures;
         auto totalsFor = [&](const Decimal& rate) -> RateTotals& {
             RateTotals& t = byRate[rate.toString()];
             t.rate = rate;
             return t;
         };
-        for (xmlNode* summary : summaries) {
+        for (Node* summary : summaries) {
             const auto rate = number(child(summary, "AliquotaIVA"));
-            if (const xmlNode* n = child(summary, "Natura"))
+            if (const Node* n = child(summary, "Natura"))
                 summaryNatures.insert(text(n).trimmed());
             if (!rate)
                 continue;
@@ -405,28 +505,21 @@ private:
             if (const auto v = number(child(summary, "Arrotondamento")))
                 t.rounding = t.rounding + *v;
         }
-        QList<QPair<Decimal, xmlNode*>> usedRates;
-        for (xmlNode* line : lines) {
-            const auto rate = number(child(line, "AliquotaIVA"));
-            if (xmlNode* n = child(line, "Natura"))
-                usedNatures << qMakePair(text(n).trimmed(), n);
-            if (!rate)
-                continue;
-            RateTotals& t = totalsFor(*rate);
+        std::vector<std::pair<Decimal, Pending>> usedRates = lines.firstRates;
+        for (const auto& [key, r] : lines.rates) {
+            RateTotals& t = totalsFor(r.rate);
             t.fromLinesOrCassa = true;
-            usedRates << qMakePair(*rate, child(line, "AliquotaIVA"));
-            if (const auto v = number(child(line, "PrezzoTotale")))
-                t.lines = t.lines + *v;
+            t.lines = t.lines + r.lines;
         }
-        for (xmlNode* block : cassa) {
+        for (Node* block : cassa) {
             const auto rate = number(child(block, "AliquotaIVA"));
-            if (xmlNode* n = child(block, "Natura"))
-                usedNatures << qMakePair(text(n).trimmed(), n);
+            if (Node* n = child(block, "Natura"))
+                usedNatures.emplace_back(text(n).trimmed(), pending("", n, QString()));
             if (!rate)
                 continue;
             RateTotals& t = totalsFor(*rate);
             t.fromLinesOrCassa = true;
-            usedRates << qMakePair(*rate, child(block, "AliquotaIVA"));
+            usedRates.emplace_back(*rate, pending("", child(block, "AliquotaIVA"), QString()));
             if (const auto v = number(child(block, "ImportoContributoCassa")))
                 t.cassa = t.cassa + *v;
         }
@@ -442,22 +535,22 @@ private:
                     .arg(distinctRates));
 
         QSet<QString> reported;
-        for (const auto& [rate, node] : usedRates) {
+        for (const auto& [rate, place] : usedRates) {
             const RateTotals& t = byRate[rate.toString()];
             if (!t.firstSummary && !reported.contains(rate.toString())) {
                 reported.insert(rate.toString());
-                add("00443", node,
+                add(place, "00443",
                     QStringLiteral("AliquotaIVA %1% usata nelle linee o nei contributi cassa ma "
                                    "assente nei DatiRiepilogo.")
                         .arg(it(rate)));
             }
         }
         QSet<QString> reportedNatures;
-        for (const auto& [nature, node] : usedNatures) {
+        for (const auto& [nature, place] : usedNatures) {
             if (!nature.isEmpty() && !summaryNatures.contains(nature) &&
                 !reportedNatures.contains(nature)) {
                 reportedNatures.insert(nature);
-                add("00444", node,
+                add(place, "00444",
                     QStringLiteral("Natura %1 usata nelle linee o nei contributi cassa ma assente "
                                    "nei DatiRiepilogo.")
                         .arg(nature));
@@ -470,12 +563,18 @@ private:
             const Decimal expected = t.lines + t.cassa + t.rounding;
             if ((t.taxable - expected).abs() <= kEuro)
                 continue;
-            xmlNode* where = t.firstSummary ? child(t.firstSummary, "ImponibileImporto") : nullptr;
-            for (const auto& [rate, node] : usedRates) {
-                if (!where && rate.toString() == key)
-                    where = node;
+            const Node* summaryPlace =
+                t.firstSummary ? child(t.firstSummary, "ImponibileImporto") : nullptr;
+            Pending where = pending("", summaryPlace, QString());
+            if (!summaryPlace) {
+                for (const auto& [rate, place] : usedRates) {
+                    if (rate.toString() == key) {
+                        where = place;
+                        break;
+                    }
+                }
             }
-            add("00422", where,
+            add(where, "00422",
                 QStringLiteral("ImponibileImporto per l'aliquota %1%: %2%3 diverso da PrezzoTotale "
                                "delle linee %4 + ImportoContributoCassa %5 + Arrotondamento %6 "
                                "= %7 (tolleranza 1 euro).")
@@ -487,11 +586,11 @@ private:
 
     // 00409: two bodies of one file with the same number in the same year (the same date when
     // Art73 is SI); a credit note only collides with another credit note.
-    void checkDuplicatesInLot(const std::vector<xmlNode*>& bodies) {
+    void checkDuplicatesInLot(const std::vector<Node*>& bodies) {
         QHash<QString, int> seen;
         for (size_t i = 0; i < bodies.size(); ++i) {
-            xmlNode* general = descend(bodies[i], "DatiGenerali/DatiGeneraliDocumento");
-            xmlNode* numberNode = child(general, "Numero");
+            Node* general = descend(bodies[i], "DatiGenerali/DatiGeneraliDocumento");
+            Node* numberNode = child(general, "Numero");
             const QString numero = text(numberNode).trimmed();
             const QDate date = QDate::fromString(trimmedAt(general, "Data"), Qt::ISODate);
             if (numero.isEmpty() || !date.isValid())
@@ -515,10 +614,14 @@ private:
         }
     }
 
-    xmlNode* root_;
-    xmlNode* header_ = nullptr;
+    Node* root_ = nullptr;
+    Node* header_ = nullptr;
     QDate today_;
-    Findings findings_;
+    std::vector<Pending> findings_;
+    // Where the findings of the line being read go, and that line.
+    std::vector<Pending>* sink_ = nullptr;
+    const Node* anchorLine_ = nullptr;
+    std::map<const Node*, BodyLines> lines_;
 };
 
 // 00001: country code, the transmitter's identifier, "_", a progressive of up to five letters
@@ -572,7 +675,250 @@ struct Silence {
     int line = 0;
 };
 
+bool named(const Node* n, const char* name) {
+    return n && n->isElement() && std::strcmp(n->name, name) == 0;
+}
+
 } // namespace
+
+// The file goes through libxml2's parser with the schema validator plugged into its events;
+// the same events build the part of the file the content rules read. A schema error is about
+// the element whose start, text or end the validator is looking at: the element just started,
+// the one whose text came, or the one just ended (libxml2 gives this program's handlers each
+// event before its validator). A line of a body is handed to the rules and let go at the event
+// after its end, once the validator has said what it had to say about it.
+struct InvoiceCheck::State {
+    Options options;
+    ContentRules rules;
+    xmlSAXHandler sax{};
+    xmlSAXHandlerPtr saxInUse = &sax;
+    void* userData = this;
+    xmlParserCtxtPtr parser = nullptr;
+    xmlSchemaValidCtxtPtr validator = nullptr;
+    xmlSchemaSAXPlugPtr plug = nullptr;
+    bool schemaMissing = false;
+
+    std::unique_ptr<Node> root;
+    Node* current = nullptr;
+    Node* subject = nullptr; // what the validator is looking at
+    bool invoice = false;    // the root is FatturaElettronica
+
+    Node* line = nullptr;     // the line of a body being read
+    bool lineCounts = false;  // it is in the body's first DatiBeniServizi
+    Node* doneLine = nullptr; // read to its end, not yet let go
+    size_t lineErrorsFrom = 0;
+
+    std::vector<Pending> schemaErrors;
+    int schemaErrorCount = 0;
+    const Node* lastErrorNode = nullptr;
+    QByteArray lastErrorAttribute;
+
+    QString parseError;
+    int parseLine = 0;
+
+    explicit State(const Options& o)
+        : options(o), rules(o.today.isValid() ? o.today : QDate::currentDate()) {
+        xmlSchemaPtr schema = officialSchema();
+        sax.initialized = XML_SAX2_MAGIC;
+        sax.startElementNs = startElement;
+        sax.endElementNs = endElement;
+        sax.characters = characters;
+        sax.ignorableWhitespace = characters;
+        sax.cdataBlock = characters;
+        if (!schema) {
+            schemaMissing = true;
+            return;
+        }
+        validator = xmlSchemaNewValidCtxt(schema);
+        xmlSchemaSetValidStructuredErrors(validator, schemaError, this);
+        plug = xmlSchemaSAXPlug(validator, &saxInUse, &userData);
+    }
+
+    ~State() {
+        if (plug)
+            xmlSchemaSAXUnplug(plug);
+        if (validator)
+            xmlSchemaFreeValidCtxt(validator);
+        if (parser)
+            xmlFreeParserCtxt(parser);
+    }
+
+    static State* of(void* data) { return static_cast<State*>(data); }
+
+    int lineNow() const { return parser && parser->input ? parser->input->line : 0; }
+
+    // Lets go of a line read to its end: the rules read it, the schema errors inside it get
+    // their path below its DatiBeniServizi.
+    void letGoOfLine() {
+        if (!doneLine)
+            return;
+        Node* goods = doneLine->parent;
+        if (lineCounts)
+            rules.line(doneLine);
+        for (size_t i = lineErrorsFrom; i < schemaErrors.size(); ++i) {
+            Pending& p = schemaErrors[i];
+            if (p.anchor && isInside(p.anchor, doneLine)) {
+                p.finding.element = elementPathBelow(p.anchor, goods);
+                p.anchor = goods;
+            }
+        }
+        goods->remove(doneLine);
+        doneLine = nullptr;
+        subject = nullptr;
+        lastErrorNode = nullptr;
+    }
+
+    static void startElement(void* data, const xmlChar* localname, const xmlChar*, const xmlChar*,
+                             int, const xmlChar**, int attributeCount, int,
+                             const xmlChar** attributes) {
+        State* s = of(data);
+        s->letGoOfLine();
+        const char* name = reinterpret_cast<const char*>(localname);
+        Node* node = nullptr;
+        if (!s->current) {
+            if (s->root)
+                return;
+            s->root = std::make_unique<Node>();
+            node = s->root.get();
+            node->name = name;
+            node->line = s->lineNow();
+            s->invoice = std::strcmp(name, "FatturaElettronica") == 0;
+            for (int i = 0; i < attributeCount; ++i) {
+                const xmlChar* const* a = attributes + 5 * i;
+                if (xmlStrEqual(a[0], reinterpret_cast<const xmlChar*>("versione"))) {
+                    node->versione =
+                        QByteArray(reinterpret_cast<const char*>(a[3]), int(a[4] - a[3]));
+                    break;
+                }
+            }
+        } else {
+            node = s->current->addElement(name, s->lineNow());
+            Node* goods = s->current;
+            if (!s->line && std::strcmp(name, "DettaglioLinee") == 0 &&
+                named(goods, "DatiBeniServizi") && named(goods->parent, "FatturaElettronicaBody") &&
+                goods->parent->parent == s->root.get()) {
+                s->line = node;
+                s->lineCounts = s->invoice && goods->index == 1;
+                s->lineErrorsFrom = s->schemaErrors.size();
+            }
+        }
+        s->current = node;
+        s->subject = node;
+    }
+
+    static void endElement(void* data, const xmlChar*, const xmlChar*, const xmlChar*) {
+        State* s = of(data);
+        s->letGoOfLine();
+        if (!s->current)
+            return;
+        s->subject = s->current;
+        if (s->current == s->line) {
+            s->doneLine = s->line;
+            s->line = nullptr;
+        }
+        s->current = s->current->parent;
+    }
+
+    static void characters(void* data, const xmlChar* text, int length) {
+        State* s = of(data);
+        s->letGoOfLine();
+        Node* node = s->current;
+        if (!node)
+            return;
+        s->subject = node;
+        // Never read by the rules: the base64 of an attached file (megabytes), and what stands
+        // between the lines of a body.
+        if ((named(node, "Attachment") && named(node->parent, "Allegati")) ||
+            (named(node, "DatiBeniServizi") && named(node->parent, "FatturaElettronicaBody") &&
+             node->parent->parent == s->root.get()))
+            return;
+        node->addText(reinterpret_cast<const char*>(text), length);
+    }
+
+    static void schemaError(void* data, xmlErrorPtr error) {
+        State* s = of(data);
+        const QString message = QString::fromUtf8(error->message ? error->message : "");
+        // An error about an attribute names no element, as the attribute is no element.
+        static const QRegularExpression attribute(
+            QStringLiteral("^Element '[^']+', attribute '([^']+)'"));
+        const QRegularExpressionMatch m = attribute.match(message);
+        const QByteArray attributeName = m.hasMatch() ? m.captured(1).toUtf8() : QByteArray();
+        const Node* node = s->subject;
+        // libxml2 follows a facet error with a second one on the same element ("... is not a
+        // valid value of the atomic type"): the first says more.
+        if (node && node == s->lastErrorNode && attributeName == s->lastErrorAttribute)
+            return;
+        s->lastErrorNode = node;
+        s->lastErrorAttribute = attributeName;
+        ++s->schemaErrorCount;
+        if (s->schemaErrorCount > kMaxSchemaErrors)
+            return;
+        int line = node ? node->line : error->line;
+        if (line <= 0)
+            line = error->line;
+        s->schemaErrors.push_back({schemaFinding(line, message), m.hasMatch() ? nullptr : node});
+    }
+
+    void parse(const char* data, int size, bool last) {
+        Silence silence;
+        if (!parser) {
+            const int head = std::min(size, 4);
+            parser = xmlCreatePushParserCtxt(saxInUse, userData, data, head, nullptr);
+            if (!parser)
+                throw std::bad_alloc();
+            xmlCtxtUseOptions(parser, XML_PARSE_NONET | XML_PARSE_BIG_LINES);
+            data += head;
+            size -= head;
+        }
+        if (size > 0 || last)
+            xmlParseChunk(parser, data, size, last ? 1 : 0);
+        if (parseError.isEmpty() && !silence.message.isEmpty()) {
+            parseError = silence.message;
+            parseLine = silence.line;
+        }
+    }
+
+    Findings finish() {
+        parse(nullptr, 0, true);
+        letGoOfLine();
+        Findings findings;
+        if (!parser->wellFormed) {
+            findings << Finding{QStringLiteral("00200"),
+                                QString(),
+                                QStringLiteral("Riga %1: il file non è un XML ben formato (%2).")
+                                    .arg(parseLine)
+                                    .arg(parseError),
+                                parseLine,
+                                {},
+                                {}};
+            return findings;
+        }
+        if (schemaMissing)
+            findings << check::schemaMissing();
+        for (Pending& p : schemaErrors)
+            findings << resolved(std::move(p));
+        if (schemaErrorCount > kMaxSchemaErrors)
+            findings << tooManySchemaErrors(schemaErrorCount);
+        if (root && invoice)
+            findings << rules.run(root.get());
+        return findings;
+    }
+};
+
+InvoiceCheck::InvoiceCheck(const Options& options) : d_(std::make_unique<State>(options)) {}
+
+InvoiceCheck::~InvoiceCheck() = default;
+
+void InvoiceCheck::add(const char* data, qsizetype size) {
+    // In pieces an int can count; the parser copies what it has not used yet.
+    constexpr qsizetype kPiece = 1 << 16;
+    for (qsizetype at = 0; at < size; at += kPiece)
+        d_->parse(data + at, int(std::min(kPiece, size - at)), false);
+}
+
+Findings InvoiceCheck::finish() {
+    return d_->finish();
+}
 
 Findings checkFileName(const QString& name) {
     Findings findings;
@@ -614,34 +960,9 @@ Findings checkInvoice(const QByteArray& bytes, const Options& options) {
     if (!screening.safe() && screening.withoutHazards.isEmpty())
         return findings;
     const QByteArray& parsed = screening.safe() ? bytes : screening.withoutHazards;
-    xmlDoc* doc = nullptr;
-    QString parseError;
-    int parseLine = 0;
-    {
-        Silence silence;
-        doc = xmlReadMemory(parsed.constData(), int(parsed.size()), nullptr, nullptr,
-                            XML_PARSE_NONET | XML_PARSE_BIG_LINES);
-        parseError = silence.message;
-        parseLine = silence.line;
-    }
-    if (!doc) {
-        findings << Finding{QStringLiteral("00200"),
-                            QString(),
-                            QStringLiteral("Riga %1: il file non è un XML ben formato (%2).")
-                                .arg(parseLine)
-                                .arg(parseError),
-                            parseLine,
-                            {},
-                            {}};
-        return findings;
-    }
-    findings << validateSchema(doc);
-    xmlNode* root = xmlDocGetRootElement(doc);
-    if (root && xmlStrEqual(root->name, reinterpret_cast<const xmlChar*>("FatturaElettronica")))
-        findings << ContentRules(root,
-                                 options.today.isValid() ? options.today : QDate::currentDate())
-                        .run();
-    xmlFreeDoc(doc);
+    InvoiceCheck stream(options);
+    stream.add(parsed.constData(), parsed.size());
+    findings << stream.finish();
     return findings;
 }
 

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <memory>
 
 namespace brevalto::check {
 
@@ -22,6 +23,27 @@ struct Options {
 
 // Findings in file order: naming first, then schema errors, then content rules body by body.
 Findings checkInvoice(const QByteArray& bytes, const Options& options = {});
+
+// The same check on a file given piece by piece as it is written, in memory that does not grow
+// with the lines of its bodies: for text this program writes itself, which never holds what the
+// screening of checkInvoice looks for (declarations, entities, deep nesting) and is never blank.
+// The name is not checked (options.fileName is not read).
+class InvoiceCheck {
+public:
+    explicit InvoiceCheck(const Options& options = {});
+    ~InvoiceCheck();
+    InvoiceCheck(const InvoiceCheck&) = delete;
+    InvoiceCheck& operator=(const InvoiceCheck&) = delete;
+
+    // The next bytes of the file.
+    void add(const char* data, qsizetype size);
+    // The end of the file, and its findings.
+    Findings finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> d_;
+};
 
 // The content of an opened signed file, checked as the same file unsigned; a signature that does
 // not match its content comes first, as 00102 naming the signer.

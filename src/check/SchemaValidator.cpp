@@ -43,7 +43,8 @@ xmlParserInputPtr localOnlyLoader(const char* url, const char*, xmlParserCtxtPtr
 
 void ignoreErrors(void*, xmlErrorPtr) {}
 
-// The compiled schema, built once per process.
+} // namespace
+
 xmlSchemaPtr officialSchema() {
     static xmlSchemaPtr schema = nullptr;
     static std::once_flag once;
@@ -63,38 +64,39 @@ xmlSchemaPtr officialSchema() {
     return schema;
 }
 
-struct Collected {
-    Findings findings;
-    const xmlNode* lastNode = nullptr;
-    int count = 0;
-};
-
-constexpr int kMaxSchemaErrors = 50;
-
-void collect(void* data, xmlErrorPtr error) {
-    auto* c = static_cast<Collected*>(data);
-    const auto* node = static_cast<const xmlNode*>(error->node);
-    // libxml2 follows a facet error with a second one on the same element ("... is not a valid
-    // value of the atomic type"): the first says more.
-    if (node && node == c->lastNode)
-        return;
-    c->lastNode = node;
-    ++c->count;
-    if (c->count > kMaxSchemaErrors)
-        return;
+Finding schemaFinding(int line, const QString& libxmlMessage) {
     Finding f;
     f.code = QStringLiteral("00200");
-    f.line = node ? lineOf(node) : error->line;
-    if (f.line <= 0)
-        f.line = error->line;
-    if (node && node->type == XML_ELEMENT_NODE)
-        f.element = elementPath(node);
-    const QString sentence =
-        schemaMessageInItalian(QString::fromUtf8(error->message ? error->message : "").trimmed());
+    f.line = line;
+    const QString sentence = schemaMessageInItalian(libxmlMessage.trimmed());
     f.message = f.line > 0 ? QStringLiteral("Riga %1: %2").arg(f.line).arg(sentence)
                            : sentence.left(1).toUpper() + sentence.mid(1);
-    c->findings << f;
+    return f;
 }
+
+Finding tooManySchemaErrors(int count) {
+    return Finding{QStringLiteral("00201"),
+                   QString(),
+                   QStringLiteral("Gli errori di formato sono %1, più dei %2 oltre i quali "
+                                  "il Sistema di Interscambio non prosegue i controlli.")
+                       .arg(count)
+                       .arg(kMaxSchemaErrors),
+                   0,
+                   {},
+                   {}};
+}
+
+Finding schemaMissing() {
+    return Finding{QStringLiteral("00200"),
+                   QString(),
+                   QStringLiteral("Lo schema ufficiale non è disponibile nel programma: "
+                                  "impossibile verificare il formato."),
+                   0,
+                   {},
+                   {}};
+}
+
+namespace {
 
 QString expectedList(const QString& raw) {
     // "( A, B )" or "one of ( A, B, ##other{...}* )": keep the names.
@@ -267,39 +269,6 @@ QString schemaMessageInItalian(const QString& raw) {
         rest.contains(QLatin1String("is required")))
         return QStringLiteral("all'elemento %1 manca un attributo obbligatorio.").arg(element);
     return QStringLiteral("Non conforme allo schema: %1").arg(raw);
-}
-
-Findings validateSchema(xmlDoc* doc) {
-    Findings findings;
-    xmlSchemaPtr schema = officialSchema();
-    if (!schema) {
-        findings << Finding{QStringLiteral("00200"),
-                            QString(),
-                            QStringLiteral("Lo schema ufficiale non è disponibile nel programma: "
-                                           "impossibile verificare il formato."),
-                            0,
-                            {},
-                            {}};
-        return findings;
-    }
-    xmlSchemaValidCtxtPtr context = xmlSchemaNewValidCtxt(schema);
-    Collected collected;
-    xmlSchemaSetValidStructuredErrors(context, collect, &collected);
-    xmlSchemaValidateDoc(context, doc);
-    xmlSchemaFreeValidCtxt(context);
-    findings = collected.findings;
-    if (collected.count > kMaxSchemaErrors)
-        findings << Finding{
-            QStringLiteral("00201"),
-            QString(),
-            QStringLiteral("Gli errori di formato sono %1, più dei %2 oltre i quali "
-                           "il Sistema di Interscambio non prosegue i controlli.")
-                .arg(collected.count)
-                .arg(kMaxSchemaErrors),
-            0,
-            {},
-            {}};
-    return findings;
 }
 
 } // namespace brevalto::check

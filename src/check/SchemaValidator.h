@@ -5,13 +5,24 @@
 // touches the network or the disk.
 #include "check/Finding.h"
 
-#include <libxml/tree.h>
+#include <libxml/xmlschemas.h>
 
 namespace brevalto::check {
 
-// Schema errors of a parsed document as 00200 findings (the first 50, then one 00201, as the SdI
-// stops there too), each with the line, the element path and an Italian sentence.
-Findings validateSchema(xmlDoc* doc);
+// The compiled schema, built once per process; null when the program lacks it.
+xmlSchemaPtr officialSchema();
+
+// Schema errors are reported up to this many (00200), then one 00201 says how many there were,
+// as the SdI stops there too.
+constexpr int kMaxSchemaErrors = 50;
+
+// The 00200 finding of one of libxml2's schema messages about an element at a line of the file
+// (0: unknown), in Italian; its element path is left to the caller.
+Finding schemaFinding(int line, const QString& libxmlMessage);
+// The 00201 finding after count schema errors.
+Finding tooManySchemaErrors(int count);
+// The finding when the schema is not in the program.
+Finding schemaMissing();
 
 // The Italian sentence for one of libxml2's schema messages ("Element 'X': This element is not
 // expected. Expected is ( Y )."): the common cases are put in plain words, any other is given

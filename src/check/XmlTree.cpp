@@ -11,8 +11,8 @@ bool isElement(const xmlNode* n, const char* name) {
            std::strcmp(reinterpret_cast<const char*>(n->name), name) == 0;
 }
 
-// Elements the schema lets repeat: their paths always carry an index, so that a finding on the
-// only line of a body reads the same as one on the third.
+} // namespace
+
 bool repeatable(const char* name) {
     static const char* const names[] = {"FatturaElettronicaBody",
                                         "DettaglioLinee",
@@ -41,8 +41,6 @@ bool repeatable(const char* name) {
     }
     return false;
 }
-
-} // namespace
 
 xmlNode* child(const xmlNode* parent, const char* name) {
     if (!parent)

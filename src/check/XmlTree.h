@@ -24,6 +24,9 @@ QString textAt(const xmlNode* parent, const char* path);
 QString elementPath(const xmlNode* node);
 // Line of the element in the file (0 when unknown).
 int lineOf(const xmlNode* node);
+// Whether the schema lets an element of this name repeat: its paths always carry an index, so
+// that a finding on the only line of a body reads the same as one on the third.
+bool repeatable(const char* name);
 
 // The characters of a text as the schema counts them: one for each, though a character beyond
 // the first 65,536 (an emoji) takes two UTF-16 units in a QString.

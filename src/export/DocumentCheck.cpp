@@ -7,8 +7,10 @@
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 
+#include <QFileDevice>
 #include <QRegularExpression>
 #include <QSqlQuery>
+#include <algorithm>
 
 namespace brevalto {
 
@@ -228,9 +230,46 @@ check::Findings fileNameFindings(DataModule& data, const QString& fileName) {
     return findings;
 }
 
-check::Findings checkDocumentText(DataModule& data, const QByteArray& xml, QDate today,
-                                  const QString& fileName) {
-    check::Findings findings = check::checkInvoice(xml, {.today = today, .fileName = {}});
+check::Finding tooLargeFinding(qint64 size) {
+    return check::Finding{
+        QStringLiteral("00003"),
+        QString(),
+        QStringLiteral("Il file è di %1 MB: supera i 5 MB che il Sistema di Interscambio accetta "
+                       "e sarebbe scartato. Alleggerire gli allegati o dividere i corpi in più "
+                       "documenti.")
+            .arg(QString::number(double(size) / (1024.0 * 1024.0), 'f', 1).replace(u'.', u',')),
+        0,
+        {},
+        {}};
+}
+
+CheckedOutput::CheckedOutput(QIODevice* out, QDate today)
+    : out_(out), check_({.today = today, .fileName = {}}) {
+    if (const auto* file = qobject_cast<const QFileDevice*>(out))
+        setObjectName(file->fileName());
+    open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+}
+
+qint64 CheckedOutput::writeData(const char* data, qint64 size) {
+    if (out_ && out_->write(data, size) != size) {
+        setErrorString(out_->errorString());
+        return -1;
+    }
+    if (!tooLarge()) {
+        const qint64 checked = std::min(size, kMaxInvoiceFileSize + 1 - written_);
+        check_.add(data, checked);
+    }
+    written_ += size;
+    return size;
+}
+
+check::Findings CheckedOutput::finish() {
+    return tooLarge() ? check::Findings{} : check_.finish();
+}
+
+check::Findings documentFindings(DataModule& data, check::Findings textFindings,
+                                 const QString& fileName) {
+    check::Findings findings = std::move(textFindings);
     findings << archiveFindings(data);
     locateFields(findings);
     findings << excludedBlockFindings(data);
@@ -239,9 +278,21 @@ check::Findings checkDocumentText(DataModule& data, const QByteArray& xml, QDate
     return findings;
 }
 
+check::Findings checkDocumentText(DataModule& data, const QByteArray& xml, QDate today,
+                                  const QString& fileName) {
+    if (xml.size() > kMaxInvoiceFileSize)
+        return fileNameFindings(data, fileName.isEmpty() ? documentFileName(data) : fileName)
+               << tooLargeFinding(xml.size());
+    return documentFindings(data, check::checkInvoice(xml, {.today = today, .fileName = {}}),
+                            fileName);
+}
+
 check::Findings checkCurrentDocument(DataModule& data, QDate today) {
-    const QByteArray xml = buildInvoiceXml(data);
-    return checkDocumentText(data, xml, today);
+    CheckedOutput out(nullptr, today);
+    writeInvoiceXml(data, out);
+    if (out.tooLarge())
+        return fileNameFindings(data, documentFileName(data)) << tooLargeFinding(out.written());
+    return documentFindings(data, out.finish());
 }
 
 QString findingsText(const check::Findings& findings, int max) {

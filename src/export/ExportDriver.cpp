@@ -123,12 +123,26 @@ QString ExportDriver::attachedFilesText(const AttachedFiles& files) {
     return lines.join(QLatin1Char('\n'));
 }
 
+std::optional<ExportDriver::Outcome> ExportDriver::tooLarge(qint64 size) {
+    if (checkMode_ == CheckMode::Skip || size <= kMaxInvoiceFileSize)
+        return std::nullopt;
+    lastFindings_ = {tooLargeFinding(size)};
+    return abort(QStringLiteral("Il file non è stato scritto: il Sistema di Interscambio lo "
+                                "scarterebbe per le dimensioni.\n\n%1")
+                     .arg(findingsText(lastFindings_)));
+}
+
 std::optional<ExportDriver::Outcome> ExportDriver::vetoedByCheck(const QByteArray& text) {
+    return vetoedByFindings([&] { return checkDocumentText(data_, text); });
+}
+
+std::optional<ExportDriver::Outcome>
+ExportDriver::vetoedByFindings(const std::function<check::Findings()>& check) {
     lastFindings_.clear();
     if (checkMode_ == CheckMode::Skip)
         return std::nullopt;
     try {
-        lastFindings_ = checkDocumentText(data_, text);
+        lastFindings_ = check();
     } catch (const DbError& e) {
         return fail(e.text());
     }
@@ -257,10 +271,15 @@ ExportDriver::Outcome ExportDriver::exportSigned(const QString& path, bool showS
     QByteArray text;
     if (const auto stopped = attempt([&] { text = buildInvoiceXml(data_, &attached_); }))
         return *stopped;
+    if (const auto stopped = tooLarge(text.size()))
+        return *stopped;
     if (const auto stopped = vetoedByCheck(text))
         return *stopped;
     QByteArray envelope;
     if (const auto stopped = sign(text, &envelope))
+        return *stopped;
+    // The signed file is what is sent: its size is what counts.
+    if (const auto stopped = tooLarge(envelope.size()))
         return *stopped;
     // The signed file first: when the plain one cannot be written after it, the signed one is
     // taken back, so that no signed file stands without the export it belongs to.
@@ -317,16 +336,30 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
             }))
             return *stopped;
     } else {
-        QByteArray text;
-        if (const auto stopped = attempt([&] { text = buildInvoiceXml(data_, &attached_); }))
-            return *stopped;
-        if (const auto stopped = vetoedByCheck(text))
-            return *stopped;
-        if (const auto stopped = attempt([&] {
-                writeAtomically(path,
-                                [&](QIODevice& file) { return file.write(text) == text.size(); });
-            }))
-            return *stopped;
+        // Checked as it is written, and kept only when the check lets it go: neither the text
+        // nor a tree of it is held whole. A file over the exchange system's limit is known by
+        // its size once written (nothing more than writing it costs) and never kept.
+        struct Stopped {
+            Outcome outcome;
+        };
+        try {
+            if (const auto stopped = attempt([&] {
+                    writeAtomically(path, [&](QIODevice& file) {
+                        CheckedOutput out(&file);
+                        writeInvoiceXml(data_, out, &attached_);
+                        std::optional<Outcome> refused = tooLarge(out.written());
+                        if (!refused)
+                            refused = vetoedByFindings(
+                                [&] { return documentFindings(data_, out.finish()); });
+                        if (refused)
+                            throw Stopped{*refused};
+                        return true;
+                    });
+                }))
+                return *stopped;
+        } catch (const Stopped& s) {
+            return s.outcome;
+        }
     }
     const Outcome outcome = markExported(path, showSuccess);
     if (outcome == Outcome::Written)

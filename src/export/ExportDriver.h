@@ -102,6 +102,11 @@ private:
     std::optional<Outcome> attempt(const std::function<void()>& work);
     // Checks the text; an outcome when the findings stop the export.
     std::optional<Outcome> vetoedByCheck(const QByteArray& text);
+    // The same with the findings that `check` gives.
+    std::optional<Outcome> vetoedByFindings(const std::function<check::Findings()>& check);
+    // A file of `size` bytes the exchange system would refuse for its size (00003): said, and
+    // the outcome (unless the check is skipped).
+    std::optional<Outcome> tooLarge(qint64 size);
     // Marks the document exported, with when and into which file.
     Outcome markExported(const QString& path, bool showSuccess);
     // An exported document going to another file (or to one no longer there): asks first, saying

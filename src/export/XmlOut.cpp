@@ -57,7 +57,8 @@ void XmlOut::writeOut(qsizetype atLeast) {
     errno = 0;
     if (device_->write(out_) != out_.size()) {
         const auto* file = qobject_cast<const QFileDevice*>(device_);
-        throw ExportError::cannotWrite(file ? file->fileName() : QString(),
+        // A device standing in front of the file carries its name as its object name.
+        throw ExportError::cannotWrite(file ? file->fileName() : device_->objectName(),
                                        failureReason(*device_));
     }
     out_.resize(0); // keeps its capacity for the next piece

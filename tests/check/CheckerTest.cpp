@@ -762,6 +762,22 @@ TEST(CheckerSchema, StopsCountingAfterFifty) {
     EXPECT_TRUE(distinctCodes(f).contains("00201"));
 }
 
+// A summary of the lines' rate without its taxable amount (a schema error too): the difference
+// of the taxable amounts is said at the first line of that rate, and a line's path is kept though
+// the lines are let go as the file is read.
+TEST(CheckerSchema, ASummaryWithoutTaxableAmountPointsAtTheFirstLineOfItsRate) {
+    QByteArray file = baseInvoice();
+    file.replace("<ImponibileImporto>48.75</ImponibileImporto>", "");
+    const Findings f = checkInvoice(file, {.today = kToday, .fileName = {}});
+    EXPECT_EQ(distinctCodes(f), (QStringList{"00200", "00422"})) << describe(f).toStdString();
+    ASSERT_FALSE(f.isEmpty());
+    EXPECT_EQ(f.last().code, "00422");
+    EXPECT_EQ(f.last().element,
+              "FatturaElettronicaBody[1]/DatiBeniServizi/DettaglioLinee[1]/AliquotaIVA");
+    EXPECT_EQ(f.first().element.toStdString(),
+              "FatturaElettronicaBody[1]/DatiBeniServizi/DatiRiepilogo[1]/Imposta");
+}
+
 // The official samples: four are clean; FPR02 puts ContattiTrasmittente after PECDestinatario
 // (a schema error) and, like the first body of FPR03, declares a taxable amount of 27.00 for
 // lines totalling 25.00 (00422), with a tax of 5.95 where 22% of 27.00 is 5.94 (inside the

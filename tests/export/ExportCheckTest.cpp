@@ -231,6 +231,53 @@ TEST(ExportQuestion, AttachedFilesAreListedBeforeTheFileIsWritten) {
     }
 }
 
+// A file over the exchange system's 5 MB is refused for its size (00003) however the check runs:
+// nothing is written, a file already at the path stays, the document stays unexported. Without
+// the check it is written.
+TEST(ExportQuestion, AFileOverFiveMegabytesIsNeverWritten) {
+    ExportArchive a;
+    // 4 MB attached: 5.3 MB of base64 in the file.
+    QByteArray big(4 * 1024 * 1024, '\0');
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = char((i * 2654435761u) >> 24);
+    const QString attached = a.makeFile("grande.bin", big);
+    const int doc = a.addDocument();
+    const int body = a.addCompleteBody(doc);
+    a.add("PA_FE_Body_Allegati", {{"PA_FE_Body_Id", body},
+                                  {"NomeAttachment", "grande.bin"},
+                                  {"PercorsoCompleto", attached}});
+    a.select(doc);
+    const check::Findings findings = checkCurrentDocument(a.data);
+    ASSERT_EQ(findings.size(), 1);
+    EXPECT_EQ(findings[0].code, "00003");
+    EXPECT_TRUE(findings[0].message.startsWith("Il file è di 5,3 MB: supera i 5 MB"))
+        << findings[0].message.toStdString();
+
+    const QString path = a.folder.file("out.xml");
+    for (const auto mode : {ExportDriver::CheckMode::Ask, ExportDriver::CheckMode::Refuse}) {
+        a.makeFile("out.xml", "prima");
+        a.select(doc);
+        ScriptedPrompt prompt;
+        ExportDriver driver(a.data, prompt);
+        driver.setCheckMode(mode);
+        EXPECT_EQ(driver.exportTo(path, false), ExportDriver::Outcome::Aborted);
+        ASSERT_EQ(driver.lastFindings().size(), 1);
+        EXPECT_EQ(driver.lastFindings()[0].code, "00003");
+        ASSERT_EQ(prompt.calls().size(), 1);
+        EXPECT_TRUE(prompt.calls()[0].text.contains("00003  Il file è di 5,3 MB"));
+        QFile kept(path);
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), "prima");
+        EXPECT_EQ(QDir(a.folder.path()).entryList(QDir::Files).filter("out").size(), 1);
+        EXPECT_FALSE(a.exported(doc));
+    }
+    a.select(doc);
+    ScriptedPrompt prompt;
+    EXPECT_EQ(a.exportTo(path, prompt, ExportDriver::CheckMode::Skip),
+              ExportDriver::Outcome::Written);
+    EXPECT_GT(QFileInfo(path).size(), kMaxInvoiceFileSize);
+}
+
 // Runs a command on the test's archive (closed first, as another process would find it).
 class CommandTest : public ::testing::Test {
 protected:
