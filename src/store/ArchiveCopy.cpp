@@ -72,6 +72,37 @@ QByteArray canonical(const QVariant& v, ColumnKind kind) {
     return v.toString().toUtf8();
 }
 
+// The checksum of a table's rows, added to one row at a time (see tableChecksum).
+class RowSum {
+public:
+    explicit RowSum(const TableDef& table) : table_(table) {}
+    // Adds the row whose values `value(i)` gives, in the table's column order.
+    template <typename Values> void add(const Values& value) {
+        hash_.reset();
+        for (int i = 0; i < table_.columns.size(); ++i) {
+            const QByteArray v = canonical(value(i), table_.columns.at(i).kind);
+            buffer_.setNum(v.size());
+            buffer_ += ':';
+            buffer_ += v;
+            hash_.addData(buffer_);
+        }
+        quint64 part = 0;
+        std::memcpy(&part, hash_.resultView().constData(), sizeof part);
+        sum_ += part;
+        ++rows_;
+    }
+    TableCopy result() const {
+        return {table_.name, rows_, QString::number(sum_, 16).rightJustified(16, QLatin1Char('0'))};
+    }
+
+private:
+    const TableDef& table_;
+    QCryptographicHash hash_{QCryptographicHash::Sha256};
+    QByteArray buffer_;
+    quint64 sum_ = 0;
+    qint64 rows_ = 0;
+};
+
 // The highest key a table has ever given: its counter, or its highest row when that is higher.
 qint64 keysGiven(Connection& c, const TableDef& table) {
     const QString key = table.autoNumberColumn();
@@ -137,15 +168,22 @@ void copyInto(Connection& source, Connection& target, CopyReport& report,
     }
 
     qint64 done = 0;
+    QList<QPair<TableCopy, TableCopy>> sums; // of each table: the source's and the target's
     for (const TableDef* table : std::as_const(tables)) {
         if (progress && !progress(done, total, table->name))
             throw Cancelled{};
         const QStringList columns = quotedColumns(*table);
         const QString list = columns.join(QLatin1String(", "));
-        RepeatedStatement insert = target.prepare(
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        // Each row is counted and hashed as it is read from the source, and again as the target
+        // stored it (what the insert gives back): a copy that differs is never kept, and neither
+        // archive is read a second time to know it.
+        const QString insertSql =
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %2")
                 .arg(quoteIdentifier(table->name), list,
-                     QStringList(columns.size(), QStringLiteral("?")).join(QLatin1String(", "))));
+                     QStringList(columns.size(), QStringLiteral("?")).join(QLatin1String(", ")));
+        RepeatedStatement insert = target.prepare(insertSql);
+        RowSum fromSum(*table);
+        RowSum toSum(*table);
         QSqlQuery rows = source.execNative(
             QStringLiteral("SELECT %1 FROM %2").arg(list, quoteIdentifier(table->name)));
         qint64 copied = 0;
@@ -158,8 +196,10 @@ void copyInto(Connection& source, Connection& target, CopyReport& report,
                     v = v.toBool() ? 1 : 0;
                 values << v;
             }
+            fromSum.add([&](int i) { return rows.value(i); });
             try {
-                insert.run(values);
+                insert.run(values,
+                           [&](const RepeatedStatement::Row& stored) { toSum.add(stored); });
             } catch (const DbError& e) {
                 throw DbError(QStringLiteral("Tabella %1, riga %2: %3")
                                   .arg(table->name)
@@ -172,6 +212,7 @@ void copyInto(Connection& source, Connection& target, CopyReport& report,
         }
         if (!table->autoNumberColumn().isEmpty())
             setKeysGiven(target, *table, keysGiven(source, *table));
+        sums << qMakePair(fromSum.result(), toSum.result());
     }
     for (const TableDef& table : archiveSchema()) {
         for (const QString& column : table.indexed)
@@ -179,15 +220,13 @@ void copyInto(Connection& source, Connection& target, CopyReport& report,
     }
     installChangeCounter(target);
 
-    // Read back before committing: a copy that differs is never kept.
-    for (const TableDef* table : std::as_const(tables)) {
-        const TableCopy from = tableChecksum(source, *table);
-        const TableCopy to = tableChecksum(target, *table);
+    // Compared before committing: a copy that differs is never kept.
+    for (const auto& [from, to] : std::as_const(sums)) {
         if (from.rows != to.rows || from.checksum != to.checksum)
             throw DbError(QStringLiteral("La copia della tabella %1 non corrisponde all'originale "
                                          "(righe %2 e %3, controllo %4 e %5): nulla è stato "
                                          "salvato.")
-                              .arg(table->name)
+                              .arg(from.table)
                               .arg(from.rows)
                               .arg(to.rows)
                               .arg(from.checksum, to.checksum));
@@ -200,24 +239,13 @@ void copyInto(Connection& source, Connection& target, CopyReport& report,
 } // namespace
 
 TableCopy tableChecksum(Connection& connection, const TableDef& table) {
-    TableCopy result{table.name, 0, {}};
     QSqlQuery rows = connection.execNative(
         QStringLiteral("SELECT %1 FROM %2")
             .arg(quotedColumns(table).join(QLatin1String(", ")), quoteIdentifier(table.name)));
-    quint64 sum = 0;
-    while (rows.next()) {
-        QCryptographicHash row(QCryptographicHash::Sha256);
-        for (int i = 0; i < table.columns.size(); ++i) {
-            const QByteArray value = canonical(rows.value(i), table.columns.at(i).kind);
-            row.addData(QByteArray::number(value.size()) + ':' + value);
-        }
-        quint64 part = 0;
-        std::memcpy(&part, row.result().constData(), sizeof part);
-        sum += part;
-        ++result.rows;
-    }
-    result.checksum = QString::number(sum, 16).rightJustified(16, QLatin1Char('0'));
-    return result;
+    RowSum sum(table);
+    while (rows.next())
+        sum.add([&](int i) { return rows.value(i); });
+    return sum.result();
 }
 
 QString CopyReport::text() const {

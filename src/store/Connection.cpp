@@ -552,9 +552,14 @@ RepeatedStatement::RepeatedStatement(Connection& connection, const QString& sql)
 RepeatedStatement::RepeatedStatement(RepeatedStatement&&) noexcept = default;
 RepeatedStatement::~RepeatedStatement() = default;
 
-void RepeatedStatement::run(const QVariantList& values) {
+void RepeatedStatement::run(const QVariantList& values,
+                            const std::function<void(const Row&)>& onRow) {
     if (native_) {
-        switch (native_->execute(values)) {
+        const auto nativeRow = [&] {
+            onRow([this](int column) { return native_->value(column); });
+        };
+        switch (native_->execute(values, onRow ? std::function<void()>(nativeRow)
+                                               : std::function<void()>())) {
         case NativeQuery::Outcome::Done:
             return;
         case NativeQuery::Outcome::Refused:
@@ -578,6 +583,8 @@ void RepeatedStatement::run(const QVariantList& values) {
     }
     if (!driver_.exec())
         connection_->fail(driver_, sql_);
+    while (onRow && driver_.next())
+        onRow([this](int column) { return driver_.value(column); });
 }
 
 QSqlQuery Connection::exec(const QString& jetSql, const QVariantList& values) {

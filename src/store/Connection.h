@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 namespace brevalto {
@@ -28,7 +29,10 @@ class RepeatedStatement {
 public:
     RepeatedStatement(RepeatedStatement&&) noexcept;
     ~RepeatedStatement();
-    void run(const QVariantList& values);
+    // A statement that gives rows (INSERT ... RETURNING) calls onRow for each with the row's
+    // values, column by column.
+    using Row = std::function<QVariant(int column)>;
+    void run(const QVariantList& values, const std::function<void(const Row&)>& onRow = {});
 
 private:
     friend class Connection;

@@ -81,7 +81,8 @@ qint64 NativeQuery::integer(int column) const {
     return sqlite3_column_int64(statement_, column);
 }
 
-NativeQuery::Outcome NativeQuery::execute(const QVariantList& values) {
+NativeQuery::Outcome NativeQuery::execute(const QVariantList& values,
+                                          const std::function<void()>& onRow) {
     if (!statement_)
         return Outcome::Unbindable;
     sqlite3_reset(statement_);
@@ -128,7 +129,13 @@ NativeQuery::Outcome NativeQuery::execute(const QVariantList& values) {
         if (bound != SQLITE_OK)
             return Outcome::Unbindable;
     }
-    const int step = sqlite3_step(statement_);
+    int step = sqlite3_step(statement_);
+    if (onRow) {
+        while (step == SQLITE_ROW) {
+            onRow();
+            step = sqlite3_step(statement_);
+        }
+    }
     if (step != SQLITE_DONE && step != SQLITE_ROW) {
         errorCode_ = step;
         errorText_ = QString::fromUtf8(sqlite3_errmsg(db_));

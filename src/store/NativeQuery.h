@@ -7,6 +7,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariant>
+#include <functional>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -42,8 +43,10 @@ public:
     // the statement can run again with other values. Unbindable: a value is of a type only the
     // driver binds (nothing was run). Refused: the engine refused the statement (nothing of it
     // is done); errorCode() and errorText() tell why.
+    // A statement that gives rows (INSERT ... RETURNING) calls onRow for each, the row readable
+    // through value() meanwhile.
     enum class Outcome { Done, Unbindable, Refused };
-    Outcome execute(const QVariantList& values);
+    Outcome execute(const QVariantList& values, const std::function<void()>& onRow = {});
     int errorCode() const { return errorCode_; }
     QString errorText() const { return errorText_; }
 
