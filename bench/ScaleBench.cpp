@@ -16,6 +16,7 @@
 #include "store/DataModule.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -125,6 +126,23 @@ static Registrar startUpScaleBench("startup", [] {
             empty, 3.0);
     compare("start-up process with 70,000 customers and 200,000 lines against a new archive",
             onAged, onFresh, 1.3);
+    // The real executable from exec to a ready main window (BREVALTO_QUIT_WHEN_READY), against
+    // an empty Qt main window built with the same flags, interleaved.
+    const QString folder = QCoreApplication::applicationDirPath();
+    const QStringList offscreen{"QT_QPA_PLATFORM=offscreen", "BREVALTO_QUIT_WHEN_READY=1"};
+    const std::vector<Runs> real = interleaved(
+        11,
+        {Command{{folder + "/brevalto"}, offscreen + QStringList{"BREVALTO_HOME=" + fresh.path()}},
+         Command{{folder + "/brevalto_empty_window"}, offscreen},
+         Command{{folder + "/brevalto"}, offscreen + QStringList{"BREVALTO_HOME=" + aged.path()}}});
+    compareRuns("brevalto to a ready main window on a new archive against an empty Qt main window "
+                "(whole processes)",
+                real[0], real[1], 1.5);
+    compareRuns("brevalto to a ready main window with 70,000 customers and 200,000 lines against a "
+                "new archive (whole processes)",
+                real[2], real[0], 1.1);
+    report("brevalto peak memory, new archive (median)", real[0].medianPeakMb(), "MB");
+    report("empty main window peak memory (median)", real[1].medianPeakMb(), "MB");
     const double inFresh = startUpMs(fresh.path());
     const double inAged = startUpMs(aged.path());
     // The same archive of some years on a PostgreSQL server, named in percorsoPa.txt.

@@ -54,6 +54,17 @@ int main(int argc, char** argv) {
         window.show();
         // The first activation runs the start-up sequence.
         window.activateWindow();
+        // With BREVALTO_QUIT_WHEN_READY set the program ends as soon as the main window is ready
+        // for work, with 0 when the start-up got there: its start-up can be timed from outside.
+        if (qEnvironmentVariableIsSet("BREVALTO_QUIT_WHEN_READY"))
+            QMetaObject::invokeMethod(
+                &window,
+                [&window] {
+                    const bool ready = window.startUpDone() || window.runStartUp();
+                    QCoreApplication::processEvents();
+                    QCoreApplication::exit(ready ? 0 : 1);
+                },
+                Qt::QueuedConnection);
         code = app.exec();
     }
     brevalto::setPrompt(nullptr);
