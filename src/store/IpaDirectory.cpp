@@ -15,6 +15,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <array>
+#include <functional>
 
 namespace brevalto::ipa {
 
@@ -29,18 +30,37 @@ QString fileWords(const QString& fileName) {
                : QStringLiteral("Il file %1").arg(QDir::toNativeSeparators(fileName));
 }
 
+// Gives the text of a file piece by piece: more(text) appends the next piece and says false at
+// the end. Null for a text given whole.
+using MoreText = std::function<bool(QString& text)>;
+
+// No record of a directory file is longer than this: kMaxFieldBreaks + 1 lines of at most
+// kMaxLineLength characters each (a longer line, or a field over more lines, is refused). A
+// reader of a file keeps at least this much of it ahead of the record it reads.
+constexpr qsizetype kLookAhead = (kMaxFieldBreaks + 2) * kMaxLineLength;
+
 // Streams the records of a delimited text (see parseDelimited), refusing what no directory file
 // holds: a quoted field never closed, one running over more than kMaxFieldBreaks line breaks, and
 // a wanted field longer than kMaxFieldLength. Each refusal names the line where the field (its
-// quote) opened.
+// quote) opened. The text is either given whole or read from a file a piece at a time, what has
+// been read let go: memory does not grow with the file.
 class Reader {
 public:
     Reader(const QString& text, QChar delimiter, const QString& fileName = QString())
-        : text_(text), delimiter_(delimiter), fileName_(fileName) {}
+        : text_(text), delimiter_(delimiter), fileName_(fileName), ended_(true) {}
+    Reader(MoreText more, QChar delimiter, const QString& fileName)
+        : delimiter_(delimiter), fileName_(fileName), more_(std::move(more)) {
+        fill();
+    }
+
+    // The start of the text (for the delimiter of its first line).
+    const QString& text() const { return text_; }
+    void setDelimiter(QChar delimiter) { delimiter_ = delimiter; }
 
     // The next record; false at the end of the text. Unquoted fields are cut out of the text in
     // one piece; only quoted ones are assembled. Throws FileError.
     bool next(QStringList& fields) {
+        fill();
         const qsizetype n = text_.size();
         const QChar* s = text_.constData();
         const auto lineEnd = [](QChar c) {
@@ -143,16 +163,15 @@ public:
         }
         return false;
     }
-    qsizetype position() const { return pos_; }
+    // Characters read so far.
+    qint64 position() const { return dropped_ + pos_; }
+    // Whether the whole text has been read, and whether it ends with a line break.
+    bool atEnd() const { return ended_ && pos_ >= text_.size(); }
+    bool endsInBreak() const { return last_ == QLatin1Char('\n') || last_ == QLatin1Char('\r'); }
     // The line (from 1) on which the last record read starts.
     qint64 recordLine() const { return recordLine_; }
     // The lines of the text read so far (a line break at the very end starts no new line).
-    qint64 lines() const {
-        const bool endsInBreak =
-            pos_ >= text_.size() && !text_.isEmpty() &&
-            (text_.back() == QLatin1Char('\n') || text_.back() == QLatin1Char('\r'));
-        return endsInBreak ? line_ - 1 : line_;
-    }
+    qint64 lines() const { return atEnd() && endsInBreak() ? line_ - 1 : line_; }
     // Line breaks inside quoted fields so far, and the line of the first field holding one.
     qint64 breaksInQuotes() const { return breaksInQuotes_; }
     qint64 firstBreakLine() const { return firstBreakLine_; }
@@ -175,9 +194,29 @@ private:
             false);
     }
 
-    const QString& text_;
+    // Lets go of what has been read and reads on until kLookAhead characters stand ahead.
+    void fill() {
+        if (!ended_ && pos_ > kLookAhead) {
+            text_.remove(0, pos_);
+            dropped_ += pos_;
+            pos_ = 0;
+        }
+        while (!ended_ && text_.size() - pos_ < kLookAhead) {
+            ended_ = !more_(text_);
+            if (!text_.isEmpty())
+                last_ = text_.back();
+        }
+        if (ended_ && more_ == nullptr && !text_.isEmpty())
+            last_ = text_.back();
+    }
+
+    QString text_;
     QChar delimiter_;
     QString fileName_;
+    MoreText more_;
+    bool ended_ = false;
+    QChar last_;
+    qint64 dropped_ = 0;
     qsizetype pos_ = 0;
     qint64 line_ = 1;
     qint64 recordLine_ = 0;
@@ -186,59 +225,86 @@ private:
     QList<bool> wanted_;
 };
 
-QString readText(const QString& path, const QString& what) {
-    const QString shown = QDir::toNativeSeparators(path);
-    QFile file(path);
-    if (!QFileInfo(path).isFile())
-        throw FileError(QStringLiteral("Il file %1 (%2) non esiste.").arg(shown, what), true);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("Impossibile leggere il file %1 (%2): %3")
-                            .arg(shown, what, italianReason(file.errorString())),
-                        true);
-    // Read in pieces, each line measured as it comes: a line longer than any row of the
-    // directory is refused before the rest of it is read (a file of one 2 GB line never fills
-    // the memory).
-    QByteArray bytes;
-    qint64 line = 1;
-    qint64 lineLength = 0;
-    char previous = 0;
-    for (;;) {
-        const QByteArray piece = file.read(1 << 20);
-        if (piece.isEmpty()) {
-            if (file.error() != QFileDevice::NoError)
-                throw FileError(QStringLiteral("Impossibile leggere il file %1 (%2): %3")
-                                    .arg(shown, what, italianReason(file.errorString())),
-                                true);
-            break;
-        }
-        for (const char c : piece) {
-            if (c == '\n' || c == '\r') {
-                if (c == '\r' || previous != '\r')
-                    ++line;
-                lineLength = 0;
-            } else if (++lineLength > kMaxLineLength) {
-                throw FileError(QStringLiteral("Il file %1 (%2) non è un elenco valido: la riga "
-                                               "%3 è lunga più di %4 caratteri, oltre ogni riga "
-                                               "degli elenchi di IndicePA.")
-                                    .arg(QFileInfo(path).fileName(), what)
-                                    .arg(line)
-                                    .arg(kMaxLineLength),
-                                false);
+// A file of the directory, read twice and never held whole: once to measure its lines (a line
+// longer than any row of the directory is refused before the rest of it is read, so a file of
+// one 2 GB line never fills the memory) and to learn whether it is UTF-8, then a piece at a time
+// for its records.
+class FileText {
+public:
+    FileText(const QString& path, const QString& what) : path_(path), what_(what), file_(path) {
+        const QString shown = QDir::toNativeSeparators(path);
+        if (!QFileInfo(path).isFile())
+            throw FileError(QStringLiteral("Il file %1 (%2) non esiste.").arg(shown, what), true);
+        if (!file_.open(QIODevice::ReadOnly))
+            throw unreadable();
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        qint64 line = 1;
+        qint64 lineLength = 0;
+        char previous = 0;
+        QByteArray piece;
+        while (readPiece(piece)) {
+            for (const char c : std::as_const(piece)) {
+                if (c == '\n' || c == '\r') {
+                    if (c == '\r' || previous != '\r')
+                        ++line;
+                    lineLength = 0;
+                } else if (++lineLength > kMaxLineLength) {
+                    throw FileError(QStringLiteral("Il file %1 (%2) non è un elenco valido: la "
+                                                   "riga %3 è lunga più di %4 caratteri, oltre "
+                                                   "ogni riga degli elenchi di IndicePA.")
+                                        .arg(QFileInfo(path).fileName(), what)
+                                        .arg(line)
+                                        .arg(kMaxLineLength),
+                                    false);
+                }
+                previous = c;
             }
-            previous = c;
+            if (!utf8.hasError()) {
+                const QString decoded = utf8(piece); // only to learn whether it is UTF-8
+                Q_UNUSED(decoded);
+            }
         }
-        bytes += piece;
+        // Older files were written in the Windows code page: read them byte by byte rather than
+        // turning every accented letter into a replacement mark.
+        utf8_ = !utf8.hasError();
+        if (!file_.seek(0))
+            throw unreadable();
+        const QByteArray start = file_.peek(3);
+        if (start == "\xEF\xBB\xBF")
+            file_.read(3);
     }
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    // Older files were written in the Windows code page: read them byte by byte rather than
-    // turning every accented letter into a replacement mark.
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-    return text;
-}
+
+    // The text, a piece at a time (for a Reader).
+    MoreText more() {
+        return [this](QString& text) {
+            QByteArray piece;
+            if (!readPiece(piece))
+                return false;
+            text += utf8_ ? utf8Decoder_.decode(piece) : QString::fromLatin1(piece);
+            return true;
+        };
+    }
+
+private:
+    FileError unreadable() const {
+        return FileError(
+            QStringLiteral("Impossibile leggere il file %1 (%2): %3")
+                .arg(QDir::toNativeSeparators(path_), what_, italianReason(file_.errorString())),
+            true);
+    }
+    bool readPiece(QByteArray& piece) {
+        piece = file_.read(1 << 20);
+        if (piece.isEmpty() && file_.error() != QFileDevice::NoError)
+            throw unreadable();
+        return !piece.isEmpty();
+    }
+
+    QString path_;
+    QString what_;
+    QFile file_;
+    bool utf8_ = true;
+    QStringDecoder utf8Decoder_{QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom};
+};
 
 // What a column means, whatever its heading in this release of the files.
 enum Role {
@@ -360,8 +426,9 @@ void checkRowsFollowLines(const Reader& reader, const QString& path, int rows) {
 }
 
 QHash<QString, Ente> readEnti(const QString& path) {
-    const QString text = readText(path, QStringLiteral("amministrazioni"));
-    Reader reader(text, delimiterOf(text), QFileInfo(path).fileName());
+    FileText file(path, QStringLiteral("amministrazioni"));
+    Reader reader(file.more(), QChar(), QFileInfo(path).fileName());
+    reader.setDelimiter(delimiterOf(reader.text()));
     QStringList fields;
     if (!reader.next(fields))
         throw FileError(refusal(path, QStringLiteral("l'elenco delle amministrazioni"),
@@ -532,12 +599,13 @@ QString ImportReport::text() const {
 ImportReport importDirectory(Connection& connection, const QString& officesPath,
                              const QString& entiPath, const Progress& progress) {
     ImportReport report;
-    const QString text = readText(officesPath, QStringLiteral("uffici"));
+    FileText file(officesPath, QStringLiteral("uffici"));
     const QHash<QString, Ente> enti =
         entiPath.isEmpty() ? QHash<QString, Ente>() : readEnti(entiPath);
-    const QChar delimiter = delimiterOf(text);
+    Reader reader(file.more(), QChar(), QFileInfo(officesPath).fileName());
+    const QChar delimiter = delimiterOf(reader.text());
+    reader.setDelimiter(delimiter);
     report.layout = delimiter == QLatin1Char('\t') ? QStringLiteral("TAB") : QStringLiteral("CSV");
-    Reader reader(text, delimiter, QFileInfo(officesPath).fileName());
     QStringList fields;
     reader.next(fields);
     const QStringList headingRow = fields;
@@ -561,8 +629,9 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
     if (!entiPath.isEmpty())
         files << QFileInfo(entiPath).fileName();
 
-    const qint64 total = text.size();
-    QSet<QString> codes;
+    const qint64 total = std::max<qint64>(1, QFileInfo(officesPath).size());
+    // Office codes are six letters or digits: each kept as the number it spells in base 36.
+    QSet<quint32> codes;
     try {
         // Declared outside the transaction, so that a server frees the prepared statement after
         // a rollback (inside a failed transaction it refuses to).
@@ -590,14 +659,13 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                 ++report.read;
                 if (++sinceProgress == 2000) {
                     sinceProgress = 0;
-                    if (progress && !progress(reader.position(), total))
+                    if (progress && !progress(std::min(reader.position(), total), total))
                         throw Cancelled{};
                 }
                 if (fields.size() != headingRow.size()) {
                     // The last row cut short, with no line break after it: a download that
                     // stopped partway. Part of the directory must not replace the whole.
-                    if (reader.position() >= total && !text.endsWith(QLatin1Char('\n')) &&
-                        !text.endsWith(QLatin1Char('\r')))
+                    if (reader.atEnd() && !reader.endsInBreak())
                         throw FileError(
                             QStringLiteral("Il file %1 finisce a metà di una riga: sembra "
                                            "scaricato solo in parte. Scaricarlo di nuovo da "
@@ -616,11 +684,12 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                     ++report.badCode;
                     continue;
                 }
-                if (codes.contains(code)) {
+                const quint32 number = code.toUInt(nullptr, 36);
+                if (codes.contains(number)) {
                     ++report.duplicate;
                     continue;
                 }
-                codes.insert(code);
+                codes.insert(number);
 
                 const QString ipaCode = value(fields, c, IpaCode);
                 const Ente ente = enti.isEmpty() ? Ente() : enti.value(ipaCode.toLower());

@@ -105,6 +105,42 @@ TEST_F(IpaDirectoryTest, CurrentCsvLayoutWithAdministrations) {
     EXPECT_TRUE(ipa::lastLoadText(connection).startsWith("Elenco aggiornato al "));
 }
 
+// A file of several megabytes is read a piece at a time: rows whose quoted fields run over a line
+// break, and accented letters of two bytes, fall across the pieces and read as a whole
+// text of the same rows reads; a Windows code page letter near the end still makes the whole
+// file read byte by byte.
+TEST_F(IpaDirectoryTest, AFileOfManyMegabytesReadsAsTheWholeText) {
+    QByteArray bytes = "Codice_uni_uo,Descrizione_uo,Denominazione_ente,Indirizzo\n";
+    const int rows = 30000;
+    for (int i = 0; i < rows; ++i) {
+        const QByteArray code = QByteArray::number(36 * 36 * 36 * 36 * 36 + i, 36).toUpper();
+        // A line break in a quoted field now and then, as the files have them.
+        bytes += code + ",\"Ufficio " + QByteArray::number(i) +
+                 (i % 500 == 7 ? "\nsecondo rigo\"" : "\"") + ",Città di Forlì " +
+                 QByteArray(i % 97, 'x') + ",\"Via " + QByteArray::number(i) + ", 1\"\n";
+    }
+    ASSERT_GT(bytes.size(), 2 << 20);
+    for (const bool windows : {false, true}) {
+        SCOPED_TRACE(windows);
+        QByteArray file = bytes;
+        if (windows)
+            file.replace(file.size() - 40, 0, "\xE0"); // "à" in the Windows code page
+        const QString path = write("uo.csv", file);
+        const ipa::ImportReport report = ipa::importDirectory(connection, path);
+        EXPECT_EQ(report.read, rows);
+        EXPECT_EQ(report.imported, rows);
+        const QList<QStringList> whole = ipa::parseDelimited(
+            windows ? QString::fromLatin1(file) : QString::fromUtf8(file), u',');
+        ASSERT_EQ(whole.size(), rows + 1);
+        const QMap<QString, QString> stored = directory();
+        for (const int i : {0, 1, 1234, 17000, rows - 1}) {
+            const QStringList& f = whole[i + 1];
+            // Values are stored without the blanks around them.
+            EXPECT_EQ(stored.value(f[0]), f[2].trimmed() + "|" + f[1] + "|||" + f[3] + "||||") << i;
+        }
+    }
+}
+
 // The older TAB layout, written in the Windows code page: municipalities by name and province
 // ("FORLI'" is Forlì, "L'AQUILA" is L'Aquila), names and types from the administrations' file.
 TEST_F(IpaDirectoryTest, OlderTabLayoutByMunicipalityName) {
