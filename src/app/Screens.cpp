@@ -67,8 +67,8 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
 }
 
 // A master-data list: made with its editor, its grid's layout registered.
-template <typename List, typename Editor> void Screens::addList(const char* id) {
-    add<List>(id, [this] {
+template <typename List, typename Editor> void Screens::addList() {
+    add<List>([this] {
         auto* list = new List(*dataModule_, mainWindow_.get());
         list->setEditor(&get<Editor>());
         registerLayoutGrid(list->definition().layoutName, list->grid());
@@ -86,15 +86,14 @@ void Screens::registerScreens() {
     for (int i = 0; i < mainWindow_->tabs()->count(); ++i)
         tabCaptions << mainWindow_->tabs()->tabText(i);
 
-    add<RealizzazioneWindow>("TfrmRealizzazione", [=] { return new RealizzazioneWindow(owner); });
-    add<DittaWindow>("TfrmDitta", [=, &db, this] {
+    add<RealizzazioneWindow>([=] { return new RealizzazioneWindow(owner); });
+    add<DittaWindow>([=, &db, this] {
         auto* firm = new DittaWindow(db, owner);
         firm->saved = [this, &db] { mainWindow_->showFirmInTitle(db.table(ds::Ditta)); };
         return firm;
     });
-    add<CedenteEditor>("TfrmModificaCedentePrestatore",
-                       [=, &db] { return new CedenteEditor(db, owner); });
-    add<CessionarioEditor>("TfrmModificaCessionarioCommittente", [=, &db, this] {
+    add<CedenteEditor>([=, &db] { return new CedenteEditor(db, owner); });
+    add<CessionarioEditor>([=, &db, this] {
         auto* editor = new CessionarioEditor(db, owner);
         editor->setFinder([this] {
             auto& finder = get<TrovaPaWindow>();
@@ -103,34 +102,32 @@ void Screens::registerScreens() {
         });
         return editor;
     });
-    addList<ComuniBrowser, ComuneEditor>("TfrmGrigliaComuni");
-    add<ComuneEditor>("TfrmModificaComuni", [=, &db] { return new ComuneEditor(db, owner); });
-    add<DescrizioneFunzionaliWindow>("TfrmDescrizioneFunzionali", [=, &db] {
+    addList<ComuniBrowser, ComuneEditor>();
+    add<ComuneEditor>([=, &db] { return new ComuneEditor(db, owner); });
+    add<DescrizioneFunzionaliWindow>([=, &db] {
         auto* window = new DescrizioneFunzionaliWindow(owner);
         window->setDataset(&db.table(ds::PA_DescrizioniFunzionali));
         return window;
     });
-    add<RappresentanteFiscaleEditor>("TfrmModificaRappresentanteFiscale", [=, &db] {
-        return new RappresentanteFiscaleEditor(db, owner);
-    });
-    addList<IvaBrowser, IvaEditor>("TfrmGrigliaIva");
-    add<IvaEditor>("TfrmModificaIva", [=, &db] { return new IvaEditor(db, owner); });
-    add<TerzoIntermediarioEditor>("TfrmModificaTerzoIntermediario",
-                                  [=, &db] { return new TerzoIntermediarioEditor(db, owner); });
-    addList<VettoriBrowser, VettoreEditor>("TfrmGrigliaVettori");
-    add<VettoreEditor>("TfrmModificaVettori", [=, &db] { return new VettoreEditor(db, owner); });
-    add<OpzioniWindow>("TfrmOpzioni", [=, &db, this] {
+    add<RappresentanteFiscaleEditor>(
+        [=, &db] { return new RappresentanteFiscaleEditor(db, owner); });
+    addList<IvaBrowser, IvaEditor>();
+    add<IvaEditor>([=, &db] { return new IvaEditor(db, owner); });
+    add<TerzoIntermediarioEditor>([=, &db] { return new TerzoIntermediarioEditor(db, owner); });
+    addList<VettoriBrowser, VettoreEditor>();
+    add<VettoreEditor>([=, &db] { return new VettoreEditor(db, owner); });
+    add<OpzioniWindow>([=, &db, this] {
         auto* window = new OpzioniWindow(db, tabCaptions, owner);
         window->setMultiSellerSelectorsVisible = [this](bool visible) {
             setMultiSellerSelectorsVisible(visible);
         };
         return window;
     });
-    add<PasswordDialog>("TfrmPass", [=] { return new PasswordDialog(owner); });
+    add<PasswordDialog>([=] { return new PasswordDialog(owner); });
 
     // The Document: header → its party screens → customer → body register → body editor →
     // section screens.
-    add<HeaderEditor>("TfrmModifica_PA_Header", [=, &db, this] {
+    add<HeaderEditor>([=, &db, this] {
         auto* header = new HeaderEditor(db, owner);
         header->setPartyScreens(&get<HeaderCedenteEditor>(), &get<HeaderRappresentanteEditor>(),
                                 &get<HeaderTerzoIntermediarioEditor>(),
@@ -138,14 +135,13 @@ void Screens::registerScreens() {
         header->deleteCurrentDocument = [this] { documents_->elimina(); };
         return header;
     });
-    add<HeaderCedenteEditor>("TfrmModifica_PA_Header_Cedente", [=, &db, this] {
+    add<HeaderCedenteEditor>([=, &db, this] {
         auto* cedente = new HeaderCedenteEditor(db, owner);
         registerMultiSellerSelector(cedente->sellerSelector(), cedente->sellerSelectorLabel());
         return cedente;
     });
-    add<HeaderRappresentanteEditor>("TfrmModifica_PA_Header_Rappresentante",
-                                    [=, &db] { return new HeaderRappresentanteEditor(db, owner); });
-    add<HeaderCessionarioEditor>("TfrmModifica_PA_Header_Cessionario", [=, &db, this] {
+    add<HeaderRappresentanteEditor>([=, &db] { return new HeaderRappresentanteEditor(db, owner); });
+    add<HeaderCessionarioEditor>([=, &db, this] {
         auto* cessionario = new HeaderCessionarioEditor(db, owner);
         cessionario->openBodyRegister = [this] { showModal(get<BodyRegister>()); };
         // The new-customer button: the customer list's "Aggiungi", without the list; the
@@ -163,10 +159,9 @@ void Screens::registerScreens() {
         });
         return cessionario;
     });
-    add<HeaderTerzoIntermediarioEditor>("TfrmModifica_PA_Header_Terzo", [=, &db] {
-        return new HeaderTerzoIntermediarioEditor(db, owner);
-    });
-    add<BodyRegister>("TfrmGriglia_PA_Body", [=, &db, this] {
+    add<HeaderTerzoIntermediarioEditor>(
+        [=, &db] { return new HeaderTerzoIntermediarioEditor(db, owner); });
+    add<BodyRegister>([=, &db, this] {
         auto* bodyRegister = new BodyRegister(db, owner);
         bodyRegister->setBodyEditor(&get<BodyEditor>());
         bodyRegister->quitProgram = [this] { leaveProgram(*this); };
@@ -176,7 +171,7 @@ void Screens::registerScreens() {
     // The body editor makes its own withholding, pension fund, discount, causali and attachment
     // screens (and the payment-reason picker); the section screens below make their sub-screens
     // and are made when their section is first opened.
-    add<BodyEditor>("TfrmModifica_PA_Body", [=, &db, this] {
+    add<BodyEditor>([=, &db, this] {
         auto* bodyEditor = new BodyEditor(db, owner);
         for (int i = 0; i < entries_.size(); ++i) {
             if (!entries_[i].bodySection.isEmpty())
@@ -190,96 +185,66 @@ void Screens::registerScreens() {
         bodyEditor->refreshActions();
         return bodyEditor;
     });
-    add<DocumentiOrdineAcquistoEditor>(
-        "TfrmModifica_PA_Body_DatiOrdineAcquisto",
-        [=, &db] { return new DocumentiOrdineAcquistoEditor(db, owner); },
-        ds::PA_FE_Body_DatiOrdineAcquisto);
-    add<DocumentiContrattoEditor>(
-        "TfrmModifica_PA_Body_DatiContratto",
-        [=, &db] { return new DocumentiContrattoEditor(db, owner); }, ds::PA_FE_Body_DatiContratto);
-    add<DocumentiConvenzioneEditor>(
-        "TfrmModifica_PA_Body_DatiConvenzione",
-        [=, &db] { return new DocumentiConvenzioneEditor(db, owner); },
-        ds::PA_FE_Body_DatiConvenzione);
-    add<DocumentiRicezioneEditor>(
-        "TfrmModifica_PA_Body_DatiRicezione",
-        [=, &db] { return new DocumentiRicezioneEditor(db, owner); }, ds::PA_FE_Body_DatiRicezione);
-    add<DocumentiFattureCollegateEditor>(
-        "TfrmModifica_PA_Body_DatiFattureCollegate",
-        [=, &db] { return new DocumentiFattureCollegateEditor(db, owner); },
-        ds::PA_FE_Body_DatiFattureCollegate);
-    add<DocumentiSALEditor>(
-        "TfrmModifica_PA_Body_DatiSAL", [=, &db] { return new DocumentiSALEditor(db, owner); },
-        ds::PA_FE_Body_DatiSAL);
-    add<DocumentiDDTEditor>(
-        "TfrmModifica_PA_Body_DatiDDT", [=, &db] { return new DocumentiDDTEditor(db, owner); },
-        ds::PA_FE_Body_DatiDDT);
-    add<LineeEditor>(
-        "TfrmModifica_PA_Body_DettaglioLinee", [=, &db] { return new LineeEditor(db, owner); },
-        ds::PA_FE_Body_DatiBeniServizi_DettaglioLinee);
-    add<RiepilogoEditor>(
-        "TfrmModifica_PA_Body_DatiRiepilogo", [=, &db] { return new RiepilogoEditor(db, owner); },
-        ds::PA_FE_Body_DatiBeniServizi_DatiRiepilogo);
-    add<PagamentoEditor>(
-        "TfrmModifica_PA_Body_DatiPagamento", [=, &db] { return new PagamentoEditor(db, owner); },
-        ds::PA_FE_Body_DatiPagamento);
+    // The referred documents and delivery notes: one screen design, one screen per kind.
+    for (const auto& [kind, dataset] :
+         {std::pair{DocumentiKind::OrdineAcquisto, ds::PA_FE_Body_DatiOrdineAcquisto},
+          std::pair{DocumentiKind::Contratto, ds::PA_FE_Body_DatiContratto},
+          std::pair{DocumentiKind::Convenzione, ds::PA_FE_Body_DatiConvenzione},
+          std::pair{DocumentiKind::Ricezione, ds::PA_FE_Body_DatiRicezione},
+          std::pair{DocumentiKind::FattureCollegate, ds::PA_FE_Body_DatiFattureCollegate},
+          std::pair{DocumentiKind::DDT, ds::PA_FE_Body_DatiDDT}})
+        addSection(dataset, [=, &db, kind = kind] {
+            return new DocumentiRiferimentoEditor(db, kind, owner);
+        });
+    add<DocumentiSALEditor>([=, &db] { return new DocumentiSALEditor(db, owner); },
+                            ds::PA_FE_Body_DatiSAL);
+    add<LineeEditor>([=, &db] { return new LineeEditor(db, owner); },
+                     ds::PA_FE_Body_DatiBeniServizi_DettaglioLinee);
+    add<RiepilogoEditor>([=, &db] { return new RiepilogoEditor(db, owner); },
+                         ds::PA_FE_Body_DatiBeniServizi_DatiRiepilogo);
+    add<PagamentoEditor>([=, &db] { return new PagamentoEditor(db, owner); },
+                         ds::PA_FE_Body_DatiPagamento);
 
     // Master data lists, utilities and the public-administration directory.
-    addList<CessionariBrowser, CessionarioEditor>("TfrmGriglia_CessionarioCommittente");
-    addList<CedentiBrowser, CedenteEditor>("TfrmGrigliaCedentiPrestatori");
-    add<ImportaWindow>("TfrmImporta", [=, &db] { return new ImportaWindow(db, owner); });
-    add<DettaglioVeloceWindow>("TfrmGrigliaDettaglioVeloce",
-                               [=, &db] { return new DettaglioVeloceWindow(db, owner); });
-    add<EsportazioniWindow>("TfrmEsportazioni", [=, &db, this] {
+    addList<CessionariBrowser, CessionarioEditor>();
+    addList<CedentiBrowser, CedenteEditor>();
+    add<ImportaWindow>([=, &db] { return new ImportaWindow(db, owner); });
+    add<DettaglioVeloceWindow>([=, &db] { return new DettaglioVeloceWindow(db, owner); });
+    add<EsportazioniWindow>([=, &db, this] {
         auto* window = new EsportazioniWindow(db, owner);
         registerMultiSellerSelector(window->sellerSelector(), window->sellerLabel());
         return window;
     });
-    add<TrovaPaWindow>("TfrmTrovaPA", [=, &db, this] {
+    add<TrovaPaWindow>([=, &db, this] {
         auto* finder = new TrovaPaWindow(db, owner);
         registerLayoutGrid(finder->definition().layoutName, finder->grid());
         finder->openImport = [this] { showModal(get<ImportaElencoPaWindow>()); };
         return finder;
     });
-    add<NotificheWindow>("TfrmNotifiche", [=, &db, this] {
+    add<NotificheWindow>([=, &db, this] {
         auto* window = new NotificheWindow(db, owner);
         QObject::connect(window, &NotificheWindow::notificationsLoaded, owner,
                          [this] { sdiRegister_->refresh(); });
         return window;
     });
-    add<ImportaElencoPaWindow>("TfrmImportaElencoPA",
-                               [=, &db] { return new ImportaElencoPaWindow(db, owner); });
-    add<ErroreDettaglioWindow>("TfrmDettaglioErroriFatturazioneElettronica",
-                               [=, &db] { return new ErroreDettaglioWindow(db, owner); });
-    add<ErroriBrowser>("TfrmGrigliaErroriFatturazioneElettronica", [=, &db, this] {
+    add<ImportaElencoPaWindow>([=, &db] { return new ImportaElencoPaWindow(db, owner); });
+    add<ErroreDettaglioWindow>([=, &db] { return new ErroreDettaglioWindow(db, owner); });
+    add<ErroriBrowser>([=, &db, this] {
         auto* errori = new ErroriBrowser(db, owner);
         errori->setDetail(&get<ErroreDettaglioWindow>());
         registerLayoutGrid(errori->definition().layoutName, errori->grid());
         return errori;
     });
-    add<GuidaWindow>("TfrmGuida", [=] { return new GuidaWindow(owner); });
+    add<GuidaWindow>([=] { return new GuidaWindow(owner); });
 }
 
 QWidget* Screens::screenAt(int index) {
     Entry& entry = entries_[index];
     if (!entry.screen) {
         QWidget* screen = entry.make();
-        screen->setProperty("screenId", entry.id);
         entry.screen = screen;
     }
     return entry.screen;
-}
-
-QWidget* Screens::byId(const QString& id) {
-    const int index = byId_.value(id, -1);
-    return index < 0 ? nullptr : screenAt(index);
-}
-
-QStringList Screens::ids() const {
-    QStringList out;
-    for (const Entry& entry : entries_)
-        out << entry.id;
-    return out;
 }
 
 // The main window's buttons: each asks for its screen when pressed.

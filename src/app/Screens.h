@@ -27,9 +27,9 @@ class DataGrid;
 class DataModule;
 class MainWindow;
 
-// Screens are registered by their identifier (the screen's class name in the program's own
-// naming, "TfrmModifica_PA_Header"); each is a QObject child of the main window, which owns them
-// all. Adding a screen is one entry in the constructor's table.
+// Screens are registered by their type, body section screens by their section's dataset; each is
+// a QObject child of the main window, which owns them all. Adding a screen is one entry in the
+// constructor's table.
 class Screens {
 public:
     explicit Screens(Environment environment);
@@ -60,10 +60,6 @@ public:
         const int index = byType_.value(std::type_index(typeid(T)), -1);
         return index >= 0 && entries_[index].screen;
     }
-    // A screen by identifier, made now if it was not yet; nullptr when none is registered so.
-    QWidget* byId(const QString& id);
-    // The identifiers in registration order.
-    QStringList ids() const;
 
     // The layout names of the grids whose columns are kept per workstation, in the order in which
     // the start-up applies them.
@@ -83,20 +79,21 @@ public:
 
 private:
     struct Entry {
-        QString id;
         std::function<QWidget*()> make;
         QPointer<QWidget> screen;
         QString bodySection; // the body section's dataset, for a body section screen
     };
     // Registers a screen and the function that makes it (and wires it to the others).
     template <typename T, typename Make>
-    void add(const char* id, Make make, const QString& bodySection = QString()) {
+    void add(Make make, const QString& bodySection = QString()) {
         byType_.insert(std::type_index(typeid(T)), int(entries_.size()));
-        byId_.insert(QLatin1String(id), int(entries_.size()));
-        entries_.append({QLatin1String(id), [make] { return static_cast<QWidget*>(make()); },
-                         nullptr, bodySection});
+        addSection(bodySection, make);
     }
-    template <typename List, typename Editor> void addList(const char* id);
+    // A body section screen reached only through its section (several share one type).
+    template <typename Make> void addSection(const QString& bodySection, Make make) {
+        entries_.append({[make] { return static_cast<QWidget*>(make()); }, nullptr, bodySection});
+    }
+    template <typename List, typename Editor> void addList();
     QWidget* screenAt(int index);
     void registerScreens();
     // Connects the screens to the main window's buttons and to one another.
@@ -111,7 +108,6 @@ private:
     std::unique_ptr<DataModule> dataModule_;
     std::unique_ptr<MainWindow> mainWindow_;
     QList<Entry> entries_;
-    QHash<QString, int> byId_;
     QHash<std::type_index, int> byType_;
     // Not a screen: the register logic behind the main window's documents tab.
     std::unique_ptr<DocumentRegister> documents_;

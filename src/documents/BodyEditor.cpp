@@ -109,13 +109,11 @@ void BodyEditor::buildFields() {
         {.label = "Totale Documento",
          .column = "ImportoTotaleDocumento",
          .control = FieldControl::Number,
-         .help = "2.1.1.9",
-         .maxLength = 15},
+         .help = "2.1.1.9"},
         {.label = "Arrotondamento",
          .column = "Arrotondamento",
          .control = FieldControl::Number,
-         .help = "2.1.1.10",
-         .maxLength = 15},
+         .help = "2.1.1.10"},
         {.label = "Art.73", .column = "Art73", .help = "2.1.1.12"},
         // The stamp duty's fields, beside the others.
         Field{.label = "Dati Bollo",
@@ -128,8 +126,7 @@ void BodyEditor::buildFields() {
         {.label = "Importo",
          .column = "DatiGenerali_DatiBollo_ImportoBollo",
          .control = FieldControl::Number,
-         .help = "2.1.1.6.2",
-         .maxLength = 15},
+         .help = "2.1.1.6.2"},
     });
     moveRowsBeside(DatiGenerali, QStringLiteral("DatiGenerali_DatiBollo"),
                    QStringLiteral("DatiGenerali_DatiBollo_ImportoBollo"));

@@ -10,12 +10,10 @@ CausaliEditor::CausaliEditor(DataModule& db, QWidget* parent)
                  parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_Causali"));
     setTabs({QStringLiteral("Causale")});
-    // A text column of the archive: at most 255 characters.
     addFields({{.label = "Causale",
                 .column = "Descrizione",
                 .control = FieldControl::Memo,
-                .help = "2.1.1.11",
-                .maxLength = 255}});
+                .help = "2.1.1.11"}});
     setMinimumWidth(520);
     setRules({{[this](const RowValues& row) {
                    return row.text(QStringLiteral("Descrizione")).isEmpty();

@@ -87,11 +87,9 @@ DocumentiRiferimentoLineaEditor::DocumentiRiferimentoLineaEditor(DataModule& db,
     addTop({{.label = "Riferim. Numero Linea",
              .column = "RiferimentoNumeroLinea",
              .control = FieldControl::Integer,
-             .help = "2.1.2.1",
-             .maxLength = 4}});
-    QPushButton* cerca = addButtonBeside(QStringLiteral("RiferimentoNumeroLinea"),
-                                         QStringLiteral("spdCerca"), QStringLiteral("Cerca"));
-    connect(cerca, &QPushButton::clicked, this, &DocumentiRiferimentoLineaEditor::cerca);
+             .help = "2.1.2.1"}});
+    addButtonBeside(QStringLiteral("RiferimentoNumeroLinea"), QStringLiteral("spdCerca"),
+                    QStringLiteral("Cerca"), [this] { cerca(); });
     finishForm();
     setMinimumWidth(440);
     setRules({{missing(QStringLiteral("RiferimentoNumeroLinea")),
@@ -141,11 +139,7 @@ DocumentiRiferimentoEditor::DocumentiRiferimentoEditor(DataModule& db, Documenti
     using C = FieldControl;
     beginForm();
     if (kind == DocumentiKind::DDT) {
-        addTop({{.label = "Numero",
-                 .column = "NumeroDDT",
-                 .control = C::Text,
-                 .help = "2.1.8.1",
-                 .maxLength = 20},
+        addTop({{.label = "Numero", .column = "NumeroDDT", .control = C::Text, .help = "2.1.8.1"},
                 {.label = "Data", .column = "DataDDT", .control = C::Date, .help = "2.1.8.2"}});
         setRules(
             {{missing(QStringLiteral("NumeroDDT")),
@@ -153,32 +147,19 @@ DocumentiRiferimentoEditor::DocumentiRiferimentoEditor(DataModule& db, Documenti
              {missing(QStringLiteral("DataDDT")), QStringLiteral("Attenzione manca la data"),
               QStringLiteral("DataDDT")}});
     } else {
-        addTop({{.label = "IdDocumento",
-                 .column = "IdDocumento",
-                 .control = C::Text,
-                 .help = "2.1.2.2",
-                 .maxLength = 20},
-                {.label = "Data", .column = "Data", .control = C::Date, .help = "2.1.2.3"},
-                {.label = "Num Item",
-                 .column = "NumItem",
-                 .control = C::Text,
-                 .help = "2.1.2.4",
-                 .maxLength = 20},
-                {.label = "CodiceCommessaConvenzione",
-                 .column = "CodiceCommessaConvenzione",
-                 .control = C::Text,
-                 .help = "2.1.2.5",
-                 .maxLength = 100},
-                {.label = "CodiceCUP",
-                 .column = "CodiceCUP",
-                 .control = C::Text,
-                 .help = "2.1.2.6",
-                 .maxLength = 15},
-                {.label = "CodiceCIG",
-                 .column = "CodiceCIG",
-                 .control = C::Text,
-                 .help = "2.1.2.7",
-                 .maxLength = 15}});
+        addTop(
+            {{.label = "IdDocumento",
+              .column = "IdDocumento",
+              .control = C::Text,
+              .help = "2.1.2.2"},
+             {.label = "Data", .column = "Data", .control = C::Date, .help = "2.1.2.3"},
+             {.label = "Num Item", .column = "NumItem", .control = C::Text, .help = "2.1.2.4"},
+             {.label = "CodiceCommessaConvenzione",
+              .column = "CodiceCommessaConvenzione",
+              .control = C::Text,
+              .help = "2.1.2.5"},
+             {.label = "CodiceCUP", .column = "CodiceCUP", .control = C::Text, .help = "2.1.2.6"},
+             {.label = "CodiceCIG", .column = "CodiceCIG", .control = C::Text, .help = "2.1.2.7"}});
         setRules(
             {{missing(QStringLiteral("IdDocumento")),
               QStringLiteral("Attenzione manca l'IdDocumento"), QStringLiteral("IdDocumento")}});
@@ -236,8 +217,7 @@ DocumentiSALEditor::DocumentiSALEditor(DataModule& db, QWidget* parent)
     addTop({{.label = "Riferimento Fase",
              .column = "RiferimentoFase",
              .control = FieldControl::Integer,
-             .help = "2.1.7.1",
-             .maxLength = 3}});
+             .help = "2.1.7.1"}});
     finishForm();
     setMinimumWidth(400);
     setRules({{missing(QStringLiteral("RiferimentoFase")),

@@ -46,7 +46,8 @@ private:
     CercaLineePicker* picker_ = nullptr;
 };
 
-// A document reference or a delivery note, with its grid of line references.
+// A document reference or a delivery note, with its grid of line references: one screen per
+// kind, each on its kind's dataset.
 class DocumentiRiferimentoEditor : public DocumentiForm {
     Q_OBJECT
 public:
@@ -67,49 +68,6 @@ private:
     DocumentiKind kind_;
     DocumentiSubList* list_;
     DocumentiRiferimentoLineaEditor* detail_;
-};
-
-// Registered for TablePA_FE_Body_DatiOrdineAcquisto.
-class DocumentiOrdineAcquistoEditor : public DocumentiRiferimentoEditor {
-    Q_OBJECT
-public:
-    explicit DocumentiOrdineAcquistoEditor(DataModule& db, QWidget* parent = nullptr)
-        : DocumentiRiferimentoEditor(db, DocumentiKind::OrdineAcquisto, parent) {}
-};
-// Registered for TablePA_FE_Body_DatiContratto.
-class DocumentiContrattoEditor : public DocumentiRiferimentoEditor {
-    Q_OBJECT
-public:
-    explicit DocumentiContrattoEditor(DataModule& db, QWidget* parent = nullptr)
-        : DocumentiRiferimentoEditor(db, DocumentiKind::Contratto, parent) {}
-};
-// Registered for TablePA_FE_Body_DatiConvenzione.
-class DocumentiConvenzioneEditor : public DocumentiRiferimentoEditor {
-    Q_OBJECT
-public:
-    explicit DocumentiConvenzioneEditor(DataModule& db, QWidget* parent = nullptr)
-        : DocumentiRiferimentoEditor(db, DocumentiKind::Convenzione, parent) {}
-};
-// Registered for TablePA_FE_Body_DatiRicezione.
-class DocumentiRicezioneEditor : public DocumentiRiferimentoEditor {
-    Q_OBJECT
-public:
-    explicit DocumentiRicezioneEditor(DataModule& db, QWidget* parent = nullptr)
-        : DocumentiRiferimentoEditor(db, DocumentiKind::Ricezione, parent) {}
-};
-// Registered for TablePA_FE_Body_DatiFattureCollegate.
-class DocumentiFattureCollegateEditor : public DocumentiRiferimentoEditor {
-    Q_OBJECT
-public:
-    explicit DocumentiFattureCollegateEditor(DataModule& db, QWidget* parent = nullptr)
-        : DocumentiRiferimentoEditor(db, DocumentiKind::FattureCollegate, parent) {}
-};
-// Registered for TablePA_FE_Body_DatiDDT.
-class DocumentiDDTEditor : public DocumentiRiferimentoEditor {
-    Q_OBJECT
-public:
-    explicit DocumentiDDTEditor(DataModule& db, QWidget* parent = nullptr)
-        : DocumentiRiferimentoEditor(db, DocumentiKind::DDT, parent) {}
 };
 
 // Registered for TablePA_FE_Body_DatiSAL.

@@ -77,8 +77,8 @@ HeaderEditor::HeaderEditor(DataModule& db, QWidget* parent)
     addTopWidget(parties);
     finishForm();
 
-    avanti_ = addToolButton(QStringLiteral("spdAvanti"), QStringLiteral("Avanti"));
-    connect(avanti_, &QPushButton::clicked, this, &HeaderEditor::avanti);
+    avanti_ =
+        addToolButton(QStringLiteral("spdAvanti"), QStringLiteral("Avanti"), [this] { avanti(); });
     connect(cedenteLink_, &QLabel::linkActivated, this, &HeaderEditor::openCedente);
     connect(rappresentanteLink_, &QLabel::linkActivated, this, &HeaderEditor::openRappresentante);
     connect(terzoLink_, &QLabel::linkActivated, this, &HeaderEditor::openTerzoIntermediario);

@@ -182,8 +182,8 @@ HeaderCessionarioEditor::HeaderCessionarioEditor(DataModule& db, QWidget* parent
     finishForm();
     setIncludedBlocks(headerBlocks());
 
-    avanti_ = addToolButton(QStringLiteral("spdAvanti"), QStringLiteral("Avanti"));
-    connect(avanti_, &QPushButton::clicked, this, &HeaderCessionarioEditor::avanti);
+    avanti_ =
+        addToolButton(QStringLiteral("spdAvanti"), QStringLiteral("Avanti"), [this] { avanti(); });
 
     // The new-customer button sits beside the customer pick.
     newCustomer_ = new QToolButton(this);

@@ -26,11 +26,8 @@ LineeCodiciEditor::LineeCodiciEditor(DataModule& db, QWidget* parent)
     : DocumentiForm(db, kTable + linee::kCodici, QStringLiteral("id"),
                     QStringLiteral("Linee - Codici articoli"), parent) {
     beginForm();
-    addTop({{.label = "Codice Tipo", .column = "CodiceTipo", .help = "2.2.1.3.1", .maxLength = 35},
-            {.label = "Codice Valore",
-             .column = "CodiceValore",
-             .help = "2.2.1.3.2",
-             .maxLength = 35}});
+    addTop({{.label = "Codice Tipo", .column = "CodiceTipo", .help = "2.2.1.3.1"},
+            {.label = "Codice Valore", .column = "CodiceValore", .help = "2.2.1.3.2"}});
     finishForm();
     setRules(
         {{missing(QStringLiteral("CodiceTipo")), QStringLiteral("Attenzione manca il Codice tipo"),
@@ -50,13 +47,11 @@ LineeScontiEditor::LineeScontiEditor(DataModule& db, QWidget* parent)
             {.label = "Percentuale",
              .column = "Percentuale",
              .control = FieldControl::Number,
-             .help = "2.2.1.10.2",
-             .maxLength = 6},
+             .help = "2.2.1.10.2"},
             {.label = "Importo",
              .column = "Importo",
              .control = FieldControl::Number,
-             .help = "2.2.1.10.3",
-             .maxLength = 21}});
+             .help = "2.2.1.10.3"}});
     finishForm();
     setRules({{missing(QStringLiteral("Tipo")), QStringLiteral("Attenzione manca il Tipo"),
                QStringLiteral("Tipo")},
@@ -74,16 +69,12 @@ LineeAltroEditor::LineeAltroEditor(DataModule& db, QWidget* parent)
     beginForm();
     Field date = Field{.label = "Rif. Data", .column = "RiferimentoData", .help = "2.2.1.16.4"};
     date.control = FieldControl::Date;
-    addTop({{.label = "Tipo", .column = "TipoDato", .help = "2.2.1.16.1", .maxLength = 10},
-            {.label = "Rif. Testo",
-             .column = "RiferimentoTesto",
-             .help = "2.2.1.16.2",
-             .maxLength = 60},
+    addTop({{.label = "Tipo", .column = "TipoDato", .help = "2.2.1.16.1"},
+            {.label = "Rif. Testo", .column = "RiferimentoTesto", .help = "2.2.1.16.2"},
             {.label = "Rif. Numero",
              .column = "RiferimentoNumero",
              .control = FieldControl::Number,
-             .help = "2.2.1.16.3",
-             .maxLength = 21},
+             .help = "2.2.1.16.3"},
             date});
     finishForm();
     setRules({{missing(QStringLiteral("TipoDato")), QStringLiteral("Attenzione manca il tipo"),
@@ -95,8 +86,7 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
                     parent) {
     beginForm({QStringLiteral("Codici articoli"), QStringLiteral("Sconti - Maggiorazioni"),
                QStringLiteral("Altri dati Gestionali")});
-    Field memo = Field{
-        .label = "Descrizione", .column = "Descrizione", .help = "2.2.1.4", .maxLength = 1000};
+    Field memo = Field{.label = "Descrizione", .column = "Descrizione", .help = "2.2.1.4"};
     memo.control = FieldControl::Memo;
     Field from = Field{.label = "Data Inizio", .column = "DataInizioPeriodo", .help = "2.2.1.7"};
     from.control = FieldControl::Date;
@@ -105,8 +95,7 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
     addTop({{.label = "Num. Linea",
              .column = "NumeroLinea",
              .control = FieldControl::Integer,
-             .help = "2.2.1.1",
-             .maxLength = 4},
+             .help = "2.2.1.1"},
             {.label = "Tipo Cessione - Prestazione",
              .column = "TipoCessionePrestazione",
              .help = "2.2.1.2",
@@ -115,33 +104,28 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
             {.label = "Quantità",
              .column = "Quantita",
              .control = FieldControl::Number,
-             .help = "2.2.1.5",
-             .maxLength = 21},
-            {.label = "U. misura", .column = "UnitaMisura", .help = "2.2.1.6", .maxLength = 10},
+             .help = "2.2.1.5"},
+            {.label = "U. misura", .column = "UnitaMisura", .help = "2.2.1.6"},
             from,
             to,
             {.label = "Prezzo Unitario",
              .column = "PrezzoUnitario",
              .control = FieldControl::Number,
-             .help = "2.2.1.9",
-             .maxLength = 21},
+             .help = "2.2.1.9"},
             {.label = "Prezzo totale",
              .column = "PrezzoTotale",
              .control = FieldControl::Number,
-             .help = "2.2.1.11",
-             .maxLength = 21},
+             .help = "2.2.1.11"},
             // The rate is kept as typed: the nature rules look at its text.
             Field{.label = "Aliquota Iva",
                   .column = "AliquotaIva",
                   .control = FieldControl::Number,
-                  .help = "2.2.1.12",
-                  .maxLength = 6},
-            {.label = "Ritenuta", .column = "Ritenuta", .help = "2.2.1.13", .maxLength = 2},
+                  .help = "2.2.1.12"},
+            {.label = "Ritenuta", .column = "Ritenuta", .help = "2.2.1.13"},
             {.label = "Natura", .column = "Natura", .help = "2.2.1.14", .list = natureList()},
             {.label = "Rif. Amministraz.",
              .column = "RiferimentoAmministrazione",
-             .help = "2.2.1.15",
-             .maxLength = 20}});
+             .help = "2.2.1.15"}});
     field(QStringLiteral("Ritenuta"))
         ->setToolTip(QStringLiteral("Il solo valore possibile è \"SI\""));
     // The total follows quantity and unit price as they are typed; F2 recomputes it on demand.

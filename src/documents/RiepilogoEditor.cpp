@@ -19,8 +19,7 @@ RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
     addTop({{.label = "Aliquota Iva",
              .column = "AliquotaIva",
              .control = C::Number,
-             .help = "2.2.2.1",
-             .maxLength = 6},
+             .help = "2.2.2.1"},
             {.label = "Natura",
              .column = "Natura",
              .control = C::Lookup,
@@ -29,23 +28,16 @@ RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
             {.label = "Spese Accessorie",
              .column = "SpeseAccessorie",
              .control = C::Number,
-             .help = "2.2.2.3",
-             .maxLength = 21},
+             .help = "2.2.2.3"},
             {.label = "Arrotondamento",
              .column = "Arrotondamento",
              .control = C::Number,
-             .help = "2.2.2.4",
-             .maxLength = 6},
+             .help = "2.2.2.4"},
             {.label = "Imponibile",
              .column = "ImponibileImporto",
              .control = C::Number,
-             .help = "2.2.2.5",
-             .maxLength = 15},
-            {.label = "Imposta",
-             .column = "Imposta",
-             .control = C::Number,
-             .help = "2.2.2.6",
-             .maxLength = 15},
+             .help = "2.2.2.5"},
+            {.label = "Imposta", .column = "Imposta", .control = C::Number, .help = "2.2.2.6"},
             {.label = "Esigibilita Iva",
              .column = "EsigibilitaIva",
              .control = C::Lookup,
@@ -54,11 +46,9 @@ RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
             {.label = "Riferimento Normativo",
              .column = "RiferimentoNormativo",
              .control = C::Text,
-             .help = "2.2.2.8",
-             .maxLength = 100}});
+             .help = "2.2.2.8"}});
     calcola_ = addButtonBeside(QStringLiteral("Imposta"), QStringLiteral("Button1"),
-                               QStringLiteral("calcola"));
-    connect(calcola_, &QPushButton::clicked, this, &RiepilogoEditor::calcola);
+                               QStringLiteral("calcola"), [this] { calcola(); });
     finishForm();
     setRules(
         QList<Rule>{

@@ -26,14 +26,12 @@ RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
         {.label = "Importo ",
          .column = "ImportoRitenuta",
          .control = FieldControl::Number,
-         .help = "2.1.1.5.2",
-         .maxLength = 15},
+         .help = "2.1.1.5.2"},
         {.label = "Aliquota",
          .column = "AliquotaRitenuta",
          .control = FieldControl::Number,
-         .help = "2.1.1.5.3",
-         .maxLength = 6},
-        {.label = "Causale", .column = "CausalePagamento", .help = "2.1.1.5.4", .maxLength = 2},
+         .help = "2.1.1.5.3"},
+        {.label = "Causale", .column = "CausalePagamento", .help = "2.1.1.5.4"},
     });
     cerca_->setObjectName(QStringLiteral("btnCerca"));
     cerca_->setAutoDefault(false);

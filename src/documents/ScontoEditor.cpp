@@ -20,13 +20,11 @@ ScontoEditor::ScontoEditor(DataModule& db, QWidget* parent)
         {.label = "Percentuale",
          .column = "Percentuale",
          .control = FieldControl::Number,
-         .help = "2.1.1.8.2",
-         .maxLength = 6},
+         .help = "2.1.1.8.2"},
         {.label = "Importo",
          .column = "Importo",
          .control = FieldControl::Number,
-         .help = "2.1.1.8.3",
-         .maxLength = 15},
+         .help = "2.1.1.8.3"},
     });
     setMinimumWidth(480);
     setRules({{[this](const RowValues& row) { return row.text(QStringLiteral("Tipo")).isEmpty(); },

@@ -279,10 +279,10 @@ CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
     bindMunicipality(so + "_Comune", so + "_CAP", so + "_Provincia", so + "_Nazione");
 
     // Enabled when the program gives the finder (setFinder).
-    cercaPa_ = addToolButton(QStringLiteral("spdCercaPa"), QStringLiteral("Cerca P.A."));
+    cercaPa_ = addToolButton(QStringLiteral("spdCercaPa"), QStringLiteral("Cerca P.A."),
+                             [this] { cercaPa(); });
     cercaPa_->setToolTip(QStringLiteral("Cerca il cliente tra la pubblica amministrazione"));
     cercaPa_->setEnabled(false);
-    connect(cercaPa_, &QPushButton::clicked, this, guard([this] { cercaPa(); }));
 
     setRules(buyerRules(destinatario));
     setWarnings(identityWarnings(block, QStringLiteral("il Cessionario - Committente")));

@@ -3,6 +3,7 @@
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "ui/BoundInputs.h"
+#include "ui/GuardedAction.h"
 
 #include <QBoxLayout>
 #include <QGridLayout>
@@ -109,20 +110,23 @@ void FormEditor::finishForm() {
         setTabOrder(readingOrder_[i - 1], readingOrder_[i]);
 }
 
-QPushButton* FormEditor::addToolButton(const QString& objectName, const QString& caption) {
+QPushButton* FormEditor::addToolButton(const QString& objectName, const QString& caption,
+                                       std::function<void()> action) {
     auto* button = new QPushButton(caption, this);
     button->setObjectName(objectName);
     button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, guard(std::move(action)));
     auto* row = qobject_cast<QBoxLayout*>(layout()->itemAt(0)->layout());
     row->insertWidget(row->indexOf(indietroButton()) + 1, button);
     return button;
 }
 
 QPushButton* FormEditor::addButtonBeside(const QString& column, const QString& objectName,
-                                         const QString& caption) {
+                                         const QString& caption, std::function<void()> action) {
     auto* button = new QPushButton(caption);
     button->setObjectName(objectName);
     button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, guard(std::move(action)));
     placeBeside(column, button);
     return button;
 }

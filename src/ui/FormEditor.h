@@ -32,11 +32,13 @@ protected:
     void addTopWidget(QWidget* widget, int stretch = 0);
     void addTabbed(const QList<Field>& fields);
     void finishForm();
-    // A tool button placed after "Indietro".
-    QPushButton* addToolButton(const QString& objectName, const QString& caption);
-    // A button on the row of a field, after its help button.
+    // A tool button placed after "Indietro" that runs the action when clicked. The action runs
+    // guarded: an archive error it throws is shown to the user.
+    QPushButton* addToolButton(const QString& objectName, const QString& caption,
+                               std::function<void()> action);
+    // A button on the row of a field, after its help button; its action runs guarded as well.
     QPushButton* addButtonBeside(const QString& column, const QString& objectName,
-                                 const QString& caption);
+                                 const QString& caption, std::function<void()> action);
     // Any widget there.
     void placeBeside(const QString& column, QWidget* widget);
 

@@ -22,7 +22,7 @@ public:
 };
 
 TEST_F(DocumentiEditorsTest, CercaPicksALineTypingLeavesTheKeyEmpty) {
-    DocumentiContrattoEditor contract(db);
+    DocumentiRiferimentoEditor contract(db, DocumentiKind::Contratto);
     newRow(DocumentiKind::Contratto);
     auto* reference = contract.referenceScreen();
 
@@ -89,14 +89,14 @@ TEST_F(DocumentiEditorsTest, CercaPicksALineTypingLeavesTheKeyEmpty) {
 }
 
 TEST_F(DocumentiEditorsTest, RulesOfTheDocumentDeliveryNoteAndStageScreens) {
-    DocumentiOrdineAcquistoEditor order(db);
+    DocumentiRiferimentoEditor order(db, DocumentiKind::OrdineAcquisto);
     newRow(DocumentiKind::OrdineAcquisto);
     EXPECT_EQ(order.windowTitle(), "Ordini Acquisto");
     EXPECT_EQ(leave(order), "Attenzione manca l'IdDocumento");
     type(order, "IdDocumento", "ORD-1");
     EXPECT_EQ(leave(order), "");
 
-    DocumentiDDTEditor ddt(db);
+    DocumentiRiferimentoEditor ddt(db, DocumentiKind::DDT);
     newRow(DocumentiKind::DDT);
     EXPECT_EQ(leave(ddt), "Attenzione manca il numero del DDT");
     type(ddt, "NumeroDDT", "12");

@@ -1,6 +1,7 @@
 // The screen kit driven as a user would: typing into bound inputs, the editor's rules and save,
 // pick lists, and a browser's search, sort, add and delete.
 #include "store/DataModule.h"
+#include "store/DbError.h"
 #include "store/Prompt.h"
 #include "store/Saving.h"
 #include "support/ScriptedPrompt.h"
@@ -9,6 +10,7 @@
 #include "ui/BrowserBase.h"
 #include "ui/DataGrid.h"
 #include "ui/EditorBase.h"
+#include "ui/FormEditor.h"
 #include "ui/GuardedAction.h"
 #include "ui/ScreenHost.h"
 
@@ -42,6 +44,21 @@ public:
         setRules(
             {{[](const RowValues& row) { return row.text("Denominazione").trimmed().isEmpty(); },
               "Attenzione manca la Denominazione", "Denominazione"}});
+    }
+};
+
+// Buttons of a screen's own, wired by the kit, whose actions meet an archive error.
+class ButtonsEditor : public FormEditor {
+public:
+    explicit ButtonsEditor(DataModule& db)
+        : FormEditor(db, "TableVettori", "Id", "Vettore di prova") {
+        beginForm();
+        addTop({{.label = "Denominazione", .column = "Denominazione"}});
+        addToolButton("spdProva", "Prova",
+                      [] { throw DbError("Record bloccato da un altro utente"); });
+        addButtonBeside("Denominazione", "btnAccanto", "Accanto",
+                        [] { throw DbError("Disco pieno"); });
+        finishForm();
     }
 };
 
@@ -86,6 +103,17 @@ TEST_F(ScreenKitTest, EditorChecksItsRulesThenSavesWhatWasTyped) {
     Connection& c = db.connessione();
     EXPECT_EQ(c.scalar("select Denominazione || '/' || Nome from Vettori").toString(),
               "Trasporti D'Arco/Gino");
+}
+
+TEST_F(ScreenKitTest, ArchiveErrorsOfTheKitsButtonsAreShownNotThrown) {
+    ButtonsEditor editor(db);
+    for (const char* name : {"spdProva", "btnAccanto"}) {
+        auto* button = editor.findChild<QPushButton*>(name);
+        ASSERT_TRUE(button) << name;
+        EXPECT_NO_THROW(button->click()) << name;
+    }
+    EXPECT_EQ(scripted.messages(),
+              QStringList({"Record bloccato da un altro utente", "Disco pieno"}));
 }
 
 TEST_F(ScreenKitTest, EnterAndArrowsMoveBetweenFields) {
