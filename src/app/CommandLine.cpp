@@ -4,6 +4,7 @@
 #include "channel/PecCommand.h"
 #include "export/CheckCommand.h"
 #include "export/ExportCommand.h"
+#include "export/ZipCommand.h"
 #include "import/ImportCommand.h"
 #include "receipts/SdiCommands.h"
 #include "render/PdfCommand.h"
@@ -108,7 +109,7 @@ const Subcommand kSubcommands[] = {
     {"create-archive", "crea un archivio nuovo con i dati di riferimento", createArchiveCommand},
     {"copy-archive", "copia un archivio in uno nuovo (file o database PostgreSQL)",
      copyArchiveCommand},
-    {"export", "esporta un documento dell'archivio in un file FatturaPA",
+    {"export", "esporta uno o più documenti dell'archivio in file FatturaPA",
      [](const QStringList& args) { return runExportCommand(args); }},
     {"check", "controlla file FatturaPA o un documento dell'archivio prima dell'invio",
      [](const QStringList& args) { return runCheckCommand(args); }},
@@ -126,6 +127,8 @@ const Subcommand kSubcommands[] = {
      [](const QStringList& args) { return receipts::runStatoCommand(args); }},
     {"pec", "invia i documenti per posta certificata (PEC) e ne riceve ricevute e notifiche",
      [](const QStringList& args) { return channel::runPecCommand(args); }},
+    {"zip", "raccoglie file di fattura in archivi ZIP per il portale dell'Agenzia delle Entrate",
+     [](const QStringList& args) { return runZipCommand(args); }},
 };
 
 const Subcommand* findSubcommand(const QString& name) {

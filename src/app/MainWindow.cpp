@@ -164,6 +164,31 @@ QWidget* MainWindow::buildDocumentsPage() {
     tools->addWidget(sdiLabel);
     tools->addWidget(sdiFilter_);
 
+    // Work on the Documents selected in the grid.
+    auto* batchTools = new QHBoxLayout;
+    const struct {
+        const char* name;
+        const char* caption;
+        const char* hint;
+    } batchButtons[] = {
+        {"spdSelezionaDaEsportare", "Seleziona da esportare",
+         "Seleziona tutti i documenti non ancora esportati"},
+        {"spdEsportaSelezione", "Esporta xml", "Esporta i documenti selezionati in una cartella"},
+        {"spdControllaSelezione", "Controlla", "Controlla i documenti selezionati"},
+        {"spdFirmaSelezione", "Firma", "Esporta e firma i documenti selezionati"},
+        {"spdPdfSelezione", "Anteprima/PDF",
+         "Anteprima del documento selezionato, o il PDF di ciascuno dei documenti selezionati"},
+        {"spdCreaZip", "Crea ZIP per il portale",
+         "Raccoglie i file dei documenti selezionati in archivi ZIP da caricare sul portale"},
+    };
+    for (const auto& def : batchButtons) {
+        QPushButton* b = makeButton(QString::fromLatin1(def.name), tr(def.caption), documentsPage_);
+        b->setToolTip(tr(def.hint));
+        b->setEnabled(false);
+        batchTools->addWidget(b);
+    }
+    batchTools->addStretch();
+
     documentGrid_ = new DataGrid(documentsPage_);
     documentGrid_->setObjectName(QStringLiteral("DBGrid1"));
     documentGrid_->setColumns({
@@ -173,9 +198,12 @@ QWidget* MainWindow::buildDocumentsPage() {
         {QStringLiteral("StatoSdI"), tr("Stato SdI"), 260},
     });
     documentGrid_->horizontalHeader()->setStretchLastSection(true);
+    // Ctrl and Shift pick several Documents for the buttons of the second row.
+    documentGrid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     auto* layout = new QVBoxLayout(documentsPage_);
     layout->addLayout(tools);
+    layout->addLayout(batchTools);
     layout->addWidget(documentGrid_, 1);
     return documentsPage_;
 }

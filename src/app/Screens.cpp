@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/PasswordDialog.h"
 #include "app/StartUp.h"
+#include "documents/BatchScreen.h"
 #include "documents/BodyEditor.h"
 #include "documents/BodyRegister.h"
 #include "documents/DocumentiEditors.h"
@@ -60,6 +61,7 @@ Screens::Screens(Environment environment) : environment_(std::move(environment))
     setHelpHandler([this] { showModeless(get<GuidaWindow>()); });
     installHelpKey(mainWindow_.get());
     documents_ = std::make_unique<DocumentRegister>(*dataModule_, installedPrompt());
+    batch_ = new BatchScreen(*dataModule_, *mainWindow_->documentGrid(), mainWindow_.get());
     damageCheck_ = std::make_unique<DamageCheck>();
     QObject::connect(damageCheck_.get(), &DamageCheck::damageFound, mainWindow_.get(),
                      [this](const QString& path) { reportDamage(*this, path); });
@@ -260,6 +262,14 @@ void Screens::wireScreens() {
     w.setButtonAction(QStringLiteral("spdModifica"), [&reg] { reg.modifica(); });
     w.setButtonAction(QStringLiteral("spdImportaXml"),
                       [this] { importInvoiceFromRegister(*dataModule_, prompt()); });
+    BatchScreen& batch = *batch_;
+    w.setButtonAction(QStringLiteral("spdSelezionaDaEsportare"),
+                      [&batch] { batch.selezionaDaEsportare(); });
+    w.setButtonAction(QStringLiteral("spdEsportaSelezione"), [&batch] { batch.esportaXml(); });
+    w.setButtonAction(QStringLiteral("spdControllaSelezione"), [&batch] { batch.controlla(); });
+    w.setButtonAction(QStringLiteral("spdFirmaSelezione"), [&batch] { batch.firma(); });
+    w.setButtonAction(QStringLiteral("spdPdfSelezione"), [&batch] { batch.anteprimaPdf(); });
+    w.setButtonAction(QStringLiteral("spdCreaZip"), [&batch] { batch.creaZip(); });
     QObject::connect(w.documentGrid(), &DataGrid::rowActivated, &w,
                      guard([&reg] { reg.modifica(); }));
     sdiRegister_ = new SdiRegister(*dataModule_, *w.documentGrid(), *w.sdiFilter(), &w);

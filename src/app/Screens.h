@@ -20,6 +20,7 @@ class QWidget;
 namespace brevalto {
 
 class DamageCheck;
+class BatchScreen;
 class DocumentRegister;
 class SdiRegister;
 
@@ -45,6 +46,8 @@ public:
     DocumentRegister& documents() const { return *documents_; }
     // The register's "Stato SdI" column and filter.
     SdiRegister& sdiRegister() const { return *sdiRegister_; }
+    // The register's work on the selected Documents (its buttons' second row).
+    BatchScreen& documentBatch() const { return *batch_; }
     // The damage check of the archive in use, run in the background once it is opened.
     DamageCheck& damageCheck() const { return *damageCheck_; }
 
@@ -112,6 +115,7 @@ private:
     // Not a screen: the register logic behind the main window's documents tab.
     std::unique_ptr<DocumentRegister> documents_;
     SdiRegister* sdiRegister_ = nullptr; // owned by the main window
+    BatchScreen* batch_ = nullptr;       // a child of the main window
     std::unique_ptr<DamageCheck> damageCheck_;
 
     QList<QPair<QString, QPointer<DataGrid>>> layoutGrids_;

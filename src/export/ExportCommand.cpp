@@ -1,5 +1,6 @@
 #include "export/ExportCommand.h"
 
+#include "export/BatchRun.h"
 #include "export/ConsolePrompt.h"
 #include "export/DocumentCheck.h"
 #include "export/ExportDriver.h"
@@ -12,6 +13,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <memory>
 
 namespace brevalto {
@@ -22,11 +25,13 @@ CommandSyntax exportSyntax() {
     QList<QCommandLineOption> options = {
         {QStringLiteral("archive"), QStringLiteral("l'archivio da cui leggere il documento"),
          QStringLiteral("PERCORSO")},
-        {QStringLiteral("document"), QStringLiteral("il numero del documento"),
-         QStringLiteral("NUMERO")},
+        {QStringLiteral("document"),
+         QStringLiteral("il numero del documento, o più numeri e intervalli (12,13,20-25)"),
+         QStringLiteral("NUMERI")},
+        {QStringLiteral("pending"), QStringLiteral("tutti i documenti non ancora esportati")},
         {QStringLiteral("out"),
          QStringLiteral("il file da scrivere (se manca: il nome proposto nella cartella "
-                        "delle opzioni)"),
+                        "delle opzioni); con più documenti o --pending, la cartella"),
          QStringLiteral("FILE")},
         {QStringLiteral("force"), QStringLiteral("sostituisce un file già esistente")},
         {QStringLiteral("no-check"), QStringLiteral("scrive il file anche se il controllo "
@@ -38,17 +43,23 @@ CommandSyntax exportSyntax() {
     return {
         .name = QStringLiteral("export"),
         .synopsis = QStringLiteral(
-            "--archive PERCORSO --document NUMERO [--out FILE] [--force] [--no-check] "
-            "[--sign (--pkcs12 FILE | --pkcs11-module LIBRERIA --token ETICHETTA)]"),
+            "--archive PERCORSO (--document NUMERI | --pending) [--out FILE|CARTELLA] [--force] "
+            "[--no-check] [--sign (--pkcs12 FILE | --pkcs11-module LIBRERIA --token ETICHETTA)]"),
         .description = QStringLiteral(
-            "Scrive il documento numero NUMERO dell'archivio come file FatturaPA, con lo stesso\n"
+            "Con un numero scrive quel documento dell'archivio come file FatturaPA, con lo stesso\n"
             "codice del pulsante \"Esporta xml\". Il file viene prima controllato: se il "
             "controllo\n"
             "trova errori li elenca e non scrive nulla. Stampa il percorso del file scritto\n"
             "e, uno per riga, nome, dimensione e percorso di ogni file allegato.\n"
             "Con --sign lo firma anche (CAdES, FILE.p7m accanto a FILE; la password o il PIN\n"
             "come per \"brevalto sign\") e stampa il percorso del file firmato subito dopo\n"
-            "quello del file; se la firma non riesce non scrive nulla."),
+            "quello del file; se la firma non riesce non scrive nulla.\n"
+            "Con più numeri (12,13,20-25) o con --pending (tutti i documenti non ancora\n"
+            "esportati) scrive ogni documento nella cartella CARTELLA con il nome proposto, uno\n"
+            "alla volta e ciascuno per intero o per niente; salta quelli con errori del\n"
+            "controllo (scritti con --no-check) e quelli già esportati o il cui file c'è già\n"
+            "(esportati di nuovo con --force); stampa i file scritti e, sull'errore, il\n"
+            "riepilogo. Restituisce 0 se tutti sono stati esportati, 1 altrimenti."),
         .options = options,
     };
 }
@@ -56,6 +67,11 @@ CommandSyntax exportSyntax() {
 struct Arguments {
     QString archive;
     QString document;
+    bool pending = false;
+    // Several Documents (a list or range in --document, or --pending): --out names a folder.
+    bool many = false;
+    QList<int> numbers;            // named one by one: each must exist
+    QList<QPair<int, int>> ranges; // from-to: the numbers in it that exist
     QString out;
     bool force = false;
     bool noCheck = false;
@@ -81,8 +97,36 @@ int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err)
         return wrong;
     if (parser.isSet(QStringLiteral("out")) && a.out.trimmed().isEmpty())
         return parser.fail(err, QStringLiteral("Indicare il file da scrivere con --out."));
-    if (const int wrong = parser.requireDocument(err); wrong >= 0)
-        return wrong;
+    a.pending = parser.isSet(QStringLiteral("pending"));
+    if (a.pending && parser.isSet(QStringLiteral("document")))
+        return parser.fail(err, QStringLiteral("Indicare --document oppure --pending, non "
+                                               "entrambi."));
+    if (!a.pending) {
+        if (const int wrong = parser.requireDocument(err); wrong >= 0)
+            return wrong;
+    }
+    a.many = a.pending || a.document.contains(u',') || a.document.contains(u'-');
+    if (a.many && !a.pending) {
+        for (const QString& item : a.document.split(u',')) {
+            const QStringList bounds = item.trimmed().split(u'-');
+            bool ok = bounds.size() <= 2;
+            QList<int> values;
+            for (const QString& bound : bounds) {
+                bool isNumber = false;
+                values << bound.trimmed().toInt(&isNumber);
+                ok = ok && isNumber && values.last() > 0;
+            }
+            if (!ok || (values.size() == 2 && values[0] > values[1]))
+                return parser.fail(err, QStringLiteral("L'elenco di documenti \"%1\" non è "
+                                                       "valido: numeri e intervalli separati da "
+                                                       "virgole, come 12,13,20-25.")
+                                            .arg(a.document));
+            if (values.size() == 1)
+                a.numbers << values[0];
+            else
+                a.ranges << qMakePair(values[0], values[1]);
+        }
+    }
     sdi::SigningKey key;
     const QString wrongKey = sdi::signingKeyFrom(parser, &key);
     if (parser.isSet(QStringLiteral("sign"))) {
@@ -127,11 +171,109 @@ QString selectDocument(DataModule& data, const QString& numberText) {
     return QString();
 }
 
+// Several Documents into one folder, each all or nothing, with one summary.
+int runMany(const Arguments& a, const std::optional<QString>& secret, std::FILE* out,
+            std::FILE* err) {
+    ConsolePrompt prompt(err);
+    DataModule data;
+    QList<qint64> ids;
+    if (const QString openError = openCommandArchive(data.connessione(), a.archive);
+        !openError.isEmpty()) {
+        printLine(err, openError);
+        return 1;
+    }
+    try {
+        for (const char* name : {"TableDitta", "TableOpzioni", "TablePA_FE_Header"})
+            data.table(name).open();
+        Dataset& header = data.table("TablePA_FE_Header");
+        header.setSort(QStringLiteral("Numero ASC"));
+        if (a.pending) {
+            ids = batch::pendingDocuments(data);
+        } else {
+            // Each number once, in the order given.
+            QList<int> wanted;
+            QHash<int, qint64> byNumber;
+            for (int row = 0; row < header.rowCount(); ++row)
+                byNumber.insert(header.valueAt(row, header.columnIndex("Numero")).toInt(),
+                                header.valueAt(row, header.columnIndex("ID")).toLongLong());
+            for (int number : a.numbers) {
+                if (!byNumber.contains(number)) {
+                    printLine(err, QStringLiteral("Nessun documento ha il numero %1.").arg(number));
+                    return 1;
+                }
+            }
+            QStringList items = a.document.split(u',');
+            int single = 0;
+            int range = 0;
+            for (const QString& item : items) {
+                if (item.contains(u'-')) {
+                    const auto [from, to] = a.ranges[range++];
+                    // A number of the range no Document has was deleted: it is never given again.
+                    for (int number = from; number <= to; ++number)
+                        if (byNumber.contains(number))
+                            wanted << number;
+                } else {
+                    wanted << a.numbers[single++];
+                }
+            }
+            QSet<int> seen;
+            for (int number : std::as_const(wanted)) {
+                if (!seen.contains(number))
+                    ids << byNumber.value(number);
+                seen.insert(number);
+            }
+        }
+    } catch (const DbError& e) {
+        printLine(err, e.text());
+        return 1;
+    }
+    if (ids.isEmpty()) {
+        printLine(err, a.pending ? QStringLiteral("Nessun documento da esportare.")
+                                 : QStringLiteral("Nessun documento ha quei numeri."));
+        return a.pending ? 0 : 1;
+    }
+    QString folder = a.out;
+    if (folder.isEmpty()) {
+        ExportDriver driver(data, prompt);
+        folder = driver.preferredFolder();
+        if (folder.isEmpty())
+            folder = QDir::currentPath();
+    }
+    if (!QFileInfo(folder).isDir()) {
+        printLine(err, QStringLiteral("La cartella %1 non esiste: con più documenti --out indica "
+                                      "la cartella in cui scriverli.")
+                           .arg(QDir::toNativeSeparators(folder)));
+        return 1;
+    }
+    std::optional<ExportDriver::Signing> signing;
+    if (a.signingKey)
+        signing = ExportDriver::Signing{*a.signingKey, [&] { return secret; }};
+    batch::ExportStep step(data, prompt, folder, signing);
+    step.answerBeforehand(a.force, a.noCheck);
+    const batch::Report report =
+        batch::run(data, a.signingKey ? QStringLiteral("Firma") : QStringLiteral("Esporta xml"),
+                   ids, std::ref(step));
+    for (const batch::Result& r : report.results)
+        for (const QString& file : r.files)
+            printLine(out, file);
+    printLine(err, report.summary());
+    return report.count(batch::Status::Done) == report.total ? 0 : 1;
+}
+
 int run(const QStringList& args, std::FILE* out, std::FILE* err) {
     Arguments a;
     const int parsed = parse(args, a, out, err);
     if (parsed >= 0)
         return parsed;
+    if (a.many) {
+        std::optional<QString> secret;
+        if (a.signingKey) {
+            secret = sdi::commandLineSecret(*a.signingKey, err);
+            if (!secret)
+                return 2;
+        }
+        return runMany(a, secret, out, err);
+    }
 
     // The password or PIN before anything is opened: without it nothing can be signed.
     std::optional<QString> secret;

@@ -146,6 +146,11 @@ ExportDriver::vetoedByFindings(const std::function<check::Findings()>& check) {
     } catch (const DbError& e) {
         return fail(e.text());
     }
+    if (checkMode_ == CheckMode::Ask && decideFindings_) {
+        if (lastFindings_.isEmpty() || decideFindings_(lastFindings_))
+            return std::nullopt;
+        return Outcome::Cancelled;
+    }
     // What leaves with the invoice is said before it is written: an attachment path comes from
     // the archive, which may have been written by someone else.
     const QString attachments =
@@ -281,22 +286,9 @@ ExportDriver::Outcome ExportDriver::exportSigned(const QString& path, bool showS
     // The signed file is what is sent: its size is what counts.
     if (const auto stopped = tooLarge(envelope.size()))
         return *stopped;
-    // The signed file first: when the plain one cannot be written after it, the signed one is
-    // taken back, so that no signed file stands without the export it belongs to.
     const QString signedPath = sdi::signedFileName(path);
-    if (const auto stopped = attempt([&] {
-            writeAtomically(signedPath, [&](QIODevice& file) {
-                return file.write(envelope) == envelope.size();
-            });
-        }))
-        return *stopped;
-    if (const auto stopped = attempt([&] {
-            writeAtomically(path, [&](QIODevice& file) { return file.write(text) == text.size(); });
-        })) {
-        QFile::remove(signedPath);
-        return *stopped;
-    }
-    const Outcome outcome = markExported(signedPath, false);
+    const Outcome outcome = writeAndMark(
+        path, [&](QIODevice& file) { return file.write(text) == text.size(); }, &envelope, false);
     if (outcome != Outcome::Written)
         return outcome;
     signedPath_ = signedPath;
@@ -325,43 +317,44 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
         return *stopped;
     if (signing_)
         return exportSigned(path, showSuccess);
+    Outcome outcome;
     if (checkMode_ == CheckMode::Skip) {
         // Written as it is built: the text of ten thousand lines is never held whole.
-        if (const auto stopped = attempt([&] {
-                writeAtomically(path, [&](QIODevice& file) {
-                    // A refused write throws, naming the file.
-                    writeInvoiceXml(data_, file, &attached_);
-                    return true;
-                });
-            }))
-            return *stopped;
+        outcome = writeAndMark(
+            path,
+            [&](QIODevice& file) {
+                // A refused write throws, naming the file.
+                writeInvoiceXml(data_, file, &attached_);
+                return true;
+            },
+            nullptr, showSuccess);
     } else {
-        // Checked as it is written, and kept only when the check lets it go: neither the text
-        // nor a tree of it is held whole. A file over the exchange system's limit is known by
-        // its size once written (nothing more than writing it costs) and never kept.
+        // Checked as it is written, and kept (and marked) only when the check lets it go:
+        // neither the text nor a tree of it is held whole. A file over the exchange system's
+        // limit is known by its size once written (nothing more than writing it costs) and
+        // never kept.
         struct Stopped {
             Outcome outcome;
         };
         try {
-            if (const auto stopped = attempt([&] {
-                    writeAtomically(path, [&](QIODevice& file) {
-                        CheckedOutput out(&file);
-                        writeInvoiceXml(data_, out, &attached_);
-                        std::optional<Outcome> refused = tooLarge(out.written());
-                        if (!refused)
-                            refused = vetoedByFindings(
-                                [&] { return documentFindings(data_, out.finish()); });
-                        if (refused)
-                            throw Stopped{*refused};
-                        return true;
-                    });
-                }))
-                return *stopped;
+            outcome = writeAndMark(
+                path,
+                [&](QIODevice& file) {
+                    CheckedOutput out(&file);
+                    writeInvoiceXml(data_, out, &attached_);
+                    std::optional<Outcome> refused = tooLarge(out.written());
+                    if (!refused)
+                        refused =
+                            vetoedByFindings([&] { return documentFindings(data_, out.finish()); });
+                    if (refused)
+                        throw Stopped{*refused};
+                    return true;
+                },
+                nullptr, showSuccess);
         } catch (const Stopped& s) {
             return s.outcome;
         }
     }
-    const Outcome outcome = markExported(path, showSuccess);
     if (outcome == Outcome::Written)
         removeStaleSigned(path);
     return outcome;
@@ -422,45 +415,114 @@ bool ExportDriver::confirmExportedAgain(const QString& path) {
     return prompt_.question(Prompt::warningTitle(), exportedAgainQuestion());
 }
 
-ExportDriver::Outcome ExportDriver::markExported(const QString& path, bool showSuccess) {
-    // The document counts as exported only once its file is safely on disk.
+ExportDriver::Outcome ExportDriver::writeAndMark(const QString& path,
+                                                 const std::function<bool(QIODevice&)>& write,
+                                                 const QByteArray* envelope, bool showSuccess) {
+    // The file and the mark go together: the mark is posted in a transaction opened once every
+    // byte is written, the file takes its name while the transaction is open, and the
+    // transaction is committed last. A row another workstation holds, a full disk or a refused
+    // rename leaves neither the file nor the mark; a commit that fails takes the file back.
+    Connection& connection = data_.connessione();
     Dataset& header = data_.table("TablePA_FE_Header");
+    const QString signedPath = envelope ? sdi::signedFileName(path) : QString();
+    const QString recorded = envelope ? signedPath : path;
+    const QVariant key = header.value("ID");
     const bool wasEditing =
         header.state() == Dataset::State::Edit || header.state() == Dataset::State::Insert;
     const QVariant before = header.value("Esportato");
     const QVariant beforeDate = header.value("DataEsportazione");
     const QVariant beforeFile = header.value("FileEsportazione");
-    try {
+    bool marking = false;
+    bool committing = false;
+    bool begun = false;
+    bool posted = false;
+    bool plainNamed = false;
+    bool signedNamed = false;
+
+    const auto mark = [&] {
+        marking = true;
+        connection.begin();
+        begun = true;
         header.edit();
         header.setValue("Esportato", true);
         // Remembered so that a later export can say when and where this one went.
         header.setValue("DataEsportazione", QDateTime::currentDateTime());
         header.setValue("FileEsportazione",
-                        QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+                        QDir::toNativeSeparators(QFileInfo(recorded).absoluteFilePath()));
         header.post();
-    } catch (const DbError& e) {
+        posted = true;
+        // The name is kept so that the exchange system's notifications find their Document.
+        recordSentFile(connection, header.integer("id"), recorded);
+    };
+    const auto writePlain = [&] {
+        writeAtomically(path, [&](QIODevice& file) {
+            if (!write(file))
+                return false;
+            mark();
+            return true;
+        });
+        plainNamed = true;
+    };
+    const auto undo = [&] {
+        if (begun) {
+            try {
+                connection.rollback();
+            } catch (const DbError&) {
+            }
+        }
+        if (plainNamed)
+            QFile::remove(path);
+        if (signedNamed)
+            QFile::remove(signedPath);
         try {
-            if (wasEditing) {
-                header.setValue("Esportato", before);
-                header.setValue("DataEsportazione", beforeDate);
-                header.setValue("FileEsportazione", beforeFile);
-            } else
-                header.cancel();
+            if (posted) {
+                // The row in memory says exported; the archive, rolled back, does not.
+                header.requery();
+                header.locate("ID", key);
+            } else if (header.state() != Dataset::State::Browse) {
+                if (wasEditing) {
+                    header.setValue("Esportato", before);
+                    header.setValue("DataEsportazione", beforeDate);
+                    header.setValue("FileEsportazione", beforeFile);
+                } else {
+                    header.cancel();
+                }
+            }
         } catch (const DbError&) {
         }
-        return fail(QStringLiteral("Il file %1 è stato scritto, ma non è stato possibile segnare "
-                                   "il documento come esportato: %2")
-                        .arg(QDir::toNativeSeparators(path), e.text()));
-    }
-    // The name is kept so that the exchange system's notifications find their Document.
-    try {
-        recordSentFile(data_.connessione(), header.integer("id"), path);
-    } catch (const DbError& e) {
-        return fail(QStringLiteral("Il file %1 è stato scritto, ma non è stato possibile "
-                                   "registrarne il nome: le notifiche che lo riguardano non "
-                                   "troveranno il documento. %2")
-                        .arg(QDir::toNativeSeparators(path), e.text()));
-    }
+    };
+
+    std::optional<Outcome> stopped = attempt([&] {
+        try {
+            if (envelope) {
+                writeAtomically(signedPath, [&](QIODevice& file) {
+                    if (file.write(*envelope) != envelope->size())
+                        return false;
+                    writePlain();
+                    return true;
+                });
+                signedNamed = true;
+            } else {
+                writePlain();
+            }
+            committing = true;
+            connection.commit();
+            begun = false;
+        } catch (const DbError& e) {
+            undo();
+            if (!marking || committing)
+                throw;
+            throw ExportError::failure(
+                QStringLiteral("Il file %1 non è stato scritto: non è stato possibile segnare il "
+                               "documento come esportato.\n%2")
+                    .arg(QDir::toNativeSeparators(path), e.text()));
+        } catch (...) {
+            undo();
+            throw;
+        }
+    });
+    if (stopped)
+        return *stopped;
     if (showSuccess)
         prompt_.message(Prompt::warningTitle(), kSuccessMessage);
     return Outcome::Written;

@@ -10,6 +10,7 @@
 #include "sdi/Signer.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -54,6 +55,12 @@ public:
 
     // Skip until set: the body register asks, the command line refuses.
     void setCheckMode(CheckMode mode) { checkMode_ = mode; }
+    // With the check mode Ask: decides, instead of a question, whether a file with findings is
+    // written (true) or not (false: the outcome is Cancelled, lastFindings() holds them); a file
+    // without findings is written without a question. For many Documents at once.
+    void setFindingsDecision(std::function<bool(const check::Findings&)> decide) {
+        decideFindings_ = std::move(decide);
+    }
     // Signs what is exported from now on (nullopt: plain export, the default).
     void setSigning(std::optional<Signing> signing) { signing_ = std::move(signing); }
 
@@ -107,8 +114,10 @@ private:
     // A file of `size` bytes the exchange system would refuse for its size (00003): said, and
     // the outcome (unless the check is skipped).
     std::optional<Outcome> tooLarge(qint64 size);
-    // Marks the document exported, with when and into which file.
-    Outcome markExported(const QString& path, bool showSuccess);
+    // Writes path through write (and, with an envelope, its signed file beside it) and marks the
+    // document exported, with when and into which file, all or nothing.
+    Outcome writeAndMark(const QString& path, const std::function<bool(QIODevice&)>& write,
+                         const QByteArray* envelope, bool showSuccess);
     // An exported document going to another file (or to one no longer there): asks first, saying
     // when and where it went (No by default). True to go on.
     bool confirmExportedAgain(const QString& path);
@@ -131,6 +140,7 @@ private:
     AttachedFiles attached_;
     CheckMode checkMode_ = CheckMode::Skip;
     std::optional<Signing> signing_;
+    std::function<bool(const check::Findings&)> decideFindings_;
     QString signedPath_;
 };
 

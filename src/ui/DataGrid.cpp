@@ -173,6 +173,10 @@ void DataGrid::syncFromDataset() {
     Dataset* d = dataset();
     if (!d || d->position() < 0)
         return;
+    // Already there (the user moved, the dataset followed): the selection the user makes with
+    // Ctrl or Shift is left to the view.
+    if (currentIndex().isValid() && currentIndex().row() == d->position())
+        return;
     syncing_ = true;
     const QModelIndex index = model_->index(d->position(), qMax(0, currentIndex().column()));
     setCurrentIndex(index);

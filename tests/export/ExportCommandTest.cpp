@@ -228,3 +228,72 @@ TEST_F(ExportCommandTest, TheArchiveIsNeverTheFileWritten) {
 
 } // namespace
 } // namespace brevalto
+
+namespace brevalto {
+namespace {
+
+using namespace test;
+
+// Several Documents at once: a list with ranges, or every Document not yet exported, into one
+// folder, with one summary. A number of a range no Document has (deleted) is passed over.
+TEST_F(ExportCommandTest, ExportsAListOrEveryPendingDocumentIntoAFolder) {
+    QList<int> docs;
+    for (int n = 1; n <= 6; ++n) {
+        docs << a.addDocument();
+        const int body = a.addBody(docs.last(), {{"DatiGenerali_Numero", QString::number(n)}});
+        a.addLine(body, 1, n == 3 ? QVariantMap{{"PrezzoTotale", 150.0}} : QVariantMap{});
+        a.addSummary(body);
+    }
+    a.db().exec("delete from PA_FE_Header where Numero = 4");
+    const QString folder = a.folder.file("mese");
+    QDir().mkpath(folder);
+    const auto name = [&](int n) {
+        return QDir(folder).absoluteFilePath(
+            QStringLiteral("ITRSSMRA80A01H501U_%1.xml").arg(n, 5, 10, QLatin1Char('0')));
+    };
+
+    EXPECT_EQ(run({"--archive", archive, "--document", "1,2-3,5-6", "--out", folder}), 1);
+    EXPECT_EQ(out.split('\n'), QStringList({name(1), name(2), name(5), name(6)}));
+    EXPECT_TRUE(err.startsWith("Esporta xml: 5 documenti. Fatti: 4; saltati: 1; non riusciti: 0."))
+        << err.toStdString();
+    EXPECT_TRUE(err.contains("Documento n. 3: saltato: il controllo ha trovato 2 errori"))
+        << err.toStdString();
+    EXPECT_FALSE(a.exported(docs[2]));
+
+    EXPECT_EQ(run({"--archive", archive, "--pending", "--out", folder, "--no-check"}), 0)
+        << err.toStdString();
+    EXPECT_EQ(out, name(3));
+    EXPECT_TRUE(a.exported(docs[2]));
+    EXPECT_EQ(run({"--archive", archive, "--pending", "--out", folder}), 0);
+    EXPECT_EQ(err, "Nessun documento da esportare.");
+
+    // Exported already: passed over, exported again only with --force.
+    EXPECT_EQ(run({"--archive", archive, "--document", "1,2", "--out", folder}), 1);
+    EXPECT_TRUE(out.isEmpty());
+    EXPECT_TRUE(err.contains("Documento n. 1: saltato: già esportato il")) << err.toStdString();
+    EXPECT_EQ(run({"--archive", archive, "--document", "1,2", "--out", folder, "--force"}), 0);
+    EXPECT_EQ(out.split('\n'), QStringList({name(1), name(2)}));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 5) << "no work file left";
+
+    const struct {
+        QStringList words;
+        int code;
+        const char* says;
+    } wrong[] = {
+        {{"--document", "3-1"}, 2, "non è valido"},
+        {{"--document", "1,x"}, 2, "non è valido"},
+        {{"--document", "1,", "--out", folder}, 2, "non è valido"},
+        {{"--pending", "--document", "1"}, 2, "non entrambi"},
+        {{"--document", "1,99", "--out", folder}, 1, "Nessun documento ha il numero 99."},
+        {{"--pending", "--out", folder + "/manca"}, 0, "Nessun documento da esportare."},
+        {{"--document", "1,2", "--out", folder + "/manca"}, 1, "non esiste"},
+    };
+    for (const auto& w : wrong) {
+        EXPECT_EQ(run(QStringList{"--archive", archive} + w.words), w.code)
+            << w.words.join(' ').toStdString();
+        EXPECT_TRUE(err.contains(QString::fromUtf8(w.says))) << err.toStdString();
+    }
+}
+
+} // namespace
+} // namespace brevalto

@@ -404,3 +404,44 @@ TEST_F(ExportDriverTest, AFullDiskKeepsTheOldFile) {
 
 } // namespace
 } // namespace brevalto
+
+namespace brevalto {
+namespace {
+
+using namespace test;
+
+// The Document's row held elsewhere when it is to be marked exported: the file is not written
+// (the old one at the path stays), nothing is left beside it and the Document stays unmarked,
+// in the archive and on the screen; once the row is free the same export goes through. Plain,
+// checked and signed exports take the same path.
+TEST(ExportDriverMark, ARowThatCannotBeMarkedLeavesNoFile) {
+    ExportArchive a;
+    ScriptedPrompt prompt;
+    const int doc = scenarioNoOptionalBlock(a);
+    const QString path = a.makeFile(kSaved, "vecchio");
+    for (const ExportDriver::CheckMode mode :
+         {ExportDriver::CheckMode::Skip, ExportDriver::CheckMode::Refuse}) {
+        refuseRows(a.db(), "PA_FE_Header", "UPDATE", {}, "riga bloccata");
+        a.select(doc);
+        ExportDriver driver(a.data, prompt);
+        driver.setCheckMode(mode);
+        EXPECT_EQ(driver.exportTo(path, false), Outcome::Failed);
+        EXPECT_TRUE(driver.lastMessage().contains("non è stato scritto"))
+            << driver.lastMessage().toStdString();
+        EXPECT_TRUE(driver.lastMessage().contains("riga bloccata"));
+        EXPECT_EQ(readFile(path), "vecchio");
+        EXPECT_EQ(QDir(a.folder.path()).entryList(QDir::Files).filter(kSaved),
+                  QStringList({kSaved}));
+        EXPECT_FALSE(a.exported(doc));
+        EXPECT_FALSE(a.data.table("TablePA_FE_Header").flag("Esportato"));
+        EXPECT_EQ(a.data.table("TablePA_FE_Header").state(), Dataset::State::Browse);
+        stopRefusingRows(a.db(), "PA_FE_Header");
+    }
+    ExportDriver driver(a.data, prompt);
+    EXPECT_EQ(driver.exportTo(path, false), Outcome::Written);
+    EXPECT_TRUE(a.exported(doc));
+    EXPECT_NE(readFile(path), "vecchio");
+}
+
+} // namespace
+} // namespace brevalto

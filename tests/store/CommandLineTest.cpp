@@ -104,6 +104,7 @@ TEST_F(CommandLineTest, HelpAndVersion) {
          {"Uso: brevalto check [--date AAAA-MM-GG] FILE.xml|FILE.xml.p7m...", "--date AAAA-MM-GG",
           "FILE.xml"}},
         {{"help", "export"}, {"Uso: brevalto export"}},
+        {{"zip", "--help"}, {"Uso: brevalto zip --out FILE.zip [--force] FILE...", "--force"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
