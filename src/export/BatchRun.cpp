@@ -85,8 +85,8 @@ QString Report::summary() const {
                  .arg(count(Status::Skipped))
                  .arg(count(Status::Failed));
     if (cancelled && notRun() > 0)
-        lines << QStringLiteral("Interrotto con \"Annulla\": %1 documenti non elaborati; quelli "
-                                "già fatti restano fatti.")
+        lines << QStringLiteral("Interrotto: %1 documenti non elaborati; quelli già fatti restano "
+                                "fatti.")
                      .arg(notRun());
     const auto line = [](const Result& r, const QString& word) {
         return QStringLiteral("Documento n. %1: %2%3").arg(r.numero).arg(word, r.reason);
@@ -346,7 +346,10 @@ Result ExportStep::operator()() {
     case ExportDriver::Outcome::Failed:
         break;
     }
-    return fail(driver.lastMessage());
+    fail(driver.lastMessage());
+    // The same key and password would fail on every Document left.
+    result.stop = driver.signatureFailed();
+    return result;
 }
 
 Result checkStep(DataModule& data) {

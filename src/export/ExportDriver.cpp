@@ -265,9 +265,11 @@ std::optional<ExportDriver::Outcome> ExportDriver::sign(const QByteArray& text,
         result = sdi::signContent(text, key, *secret, {.allowExpired = true});
     }
     secret->fill(QChar(u'\0'));
-    if (!result.ok())
+    if (!result.ok()) {
+        signatureFailed_ = true;
         return fail(
             QStringLiteral("La fattura non è stata firmata né scritta. %1").arg(result.message));
+    }
     *envelope = result.envelope;
     return std::nullopt;
 }
@@ -304,6 +306,7 @@ ExportDriver::Outcome ExportDriver::exportTo(const QString& path, bool showSucce
     lastFindings_.clear();
     attached_.clear();
     signedPath_.clear();
+    signatureFailed_ = false;
     // Before anything is built or opened, so that the reason given is the missing bodies.
     if (const auto stopped = attempt([&] {
             if (!hasBodies())

@@ -89,6 +89,10 @@ public:
     // The signed file of the last Written outcome; empty when it was not signed.
     QString signedPath() const { return signedPath_; }
 
+    // True when the last outcome failed because the signature could not be made (wrong password
+    // or PIN, card missing, certificate refused): the next Document would fail alike.
+    bool signatureFailed() const { return signatureFailed_; }
+
     // The message shown for the last Aborted or Failed outcome.
     QString lastMessage() const { return lastMessage_; }
     // The findings of the last check (empty when it found nothing or did not run).
@@ -142,6 +146,7 @@ private:
     std::optional<Signing> signing_;
     std::function<bool(const check::Findings&)> decideFindings_;
     QString signedPath_;
+    bool signatureFailed_ = false;
 };
 
 } // namespace brevalto

@@ -2,13 +2,17 @@
 // picked with Ctrl and a click or with "Seleziona da esportare", the buttons of the second row,
 // the progress window's "Annulla", one summary.
 #include "documents/BatchScreen.h"
+#include "../sdi/SigningTestSupport.h"
 #include "ShellFixture.h"
 #include "export/ExportTestSupport.h"
+#include "sdi/SigningSettings.h"
 #include "ui/DataGrid.h"
 
 #include <QDir>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
 
@@ -188,7 +192,7 @@ TEST_F(BatchScreenTest, AnnullaHalfwayKeepsWhatWasDoneAndNothingElse) {
     EXPECT_TRUE(summary.startsWith("Esporta xml: 30 documenti. Fatti: 15; saltati: 0; non "
                                    "riusciti: 0."))
         << summary.toStdString();
-    EXPECT_TRUE(summary.contains("Interrotto con \"Annulla\": 15 documenti non elaborati"))
+    EXPECT_TRUE(summary.contains("Interrotto: 15 documenti non elaborati"))
         << summary.toStdString();
     QStringList expected;
     for (int n = 1; n <= 30; ++n) {
@@ -227,6 +231,51 @@ TEST_F(BatchScreenTest, AnnullaHalfwayKeepsWhatWasDoneAndNothingElse) {
         << lastMessage().toStdString();
     EXPECT_TRUE(lastMessage().contains(fileOf(30))) << lastMessage().toStdString();
     EXPECT_GT(QFileInfo(zip).size(), 0);
+}
+
+// "Firma" on a selection: the password asked once for every Document, each written as .xml and
+// .xml.p7m and recorded with its signed file. A wrong password stops the run at the first
+// Document: nothing is written or marked, and the summary says why.
+TEST_F(BatchScreenTest, SignsTheSelectionWithOnePassword) {
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.file("config"));
+    const TestCertificate mario = makeCertificate(folder, "mario");
+    sdi::saveSigningKey(
+        {.kind = sdi::SigningKey::Kind::Pkcs12, .file = makePkcs12(folder, mario, "segreta")});
+    makeDocuments(3);
+    ASSERT_TRUE(startOnArchive());
+    click("spdSelezionaDaEsportare");
+    const QString out = folder.file("firmati");
+    QDir().mkpath(out);
+
+    prompt.clear();
+    prompt.answerFolder(out);
+    prompt.answerText("sbagliata");
+    click("spdFirmaSelezione");
+    QString summary = lastMessage();
+    EXPECT_TRUE(summary.startsWith("Firma: 3 documenti. Fatti: 0; saltati: 0; non riusciti: 1."))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains("2 documenti non elaborati")) << summary.toStdString();
+    EXPECT_TRUE(filesIn(out).isEmpty());
+    EXPECT_FALSE(exported(1));
+
+    prompt.clear();
+    prompt.answerFolder(out);
+    prompt.answerText("segreta");
+    click("spdFirmaSelezione");
+    int texts = 0;
+    for (const ScriptedPrompt::Call& call : prompt.calls())
+        texts += call.kind == ScriptedPrompt::Kind::Text;
+    EXPECT_EQ(texts, 1);
+    summary = lastMessage();
+    EXPECT_TRUE(summary.startsWith("Firma: 3 documenti. Fatti: 3;")) << summary.toStdString();
+    QStringList expected;
+    for (int n = 1; n <= 3; ++n)
+        expected << fileOf(n) << fileOf(n) + ".p7m";
+    EXPECT_EQ(filesIn(out), expected);
+    EXPECT_EQ(archive.read("PA_FE_Header", "id", ids[2], "FileEsportazione").toString(),
+              QDir::toNativeSeparators(out + "/" + fileOf(3) + ".p7m"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
 }
 
 } // namespace
