@@ -1,6 +1,7 @@
 #include "documents/AllegatiEditor.h"
 
 #include "documents/BodySections.h"
+#include "logic/DocumentRules.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
 #include "ui/CommonFields.h"
@@ -29,20 +30,7 @@ AllegatiEditor::AllegatiEditor(DataModule& db, QWidget* parent)
     connect(cerca_, &QPushButton::clicked, this, &AllegatiEditor::cerca);
     setMinimumWidth(640);
 
-    setRules({
-        {missing(QStringLiteral("NomeAttachment")),
-         QStringLiteral("Attenzione manca il nome dell'allegato"),
-         QStringLiteral("NomeAttachment")},
-        {missing(QStringLiteral("PercorsoCompleto")),
-         QStringLiteral("Attenzione manca il Percorso dell'allegato"),
-         QStringLiteral("PercorsoCompleto")},
-        {[this](const RowValues& row) {
-             const QFileInfo file(row.text(QStringLiteral("PercorsoCompleto")));
-             return !file.exists() || !file.isFile();
-         },
-         QStringLiteral("Attenzione il File non risulta esistere nel percorso definito !"),
-         QStringLiteral("PercorsoCompleto")},
-    });
+    setRules(attachmentRules());
 }
 
 void AllegatiEditor::cerca() {

@@ -1,5 +1,7 @@
 #include "documents/BodyEditor.h"
 
+#include "logic/ChildRows.h"
+#include "logic/DocumentRules.h"
 #include "logic/LineeLogic.h"
 #include "logic/RiepilogoBuilder.h"
 #include "logic/VatRules.h"
@@ -58,7 +60,7 @@ BodyEditor::BodyEditor(DataModule& db, QWidget* parent)
     buildFields();
     setIncludedBlocks(bodyBlocks());
     buildSections();
-    buildRules();
+    setRules(bodyRules());
 
     setSectionScreen(ds::PA_FE_Body_ScontoMaggiorazione, new ScontoEditor(db, this));
     setSectionScreen(ds::PA_FE_Body_DatiCassaPrevidenziale, new CassaEditor(db, this));
@@ -410,79 +412,6 @@ void BodyEditor::buildSections() {
     page->addWidget(holder, row, 0, 1, -1);
 }
 
-void BodyEditor::buildRules() {
-    const auto lengthBetween = [](const QString& column, int min, int max) {
-        return [column, min, max](const RowValues& row) {
-            return row.length(column) >= min && row.length(column) <= max;
-        };
-    };
-    const QString resa = QStringLiteral("IndirizzoResa");
-    const QString principale = QStringLiteral("FatturaPrincipale");
-    const QString veicoli = QStringLiteral("DatiVeicoli");
-    setRules(
-        QList<Rule>{
-            {missing(QStringLiteral("DatiGenerali_TipoDocumento")),
-             QStringLiteral("Attenzione manca il tipo di documento"),
-             QStringLiteral("DatiGenerali_TipoDocumento")},
-            {missing(QStringLiteral("DatiGenerali_Divisa")),
-             QStringLiteral("Attenzione manca la Divisa"), QStringLiteral("DatiGenerali_Divisa")},
-            {missing(QStringLiteral("DatiGenerali_Data")),
-             QStringLiteral("Attenzione manca la Data"), QStringLiteral("DatiGenerali_Data")},
-            {missing(QStringLiteral("DatiGenerali_Numero")),
-             QStringLiteral("Attenzione manca il numero di Documento"),
-             QStringLiteral("DatiGenerali_Numero")},
-            {[](const RowValues& row) {
-                 static const QRegularExpression digit(QStringLiteral("[0-9]"));
-                 return !row.text(QStringLiteral("DatiGenerali_Numero")).contains(digit);
-             },
-             QStringLiteral("Attenzione il numero di Documento deve contenere almeno una cifra"),
-             QStringLiteral("DatiGenerali_Numero")},
-            {[](const RowValues& row) {
-                 const QString art = row.text(QStringLiteral("Art73"));
-                 return !art.isEmpty() && art.toUpper() != QLatin1String("SI");
-             },
-             QStringLiteral(
-                 "Attenzione il solo valore per l'Art.73 e' di SI altrimenti lasciare vuoto!"),
-             QStringLiteral("Art73")},
-            {inBlock(QStringLiteral("DatiGenerali_DatiBollo"),
-                     [](const RowValues& row) {
-                         return row.text(QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")) !=
-                                QLatin1String("SI");
-                     }),
-             QStringLiteral("Attenzione Il Bollo Virtuale deve essere impostato a SI"),
-             QStringLiteral("DatiGenerali_DatiBollo_BolloVirtuale")},
-        } +
-        identityRules(party::bodyCarrier()) +
-        QList<Rule>{
-            {inBlock(resa, missing(QStringLiteral("Resa_Indirizzo"))),
-             QStringLiteral("Attenzione manca l'indirizzo della Resa"),
-             QStringLiteral("Resa_Indirizzo")},
-            {inBlock(resa, missing(QStringLiteral("Resa_CAP"))),
-             QStringLiteral("Attenzione manca il CAP della Resa"), QStringLiteral("Resa_CAP")},
-            {inBlock(resa, lengthBetween(QStringLiteral("Resa_CAP"), 1, 1)),
-             QStringLiteral("Attenzione il CAP della Resa deve essere di almeno 2 caratteri"),
-             QStringLiteral("Resa_CAP")},
-            {inBlock(resa, missing(QStringLiteral("Resa_Comune"))),
-             QStringLiteral("Attenzione manca il Comune della Resa"),
-             QStringLiteral("Resa_Comune")},
-            {inBlock(resa, missing(QStringLiteral("Resa_Nazione"))),
-             QStringLiteral("Attenzione manca la Nazionalità del comune di Resa"),
-             QStringLiteral("Resa_Nazione")},
-            {inBlock(principale, missing(QStringLiteral("NumeroFatturaPrincipale"))),
-             QStringLiteral("Attenzione manca il numero di fattura principale"),
-             QStringLiteral("NumeroFatturaPrincipale")},
-            {inBlock(principale, missing(QStringLiteral("DataFatturaPrincipale"))),
-             QStringLiteral("Attenzione manca la data di fattura principale"),
-             QStringLiteral("DataFatturaPrincipale")},
-            {inBlock(veicoli, missing(QStringLiteral("DatiVeicoli_Data"))),
-             QStringLiteral("Attenzione manca la data di immatricolazione veicolo"),
-             QStringLiteral("DatiVeicoli_Data")},
-            {inBlock(veicoli, missing(QStringLiteral("DatiVeicoli_TotalePercorso"))),
-             QStringLiteral("Attenzione manca il totale percorso dal veicolo"),
-             QStringLiteral("DatiVeicoli_TotalePercorso")},
-        });
-}
-
 bool BodyEditor::confirmSave() {
     const int body = dataset().integer(QStringLiteral("Id"));
     const QString withholding = vat::withholdingWithoutData(db(), body);
@@ -672,31 +601,15 @@ bool BodyEditor::deleteSectionRow(const QString& datasetName) {
     if (!silent &&
         (rows.isEmpty() || !prompt().question(Prompt::warningTitle(), s->deleteQuestion)))
         return false;
-    if (rows.isEmpty())
-        return false;
-    if (rows.state() != Dataset::State::Browse)
-        rows.cancel();
-    const QVariant key = rows.value(QStringLiteral("ID"));
-    Connection& connection = db().connessione();
+    QList<documenti::ChildTable> children;
+    for (const SecondLevel& level : s->secondLevel)
+        children.append({level.table, level.parentKey});
     try {
-        // The row goes with its second-level rows or not at all.
-        connection.inTransaction([&] {
-            for (const SecondLevel& level : s->secondLevel)
-                connection.exec(QStringLiteral("Delete * from %1 where %2 = %3")
-                                    .arg(level.table, level.parentKey)
-                                    .arg(key.toInt()));
-            DeleteAndReposition(rows, QStringLiteral("ID"));
-        });
+        return documenti::deleteWithChildren(db().connessione(), rows, children);
     } catch (const DbError& e) {
-        try {
-            rows.requery();
-            rows.locate(QStringLiteral("ID"), key);
-        } catch (const DbError&) {
-        }
         prompt().message(Prompt::errorTitle(), e.text());
         return false;
     }
-    return true;
 }
 
 void BodyEditor::pickCarrier() {

@@ -82,7 +82,6 @@ private:
     QWidget* makeSectionBox(const BodySection& section, QList<QPushButton*> extraButtons = {});
     void buildFields();
     void buildSections();
-    void buildRules();
     // Moves the fields from firstColumn to lastColumn (rows of a tab's field grid) to a second
     // column pair, beside the first.
     void moveRowsBeside(int tab, const QString& firstColumn, const QString& lastColumn);

@@ -1,7 +1,7 @@
 #include "documents/CassaEditor.h"
 
 #include "documents/BodySections.h"
-#include "documents/RateRules.h"
+#include "logic/DocumentRules.h"
 #include "logic/VatRules.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
@@ -43,43 +43,17 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
     });
     setMinimumWidth(560);
 
-    setRules(
-        QList<Rule>{
-            {missing(QStringLiteral("TipoCassa")),
-             QStringLiteral("Attenzione manca il Tipo di Cassa"), QStringLiteral("TipoCassa")},
-            {missing(QStringLiteral("AlCassa")),
-             QStringLiteral("Attenzione manca l'Aliquota della cassa"), QStringLiteral("AlCassa")},
-            // Not a check: a contribution subject to VAT has no nature, which is cleared silently
-            // before the remaining checks run.
-            {[this](const RowValues&) {
-                 if (!vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
-                     !dataset().isNull(QStringLiteral("Natura"))) {
-                     dataset().edit();
-                     dataset().setValue(QStringLiteral("Natura"), QVariant());
-                 }
-                 return false;
-             },
-             QString(), QString()},
-            {missing(QStringLiteral("ImportoContributoCassa")),
-             QStringLiteral("Attenzione manca l'Importo del Contributo della cassa"),
-             QStringLiteral("ImportoContributoCassa")},
-            {missing(QStringLiteral("AliquotaIva")),
-             QStringLiteral("Attenzione manca l'Aliquota Iva"), QStringLiteral("AliquotaIva")},
-            {[this](const RowValues& row) {
-                 const QString r = row.text(QStringLiteral("Ritenuta"));
-                 return !r.isEmpty() && r.toUpper() != QLatin1String("SI");
-             },
-             QStringLiteral(
-                 "Attenzione il solo valore per la Ritenuta e' di SI altrimenti lasciare vuoto!"),
-             QStringLiteral("Ritenuta")},
-        } +
-        rateRules(*this) +
-        QList<Rule>{
-            {[this](const RowValues&) {
-                 return vat::isRetiredNature(dataset().text(QStringLiteral("Natura")));
-             },
-             vat::kRetiredNatureMessage, QStringLiteral("Natura")},
-        });
+    setRules(pensionFundRules());
+}
+
+bool CassaEditor::confirmSave() {
+    // A contribution subject to VAT has no nature: one left from a zero rate goes silently.
+    if (!vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
+        !dataset().isNull(QStringLiteral("Natura"))) {
+        dataset().edit();
+        dataset().setValue(QStringLiteral("Natura"), QVariant());
+    }
+    return true;
 }
 
 } // namespace brevalto

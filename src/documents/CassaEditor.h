@@ -9,6 +9,9 @@ class CassaEditor : public FormEditor {
     Q_OBJECT
 public:
     explicit CassaEditor(DataModule& db, QWidget* parent = nullptr);
+
+protected:
+    bool confirmSave() override;
 };
 
 } // namespace brevalto

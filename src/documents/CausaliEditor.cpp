@@ -1,6 +1,7 @@
 #include "documents/CausaliEditor.h"
 
 #include "documents/BodySections.h"
+#include "logic/DocumentRules.h"
 #include "store/DatasetNames.h"
 
 namespace brevalto {
@@ -15,10 +16,7 @@ CausaliEditor::CausaliEditor(DataModule& db, QWidget* parent)
                 .control = FieldControl::Memo,
                 .help = "2.1.1.11"}});
     setMinimumWidth(520);
-    setRules({{[this](const RowValues& row) {
-                   return row.text(QStringLiteral("Descrizione")).isEmpty();
-               },
-               QStringLiteral("Attenzione manca la Descrizione"), QStringLiteral("Descrizione")}});
+    setRules(causaleRules());
 }
 
 } // namespace brevalto

@@ -59,19 +59,9 @@ void requeryReferences(DataModule& db, DocumentiKind kind) {
 }
 
 void deleteCurrentWithReferences(DataModule& db, DocumentiKind kind) {
-    Dataset& rows = db.table(QStringLiteral("Table") + table(kind));
-    if (rows.isEmpty())
+    if (!deleteWithChildren(db.connessione(), db.table(QStringLiteral("Table") + table(kind)),
+                            {{referenceTable(kind), parentKey(kind)}}))
         return;
-    if (rows.state() != Dataset::State::Browse)
-        rows.cancel();
-    const int id = rows.integer(QStringLiteral("Id"));
-    Connection& c = db.connessione();
-    c.inTransaction([&] {
-        c.exec(QStringLiteral("Delete * from %1 where %2 = %3")
-                   .arg(referenceTable(kind), parentKey(kind))
-                   .arg(id));
-        DeleteAndReposition(rows, QStringLiteral("ID"));
-    });
     Dataset& references = db.table(QStringLiteral("Table") + referenceTable(kind));
     if (references.isOpen())
         references.requery();

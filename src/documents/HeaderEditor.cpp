@@ -2,6 +2,7 @@
 
 #include "documents/HeaderPartyEditors.h"
 #include "logic/DocumentRegister.h"
+#include "logic/DocumentRules.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "ui/BoundInputs.h"
@@ -83,22 +84,7 @@ HeaderEditor::HeaderEditor(DataModule& db, QWidget* parent)
     connect(rappresentanteLink_, &QLabel::linkActivated, this, &HeaderEditor::openRappresentante);
     connect(terzoLink_, &QLabel::linkActivated, this, &HeaderEditor::openTerzoIntermediario);
 
-    setRules({
-        {[this](const RowValues& row) {
-             return row.isEmpty(QStringLiteral("DatiTrasmissione_ProgressivoInvio"));
-         },
-         QStringLiteral("Attenzione manca il Progressivo Invio"),
-         QStringLiteral("DatiTrasmissione_ProgressivoInvio")},
-        {[this](const RowValues& row) {
-             return row.isEmpty(QStringLiteral("DatiTrasmissione_IdCodice"));
-         },
-         QStringLiteral("Attenzione manca il Codice Fiscale"),
-         QStringLiteral("DatiTrasmissione_IdCodice")},
-        {[this](const RowValues& row) {
-             return row.isEmpty(QStringLiteral("DatiTrasmissione_IdPaese"));
-         },
-         QStringLiteral("Attenzione manca la Nazione"), QStringLiteral("DatiTrasmissione_IdPaese")},
-    });
+    setRules(transmissionRules());
 }
 
 void HeaderEditor::setPartyScreens(HeaderCedenteEditor* cedente,

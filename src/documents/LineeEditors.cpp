@@ -1,6 +1,6 @@
 #include "documents/LineeEditors.h"
 
-#include "documents/RateRules.h"
+#include "logic/DocumentRules.h"
 #include "logic/LineeLogic.h"
 #include "logic/VatRules.h"
 #include "store/DataModule.h"
@@ -29,11 +29,7 @@ LineeCodiciEditor::LineeCodiciEditor(DataModule& db, QWidget* parent)
     addTop({{.label = "Codice Tipo", .column = "CodiceTipo", .help = "2.2.1.3.1"},
             {.label = "Codice Valore", .column = "CodiceValore", .help = "2.2.1.3.2"}});
     finishForm();
-    setRules(
-        {{missing(QStringLiteral("CodiceTipo")), QStringLiteral("Attenzione manca il Codice tipo"),
-          QStringLiteral("CodiceTipo")},
-         {missing(QStringLiteral("CodiceValore")),
-          QStringLiteral("Attenzione manca il Codice valore"), QStringLiteral("CodiceValore")}});
+    setRules(lineCodeRules());
 }
 
 LineeScontiEditor::LineeScontiEditor(DataModule& db, QWidget* parent)
@@ -53,14 +49,7 @@ LineeScontiEditor::LineeScontiEditor(DataModule& db, QWidget* parent)
              .control = FieldControl::Number,
              .help = "2.2.1.10.3"}});
     finishForm();
-    setRules({{missing(QStringLiteral("Tipo")), QStringLiteral("Attenzione manca il Tipo"),
-               QStringLiteral("Tipo")},
-              {[this](const RowValues&) {
-                   return vat::lacksPercentageAndAmount(
-                       dataset().value(QStringLiteral("Percentuale")),
-                       dataset().value(QStringLiteral("Importo")));
-               },
-               vat::kMissingPercentageAndAmount, QStringLiteral("Percentuale")}});
+    setRules(discountRules());
 }
 
 LineeAltroEditor::LineeAltroEditor(DataModule& db, QWidget* parent)
@@ -77,8 +66,7 @@ LineeAltroEditor::LineeAltroEditor(DataModule& db, QWidget* parent)
              .help = "2.2.1.16.3"},
             date});
     finishForm();
-    setRules({{missing(QStringLiteral("TipoDato")), QStringLiteral("Attenzione manca il tipo"),
-               QStringLiteral("TipoDato")}});
+    setRules(lineOtherDataRules());
 }
 
 LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
@@ -169,32 +157,13 @@ LineeEditor::LineeEditor(DataModule& db, QWidget* parent)
     finishForm();
     setMinimumSize(640, 640);
 
-    setRules(
-        QList<Rule>{
-            {missing(QStringLiteral("NumeroLinea")),
-             QStringLiteral("Attenzione manca il Numero Linea"), QStringLiteral("NumeroLinea")},
-            {missing(QStringLiteral("Descrizione")),
-             QStringLiteral("Attenzione manca la Descrizione"), QStringLiteral("Descrizione")},
-            {missing(QStringLiteral("PrezzoUnitario")),
-             QStringLiteral("Attenzione manca il Prezzo Unitario"),
-             QStringLiteral("PrezzoUnitario")},
-            {missing(QStringLiteral("PrezzoTotale")),
-             QStringLiteral("Attenzione manca il Prezzo Totale"), QStringLiteral("PrezzoTotale")},
-            {missing(QStringLiteral("AliquotaIva")),
-             QStringLiteral("Attenzione manca l'Aliquota Iva"), QStringLiteral("AliquotaIva")},
-        } +
-        rateRules(*this) + QList<Rule>{});
+    setRules(lineRules());
 }
 
 bool LineeEditor::confirmSave() {
-    const QString natura = dataset().text(QStringLiteral("Natura"));
-    if (vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
-        vat::isRetiredNature(natura)) {
-        fail(vat::kRetiredNatureMessage, QStringLiteral("Natura"));
-        return false;
-    }
     // A zero rate keeps its nature; any other rate has none.
-    if (!vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) && !natura.isEmpty()) {
+    if (!vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
+        !dataset().text(QStringLiteral("Natura")).isEmpty()) {
         if (!prompt().question(Prompt::warningTitle(),
                                QStringLiteral("con aliquota IVA diversa da zero non deve essere "
                                               "presente il campo Natura ! Provvedo a azzerare il "
@@ -204,13 +173,6 @@ bool LineeEditor::confirmSave() {
         }
         dataset().edit();
         dataset().setValue(QStringLiteral("Natura"), QVariant());
-    }
-    const QString ritenuta = shown(QStringLiteral("Ritenuta"));
-    if (!ritenuta.isEmpty() && ritenuta.toUpper() != QLatin1String("SI")) {
-        fail(QStringLiteral("Attenzione il solo valore per la Ritenuta e' di SI altrimenti "
-                            "lasciare vuoto!"),
-             QStringLiteral("Ritenuta"));
-        return false;
     }
     // A total typed by hand that the exchange system would not recompute is kept only on request.
     const std::optional<Decimal> computed =

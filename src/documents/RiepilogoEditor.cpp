@@ -1,7 +1,7 @@
 #include "documents/RiepilogoEditor.h"
 
 #include "check/SummaryTax.h"
-#include "documents/RateRules.h"
+#include "logic/DocumentRules.h"
 #include "logic/RiepilogoBuilder.h"
 #include "logic/VatRules.h"
 #include "store/DataModule.h"
@@ -50,37 +50,7 @@ RiepilogoEditor::RiepilogoEditor(DataModule& db, QWidget* parent)
     calcola_ = addButtonBeside(QStringLiteral("Imposta"), QStringLiteral("Button1"),
                                QStringLiteral("calcola"), [this] { calcola(); });
     finishForm();
-    setRules(
-        QList<Rule>{
-            {missing(QStringLiteral("AliquotaIva")),
-             QStringLiteral("Attenzione manca l'aliquota iva"), QStringLiteral("AliquotaIva")},
-            {missing(QStringLiteral("ImponibileImporto")),
-             QStringLiteral("Attenzione manca l'imponibile"), QStringLiteral("ImponibileImporto")},
-            {missing(QStringLiteral("Imposta")), QStringLiteral("Attenzione manca l'imposta"),
-             QStringLiteral("Imposta")},
-        } +
-        rateRules(*this) +
-        QList<Rule>{{[this](const RowValues&) {
-                         return !vat::isZeroRate(dataset().value(QStringLiteral("AliquotaIva"))) &&
-                                !dataset().text(QStringLiteral("Natura")).isEmpty();
-                     },
-                     QStringLiteral(
-                         "Attenzione con aliquota IVA diversa da zero non deve essere presente il "
-                         "campo Natura !"),
-                     QStringLiteral("Natura")},
-                    {[this](const RowValues&) {
-                         return vat::isRetiredNature(dataset().text(QStringLiteral("Natura")));
-                     },
-                     vat::kRetiredNatureMessage, QStringLiteral("Natura")},
-                    {[this](const RowValues&) {
-                         return vat::isReverseCharge(dataset().text(QStringLiteral("Natura"))) &&
-                                dataset().text(QStringLiteral("EsigibilitaIva")).toUpper() ==
-                                    QLatin1String("S");
-                     },
-                     QStringLiteral(
-                         "Attenzione con la natura N6 (inversione contabile) l'esigibilità IVA non "
-                         "può essere S (scissione dei pagamenti): usare I"),
-                     QStringLiteral("EsigibilitaIva")}});
+    setRules(summaryRules());
 }
 
 void RiepilogoEditor::calcola() {

@@ -2,6 +2,7 @@
 
 #include "documents/BodySections.h"
 #include "documents/CausaliPagamentoPicker.h"
+#include "logic/DocumentRules.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/SqlText.h"
@@ -39,25 +40,8 @@ RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
     connect(cerca_, &QPushButton::clicked, this, &RitenutaEditor::cerca);
     setMinimumWidth(520);
 
-    setRules({
-        {missing(QStringLiteral("TipoRitenuta")),
-         QStringLiteral("Attenzione manca il Tipo di ritenuta"), QStringLiteral("TipoRitenuta")},
-        {missing(QStringLiteral("ImportoRitenuta")),
-         QStringLiteral("Attenzione manca l'importo della ritenuta"),
-         QStringLiteral("ImportoRitenuta")},
-        {missing(QStringLiteral("AliquotaRitenuta")),
-         QStringLiteral("Attenzione manca l'aliquota della ritenuta"),
-         QStringLiteral("AliquotaRitenuta")},
-        {missing(QStringLiteral("CausalePagamento")),
-         QStringLiteral("Attenzione manca la causale della ritenuta"),
-         QStringLiteral("CausalePagamento")},
-        {[this](const RowValues& row) {
-             return !isKnownReason(this->db(), row.text(QStringLiteral("CausalePagamento")));
-         },
-         QStringLiteral("Attenzione il codice inserito per la Causale relativa alle ritenute non è "
-                        "conforme ai codici da poter utilizzare!"),
-         QStringLiteral("CausalePagamento")},
-    });
+    setRules(withholdingRules(
+        [&db](const QString& code) { return RitenutaEditor::isKnownReason(db, code); }));
 }
 
 bool RitenutaEditor::isKnownReason(DataModule& db, const QString& code) {

@@ -1,7 +1,7 @@
 #include "documents/ScontoEditor.h"
 
 #include "documents/BodySections.h"
-#include "logic/VatRules.h"
+#include "logic/DocumentRules.h"
 #include "store/DatasetNames.h"
 #include "ui/CommonFields.h"
 
@@ -27,14 +27,7 @@ ScontoEditor::ScontoEditor(DataModule& db, QWidget* parent)
          .help = "2.1.1.8.3"},
     });
     setMinimumWidth(480);
-    setRules({{[this](const RowValues& row) { return row.text(QStringLiteral("Tipo")).isEmpty(); },
-               QStringLiteral("Attenzione manca il Tipo"), QStringLiteral("Tipo")},
-              {[this](const RowValues&) {
-                   return vat::lacksPercentageAndAmount(
-                       dataset().value(QStringLiteral("Percentuale")),
-                       dataset().value(QStringLiteral("Importo")));
-               },
-               vat::kMissingPercentageAndAmount, QStringLiteral("Percentuale")}});
+    setRules(discountRules());
 }
 
 } // namespace brevalto

@@ -4,6 +4,7 @@
 #include "check/XmlScreen.h"
 #include "check/XmlTree.h"
 #include "logic/DocumentRegister.h"
+#include "logic/Parties.h"
 #include "render/InvoiceFile.h"
 #include "store/DataModule.h"
 #include "store/DbError.h"
@@ -317,23 +318,15 @@ void readHeader(Reader& r, const xmlNode* header, QVariantMap& h, QStringList& n
     put(h, "SoggettoEmittente", r.text(header, "SoggettoEmittente"));
 }
 
-// The display names of a customer, as the customer editor gives them.
-void customerNames(QVariantMap& h) {
+// The names the customer is listed and printed under, as its own screen gives them.
+void putCustomerNames(QVariantMap& h) {
     const QString p = QStringLiteral("CessionarioCommittente_");
-    const QString company = h.value(p + "Denominazione").toString();
-    QString name;
-    if (company.size() < 2) {
-        name =
-            h.value(p + "Cognome").toString() + QLatin1Char(' ') + h.value(p + "Nome").toString();
-        h.insert(p + "NominativoDocumenti", name);
-        const QString taxCode = h.value(p + "CodiceFiscale").toString();
-        if (!taxCode.isEmpty())
-            name += QStringLiteral(" - ") + taxCode;
-    } else {
-        name = company;
-        h.insert(p + "NominativoDocumenti", name);
-    }
-    h.insert(p + "NominativoVisualizzato", name);
+    ValueRow customer;
+    for (const char* column : {"Denominazione", "Cognome", "Nome", "CodiceFiscale"})
+        customer.set(p + QLatin1String(column), h.value(p + QLatin1String(column)));
+    const CustomerNames names = customerNames(customer);
+    h.insert(p + "NominativoDocumenti", names.printed);
+    h.insert(p + "NominativoVisualizzato", names.listed);
 }
 
 QString partyName(const QVariantMap& h, const QString& prefix) {
@@ -786,7 +779,7 @@ ImportResult importInvoiceXml(DataModule& data, const QByteArray& xml, const QSt
             h.insert("Esportato", false);
             h.insert("EsportatoElenco", false);
             h.insert("Importato", QFileInfo(name).fileName());
-            customerNames(h);
+            putCustomerNames(h);
 
             h.insert("CedentePrestatore_Id",
                      findOrAddParty(db, h, "PA_CedentePrestatore", "CedentePrestatore_Id",

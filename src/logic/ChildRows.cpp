@@ -1,7 +1,9 @@
 #include "logic/ChildRows.h"
 
+#include "store/Connection.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
+#include "store/DbError.h"
 #include "store/Prompt.h"
 #include "store/Saving.h"
 
@@ -47,6 +49,34 @@ bool confirmAndDelete(Dataset& dataset, const QString& question, bool silent) {
     if (dataset.state() != Dataset::State::Browse)
         dataset.cancel();
     DeleteAndReposition(dataset, QStringLiteral("ID"));
+    return true;
+}
+
+bool deleteWithChildren(Connection& connection, Dataset& rows, const QList<ChildTable>& children) {
+    if (rows.isEmpty())
+        return false;
+    if (rows.state() != Dataset::State::Browse)
+        rows.cancel();
+    const QVariant key = rows.value(QStringLiteral("ID"));
+    try {
+        connection.inTransaction([&] {
+            for (const ChildTable& child : children)
+                connection.exec(QStringLiteral("Delete * from %1 where %2 = ?")
+                                    .arg(child.table, child.parentColumn),
+                                {key});
+            DeleteAndReposition(rows, QStringLiteral("ID"));
+        });
+    } catch (const DbError&) {
+        // The rolled-back delete may have moved the cursor or dropped the row from the rows read:
+        // show the archive as it is, on the same row.
+        try {
+            rows.requery();
+            rows.locate(QStringLiteral("ID"), key);
+        } catch (const DbError&) {
+            // The first error is the one to tell.
+        }
+        throw;
+    }
     return true;
 }
 

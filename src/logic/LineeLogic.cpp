@@ -196,19 +196,24 @@ void addLines(DataModule& db, const QList<NewLine>& lines,
     dataset.last();
 }
 
+NewLine quickLine(const QVariant& descrizione, const QVariant& quantita,
+                  const QVariant& prezzoUnitario, const QVariant& aliquotaIva) {
+    NewLine line;
+    const QString text = descrizione.toString();
+    if (!text.isEmpty())
+        line.descrizione = text.left(1000);
+    line.quantita = quantita;
+    line.prezzoUnitario = prezzoUnitario;
+    line.aliquotaIva = aliquotaIva;
+    const std::optional<Decimal> total = lineTotal(quantita, prezzoUnitario, {});
+    line.prezzoTotale = total ? total->toDouble() : 0.0;
+    line.source = QStringLiteral("Linea veloce \"%1\"").arg(text.left(60));
+    return line;
+}
+
 void deleteCurrentLine(DataModule& db) {
-    Dataset& lines = db.table(kLinesDataset);
-    if (lines.isEmpty())
-        return;
-    if (lines.state() != Dataset::State::Browse)
-        lines.cancel();
-    const int id = lines.integer(QStringLiteral("Id"));
-    Connection& c = db.connessione();
-    c.inTransaction([&] {
-        for (const QString& table : {kAltro, kCodici, kSconto})
-            c.exec(QStringLiteral("Delete * from %1 where %2 = %3").arg(table, kLineKey).arg(id));
-        DeleteAndReposition(lines, QStringLiteral("ID"));
-    });
+    documenti::deleteWithChildren(db.connessione(), db.table(kLinesDataset),
+                                  {{kAltro, kLineKey}, {kCodici, kLineKey}, {kSconto, kLineKey}});
 }
 
 } // namespace brevalto::linee

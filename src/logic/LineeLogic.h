@@ -74,6 +74,12 @@ struct NewLine {
     QString source = {};
 };
 
+// A line of the quick-line list as the line it adds: its description cut to the 1000 characters
+// of the file (none when empty), quantity, unit price and rate as typed, the total they make
+// without discounts (0 without a unit price), and its source named by the description.
+NewLine quickLine(const QVariant& descrizione, const QVariant& quantita,
+                  const QVariant& prezzoUnitario, const QVariant& aliquotaIva);
+
 // Thrown by addLines() when keepGoing() asked to stop: nothing was added.
 struct Cancelled {};
 

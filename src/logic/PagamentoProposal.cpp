@@ -1,5 +1,6 @@
 #include "logic/PagamentoProposal.h"
 
+#include "logic/ChildRows.h"
 #include "logic/RiepilogoBuilder.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
@@ -47,18 +48,9 @@ void applyProposal(DataModule& db, Dataset& instalment) {
 }
 
 void deleteCurrentTerm(DataModule& db) {
-    Dataset& terms = db.table(kTermsDataset);
-    if (terms.isEmpty())
+    if (!documenti::deleteWithChildren(db.connessione(), db.table(kTermsDataset),
+                                       {{kInstalments, kTermKey}}))
         return;
-    if (terms.state() != Dataset::State::Browse)
-        terms.cancel();
-    const int id = terms.integer(QStringLiteral("Id"));
-    Connection& c = db.connessione();
-    c.inTransaction([&] {
-        c.exec(
-            QStringLiteral("Delete * from %1 where %2 = %3").arg(kInstalments, kTermKey).arg(id));
-        DeleteAndReposition(terms, QStringLiteral("ID"));
-    });
     Dataset& instalments = db.table(kInstalmentsDataset);
     if (instalments.isOpen())
         instalments.requery();

@@ -265,6 +265,26 @@ QList<RowRule> buyerRules(const QString& code) {
            };
 }
 
+QList<RowRule> firmRules() {
+    const QString country = QStringLiteral("IdPaese");
+    const QString taxCode = QStringLiteral("CodFisc");
+    return {
+        {[=](const RowValues& row) { return row.text(country).trimmed().isEmpty(); },
+         QStringLiteral("Attenzione manca la Nazione della Ditta"), country},
+        {[=](const RowValues& row) { return row.text(taxCode).trimmed().isEmpty(); },
+         QStringLiteral("Attenzione manca il Codice fiscale della Ditta: identifica chi trasmette "
+                        "le fatture e dà il nome ai file esportati"),
+         taxCode},
+        {[=](const RowValues& row) {
+             const qsizetype length = row.text(taxCode).trimmed().size();
+             return row.text(country).trimmed() == QLatin1String("IT") && length != 11 &&
+                    length != 16;
+         },
+         QStringLiteral("Attenzione il Codice fiscale della Ditta è di 11 o 16 caratteri"),
+         taxCode},
+    };
+}
+
 CustomerNames customerNames(const RowValues& customer) {
     const QString p = party::buyer().prefix;
     CustomerNames names;

@@ -65,6 +65,10 @@ QList<RowRule> sellerRules();
 // table and a Document name it differently).
 QList<RowRule> buyerRules(const QString& recipientCodeColumn);
 
+// The firm's own data: it is the transmitter of every new Document, whose country and tax code
+// identify it and name the exported files.
+QList<RowRule> firmRules();
+
 // The names a customer is listed under (with the tax code of a person, to tell namesakes apart)
 // and printed under on its Documents.
 struct CustomerNames {

@@ -77,6 +77,13 @@ QList<RowRule> whileOn(const QStringList& flags, QList<RowRule> list) {
     return list;
 }
 
+RowTest notSi(const QString& column) {
+    return [column](const RowValues& row) {
+        const QString value = row.text(column);
+        return !value.isEmpty() && value.toUpper() != QLatin1String("SI");
+    };
+}
+
 } // namespace rules
 
 } // namespace brevalto

@@ -23,6 +23,11 @@ public:
     virtual bool flag(const QString& column) const = 0;
     bool isEmpty(const QString& column) const { return text(column).isEmpty(); }
     int length(const QString& column) const { return int(text(column).size()); }
+    // The column as a number is read from it (Decimal::fromVariant): null when empty.
+    QVariant numeric(const QString& column) const {
+        const QString t = text(column);
+        return t.isEmpty() ? QVariant() : QVariant(t);
+    }
 };
 
 // A row given as values by column (names in any letter case).
@@ -76,6 +81,8 @@ RowTest tooShort(const QString& column, int min);
 RowTest whileOn(const QStringList& flags, RowTest test);
 // Every rule of the list, only while every flag is on.
 QList<RowRule> whileOn(const QStringList& flags, QList<RowRule> list);
+// Given but other than "SI" in any letter case: a yes-or-nothing flag of the file.
+RowTest notSi(const QString& column);
 
 } // namespace rules
 

@@ -37,6 +37,36 @@ bool lacksPercentageAndAmount(const QVariant& percentage, const QVariant& amount
     return Decimal::fromVariant(percentage).isZero() && Decimal::fromVariant(amount).isZero();
 }
 
+QList<RowRule> rateRules() {
+    const QString rate = QStringLiteral("AliquotaIva");
+    const QString nature = QStringLiteral("Natura");
+    return {
+        {[=](const RowValues& row) { return isImpossibleRate(row.numeric(rate)); },
+         kImpossibleRateMessage, rate},
+        {[=](const RowValues& row) { return isZeroRate(row.numeric(rate)) && row.isEmpty(nature); },
+         QStringLiteral("Attenzione con Iva a Zero è necessario specificare la natura !"), nature},
+    };
+}
+
+QList<RowRule> rateTableRules() {
+    const QString rate = QStringLiteral("Iva");
+    const QString nature = QStringLiteral("Pa_Natura_Codice");
+    return {
+        {rules::missing(QStringLiteral("Descrizione")),
+         QStringLiteral("Attenzione manca la Descrizione"), QStringLiteral("Descrizione")},
+        {rules::missing(rate), QStringLiteral("Attenzione manca l' Aliquota Iva"), rate},
+        {[=](const RowValues& row) { return isImpossibleRate(row.numeric(rate)); },
+         kImpossibleRateMessage, rate},
+        {[=](const RowValues& row) {
+             return isZeroRate(row.numeric(rate)) && isRetiredNature(row.text(nature));
+         },
+         kRetiredNatureMessage, nature},
+        {[=](const RowValues& row) { return isZeroRate(row.numeric(rate)) && row.isEmpty(nature); },
+         QStringLiteral("Attenzione si deve specificare la natura di esenzione dell' Aliquota Iva"),
+         nature},
+    };
+}
+
 QString withholdingWithoutData(DataModule& db, int bodyId) {
     Connection& c = db.connessione();
     const auto count = [&](const QString& sql) { return c.scalar(sql, {bodyId}).toInt(); };

@@ -2,6 +2,8 @@
 // What the exchange system requires of VAT rates and natures, on lines, pension-fund rows and
 // summaries alike, and of the withholding flags: tested on values, never on the text of an input
 // ("0,00" is as zero as "0").
+#include "logic/RowRules.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -35,6 +37,13 @@ bool isReverseCharge(const QString& nature);
 bool lacksPercentageAndAmount(const QVariant& percentage, const QVariant& amount);
 inline const QString kMissingPercentageAndAmount = QStringLiteral(
     "Attenzione indicare la Percentuale oppure l'Importo dello sconto o della maggiorazione");
+
+// The rate rules of every row with a VAT rate (AliquotaIva) and nature (Natura): a rate the file
+// cannot hold, and a zero rate without its nature.
+QList<RowRule> rateRules();
+// The same rules over a rate of the VAT table (Iva, Pa_Natura_Codice), with its description: what
+// a line, summary or pension-fund row would refuse is refused where the rate is defined.
+QList<RowRule> rateTableRules();
 
 // A line or pension-fund row of the body marked "Ritenuta" SI while the body has no withholding
 // data: which of the two, empty when none.

@@ -132,26 +132,7 @@ IvaEditor::IvaEditor(DataModule& db, QWidget* parent)
     code->setMaximumWidth(70);
     placeBeside(QStringLiteral("Pa_Natura_Codice"), code);
 
-    setRules({
-        {missing("Descrizione"), QStringLiteral("Attenzione manca la Descrizione"),
-         QStringLiteral("Descrizione")},
-        {missing("Iva"), QStringLiteral("Attenzione manca l' Aliquota Iva"), QStringLiteral("Iva")},
-        // The rate reaches lines, summaries and pension-fund rows, whose screens refuse these.
-        {[this](const RowValues&) {
-             return vat::isImpossibleRate(dataset().value(QStringLiteral("Iva")));
-         },
-         vat::kImpossibleRateMessage, QStringLiteral("Iva")},
-        {[this](const RowValues&) {
-             return vat::isZeroRate(dataset().value(QStringLiteral("Iva"))) &&
-                    vat::isRetiredNature(dataset().text(QStringLiteral("Pa_Natura_Codice")));
-         },
-         vat::kRetiredNatureMessage, QStringLiteral("Pa_Natura_Codice")},
-        {[this](const RowValues& row) {
-             return dataset().number(QStringLiteral("Iva")) == 0 && row.isEmpty("Pa_Natura_Codice");
-         },
-         QStringLiteral("Attenzione si deve specificare la natura di esenzione dell' Aliquota Iva"),
-         QStringLiteral("Pa_Natura_Codice")},
-    });
+    setRules(vat::rateTableRules());
 }
 
 bool IvaEditor::confirmSave() {

@@ -1,5 +1,6 @@
 #include "settings/DittaWindow.h"
 
+#include "logic/Parties.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -56,25 +57,7 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
         ->setToolTip(QStringLiteral("Il codice fiscale della ditta che trasmette le fatture (per "
                                     "una società di solito è la partita Iva): con la nazione dà "
                                     "il nome ai file esportati"));
-    // The firm is the transmitter of every new Document: its country and tax code identify it
-    // and name the files.
-    const auto text = [](const RowValues& row, const char* column) {
-        return row.text(QString::fromLatin1(column)).trimmed();
-    };
-    setRules({
-        {[text](const RowValues& row) { return text(row, "IdPaese").isEmpty(); },
-         QStringLiteral("Attenzione manca la Nazione della Ditta"), QStringLiteral("IdPaese")},
-        {[text](const RowValues& row) { return text(row, "CodFisc").isEmpty(); },
-         QStringLiteral("Attenzione manca il Codice fiscale della Ditta: identifica chi trasmette "
-                        "le fatture e dà il nome ai file esportati"),
-         QStringLiteral("CodFisc")},
-        {[text](const RowValues& row) {
-             const qsizetype length = text(row, "CodFisc").size();
-             return text(row, "IdPaese") == QLatin1String("IT") && length != 11 && length != 16;
-         },
-         QStringLiteral("Attenzione il Codice fiscale della Ditta è di 11 o 16 caratteri"),
-         QStringLiteral("CodFisc")},
-    });
+    setRules(firmRules());
     // The municipality pick fills postcode and province: the Tab key passes them by.
     field(QStringLiteral("Cap"))->setFocusPolicy(Qt::ClickFocus);
     field(QStringLiteral("Provincia"))->setFocusPolicy(Qt::ClickFocus);

@@ -256,18 +256,9 @@ void DettaglioVeloceWindow::copyIntoBody(bool onlyCurrent) {
     for (int row = 0; row < d.rowCount(); ++row) {
         if (onlyCurrent ? row != d.position() : !d.valueAt(row, col("Valido")).toBool())
             continue;
-        linee::NewLine line;
-        const QString descrizione = d.valueAt(row, col("Descrizione")).toString();
-        if (!descrizione.isEmpty())
-            line.descrizione = descrizione.left(1000);
-        line.quantita = d.valueAt(row, col("Quantita"));
-        line.prezzoUnitario = d.valueAt(row, col("PrezzoUnitario"));
-        line.aliquotaIva = d.valueAt(row, col("AliquotaIva"));
-        const std::optional<Decimal> total =
-            linee::lineTotal(line.quantita, line.prezzoUnitario, {});
-        line.prezzoTotale = total ? total->toDouble() : 0.0;
-        line.source = tr("Linea veloce \"%1\"").arg(descrizione.left(60));
-        lines << line;
+        lines << linee::quickLine(
+            d.valueAt(row, col("Descrizione")), d.valueAt(row, col("Quantita")),
+            d.valueAt(row, col("PrezzoUnitario")), d.valueAt(row, col("AliquotaIva")));
     }
     try {
         linee::addLines(db_, lines);

@@ -1,5 +1,6 @@
 // The utilities without their screens: reading a line-import file, adding a batch of lines all or
-// nothing, and the invoice list's exact bytes and marks, on real archives.
+// nothing, deleting a line with its rows all or nothing, and the invoice list's exact bytes and
+// marks, on real archives.
 #include "logic/ChildRows.h"
 #include "logic/InvoiceList.h"
 #include "logic/LineImport.h"
@@ -320,6 +321,50 @@ TEST_F(LinesBatchTest, AddsEveryLineNumberedAfterTheLastOrNone) {
     EXPECT_EQ(lines(), 204) << "cancelling adds nothing";
     EXPECT_EQ(asked, 3);
     EXPECT_FALSE(db.batchInsert());
+}
+
+TEST_F(LinesBatchTest, DeletingALineTakesItsRowsWithItOrNothing) {
+    linee::addLines(db, batch(2));
+    const QString tables[3] = {linee::kAltro, linee::kCodici, linee::kSconto};
+    const QVariant lineIds[2] = {
+        scalar("select min(Id) from PA_FE_Body_DatiBeniServizi_DettaglioLinee"),
+        scalar("select max(Id) from PA_FE_Body_DatiBeniServizi_DettaglioLinee")};
+    for (const QString& table : tables)
+        for (const QVariant& line : lineIds)
+            sql(QString("insert into %1 (PA_FE_Body_Id, %2) values (?, ?)")
+                    .arg(table, linee::kLineKey),
+                {body, line});
+    const auto rowsOf = [&](const QVariant& line) {
+        int n = 0;
+        for (const QString& table : tables)
+            n += scalar(QString("select count(*) from %1 where %2 = %3")
+                            .arg(table, linee::kLineKey, line.toString()))
+                     .toInt();
+        return n;
+    };
+    Dataset& d = db.table(linee::kLinesDataset);
+    ASSERT_EQ(d.value("Id"), lineIds[1]);
+
+    // The last child table refuses after the first two were emptied: the line stays whole.
+    test::refuseRows(db.connessione(), linee::kSconto, "DELETE", {}, "riga bloccata");
+    try {
+        linee::deleteCurrentLine(db);
+        FAIL() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.text().contains("riga bloccata")) << e.text().toStdString();
+    }
+    EXPECT_EQ(lines(), 2);
+    EXPECT_EQ(rowsOf(lineIds[1]), 3);
+    EXPECT_EQ(d.rowCount(), 2);
+    EXPECT_EQ(d.value("Id"), lineIds[1]) << "the lines stay on the line";
+    EXPECT_EQ(db.connessione().transactionDepth(), 0);
+
+    test::stopRefusingRows(db.connessione(), linee::kSconto);
+    linee::deleteCurrentLine(db);
+    EXPECT_EQ(lines(), 1);
+    EXPECT_EQ(rowsOf(lineIds[1]), 0);
+    EXPECT_EQ(rowsOf(lineIds[0]), 3) << "another line's rows stay";
+    EXPECT_EQ(d.value("Id"), lineIds[0]);
 }
 
 class InvoiceListTest : public LinesBatchTest {
