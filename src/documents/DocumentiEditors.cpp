@@ -1,6 +1,7 @@
 #include "documents/DocumentiEditors.h"
 
 #include "documents/CercaLineePicker.h"
+#include "logic/DocumentRules.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -82,9 +83,7 @@ DocumentiRiferimentoLineaEditor::DocumentiRiferimentoLineaEditor(DataModule& db,
                     QStringLiteral("Cerca"), [this] { cerca(); });
     finishForm();
     setMinimumWidth(440);
-    setRules({{missing(QStringLiteral("RiferimentoNumeroLinea")),
-               QStringLiteral("Attenzione manca il Riferimanto linea"),
-               QStringLiteral("RiferimentoNumeroLinea")}});
+    setRules(referredLineRules());
 }
 
 CercaLineePicker* DocumentiRiferimentoLineaEditor::picker() {
@@ -131,11 +130,7 @@ DocumentiRiferimentoEditor::DocumentiRiferimentoEditor(DataModule& db, Documenti
     if (kind == DocumentiKind::DDT) {
         addTop({{.label = "Numero", .column = "NumeroDDT", .control = C::Text, .help = "2.1.8.1"},
                 {.label = "Data", .column = "DataDDT", .control = C::Date, .help = "2.1.8.2"}});
-        setRules(
-            {{missing(QStringLiteral("NumeroDDT")),
-              QStringLiteral("Attenzione manca il numero del DDT"), QStringLiteral("NumeroDDT")},
-             {missing(QStringLiteral("DataDDT")), QStringLiteral("Attenzione manca la data"),
-              QStringLiteral("DataDDT")}});
+        setRules(ddtRules());
     } else {
         addTop(
             {{.label = "IdDocumento",
@@ -150,9 +145,7 @@ DocumentiRiferimentoEditor::DocumentiRiferimentoEditor(DataModule& db, Documenti
               .help = "2.1.2.5"},
              {.label = "CodiceCUP", .column = "CodiceCUP", .control = C::Text, .help = "2.1.2.6"},
              {.label = "CodiceCIG", .column = "CodiceCIG", .control = C::Text, .help = "2.1.2.7"}});
-        setRules(
-            {{missing(QStringLiteral("IdDocumento")),
-              QStringLiteral("Attenzione manca l'IdDocumento"), QStringLiteral("IdDocumento")}});
+        setRules(referredDocumentRules());
     }
     list_ =
         new DocumentiSubList(db.table(QStringLiteral("Table") + documenti::referenceTable(kind)),
@@ -210,9 +203,7 @@ DocumentiSALEditor::DocumentiSALEditor(DataModule& db, QWidget* parent)
              .help = "2.1.7.1"}});
     finishForm();
     setMinimumWidth(400);
-    setRules({{missing(QStringLiteral("RiferimentoFase")),
-               QStringLiteral("Attenzione manca il Riferimanto fase"),
-               QStringLiteral("RiferimentoFase")}});
+    setRules(salRules());
 }
 
 } // namespace brevalto

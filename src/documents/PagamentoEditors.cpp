@@ -1,5 +1,6 @@
 #include "documents/PagamentoEditors.h"
 
+#include "logic/DocumentRules.h"
 #include "logic/PagamentoProposal.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
@@ -85,29 +86,7 @@ PagamentoDettaglioEditor::PagamentoDettaglioEditor(DataModule& db, QWidget* pare
           .help = "2.4.2.21"}});
     field(QStringLiteral("Iban"))->installEventFilter(this);
     finishForm();
-    setRules({
-        {missing(QStringLiteral("ModalitaPagamento")),
-         QStringLiteral("Attenzione manca la modalità di pagamento"),
-         QStringLiteral("ModalitaPagamento")},
-        {missing(QStringLiteral("ImportoPagamento")),
-         QStringLiteral("Attenzione manca l'importo !"), QStringLiteral("ImportoPagamento")},
-        {tooShort(QStringLiteral("CFQuietanzante"), 16),
-         QStringLiteral("Attenzione il codice fiscale del Quietanzante deve essere di almeno 16 "
-                        "caratteri"),
-         QStringLiteral("CFQuietanzante")},
-        {tooShort(QStringLiteral("Iban"), 27),
-         QStringLiteral("Attenzione il codice Iban deve essere di almeno 27 caratteri"),
-         QStringLiteral("Iban")},
-        {tooShort(QStringLiteral("Abi"), 5),
-         QStringLiteral("Attenzione il codice Abi deve essere di almeno 5 caratteri"),
-         QStringLiteral("Abi")},
-        {tooShort(QStringLiteral("Cab"), 5),
-         QStringLiteral("Attenzione il codice Cab deve essere di almeno 5 caratteri"),
-         QStringLiteral("Cab")},
-        {tooShort(QStringLiteral("Bic"), 8),
-         QStringLiteral("Attenzione il codice Bic deve essere di almeno 8 caratteri"),
-         QStringLiteral("Bic")},
-    });
+    setRules(instalmentRules());
 }
 
 bool PagamentoDettaglioEditor::eventFilter(QObject* watched, QEvent* event) {
@@ -140,9 +119,7 @@ PagamentoEditor::PagamentoEditor(DataModule& db, QWidget* parent)
     connect(list_, &DocumentiSubList::removeRequested, this, &PagamentoEditor::removeInstalment);
     finishForm();
     setMinimumSize(720, 360);
-    setRules({{missing(QStringLiteral("CondizioniPagamento")),
-               QStringLiteral("Attenzione manca la condizione di pagamento"),
-               QStringLiteral("CondizioniPagamento")}});
+    setRules(paymentRules());
 }
 
 bool PagamentoEditor::confirmSave() {

@@ -212,6 +212,57 @@ QList<RowRule> summaryRules() {
            };
 }
 
+QList<RowRule> referredDocumentRules() {
+    return {
+        required(QStringLiteral("IdDocumento"), QStringLiteral("Attenzione manca l'IdDocumento"))};
+}
+
+QList<RowRule> referredLineRules() {
+    return {required(QStringLiteral("RiferimentoNumeroLinea"),
+                     QStringLiteral("Attenzione manca il Riferimanto linea"))};
+}
+
+QList<RowRule> ddtRules() {
+    return {
+        required(QStringLiteral("NumeroDDT"), QStringLiteral("Attenzione manca il numero del DDT")),
+        required(QStringLiteral("DataDDT"), QStringLiteral("Attenzione manca la data")),
+    };
+}
+
+QList<RowRule> salRules() {
+    return {required(QStringLiteral("RiferimentoFase"),
+                     QStringLiteral("Attenzione manca il Riferimanto fase"))};
+}
+
+QList<RowRule> paymentRules() {
+    return {required(QStringLiteral("CondizioniPagamento"),
+                     QStringLiteral("Attenzione manca la condizione di pagamento"))};
+}
+
+QList<RowRule> instalmentRules() {
+    const auto atLeast = [](const QString& column, int min, const QString& message) {
+        return RowRule{rules::tooShort(column, min), message, column};
+    };
+    return {
+        required(QStringLiteral("ModalitaPagamento"),
+                 QStringLiteral("Attenzione manca la modalità di pagamento")),
+        required(QStringLiteral("ImportoPagamento"),
+                 QStringLiteral("Attenzione manca l'importo !")),
+        atLeast(
+            QStringLiteral("CFQuietanzante"), 16,
+            QStringLiteral("Attenzione il codice fiscale del Quietanzante deve essere di almeno "
+                           "16 caratteri")),
+        atLeast(QStringLiteral("Iban"), 27,
+                QStringLiteral("Attenzione il codice Iban deve essere di almeno 27 caratteri")),
+        atLeast(QStringLiteral("Abi"), 5,
+                QStringLiteral("Attenzione il codice Abi deve essere di almeno 5 caratteri")),
+        atLeast(QStringLiteral("Cab"), 5,
+                QStringLiteral("Attenzione il codice Cab deve essere di almeno 5 caratteri")),
+        atLeast(QStringLiteral("Bic"), 8,
+                QStringLiteral("Attenzione il codice Bic deve essere di almeno 8 caratteri")),
+    };
+}
+
 QList<RowRule> lineRules() {
     return QList<RowRule>{
                required(QStringLiteral("NumeroLinea"),

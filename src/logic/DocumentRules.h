@@ -28,6 +28,17 @@ QList<RowRule> attachmentRules();
 // A VAT summary.
 QList<RowRule> summaryRules();
 
+// A referred document (an order, a contract, an agreement, a reception or an invoice), one of its
+// line numbers, a transport document and a stage of work (SAL).
+QList<RowRule> referredDocumentRules();
+QList<RowRule> referredLineRules();
+QList<RowRule> ddtRules();
+QList<RowRule> salRules();
+
+// A payment term, and one of its instalments.
+QList<RowRule> paymentRules();
+QList<RowRule> instalmentRules();
+
 // A line. A nature given with a non-zero rate is no failure: the screen offers to clear it.
 QList<RowRule> lineRules();
 // A line's article code, and a line's other data.

@@ -199,6 +199,18 @@ TEST(DocumentRules, Line) {
           });
 }
 
+TEST(DocumentRules, PaymentInstalmentCodesHaveTheirLengths) {
+    check(instalmentRules(), {{"ModalitaPagamento", "MP05"}, {"ImportoPagamento", 100}},
+          {
+              {"without bank data", {}, ""},
+              {"no amount", {{"ImportoPagamento", ""}}, "ImportoPagamento"},
+              {"IBAN of 27", {{"Iban", "IT60X0542811101000000123456"}}, ""},
+              {"IBAN of 26", {{"Iban", "IT60X054281110100000012345"}}, "Iban"},
+              {"BIC of 7", {{"Bic", "UNCRITM"}}, "Bic"},
+              {"payee's tax code of 15", {{"CFQuietanzante", "RSSMRA80A01H501"}}, "CFQuietanzante"},
+          });
+}
+
 TEST(DocumentRules, VatTableAndFirm) {
     check(vat::rateTableRules(),
           {{"Descrizione", "Esente"}, {"Iva", 0}, {"Pa_Natura_Codice", "N4"}},
