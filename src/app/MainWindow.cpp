@@ -176,6 +176,9 @@ QWidget* MainWindow::buildDocumentsPage() {
         {"spdEsportaSelezione", "Esporta xml", "Esporta i documenti selezionati in una cartella"},
         {"spdControllaSelezione", "Controlla", "Controlla i documenti selezionati"},
         {"spdFirmaSelezione", "Firma", "Esporta e firma i documenti selezionati"},
+        {"spdInviaSelezione", "Invia",
+         "Invia per posta certificata al Sistema di Interscambio il file di ciascuno dei documenti "
+         "selezionati"},
         {"spdPdfSelezione", "Anteprima/PDF",
          "Anteprima del documento selezionato, o il PDF di ciascuno dei documenti selezionati"},
         {"spdCreaZip", "Crea ZIP per il portale",

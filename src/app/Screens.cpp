@@ -270,9 +270,11 @@ void Screens::wireScreens() {
     w.setButtonAction(QStringLiteral("spdFirmaSelezione"), [&batch] { batch.firma(); });
     w.setButtonAction(QStringLiteral("spdPdfSelezione"), [&batch] { batch.anteprimaPdf(); });
     w.setButtonAction(QStringLiteral("spdCreaZip"), [&batch] { batch.creaZip(); });
+    w.setButtonAction(QStringLiteral("spdInviaSelezione"), [&batch] { batch.invia(); });
     QObject::connect(w.documentGrid(), &DataGrid::rowActivated, &w,
                      guard([&reg] { reg.modifica(); }));
     sdiRegister_ = new SdiRegister(*dataModule_, *w.documentGrid(), *w.sdiFilter(), &w);
+    batch.setSdiRegister(sdiRegister_);
     w.setButtonAction(QStringLiteral("spdNotifiche"),
                       [this] { showModal(get<NotificheWindow>()); });
 

@@ -9,6 +9,8 @@
 #include <QMap>
 #include <QSqlQuery>
 
+#include <thread>
+
 namespace brevalto::channel {
 
 namespace {
@@ -54,7 +56,8 @@ QString shownDate(const QDateTime& when) {
 
 // The file the Document leaves with: its last export, the signed copy beside it when there is
 // one at least as recent.
-QString exportedFile(Connection& connection, int headerId, int* number, QString* why) {
+QString exportedFile(Connection& connection, int headerId, int* number, QString* why,
+                     bool* notExported) {
     QSqlQuery q = connection.execNative(
         QStringLiteral("SELECT Numero, FileEsportazione, Esportato FROM PA_FE_Header WHERE id = ?"),
         {headerId});
@@ -65,6 +68,7 @@ QString exportedFile(Connection& connection, int headerId, int* number, QString*
     *number = q.value(0).toInt();
     const QString stored = q.value(1).toString();
     if (stored.isEmpty() || q.value(2).toInt() == 0) {
+        *notExported = true;
         *why = QStringLiteral("Il Documento %1 non è ancora stato esportato: esportarlo (\"Esporta "
                               "xml\" o \"Firma\") prima di inviarlo.")
                    .arg(*number);
@@ -154,7 +158,7 @@ SendPlan planSend(Connection& connection, int headerId) {
     SendPlan plan;
     plan.headerId = headerId;
     QString why;
-    plan.path = exportedFile(connection, headerId, &plan.number, &why);
+    plan.path = exportedFile(connection, headerId, &plan.number, &why, &plan.notExported);
     if (plan.path.isEmpty()) {
         plan.blocked = why;
         return plan;
@@ -196,13 +200,134 @@ SendPlan planSend(Connection& connection, int headerId) {
     return plan;
 }
 
+int providerMessagesPerMinute(const PecAccountSettings& account) {
+    // InfoCert's general conditions for Legalmail: at most 6 messages a minute per box; a box
+    // over it is refused with "Too much traffic from this sender".
+    const QString host = account.smtpHost.trimmed().toLower();
+    if (host == QLatin1String("legalmail.it") || host.endsWith(QLatin1String(".legalmail.it")))
+        return 6;
+    return 0;
+}
+
+DocumentSender::DocumentSender(Connection& connection, SendOptions options)
+    : connection_(connection), options_(std::move(options)) {}
+
+DocumentSender::~DocumentSender() = default;
+
+bool DocumentSender::pace(const PecAccountSettings& account) {
+    const int perMinute = options_.messagesPerMinute.value_or(providerMessagesPerMinute(account));
+    if (perMinute <= 0)
+        return true;
+    using namespace std::chrono;
+    auto& times = sentAt_[account.id];
+    const auto now = steady_clock::now();
+    while (!times.empty() && now - times.front() >= minutes(1))
+        times.pop_front();
+    if (int(times.size()) < perMinute)
+        return true;
+    // The oldest of the last perMinute messages must be a minute old before the next leaves.
+    const auto left = duration_cast<milliseconds>(times.front() + minutes(1) - now);
+    if (options_.wait)
+        return options_.wait(left, account);
+    const auto until = now + left;
+    while (steady_clock::now() < until) {
+        if (options_.cancel && options_.cancel->load())
+            return false;
+        std::this_thread::sleep_for(
+            std::min<steady_clock::duration>(milliseconds(200), until - steady_clock::now()));
+    }
+    return true;
+}
+
+SendResult DocumentSender::send(int headerId) {
+    SendResult result;
+    result.headerId = headerId;
+    const SendPlan plan = planSend(connection_, headerId);
+    result.number = plan.number;
+    result.fileName = plan.fileName;
+    if (!plan.blocked.isEmpty()) {
+        if (plan.notExported)
+            result.skipped = SendResult::Skip::NotExported;
+        result.text = plan.blocked;
+        return result;
+    }
+    if (!plan.sendAgainQuestion.isEmpty() &&
+        !(options_.confirmAgain && options_.confirmAgain(plan))) {
+        result.skipped = SendResult::Skip::SentBefore;
+        result.text =
+            QStringLiteral("Non inviato: il file %1 era già stato inviato.").arg(plan.fileName);
+        return result;
+    }
+    const PecAccountSettings account = *pecAccountForDocument(connection_, headerId);
+    if (failedAccounts_.contains(account.id)) {
+        result.text = failedAccounts_.value(account.id);
+        return result;
+    }
+    auto& client = clients_[account.id];
+    if (!client) {
+        const std::optional<QString> password = pecPassword(account, options_.password);
+        if (!password) {
+            const QString why = QStringLiteral("Non inviato: manca la password della casella %1.")
+                                    .arg(account.address);
+            failedAccounts_.insert(account.id, why);
+            result.text = why;
+            return result;
+        }
+        client = std::make_unique<pec::MailClient>(account.mailAccount(*password), options_.cancel);
+    }
+    if (!pace(account)) {
+        cancelled_ = true;
+        result.text = QStringLiteral("Non inviato: invio annullato.");
+        return result;
+    }
+    result.to = account.sdiAddress.trimmed();
+    try {
+        const pec::SentFile sent = pec::sendFile(*client, result.to, plan.path);
+        result.messageId = sent.messageId;
+    } catch (const MailError& e) {
+        result.text = e.message();
+        if (e.kind() == MailError::Kind::Login)
+            forgetPecPassword(account);
+        if (accountFailure(e.kind()))
+            failedAccounts_.insert(account.id, e.message());
+        if (e.kind() == MailError::Kind::Cancelled)
+            cancelled_ = true;
+        return result;
+    } catch (const std::exception& e) {
+        result.text = QString::fromUtf8(e.what());
+        return result;
+    }
+    sentAt_[account.id].push_back(std::chrono::steady_clock::now());
+    // The message left: recorded with its id, and the Document becomes Inviata. Should the
+    // archive refuse, the message is out all the same and the user must know its id.
+    const QDateTime now = QDateTime::currentDateTime();
+    try {
+        connection_.inTransaction([&] {
+            connection_.execNative(
+                QStringLiteral("INSERT INTO PEC_Invii (PA_FE_Header_Id, PEC_Account_Id, "
+                               "NomeFile, MessageId, Mittente, Destinatario, DataInvio) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                {headerId, account.id, plan.fileName, result.messageId, account.address.trimmed(),
+                 result.to, now.toString(Qt::ISODate)});
+            recordFileSent(connection_, headerId, plan.path, now, result.messageId);
+        });
+    } catch (const DbError& e) {
+        result.sent = true;
+        result.text = QStringLiteral("Il file %1 è stato inviato (messaggio %2) ma l'archivio "
+                                     "non ha potuto registrarlo: %3")
+                          .arg(plan.fileName, result.messageId, e.text());
+        return result;
+    }
+    result.sent = true;
+    result.text = QStringLiteral("Inviato il file %1 a %2 (messaggio %3).")
+                      .arg(plan.fileName, result.to, result.messageId);
+    return result;
+}
+
 QList<SendResult> sendDocuments(Connection& connection, const QList<int>& headerIds,
                                 const SendOptions& options) {
     QList<SendResult> results;
-    // One client per account, made when its first Document leaves; an account that failed as a
-    // whole keeps its reason for the rest.
-    std::map<int, std::unique_ptr<pec::MailClient>> clients;
-    QMap<int, QString> failedAccounts;
+    DocumentSender sender(connection, options);
     const int total = int(headerIds.size());
     int done = 0;
     for (const int headerId : headerIds) {
@@ -211,88 +336,9 @@ QList<SendResult> sendDocuments(Connection& connection, const QList<int>& header
         if (options.cancel && options.cancel->load())
             break;
         ++done;
-        SendResult result;
-        result.headerId = headerId;
-        const SendPlan plan = planSend(connection, headerId);
-        result.number = plan.number;
-        result.fileName = plan.fileName;
-        if (!plan.blocked.isEmpty()) {
-            result.text = plan.blocked;
-            results << result;
-            continue;
-        }
-        if (!plan.sendAgainQuestion.isEmpty() &&
-            !(options.confirmAgain && options.confirmAgain(plan))) {
-            result.text =
-                QStringLiteral("Non inviato: il file %1 era già stato inviato.").arg(plan.fileName);
-            results << result;
-            continue;
-        }
-        const PecAccountSettings account = *pecAccountForDocument(connection, headerId);
-        if (failedAccounts.contains(account.id)) {
-            result.text = failedAccounts.value(account.id);
-            results << result;
-            continue;
-        }
-        auto& client = clients[account.id];
-        if (!client) {
-            const std::optional<QString> password = pecPassword(account, options.password);
-            if (!password) {
-                const QString why = QStringLiteral("Non inviato: manca la password della casella "
-                                                   "%1.")
-                                        .arg(account.address);
-                failedAccounts.insert(account.id, why);
-                result.text = why;
-                results << result;
-                continue;
-            }
-            client =
-                std::make_unique<pec::MailClient>(account.mailAccount(*password), options.cancel);
-        }
-        result.to = account.sdiAddress.trimmed();
-        try {
-            const pec::SentFile sent = pec::sendFile(*client, result.to, plan.path);
-            result.messageId = sent.messageId;
-        } catch (const MailError& e) {
-            result.text = e.message();
-            if (e.kind() == MailError::Kind::Login)
-                forgetPecPassword(account);
-            if (accountFailure(e.kind()))
-                failedAccounts.insert(account.id, e.message());
-            results << result;
-            if (e.kind() == MailError::Kind::Cancelled)
-                break;
-            continue;
-        } catch (const std::exception& e) {
-            result.text = QString::fromUtf8(e.what());
-            results << result;
-            continue;
-        }
-        // The message left: recorded with its id, and the Document becomes Inviata. Should the
-        // archive refuse, the message is out all the same and the user must know its id.
-        const QDateTime now = QDateTime::currentDateTime();
-        try {
-            connection.inTransaction([&] {
-                connection.execNative(
-                    QStringLiteral("INSERT INTO PEC_Invii (PA_FE_Header_Id, PEC_Account_Id, "
-                                   "NomeFile, MessageId, Mittente, Destinatario, DataInvio) "
-                                   "VALUES (?, ?, ?, ?, ?, ?, ?)"),
-                    {headerId, account.id, plan.fileName, result.messageId,
-                     account.address.trimmed(), result.to, now.toString(Qt::ISODate)});
-                recordFileSent(connection, headerId, plan.path, now, result.messageId);
-            });
-        } catch (const DbError& e) {
-            result.sent = true;
-            result.text = QStringLiteral("Il file %1 è stato inviato (messaggio %2) ma l'archivio "
-                                         "non ha potuto registrarlo: %3")
-                              .arg(plan.fileName, result.messageId, e.text());
-            results << result;
-            continue;
-        }
-        result.sent = true;
-        result.text = QStringLiteral("Inviato il file %1 a %2 (messaggio %3).")
-                          .arg(plan.fileName, result.to, result.messageId);
-        results << result;
+        results << sender.send(headerId);
+        if (sender.cancelled())
+            break;
     }
     if (options.progress)
         options.progress(done, total);

@@ -10,9 +10,15 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <atomic>
+#include <chrono>
+#include <deque>
 #include <functional>
+#include <map>
+#include <memory>
+#include <optional>
 
 namespace brevalto {
 class Connection;
@@ -40,6 +46,8 @@ struct SendPlan {
     QString fileName; // its name
     // Why it cannot leave at all (no file, a rejected file's name, no account), in Italian.
     QString blocked;
+    // Blocked because the Document has no exported file yet.
+    bool notExported = false;
     // When it was already sent and not rejected: the question to ask before sending it again.
     QString sendAgainQuestion;
 };
@@ -52,6 +60,10 @@ struct SendResult {
     QString messageId; // of the message sent, empty when it did not leave
     QString to;
     bool sent = false;
+    // Nothing was tried: the Document was never exported, or it was sent before and the answer
+    // was not to send it again. Otherwise a Document that did not leave failed.
+    enum class Skip { None, NotExported, SentBefore };
+    Skip skipped = Skip::None;
     QString text; // what happened, in Italian
 };
 
@@ -62,6 +74,45 @@ struct SendOptions {
     // progress(done, total) before each Document and at the end; false stops the rest.
     std::function<bool(int, int)> progress;
     const std::atomic<bool>* cancel = nullptr;
+    // How many messages a minute the box may send; unset: what its provider documents
+    // (providerMessagesPerMinute), 0: no limit.
+    std::optional<int> messagesPerMinute;
+    // Waits this long before the next message, to keep within the limit; false stops the rest
+    // (the user cancelled). Unset: the thread sleeps, watching cancel.
+    std::function<bool(std::chrono::milliseconds, const PecAccountSettings&)> wait;
+};
+
+// The messages a minute the box's provider allows, from its documentation, known by the
+// outgoing server's name; 0 when the provider documents no limit.
+int providerMessagesPerMinute(const PecAccountSettings& account);
+
+// Sends Documents one at a time, keeping what one send teaches the next: one mail client per
+// account, the accounts that failed as a whole (a refused login, a server not reached: their
+// other Documents fail at once with the same reason), and the times of the last messages of each
+// box to keep within its provider's limit.
+class DocumentSender {
+public:
+    DocumentSender(Connection& connection, SendOptions options);
+    ~DocumentSender();
+    DocumentSender(const DocumentSender&) = delete;
+    DocumentSender& operator=(const DocumentSender&) = delete;
+
+    // Sends the Document's file. A Document that leaves becomes Inviata with its message's id;
+    // one that does not stays as it was and the result says why.
+    SendResult send(int headerId);
+    // True once a send was cancelled (by cancel or by the wait): the rest should not be tried.
+    bool cancelled() const { return cancelled_; }
+
+private:
+    // Waits until another message may leave from the account; false when cancelled.
+    bool pace(const PecAccountSettings& account);
+
+    Connection& connection_;
+    SendOptions options_;
+    std::map<int, std::unique_ptr<pec::MailClient>> clients_;
+    QMap<int, QString> failedAccounts_;
+    std::map<int, std::deque<std::chrono::steady_clock::time_point>> sentAt_;
+    bool cancelled_ = false;
 };
 
 // Sends each Document's file to the exchange system from its seller's account. A Document that

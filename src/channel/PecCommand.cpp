@@ -1,11 +1,13 @@
 #include "channel/PecCommand.h"
 
 #include "channel/PecChannel.h"
+#include "export/BatchRun.h"
 #include "store/CommandParser.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 
 #include <QSqlQuery>
+#include <thread>
 #include <unistd.h>
 
 namespace brevalto::channel {
@@ -28,7 +30,7 @@ const QString kPasswordHelp =
 CommandSyntax inviaSyntax() {
     return {
         .name = QStringLiteral("pec invia"),
-        .synopsis = QStringLiteral("--archive PERCORSO --document NUMERO... [--di-nuovo]"),
+        .synopsis = QStringLiteral("--archive PERCORSO --document NUMERI... [--di-nuovo]"),
         .description =
             QStringLiteral(
                 "Invia al Sistema di Interscambio per posta certificata il file esportato di\n"
@@ -43,9 +45,9 @@ CommandSyntax inviaSyntax() {
                            "nessuna password."),
         .options = {archiveOption(),
                     {kDocument,
-                     QStringLiteral("il numero del documento da inviare (anche più "
-                                    "volte)"),
-                     QStringLiteral("NUMERO")},
+                     QStringLiteral("i documenti da inviare: numeri e intervalli separati da "
+                                    "virgole, come 12,13,20-25 (anche più volte)"),
+                     QStringLiteral("NUMERI")},
                     {kAgain, QStringLiteral("invia anche un documento già inviato e non "
                                             "scartato")}},
     };
@@ -128,12 +130,16 @@ int invia(const QStringList& args, std::FILE* out, std::FILE* err) {
                                     .arg(parser.positionalArguments().constFirst()));
     if (const int wrong = parser.requireDocument(err); wrong >= 0)
         return wrong;
-    const QStringList numbers = parser.values(kDocument);
-    for (const QString& n : numbers) {
-        bool ok = false;
-        if (n.trimmed().toInt(&ok) <= 0 || !ok)
-            return parser.fail(
-                err, QStringLiteral("Il numero di documento \"%1\" non è valido.").arg(n));
+    // Each --document a number or a list of numbers and ranges, as the export takes them.
+    QList<batch::DocumentList> lists;
+    for (const QString& text : parser.values(kDocument)) {
+        const std::optional<batch::DocumentList> list = batch::parseDocumentList(text);
+        if (!list)
+            return parser.fail(err, QStringLiteral("L'elenco di documenti \"%1\" non è valido: "
+                                                   "numeri e intervalli separati da virgole, "
+                                                   "come 12,13,20-25.")
+                                        .arg(text));
+        lists << *list;
     }
     Connection connection;
     if (const int opened = openArchive(connection, parser, err); opened >= 0)
@@ -142,22 +148,36 @@ int invia(const QStringList& args, std::FILE* out, std::FILE* err) {
     int result = 0;
     QList<int> headers;
     try {
-        for (const QString& n : numbers) {
-            const QVariant id = connection.scalar(
-                QStringLiteral("SELECT id FROM PA_FE_Header WHERE Numero = ? ORDER BY id"),
-                {n.trimmed().toInt()});
-            if (id.isNull()) {
-                printLine(err, QStringLiteral("%1\t\tIl documento numero %1 non esiste.")
-                                   .arg(n.trimmed().toInt()));
-                result = 1;
-                continue;
+        for (const batch::DocumentList& list : std::as_const(lists)) {
+            // A number named alone that no Document has is said, and the others still go.
+            for (const batch::DocumentList::Item& item : list.items) {
+                int missing = 0;
+                const QList<qint64> ids =
+                    batch::documentIds(connection, batch::DocumentList{{item}}, &missing);
+                if (missing > 0) {
+                    printLine(
+                        err,
+                        QStringLiteral("%1\t\tIl documento numero %1 non esiste.").arg(missing));
+                    result = 1;
+                }
+                for (const qint64 id : ids)
+                    if (!headers.contains(int(id)))
+                        headers << int(id);
             }
-            if (!headers.contains(id.toInt()))
-                headers << id.toInt();
         }
         bool missingPassword = false;
         SendOptions options;
         options.password = commandLinePassword(err, &missingPassword);
+        // A provider's limit of messages a minute: said, then waited out.
+        options.wait = [err](std::chrono::milliseconds left, const PecAccountSettings& account) {
+            printLine(err, QStringLiteral("In attesa per %1 s: il gestore della casella %2 accetta "
+                                          "al massimo %3 messaggi al minuto.")
+                               .arg((left.count() + 999) / 1000)
+                               .arg(escapedControls(account.address))
+                               .arg(providerMessagesPerMinute(account)));
+            std::this_thread::sleep_for(left);
+            return true;
+        };
         const bool again = parser.isSet(kAgain);
         options.confirmAgain = [&](const SendPlan& plan) {
             if (!again)

@@ -4,7 +4,7 @@
 
 namespace brevalto::channel {
 
-// brevalto pec invia --archive PATH --document NUMERO... [--di-nuovo]
+// brevalto pec invia --archive PATH --document LIST... [--di-nuovo]  (LIST: 12,13,20-25)
 // brevalto pec ricevi --archive PATH
 // brevalto pec prova --archive PATH
 // Sends Documents' files to the exchange system by certified mail, reads the mailbox into the

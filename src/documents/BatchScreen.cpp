@@ -1,6 +1,8 @@
 #include "documents/BatchScreen.h"
 
+#include "channel/BatchSend.h"
 #include "documents/InvoiceViewer.h"
+#include "documents/SdiRegister.h"
 #include "export/DocumentCheck.h"
 #include "export/ExportError.h"
 #include "export/FatturaWriter.h"
@@ -15,13 +17,16 @@
 #include "ui/DataGrid.h"
 #include "ui/ScreenHost.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QItemSelection>
 #include <QItemSelectionModel>
 #include <QProgressDialog>
 #include <QSet>
 #include <QSqlQuery>
+#include <QThread>
 
 #include <algorithm>
 
@@ -116,17 +121,35 @@ batch::Report BatchScreen::runOnSelection(const QString& action, const QList<qin
     progress.setAutoClose(false);
     progress.setAutoReset(false);
     progress.setValue(0);
-    report = batch::run(db_, action, ids, step, [&](int done, int total) {
-        progress.setLabelText(
-            done < total
-                ? QStringLiteral("%1: documento %2 di %3").arg(action).arg(done + 1).arg(total)
-                : action);
-        progress.setValue(done); // lets "Annulla" be pressed
-        if (afterDocument && done > 0)
-            afterDocument(done);
-        return !progress.wasCanceled();
-    });
-    progress.hide();
+    // The register's states are read once, when the run is over.
+    struct Hold {
+        SdiRegister* sdi;
+        QProgressDialog*& current;
+        Hold(SdiRegister* s, QProgressDialog*& c, QProgressDialog* p) : sdi(s), current(c) {
+            current = p;
+            if (sdi)
+                sdi->hold();
+        }
+        ~Hold() {
+            current = nullptr;
+            if (sdi)
+                sdi->release();
+        }
+    };
+    {
+        Hold hold(sdi_, progress_, &progress);
+        report = batch::run(db_, action, ids, step, [&](int done, int total) {
+            progress.setLabelText(
+                done < total
+                    ? QStringLiteral("%1: documento %2 di %3").arg(action).arg(done + 1).arg(total)
+                    : action);
+            progress.setValue(done); // lets "Annulla" be pressed
+            if (afterDocument && done > 0)
+                afterDocument(done);
+            return !progress.wasCanceled();
+        });
+        progress.hide();
+    }
     selectIds(ids);
     prompt().message(action, report.summary());
     return report;
@@ -291,6 +314,44 @@ void BatchScreen::creaZip() {
     if (!left.isEmpty())
         lines << QString() << QStringLiteral("Documenti senza file:") << left;
     prompt().message(title, lines.join(QLatin1Char('\n')));
+}
+
+void BatchScreen::invia() {
+    const QList<qint64> ids = selectedIds();
+    if (ids.isEmpty()) {
+        prompt().message(Prompt::warningTitle(), kNothingSelected);
+        return;
+    }
+    channel::SendOptions options;
+    options.password = channel::askPecPasswordWithPrompt;
+    // A provider's limit of messages a minute: the progress window says why it waits, and its
+    // "Annulla" stops the wait.
+    options.wait = [this](std::chrono::milliseconds left,
+                          const channel::PecAccountSettings& account) {
+        QElapsedTimer waited;
+        waited.start();
+        const QString label = progress_ ? progress_->labelText() : QString();
+        bool going = true;
+        while (going && waited.elapsed() < left.count()) {
+            if (progress_) {
+                const qint64 seconds = (left.count() - waited.elapsed() + 999) / 1000;
+                progress_->setLabelText(
+                    QStringLiteral("%1\nIn attesa: il gestore della casella %2 accetta al "
+                                   "massimo %3 messaggi al minuto (ancora %4 s).")
+                        .arg(label, account.address)
+                        .arg(channel::providerMessagesPerMinute(account))
+                        .arg(seconds));
+                going = !progress_->wasCanceled();
+            }
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(50);
+        }
+        if (progress_)
+            progress_->setLabelText(label);
+        return going;
+    };
+    channel::SendStep step(db_, prompt(), std::move(options));
+    runOnSelection(QStringLiteral("Invia"), ids, std::ref(step));
 }
 
 } // namespace brevalto

@@ -13,12 +13,14 @@
 #include <QString>
 #include <functional>
 
+class QProgressDialog;
 class QWidget;
 
 namespace brevalto {
 
 class DataGrid;
 class DataModule;
+class SdiRegister;
 
 class BatchScreen : public QObject {
     Q_OBJECT
@@ -48,6 +50,15 @@ public:
     // name of the first ZIP asked, the others named after it. Documents not exported, or whose
     // file is gone, are named in the summary.
     void creaZip();
+    // "Invia": each Document's file (the signed one when there is one) in its own certified-mail
+    // message to the exchange system, from its seller's box; the password asked once per box.
+    // Documents not exported are skipped; whether those already sent and not rejected leave
+    // again is asked once for all. A Document that does not leave stays as it was.
+    void invia();
+
+    // The register's "Stato SdI" column: held during a run and read once at its end, instead of
+    // once for every Document the run changes.
+    void setSdiRegister(SdiRegister* sdiRegister) { sdi_ = sdiRegister; }
 
     // Runs step on the Documents ids under a progress window with "Annulla" (checked between
     // Documents), then shows the summary and selects the same Documents again. Nothing is shown
@@ -68,6 +79,9 @@ private:
     DataModule& db_;
     DataGrid& grid_;
     QWidget* window_;
+    SdiRegister* sdi_ = nullptr;
+    // The progress window of the run under way (a step that waits shows it there).
+    QProgressDialog* progress_ = nullptr;
 };
 
 } // namespace brevalto

@@ -53,6 +53,7 @@ Dataset& SdiRegister::headers() const {
 
 bool SdiRegister::readStatuses() {
     QHash<int, receipts::DocumentStatus> read;
+    ++reads_;
     try {
         if (db_.connessione().isOpen())
             read = receipts::documentStatusMap(db_.connessione());
@@ -70,8 +71,17 @@ bool SdiRegister::readStatuses() {
     return changed;
 }
 
+void SdiRegister::hold() {
+    ++held_;
+}
+
+void SdiRegister::release() {
+    if (held_ > 0 && --held_ == 0)
+        refresh();
+}
+
 void SdiRegister::refresh() {
-    if (busy_)
+    if (busy_ || held_ > 0)
         return;
     busy_ = true;
     if (readStatuses() && group_ != receipts::StateGroup::All)

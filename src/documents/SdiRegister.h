@@ -3,7 +3,8 @@
 // left where a term runs, and the list that shows only the Documents of one group of states
 // (rejected, awaiting an outcome, ...). The states are worked out in a few queries whenever the
 // register's rows change, a Document is exported or the window comes back to the front, so the
-// column follows notifications loaded from any screen.
+// column follows notifications loaded from any screen. A run on many Documents holds the reading
+// and reads once at its end.
 #include "receipts/DocumentLife.h"
 
 #include <QDate>
@@ -29,6 +30,12 @@ public:
 
     // The states read again; the rows shown follow when a group is chosen.
     void refresh();
+    // While held (a run that changes many Documents), the refreshes asked for are put off;
+    // releasing the last hold reads the states once, whatever the run changed.
+    void hold();
+    void release();
+    // How many times the states were read from the archive.
+    int reads() const { return reads_; }
     // The state of the Document in the register's row (of the view); nullptr when unknown.
     const receipts::DocumentStatus* statusOfRow(int row) const;
     // The day the days left count from; today unless a test says otherwise.
@@ -49,6 +56,8 @@ private:
     QHash<int, receipts::DocumentStatus> statuses_;
     receipts::StateGroup group_ = receipts::StateGroup::All;
     bool busy_ = false;
+    int held_ = 0;
+    int reads_ = 0;
 };
 
 } // namespace brevalto

@@ -4,6 +4,7 @@
 #include "export/ExportError.h"
 #include "export/FatturaWriter.h"
 #include "export/IncludedBlocks.h"
+#include "store/Connection.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
 #include "store/Prompt.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QSet>
 #include <QSqlQuery>
 
@@ -192,6 +194,54 @@ QList<qint64> pendingDocuments(DataModule& data) {
         const qint64 id = header.valueAt(row, idColumn).toLongLong();
         if (pending.contains(id))
             ids << id;
+    }
+    return ids;
+}
+
+std::optional<DocumentList> parseDocumentList(const QString& text) {
+    DocumentList list;
+    for (const QString& item : text.split(u',')) {
+        const QStringList bounds = item.trimmed().split(u'-');
+        if (bounds.size() > 2)
+            return std::nullopt;
+        QList<int> values;
+        for (const QString& bound : bounds) {
+            bool isNumber = false;
+            values << bound.trimmed().toInt(&isNumber);
+            if (!isNumber || values.last() <= 0)
+                return std::nullopt;
+        }
+        if (values.size() == 2 && values[0] > values[1])
+            return std::nullopt;
+        list.items << DocumentList::Item{values.first(), values.last()};
+    }
+    return list;
+}
+
+QList<qint64> documentIds(Connection& connection, const DocumentList& list, int* missing) {
+    QMap<int, qint64> byNumber;
+    QSqlQuery query = connection.exec(
+        QStringLiteral("SELECT Numero, ID FROM PA_FE_Header WHERE Numero IS NOT NULL ORDER BY ID"));
+    while (query.next()) {
+        const int number = query.value(0).toInt();
+        if (!byNumber.contains(number))
+            byNumber.insert(number, query.value(1).toLongLong());
+    }
+    QList<qint64> ids;
+    QSet<qint64> seen;
+    for (const DocumentList::Item& item : list.items) {
+        if (item.from == item.to && !byNumber.contains(item.from)) {
+            *missing = item.from;
+            return {};
+        }
+        // The numbers a Document has, not every number of the range: "1-999999" costs nothing.
+        for (auto found = byNumber.lowerBound(item.from);
+             found != byNumber.cend() && found.key() <= item.to; ++found) {
+            if (seen.contains(*found))
+                continue;
+            seen.insert(*found);
+            ids << *found;
+        }
     }
     return ids;
 }

@@ -18,6 +18,7 @@
 
 namespace brevalto {
 
+class Connection;
 class DataModule;
 class Prompt;
 
@@ -64,6 +65,22 @@ Report run(DataModule& data, const QString& action, const QList<qint64>& ids, co
 
 // The IDs of the Documents not yet exported, in the register's order.
 QList<qint64> pendingDocuments(DataModule& data);
+
+// Documents named on the command line: numbers and ranges separated by commas ("12,13,20-25").
+struct DocumentList {
+    struct Item {
+        int from = 0;
+        int to = 0; // equal to from for a number named alone
+    };
+    QList<Item> items;
+};
+// The list in text; nullopt when it is not one (an empty item, a word, 0, a range backwards).
+std::optional<DocumentList> parseDocumentList(const QString& text);
+// The IDs of the list's Documents, each once, in the order named. A number named alone must be
+// some Document's (otherwise it goes to *missing and nothing is returned); a range takes the
+// numbers in it that a Document has, since a deleted Document's number is never given again.
+// Where two Documents share a number, the older one. Throws DbError.
+QList<qint64> documentIds(Connection& connection, const DocumentList& list, int* missing);
 
 // A question asked once for the whole run and its answer kept: "Sì" for this Document and every
 // later one, "No" likewise, "Annulla" stops the run.

@@ -70,8 +70,7 @@ struct Arguments {
     bool pending = false;
     // Several Documents (a list or range in --document, or --pending): --out names a folder.
     bool many = false;
-    QList<int> numbers;            // named one by one: each must exist
-    QList<QPair<int, int>> ranges; // from-to: the numbers in it that exist
+    batch::DocumentList list;
     QString out;
     bool force = false;
     bool noCheck = false;
@@ -107,25 +106,13 @@ int parse(const QStringList& args, Arguments& a, std::FILE* out, std::FILE* err)
     }
     a.many = a.pending || a.document.contains(u',') || a.document.contains(u'-');
     if (a.many && !a.pending) {
-        for (const QString& item : a.document.split(u',')) {
-            const QStringList bounds = item.trimmed().split(u'-');
-            bool ok = bounds.size() <= 2;
-            QList<int> values;
-            for (const QString& bound : bounds) {
-                bool isNumber = false;
-                values << bound.trimmed().toInt(&isNumber);
-                ok = ok && isNumber && values.last() > 0;
-            }
-            if (!ok || (values.size() == 2 && values[0] > values[1]))
-                return parser.fail(err, QStringLiteral("L'elenco di documenti \"%1\" non è "
-                                                       "valido: numeri e intervalli separati da "
-                                                       "virgole, come 12,13,20-25.")
-                                            .arg(a.document));
-            if (values.size() == 1)
-                a.numbers << values[0];
-            else
-                a.ranges << qMakePair(values[0], values[1]);
-        }
+        const std::optional<batch::DocumentList> list = batch::parseDocumentList(a.document);
+        if (!list)
+            return parser.fail(err, QStringLiteral("L'elenco di documenti \"%1\" non è "
+                                                   "valido: numeri e intervalli separati da "
+                                                   "virgole, come 12,13,20-25.")
+                                        .arg(a.document));
+        a.list = *list;
     }
     sdi::SigningKey key;
     const QString wrongKey = sdi::signingKeyFrom(parser, &key);
@@ -190,37 +177,11 @@ int runMany(const Arguments& a, const std::optional<QString>& secret, std::FILE*
         if (a.pending) {
             ids = batch::pendingDocuments(data);
         } else {
-            // Each number once, in the order given.
-            QList<int> wanted;
-            QHash<int, qint64> byNumber;
-            for (int row = 0; row < header.rowCount(); ++row)
-                byNumber.insert(header.valueAt(row, header.columnIndex("Numero")).toInt(),
-                                header.valueAt(row, header.columnIndex("ID")).toLongLong());
-            for (int number : a.numbers) {
-                if (!byNumber.contains(number)) {
-                    printLine(err, QStringLiteral("Nessun documento ha il numero %1.").arg(number));
-                    return 1;
-                }
-            }
-            QStringList items = a.document.split(u',');
-            int single = 0;
-            int range = 0;
-            for (const QString& item : items) {
-                if (item.contains(u'-')) {
-                    const auto [from, to] = a.ranges[range++];
-                    // A number of the range no Document has was deleted: it is never given again.
-                    for (int number = from; number <= to; ++number)
-                        if (byNumber.contains(number))
-                            wanted << number;
-                } else {
-                    wanted << a.numbers[single++];
-                }
-            }
-            QSet<int> seen;
-            for (int number : std::as_const(wanted)) {
-                if (!seen.contains(number))
-                    ids << byNumber.value(number);
-                seen.insert(number);
+            int missing = 0;
+            ids = batch::documentIds(data.connessione(), a.list, &missing);
+            if (missing > 0) {
+                printLine(err, QStringLiteral("Nessun documento ha il numero %1.").arg(missing));
+                return 1;
             }
         }
     } catch (const DbError& e) {

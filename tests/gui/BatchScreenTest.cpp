@@ -4,6 +4,7 @@
 #include "documents/BatchScreen.h"
 #include "../sdi/SigningTestSupport.h"
 #include "ShellFixture.h"
+#include "documents/SdiRegister.h"
 #include "export/ExportTestSupport.h"
 #include "sdi/SigningSettings.h"
 #include "ui/DataGrid.h"
@@ -115,8 +116,11 @@ TEST_F(BatchScreenTest, ExportsChecksAndPrintsThirtyDocumentsAtOnce) {
     prompt.clear();
     prompt.answerFolder(out);
     prompt.answerChoice(Prompt::Choice::No); // "salta" for the Documents with findings
+    const int reads = screens->sdiRegister().reads();
     click("spdEsportaSelezione");
     EXPECT_EQ(questions(), 1) << "one question for the findings of every Document";
+    EXPECT_EQ(screens->sdiRegister().reads(), reads + 1)
+        << "the register's states read once for the run, not once per Document";
     summary = lastMessage();
     EXPECT_TRUE(summary.startsWith("Esporta xml: 30 documenti. Fatti: 28; saltati: 1; non "
                                    "riusciti: 1."))
@@ -231,6 +235,25 @@ TEST_F(BatchScreenTest, AnnullaHalfwayKeepsWhatWasDoneAndNothingElse) {
         << lastMessage().toStdString();
     EXPECT_TRUE(lastMessage().contains(fileOf(30))) << lastMessage().toStdString();
     EXPECT_GT(QFileInfo(zip).size(), 0);
+}
+
+// "Invia" on a selection of Documents not yet exported: nothing is tried and nothing asked (no
+// password), each is named skipped with the reason, and the register reads its states once.
+TEST_F(BatchScreenTest, InviaSkipsTheDocumentsNotExported) {
+    makeDocuments(3);
+    ASSERT_TRUE(startOnArchive());
+    clickRow(0);
+    clickRow(2, Qt::ShiftModifier);
+    prompt.clear();
+    const int reads = screens->sdiRegister().reads();
+    click("spdInviaSelezione");
+    ASSERT_EQ(prompt.calls().size(), 1) << "only the summary";
+    const QString summary = lastMessage();
+    EXPECT_TRUE(summary.startsWith("Invia: 3 documenti. Fatti: 0; saltati: 3; non riusciti: 0."))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.contains("Documento n. 2: saltato: non ancora esportato"))
+        << summary.toStdString();
+    EXPECT_EQ(screens->sdiRegister().reads(), reads + 1);
 }
 
 // "Firma" on a selection: the password asked once for every Document, each written as .xml and

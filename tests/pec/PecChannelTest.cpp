@@ -3,10 +3,15 @@
 // the provider by dropping their messages into the mailbox.
 #include "channel/PecChannel.h"
 #include "PecTestSupport.h"
+#include "channel/BatchSend.h"
 #include "channel/PecCommand.h"
 #include "channel/SdiBridge.h"
 #include "store/ArchiveUpgrade.h"
+#include "store/CommandParser.h"
 #include "store/Connection.h"
+#include "store/DataModule.h"
+#include "store/DatasetNames.h"
+#include "support/ScriptedPrompt.h"
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
@@ -252,6 +257,105 @@ QByteArray notification(const QString& root, const QString& sdiId, const QString
            "<MessageId>" + messageId.toLatin1() + "</MessageId></ns3:" + root.toLatin1() + ">\n";
 }
 
+// "Invia" on a selection, through the batch runner: one message per exported file, a Document
+// never exported skipped, those sent before asked about once for all, a refused login failing
+// the Documents of that box and leaving them as they were.
+TEST_F(PecChannel, SendsASelectionWithOneQuestionAndOneSummary) {
+    const int plain = exportedDocument(1);
+    const int signedOne = exportedDocument(2, true);
+    const int notExported = exportedDocument(3);
+    db_.execNative("UPDATE PA_FE_Header SET Esportato = 0, FileEsportazione = NULL WHERE id = ?",
+                   {notExported});
+    const int third = exportedDocument(4);
+    DataModule data;
+    ASSERT_TRUE(openCommandArchive(data.connessione(), path_).isEmpty());
+    data.table(ds::PA_FE_Header).open();
+    ScriptedPrompt prompt;
+    const QList<qint64> ids{plain, signedOne, notExported, third};
+    const auto run = [&](const QString& password) {
+        SendOptions o = options(password);
+        SendStep step(data, prompt, o);
+        return batch::run(data, QStringLiteral("Invia"), ids, std::ref(step));
+    };
+
+    batch::Report report = run(mail_.password);
+    EXPECT_TRUE(
+        report.summary().startsWith("Invia: 4 documenti. Fatti: 3; saltati: 1; non riusciti: 0."))
+        << report.summary().toStdString();
+    EXPECT_TRUE(report.summary().contains("Documento n. 3: saltato: non ancora esportato"))
+        << report.summary().toStdString();
+    EXPECT_TRUE(report.summary().contains(transmitter_ + "_00002.xml.p7m"))
+        << report.summary().toStdString();
+    EXPECT_TRUE(prompt.calls().isEmpty()) << "nothing sent before: no question";
+    EXPECT_EQ(count("SELECT count(*) FROM PEC_Invii"), 3);
+    EXPECT_EQ(count("SELECT count(*) FROM PEC_Invii WHERE PA_FE_Header_Id = ?", {notExported}), 0);
+
+    // Again: asked once for the three sent, "No" skips them all and nothing leaves.
+    prompt.answerChoice(Prompt::Choice::No);
+    report = run(mail_.password);
+    EXPECT_EQ(prompt.calls().size(), 1);
+    EXPECT_TRUE(prompt.calls().first().text.contains("già stato inviato"))
+        << prompt.calls().first().text.toStdString();
+    EXPECT_EQ(report.count(batch::Status::Skipped), 4) << report.summary().toStdString();
+    EXPECT_EQ(count("SELECT count(*) FROM PEC_Invii"), 3);
+
+    // "Sì" for all with a password the server refuses: each fails saying so, nothing recorded.
+    forgetAllPecPasswords();
+    prompt.clear();
+    prompt.answerChoice(Prompt::Choice::Yes);
+    report = run(QStringLiteral("Sbagliata-%1").arg(QUuid::createUuid().toString()));
+    EXPECT_EQ(prompt.calls().size(), 1);
+    EXPECT_EQ(report.count(batch::Status::Failed), 3) << report.summary().toStdString();
+    EXPECT_TRUE(report.summary().contains("password errati")) << report.summary().toStdString();
+    EXPECT_EQ(count("SELECT count(*) FROM PEC_Invii"), 3);
+
+    // "Annulla" stops the run at the first Document sent before.
+    forgetAllPecPasswords();
+    prompt.clear();
+    prompt.answerChoice(Prompt::Choice::Cancel);
+    report = run(mail_.password);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(report.results.size(), 1);
+    EXPECT_EQ(count("SELECT count(*) FROM PEC_Invii"), 3);
+}
+
+// A box whose provider allows so many messages a minute: the message over the limit waits until
+// the oldest is a minute old, and a wait cancelled leaves the rest unsent.
+TEST_F(PecChannel, KeepsWithinTheProvidersMessagesAMinute) {
+    const QList<int> documents{exportedDocument(1), exportedDocument(2), exportedDocument(3)};
+    SendOptions o = options(mail_.password);
+    o.messagesPerMinute = 2;
+    QList<qint64> waits;
+    o.wait = [&](std::chrono::milliseconds left, const PecAccountSettings&) {
+        waits << left.count();
+        return false;
+    };
+    const QList<SendResult> results = sendDocuments(db_, documents, o);
+    ASSERT_EQ(results.size(), 3);
+    EXPECT_TRUE(results[0].sent && results[1].sent);
+    EXPECT_FALSE(results[2].sent);
+    ASSERT_EQ(waits.size(), 1);
+    EXPECT_GT(waits[0], 50000);
+    EXPECT_LE(waits[0], 60000);
+    EXPECT_EQ(count("SELECT count(*) FROM PEC_Invii"), 2);
+}
+
+TEST(PecLimits, TheProvidersDocumentedLimitIsKnownByItsOutgoingServer) {
+    const struct {
+        const char* host;
+        int perMinute;
+    } cases[] = {
+        {"sendm.cert.legalmail.it", 6}, {" SENDM.CERT.LEGALMAIL.IT ", 6},
+        {"smtps.pec.aruba.it", 0},      {"legalmail.it.example.com", 0},
+        {"notlegalmail.it", 0},
+    };
+    for (const auto& c : cases) {
+        PecAccountSettings account;
+        account.smtpHost = QString::fromLatin1(c.host);
+        EXPECT_EQ(providerMessagesPerMinute(account), c.perMinute) << c.host;
+    }
+}
+
 TEST_F(PecChannel, ReadingRecordsReceiptsAndNotificationsOnceAndLeavesTheRest) {
     const int delivered = exportedDocument(1);
     const int rejected = exportedDocument(2);
@@ -413,6 +517,13 @@ TEST_F(PecChannel, CommandLineSendsAndReadsWithThePasswordFromTheEnvironment) {
     r = run({"invia", "--archive", path_, "--document", "7", "--di-nuovo"});
     EXPECT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(count("SELECT count(*) FROM PEC_Invii"), 2);
+    // A list as the export takes it: a range sends the Documents it holds.
+    exportedDocument(8);
+    exportedDocument(9);
+    r = run({"invia", "--archive", path_, "--document", "8-20"});
+    EXPECT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.trimmed().split(u'\n').size(), 2) << r.out.toStdString();
+    EXPECT_EQ(count("SELECT count(*) FROM PEC_Invii"), 4);
 
     pec::MailClient client(mail_);
     const QString receiptId = uniqueId();
@@ -431,6 +542,7 @@ TEST_F(PecChannel, CommandLineSendsAndReadsWithThePasswordFromTheEnvironment) {
         {{"invia", "--archive", path_}, "--document"},
         {{"invia", "--archive", path_, "--document", " "}, "--document"},
         {{"invia", "--archive", path_, "--document", "sette"}, "non è valido"},
+        {{"invia", "--archive", path_, "--document", "9-8"}, "non è valido"},
         {{"invia", "--document", "7"}, "--archive"},
         {{"spedisci"}, "sconosciuto"},
         {{}, "invia, ricevi o prova"},
