@@ -7,27 +7,24 @@
 #include "ui/CommonFields.h"
 
 #include <QFileInfo>
-#include <QPushButton>
 
 namespace brevalto {
 
 AllegatiEditor::AllegatiEditor(DataModule& db, QWidget* parent)
     : FormEditor(db, ds::PA_FE_Body_Allegati, QStringLiteral("id"), QStringLiteral("Allegati"),
-                 parent),
-      cerca_(new QPushButton(QStringLiteral("Cerca"), this)) {
+                 parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_Allegati"));
-    setTabs({QStringLiteral("Allegato")});
-    addFields({
+    beginForm({QStringLiteral("Allegato")});
+    addTabbed({
         {.label = "Nome allegato", .column = "NomeAttachment", .help = "2.5.1"},
         {.label = "Algoritmo compressione", .column = "AlgoritmoCompressione", .help = "2.5.2"},
         {.label = "Formato", .column = "FormatoAttachment", .help = "2.5.3"},
         {.label = "Descrizione", .column = "DescrizioneAttachment", .help = "2.5.4"},
         {.label = "Percorso", .column = "PercorsoCompleto", .help = "2.5.5"},
     });
-    cerca_->setObjectName(QStringLiteral("btnCerca"));
-    cerca_->setAutoDefault(false);
-    placeBeside(QStringLiteral("PercorsoCompleto"), cerca_);
-    connect(cerca_, &QPushButton::clicked, this, &AllegatiEditor::cerca);
+    finishForm();
+    cerca_ = addButtonBeside(QStringLiteral("PercorsoCompleto"), QStringLiteral("btnCerca"),
+                             QStringLiteral("Cerca"), [this] { cerca(); });
     setMinimumWidth(640);
 
     setRules(attachmentRules());

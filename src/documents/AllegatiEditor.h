@@ -17,7 +17,7 @@ public:
     QPushButton* cercaButton() const { return cerca_; }
 
 private:
-    QPushButton* cerca_;
+    QPushButton* cerca_ = nullptr;
 };
 
 } // namespace brevalto

@@ -31,7 +31,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace brevalto {
@@ -52,10 +51,10 @@ BodyEditor::BodyEditor(DataModule& db, QWidget* parent)
     : FormEditor(db, kBodies, QStringLiteral("id"), QStringLiteral("Corpo della fattura"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body"));
     tabs()->setObjectName(QStringLiteral("PageControl1"));
-    setTabs({QStringLiteral("Dati Generali"), QStringLiteral("Dettaglio Linee"),
-             QStringLiteral("Dati Riepilogo"), QStringLiteral("Dati pagamento"),
-             QStringLiteral("Ordini - Convenzioni"), QStringLiteral("SAL"), QStringLiteral("DDT"),
-             QStringLiteral("Trasporto"), QStringLiteral("Altro"), QStringLiteral("Allegati")});
+    beginForm({QStringLiteral("Dati Generali"), QStringLiteral("Dettaglio Linee"),
+               QStringLiteral("Dati Riepilogo"), QStringLiteral("Dati pagamento"),
+               QStringLiteral("Ordini - Convenzioni"), QStringLiteral("SAL"), QStringLiteral("DDT"),
+               QStringLiteral("Trasporto"), QStringLiteral("Altro"), QStringLiteral("Allegati")});
     annullaButton()->setToolTip(QStringLiteral("Torna indietro senza salvare"));
     buildFields();
     setIncludedBlocks(bodyBlocks());
@@ -72,20 +71,9 @@ BodyEditor::BodyEditor(DataModule& db, QWidget* parent)
             &BodyEditor::pickCarrier);
     connect(lookup(QStringLiteral("Resa_Comune")), &BoundLookup::picked, this,
             &BodyEditor::pickDeliveryMunicipality);
-    // One width for the help buttons, so that the fields of both column pairs line up.
-    const QList<QToolButton*> helps =
-        findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^help_")));
-    int helpWidth = 0;
-    for (QToolButton* help : helps)
-        helpWidth = qMax(helpWidth, help->sizeHint().width());
-    for (QToolButton* help : helps)
-        help->setFixedWidth(helpWidth);
+    finishForm();
     resize(1000, 720);
     refreshActions();
-}
-
-BoundLookup* BodyEditor::lookup(const QString& column) const {
-    return qobject_cast<BoundLookup*>(field(column));
 }
 
 void BodyEditor::setCheckCaption(const QString& column) {
@@ -94,7 +82,7 @@ void BodyEditor::setCheckCaption(const QString& column) {
 }
 
 void BodyEditor::buildFields() {
-    addFields({
+    addTabbed({
         {.label = "Tipo Documento",
          .column = "DatiGenerali_TipoDocumento",
          .help = "2.1.1.1",
@@ -136,7 +124,7 @@ void BodyEditor::buildFields() {
     setCheckCaption(QStringLiteral("DatiGenerali_DatiBollo"));
 
     const int t = Trasporto;
-    addFields({
+    addTabbed({
         {.label = "Dati Vettore",
          .column = "DatiAnagraficiVettore",
          .control = FieldControl::Check,
@@ -147,8 +135,8 @@ void BodyEditor::buildFields() {
          .tab = t,
          .list = PickList{"TableVettori", "Id", "Nominativo"}},
     });
-    addFields(identityFields(party::bodyCarrier(), t));
-    addFields({
+    addTabbed(identityFields(party::bodyCarrier(), t));
+    addTabbed({
         {.label = "N° Lic. guida",
          .column = "Vettore_NumeroLicenzaGuida",
          .help = "2.1.9.1.4",
@@ -192,7 +180,6 @@ void BodyEditor::buildFields() {
          .column = "NumeroColli",
          .control = FieldControl::Integer,
          .help = "2.1.9.4",
-         .maxLength = 4,
          .tab = t},
         {.label = "Descrizione", .column = "Descrizione", .help = "2.1.9.5", .tab = t},
         {.label = "U. Misura Peso", .column = "UnitaMisuraPeso", .help = "2.1.9.6", .tab = t},
@@ -200,13 +187,11 @@ void BodyEditor::buildFields() {
          .column = "PesoLordo",
          .control = FieldControl::Number,
          .help = "2.1.9.7",
-         .maxLength = 7,
          .tab = t},
         {.label = "Netto",
          .column = "PesoNetto",
          .control = FieldControl::Number,
          .help = "2.1.9.8",
-         .maxLength = 7,
          .tab = t},
         {.label = "Data ora ritiro",
          .column = "DataOraRitiro",
@@ -234,7 +219,7 @@ void BodyEditor::buildFields() {
         setCheckCaption(QLatin1String(c));
 
     const int a = Altro;
-    addFields({
+    addTabbed({
         {.label = "Fattura principale",
          .column = "FatturaPrincipale",
          .control = FieldControl::Check,

@@ -13,7 +13,6 @@ class QPushButton;
 
 namespace brevalto {
 
-class BoundLookup;
 class DataGrid;
 struct BodySection;
 
@@ -86,7 +85,6 @@ private:
     // column pair, beside the first.
     void moveRowsBeside(int tab, const QString& firstColumn, const QString& lastColumn);
     void setCheckCaption(const QString& column);
-    BoundLookup* lookup(const QString& column) const;
 
     mutable QMap<QString, QPointer<EditorBase>> screens_;
     QMap<QString, std::function<EditorBase*()>> screenMakers_;

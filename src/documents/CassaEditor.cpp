@@ -13,8 +13,8 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
     : FormEditor(db, ds::PA_FE_Body_DatiCassaPrevidenziale, QStringLiteral("id"),
                  QStringLiteral("Cassa Previdenziale"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_CassaPrevidenziale"));
-    setTabs({QStringLiteral("Cassa Previdenziale")});
-    addFields({
+    beginForm({QStringLiteral("Cassa Previdenziale")});
+    addTabbed({
         {.label = "Tipo Cassa",
          .column = "TipoCassa",
          .help = "2.1.1.7.1",
@@ -41,6 +41,7 @@ CassaEditor::CassaEditor(DataModule& db, QWidget* parent)
          .column = "RiferimentoAmministrazione",
          .help = "2.1.1.7.8"},
     });
+    finishForm();
     setMinimumWidth(560);
 
     setRules(pensionFundRules());

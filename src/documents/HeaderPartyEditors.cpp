@@ -74,7 +74,6 @@ HeaderCedenteEditor::HeaderCedenteEditor(DataModule& db, QWidget* parent)
          .column = p + "Iscrizione_REA_CapitaleSociale",
          .control = FieldControl::Number,
          .help = "1.2.4.3",
-         .maxLength = 15,
          .tab = 3},
         {.label = "Socio unico",
          .column = p + "Iscrizione_REA_SocioUnico",

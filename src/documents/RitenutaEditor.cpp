@@ -9,17 +9,14 @@
 #include "ui/CommonFields.h"
 #include "ui/ScreenHost.h"
 
-#include <QPushButton>
-
 namespace brevalto {
 
 RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
     : FormEditor(db, ds::PA_FE_Body_DatiRitenuta, QStringLiteral("id"),
-                 QStringLiteral("Dati Ritenuta"), parent),
-      cerca_(new QPushButton(QStringLiteral("Cerca"), this)) {
+                 QStringLiteral("Dati Ritenuta"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_DatiRitenuta"));
-    setTabs({QStringLiteral("Dati Ritenuta")});
-    addFields({
+    beginForm({QStringLiteral("Dati Ritenuta")});
+    addTabbed({
         {.label = "Tipo ",
          .column = "TipoRitenuta",
          .help = "2.1.1.5.1",
@@ -34,10 +31,9 @@ RitenutaEditor::RitenutaEditor(DataModule& db, QWidget* parent)
          .help = "2.1.1.5.3"},
         {.label = "Causale", .column = "CausalePagamento", .help = "2.1.1.5.4"},
     });
-    cerca_->setObjectName(QStringLiteral("btnCerca"));
-    cerca_->setAutoDefault(false);
-    placeBeside(QStringLiteral("CausalePagamento"), cerca_);
-    connect(cerca_, &QPushButton::clicked, this, &RitenutaEditor::cerca);
+    finishForm();
+    cerca_ = addButtonBeside(QStringLiteral("CausalePagamento"), QStringLiteral("btnCerca"),
+                             QStringLiteral("Cerca"), [this] { cerca(); });
     setMinimumWidth(520);
 
     setRules(withholdingRules(

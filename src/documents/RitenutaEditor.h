@@ -25,7 +25,7 @@ public:
 
 private:
     QPointer<CausaliPagamentoPicker> picker_;
-    QPushButton* cerca_;
+    QPushButton* cerca_ = nullptr;
 };
 
 } // namespace brevalto

@@ -11,8 +11,8 @@ ScontoEditor::ScontoEditor(DataModule& db, QWidget* parent)
     : FormEditor(db, ds::PA_FE_Body_ScontoMaggiorazione, QStringLiteral("id"),
                  QStringLiteral("Sconto Maggiorazione"), parent) {
     setObjectName(QStringLiteral("frmModifica_PA_Body_ScontoMaggiorazione"));
-    setTabs({QStringLiteral("Sconto Maggiorazione")});
-    addFields({
+    beginForm({QStringLiteral("Sconto Maggiorazione")});
+    addTabbed({
         {.label = "Tipo",
          .column = "Tipo",
          .help = "2.1.1.8.1",
@@ -26,6 +26,7 @@ ScontoEditor::ScontoEditor(DataModule& db, QWidget* parent)
          .control = FieldControl::Number,
          .help = "2.1.1.8.3"},
     });
+    finishForm();
     setMinimumWidth(480);
     setRules(discountRules());
 }

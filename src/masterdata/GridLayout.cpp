@@ -3,7 +3,6 @@
 #include "store/DataModule.h"
 #include "store/Dataset.h"
 #include "store/DatasetNames.h"
-#include "store/Prompt.h"
 #include "store/SqlText.h"
 #include "store/TextFields.h"
 #include "ui/DataGrid.h"
@@ -120,19 +119,12 @@ void installGridLayoutMenu(DataGrid& grid, const QString& layoutName, DataModule
     grid.setLayoutMenu(true);
     DataModule* dm = &dataModule;
     DataGrid* g = &grid;
+    // The grid's menu runs these guarded: an archive error is shown.
     QObject::connect(&grid, &DataGrid::saveLayoutRequested, &grid, [=] {
-        try {
-            SaveGridLayout(layoutName, *g, dm->table(ds::Griglie), false, dm->computerName());
-        } catch (const DbError& e) {
-            prompt().message(Prompt::errorTitle(), e.text());
-        }
+        SaveGridLayout(layoutName, *g, dm->table(ds::Griglie), false, dm->computerName());
     });
     QObject::connect(&grid, &DataGrid::resetLayoutRequested, &grid, [=] {
-        try {
-            ResetGridLayout(layoutName, *g, dm->table(ds::Griglie), dm->computerName());
-        } catch (const DbError& e) {
-            prompt().message(Prompt::errorTitle(), e.text());
-        }
+        ResetGridLayout(layoutName, *g, dm->table(ds::Griglie), dm->computerName());
     });
 }
 

@@ -141,18 +141,11 @@ CedenteEditor::CedenteEditor(DataModule& db, QWidget* parent)
                                         .list = codeList("TablePA_RegimeFiscale")},
                                        {.label = "Rif. Amministraz.",
                                         .column = p + "RiferimentoAmministrazione",
-                                        .help = "1.2.6",
-                                        .maxLength = 20},
+                                        .help = "1.2.6"},
                                    });
     addTabbed({
-        {.label = "Albo Profession.",
-         .column = p + "AlboProfessionale",
-         .help = "1.2.1.4",
-         .maxLength = 60},
-        {.label = "N° Iscriz. albo",
-         .column = p + "NumeroIscrizioneAlbo",
-         .help = "1.2.1.6",
-         .maxLength = 60},
+        {.label = "Albo Profession.", .column = p + "AlboProfessionale", .help = "1.2.1.4"},
+        {.label = "N° Iscriz. albo", .column = p + "NumeroIscrizioneAlbo", .help = "1.2.1.6"},
         {.label = "Provincia albo",
          .column = p + "ProvinciaAlbo",
          .help = "1.2.1.5",
@@ -174,16 +167,11 @@ CedenteEditor::CedenteEditor(DataModule& db, QWidget* parent)
          .help = "1.2.4.1",
          .tab = 3,
          .list = kProvinces},
-        {.label = "Numero REA",
-         .column = rea + "_NumeroREA",
-         .help = "1.2.4.2",
-         .maxLength = 20,
-         .tab = 3},
+        {.label = "Numero REA", .column = rea + "_NumeroREA", .help = "1.2.4.2", .tab = 3},
         {.label = "Capitale sociale",
          .column = rea + "_CapitaleSociale",
          .control = FieldControl::Number,
          .help = "1.2.4.3",
-         .maxLength = 15,
          .tab = 3},
         {.label = "Socio unico",
          .column = rea + "_SocioUnico",
@@ -199,21 +187,9 @@ CedenteEditor::CedenteEditor(DataModule& db, QWidget* parent)
     const QString contatti = p + "Iscrizione_Contatti";
     addTabbed({
         {.label = "Includi", .column = contatti, .control = FieldControl::Check, .tab = 4},
-        {.label = "Telefono",
-         .column = p + "Contatti_Telefono",
-         .help = "1.2.5.1",
-         .maxLength = 12,
-         .tab = 4},
-        {.label = "Fax",
-         .column = p + "Contatti_Fax",
-         .help = "1.2.5.2",
-         .maxLength = 12,
-         .tab = 4},
-        {.label = "Email",
-         .column = p + "Contatti_Email",
-         .help = "1.2.5.3",
-         .maxLength = 256,
-         .tab = 4},
+        {.label = "Telefono", .column = p + "Contatti_Telefono", .help = "1.2.5.1", .tab = 4},
+        {.label = "Fax", .column = p + "Contatti_Fax", .help = "1.2.5.2", .tab = 4},
+        {.label = "Email", .column = p + "Contatti_Email", .help = "1.2.5.3", .tab = 4},
     });
     addTabbed({
         {.label = "Beneficiario", .column = "DPBeneficiario", .maxLength = 200, .tab = 5},
@@ -256,10 +232,9 @@ CessionarioEditor::CessionarioEditor(DataModule& db, QWidget* parent)
                {.label = "Codice Destinatario",
                 .column = destinatario,
                 .help = "1.1.4",
-                .maxLength = 7,
                 .upperCase = true,
                 .noSpaces = true},
-               {.label = "Pec", .column = p + "Pec", .help = "1.1.6", .maxLength = 256},
+               {.label = "Pec", .column = p + "Pec", .help = "1.1.6"},
                {.label = "Pubblica Amministrazione", .column = pa, .control = FieldControl::Check},
            });
     addTabbed(addressFields(p + "Sede_", QStringLiteral("1.4.2"), 0));
@@ -343,10 +318,9 @@ VettoreEditor::VettoreEditor(DataModule& db, QWidget* parent)
     setObjectName(QStringLiteral("frmModificaVettori"));
     const PartyBlock block = party::carrier();
     beginForm();
-    addTop(identityFields(block) + QList<Field>{{.label = "N° Lic. guida",
-                                                 .column = "NumeroLicenzaGuida",
-                                                 .help = "2.1.9.1.4",
-                                                 .maxLength = 20}});
+    addTop(identityFields(block) +
+           QList<Field>{
+               {.label = "N° Lic. guida", .column = "NumeroLicenzaGuida", .help = "2.1.9.1.4"}});
     finishForm();
     setRules(identityRules(block));
     setWarnings(identityWarnings(block));

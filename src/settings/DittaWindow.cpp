@@ -18,7 +18,7 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
     : EditorBase(db, ds::Ditta, QString(), QStringLiteral("Ditta"), parent),
       cancella_(new QPushButton(QStringLiteral("Cancella"))) {
     setObjectName(QStringLiteral("frmDitta"));
-    setTabs({QStringLiteral("Ditta")});
+    beginForm({QStringLiteral("Ditta")});
     // The firm's data reach the invoice file: each input takes the length of its element there.
     // Only what a bookkeeper sets is shown; the archive on a server is chosen in "Lavora in Rete".
     const auto line = [](const char* label, const char* column, int maxLength = 0) {
@@ -35,7 +35,7 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
     piva.upperCase = piva.noSpaces = true;
     Field codFisc = line("Cod Fiscale", "CodFisc", 16);
     codFisc.upperCase = codFisc.noSpaces = true;
-    addFields({
+    addTabbed({
         line("Ragione Sociale", "RagSoc", 80),
         line("Cognome", "Cognome", 60),
         line("Nome", "Nome", 60),
@@ -53,6 +53,7 @@ DittaWindow::DittaWindow(DataModule& db, QWidget* parent)
         line("E-mail", "Email", 256),
         line("Internet", "Internet"),
     });
+    finishForm();
     field(QStringLiteral("CodFisc"))
         ->setToolTip(QStringLiteral("Il codice fiscale della ditta che trasmette le fatture (per "
                                     "una società di solito è la partita Iva): con la nazione dà "

@@ -49,14 +49,14 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
       openFolder_(new QToolButton) {
     setObjectName(QStringLiteral("frmOpzioni"));
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-    setTabs({QStringLiteral("Generale")});
+    beginForm({QStringLiteral("Generale")});
     QWidget* page = tabs()->widget(0);
 
-    addFields({{.label = "Password Amministratore", .column = "PasswordAmministratore"}});
+    addTabbed({{.label = "Password Amministratore", .column = "PasswordAmministratore"}});
     tabIniziale_->setObjectName(QStringLiteral("cmbTabIniziale"));
     addWidget(0, tabIniziale_);
     addRow(page, QStringLiteral("Tab iniziale "), tabIniziale_);
-    addFields({
+    addTabbed({
         {.label = "Modalità di pagamento standard",
          .column = "ModPagamento_Id",
          .list = {"TablePA_ModalitaPagamento", "Id", "Descrizione"}},
@@ -79,7 +79,7 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
     buttonRow->addWidget(openFolder_);
     auto* grid = qobject_cast<QGridLayout*>(page->layout());
     grid->addWidget(buttons, grid->rowCount() - 1, 2);
-    addFields({
+    addTabbed({
         {.label = "Cedente - Prestatore standard",
          .column = "CedentePrestatore_Id",
          .list = {"TablePA_CedentePrestatore", "CedentePrestatore_Id",
@@ -91,6 +91,7 @@ OpzioniWindow::OpzioniWindow(DataModule& db, const QStringList& tabCaptions, QWi
          .column = "StudioCommerciale",
          .control = FieldControl::Check},
     });
+    finishForm();
     // Multi-seller use is switched by whoever installs the program, not on this screen.
     QWidget* studio = field(QStringLiteral("StudioCommerciale"));
     studio->hide();

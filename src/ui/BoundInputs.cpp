@@ -332,7 +332,8 @@ BoundLookup::BoundLookup(Dataset* dataset, const QString& column, Dataset* list,
             return;
         list_->moveTo(index);
         write(list_->valueAt(index, list_->columnIndex(keyColumn_)));
-        Q_EMIT picked();
+        // What a screen does with the pick may meet an archive error: shown, never thrown.
+        guarded([this] { Q_EMIT picked(); });
     });
     reload();
 }
@@ -441,7 +442,7 @@ void BoundLookup::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete) {
         write(QVariant());
         setCurrentIndex(-1);
-        Q_EMIT cleared();
+        guarded([this] { Q_EMIT cleared(); });
         return;
     }
     QComboBox::keyPressEvent(event);

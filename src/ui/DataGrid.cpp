@@ -146,7 +146,8 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent), model_(new DatasetMode
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::onTitleClicked);
-    connect(this, &QTableView::doubleClicked, this, [this] { Q_EMIT rowActivated(); });
+    // What a screen does on a row, a title or a menu entry runs guarded, as the kit's buttons.
+    connect(this, &QTableView::doubleClicked, this, guard([this] { Q_EMIT rowActivated(); }));
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 if (syncing_ || !dataset() || !current.isValid())
@@ -225,17 +226,19 @@ void DataGrid::onTitleClicked(int section) {
         return;
     if (sortOnTitleClick_ && dataset() && dataset()->hasColumn(cols[section].field))
         guarded([&] { dataset()->setSort(toggledSort(dataset()->sort(), cols[section].field)); });
-    Q_EMIT titleClicked(cols[section].field);
+    guarded([&] { Q_EMIT titleClicked(cols[section].field); });
 }
 
 void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
     if (!layoutMenu_)
         return QTableView::contextMenuEvent(event);
     QMenu menu(this);
-    menu.addAction(QStringLiteral("Salva Griglia"), this, [this] { Q_EMIT saveLayoutRequested(); });
-    menu.addAction(QStringLiteral("Elimina Colonna"), this, &DataGrid::removeSelectedColumn);
+    menu.addAction(QStringLiteral("Salva Griglia"), this,
+                   guard([this] { Q_EMIT saveLayoutRequested(); }));
+    menu.addAction(QStringLiteral("Elimina Colonna"), this,
+                   guard([this] { removeSelectedColumn(); }));
     menu.addAction(QStringLiteral("Reset Griglia"), this,
-                   [this] { Q_EMIT resetLayoutRequested(); });
+                   guard([this] { Q_EMIT resetLayoutRequested(); }));
     menu.exec(event->globalPos());
 }
 
@@ -244,7 +247,7 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
         // Enter that closes a cell being typed in (an editable grid) comes here too: it only
         // ends the typing.
         if (state() != QAbstractItemView::EditingState)
-            Q_EMIT rowActivated();
+            guarded([this] { Q_EMIT rowActivated(); });
         return;
     }
     QTableView::keyPressEvent(event);

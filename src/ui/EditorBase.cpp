@@ -9,10 +9,12 @@
 #include "ui/FieldNavigator.h"
 #include "ui/GuardedAction.h"
 
+#include <QBoxLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QToolButton>
@@ -93,8 +95,11 @@ void EditorBase::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void EditorBase::setTabs(const QStringList& captions) {
-    for (const QString& caption : captions) {
+void EditorBase::beginForm(const QStringList& tabCaptions) {
+    // The fields above the tabs are laid out on one more page, the last, which finishForm()
+    // lifts out of the tab widget: the real tabs keep their indices, and a failed rule on a
+    // field above the tabs selects no tab.
+    for (const QString& caption : tabCaptions + QStringList{QString()}) {
         auto* page = new QWidget;
         auto* grid = new QGridLayout(page);
         grid->setColumnStretch(1, 1);
@@ -102,6 +107,7 @@ void EditorBase::setTabs(const QStringList& captions) {
         tabs_->addTab(page, caption);
         tabLayouts_ << grid;
     }
+    topPage_ = int(tabCaptions.size());
 }
 
 QWidget* EditorBase::makeInput(const Field& field) {
@@ -279,10 +285,16 @@ void EditorBase::offerToClear(const IncludedBlock& block) {
     markModified();
 }
 
-void EditorBase::addFields(const QList<Field>& fields) {
+void EditorBase::addTop(QList<Field> fields) {
+    for (Field& def : fields)
+        def.tab = topPage_;
+    addTabbed(fields);
+}
+
+void EditorBase::addTabbed(const QList<Field>& fields) {
+    if (topPage_ < 0)
+        beginForm();
     for (const Field& def : fields) {
-        if (tabLayouts_.isEmpty())
-            setTabs({QStringLiteral("Generale")});
         QGridLayout* grid = tabLayouts_.value(def.tab, tabLayouts_.first());
         const int row = grid->rowCount();
         QWidget* input = makeInput(def);
@@ -297,7 +309,7 @@ void EditorBase::addFields(const QList<Field>& fields) {
             help->setFocusPolicy(Qt::NoFocus);
             help->setObjectName(QStringLiteral("help_") + def.column);
             const QString code = def.help;
-            connect(help, &QToolButton::clicked, this, [code] { requestFieldHelp(code); });
+            connect(help, &QToolButton::clicked, this, guard([code] { requestFieldHelp(code); }));
             grid->addWidget(help, row, 2);
         }
         inputs_.insert(def.column.toLower(), input);
@@ -305,6 +317,10 @@ void EditorBase::addFields(const QList<Field>& fields) {
         inputTabs_.insert(def.column.toLower(), tabLayouts_.indexOf(grid));
         navigator_->install(input);
     }
+}
+
+void EditorBase::addTopWidget(QWidget* widget, int stretch) {
+    addWidget(topPage_, widget, stretch);
 }
 
 void EditorBase::addWidget(int tab, QWidget* widget, int stretch) {
@@ -316,6 +332,53 @@ void EditorBase::addWidget(int tab, QWidget* widget, int stretch) {
     if (stretch > 0)
         grid->setRowStretch(grid->rowCount() - 1, stretch);
     navigator_->install(widget);
+}
+
+void EditorBase::finishForm() {
+    QWidget* top = tabs_->widget(topPage_);
+    tabs_->removeTab(topPage_);
+    const bool noTabs = tabs_->count() == 0;
+    QList<QGridLayout*> grids;
+    if (top->layout()->count() > 0) {
+        qobject_cast<QBoxLayout*>(layout())->insertWidget(1, top, noTabs ? 1 : 0);
+        top->show();
+        setMinimumWidth(noTabs ? 520 : 620);
+        // One width for the captions above the tabs and on every tab, so that the fields line
+        // up with those in sight above them.
+        grids << qobject_cast<QGridLayout*>(top->layout());
+        for (int i = 0; i < tabs_->count(); ++i)
+            grids << qobject_cast<QGridLayout*>(tabs_->widget(i)->layout());
+    } else {
+        // Nothing above the tabs: no empty strip there.
+        tabLayouts_.removeAt(topPage_);
+        delete top;
+    }
+    if (noTabs)
+        tabs_->hide();
+    int captionWidth = 0;
+    for (QGridLayout* grid : std::as_const(grids)) {
+        for (int row = 0; grid && row < grid->rowCount(); ++row) {
+            QLayoutItem* item = grid->itemAtPosition(row, 0);
+            if (item && qobject_cast<QLabel*>(item->widget()))
+                captionWidth = qMax(captionWidth, item->widget()->sizeHint().width());
+        }
+    }
+    for (QGridLayout* grid : std::as_const(grids)) {
+        if (grid)
+            grid->setColumnMinimumWidth(0, captionWidth);
+    }
+    // One width for the help buttons, so that the fields beside them line up too.
+    const QList<QToolButton*> helps =
+        findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^help_")));
+    int helpWidth = 0;
+    for (QToolButton* help : helps)
+        helpWidth = qMax(helpWidth, help->sizeHint().width());
+    for (QToolButton* help : helps)
+        help->setFixedWidth(helpWidth);
+
+    // Moving the page changed the focus chain: the Tab key (and Enter) follow the reading order.
+    for (int i = 1; i < inputOrder_.size(); ++i)
+        setTabOrder(inputOrder_[i - 1], inputOrder_[i]);
 }
 
 QWidget* EditorBase::field(const QString& column) const {

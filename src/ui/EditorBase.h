@@ -36,7 +36,7 @@ struct PickList {
 };
 
 // One input of an editor's field table, written with designated initializers:
-//   {.label = "CAP", .column = "Sede_CAP", .help = "1.2.2.3", .maxLength = 5, .tab = 1}
+//   {.label = "CAP", .column = "Sede_CAP", .help = "1.2.2.3", .tab = 1}
 // A field with a pick list is a Lookup whatever its control says. Without a maxLength a field
 // takes the maximum length of its FatturaPA element (help). pattern, when given, is a regular
 // expression every text typed must match (e.g. "[0-9]*" for a postcode).
@@ -107,11 +107,18 @@ public:
     QPushButton* annullaButton() const { return annulla_; }
 
 protected:
-    // Builds the form: tab captions, then the field table.
-    void setTabs(const QStringList& captions);
-    void addFields(const QList<Field>& fields);
-    // A widget of the screen's own (a grid, a button row) placed on a tab below its fields.
+    // Building the form: beginForm() with the tab captions, then the fields above the tabs
+    // (addTop) and on them (addTabbed, on each field's .tab) in reading order (the Tab and Enter
+    // keys follow it), then finishForm(), which lines the fields up. Fields above the tabs stay
+    // in sight whatever tab is shown; a form without them is all tabs.
+    void beginForm(const QStringList& tabCaptions = {});
+    void addTop(QList<Field> fields);
+    void addTabbed(const QList<Field>& fields);
+    // A widget of the screen's own (a grid, a button row) below the fields above the tabs, or
+    // on a tab below its fields.
+    void addTopWidget(QWidget* widget, int stretch = 0);
     void addWidget(int tab, QWidget* widget, int stretch = 0);
+    void finishForm();
     void setRules(QList<Rule> rules) { rules_ = std::move(rules); }
     void setWarnings(QList<Warning> warnings) { warnings_ = std::move(warnings); }
     // Blocks written only while their "Includi" check box is ticked (those whose inputs are on
@@ -158,9 +165,10 @@ private:
     Dataset* dataset_;
     QTabWidget* tabs_;
     QList<QGridLayout*> tabLayouts_;
+    int topPage_ = -1; // the page of the fields above the tabs until finishForm()
     QMap<QString, QWidget*> inputs_;
     QMap<QString, int> inputTabs_;
-    QList<QWidget*> inputOrder_; // the fields in the order they were added
+    QList<QWidget*> inputOrder_; // the fields in reading order
     QList<Rule> rules_;
     QList<Warning> warnings_;
     QString errorTitle_;

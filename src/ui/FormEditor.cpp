@@ -9,9 +9,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QTabWidget>
-#include <QToolButton>
 
 namespace brevalto {
 
@@ -44,70 +41,6 @@ QString FormEditor::shown(const QString& column) const {
     if (auto* memo = qobject_cast<QPlainTextEdit*>(input))
         return memo->toPlainText();
     return dataset().text(column);
-}
-
-void FormEditor::beginForm(const QStringList& tabCaptions) {
-    // The fields above the tabs are laid out on one more page, the last, which finishForm()
-    // lifts out of the tab widget: the real tabs keep their indices, and a failed rule on a
-    // field above the tabs selects no tab.
-    setTabs(tabCaptions + QStringList{QString()});
-    topPage_ = int(tabCaptions.size());
-}
-
-void FormEditor::addTop(QList<Field> fields) {
-    for (Field& def : fields)
-        def.tab = topPage_;
-    addTabbed(fields);
-}
-
-void FormEditor::addTopWidget(QWidget* widget, int stretch) {
-    addWidget(topPage_, widget, stretch);
-}
-
-void FormEditor::addTabbed(const QList<Field>& fields) {
-    addFields(fields);
-    for (const Field& def : fields)
-        readingOrder_ << field(def.column);
-}
-
-void FormEditor::finishForm() {
-    QWidget* top = tabs()->widget(topPage_);
-    tabs()->removeTab(topPage_);
-    auto* main = qobject_cast<QBoxLayout*>(layout());
-    const bool noTabs = tabs()->count() == 0;
-    main->insertWidget(1, top, noTabs ? 1 : 0);
-    top->show();
-    if (noTabs)
-        tabs()->hide();
-    // One width for the captions and one for the help buttons, above the tabs and on every tab,
-    // so that the fields line up.
-    QList<QGridLayout*> grids{qobject_cast<QGridLayout*>(top->layout())};
-    for (int i = 0; i < tabs()->count(); ++i)
-        grids << qobject_cast<QGridLayout*>(tabs()->widget(i)->layout());
-    int captionWidth = 0;
-    for (QGridLayout* grid : std::as_const(grids)) {
-        for (int row = 0; grid && row < grid->rowCount(); ++row) {
-            QLayoutItem* item = grid->itemAtPosition(row, 0);
-            if (item && qobject_cast<QLabel*>(item->widget()))
-                captionWidth = qMax(captionWidth, item->widget()->sizeHint().width());
-        }
-    }
-    for (QGridLayout* grid : std::as_const(grids)) {
-        if (grid)
-            grid->setColumnMinimumWidth(0, captionWidth);
-    }
-    const QList<QToolButton*> helps =
-        findChildren<QToolButton*>(QRegularExpression(QStringLiteral("^help_")));
-    int helpWidth = 0;
-    for (QToolButton* help : helps)
-        helpWidth = qMax(helpWidth, help->sizeHint().width());
-    for (QToolButton* help : helps)
-        help->setFixedWidth(helpWidth);
-    setMinimumWidth(noTabs ? 520 : 620);
-
-    // Moving the page changed the focus chain: the Tab key (and Enter) follow the reading order.
-    for (int i = 1; i < readingOrder_.size(); ++i)
-        setTabOrder(readingOrder_[i - 1], readingOrder_[i]);
 }
 
 QPushButton* FormEditor::addToolButton(const QString& objectName, const QString& caption,

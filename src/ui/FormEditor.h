@@ -1,7 +1,7 @@
 #pragma once
-// An editor whose form has fields above its tabs (the identity of the row, always in sight) and
-// fields or grids on the tabs, extra tool buttons beside "Indietro", and rules written on the text
-// a field shows. Most record screens of the program are built this way.
+// An editor with the kit's extras: tool buttons beside "Indietro" and beside a field, the text a
+// field shows, the municipality pick that fills an address, and the tests rules are written
+// with. Most record screens of the program are built on it.
 #include "ui/EditorBase.h"
 
 #include <functional>
@@ -25,13 +25,6 @@ public:
     QString shown(const QString& column) const;
 
 protected:
-    // Building the form: the tab captions first, then the fields above the tabs and on them in
-    // reading order (the Tab and Enter keys follow it), then finishForm().
-    void beginForm(const QStringList& tabCaptions = {});
-    void addTop(QList<Field> fields);
-    void addTopWidget(QWidget* widget, int stretch = 0);
-    void addTabbed(const QList<Field>& fields);
-    void finishForm();
     // A tool button placed after "Indietro" that runs the action when clicked. The action runs
     // guarded: an archive error it throws is shown to the user.
     QPushButton* addToolButton(const QString& objectName, const QString& caption,
@@ -61,10 +54,6 @@ protected:
     static Test inBlock(const QString& flag, Test test) {
         return rules::whileOn({flag}, std::move(test));
     }
-
-private:
-    int topPage_ = -1;
-    QList<QWidget*> readingOrder_;
 };
 
 } // namespace brevalto

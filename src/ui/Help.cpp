@@ -1,5 +1,7 @@
 #include "ui/Help.h"
 
+#include "ui/GuardedAction.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -26,7 +28,7 @@ protected:
         if (event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
             static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
-            openHelp();
+            guarded(openHelp);
             return true;
         }
         return QObject::eventFilter(watched, event);

@@ -10,16 +10,22 @@
 #include "ui/BrowserBase.h"
 #include "ui/DataGrid.h"
 #include "ui/EditorBase.h"
+#include "ui/FieldHelp.h"
 #include "ui/FormEditor.h"
 #include "ui/GuardedAction.h"
+#include "ui/Help.h"
 #include "ui/ScreenHost.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace brevalto;
@@ -30,8 +36,8 @@ class CarrierEditor : public EditorBase {
 public:
     explicit CarrierEditor(DataModule& db)
         : EditorBase(db, "TableVettori", "Id", "Vettore di prova") {
-        setTabs({"Dati", "Altro"});
-        addFields({
+        beginForm({"Dati", "Altro"});
+        addTabbed({
             {.label = "Denominazione",
              .column = "Denominazione",
              .help = "2.1.9.1.3.1",
@@ -41,6 +47,7 @@ public:
              .list = {"TableNazioni", "SIGLA", "DENOMINAZ"}},
             {.label = "Nome", .column = "Nome", .maxLength = 60, .tab = 1},
         });
+        finishForm();
         setRules(
             {{[](const RowValues& row) { return row.text("Denominazione").trimmed().isEmpty(); },
               "Attenzione manca la Denominazione", "Denominazione"}});
@@ -114,6 +121,67 @@ TEST_F(ScreenKitTest, ArchiveErrorsOfTheKitsButtonsAreShownNotThrown) {
     }
     EXPECT_EQ(scripted.messages(),
               QStringList({"Record bloccato da un altro utente", "Disco pieno"}));
+}
+
+TEST_F(ScreenKitTest, ArchiveErrorsOfTheKitsOtherActionsAreShownNotThrown) {
+    db.connessione().exec("insert into Vettori (Denominazione, IdPaese) values ('A', 'FR')");
+    db.table("TableVettori").requery();
+    const auto fails = [](const char* text) { return [text] { throw DbError(text); }; };
+    CarrierEditor editor(db);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    auto* country = qobject_cast<BoundLookup*>(editor.field("IdPaese"));
+    ASSERT_TRUE(country);
+    QObject::connect(country, &BoundLookup::picked, fails("scelta"));
+    QObject::connect(country, &BoundLookup::cleared, fails("svuotata"));
+    setFieldHelpHandler([](const QString&) { throw DbError("aiuto del campo"); });
+    setHelpHandler(fails("aiuto"));
+    installHelpKey(&editor);
+    DataGrid grid;
+    grid.setDataset(&db.table("TableVettori"));
+    grid.setColumns({{"Denominazione", "Rag. Sociale", 200}});
+    grid.setLayoutMenu(true);
+    QObject::connect(&grid, &DataGrid::rowActivated, fails("riga"));
+    QObject::connect(&grid, &DataGrid::titleClicked, fails("titolo"));
+    QObject::connect(&grid, &DataGrid::saveLayoutRequested, fails("griglia"));
+
+    const struct {
+        const char* message;
+        std::function<void()> act;
+    } cases[] = {
+        {"scelta",
+         [&] {
+             country->setCurrentIndex(0);
+             Q_EMIT country->activated(0);
+         }},
+        {"svuotata", [&] { QTest::keyClick(country, Qt::Key_Backspace); }},
+        {"aiuto del campo", [&] { editor.findChild<QToolButton*>("help_Denominazione")->click(); }},
+        {"aiuto", [&] { QTest::keyClick(editor.field("Denominazione"), Qt::Key_F1); }},
+        {"riga", [&] { QTest::keyClick(&grid, Qt::Key_Return); }},
+        {"titolo", [&] { Q_EMIT grid.horizontalHeader()->sectionClicked(0); }},
+        {"griglia",
+         [&] {
+             // "Salva Griglia", the first entry of the grid's menu.
+             QTimer::singleShot(0, [] {
+                 auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                 ASSERT_TRUE(menu);
+                 menu->actions().first()->trigger();
+                 menu->close();
+             });
+             QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                     grid.mapToGlobal(QPoint(5, 5)));
+             QApplication::sendEvent(grid.viewport(), &event);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        scripted.clear();
+        EXPECT_NO_THROW(c.act());
+        EXPECT_EQ(scripted.messages(), QStringList{c.message});
+    }
+    setFieldHelpHandler({});
+    setHelpHandler({});
+    db.table("TableVettori").cancel();
 }
 
 TEST_F(ScreenKitTest, EnterAndArrowsMoveBetweenFields) {
