@@ -1,8 +1,10 @@
 #include "documents/FindingsWindow.h"
 
+#include "documents/ErrorTitles.h"
 #include "store/DataModule.h"
 #include "store/Prompt.h"
 #include "ui/GuardedAction.h"
+#include "ui/ReadOnlyTable.h"
 
 #include <QDialogButtonBox>
 #include <QHash>
@@ -17,16 +19,6 @@ namespace brevalto {
 
 namespace {
 
-QString codeTitle(DataModule& db, const QString& code) {
-    try {
-        return db.connessione()
-            .scalar(QStringLiteral("select Titolo from PA_Errori where Codice = ?"), {code})
-            .toString();
-    } catch (const DbError&) {
-        return QString();
-    }
-}
-
 // Some titles end with a long explanation in brackets: the row shows the title before it (the
 // tooltip keeps the whole text), so that each finding stays a few lines high.
 QString shortTitle(const QString& title) {
@@ -37,7 +29,10 @@ QString shortTitle(const QString& title) {
 } // namespace
 
 FindingsWindow::FindingsWindow(DataModule& db, const check::Findings& findings, QWidget* parent)
-    : QDialog(parent), findings_(findings), table_(new QTableWidget(this)) {
+    : QDialog(parent), findings_(findings),
+      table_(readOnlyTable(
+          {tr("Codice"), tr("Errore"), tr("Elemento"), tr("Descrizione"), tr("Dove correggere")},
+          QStringLiteral("grdErrori"), tr("Errori rilevati"), this)) {
     setObjectName(QStringLiteral("frmControllo"));
     setWindowTitle(tr("Controllo della fattura"));
     auto* layout = new QVBoxLayout(this);
@@ -49,37 +44,22 @@ FindingsWindow::FindingsWindow(DataModule& db, const check::Findings& findings, 
     caption->setBuddy(table_);
     layout->addWidget(caption);
 
-    table_->setObjectName(QStringLiteral("grdErrori"));
-    table_->setAccessibleName(tr("Errori rilevati"));
-    table_->setColumnCount(5);
-    table_->setHorizontalHeaderLabels(
-        {tr("Codice"), tr("Errore"), tr("Elemento"), tr("Descrizione"), tr("Dove correggere")});
     table_->setRowCount(int(findings.size()));
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setWordWrap(true);
-    table_->verticalHeader()->hide();
-    QHash<QString, QString> titles; // one query per code, however many findings share it
+    ErrorTitles titles(db);
     for (int row = 0; row < findings.size(); ++row) {
         const check::Finding& f = findings[row];
         QString where = f.screen;
         if (!f.field.isEmpty())
             where += QStringLiteral(" › ") + f.field;
-        if (!titles.contains(f.code))
-            titles.insert(f.code, codeTitle(db, f.code));
-        const QString title = titles.value(f.code);
-        const QStringList cells = {f.code, shortTitle(title), f.element, f.message, where};
-        for (int column = 0; column < cells.size(); ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            item->setToolTip(column == 1 ? title : cells[column]);
-            table_->setItem(row, column, item);
-        }
+        const QString title = titles.title(f.code);
+        setTableRow(table_, row, {f.code, shortTitle(title), f.element, f.message, where},
+                    {QString(), title});
     }
     table_->setColumnWidth(0, 60);
     table_->setColumnWidth(1, 200);
     table_->setColumnWidth(2, 260);
     table_->setColumnWidth(3, 420);
-    table_->horizontalHeader()->setStretchLastSection(true);
     table_->resizeRowsToContents();
     layout->addWidget(table_);
     connect(table_, &QTableWidget::cellDoubleClicked, this,

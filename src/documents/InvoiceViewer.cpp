@@ -6,6 +6,7 @@
 #include "store/Prompt.h"
 #include "store/WholeFile.h"
 #include "ui/GuardedAction.h"
+#include "ui/ReadOnlyTable.h"
 #include "ui/ScreenHost.h"
 
 #include <QDir>
@@ -76,16 +77,9 @@ InvoiceViewer::InvoiceViewer(render::RenderedInvoice invoice, const QString& pdf
     checkCaption_ = new QLabel(side);
     checkCaption_->setObjectName(QStringLiteral("lblControllo"));
     checkCaption_->setWordWrap(true);
-    findings_ = new QTableWidget(side);
-    findings_->setObjectName(QStringLiteral("grdErrori"));
-    findings_->setAccessibleName(tr("Errori rilevati"));
-    findings_->setColumnCount(3);
-    findings_->setHorizontalHeaderLabels({tr("Codice"), tr("Elemento"), tr("Descrizione")});
-    findings_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    findings_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    findings_ = readOnlyTable({tr("Codice"), tr("Elemento"), tr("Descrizione")},
+                              QStringLiteral("grdErrori"), tr("Errori rilevati"), side);
     findings_->setWordWrap(true);
-    findings_->verticalHeader()->hide();
-    findings_->horizontalHeader()->setStretchLastSection(true);
     checkCaption_->setBuddy(findings_);
     checkCaption_->hide();
     findings_->hide();
@@ -174,12 +168,7 @@ void InvoiceViewer::setFindings(const check::Findings& findings) {
     findings_->setRowCount(int(findings.size()));
     for (int row = 0; row < findings.size(); ++row) {
         const check::Finding& f = findings[row];
-        const QStringList cells = {f.code, f.element, f.message};
-        for (int column = 0; column < cells.size(); ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            item->setToolTip(cells[column]);
-            findings_->setItem(row, column, item);
-        }
+        setTableRow(findings_, row, {f.code, f.element, f.message});
     }
     findings_->setColumnWidth(0, 50);
     findings_->setColumnWidth(1, 90);

@@ -7,6 +7,7 @@
 #include "store/ProgramFolder.h"
 #include "store/Prompt.h"
 #include "ui/GuardedAction.h"
+#include "ui/ReadOnlyTable.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -42,7 +43,10 @@ QStringList localPaths(const QMimeData* data) {
 } // namespace
 
 NotificheWindow::NotificheWindow(DataModule& db, QWidget* parent)
-    : QDialog(parent), db_(db), outcomes_(new QTableWidget(0, 5, this)),
+    : QDialog(parent), db_(db),
+      outcomes_(
+          readOnlyTable({tr("File"), tr("Esito"), tr("Numero"), tr("Stato SdI"), tr("Motivo")},
+                        QStringLiteral("grdEsiti"), tr("Esito di ogni file caricato"), this)),
       summary_(new QLabel(this)) {
     setObjectName(QStringLiteral("TfrmNotifiche"));
     setWindowTitle(kTitle);
@@ -63,14 +67,6 @@ NotificheWindow::NotificheWindow(DataModule& db, QWidget* parent)
     for (QPushButton* b : {folder, file, close})
         b->setAutoDefault(false);
 
-    outcomes_->setObjectName(QStringLiteral("grdEsiti"));
-    outcomes_->setHorizontalHeaderLabels(
-        {tr("File"), tr("Esito"), tr("Numero"), tr("Stato SdI"), tr("Motivo")});
-    outcomes_->setAccessibleName(tr("Esito di ogni file caricato"));
-    outcomes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    outcomes_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    outcomes_->verticalHeader()->hide();
-    outcomes_->horizontalHeader()->setStretchLastSection(true);
     outcomes_->setColumnWidth(0, 260);
     outcomes_->setColumnWidth(1, 100);
     outcomes_->setColumnWidth(2, 70);
@@ -123,11 +119,7 @@ void NotificheWindow::load(const QStringList& paths) {
         const QStringList cells{QDir::toNativeSeparators(f.path), f.resultText(),
                                 f.number > 0 ? QString::number(f.number) : QString(), f.state,
                                 f.why};
-        for (int column = 0; column < cells.size(); ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            item->setToolTip(cells[column]);
-            outcomes_->setItem(row, column, item);
-        }
+        setTableRow(outcomes_, row, cells);
     }
     summary_->setText(loaded.isEmpty()
                           ? tr("Nessun file di notifica in %1.")

@@ -8,6 +8,7 @@
 #include "store/DbError.h"
 #include "store/Prompt.h"
 #include "ui/GuardedAction.h"
+#include "ui/ReadOnlyTable.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -22,36 +23,12 @@ namespace brevalto {
 
 namespace {
 
-QString errorTitle(DataModule& db, const QString& code) {
-    try {
-        return db.connessione()
-            .scalar(QStringLiteral("select Titolo from PA_Errori where Codice = ?"), {code})
-            .toString();
-    } catch (const DbError&) {
-        return QString();
-    }
-}
-
+// One row at a time: the chosen notification is shown in words beside the list.
 QTableWidget* makeTable(const QStringList& titles, const QString& name, const QString& accessible,
                         QWidget* parent) {
-    auto* table = new QTableWidget(0, int(titles.size()), parent);
-    table->setObjectName(name);
-    table->setAccessibleName(accessible);
-    table->setHorizontalHeaderLabels(titles);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    QTableWidget* table = readOnlyTable(titles, name, accessible, parent);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->verticalHeader()->hide();
-    table->horizontalHeader()->setStretchLastSection(true);
     return table;
-}
-
-void setRow(QTableWidget* table, int row, const QStringList& cells) {
-    for (int column = 0; column < cells.size(); ++column) {
-        auto* item = new QTableWidgetItem(cells[column]);
-        item->setToolTip(cells[column]);
-        table->setItem(row, column, item);
-    }
 }
 
 } // namespace
@@ -163,10 +140,10 @@ void StatoSdiWindow::reload() {
         const QString title =
             receipts::typeFromCode(e.type, &type) ? receipts::typeTitle(type) : e.type;
         const QDateTime when = e.date.isValid() ? e.date : e.loaded;
-        setRow(history_, row,
-               {when.toString(QStringLiteral("dd/MM/yyyy HH:mm")),
-                e.outcome.isEmpty() ? title : title + QStringLiteral(" (") + e.outcome + u')',
-                e.sentFile, e.sdiId});
+        setTableRow(history_, row,
+                    {when.toString(QStringLiteral("dd/MM/yyyy HH:mm")),
+                     e.outcome.isEmpty() ? title : title + QStringLiteral(" (") + e.outcome + u')',
+                     e.sentFile, e.sdiId});
     }
     if (entries_.isEmpty()) {
         detail_->setPlainText(status_.state == receipts::State::ToSend
@@ -203,7 +180,7 @@ void StatoSdiWindow::showEntry(int row) {
         QString description = error.description;
         if (!error.suggestion.isEmpty())
             description += QStringLiteral(" — ") + error.suggestion;
-        setRow(errors_, i, {error.code, errorTitle(db_, error.code), description, where});
+        setTableRow(errors_, i, {error.code, titles_.title(error.code), description, where});
     }
 }
 

@@ -6,6 +6,7 @@
 // screen and the field to correct. "Reinvia" writes a rejected Document again; for an invoice that
 // is issued it says why it cannot go again and that a credit note corrects it.
 #include "check/Finding.h"
+#include "documents/ErrorTitles.h"
 #include "receipts/DocumentLife.h"
 
 #include <QDate>
@@ -42,6 +43,7 @@ private:
     void reinvia();
 
     DataModule& db_;
+    ErrorTitles titles_{db_};
     int headerId_ = 0;
     receipts::DocumentStatus status_;
     QList<receipts::HistoryEntry> entries_;
