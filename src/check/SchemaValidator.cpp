@@ -13,9 +13,6 @@ namespace brevalto::check {
 
 namespace {
 
-const char kSignatureUrl[] =
-    "http://www.w3.org/TR/2002/REC-xmldsig-core-20020212/xmldsig-core-schema.xsd";
-
 QByteArray resource(const char* path) {
     QFile file(QString::fromLatin1(path));
     if (!file.open(QIODevice::ReadOnly))
@@ -28,9 +25,14 @@ const QByteArray& signatureSchema() {
     return bytes;
 }
 
-// Answers the signature schema's URL from the compiled-in copy and refuses everything else.
+// Schemas import the signature schema, by a relative name or by the W3C address: it is answered
+// from the compiled-in copy, and every other outside resource is refused.
 xmlParserInputPtr localOnlyLoader(const char* url, const char*, xmlParserCtxtPtr context) {
-    if (url && std::strcmp(url, kSignatureUrl) == 0 && !signatureSchema().isEmpty()) {
+    static const char kEnding[] = "xmldsig-core-schema.xsd";
+    const size_t length = url ? std::strlen(url) : 0;
+    if (length >= sizeof kEnding - 1 &&
+        std::strcmp(url + length - (sizeof kEnding - 1), kEnding) == 0 &&
+        !signatureSchema().isEmpty()) {
         xmlParserInputPtr input = xmlNewStringInputStream(
             context, reinterpret_cast<const xmlChar*>(signatureSchema().constData()));
         if (input)
@@ -45,22 +47,25 @@ void ignoreErrors(void*, xmlErrorPtr) {}
 
 } // namespace
 
+xmlSchemaPtr compileBundledSchema(const char* resourcePath) {
+    const QByteArray main = resource(resourcePath);
+    if (main.isEmpty())
+        return nullptr;
+    const xmlExternalEntityLoader previous = xmlGetExternalEntityLoader();
+    xmlSetExternalEntityLoader(localOnlyLoader);
+    xmlSchemaParserCtxtPtr parser = xmlSchemaNewMemParserCtxt(main.constData(), int(main.size()));
+    xmlSchemaSetParserStructuredErrors(parser, ignoreErrors, nullptr);
+    xmlSchemaPtr schema = xmlSchemaParse(parser);
+    xmlSchemaFreeParserCtxt(parser);
+    xmlSetExternalEntityLoader(previous);
+    return schema;
+}
+
 xmlSchemaPtr officialSchema() {
     static xmlSchemaPtr schema = nullptr;
     static std::once_flag once;
-    std::call_once(once, [] {
-        const QByteArray main = resource(":/data/schema/Schema_VFPR12_v1.2.3.xsd");
-        if (main.isEmpty())
-            return;
-        const xmlExternalEntityLoader previous = xmlGetExternalEntityLoader();
-        xmlSetExternalEntityLoader(localOnlyLoader);
-        xmlSchemaParserCtxtPtr parser =
-            xmlSchemaNewMemParserCtxt(main.constData(), int(main.size()));
-        xmlSchemaSetParserStructuredErrors(parser, ignoreErrors, nullptr);
-        schema = xmlSchemaParse(parser);
-        xmlSchemaFreeParserCtxt(parser);
-        xmlSetExternalEntityLoader(previous);
-    });
+    std::call_once(once,
+                   [] { schema = compileBundledSchema(":/data/schema/Schema_VFPR12_v1.2.3.xsd"); });
     return schema;
 }
 

@@ -12,6 +12,12 @@ namespace brevalto::check {
 // The compiled schema, built once per process; null when the program lacks it.
 xmlSchemaPtr officialSchema();
 
+// Compiles a schema compiled into the program (a resource path). Its import of the XML signature
+// schema, by whatever address, is answered from the compiled-in copy and every other outside
+// resource is refused: compiling never reads the disk or the network. Null when the resource is
+// missing or does not compile. The caller keeps the result for the program's life.
+xmlSchemaPtr compileBundledSchema(const char* resourcePath);
+
 // Schema errors are reported up to this many (00200), then one 00201 says how many there were,
 // as the SdI stops there too.
 constexpr int kMaxSchemaErrors = 50;

@@ -1,5 +1,6 @@
 #include "receipts/Notification.h"
 
+#include "check/SchemaValidator.h"
 #include "check/SignedFile.h"
 #include "check/XmlScreen.h"
 
@@ -47,60 +48,13 @@ const Root kRoots[] = {
 constexpr zip_int64_t kMaxZipEntries = 20;
 constexpr zip_uint64_t kMaxEntrySize = 30u * 1024u * 1024u;
 
-QByteArray resource(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-const QByteArray& signatureSchema() {
-    static const QByteArray bytes =
-        resource(QStringLiteral(":/data/schema/xmldsig-core-schema.xsd"));
-    return bytes;
-}
-
-// Both schemas import the signature schema (one by a relative name, one by the W3C address): it is
-// answered from the compiled-in copy, and every other outside resource is refused.
-xmlParserInputPtr localOnlyLoader(const char* url, const char*, xmlParserCtxtPtr context) {
-    static const char kEnding[] = "xmldsig-core-schema.xsd";
-    const size_t length = url ? std::strlen(url) : 0;
-    if (length >= sizeof kEnding - 1 &&
-        std::strcmp(url + length - (sizeof kEnding - 1), kEnding) == 0 &&
-        !signatureSchema().isEmpty()) {
-        xmlParserInputPtr input = xmlNewStringInputStream(
-            context, reinterpret_cast<const xmlChar*>(signatureSchema().constData()));
-        if (input)
-            input->filename =
-                reinterpret_cast<char*>(xmlStrdup(reinterpret_cast<const xmlChar*>(url)));
-        return input;
-    }
-    return nullptr;
-}
-
-void ignoreErrors(void*, xmlErrorPtr) {}
-
-xmlSchemaPtr compileSchema(const char* path) {
-    const QByteArray main = resource(QString::fromLatin1(path));
-    if (main.isEmpty())
-        return nullptr;
-    const xmlExternalEntityLoader previous = xmlGetExternalEntityLoader();
-    xmlSetExternalEntityLoader(localOnlyLoader);
-    xmlSchemaParserCtxtPtr parser = xmlSchemaNewMemParserCtxt(main.constData(), int(main.size()));
-    xmlSchemaSetParserStructuredErrors(parser, ignoreErrors, nullptr);
-    xmlSchemaPtr schema = xmlSchemaParse(parser);
-    xmlSchemaFreeParserCtxt(parser);
-    xmlSetExternalEntityLoader(previous);
-    return schema;
-}
-
 xmlSchemaPtr schemaFor(bool olderNamespace) {
     static xmlSchemaPtr older = nullptr;
     static xmlSchemaPtr current = nullptr;
     static std::once_flag once;
     std::call_once(once, [] {
-        older = compileSchema(":/data/sdi/MessaggiTypes_v1.1.xsd");
-        current = compileSchema(":/data/sdi/MessaggiFatturaTypes_v1.0.xsd");
+        older = check::compileBundledSchema(":/data/sdi/MessaggiTypes_v1.1.xsd");
+        current = check::compileBundledSchema(":/data/sdi/MessaggiFatturaTypes_v1.0.xsd");
     });
     return olderNamespace ? older : current;
 }
