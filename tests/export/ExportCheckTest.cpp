@@ -281,16 +281,11 @@ TEST(ExportQuestion, AFileOverFiveMegabytesIsNeverWritten) {
 // Runs a command on the test's archive (closed first, as another process would find it).
 class CommandTest : public ::testing::Test {
 protected:
-    template <typename F> int run(F command, const QStringList& args) {
-        a.data.closeAllDatasets();
-        a.db().close();
-        std::FILE* outFile = std::tmpfile();
-        std::FILE* errFile = std::tmpfile();
-        const int code = command(args, outFile, errFile);
-        out = readAndClose(outFile);
-        err = readAndClose(errFile);
-        a.db().open(archive);
-        return code;
+    int run(CommandFunction command, const QStringList& args) {
+        const CommandRun r = a.runOnClosedArchive(command, args);
+        out = r.out;
+        err = r.err;
+        return r.code;
     }
     int numero(int doc) { return a.read("PA_FE_Header", "id", doc, "Numero").toInt(); }
     static int exportCommand(const QStringList& args, std::FILE* o, std::FILE* e) {

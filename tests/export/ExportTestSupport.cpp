@@ -152,6 +152,15 @@ int ExportArchive::addCompleteBody(int headerId, const QVariantMap& overrides) {
     return body;
 }
 
+CommandRun ExportArchive::runOnClosedArchive(CommandFunction command, const QStringList& args) {
+    const QString location = db().path();
+    data.closeAllDatasets();
+    db().close();
+    CommandRun run = runCommand(command, args);
+    db().open(location);
+    return run;
+}
+
 void ExportArchive::select(int headerId) {
     for (const char* name : {"TableDitta", "TableOpzioni", "TablePA_FE_Header"})
         data.table(name).open();

@@ -44,6 +44,10 @@ public:
     // A body with one line and its VAT summary.
     int addCompleteBody(int headerId, const QVariantMap& overrides = {});
 
+    // Runs a command on this archive closed first, as another process would find it, and opens
+    // it again afterwards.
+    CommandRun runOnClosedArchive(CommandFunction command, const QStringList& args);
+
     // Opens the datasets the export reads, makes the document current and loads its bodies.
     void select(int headerId);
     bool exported(int headerId) {

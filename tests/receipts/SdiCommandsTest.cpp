@@ -29,17 +29,11 @@ protected:
         a.exportDocument(doc, QStringLiteral("IT01234567890_%1.xml").arg(progressive));
         return doc;
     }
-    // Runs a command on the test's archive, closed first as another process would find it.
-    int run(int (*command)(const QStringList&, std::FILE*, std::FILE*), QStringList args) {
-        a.data.closeAllDatasets();
-        a.db().close();
-        std::FILE* outFile = std::tmpfile();
-        std::FILE* errFile = std::tmpfile();
-        const int code = command(args, outFile, errFile);
-        out = readAndClose(outFile);
-        err = readAndClose(errFile);
-        a.db().open(archive);
-        return code;
+    int run(CommandFunction command, const QStringList& args) {
+        const CommandRun r = a.runOnClosedArchive(command, args);
+        out = r.out;
+        err = r.err;
+        return r.code;
     }
     int number(int doc) { return a.read("PA_FE_Header", "id", doc, "Numero").toInt(); }
     QString in(const QString& name) {

@@ -15,17 +15,10 @@ namespace {
 
 using namespace test;
 
-struct Result {
-    int code;
-    QString out;
-    QString err;
-};
+using Result = CommandRun;
 
 Result pdfCommand(const QStringList& args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    const int code = runPdfCommand(args, out, err);
-    return {code, readAndClose(out), readAndClose(err)};
+    return runCommand(runPdfCommand, args);
 }
 
 class ScenarioPdf : public ::testing::TestWithParam<Scenario> {};

@@ -24,12 +24,10 @@ protected:
     void TearDown() override { qunsetenv(sdi::kSecretVariable); }
 
     int run(const QStringList& args) {
-        std::FILE* outFile = std::tmpfile();
-        std::FILE* errFile = std::tmpfile();
-        const int code = sdi::runSignCommand(args, outFile, errFile);
-        out = readAndClose(outFile);
-        err = readAndClose(errFile);
-        return code;
+        const CommandRun r = runCommand(sdi::runSignCommand, args);
+        out = r.out;
+        err = r.err;
+        return r.code;
     }
 
     TempFolder dir;

@@ -203,16 +203,11 @@ TEST_F(SignedExportTest, APlainExportRemovesAStaleSignedFileBesideIt) {
 class ExportSignCommandTest : public SignedExportTest {
 protected:
     void TearDown() override { qunsetenv(sdi::kSecretVariable); }
-    int command(QStringList args) {
-        a.data.closeAllDatasets();
-        a.db().close();
-        std::FILE* outFile = std::tmpfile();
-        std::FILE* errFile = std::tmpfile();
-        const int code = runExportCommand(args, outFile, errFile);
-        printed = readAndClose(outFile);
-        err = readAndClose(errFile);
-        a.db().open(archive);
-        return code;
+    int command(const QStringList& args) {
+        const CommandRun r = a.runOnClosedArchive(runExportCommand, args);
+        printed = r.out;
+        err = r.err;
+        return r.code;
     }
     QStringList base(int doc) {
         return {"--archive",  archive,

@@ -47,6 +47,16 @@ QString readAndClose(std::FILE* stream) {
     return QString::fromLocal8Bit(bytes).trimmed();
 }
 
+CommandRun runCommand(CommandFunction command, const QStringList& args) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    CommandRun run;
+    run.code = command(args, out, err);
+    run.out = readAndClose(out);
+    run.err = readAndClose(err);
+    return run;
+}
+
 TempFolder::TempFolder() {
     if (!dir_.isValid())
         throw std::runtime_error("cannot create a temporary folder");

@@ -61,6 +61,15 @@ void stopRefusingRows(Connection& connection, const QString& table);
 // What a command wrote on a temporary stream (std::tmpfile), trimmed; the stream is closed.
 QString readAndClose(std::FILE* stream);
 
+// A command-line command as the program runs it, and what one run of it printed.
+using CommandFunction = int (*)(const QStringList& args, std::FILE* out, std::FILE* err);
+struct CommandRun {
+    int code = -1;
+    QString out;
+    QString err;
+};
+CommandRun runCommand(CommandFunction command, const QStringList& args);
+
 // The message of a failed Connection::open of the location (the connection is left closed), or
 // an empty text when it opens.
 QString openError(const QString& location, int busyTimeout = 8000);
