@@ -4,6 +4,7 @@
 #include "documents/BodySections.h"
 #include "documents/FindingsWindow.h"
 #include "documents/InvoiceViewer.h"
+#include "documents/NotificheWindow.h"
 #include "documents/PecActions.h"
 #include "documents/SdiActions.h"
 #include "documents/StatoSdiWindow.h"
@@ -100,8 +101,10 @@ BodyRegister::BodyRegister(DataModule& db, QWidget* parent)
             guard([this] { controlla(); }));
     connect(button(QStringLiteral("spdAnteprima")), &QPushButton::clicked, this,
             guard([this] { anteprima(); }));
-    connect(button(QStringLiteral("spdNotifiche")), &QPushButton::clicked, this,
-            guard([this] { caricaNotifiche(db_, prompt()); }));
+    connect(button(QStringLiteral("spdNotifiche")), &QPushButton::clicked, this, guard([this] {
+                NotificheWindow window(db_, this);
+                showModal(window);
+            }));
     connect(button(QStringLiteral("spdStatoSdi")), &QPushButton::clicked, this, guard([this] {
                 StatoSdiWindow window(db_, this);
                 showModal(window);

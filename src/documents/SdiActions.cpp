@@ -41,25 +41,6 @@ QString notificationsSummary(const QList<receipts::LoadedFile>& loaded) {
     return text;
 }
 
-void caricaNotifiche(DataModule& db, Prompt& prompt) {
-    QString path = prompt.folder(QStringLiteral("Cartella delle notifiche"), programFolder());
-    if (path.isEmpty())
-        path = prompt.openFileName(QStringLiteral("File di notifica"), programFolder(),
-                                   QStringLiteral("Notifiche SdI (*.xml *.XML *.p7m *.P7M *.zip "
-                                                  "*.ZIP)"));
-    if (path.isEmpty())
-        return;
-    try {
-        const QList<receipts::LoadedFile> loaded =
-            receipts::loadNotifications(db.connessione(), {path});
-        prompt.message(kTitle, loaded.isEmpty() ? QStringLiteral("Nessun file di notifica in %1.")
-                                                      .arg(QDir::toNativeSeparators(path))
-                                                : notificationsSummary(loaded));
-    } catch (const DbError& e) {
-        prompt.message(Prompt::errorTitle(), e.text());
-    }
-}
-
 void reinvia(DataModule& db, Prompt& prompt) {
     ExportDriver driver(db, prompt);
     QString folder = driver.preferredFolder();

@@ -14,8 +14,6 @@ namespace receipts {
 struct LoadedFile;
 }
 
-// "Notifiche…": asks for a folder (Annulla: for one file), loads it and shows the summary.
-void caricaNotifiche(DataModule& db, Prompt& prompt);
 // The summary of a load: how many linked, already known, not linked and unreadable, and why.
 QString notificationsSummary(const QList<receipts::LoadedFile>& loaded);
 // "Reinvia": for a rejected Document, asks for the folder and writes the new file.
