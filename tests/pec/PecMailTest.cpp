@@ -80,7 +80,8 @@ TEST(PecMail, SentFilesArriveOneMessageEachWithTheFileAttached) {
         return;
     TempFolder folder;
     const QByteArray xml = "<?xml version=\"1.0\"?><p:FatturaElettronica/>\n";
-    const QByteArray p7m("\x30\x82\x01\x00\x06\x09signed\x00\xff", 16);
+    static const char signedBytes[] = "\x30\x82\x01\x00\x06\x09signed\x00\xff";
+    const QByteArray p7m(signedBytes, sizeof signedBytes - 1);
     const QStringList names = {QStringLiteral("IT01234567890_0A001.xml"),
                                QStringLiteral("IT01234567890_0A002.xml.p7m"),
                                QStringLiteral("IT01234567890_0A003.xml")};
