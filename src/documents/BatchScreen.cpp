@@ -8,7 +8,6 @@
 #include "export/FatturaWriter.h"
 #include "export/PortalZip.h"
 #include "render/BatchPdf.h"
-#include "render/InvoiceRender.h"
 #include "sdi/SigningSettings.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
@@ -228,17 +227,7 @@ void BatchScreen::anteprimaPdf() {
                              e.text());
             return;
         }
-        if (name.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
-            name.chop(4);
-        render::RenderedInvoice invoice =
-            render::renderInvoice(xml, render::CodeLists::fromArchive(db_.connessione()));
-        if (!invoice.ok) {
-            prompt().message(Prompt::errorTitle(), invoice.error);
-            return;
-        }
-        InvoiceViewer viewer(std::move(invoice), name + QStringLiteral(".pdf"), window_);
-        viewer.setFindings(findings);
-        showModal(viewer);
+        showDocumentPreview(db_, xml, name, findings, window_);
         return;
     }
     if (ids.isEmpty()) {

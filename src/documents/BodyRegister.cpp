@@ -13,7 +13,6 @@
 #include "export/ExportError.h"
 #include "export/FatturaWriter.h"
 #include "masterdata/GridLayout.h"
-#include "render/InvoiceRender.h"
 #include "sdi/SigningSettings.h"
 #include "store/DataModule.h"
 #include "store/DatasetNames.h"
@@ -255,27 +254,16 @@ void BodyRegister::controlla(QDate today) {
 
 void BodyRegister::anteprima() {
     QByteArray xml;
-    QString pdfName;
+    QString name;
     check::Findings findings;
     const bool built = buildInMemory([&] {
         xml = buildInvoiceXml(db_);
-        pdfName = ExportDriver(db_, prompt()).proposedFileName();
+        name = ExportDriver(db_, prompt()).proposedFileName();
         // The preview lists what the check finds, data left out of the file included.
         findings = checkDocumentText(db_, xml);
     });
-    if (!built)
-        return;
-    if (pdfName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
-        pdfName.chop(4);
-    render::RenderedInvoice invoice =
-        render::renderInvoice(xml, render::CodeLists::fromArchive(db_.connessione()));
-    if (!invoice.ok) {
-        prompt().message(Prompt::errorTitle(), invoice.error);
-        return;
-    }
-    InvoiceViewer viewer(std::move(invoice), pdfName + QStringLiteral(".pdf"), this);
-    viewer.setFindings(findings);
-    showModal(viewer);
+    if (built)
+        showDocumentPreview(db_, xml, name, findings, this);
 }
 
 void BodyRegister::esciProgramma() {

@@ -209,6 +209,22 @@ void InvoiceViewer::salvaAllegato() {
             tr("Impossibile scrivere il file %1: %2").arg(QDir::toNativeSeparators(path), why));
 }
 
+void showDocumentPreview(DataModule& db, const QByteArray& xml, const QString& xmlFileName,
+                         const check::Findings& findings, QWidget* parent) {
+    render::RenderedInvoice invoice =
+        render::renderInvoice(xml, render::CodeLists::fromArchive(db.connessione()));
+    if (!invoice.ok) {
+        prompt().message(Prompt::errorTitle(), invoice.error);
+        return;
+    }
+    QString pdfName = xmlFileName;
+    if (pdfName.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
+        pdfName.chop(4);
+    InvoiceViewer viewer(std::move(invoice), pdfName + QStringLiteral(".pdf"), parent);
+    viewer.setFindings(findings);
+    showModal(viewer);
+}
+
 void showInvoiceFile(const QString& path, DataModule* db, QWidget* parent) {
     const render::InvoiceFile file = render::readInvoiceFile(path);
     if (!file.ok) {

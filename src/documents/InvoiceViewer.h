@@ -67,5 +67,9 @@ private:
 void apriFattura(DataModule* db, QWidget* parent);
 // Opens the given file as apriFattura does, without the dialog.
 void showInvoiceFile(const QString& path, DataModule* db, QWidget* parent);
+// Shows a Document's file built in memory (its name as the export would write it) with what the
+// check found in it; a file the readable copy cannot be made of is said and nothing is shown.
+void showDocumentPreview(DataModule& db, const QByteArray& xml, const QString& xmlFileName,
+                         const check::Findings& findings, QWidget* parent);
 
 } // namespace brevalto
