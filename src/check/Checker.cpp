@@ -926,7 +926,30 @@ Findings checkFileName(const QString& name) {
     return findings;
 }
 
+Finding tooLargeFinding(qint64 size) {
+    return Finding{
+        QStringLiteral("00003"),
+        QString(),
+        QStringLiteral("Il file è di %1 MB: supera i 5 MB che il Sistema di Interscambio accetta "
+                       "e sarebbe scartato. Alleggerire gli allegati o dividere i corpi in più "
+                       "documenti.")
+            .arg(QString::number(double(size) / (1024.0 * 1024.0), 'f', 1).replace(u'.', u',')),
+        0,
+        {},
+        {}};
+}
+
 Findings checkInvoice(const QByteArray& bytes, const Options& options) {
+    if (bytes.size() <= kMaxFileSize)
+        return checkInvoiceWhole(bytes, options);
+    // The exchange system refuses a file for its size before reading it: nothing else is said.
+    Findings findings;
+    checkFileName(options.fileName, findings);
+    findings << tooLargeFinding(bytes.size());
+    return findings;
+}
+
+Findings checkInvoiceWhole(const QByteArray& bytes, const Options& options) {
     Findings findings;
     checkFileName(options.fileName, findings);
     // Looked for without a trimmed copy: a file of several megabytes is not copied to learn
@@ -968,6 +991,12 @@ Findings checkInvoice(const QByteArray& bytes, const Options& options) {
 
 Findings checkSignedInvoice(const SignedFile& file, const Options& options) {
     Findings findings;
+    // The signed file is what the exchange system weighs.
+    if (file.size > kMaxFileSize) {
+        checkFileName(options.fileName, findings);
+        findings << tooLargeFinding(file.size);
+        return findings;
+    }
     if (!file.intact)
         findings << Finding{QStringLiteral("00102"),
                             QString(),

@@ -129,6 +129,7 @@ QString SignedFile::certificateSummary() const {
 
 SignedFile openSigned(const QByteArray& bytes) {
     SignedFile result;
+    result.size = bytes.size();
     if (bytes.isEmpty()) {
         result.error = QStringLiteral("Il file firmato è vuoto.");
         return result;

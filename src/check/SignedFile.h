@@ -14,6 +14,8 @@ struct SignedFile {
     bool opened = false;
     QString error;
     QByteArray content;
+    // Bytes of the signed file as given (the size the exchange system weighs).
+    qint64 size = 0;
     // Common name (or whole subject) of the first signer's certificate; empty when not found.
     QString signer;
     // Signing time the signer declared; invalid when the signature carries none.

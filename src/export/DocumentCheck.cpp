@@ -230,19 +230,6 @@ check::Findings fileNameFindings(DataModule& data, const QString& fileName) {
     return findings;
 }
 
-check::Finding tooLargeFinding(qint64 size) {
-    return check::Finding{
-        QStringLiteral("00003"),
-        QString(),
-        QStringLiteral("Il file è di %1 MB: supera i 5 MB che il Sistema di Interscambio accetta "
-                       "e sarebbe scartato. Alleggerire gli allegati o dividere i corpi in più "
-                       "documenti.")
-            .arg(QString::number(double(size) / (1024.0 * 1024.0), 'f', 1).replace(u'.', u',')),
-        0,
-        {},
-        {}};
-}
-
 CheckedOutput::CheckedOutput(QIODevice* out, QDate today)
     : out_(out), check_({.today = today, .fileName = {}}) {
     if (const auto* file = qobject_cast<const QFileDevice*>(out))

@@ -19,9 +19,8 @@ class DataModule;
 
 // The largest file the exchange system takes: a bigger one is refused (00003) before any other
 // check.
-constexpr qint64 kMaxInvoiceFileSize = 5 * 1024 * 1024;
-// The 00003 finding of a file of `size` bytes.
-check::Finding tooLargeFinding(qint64 size);
+constexpr qint64 kMaxInvoiceFileSize = check::kMaxFileSize;
+using check::tooLargeFinding;
 
 // The device the export writes a checked file through: every byte goes on to `out` (none when
 // null) and into the check as it passes, so that neither the text nor a tree of it is ever held

@@ -735,7 +735,7 @@ ImportResult importInvoiceXml(DataModule& data, const QByteArray& xml, const QSt
         result.error = screening.refusal();
         return result;
     }
-    const check::Findings findings = check::checkInvoice(xml);
+    const check::Findings findings = check::checkInvoiceWhole(xml);
     for (const check::Finding& f : findings) {
         if (stopsImport(f)) {
             result.findings = findings;

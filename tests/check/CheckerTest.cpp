@@ -565,6 +565,33 @@ TEST(CheckerFile, NameEmptinessAndWellFormedness) {
     EXPECT_TRUE(broken[0].message.contains("ben formato"));
 }
 
+// Over 5 MB the file is refused for its size and read no further (a schema error past the limit
+// goes unsaid); at the limit it is checked whole. The import reads it whole at any size. A signed
+// file is weighed as signed.
+TEST(CheckerFile, AFileOverFiveMegabytesIsRefusedForItsSizeAlone) {
+    const QByteArray valid = baseInvoice();
+    const auto padded = [&](qint64 size) { return valid + QByteArray(size - valid.size(), '\n'); };
+    EXPECT_TRUE(checkInvoice(padded(kMaxFileSize), {.today = kToday, .fileName = {}}).isEmpty());
+    const QByteArray over = padded(kMaxFileSize + 1) + "<troppo/>";
+    const Findings f = checkInvoice(over, {.today = kToday, .fileName = "fattura.xml"});
+    EXPECT_EQ(distinctCodes(f), (QList<QString>{"00001", "00003"}));
+    EXPECT_TRUE(f.value(1).message.startsWith("Il file è di 5,0 MB: supera i 5 MB"))
+        << f.value(1).message.toStdString();
+    EXPECT_EQ(distinctCodes(checkInvoiceWhole(over, {.today = kToday, .fileName = {}})),
+              QList<QString>{"00200"});
+    // Signed, the envelope's size counts: an intact signature over a valid invoice is refused
+    // when the signed file is over the limit.
+    SignedFile signedFile;
+    signedFile.opened = true;
+    signedFile.intact = true;
+    signedFile.content = valid;
+    signedFile.size = kMaxFileSize;
+    EXPECT_TRUE(checkSignedInvoice(signedFile, {.today = kToday, .fileName = {}}).isEmpty());
+    signedFile.size = kMaxFileSize + 1;
+    EXPECT_EQ(distinctCodes(checkSignedInvoice(signedFile, {.today = kToday, .fileName = {}})),
+              QList<QString>{"00003"});
+}
+
 // Markup no invoice holds is reported before parsing; the rest of the file is checked without it
 // where it can be read past it.
 TEST(CheckerFile, DeclarationsEntitiesAndOddEncodingsAreRefused) {
