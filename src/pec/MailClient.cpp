@@ -5,15 +5,67 @@
 #include <QRegularExpression>
 #include <QUuid>
 #include <curl/curl.h>
+#include <dlfcn.h>
 #include <mutex>
 
 namespace brevalto::pec {
 
 namespace {
 
-void initCurl() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// libcurl is loaded the first time mail is sent or read, not linked: with the TLS, SSH, LDAP and
+// Kerberos libraries it brings along it would add some twenty libraries to the start of every run
+// of the program, windows and commands alike, that never touch the mail.
+struct Curl {
+    decltype(&::curl_global_init) global_init = nullptr;
+    decltype(&::curl_easy_init) easy_init = nullptr;
+    decltype(&::curl_easy_cleanup) easy_cleanup = nullptr;
+    decltype(&::curl_easy_reset) easy_reset = nullptr;
+    decltype(&::curl_easy_setopt) easy_setopt = nullptr;
+    decltype(&::curl_easy_perform) easy_perform = nullptr;
+    decltype(&::curl_easy_strerror) easy_strerror = nullptr;
+    decltype(&::curl_slist_append) slist_append = nullptr;
+    decltype(&::curl_slist_free_all) slist_free_all = nullptr;
+    QString missing; // why the library could not be loaded; empty once it is
+};
+
+template <typename F> bool resolve(void* library, const char* name, F& function) {
+    function = reinterpret_cast<F>(dlsym(library, name));
+    return function != nullptr;
+}
+
+Curl loadCurl() {
+    Curl c;
+    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        c.missing = QString::fromLocal8Bit(dlerror());
+        return c;
+    }
+    const bool all = resolve(library, "curl_global_init", c.global_init) &&
+                     resolve(library, "curl_easy_init", c.easy_init) &&
+                     resolve(library, "curl_easy_cleanup", c.easy_cleanup) &&
+                     resolve(library, "curl_easy_reset", c.easy_reset) &&
+                     resolve(library, "curl_easy_setopt", c.easy_setopt) &&
+                     resolve(library, "curl_easy_perform", c.easy_perform) &&
+                     resolve(library, "curl_easy_strerror", c.easy_strerror) &&
+                     resolve(library, "curl_slist_append", c.slist_append) &&
+                     resolve(library, "curl_slist_free_all", c.slist_free_all);
+    if (!all) {
+        c.missing = QString::fromLocal8Bit(dlerror());
+        return c;
+    }
+    c.global_init(CURL_GLOBAL_DEFAULT);
+    return c;
+}
+
+// The loaded library; throws MailError when it cannot be loaded.
+const Curl& libcurl() {
+    static const Curl c = loadCurl();
+    if (!c.missing.isEmpty())
+        throw MailError(MailError::Kind::Other,
+                        QStringLiteral("Posta certificata non disponibile: manca la libreria "
+                                       "libcurl (%1). Installare il pacchetto libcurl4.")
+                            .arg(c.missing));
+    return c;
 }
 
 size_t appendTo(char* data, size_t size, size_t count, void* out) {
@@ -85,11 +137,11 @@ QString describe(const MailServer& server) {
     case CURLE_ABORTED_BY_CALLBACK:
         throw MailError(K::Cancelled, QStringLiteral("%1: annullato.").arg(what));
     default:
-        throw MailError(K::Other,
-                        QStringLiteral("%1: errore con il server %2: %3")
-                            .arg(what, where,
-                                 detail && *detail ? QString::fromUtf8(detail)
-                                                   : QString::fromUtf8(curl_easy_strerror(code))));
+        throw MailError(K::Other, QStringLiteral("%1: errore con il server %2: %3")
+                                      .arg(what, where,
+                                           detail && *detail
+                                               ? QString::fromUtf8(detail)
+                                               : QString::fromUtf8(libcurl().easy_strerror(code))));
     }
 }
 
@@ -102,13 +154,10 @@ QString hostForUrl(const QString& host) {
 struct MailClient::Handle {
     CURL* curl = nullptr;
     char error[CURL_ERROR_SIZE] = {};
-    Handle() {
-        initCurl();
-        curl = curl_easy_init();
-    }
+    Handle() { curl = libcurl().easy_init(); }
     ~Handle() {
         if (curl)
-            curl_easy_cleanup(curl);
+            libcurl().easy_cleanup(curl);
     }
 };
 
@@ -116,21 +165,21 @@ namespace {
 
 void setCommon(CURL* curl, char* error, const MailAccount& account,
                const std::atomic<bool>* cancel) {
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
+    libcurl().easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     const QByteArray user = account.user.toUtf8();
     const QByteArray password = account.password.toUtf8();
-    curl_easy_setopt(curl, CURLOPT_USERNAME, user.constData());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+    libcurl().easy_setopt(curl, CURLOPT_USERNAME, user.constData());
+    libcurl().easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
     if (!account.caFile.isEmpty())
-        curl_easy_setopt(curl, CURLOPT_CAINFO, account.caFile.toLocal8Bit().constData());
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, long(account.timeoutSeconds));
+        libcurl().easy_setopt(curl, CURLOPT_CAINFO, account.caFile.toLocal8Bit().constData());
+    libcurl().easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, long(account.timeoutSeconds));
     // A server that stops sending for the whole timeout is given up.
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(account.timeoutSeconds));
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel));
+    libcurl().easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    libcurl().easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(account.timeoutSeconds));
+    libcurl().easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    libcurl().easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    libcurl().easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, progress);
+    libcurl().easy_setopt(curl, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(cancel));
 }
 
 QByteArray smtpUrl(const MailServer& server) {
@@ -174,17 +223,17 @@ void MailClient::send(const QStringList& recipients, const QByteArray& message) 
     Handle h;
     setCommon(h.curl, h.error, account_, cancel_);
     const QByteArray url = smtpUrl(account_.smtp);
-    curl_easy_setopt(h.curl, CURLOPT_URL, url.constData());
-    curl_easy_setopt(h.curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    libcurl().easy_setopt(h.curl, CURLOPT_URL, url.constData());
+    libcurl().easy_setopt(h.curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     const QByteArray from = "<" + account_.address.toUtf8() + ">";
-    curl_easy_setopt(h.curl, CURLOPT_MAIL_FROM, from.constData());
+    libcurl().easy_setopt(h.curl, CURLOPT_MAIL_FROM, from.constData());
     QList<QByteArray> rcpt;
     curl_slist* list = nullptr;
     for (const QString& r : recipients) {
         rcpt << "<" + r.trimmed().toUtf8() + ">";
-        list = curl_slist_append(list, rcpt.last().constData());
+        list = libcurl().slist_append(list, rcpt.last().constData());
     }
-    curl_easy_setopt(h.curl, CURLOPT_MAIL_RCPT, list);
+    libcurl().easy_setopt(h.curl, CURLOPT_MAIL_RCPT, list);
     // SMTP lines end in CRLF; a message read from a file may have bare LF.
     QByteArray wire;
     wire.reserve(message.size() + message.size() / 50);
@@ -194,11 +243,11 @@ void MailClient::send(const QStringList& recipients, const QByteArray& message) 
         wire += message[i];
     }
     Upload up{&wire};
-    curl_easy_setopt(h.curl, CURLOPT_READFUNCTION, readFrom);
-    curl_easy_setopt(h.curl, CURLOPT_READDATA, &up);
-    curl_easy_setopt(h.curl, CURLOPT_UPLOAD, 1L);
-    const CURLcode code = curl_easy_perform(h.curl);
-    curl_slist_free_all(list);
+    libcurl().easy_setopt(h.curl, CURLOPT_READFUNCTION, readFrom);
+    libcurl().easy_setopt(h.curl, CURLOPT_READDATA, &up);
+    libcurl().easy_setopt(h.curl, CURLOPT_UPLOAD, 1L);
+    const CURLcode code = libcurl().easy_perform(h.curl);
+    libcurl().slist_free_all(list);
     if (code != CURLE_OK)
         fail(code, h.error, account_.smtp, QStringLiteral("Invio"));
 }
@@ -208,12 +257,12 @@ void MailClient::checkSmtp() {
     Handle h;
     setCommon(h.curl, h.error, account_, cancel_);
     const QByteArray url = smtpUrl(account_.smtp);
-    curl_easy_setopt(h.curl, CURLOPT_URL, url.constData());
-    curl_easy_setopt(h.curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    libcurl().easy_setopt(h.curl, CURLOPT_URL, url.constData());
+    libcurl().easy_setopt(h.curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     // Logging in is part of connecting: a NOOP after it is enough.
-    curl_easy_setopt(h.curl, CURLOPT_CUSTOMREQUEST, "NOOP");
-    curl_easy_setopt(h.curl, CURLOPT_NOBODY, 1L);
-    const CURLcode code = curl_easy_perform(h.curl);
+    libcurl().easy_setopt(h.curl, CURLOPT_CUSTOMREQUEST, "NOOP");
+    libcurl().easy_setopt(h.curl, CURLOPT_NOBODY, 1L);
+    const CURLcode code = libcurl().easy_perform(h.curl);
     if (code != CURLE_OK)
         fail(code, h.error, account_.smtp, QStringLiteral("Server in uscita (SMTP)"));
 }
@@ -222,7 +271,7 @@ QByteArray MailClient::imapRequest(const QString& path, const QString& command) 
     if (!imap_)
         imap_ = std::make_unique<Handle>();
     CURL* curl = imap_->curl;
-    curl_easy_reset(curl);
+    libcurl().easy_reset(curl);
     setCommon(curl, imap_->error, account_, cancel_);
     const QString scheme = account_.imap.security == MailServer::Security::Tls
                                ? QStringLiteral("imaps")
@@ -232,16 +281,16 @@ QByteArray MailClient::imapRequest(const QString& path, const QString& command) 
                                .arg(account_.imap.port)
                                .arg(path)
                                .toUtf8();
-    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-    curl_easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    libcurl().easy_setopt(curl, CURLOPT_URL, url.constData());
+    libcurl().easy_setopt(curl, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     const QByteArray custom = command.toUtf8();
     if (!custom.isEmpty())
-        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, custom.constData());
+        libcurl().easy_setopt(curl, CURLOPT_CUSTOMREQUEST, custom.constData());
     QByteArray out;
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendTo);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &out);
+    libcurl().easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendTo);
+    libcurl().easy_setopt(curl, CURLOPT_WRITEDATA, &out);
     imap_->error[0] = 0;
-    const CURLcode code = curl_easy_perform(curl);
+    const CURLcode code = libcurl().easy_perform(curl);
     if (code != CURLE_OK)
         fail(code, imap_->error, account_.imap, QStringLiteral("Server in arrivo (IMAP)"));
     return out;
