@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -44,6 +45,21 @@ QStringList quotedColumns(const TableDef& table) {
     return names;
 }
 
+// A double written with 17 significant digits. Writing one takes a microsecond (big-number
+// arithmetic), and an archive's amounts, quantities and rates repeat from row to row: each value's
+// text is kept once written, for the source's rows and the copy's alike, up to a bounded number
+// of distinct values.
+QByteArray doubleText(double d) {
+    static thread_local QHash<quint64, QByteArray> written;
+    quint64 bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    if (const auto it = written.constFind(bits); it != written.cend())
+        return *it;
+    if (written.size() >= (1 << 16))
+        written.clear();
+    return *written.insert(bits, QByteArray::number(d, 'g', 17));
+}
+
 // One value as text the same on both engines: numbers by their kind, not by the type the driver
 // happens to give.
 QByteArray canonical(const QVariant& v, ColumnKind kind) {
@@ -63,7 +79,7 @@ QByteArray canonical(const QVariant& v, ColumnKind kind) {
         bool ok = false;
         const double d = v.toDouble(&ok);
         if (ok)
-            return QByteArray::number(d, 'g', 17);
+            return doubleText(d);
         break;
     }
     default:
