@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <optional>
 
 namespace brevalto::ipa {
 
@@ -225,6 +226,26 @@ private:
     QList<bool> wanted_;
 };
 
+// Whether `piece`, after the bytes `carried` over from the piece before it, is UTF-8 as far as
+// it goes; a character cut off at its end is carried over to the next piece. Only validated,
+// never decoded: this pass keeps none of the text.
+bool validUtf8Piece(QByteArray& carried, const QByteArray& piece) {
+    const QByteArray text = carried.isEmpty() ? piece : carried + piece;
+    // The last character's first byte, and how many bytes it announces.
+    qsizetype lead = text.size();
+    while (lead > 0 && text.size() - lead < 4 && (uchar(text[lead - 1]) & 0xC0) == 0x80)
+        --lead;
+    qsizetype end = text.size();
+    if (lead > 0) {
+        const uchar first = uchar(text[lead - 1]);
+        const qsizetype length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : first >= 0xC0 ? 2 : 1;
+        if (text.size() - (lead - 1) < length)
+            end = lead - 1;
+    }
+    carried = text.mid(end);
+    return QByteArrayView(text.constData(), end).isValidUtf8();
+}
+
 // A file of the directory, read twice and never held whole: once to measure its lines (a line
 // longer than any row of the directory is refused before the rest of it is read, so a file of
 // one 2 GB line never fills the memory) and to learn whether it is UTF-8, then a piece at a time
@@ -237,7 +258,8 @@ public:
             throw FileError(QStringLiteral("Il file %1 (%2) non esiste.").arg(shown, what), true);
         if (!file_.open(QIODevice::ReadOnly))
             throw unreadable();
-        QStringDecoder utf8(QStringDecoder::Utf8);
+        bool utf8 = true;
+        QByteArray carried; // the start of a character cut off at the end of the last piece
         qint64 line = 1;
         qint64 lineLength = 0;
         char previous = 0;
@@ -259,14 +281,20 @@ public:
                 }
                 previous = c;
             }
-            if (!utf8.hasError()) {
-                const QString decoded = utf8(piece); // only to learn whether it is UTF-8
-                Q_UNUSED(decoded);
-            }
+            if (utf8)
+                utf8 = validUtf8Piece(carried, piece);
         }
         // Older files were written in the Windows code page: read them byte by byte rather than
         // turning every accented letter into a replacement mark.
-        utf8_ = !utf8.hasError();
+        // A character cut off by the end of the file is no error on its own (the reading gives
+        // it a replacement mark), unless its start is already wrong.
+        if (utf8 && !carried.isEmpty()) {
+            QStringDecoder end(QStringDecoder::Utf8);
+            const QString decoded = end(carried);
+            Q_UNUSED(decoded);
+            utf8 = !end.hasError();
+        }
+        utf8_ = utf8;
         if (!file_.seek(0))
             throw unreadable();
         const QByteArray start = file_.peek(3);
@@ -633,9 +661,22 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
     // Office codes are six letters or digits: each kept as the number it spells in base 36.
     QSet<quint32> codes;
     try {
-        // Declared outside the transaction, so that a server frees the prepared statement after
-        // a rollback (inside a failed transaction it refuses to).
-        QSqlQuery insert(connection.database());
+        // Prepared outside the transaction, so that a server frees the prepared statement after
+        // a rollback (inside a failed transaction it refuses to). On an archive file each row
+        // goes straight to the engine.
+        std::optional<RepeatedStatement> insert;
+        try {
+            insert.emplace(connection.prepare(
+                QStringLiteral("INSERT INTO %1 (DescrizionePA, DescrizioneUfficio, "
+                               "codice_Amministrazione, cod_ou, codice_univoco, indirizzo, cap, "
+                               "cf, tipologia_istat, Comune_Id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                               "?)")
+                    .arg(kTable)));
+        } catch (const DbError& e) {
+            throw DbError(QStringLiteral("Impossibile scrivere l'elenco delle amministrazioni: %1")
+                              .arg(e.text()));
+        }
+        QVariantList values;
         connection.inTransaction([&] {
             // The index is built once at the end: faster than keeping it up to date row by row.
             const TableDef* table = findTable(kTable);
@@ -645,15 +686,6 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                     QStringLiteral("DROP INDEX IF EXISTS ") +
                     quoteIdentifier(indexName(*table, column, connection.dialect())));
             connection.execNative(QStringLiteral("DELETE FROM ") + kTable);
-            if (!insert.prepare(
-                    QStringLiteral("INSERT INTO %1 (DescrizionePA, DescrizioneUfficio, "
-                                   "codice_Amministrazione, cod_ou, codice_univoco, indirizzo, "
-                                   "cap, cf, tipologia_istat, Comune_Id) VALUES "
-                                   "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-                        .arg(kTable)))
-                throw DbError(QStringLiteral("Impossibile scrivere l'elenco delle "
-                                             "amministrazioni: %1")
-                                  .arg(insert.lastError().text()));
             int sinceProgress = 0;
             while (reader.next(fields)) {
                 ++report.read;
@@ -715,20 +747,19 @@ ImportReport importDirectory(Connection& connection, const QString& officesPath,
                 const auto orNull = [](const QString& s) {
                     return s.isEmpty() ? QVariant() : QVariant(s);
                 };
-                insert.bindValue(0, orNull(enteName));
-                insert.bindValue(1, orNull(value(fields, c, OfficeName)));
-                insert.bindValue(2, orNull(ipaCode));
-                insert.bindValue(3, orNull(value(fields, c, CodOu)));
-                insert.bindValue(4, code);
-                insert.bindValue(5, orNull(value(fields, c, Indirizzo)));
-                insert.bindValue(6, orNull(value(fields, c, Cap)));
-                insert.bindValue(7, orNull(cf));
-                insert.bindValue(8, orNull(tipologia));
-                insert.bindValue(9, comune == 0 ? QVariant() : QVariant(comune));
-                if (!insert.exec())
+                values.clear();
+                values << orNull(enteName) << orNull(value(fields, c, OfficeName))
+                       << orNull(ipaCode) << orNull(value(fields, c, CodOu)) << code
+                       << orNull(value(fields, c, Indirizzo)) << orNull(value(fields, c, Cap))
+                       << orNull(cf) << orNull(tipologia)
+                       << (comune == 0 ? QVariant() : QVariant(comune));
+                try {
+                    insert->run(values);
+                } catch (const DbError& e) {
                     throw DbError(QStringLiteral("Impossibile scrivere l'ufficio %1 "
                                                  "nell'elenco delle amministrazioni: %2")
-                                      .arg(code, insert.lastError().text()));
+                                      .arg(code, e.text()));
+                }
                 ++report.imported;
             }
             checkRowsFollowLines(reader, officesPath, report.read + 1);

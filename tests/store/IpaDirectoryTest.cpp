@@ -107,8 +107,8 @@ TEST_F(IpaDirectoryTest, CurrentCsvLayoutWithAdministrations) {
 
 // A file of several megabytes is read a piece at a time: rows whose quoted fields run over a line
 // break, and accented letters of two bytes, fall across the pieces and read as a whole
-// text of the same rows reads; a Windows code page letter near the end still makes the whole
-// file read byte by byte.
+// text of the same rows reads (one of them cut by the end of the first megabyte read); a Windows
+// code page letter near the end still makes the whole file read byte by byte.
 TEST_F(IpaDirectoryTest, AFileOfManyMegabytesReadsAsTheWholeText) {
     QByteArray bytes = "Codice_uni_uo,Descrizione_uo,Denominazione_ente,Indirizzo\n";
     const int rows = 30000;
@@ -120,11 +120,24 @@ TEST_F(IpaDirectoryTest, AFileOfManyMegabytesReadsAsTheWholeText) {
                  QByteArray(i % 97, 'x') + ",\"Via " + QByteArray::number(i) + ", 1\"\n";
     }
     ASSERT_GT(bytes.size(), 2 << 20);
-    for (const bool windows : {false, true}) {
-        SCOPED_TRACE(windows);
-        QByteArray file = bytes;
-        if (windows)
-            file.replace(file.size() - 40, 0, "\xE0"); // "à" in the Windows code page
+    // The first byte of a two-byte letter last in the first megabyte, its second byte first in
+    // the next.
+    QByteArray cut = bytes;
+    const qsizetype lastByte = (1 << 20) - 1;
+    const qsizetype letter = cut.indexOf('\xC3', lastByte - 200);
+    ASSERT_LE(letter, lastByte);
+    cut.insert(letter, QByteArray(lastByte - letter, 'x'));
+    QByteArray windowsFile = bytes;
+    windowsFile.replace(windowsFile.size() - 40, 0, "\xE0"); // "à" in the Windows code page
+    const struct {
+        const char* name;
+        QByteArray file;
+        bool windows;
+    } cases[] = {{"UTF-8", bytes, false},
+                 {"UTF-8, a letter across the first megabyte", cut, false},
+                 {"Windows code page", windowsFile, true}};
+    for (const auto& [name, file, windows] : cases) {
+        SCOPED_TRACE(name);
         const QString path = write("uo.csv", file);
         const ipa::ImportReport report = ipa::importDirectory(connection, path);
         EXPECT_EQ(report.read, rows);
