@@ -123,21 +123,21 @@ static Registrar bodyBench("body", [] {
     const QString lines = QStringLiteral(
         "SELECT * FROM PA_FE_Body_DatiBeniServizi_DettaglioLinee WHERE PA_FE_Body_Id = %1 ORDER BY "
         "NumeroLinea, Id");
-    const std::vector<Runs> runs = interleaved(
-        7, {std::function<void()>([&] {
-                Dataset& header = db.table(ds::PA_FE_Header);
-                header.locate(QStringLiteral("id"), kDocument);
-                documents.loadBodies();
-                timer.start();
-                bodies.modifica();
-            }),
-            Command{{QStringLiteral("sqlite3"), archive, lines.arg(kDocument)}}});
+    const std::vector<Runs> runs =
+        interleaved(7, {std::function<void()>([&] {
+                            Dataset& header = db.table(ds::PA_FE_Header);
+                            header.locate(QStringLiteral("id"), kDocument);
+                            documents.loadBodies();
+                            timer.start();
+                            bodies.modifica();
+                        }),
+                        Command{{QStringLiteral("sqlite3"), archive, lines.arg(kDocument)}}});
     setModalShower({});
 
     report("lines in the grid", rows, "");
     report("pages scrolled", pages, "");
-    QTextStream(stdout) << "body editor opened on 9,999 lines, lines tab shown: " << opening.spread()
-                        << "\n";
+    QTextStream(stdout) << "body editor opened on 9,999 lines, lines tab shown: "
+                        << opening.spread() << "\n";
     QTextStream(stdout) << "lines grid scrolled end to end, a page at a time: "
                         << scrolling.spread() << "\n";
     QTextStream(stdout) << "sqlite3 reading the same rows (whole process): " << runs[1].spread()
