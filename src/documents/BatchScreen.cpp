@@ -2,6 +2,7 @@
 
 #include "channel/BatchSend.h"
 #include "documents/InvoiceViewer.h"
+#include "documents/SdiActions.h"
 #include "documents/SdiRegister.h"
 #include "export/DocumentCheck.h"
 #include "export/ExportError.h"
@@ -178,13 +179,10 @@ void BatchScreen::firma() {
         prompt().message(Prompt::warningTitle(), kNothingSelected);
         return;
     }
-    const sdi::SigningKey key = sdi::loadSigningKey();
-    if (!key.incomplete().isEmpty()) {
-        prompt().message(Prompt::warningTitle(),
-                         QStringLiteral("Impostare prima la chiave di firma: Utility, Opzioni, "
-                                        "Firma digitale."));
+    const std::optional<sdi::SigningKey> configured = configuredSigningKey(prompt());
+    if (!configured)
         return;
-    }
+    const sdi::SigningKey& key = *configured;
     const QString folder =
         askFolder(QStringLiteral("Cartella in cui esportare e firmare i file xml"));
     if (folder.isEmpty())

@@ -175,13 +175,10 @@ void BodyRegister::esportaXml() {
 }
 
 void BodyRegister::firma() {
-    const sdi::SigningKey key = sdi::loadSigningKey();
-    if (!key.incomplete().isEmpty()) {
-        prompt().message(Prompt::warningTitle(),
-                         QStringLiteral("Impostare prima la chiave di firma: Utility, Opzioni, "
-                                        "Firma digitale."));
+    const std::optional<sdi::SigningKey> configured = configuredSigningKey(prompt());
+    if (!configured)
         return;
-    }
+    const sdi::SigningKey& key = *configured;
     if (!documentStillThere())
         return;
     ExportDriver driver(db_, prompt());

@@ -41,6 +41,17 @@ QString notificationsSummary(const QList<receipts::LoadedFile>& loaded) {
     return text;
 }
 
+std::optional<sdi::SigningKey> configuredSigningKey(Prompt& prompt) {
+    sdi::SigningKey key = sdi::loadSigningKey();
+    if (!key.incomplete().isEmpty()) {
+        prompt.message(Prompt::warningTitle(),
+                       QStringLiteral("Impostare prima la chiave di firma: Utility, Opzioni, "
+                                      "Firma digitale."));
+        return std::nullopt;
+    }
+    return key;
+}
+
 void reinvia(DataModule& db, Prompt& prompt) {
     ExportDriver driver(db, prompt);
     QString folder = driver.preferredFolder();

@@ -1,9 +1,12 @@
 #pragma once
-// The Document's life after its export, from the bodies' screen: "Notifiche…" loads the exchange
-// system's notifications (a folder, with its subfolders, or one file), "Reinvia" writes a rejected
-// Document again under a new file name. Each talks to the user through the prompt.
+// The Document's life after its export, from the bodies' screen and the register: the summary of
+// a notification load, "Reinvia" (a rejected Document written again under a new file name) and the
+// signing key "Firma" needs. Each talks to the user through the prompt.
+#include "sdi/SigningSettings.h"
+
 #include <QDate>
 #include <QString>
+#include <optional>
 
 namespace brevalto {
 
@@ -18,5 +21,7 @@ struct LoadedFile;
 QString notificationsSummary(const QList<receipts::LoadedFile>& loaded);
 // "Reinvia": for a rejected Document, asks for the folder and writes the new file.
 void reinvia(DataModule& db, Prompt& prompt);
+// The signing key of the options, or nothing after telling the user to set it up first.
+std::optional<sdi::SigningKey> configuredSigningKey(Prompt& prompt);
 
 } // namespace brevalto
