@@ -65,25 +65,24 @@ Node* Node::addElement(const char* childName, int atLine) {
         seen = &counts.back().second;
     }
     n->index = ++*seen;
-    n->prev = last;
-    if (last)
-        last->next = n;
-    else
-        first = n;
-    last = n;
+    append(n);
     return n;
+}
+
+void Node::append(Node* child) {
+    child->prev = last;
+    if (last)
+        last->next = child;
+    else
+        first = child;
+    last = child;
 }
 
 void Node::addText(const char* characters, int length) {
     if (!last || last->isElement()) {
         auto* n = new Node;
         n->parent = this;
-        n->prev = last;
-        if (last)
-            last->next = n;
-        else
-            first = n;
-        last = n;
+        append(n);
     }
     last->text.append(characters, length);
 }

@@ -36,6 +36,8 @@ struct Node {
     void addText(const char* characters, int length);
     // Unlinks and deletes a child.
     void remove(Node* child);
+    // Links a new child after the last one.
+    void append(Node* child);
     // Element children named childName so far.
     int count(const char* childName) const;
 };
