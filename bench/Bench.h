@@ -9,6 +9,10 @@
 #include <variant>
 #include <vector>
 
+namespace brevalto {
+struct Environment;
+}
+
 namespace brevalto::bench {
 
 struct Registrar {
@@ -65,5 +69,9 @@ void measureCheck(const QString& file);
 // BREVALTO_BENCH_PG (scripts/pg-cluster start gives one), for the same figures on a server
 // archive; empty when that variable is not set.
 QString serverDatabase(const QString& name);
+
+// The program's surroundings for a window opened in the benchmark: its folder, and nothing ended,
+// started or waited for.
+Environment benchEnvironment(const QString& folder);
 
 } // namespace brevalto::bench

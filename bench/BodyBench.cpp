@@ -56,15 +56,6 @@ void addLargeBody(const QString& archive) {
     });
 }
 
-Environment benchEnvironment(const QString& folder) {
-    Environment env;
-    env.programFolder = folder + "/";
-    env.endProgram = [] {};
-    env.startProgram = [](const QString&) { return true; };
-    env.pause = [](int) {};
-    return env;
-}
-
 } // namespace
 
 static Registrar bodyBench("body", [] {

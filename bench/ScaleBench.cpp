@@ -28,6 +28,15 @@
 using namespace brevalto;
 using namespace brevalto::bench;
 
+Environment brevalto::bench::benchEnvironment(const QString& folder) {
+    Environment env;
+    env.programFolder = folder + "/";
+    env.endProgram = [] {};
+    env.startProgram = [](const QString&) { return true; };
+    env.pause = [](int) {};
+    return env;
+}
+
 namespace {
 
 const char* const kSurnames = "'Rossi','Russo','Bianchi','Romano','Colombo','Ricci','Marino',"
@@ -63,15 +72,6 @@ void fillArchive(const QString& path) {
                      "PrezzoTotale, AliquotaIva) SELECT 1 + i / 100, 1 + i % 100, 'Articolo ' "
                      "|| i, 1, 10, 10, 22 FROM n");
     });
-}
-
-Environment benchEnvironment(const QString& folder) {
-    Environment env;
-    env.programFolder = folder + "/";
-    env.endProgram = [] {};
-    env.startProgram = [](const QString&) { return true; };
-    env.pause = [](int) {};
-    return env;
 }
 
 // Launch to a ready, shown main window (median of eleven).
